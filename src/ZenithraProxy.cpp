@@ -1,0 +1,136 @@
+// The output proxy map of one slot.
+
+#include "ZenithraProxy.h"
+
+#include "core/ZenithraClassDesc.h"
+#include "diag/DiagLog.h"
+#include "platform/Platform.h"
+#include "shading/ColorAdjustment.h"
+#include "shading/Zenithra.h"
+
+#include "host/IOApi.h"
+
+#include <algorithm>
+
+namespace {
+constexpr USHORT kSlotIndexChunk = 0x100;
+}  // namespace
+
+ZenithraProxy::~ZenithraProxy() { SetMaster(nullptr); }
+
+void ZenithraProxy::DeleteThis() { delete this; }
+
+void ZenithraProxy::SetMaster(Zenithra* newMaster) {
+    Zenithra* current = master.load();
+    if (newMaster == current) {
+        return;
+    }
+    if (current) {
+        auto& list = current->registeredProxies;
+        list.erase(std::remove(list.begin(), list.end(), this), list.end());
+    }
+    master.store(newMaster);
+    if (newMaster) {
+        auto& list = newMaster->registeredProxies;
+        if (std::find(list.begin(), list.end(), this) == list.end()) {
+            list.push_back(this);
+        }
+    }
+}
+
+void ZenithraProxy::WaitForEvaluationsOfOldMaster() {
+    uint32_t old = evalEpoch.fetch_add(1);
+    while (evalsInEpoch[old & 1].load() != 0) {
+        platform::SleepMilliseconds(0);
+    }
+}
+
+AColor ZenithraProxy::EvalWithMaster(ShadeContext& sc) {
+    uint32_t epoch = evalEpoch.load();
+    evalsInEpoch[epoch & 1].fetch_add(1);
+    AColor c(0, 0, 0, 1);
+    bool linked = false;
+    if (Zenithra* m = master.load()) {
+        c = m->EvalSlotColor(slotIndex.load(std::memory_order_relaxed), sc);
+        linked = true;
+    }
+    evalsInEpoch[epoch & 1].fetch_sub(1);
+    if (!linked) {
+        ZENITHRA_LOG("ZenithraProxy::EvalColor")
+            << u"Proxy::EvalColor: m_master is NULL, slot=" << slotIndex.load();
+    }
+    return c;
+}
+
+AColor ZenithraProxy::EvalColor(ShadeContext& sc) { return EvalWithMaster(sc); }
+
+float ZenithraProxy::EvalMono(ShadeContext& sc) {
+    // Without a master the colour is black (and the line is logged), so its luminance is 0.
+    return MonoLuminance(EvalWithMaster(sc));
+}
+
+void ZenithraProxy::Update(TimeValue t, Interval& valid) {
+    if (Zenithra* m = master.load()) {
+        m->Update(t, valid);
+    } else {
+        valid = NEVER;
+    }
+}
+
+Interval ZenithraProxy::Validity(TimeValue t) {
+    Interval valid = FOREVER;
+    if (Zenithra* m = master.load()) {
+        m->Update(t, valid);
+        return valid;
+    }
+    return NEVER;
+}
+
+ParamDlg* ZenithraProxy::CreateParamDlg(HWND hwMtlEdit, IMtlParams* imp) {
+    Zenithra* m = master.load();
+    return m ? m->CreateParamDlg(hwMtlEdit, imp) : nullptr;
+}
+
+int ZenithraProxy::LoadMapFiles(TimeValue t) {
+    Zenithra* m = master.load();
+    if (m && m->sourceMap) {
+        m->sourceMap->LoadMapFiles(t);
+    }
+    return 1;
+}
+
+ReferenceTarget* ZenithraProxy::Clone(RemapDir& remap) {
+    auto* copy = new ZenithraProxy();
+    copy->slotIndex.store(slotIndex.load());
+    copy->SetMaster(master.load());
+    BaseClone(this, copy, remap);
+    ZENITHRA_LOG("ZenithraProxy::Clone") << u"Proxy::Clone slot=" << slotIndex.load()
+                                         << u" master=" << (master.load() ? u"OK" : u"NULL");
+    return copy;
+}
+
+IOResult ZenithraProxy::Save(ISave* isave) {
+    int32_t index = slotIndex.load();
+    unsigned char bytes[4] = {uint8_t(index), uint8_t(index >> 8), uint8_t(index >> 16),
+                              uint8_t(index >> 24)};
+    ULONG written = 0;
+    isave->BeginChunk(kSlotIndexChunk);
+    isave->Write(bytes, 4, &written);
+    isave->EndChunk();
+    return IO_OK;
+}
+
+IOResult ZenithraProxy::Load(ILoad* iload) {
+    while (iload->OpenChunk() == IO_OK) {
+        if (iload->CurChunkID() == kSlotIndexChunk) {
+            unsigned char bytes[4] = {};
+            ULONG read = 0;
+            if (iload->Read(bytes, 4, &read) == IO_OK) {
+                slotIndex.store(int32_t(uint32_t(bytes[0]) | uint32_t(bytes[1]) << 8 |
+                                        uint32_t(bytes[2]) << 16 | uint32_t(bytes[3]) << 24));
+            }
+        }
+        iload->CloseChunk();
+    }
+    return IO_OK;
+}

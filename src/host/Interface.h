@@ -1,0 +1,48 @@
+#pragma once
+// The host's core interface: time, animate mode and time-change callbacks.
+
+#include "host/MaxTypes.h"
+
+class HOST_API TimeChangeCallback {
+public:
+    virtual ~TimeChangeCallback();
+    virtual void TimeChanged(TimeValue t) = 0;
+};
+
+class HOST_API Interface {
+public:
+    virtual ~Interface();
+    virtual TimeValue GetTime() = 0;
+    virtual void SetTime(TimeValue t, bool redraw = true) = 0;
+    virtual void RegisterTimeChangeCallback(TimeChangeCallback* tc) = 0;
+    virtual void UnRegisterTimeChangeCallback(TimeChangeCallback* tc) = 0;
+};
+
+/// The host's core interface; null when the host offers none.
+HOST_API Interface* GetCOREInterface();
+
+/// Animate mode: while on, writes to animatable parameters at a time create keys.
+HOST_API BOOL Animating();
+HOST_API void AnimateOn();
+HOST_API void AnimateOff();
+
+/// Switches animate mode off for its lifetime and restores it afterwards, also when an
+/// exception passes.
+class AnimateSuspend {
+public:
+    AnimateSuspend() : wasOn(Animating() != 0) {
+        if (wasOn) {
+            AnimateOff();
+        }
+    }
+    ~AnimateSuspend() {
+        if (wasOn) {
+            AnimateOn();
+        }
+    }
+    AnimateSuspend(const AnimateSuspend&) = delete;
+    AnimateSuspend& operator=(const AnimateSuspend&) = delete;
+
+private:
+    bool wasOn;
+};

@@ -1,0 +1,81 @@
+#pragma once
+// Materials' and maps' common base (MtlBase) and texture maps (Texmap, with ISubMap).
+
+#include "host/Reference.h"
+#include "host/ShadeContext.h"
+
+#include <cstdint>
+
+class IMtlParams;
+
+/// A dialog the host shows for a map while it is edited in the material editor.
+class HOST_API ParamDlg {
+public:
+    virtual ~ParamDlg();
+    virtual void DeleteThis() = 0;
+};
+
+/// The material editor's parameter interface.
+class HOST_API IMtlParams {
+public:
+    virtual ~IMtlParams();
+    virtual HWND AddRollupPage(HINSTANCE hInst, int dialogTemplate, void* dlgProc,
+                               const MSTR& title, intptr_t param = 0, uint32_t flags = 0) = 0;
+    virtual void DeleteRollupPage(HWND hRollup) = 0;
+};
+
+/// The user dialog procedure of an automatic parameter rollup.
+class HOST_API ParamMap2UserDlgProc {
+public:
+    virtual ~ParamMap2UserDlgProc();
+    virtual void DeleteThis() {}
+};
+
+/// The set of map channels a map needs (bit i: channel i).
+struct MapChannelSet {
+    uint64_t bits = 0;
+    void Set(int channel) { bits |= uint64_t(1) << channel; }
+    bool Has(int channel) const { return (bits >> channel) & 1u; }
+};
+
+class HOST_API MtlBase : public ReferenceTarget {
+public:
+    const MSTR& GetName() const { return name; }
+    void SetName(const MSTR& newName) { name = newName; }
+
+    virtual ULONG LocalRequirements(int /*subMtlNum*/) { return 0; }
+    virtual void LocalMappingsRequired(int /*subMtlNum*/, MapChannelSet& /*mapreq*/,
+                                       MapChannelSet& /*bumpreq*/) {}
+    /// Brings the object up to date at t and narrows `valid` to the interval it holds.
+    virtual void Update(TimeValue t, Interval& valid) = 0;
+    virtual void Reset() = 0;
+    virtual Interval Validity(TimeValue t) = 0;
+    virtual ParamDlg* CreateParamDlg(HWND hwMtlEdit, IMtlParams* imp) = 0;
+
+    /// Copies the MtlBase part (the name) into a clone.
+    void BaseClone(ReferenceTarget* from, ReferenceTarget* to, RemapDir& remap);
+
+private:
+    MSTR name;
+};
+
+class HOST_API Texmap : public MtlBase {
+public:
+    SClass_ID SuperClassID() override { return TEXMAP_CLASS_ID; }
+
+    virtual AColor EvalColor(ShadeContext& sc) = 0;
+    virtual float EvalMono(ShadeContext& sc);
+    virtual Point3 EvalNormalPerturb(ShadeContext& sc) = 0;
+    virtual BOOL IsOutputMeaningful(ShadeContext&) { return FALSE; }
+    virtual BOOL IsLocalOutputMeaningful(ShadeContext&) { return FALSE; }
+    virtual int LoadMapFiles(TimeValue) { return 1; }
+    virtual void GetUVTransform(Matrix3& uvtrans) { uvtrans.IdentityMatrix(); }
+    virtual int GetTextureTiling() { return U_WRAP | V_WRAP; }
+
+    // ISubMap
+    virtual int NumSubTexmaps() { return 0; }
+    virtual Texmap* GetSubTexmap(int) { return nullptr; }
+    virtual void SetSubTexmap(int, Texmap*) {}
+    virtual MSTR GetSubTexmapSlotName(int) { return MSTR(); }
+    virtual ReferenceTarget* GetRefTarget() { return this; }
+};

@@ -1,0 +1,52 @@
+#pragma once
+// The few operating-system services the plug-in needs, with a Win32 and a POSIX implementation.
+// Paths are Windows paths (UTF-16, drive letters, '\') in both builds; on POSIX, drive letters
+// map onto folders of this machine (see MapDrive).
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+/// Local wall-clock time, as the Win32 SYSTEMTIME fields.
+struct LocalTime {
+    int year = 0;
+    int month = 0;   ///< 1..12
+    int day = 0;     ///< 1..31
+    int hour = 0;    ///< 0..23
+    int minute = 0;  ///< 0..59
+    int second = 0;  ///< 0..59
+    int millisecond = 0;
+};
+
+LocalTime GetLocalTimeNow();
+
+/// Operating-system id of the calling thread.
+uint32_t CurrentThreadId();
+
+void SleepMilliseconds(uint32_t ms);
+
+/// UTF-8 to UTF-16 and back. Invalid input never throws; invalid sequences become U+FFFD.
+std::u16string Utf8ToUtf16(std::string_view utf8);
+std::string Utf16ToUtf8(std::u16string_view utf16);
+
+/// The path of this machine's file system that a Windows path names. On Win64 this is the path
+/// itself; on POSIX, "X:\a\b" becomes "<folder mapped to X>/a/b". Empty when the drive is unmapped.
+std::string ToNativePath(std::u16string_view windowsPath);
+
+/// Creates every missing folder of a Windows path. False when a level cannot be made (for
+/// instance when a plain file stands in the way).
+bool CreateDirectories(std::u16string_view windowsPath);
+
+/// Opens the file for appending (no newline translation, shared for reading and writing),
+/// writes the bytes, flushes and closes. False on any failure.
+bool AppendToFile(std::u16string_view windowsPath, std::string_view bytes);
+
+#if !defined(_WIN32)
+/// POSIX only: makes drive letter X: name the given folder. By default C: is
+/// "/tmp/zenithra-drive-c" and Z: is "/", as under Wine. Tests map C: onto a temporary folder.
+void MapDrive(char16_t driveLetter, const std::string& folder);
+#endif
+
+}  // namespace platform

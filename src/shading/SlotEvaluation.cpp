@@ -1,0 +1,104 @@
+// Slot evaluation: one shading sample of one output slot, on any number of render threads.
+
+#include "shading/Zenithra.h"
+
+#include <cmath>
+
+namespace {
+
+// Read order of the float tables and where each lands in the record. Hue is not animatable and
+// is read at time 0.
+struct FloatField {
+    ParamID id;
+    float AdjustmentParams::*field;
+    bool atTimeZero;
+};
+constexpr FloatField kFloatFields[] = {
+    {pb_slotContrast, &AdjustmentParams::contrast, false},
+    {pb_slotSaturation, &AdjustmentParams::saturation, false},
+    {pb_slotHue, &AdjustmentParams::hue, true},
+    {pb_slotBrightPix, &AdjustmentParams::brightPix, false},
+    {pb_slotSunExposure, &AdjustmentParams::sunExposure, false},
+    {pb_slotSunSpotSize, &AdjustmentParams::sunSpotSize, false},
+    {pb_slotSunSpotHeight, &AdjustmentParams::sunSpotHeight, false},
+};
+
+/// Decrements the evaluation count on every way out of EvalSlotColor.
+struct EvalCountGuard {
+    std::atomic<int32_t>& count;
+    ~EvalCountGuard() { count.fetch_sub(1); }
+};
+
+}  // namespace
+
+AdjustmentParams Zenithra::BuildAdjustmentParams(int slot, TimeValue t) {
+    if (block && slot >= 0) {
+        int n = GetSlotCount();
+        int s = slot < n ? slot : 0;
+        EnsureSlotTabs(block, n);
+        SyncExposureCache(std::max(s + 1, n));
+    }
+    return ReadAdjustmentParams(slot, t);
+}
+
+// Gives exactly what BuildAdjustmentParams gives, but where a table or the cache is shorter
+// than the slot needs it reads what growing them would have put there instead of growing them:
+// render threads never write the map.
+AdjustmentParams Zenithra::ReadAdjustmentParams(int slot, TimeValue t) {
+    AdjustmentParams p = kFallbackAdjustmentParams;
+    IParamBlock2* pb = block;
+    if (!pb || slot < 0) {
+        return p;
+    }
+    int n = GetSlotCount();
+    int s = slot < n ? slot : 0;
+    Interval ignored = FOREVER;
+
+    if (exposureCacheReady.load() && s < exposureCache.size()) {
+        p.exposure = exposureCache[s];
+    } else if (exposureCacheReady.load() && exposureCachePending.load()) {
+        p.exposure = 0.0f;  // a pending cache grows with zeros
+    } else {
+        float ev = 0.0f;
+        p.exposure = pb->GetValue(pb_slotExposure, 0, ev, ignored, s) ? ev : 0.0f;
+    }
+
+    for (const FloatField& f : kFloatFields) {
+        float value = 0.0f;
+        if (!pb->GetValue(f.id, f.atTimeZero ? 0 : t, value, ignored, s)) {
+            // Past the table's end: the default that growing the table would have written.
+            const ParamDef* def = s < n ? pb->GetParamDef(f.id) : nullptr;
+            value = def ? def->defFloat : 0.0f;
+        }
+        p.*(f.field) = value;
+    }
+    Point4 tint(1, 1, 1, 1), sunTint(1, 1, 1, 1);
+    pb->GetValue(pb_slotTint, t, tint, ignored, s);
+    pb->GetValue(pb_slotSunTint, t, sunTint, ignored, s);
+    p.tint = AColor(tint.x, tint.y, tint.z, tint.w);
+    p.sunTint = AColor(sunTint.x, sunTint.y, sunTint.z, sunTint.w);
+    return p;
+}
+
+AColor Zenithra::EvalSlotColor(int slot, ShadeContext& sc) {
+    constexpr AColor kRefused(0, 0, 0, 1);
+    if (tearingDown.load()) {
+        return kRefused;
+    }
+    inFlightEvals.fetch_add(1);
+    EvalCountGuard leave{inFlightEvals};
+    if (tearingDown.load()) {
+        return kRefused;
+    }
+    Texmap* source = sourceMap;
+    if (!source) {
+        return kRefused;
+    }
+    AColor c = source->EvalColor(sc);
+    TimeValue t = sc.CurTime();
+    AdjustmentParams p = ReadAdjustmentParams(slot, t);
+    // The sun disc is placed by the sample's own map coordinates until the source map's
+    // rotation is known.
+    Point3 uvw = sc.UVW(1);
+    return ApplyAdjustment(c, p, uvw.x, uvw.y);
+}

@@ -1,0 +1,344 @@
+// The environment map object: references, notification, cloning, editing and teardown.
+
+#include "shading/Zenithra.h"
+
+#include "ZenithraProxy.h"
+#include "core/ZenithraClassDesc.h"
+#include "platform/Platform.h"
+
+#include <algorithm>
+#include <string>
+
+/// Refreshes the slot rollups when the host's time slider moves.
+class ZenithraTimeChangeCallback : public TimeChangeCallback {
+public:
+    explicit ZenithraTimeChangeCallback(Zenithra* m) : map(m) {}
+    void TimeChanged(TimeValue) override {
+        if (map) {
+            map->SyncSlotRollups();
+        }
+    }
+    Zenithra* map;
+};
+
+namespace {
+
+constexpr RefMessage kChangedMessage = REFMSG_ZENITHRA_CHANGED;
+
+// DeleteThis waits for running evaluations in bounded steps: 2000 polls, 1 ms apart.
+constexpr int kTeardownPolls = 2000;
+constexpr uint32_t kTeardownPollMs = 1;
+
+MSTR ToU16(int value) {
+    std::string digits = std::to_string(value);
+    return MSTR(digits.begin(), digits.end());
+}
+
+}  // namespace
+
+Zenithra::Zenithra() {
+    GetZenithraDesc()->MakeAutoParamBlocks(this);
+    if (block) {
+        AnimateSuspend noKeys;
+        block->SetValue(pb_slotCount, 0, 1);
+        const ParamID tables[] = {pb_slotExposure,   pb_slotContrast,    pb_slotSaturation,
+                                  pb_slotHue,        pb_slotBrightPix,   pb_slotSunExposure,
+                                  pb_slotSunSpotSize, pb_slotSunSpotHeight, pb_slotTint,
+                                  pb_slotSunTint};
+        for (ParamID id : tables) {
+            block->SetCount(id, 1);
+            const ParamDef* def = block->GetParamDef(id);
+            if (id == pb_slotTint || id == pb_slotSunTint) {
+                block->SetValue(id, 0, def->defPoint4, 0);
+            } else {
+                block->SetValue(id, 0, def->defFloat, 0);
+            }
+        }
+    }
+    if (Interface* core = GetCOREInterface()) {
+        timeCallback = new ZenithraTimeChangeCallback(this);
+        core->RegisterTimeChangeCallback(timeCallback);
+    }
+}
+
+Zenithra::~Zenithra() { Unlink(true); }
+
+void Zenithra::Unlink(bool releaseReferences) {
+    tearingDown.store(true);
+    if (timeCallback) {
+        if (Interface* core = GetCOREInterface()) {
+            core->UnRegisterTimeChangeCallback(timeCallback);
+        }
+        delete timeCallback;
+        timeCallback = nullptr;
+    }
+    std::vector<ZenithraProxy*> proxies = registeredProxies;
+    for (ZenithraProxy* proxy : proxies) {
+        if (proxy && proxy->master.load() != nullptr) {
+            proxy->SetMaster(nullptr);
+        }
+    }
+    // A render thread may have read a proxy's master just before it was cleared; wait until
+    // every such evaluation has left the proxy before the map's memory goes.
+    for (ZenithraProxy* proxy : proxies) {
+        if (proxy) {
+            proxy->WaitForEvaluationsOfOldMaster();
+        }
+    }
+    registeredProxies.clear();
+    DestroySlotRollups();
+    if (releaseReferences) {
+        // Release the references now, while this object is still a Zenithra, so that the
+        // proxies and the block go before the map's fields do.
+        DeleteAllRefsFromMe();
+    }
+}
+
+void Zenithra::DeleteThis() {
+    tearingDown.store(true);
+    for (int poll = 0; poll < kTeardownPolls && inFlightEvals.load() != 0; ++poll) {
+        platform::SleepMilliseconds(kTeardownPollMs);
+    }
+    if (inFlightEvals.load() != 0) {
+        // A sample is still running after the bounded wait: unlink the map from the scene but
+        // keep its memory and references, so that the sample finishes on live objects. The map
+        // is never freed; it refuses every later evaluation.
+        Unlink(false);
+        return;
+    }
+    delete this;
+}
+
+int Zenithra::NumSubs() { return GetSlotCount() + 2; }
+
+Animatable* Zenithra::SubAnim(int i) {
+    if (i == 0) {
+        return block;
+    }
+    if (i == 1) {
+        return sourceMap;
+    }
+    if (i >= 2 && i < GetSlotCount() + 2) {
+        return slotProxies[i - 2];
+    }
+    return nullptr;
+}
+
+MSTR Zenithra::SubAnimName(int i) {
+    if (i == 0) {
+        return u"Parameters";
+    }
+    if (i == 1) {
+        return u"Source Map";
+    }
+    if (i >= 2 && i < GetSlotCount() + 2) {
+        return SlotName(i - 2);
+    }
+    return MSTR();
+}
+
+IParamBlock2* Zenithra::GetParamBlockByID(BlockID id) {
+    return block && block->ID() == id ? block : nullptr;
+}
+
+ReferenceTarget* Zenithra::GetReference(int i) {
+    if (i == 0) {
+        return block;
+    }
+    if (i == 1) {
+        return sourceMap;
+    }
+    if (i >= 2 && i < 2 + kMaxSlots) {
+        return slotProxies[i - 2];
+    }
+    return nullptr;
+}
+
+void Zenithra::SetReference(int i, ReferenceTarget* target) {
+    if (i == 0) {
+        block = static_cast<IParamBlock2*>(target);
+        validity = NEVER;
+        if (exposureCacheReady.load()) {
+            exposureCachePending.store(true);
+        }
+    } else if (i == 1) {
+        sourceMap = static_cast<Texmap*>(target);
+        validity = NEVER;
+    } else if (i >= 2 && i < 2 + kMaxSlots) {
+        if (!target) {
+            slotProxies[i - 2] = nullptr;
+        } else if (target->ClassID() == ZENITHRA_PROXY_CLASS_ID) {
+            auto* proxy = static_cast<ZenithraProxy*>(target);
+            slotProxies[i - 2] = proxy;
+            proxy->SetMaster(this);
+            proxy->slotIndex.store(i - 2);
+        }
+    }
+}
+
+RefResult Zenithra::NotifyRefChanged(const Interval&, ReferenceTarget* hTarget, PartID& partID,
+                                     RefMessage message, bool) {
+    if (message != REFMSG_CHANGE && message != REFMSG_TARGET_DELETED &&
+        message != kChangedMessage) {
+        return REF_SUCCEED;
+    }
+    if (message == REFMSG_TARGET_DELETED) {
+        if (hTarget == block) {
+            block = nullptr;
+        }
+        if (hTarget == sourceMap) {
+            sourceMap = nullptr;
+        }
+        for (ZenithraProxy*& proxy : slotProxies) {
+            if (proxy == hTarget) {
+                proxy = nullptr;
+            }
+        }
+        validity = NEVER;
+        return REF_SUCCEED;
+    }
+    validity = NEVER;
+    if (hTarget == nullptr || (hTarget != sourceMap && hTarget != block)) {
+        return REF_SUCCEED;
+    }
+    bool sourceChanged = hTarget == sourceMap;
+    NotifyAll(partID, REFMSG_CHANGE, sourceChanged);
+    if (sourceChanged) {
+        SyncSlotRollups();
+    }
+    validity = NEVER;
+    NotifyDependents(FOREVER, 0, kChangedMessage, NOTIFY_ALL, true);
+    NotifyProxies(0, kChangedMessage);
+    return REF_SUCCEED;
+}
+
+ReferenceTarget* Zenithra::Clone(RemapDir& remap) {
+    auto* copy = new Zenithra();
+    copy->ReplaceReference(0, block ? remap.CloneRef(block) : nullptr);
+    if (sourceMap) {
+        copy->ReplaceReference(1, remap.CloneRef(sourceMap));
+    }
+    for (int i = 2; i < 2 + kMaxSlots; ++i) {
+        if (slotProxies[i - 2]) {
+            copy->ReplaceReference(i, remap.CloneRef(slotProxies[i - 2]));
+        }
+    }
+    BaseClone(this, copy, remap);
+    copy->exposureCache.Assign(GetSlotExposures(GetSlotCount()));
+    copy->exposureCacheReady.store(true);
+    copy->exposureCachePending.store(true);
+    copy->validity = NEVER;
+    return copy;
+}
+
+void Zenithra::Update(TimeValue t, Interval& valid) {
+    if (!block) {
+        validity = NEVER;
+        valid = NEVER;
+        return;
+    }
+    if (!validity.InInterval(t)) {
+        validity = FOREVER;
+        block->GetValidity(t, validity);
+        if (sourceMap) {
+            Interval sourceValid = FOREVER;
+            sourceMap->Update(t, sourceValid);
+            validity &= sourceValid;
+        }
+    }
+    valid &= validity;
+}
+
+void Zenithra::Reset() {
+    GetZenithraDesc()->Reset(this, true, true);
+    exposureCache.Clear();
+    exposureCacheReady.store(false);
+    exposureCachePending.store(false);
+    validity = NEVER;
+}
+
+Interval Zenithra::Validity(TimeValue t) {
+    Interval valid = FOREVER;
+    Update(t, valid);
+    return valid;
+}
+
+ParamDlg* Zenithra::CreateParamDlg(HWND hwMtlEdit, IMtlParams* imp) {
+    mainRollupWnd = nullptr;
+    editParams = imp;
+    SyncExposureCache(GetSlotCount());
+    if (exposureCachePending.load()) {
+        FlushExposureCache(GetSlotCount());
+    }
+    DestroySlotRollups();
+    ParamDlg* dialog = GetZenithraDesc()->CreateParamDlgs(hwMtlEdit, imp, this);
+    CreateSlotRollups(mainRollupWnd, editParams);
+    return dialog;
+}
+
+float Zenithra::EvalMono(ShadeContext& sc) { return MonoLuminance(EvalSlotColor(0, sc)); }
+
+int Zenithra::LoadMapFiles(TimeValue t) {
+    if (sourceMap) {
+        sourceMap->LoadMapFiles(t);
+    }
+    return 1;
+}
+
+Texmap* Zenithra::GetSubTexmap(int i) {
+    if (i == 0) {
+        return sourceMap;
+    }
+    if (i >= 1 && i <= GetSlotCount()) {
+        if (!slotProxies[i - 1]) {
+            EnsureSlotProxies(i);
+        }
+        return slotProxies[i - 1];
+    }
+    return nullptr;
+}
+
+void Zenithra::SetSubTexmap(int i, Texmap* m) {
+    if (i == 0) {
+        ReplaceReference(1, m);
+        // Restarting a running interactive render comes with the source-change refresh.
+        SyncSlotRollups();
+        return;
+    }
+    if (i >= 1 && i <= GetSlotCount()) {
+        if (!slotProxies[i - 1]) {
+            EnsureSlotProxies(i);
+        }
+        if (m && m->ClassID() != ZENITHRA_PROXY_CLASS_ID) {
+            return;
+        }
+        ReplaceReference(i + 1, m);
+    }
+}
+
+MSTR Zenithra::GetSubTexmapSlotName(int i) {
+    return i == 0 ? MSTR(u"Source Map") : SlotName(i - 1);
+}
+
+MSTR Zenithra::SlotName(int i) {
+    MSTR mapName = GetName().empty() ? MSTR(u"Zenithra") : GetName();
+    return mapName + u":Slot " + ToU16(i + 1);
+}
+
+void Zenithra::NotifyProxies(PartID part, RefMessage message) {
+    std::vector<ZenithraProxy*> proxies = registeredProxies;
+    for (ZenithraProxy* proxy : proxies) {
+        if (proxy) {
+            proxy->NotifyDependents(FOREVER, part, message, NOTIFY_ALL, true, nullptr);
+        }
+    }
+}
+
+void Zenithra::NotifyAll(PartID part, RefMessage message, bool sourceChanged) {
+    validity = NEVER;
+    if (sourceChanged && mainRollupWnd) {
+        UpdateMainRollup(mainRollupWnd);
+    }
+    NotifyDependents(FOREVER, part, message, NOTIFY_ALL, true);
+    NotifyProxies(part, message);
+}

@@ -1,0 +1,139 @@
+#pragma once
+// Zenithra: the environment map that wraps one HDR source map and publishes up to 16 adjusted
+// output slots, each reachable through its own ZenithraProxy.
+
+#include "core/ExposureCache.h"
+#include "core/ZenithraIds.h"
+#include "shading/ColorAdjustment.h"
+
+#include "host/IParamBlock2.h"
+#include "host/Interface.h"
+#include "host/Texmap.h"
+
+#include <atomic>
+#include <vector>
+
+class ZenithraProxy;
+class ZenithraTimeChangeCallback;
+
+class Zenithra : public Texmap {
+public:
+    Zenithra();
+    ~Zenithra() override;
+
+    // --- Animatable / references ---------------------------------------------------------
+    /// Refuses new evaluations, waits (at most about 2 s) for running ones, then destroys.
+    void DeleteThis() override;
+    void GetClassName(MSTR& s) const override { s = u"Zenithra"; }
+    SClass_ID SuperClassID() override { return TEXMAP_CLASS_ID; }
+    Class_ID ClassID() override { return ZENITHRA_CLASS_ID; }
+    int NumSubs() override;
+    Animatable* SubAnim(int i) override;
+    MSTR SubAnimName(int i) override;
+    int NumParamBlocks() override { return 1; }
+    IParamBlock2* GetParamBlock(int i) override { return i == 0 ? block : nullptr; }
+    IParamBlock2* GetParamBlockByID(BlockID id) override;
+    int NumRefs() override { return 2 + kMaxSlots; }
+    ReferenceTarget* GetReference(int i) override;
+    RefResult NotifyRefChanged(const Interval& changeInt, ReferenceTarget* hTarget,
+                               PartID& partID, RefMessage message, bool propagate) override;
+    ReferenceTarget* Clone(RemapDir& remap) override;
+
+    // --- MtlBase / Texmap ----------------------------------------------------------------
+    ULONG LocalRequirements(int) override { return MTLREQ_UV | MTLREQ_VIEW_DEP; }
+    void LocalMappingsRequired(int, MapChannelSet& mapreq, MapChannelSet&) override {
+        mapreq.Set(1);
+    }
+    void Update(TimeValue t, Interval& valid) override;
+    void Reset() override;
+    Interval Validity(TimeValue t) override;
+    ParamDlg* CreateParamDlg(HWND hwMtlEdit, IMtlParams* imp) override;
+    /// Slot 0's adjusted colour.
+    AColor EvalColor(ShadeContext& sc) override { return EvalSlotColor(0, sc); }
+    /// Luminance of slot 0's colour.
+    float EvalMono(ShadeContext& sc) override;
+    Point3 EvalNormalPerturb(ShadeContext&) override { return {0, 0, 0}; }
+    BOOL IsLocalOutputMeaningful(ShadeContext&) override { return TRUE; }
+    int LoadMapFiles(TimeValue t) override;
+    void GetUVTransform(Matrix3& uvtrans) override { uvtrans.IdentityMatrix(); }
+    int GetTextureTiling() override { return U_WRAP | V_WRAP; }
+
+    // --- Sub-texmaps: 0 is the source map, 1..slot count the slots' proxies ----------------
+    int NumSubTexmaps() override { return GetSlotCount() + 1; }
+    Texmap* GetSubTexmap(int i) override;
+    void SetSubTexmap(int i, Texmap* m) override;
+    MSTR GetSubTexmapSlotName(int i) override;
+
+    // --- Slot values and the exposure cache ----------------------------------------------
+    /// The block's "slotCount" at time 0, clamped to 1..16; 1 without a block.
+    int GetSlotCount();
+    /// Sizes the exposure cache to n entries (n < 0: the slot count), filling new entries from
+    /// the block's exposure table unless the cache holds values the block may not.
+    void SyncExposureCache(int n = -1);
+    /// Writes the cache into the block's exposure table at time 0, creating no keys.
+    void FlushExposureCache(int n = -1);
+    /// Sets one slot's exposure in EV; ignored outside 0..15.
+    void SetSlotExposure(int slot, float ev);
+    /// The first n cached exposures (n clamped to 1..16), 0 where the cache is shorter.
+    std::vector<float> GetSlotExposures(int n);
+    /// Replaces the cached exposures with the first n values and flushes.
+    void SetSlotExposures(const std::vector<float>& values, int n);
+
+    // --- Evaluation ----------------------------------------------------------------------
+    /// One slot's values at time t, growing short tables first (user-interface thread).
+    AdjustmentParams BuildAdjustmentParams(int slot, TimeValue t);
+    /// The adjusted colour of `slot` at the sample; safe on any number of render threads.
+    AColor EvalSlotColor(int slot, ShadeContext& sc);
+
+    // --- Notification --------------------------------------------------------------------
+    /// Tells every registered proxy's dependents.
+    void NotifyProxies(PartID part, RefMessage message);
+    /// Invalidates the map and tells its dependents and its proxies' dependents.
+    void NotifyAll(PartID part, RefMessage message, bool sourceChanged);
+
+    /// "<map name>:Slot <i + 1>", with "Zenithra" for an unnamed map.
+    MSTR SlotName(int i);
+    /// Creates the missing proxies of slots 0..min(n, 16) - 1 and names all of them.
+    void EnsureSlotProxies(int n);
+
+    // --- Editor hooks (act only on rollups that are open) ---------------------------------
+    void DestroySlotRollups();
+    void CreateSlotRollups(HWND mainRollup, IMtlParams* imp);
+    void SyncSlotRollups();
+    void UpdateMainRollup(HWND mainRollup);
+
+    // --- Fields --------------------------------------------------------------------------
+    IParamBlock2* block = nullptr;  // reference 0
+    Texmap* sourceMap = nullptr;    // reference 1
+    ZenithraProxy* slotProxies[kMaxSlots] = {};  // references 2..17
+
+    std::atomic<int32_t> inFlightEvals{0};
+    std::atomic<bool> tearingDown{false};
+
+    Interval validity = NEVER;
+    IMtlParams* editParams = nullptr;
+    HWND mainRollupWnd = nullptr;
+    std::vector<HWND> slotRollupWnds;
+    std::vector<ZenithraProxy*> registeredProxies;
+    ZenithraTimeChangeCallback* timeCallback = nullptr;
+
+    ExposureCache exposureCache;
+    std::atomic<bool> exposureCacheReady{false};
+    std::atomic<bool> exposureCachePending{false};
+
+protected:
+    void SetReference(int i, ReferenceTarget* target) override;
+
+private:
+    /// One slot's values at t without writing anything: what BuildAdjustmentParams gives once
+    /// the tables and the cache have the slot count's length.
+    AdjustmentParams ReadAdjustmentParams(int slot, TimeValue t);
+    /// The destructor's work; a map parked by DeleteThis keeps its references.
+    void Unlink(bool releaseReferences);
+};
+
+/// Grows the block's slot tables (all but exposure) to at least n entries of default values.
+void EnsureSlotTabs(IParamBlock2* block, int n);
+
+/// Clamps a slot count to 1..16.
+constexpr int ClampSlotCount(int n) { return n < 1 ? 1 : (n > kMaxSlots ? kMaxSlots : n); }

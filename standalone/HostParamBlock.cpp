@@ -1,0 +1,620 @@
+// The host's parameter blocks. Render threads read values while the user-interface thread
+// writes them, so entries hold their values in atomics, and a table that is resized or a
+// controller that is replaced is published as a new object; the old one is kept until the block
+// is destroyed, so a reader never follows a freed pointer. Writers serialise on one mutex.
+
+#include "HostParamBlock.h"
+
+#include "host/ClassDesc2.h"
+#include "host/IOApi.h"
+#include "host/Interface.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+#include <utility>
+
+namespace {
+
+enum class ValueKind { Int, Float, Point3, Point4, String, Unsupported };
+
+ValueKind KindOf(ParamType2 type) {
+    switch (BaseType(type)) {
+        case TYPE_INT:
+        case TYPE_BOOL:
+            return ValueKind::Int;
+        case TYPE_FLOAT:
+        case TYPE_ANGLE:
+        case TYPE_PCNT_FRAC:
+        case TYPE_WORLD:
+            return ValueKind::Float;
+        case TYPE_POINT3:
+        case TYPE_RGBA:
+            return ValueKind::Point3;
+        case 0x16:  // base of TYPE_POINT4_TAB
+        case TYPE_POINT4:
+        case TYPE_FRGBA:
+            return ValueKind::Point4;
+        case TYPE_STRING:
+        case TYPE_FILENAME:
+            return ValueKind::String;
+        default:
+            return ValueKind::Unsupported;
+    }
+}
+
+Value4 DefaultOf(const ParamDef& def) {
+    switch (KindOf(def.type)) {
+        case ValueKind::Int:
+            return {float(def.defInt), 0, 0, 0};
+        case ValueKind::Float:
+            return {def.defFloat, 0, 0, 0};
+        default:
+            return {def.defPoint4.x, def.defPoint4.y, def.defPoint4.z, def.defPoint4.w};
+    }
+}
+
+Value4 Lerp(const Value4& a, const Value4& b, float f) {
+    Value4 r;
+    for (int i = 0; i < 4; ++i) {
+        r[i] = a[i] + (b[i] - a[i]) * f;
+    }
+    return r;
+}
+
+}  // namespace
+
+// --- KeyTrack -------------------------------------------------------------------------------
+
+Value4 KeyTrack::ValueAt(TimeValue t, Interval& valid) const {
+    if (keys.empty()) {
+        return {};
+    }
+    if (t <= keys.front().time) {
+        valid &= Interval(TIME_NegInfinity, keys.front().time);
+        return keys.front().value;
+    }
+    if (t >= keys.back().time) {
+        valid &= Interval(keys.back().time, TIME_PosInfinity);
+        return keys.back().value;
+    }
+    valid &= Interval(t, t);
+    auto next = std::upper_bound(keys.begin(), keys.end(), t,
+                                 [](TimeValue tv, const Key& k) { return tv < k.time; });
+    auto prev = next - 1;
+    float f = float(t - prev->time) / float(next->time - prev->time);
+    return Lerp(prev->value, next->value, f);
+}
+
+// --- HostParamBlock -------------------------------------------------------------------------
+
+HostParamBlock::HostParamBlock(ParamBlockDesc2* desc) : desc(desc) {
+    params.reserve(desc->paramdefs.size());
+    for (const ParamDef& def : desc->paramdefs) {
+        Param p;
+        p.def = def;
+        params.push_back(std::move(p));
+        if (def.id >= 0) {
+            if (size_t(def.id) >= indexOfId.size()) {
+                indexOfId.resize(size_t(def.id) + 1, -1);
+            }
+            indexOfId[size_t(def.id)] = int(params.size()) - 1;
+        }
+    }
+    for (Param& p : params) {
+        int n = IsTabType(p.def.type) ? std::max(0, p.def.tabSize) : 1;
+        p.entries.store(NewEntries(p, n, nullptr), std::memory_order_release);
+        p.strings.assign(size_t(n), MSTR());
+    }
+}
+
+HostParamBlock::~HostParamBlock() = default;
+
+HostParamBlock::EntryArray* HostParamBlock::NewEntries(Param& p, int n, const EntryArray* from) {
+    auto array = std::make_unique<EntryArray>();
+    array->count = n;
+    array->entries = std::make_unique<Entry[]>(size_t(std::max(n, 1)));
+    Value4 def = DefaultOf(p.def);
+    for (int i = 0; i < n; ++i) {
+        Entry& e = array->entries[size_t(i)];
+        if (from && i < from->count) {
+            const Entry& old = from->entries[size_t(i)];
+            for (int c = 0; c < 4; ++c) {
+                e.value[c].store(old.value[c].load(std::memory_order_relaxed),
+                                 std::memory_order_relaxed);
+            }
+            e.track.store(old.track.load(std::memory_order_acquire), std::memory_order_release);
+        } else {
+            for (int c = 0; c < 4; ++c) {
+                e.value[c].store(def[c], std::memory_order_relaxed);
+            }
+        }
+    }
+    EntryArray* raw = array.get();
+    retiredArrays.push_back(std::move(array));
+    return raw;
+}
+
+const HostParamBlock::Param* HostParamBlock::Find(ParamID id) const {
+    if (id < 0 || size_t(id) >= indexOfId.size() || indexOfId[size_t(id)] < 0) {
+        return nullptr;
+    }
+    return &params[size_t(indexOfId[size_t(id)])];
+}
+
+HostParamBlock::Param* HostParamBlock::Find(ParamID id) {
+    return const_cast<Param*>(std::as_const(*this).Find(id));
+}
+
+bool HostParamBlock::Read(ParamID id, TimeValue t, int tabIndex, int kind, Value4& out,
+                          Interval& valid) const {
+    const Param* p = Find(id);
+    if (!p || int(KindOf(p->def.type)) != kind) {
+        return false;
+    }
+    const EntryArray* array = p->entries.load(std::memory_order_acquire);
+    int index = IsTabType(p->def.type) ? tabIndex : 0;
+    if (index < 0 || index >= array->count) {
+        return false;
+    }
+    const Entry& e = array->entries[size_t(index)];
+    if (const KeyTrack* track = e.track.load(std::memory_order_acquire)) {
+        out = track->ValueAt(t, valid);
+        return true;
+    }
+    for (int c = 0; c < 4; ++c) {
+        out[c] = e.value[c].load(std::memory_order_relaxed);
+    }
+    return true;
+}
+
+bool HostParamBlock::Write(ParamID id, TimeValue t, int tabIndex, int kind, const Value4& v) {
+    {
+        std::lock_guard<std::mutex> lock(writeMutex);
+        Param* p = Find(id);
+        if (!p || int(KindOf(p->def.type)) != kind) {
+            return false;
+        }
+        EntryArray* array = p->entries.load(std::memory_order_acquire);
+        int index = IsTabType(p->def.type) ? tabIndex : 0;
+        if (index < 0 || index >= array->count) {
+            return false;
+        }
+        // Ranges bound the user interface's controls, not the stored value, as in the host.
+        const Value4& value = v;
+        Entry& e = array->entries[size_t(index)];
+        const KeyTrack* track = e.track.load(std::memory_order_acquire);
+        bool animatable = (p->def.flags & P_ANIMATABLE) != 0 && kind != int(ValueKind::Int);
+        if (animatable && (Animating() || track)) {
+            auto next = std::make_unique<KeyTrack>();
+            if (track) {
+                next->keys = track->keys;
+            } else {
+                Value4 current;
+                for (int c = 0; c < 4; ++c) {
+                    current[c] = e.value[c].load(std::memory_order_relaxed);
+                }
+                if (t != 0) {
+                    next->keys.push_back({0, current});
+                }
+            }
+            if (Animating()) {
+                auto it = std::lower_bound(
+                    next->keys.begin(), next->keys.end(), t,
+                    [](const KeyTrack::Key& k, TimeValue tv) { return k.time < tv; });
+                if (it != next->keys.end() && it->time == t) {
+                    it->value = value;
+                } else {
+                    next->keys.insert(it, {t, value});
+                }
+            } else {
+                // Animate mode off on an animated entry moves the whole curve, as the host does.
+                Interval ignored = FOREVER;
+                Value4 at = track->ValueAt(t, ignored);
+                for (KeyTrack::Key& k : next->keys) {
+                    for (int c = 0; c < 4; ++c) {
+                        k.value[c] += value[c] - at[c];
+                    }
+                }
+            }
+            e.track.store(next.get(), std::memory_order_release);
+            retiredTracks.push_back(std::move(next));
+        } else {
+            for (int c = 0; c < 4; ++c) {
+                e.value[c].store(value[c], std::memory_order_relaxed);
+            }
+        }
+    }
+    NotifyDependents(FOREVER, PART_ALL, REFMSG_CHANGE);
+    return true;
+}
+
+bool HostParamBlock::GetValue(ParamID id, TimeValue t, int& v, Interval& valid, int tabIndex) {
+    Value4 out;
+    if (!Read(id, t, tabIndex, int(ValueKind::Int), out, valid)) {
+        return false;
+    }
+    v = int(out[0]);
+    return true;
+}
+
+bool HostParamBlock::GetValue(ParamID id, TimeValue t, float& v, Interval& valid, int tabIndex) {
+    Value4 out;
+    if (!Read(id, t, tabIndex, int(ValueKind::Float), out, valid)) {
+        return false;
+    }
+    v = out[0];
+    return true;
+}
+
+bool HostParamBlock::GetValue(ParamID id, TimeValue t, Point4& v, Interval& valid, int tabIndex) {
+    Value4 out;
+    if (!Read(id, t, tabIndex, int(ValueKind::Point4), out, valid)) {
+        return false;
+    }
+    v = Point4(out[0], out[1], out[2], out[3]);
+    return true;
+}
+
+bool HostParamBlock::GetValue(ParamID id, TimeValue t, Point3& v, Interval& valid, int tabIndex) {
+    Value4 out;
+    if (!Read(id, t, tabIndex, int(ValueKind::Point3), out, valid)) {
+        return false;
+    }
+    v = Point3(out[0], out[1], out[2]);
+    return true;
+}
+
+bool HostParamBlock::GetValue(ParamID id, TimeValue, MSTR& v, Interval&, int tabIndex) {
+    std::lock_guard<std::mutex> lock(writeMutex);
+    const Param* p = Find(id);
+    if (!p || KindOf(p->def.type) != ValueKind::String) {
+        return false;
+    }
+    int index = IsTabType(p->def.type) ? tabIndex : 0;
+    if (index < 0 || size_t(index) >= p->strings.size()) {
+        return false;
+    }
+    v = p->strings[size_t(index)];
+    return true;
+}
+
+bool HostParamBlock::SetValue(ParamID id, TimeValue t, int v, int tabIndex) {
+    return Write(id, t, tabIndex, int(ValueKind::Int), {float(v), 0, 0, 0});
+}
+
+bool HostParamBlock::SetValue(ParamID id, TimeValue t, float v, int tabIndex) {
+    return Write(id, t, tabIndex, int(ValueKind::Float), {v, 0, 0, 0});
+}
+
+bool HostParamBlock::SetValue(ParamID id, TimeValue t, const Point4& v, int tabIndex) {
+    return Write(id, t, tabIndex, int(ValueKind::Point4), {v.x, v.y, v.z, v.w});
+}
+
+bool HostParamBlock::SetValue(ParamID id, TimeValue t, const Point3& v, int tabIndex) {
+    return Write(id, t, tabIndex, int(ValueKind::Point3), {v.x, v.y, v.z, 0});
+}
+
+bool HostParamBlock::SetValue(ParamID id, TimeValue, const MSTR& v, int tabIndex) {
+    {
+        std::lock_guard<std::mutex> lock(writeMutex);
+        Param* p = Find(id);
+        if (!p || KindOf(p->def.type) != ValueKind::String) {
+            return false;
+        }
+        int index = IsTabType(p->def.type) ? tabIndex : 0;
+        if (index < 0 || size_t(index) >= p->strings.size()) {
+            return false;
+        }
+        p->strings[size_t(index)] = v;
+    }
+    NotifyDependents(FOREVER, PART_ALL, REFMSG_CHANGE);
+    return true;
+}
+
+int HostParamBlock::Count(ParamID id) const {
+    const Param* p = Find(id);
+    if (!p || !IsTabType(p->def.type)) {
+        return 0;
+    }
+    return p->entries.load(std::memory_order_acquire)->count;
+}
+
+void HostParamBlock::SetCount(ParamID id, int n) {
+    {
+        std::lock_guard<std::mutex> lock(writeMutex);
+        Param* p = Find(id);
+        if (!p || !IsTabType(p->def.type) || n < 0) {
+            return;
+        }
+        EntryArray* old = p->entries.load(std::memory_order_acquire);
+        if (old->count == n) {
+            return;
+        }
+        p->entries.store(NewEntries(*p, n, old), std::memory_order_release);
+        p->strings.resize(size_t(n));
+    }
+    NotifyDependents(FOREVER, PART_ALL, REFMSG_CHANGE);
+}
+
+int HostParamBlock::IDtoIndex(ParamID id) const {
+    if (id < 0 || size_t(id) >= indexOfId.size()) {
+        return -1;
+    }
+    return indexOfId[size_t(id)];
+}
+
+ParamID HostParamBlock::IndextoID(int index) const {
+    if (index < 0 || size_t(index) >= params.size()) {
+        return -1;
+    }
+    return params[size_t(index)].def.id;
+}
+
+const ParamDef* HostParamBlock::GetParamDef(ParamID id) const {
+    const Param* p = Find(id);
+    return p ? &p->def : nullptr;
+}
+
+Control* HostParamBlock::TrackControl(Param& p, int tabIndex) {
+    EntryArray* array = p.entries.load(std::memory_order_acquire);
+    int index = IsTabType(p.def.type) ? tabIndex : 0;
+    if (index < 0 || index >= array->count) {
+        return nullptr;
+    }
+    const KeyTrack* track = array->entries[size_t(index)].track.load(std::memory_order_acquire);
+    return const_cast<KeyTrack*>(track);
+}
+
+Control* HostParamBlock::GetControllerByID(ParamID id, int tabIndex) {
+    Param* p = Find(id);
+    return p ? TrackControl(*p, tabIndex) : nullptr;
+}
+
+Control* HostParamBlock::GetControllerByIndex(int index, int tabIndex) {
+    if (index < 0 || size_t(index) >= params.size()) {
+        return nullptr;
+    }
+    return TrackControl(params[size_t(index)], tabIndex);
+}
+
+void HostParamBlock::RemoveController(int index, int tabIndex) {
+    {
+        std::lock_guard<std::mutex> lock(writeMutex);
+        if (index < 0 || size_t(index) >= params.size()) {
+            return;
+        }
+        Param& p = params[size_t(index)];
+        EntryArray* array = p.entries.load(std::memory_order_acquire);
+        int i = IsTabType(p.def.type) ? tabIndex : 0;
+        if (i < 0 || i >= array->count) {
+            return;
+        }
+        Entry& e = array->entries[size_t(i)];
+        const KeyTrack* track = e.track.load(std::memory_order_acquire);
+        if (!track) {
+            return;
+        }
+        Interface* core = GetCOREInterface();
+        Interval ignored = FOREVER;
+        Value4 v = track->ValueAt(core ? core->GetTime() : 0, ignored);
+        for (int c = 0; c < 4; ++c) {
+            e.value[c].store(v[c], std::memory_order_relaxed);
+        }
+        e.track.store(nullptr, std::memory_order_release);
+    }
+    NotifyDependents(FOREVER, PART_ALL, REFMSG_CHANGE);
+}
+
+void HostParamBlock::GetValidity(TimeValue t, Interval& valid) {
+    for (const Param& p : params) {
+        const EntryArray* array = p.entries.load(std::memory_order_acquire);
+        for (int i = 0; i < array->count; ++i) {
+            if (const KeyTrack* track =
+                    array->entries[size_t(i)].track.load(std::memory_order_acquire)) {
+                track->ValueAt(t, valid);
+            }
+        }
+    }
+}
+
+void HostParamBlock::ResetAll() {
+    {
+        std::lock_guard<std::mutex> lock(writeMutex);
+        for (Param& p : params) {
+            int n = IsTabType(p.def.type) ? std::max(0, p.def.tabSize) : 1;
+            p.entries.store(NewEntries(p, n, nullptr), std::memory_order_release);
+            p.strings.assign(size_t(n), MSTR());
+        }
+    }
+    NotifyDependents(FOREVER, PART_ALL, REFMSG_CHANGE);
+}
+
+RefResult HostParamBlock::NotifyRefChanged(const Interval&, ReferenceTarget*, PartID&, RefMessage,
+                                           bool) {
+    return REF_SUCCEED;
+}
+
+ReferenceTarget* HostParamBlock::Clone(RemapDir&) {
+    auto* copy = new HostParamBlock(desc);
+    std::lock_guard<std::mutex> lock(writeMutex);
+    for (size_t i = 0; i < params.size(); ++i) {
+        Param& from = params[i];
+        Param& to = copy->params[i];
+        EntryArray* source = from.entries.load(std::memory_order_acquire);
+        to.entries.store(copy->NewEntries(to, source->count, nullptr), std::memory_order_release);
+        EntryArray* target = to.entries.load(std::memory_order_acquire);
+        for (int e = 0; e < source->count; ++e) {
+            for (int c = 0; c < 4; ++c) {
+                target->entries[size_t(e)].value[c].store(
+                    source->entries[size_t(e)].value[c].load(std::memory_order_relaxed),
+                    std::memory_order_relaxed);
+            }
+            if (const KeyTrack* track =
+                    source->entries[size_t(e)].track.load(std::memory_order_acquire)) {
+                auto trackCopy = std::make_unique<KeyTrack>(*track);
+                target->entries[size_t(e)].track.store(trackCopy.get(),
+                                                       std::memory_order_release);
+                copy->retiredTracks.push_back(std::move(trackCopy));
+            }
+        }
+        to.strings = from.strings;
+    }
+    return copy;
+}
+
+// Saved form: one chunk per parameter holding its id, entry count, then per entry four floats,
+// the key count and the keys (time + four floats), then the strings (count + UTF-16 units).
+namespace {
+constexpr USHORT kParamChunk = 0x0010;
+
+template <typename T>
+void Put(ISave* isave, const T& v) {
+    ULONG written = 0;
+    isave->Write(&v, sizeof v, &written);
+}
+
+template <typename T>
+bool Get(ILoad* iload, T& v) {
+    ULONG got = 0;
+    return iload->Read(&v, sizeof v, &got) == IO_OK && got == sizeof v;
+}
+}  // namespace
+
+IOResult HostParamBlock::Save(ISave* isave) {
+    for (const Param& p : params) {
+        const EntryArray* array = p.entries.load(std::memory_order_acquire);
+        isave->BeginChunk(kParamChunk);
+        Put(isave, int16_t(p.def.id));
+        Put(isave, int32_t(array->count));
+        for (int i = 0; i < array->count; ++i) {
+            const Entry& e = array->entries[size_t(i)];
+            for (int c = 0; c < 4; ++c) {
+                Put(isave, e.value[c].load(std::memory_order_relaxed));
+            }
+            const KeyTrack* track = e.track.load(std::memory_order_acquire);
+            Put(isave, int32_t(track ? track->keys.size() : 0));
+            if (track) {
+                for (const KeyTrack::Key& k : track->keys) {
+                    Put(isave, int32_t(k.time));
+                    for (int c = 0; c < 4; ++c) {
+                        Put(isave, k.value[c]);
+                    }
+                }
+            }
+        }
+        Put(isave, int32_t(p.strings.size()));
+        for (const MSTR& s : p.strings) {
+            Put(isave, uint32_t(s.size()));
+            ULONG written = 0;
+            isave->Write(s.data(), ULONG(s.size() * sizeof(char16_t)), &written);
+        }
+        isave->EndChunk();
+    }
+    return IO_OK;
+}
+
+IOResult HostParamBlock::Load(ILoad* iload) {
+    std::lock_guard<std::mutex> lock(writeMutex);
+    while (iload->OpenChunk() == IO_OK) {
+        int16_t id = -1;
+        int32_t count = 0;
+        Param* p = nullptr;
+        if (iload->CurChunkID() == kParamChunk && Get(iload, id) && Get(iload, count) &&
+            (p = Find(id)) != nullptr && count >= 0 &&
+            ULONG(count) <= iload->CurChunkLength() / 20) {
+            if (!IsTabType(p->def.type)) {
+                count = std::min(count, 1);
+            }
+            EntryArray* array = NewEntries(*p, IsTabType(p->def.type) ? count : 1, nullptr);
+            bool ok = true;
+            for (int i = 0; ok && i < count; ++i) {
+                Entry& e = array->entries[size_t(i)];
+                for (int c = 0; ok && c < 4; ++c) {
+                    float f = 0;
+                    ok = Get(iload, f);
+                    e.value[c].store(f, std::memory_order_relaxed);
+                }
+                int32_t keys = 0;
+                ok = ok && Get(iload, keys) && keys >= 0 &&
+                     ULONG(keys) <= iload->CurChunkLength() / 20;
+                if (ok && keys > 0) {
+                    auto track = std::make_unique<KeyTrack>();
+                    for (int k = 0; ok && k < keys; ++k) {
+                        KeyTrack::Key key;
+                        int32_t time = 0;
+                        ok = Get(iload, time);
+                        key.time = time;
+                        for (int c = 0; ok && c < 4; ++c) {
+                            ok = Get(iload, key.value[c]);
+                        }
+                        if (ok && (track->keys.empty() || track->keys.back().time < key.time)) {
+                            track->keys.push_back(key);
+                        }
+                    }
+                    e.track.store(track.get(), std::memory_order_release);
+                    retiredTracks.push_back(std::move(track));
+                }
+            }
+            if (ok) {
+                p->entries.store(array, std::memory_order_release);
+                p->strings.assign(size_t(array->count), MSTR());
+                int32_t strings = 0;
+                if (Get(iload, strings)) {
+                    for (int32_t s = 0; s < strings && size_t(s) < p->strings.size(); ++s) {
+                        uint32_t units = 0;
+                        if (!Get(iload, units) || units > iload->CurChunkLength() / 2) {
+                            break;
+                        }
+                        MSTR text(units, u'\0');
+                        ULONG got = 0;
+                        if (iload->Read(text.data(), units * 2, &got) != IO_OK) {
+                            break;
+                        }
+                        p->strings[size_t(s)] = std::move(text);
+                    }
+                }
+            }
+        }
+        iload->CloseChunk();
+    }
+    return IO_OK;
+}
+
+IParamBlock2* CreateParameterBlock2(ParamBlockDesc2* pdesc, ReferenceMaker*) {
+    return pdesc ? new HostParamBlock(pdesc) : nullptr;
+}
+
+// --- Descriptors ----------------------------------------------------------------------------
+
+ParamBlockDesc2::ParamBlockDesc2(BlockID id, const char16_t* name, int localName, ClassDesc2* owner,
+                                 int descFlags, int refNo, AutoUi autoUi,
+                                 std::initializer_list<ParamDef> params)
+    : ID(id),
+      int_name(name),
+      local_name(localName),
+      cd(owner),
+      flags(descFlags),
+      ref_no(refNo),
+      ui(autoUi),
+      paramdefs(params) {
+    if (cd) {
+        cd->AddParamBlockDesc(this);
+    }
+}
+
+ParamBlockDesc2::~ParamBlockDesc2() = default;
+
+int ParamBlockDesc2::IDtoIndex(ParamID id) const {
+    for (size_t i = 0; i < paramdefs.size(); ++i) {
+        if (paramdefs[i].id == id) {
+            return int(i);
+        }
+    }
+    return -1;
+}
+
+const ParamDef* ParamBlockDesc2::GetParamDef(ParamID id) const {
+    int i = IDtoIndex(id);
+    return i < 0 ? nullptr : &paramdefs[size_t(i)];
+}

@@ -1,0 +1,101 @@
+#pragma once
+// The standalone host's parameter block (see HostParamBlock.cpp for the threading rules).
+
+#include "host/IParamBlock2.h"
+
+#include <array>
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+using Value4 = std::array<float, 4>;
+
+/// A keyed controller: linear interpolation between keys, held constant outside them.
+/// Immutable once published to readers; an edit publishes a new track.
+class KeyTrack : public Control {
+public:
+    struct Key {
+        TimeValue time = 0;
+        Value4 value{};
+    };
+    std::vector<Key> keys;  // sorted by time, no two at one time
+
+    int NumKeys() const override { return int(keys.size()); }
+    TimeValue GetKeyTime(int i) const override { return keys[size_t(i)].time; }
+    /// The value at t; narrows `valid` to where it holds.
+    Value4 ValueAt(TimeValue t, Interval& valid) const;
+};
+
+class HOST_API HostParamBlock : public IParamBlock2 {
+public:
+    explicit HostParamBlock(ParamBlockDesc2* desc);
+    ~HostParamBlock() override;
+
+    void GetClassName(MSTR& s) const override { s = u"ParamBlock2"; }
+    Class_ID ClassID() override { return Class_ID(0x82, 0); }
+
+    BlockID ID() const override { return desc->ID; }
+    ParamBlockDesc2* GetDesc() const override { return desc; }
+    int NumParams() const override { return int(params.size()); }
+
+    bool GetValue(ParamID id, TimeValue t, int& v, Interval& valid, int tabIndex = 0) override;
+    bool GetValue(ParamID id, TimeValue t, float& v, Interval& valid, int tabIndex = 0) override;
+    bool GetValue(ParamID id, TimeValue t, Point4& v, Interval& valid, int tabIndex = 0) override;
+    bool GetValue(ParamID id, TimeValue t, Point3& v, Interval& valid, int tabIndex = 0) override;
+    bool GetValue(ParamID id, TimeValue t, MSTR& v, Interval& valid, int tabIndex = 0) override;
+    bool SetValue(ParamID id, TimeValue t, int v, int tabIndex = 0) override;
+    bool SetValue(ParamID id, TimeValue t, float v, int tabIndex = 0) override;
+    bool SetValue(ParamID id, TimeValue t, const Point4& v, int tabIndex = 0) override;
+    bool SetValue(ParamID id, TimeValue t, const Point3& v, int tabIndex = 0) override;
+    bool SetValue(ParamID id, TimeValue t, const MSTR& v, int tabIndex = 0) override;
+
+    int Count(ParamID id) const override;
+    void SetCount(ParamID id, int n) override;
+    int IDtoIndex(ParamID id) const override;
+    ParamID IndextoID(int index) const override;
+    const ParamDef* GetParamDef(ParamID id) const override;
+    Control* GetControllerByID(ParamID id, int tabIndex = 0) override;
+    Control* GetControllerByIndex(int index, int tabIndex = 0) override;
+    void RemoveController(int index, int tabIndex) override;
+    void GetValidity(TimeValue t, Interval& valid) override;
+    void ResetAll() override;
+
+    RefResult NotifyRefChanged(const Interval&, ReferenceTarget*, PartID&, RefMessage,
+                               bool) override;
+    ReferenceTarget* Clone(RemapDir& remap) override;
+    IOResult Save(ISave* isave) override;
+    IOResult Load(ILoad* iload) override;
+
+private:
+    struct Entry {
+        std::atomic<float> value[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+        std::atomic<const KeyTrack*> track{nullptr};
+    };
+    struct EntryArray {
+        int count = 0;
+        std::unique_ptr<Entry[]> entries;
+    };
+    struct Param {
+        ParamDef def;
+        std::atomic<EntryArray*> entries{nullptr};
+        std::vector<MSTR> strings;  // string-typed parameters; guarded by writeMutex
+        Param() = default;
+        Param(Param&& o) noexcept : def(o.def), entries(o.entries.load()), strings(std::move(o.strings)) {}
+    };
+
+    const Param* Find(ParamID id) const;
+    Param* Find(ParamID id);
+    EntryArray* NewEntries(Param& p, int n, const EntryArray* from);
+    bool Read(ParamID id, TimeValue t, int tabIndex, int kind, Value4& out, Interval& valid) const;
+    bool Write(ParamID id, TimeValue t, int tabIndex, int kind, const Value4& v);
+    Control* TrackControl(Param& p, int tabIndex);
+
+    ParamBlockDesc2* desc;
+    std::vector<Param> params;
+    std::vector<int> indexOfId;
+    mutable std::mutex writeMutex;
+    // Everything ever published to readers, freed with the block.
+    std::vector<std::unique_ptr<EntryArray>> retiredArrays;
+    std::vector<std::unique_ptr<KeyTrack>> retiredTracks;
+};

@@ -1,0 +1,154 @@
+#include "ProceduralSky.h"
+
+#include "StandaloneHost.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace standalone {
+
+namespace {
+
+constexpr float kDegToRad = 0.017453292f;
+// The sun's apparent radius, about half a degree across as in real skies.
+constexpr float kSunCosRadius = 0.99996192f;  // cos(0.25 degrees)
+
+class ProceduralSky;
+
+class ProceduralSkyClassDesc : public ClassDesc2 {
+public:
+    int IsPublic() override { return TRUE; }
+    void* Create(BOOL) override;
+    const char16_t* ClassName() override { return u"Procedural Sky"; }
+    SClass_ID SuperClassID() override { return TEXMAP_CLASS_ID; }
+    Class_ID ClassID() override { return kProceduralSkyClassID; }
+    const char16_t* Category() override { return TEXMAP_CAT_ENV; }
+    HINSTANCE HInstance() override { return nullptr; }
+};
+
+ProceduralSkyClassDesc& Desc() {
+    static ProceduralSkyClassDesc desc;
+    return desc;
+}
+
+ParamDef FloatParam(ParamID id, const char16_t* name, float def) {
+    ParamDef p;
+    p.id = id;
+    p.int_name = name;
+    p.type = TYPE_FLOAT;
+    p.flags = P_ANIMATABLE;
+    p.defFloat = def;
+    return p;
+}
+
+ParamBlockDesc2 skyBlockDesc(0, u"skyParams", 0, &Desc(), P_AUTO_CONSTRUCT, 0, {},
+                             {FloatParam(kSkySunElevation, u"sunElevation", 30.0f),
+                              FloatParam(kSkySunAzimuth, u"sunAzimuth", 0.0f),
+                              FloatParam(kSkySunIntensity, u"sunIntensity", 5000.0f),
+                              FloatParam(kSkyIntensity, u"skyIntensity", 1.0f)});
+
+class ProceduralSky : public Texmap {
+public:
+    ProceduralSky() { Desc().MakeAutoParamBlocks(this); }
+    ~ProceduralSky() override { DeleteAllRefsFromMe(); }
+
+    void GetClassName(MSTR& s) const override { s = u"Procedural Sky"; }
+    Class_ID ClassID() override { return kProceduralSkyClassID; }
+    int NumRefs() override { return 1; }
+    ReferenceTarget* GetReference(int i) override { return i == 0 ? block : nullptr; }
+    int NumSubs() override { return 1; }
+    Animatable* SubAnim(int i) override { return i == 0 ? block : nullptr; }
+    MSTR SubAnimName(int i) override { return i == 0 ? u"Parameters" : MSTR(); }
+    int NumParamBlocks() override { return 1; }
+    IParamBlock2* GetParamBlock(int i) override { return i == 0 ? block : nullptr; }
+    IParamBlock2* GetParamBlockByID(BlockID id) override {
+        return block && block->ID() == id ? block : nullptr;
+    }
+    RefResult NotifyRefChanged(const Interval&, ReferenceTarget*, PartID&, RefMessage,
+                               bool) override {
+        return REF_SUCCEED;
+    }
+    ReferenceTarget* Clone(RemapDir& remap) override {
+        auto* copy = new ProceduralSky();
+        copy->ReplaceReference(0, remap.CloneRef(block));
+        BaseClone(this, copy, remap);
+        return copy;
+    }
+
+    void Update(TimeValue t, Interval& valid) override {
+        if (block) {
+            block->GetValidity(t, valid);
+        }
+    }
+    void Reset() override { Desc().Reset(this); }
+    Interval Validity(TimeValue t) override {
+        Interval v = FOREVER;
+        Update(t, v);
+        return v;
+    }
+    ParamDlg* CreateParamDlg(HWND hw, IMtlParams* imp) override {
+        return Desc().CreateParamDlgs(hw, imp, this);
+    }
+    Point3 EvalNormalPerturb(ShadeContext&) override { return {0, 0, 0}; }
+
+    AColor EvalColor(ShadeContext& sc) override {
+        float elevation = 30, azimuth = 0, sunIntensity = 5000, skyIntensity = 1;
+        if (block) {
+            Interval valid = FOREVER;
+            TimeValue t = sc.CurTime();
+            block->GetValue(kSkySunElevation, t, elevation, valid);
+            block->GetValue(kSkySunAzimuth, t, azimuth, valid);
+            block->GetValue(kSkySunIntensity, t, sunIntensity, valid);
+            block->GetValue(kSkyIntensity, t, skyIntensity, valid);
+        }
+        Point3 d = sc.VectorTo(sc.V(), REF_WORLD);
+        float len = d.Length();
+        d = len > 1e-6f ? d * (1.0f / len) : Point3(0, -1, 0);
+        AColor c;
+        if (d.z >= 0) {
+            float f = std::sqrt(d.z);
+            c = AColor(0.9f + (0.25f - 0.9f) * f, 0.85f + (0.45f - 0.85f) * f,
+                       0.8f + (0.9f - 0.8f) * f, 1);
+        } else {
+            c = AColor(0.3f, 0.27f, 0.24f, 1);
+        }
+        c.r *= skyIntensity;
+        c.g *= skyIntensity;
+        c.b *= skyIntensity;
+        float el = elevation * kDegToRad, az = azimuth * kDegToRad;
+        Point3 sun(std::cos(el) * std::sin(az), -std::cos(el) * std::cos(az), std::sin(el));
+        float cosAngle = d.x * sun.x + d.y * sun.y + d.z * sun.z;
+        if (cosAngle >= kSunCosRadius) {
+            c.r += sunIntensity;
+            c.g += sunIntensity * 0.95f;
+            c.b += sunIntensity * 0.85f;
+        } else if (cosAngle > 0) {
+            // A warm glow around the sun.
+            float glow = 2.0f * std::pow(cosAngle, 64.0f);
+            c.r += glow;
+            c.g += glow * 0.8f;
+            c.b += glow * 0.5f;
+        }
+        return c;
+    }
+
+protected:
+    void SetReference(int i, ReferenceTarget* target) override {
+        if (i == 0) {
+            block = static_cast<IParamBlock2*>(target);
+        }
+    }
+
+private:
+    IParamBlock2* block = nullptr;
+};
+
+void* ProceduralSkyClassDesc::Create(BOOL) { return static_cast<Texmap*>(new ProceduralSky()); }
+
+}  // namespace
+
+ClassDesc2* GetProceduralSkyDesc() { return &Desc(); }
+
+Texmap* CreateProceduralSky() { return static_cast<Texmap*>(Desc().Create(FALSE)); }
+
+}  // namespace standalone

@@ -1,0 +1,275 @@
+// The standalone host's scene file: every object reachable from the scene root, with its class,
+// its name, its own chunks and its references, so that loading rebuilds the same graph.
+
+#include "ChunkIO.h"
+#include "StandaloneHost.h"
+
+#include "host/Texmap.h"
+#include "platform/Platform.h"
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+namespace standalone {
+
+namespace {
+
+constexpr USHORT kSceneHeader = 0x5A53;
+constexpr uint32_t kSceneVersion = 1;
+constexpr USHORT kObjects = 0x2000;
+constexpr USHORT kObject = 0x2001;
+constexpr USHORT kObjectClass = 0x2002;
+constexpr USHORT kObjectData = 0x2003;
+constexpr USHORT kObjectRefs = 0x2004;
+constexpr USHORT kObjectName = 0x2005;
+constexpr USHORT kRoots = 0x2010;
+
+template <typename T>
+void Put(ISave& out, T v) {
+    ULONG n = 0;
+    out.Write(&v, sizeof v, &n);
+}
+
+template <typename T>
+bool Get(ILoad& in, T& v) {
+    ULONG n = 0;
+    return in.Read(&v, sizeof v, &n) == IO_OK;
+}
+
+void Collect(ReferenceTarget* t, std::vector<ReferenceTarget*>& order) {
+    if (!t || std::find(order.begin(), order.end(), t) != order.end()) {
+        return;
+    }
+    order.push_back(t);
+    for (int i = 0; i < t->NumRefs(); ++i) {
+        Collect(t->GetReference(i), order);
+    }
+}
+
+int IndexOf(const std::vector<ReferenceTarget*>& order, ReferenceTarget* t) {
+    auto it = std::find(order.begin(), order.end(), t);
+    return it == order.end() ? -1 : int(it - order.begin());
+}
+
+std::filesystem::path NativePath(const std::u16string& windowsPath) {
+#if defined(_WIN32)
+    return std::filesystem::path(windowsPath);
+#else
+    return std::filesystem::path(platform::ToNativePath(windowsPath));
+#endif
+}
+
+struct LoadedObject {
+    ReferenceTarget* object = nullptr;
+    std::vector<std::pair<int32_t, int32_t>> refs;  // (which, object index)
+};
+
+ReferenceTarget* CreateObject(ILoad& in) {
+    uint32_t superClass = 0, a = 0, b = 0;
+    if (!Get(in, superClass) || !Get(in, a) || !Get(in, b)) {
+        return nullptr;
+    }
+    if (superClass == PARAMETER_BLOCK2_CLASS_ID) {
+        uint32_t ownerSuper = 0, ownerA = 0, ownerB = 0;
+        int16_t blockId = 0;
+        if (!Get(in, ownerSuper) || !Get(in, ownerA) || !Get(in, ownerB) || !Get(in, blockId)) {
+            return nullptr;
+        }
+        ClassDesc2* owner = FindClassDesc(ownerSuper, Class_ID(ownerA, ownerB));
+        ParamBlockDesc2* desc = owner ? owner->GetParamBlockDescByID(blockId) : nullptr;
+        return desc ? CreateParameterBlock2(desc, nullptr) : nullptr;
+    }
+    ClassDesc2* cd = FindClassDesc(superClass, Class_ID(a, b));
+    return cd ? static_cast<ReferenceTarget*>(static_cast<Animatable*>(cd->Create(TRUE)))
+              : nullptr;
+}
+
+}  // namespace
+
+std::vector<unsigned char> SaveSceneToBytes(SceneRoot& root) {
+    std::vector<ReferenceTarget*> order;
+    for (int i = 0; i < root.Count(); ++i) {
+        Collect(root.Get(i), order);
+    }
+    ChunkWriter out;
+    out.BeginChunk(kSceneHeader);
+    Put(out, kSceneVersion);
+    out.EndChunk();
+    out.BeginChunk(kObjects);
+    for (ReferenceTarget* t : order) {
+        out.BeginChunk(kObject);
+        out.BeginChunk(kObjectClass);
+        Put(out, uint32_t(t->SuperClassID()));
+        Put(out, uint32_t(t->ClassID().PartA()));
+        Put(out, uint32_t(t->ClassID().PartB()));
+        if (auto* block = dynamic_cast<IParamBlock2*>(t)) {
+            ClassDesc2* owner = block->GetDesc()->cd;
+            Put(out, uint32_t(owner ? owner->SuperClassID() : 0));
+            Put(out, uint32_t(owner ? owner->ClassID().PartA() : 0));
+            Put(out, uint32_t(owner ? owner->ClassID().PartB() : 0));
+            Put(out, int16_t(block->ID()));
+        }
+        out.EndChunk();
+        if (auto* mtl = dynamic_cast<MtlBase*>(t)) {
+            out.BeginChunk(kObjectName);
+            const MSTR& name = mtl->GetName();
+            ULONG n = 0;
+            out.Write(name.data(), ULONG(name.size() * sizeof(char16_t)), &n);
+            out.EndChunk();
+        }
+        out.BeginChunk(kObjectData);
+        t->Save(&out);
+        out.EndChunk();
+        out.BeginChunk(kObjectRefs);
+        std::vector<std::pair<int32_t, int32_t>> refs;
+        for (int i = 0; i < t->NumRefs(); ++i) {
+            int index = IndexOf(order, t->GetReference(i));
+            if (index >= 0) {
+                refs.emplace_back(i, index);
+            }
+        }
+        Put(out, uint32_t(refs.size()));
+        for (auto [which, index] : refs) {
+            Put(out, which);
+            Put(out, index);
+        }
+        out.EndChunk();
+        out.EndChunk();
+    }
+    out.EndChunk();
+    out.BeginChunk(kRoots);
+    Put(out, uint32_t(root.Count()));
+    for (int i = 0; i < root.Count(); ++i) {
+        Put(out, int32_t(IndexOf(order, root.Get(i))));
+    }
+    out.EndChunk();
+    return out.Bytes();
+}
+
+bool LoadSceneFromBytes(const std::vector<unsigned char>& bytes, SceneRoot& root,
+                        std::string* error) {
+    ChunkReader in(bytes.data(), bytes.size());
+    uint32_t version = 0;
+    if (in.OpenChunk() != IO_OK || in.CurChunkID() != kSceneHeader || !Get(in, version) ||
+        version != kSceneVersion) {
+        if (error) {
+            *error = "not a scene file";
+        }
+        return false;
+    }
+    in.CloseChunk();
+    std::vector<LoadedObject> objects;
+    std::vector<int32_t> roots;
+    while (in.OpenChunk() == IO_OK) {
+        if (in.CurChunkID() == kObjects) {
+            while (in.OpenChunk() == IO_OK) {
+                LoadedObject loaded;
+                if (in.CurChunkID() == kObject) {
+                    MSTR name;
+                    while (in.OpenChunk() == IO_OK) {
+                        switch (in.CurChunkID()) {
+                            case kObjectClass:
+                                loaded.object = CreateObject(in);
+                                break;
+                            case kObjectName:
+                                name.resize(in.CurChunkLength() / 2);
+                                {
+                                    ULONG n = 0;
+                                    in.Read(name.data(), ULONG(name.size() * 2), &n);
+                                }
+                                break;
+                            case kObjectData:
+                                if (loaded.object) {
+                                    loaded.object->Load(&in);
+                                }
+                                break;
+                            case kObjectRefs: {
+                                uint32_t count = 0;
+                                Get(in, count);
+                                for (uint32_t i = 0; i < count; ++i) {
+                                    int32_t which = 0, index = 0;
+                                    if (!Get(in, which) || !Get(in, index)) {
+                                        break;
+                                    }
+                                    loaded.refs.emplace_back(which, index);
+                                }
+                                break;
+                            }
+                            default:
+                                break;
+                        }
+                        in.CloseChunk();
+                    }
+                    if (auto* mtl = dynamic_cast<MtlBase*>(loaded.object)) {
+                        mtl->SetName(name);
+                    }
+                }
+                objects.push_back(std::move(loaded));
+                in.CloseChunk();
+            }
+        } else if (in.CurChunkID() == kRoots) {
+            uint32_t count = 0;
+            Get(in, count);
+            for (uint32_t i = 0; i < count; ++i) {
+                int32_t index = -1;
+                if (!Get(in, index)) {
+                    break;
+                }
+                roots.push_back(index);
+            }
+        }
+        in.CloseChunk();
+    }
+    // References are made once every object exists, as the host does after loading.
+    for (LoadedObject& o : objects) {
+        if (!o.object) {
+            continue;
+        }
+        for (auto [which, index] : o.refs) {
+            if (index >= 0 && size_t(index) < objects.size() && objects[size_t(index)].object &&
+                which >= 0 && which < o.object->NumRefs()) {
+                o.object->ReplaceReference(which, objects[size_t(index)].object);
+            }
+        }
+    }
+    for (int32_t index : roots) {
+        if (index >= 0 && size_t(index) < objects.size() && objects[size_t(index)].object) {
+            root.Add(objects[size_t(index)].object);
+        }
+    }
+    for (LoadedObject& o : objects) {
+        if (o.object && o.object->GetDependents().empty()) {
+            o.object->DeleteThis();  // nothing of the scene refers to it
+        }
+    }
+    return true;
+}
+
+bool SaveScene(const std::u16string& windowsPath, SceneRoot& root, std::string* error) {
+    std::vector<unsigned char> bytes = SaveSceneToBytes(root);
+    std::ofstream file(NativePath(windowsPath), std::ios::binary | std::ios::trunc);
+    file.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    if (!file) {
+        if (error) {
+            *error = "cannot write the scene file";
+        }
+        return false;
+    }
+    return true;
+}
+
+bool LoadScene(const std::u16string& windowsPath, SceneRoot& root, std::string* error) {
+    std::ifstream file(NativePath(windowsPath), std::ios::binary);
+    if (!file) {
+        if (error) {
+            *error = "cannot open the scene file";
+        }
+        return false;
+    }
+    std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(file)),
+                                     std::istreambuf_iterator<char>());
+    return LoadSceneFromBytes(bytes, root, error);
+}
+
+}  // namespace standalone

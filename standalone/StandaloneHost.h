@@ -1,0 +1,59 @@
+#pragma once
+// Services of the standalone host that programs and tests use to play the host application:
+// the core interface's switches, the directory of known classes and the scene file.
+
+#include "host/ClassDesc2.h"
+#include "host/Interface.h"
+
+#include <string>
+#include <vector>
+
+namespace standalone {
+
+/// Makes GetCOREInterface answer null (false) or the host's interface (true, the default).
+HOST_API void SetCoreInterfaceAvailable(bool available);
+
+/// Classes the host can create by id, for scene loading: the host's own and every plug-in
+/// class registered here.
+HOST_API void RegisterClassDesc(ClassDesc2* cd);
+HOST_API void UnregisterClassDesc(ClassDesc2* cd);
+HOST_API ClassDesc2* FindClassDesc(SClass_ID superClass, const Class_ID& classId);
+
+/// Holds a scene's top-level objects as its references, so that they live while it does.
+class HOST_API SceneRoot : public ReferenceMaker {
+public:
+    SceneRoot() = default;
+    ~SceneRoot() override;
+    SClass_ID SuperClassID() override { return 0; }
+    int NumRefs() override { return int(items.size()); }
+    ReferenceTarget* GetReference(int i) override;
+    RefResult NotifyRefChanged(const Interval&, ReferenceTarget*, PartID&, RefMessage,
+                               bool) override {
+        return REF_SUCCEED;
+    }
+    /// Appends a top-level object; returns its index.
+    int Add(ReferenceTarget* target);
+    /// Releases a top-level object (deleted when nothing else references it).
+    void Remove(int index);
+    ReferenceTarget* Get(int i) { return GetReference(i); }
+    int Count() const { return int(items.size()); }
+
+protected:
+    void SetReference(int i, ReferenceTarget* target) override;
+
+private:
+    std::vector<ReferenceTarget*> items;
+};
+
+/// Writes every object reachable from the root's references, their references and their own
+/// chunks to a scene file. False with a message on failure.
+HOST_API bool SaveScene(const std::u16string& windowsPath, SceneRoot& root, std::string* error);
+/// Reads a scene file written by SaveScene into `root` (appending its top-level objects).
+/// Objects of unknown classes are dropped; damaged chunks end their object's data.
+HOST_API bool LoadScene(const std::u16string& windowsPath, SceneRoot& root, std::string* error);
+/// The same through memory, for tests of damaged data.
+HOST_API std::vector<unsigned char> SaveSceneToBytes(SceneRoot& root);
+HOST_API bool LoadSceneFromBytes(const std::vector<unsigned char>& bytes, SceneRoot& root,
+                                 std::string* error);
+
+}  // namespace standalone
