@@ -37,23 +37,13 @@ void EraseOne(std::vector<ReferenceMaker*>& makers, ReferenceMaker* maker) {
 ReferenceMaker::~ReferenceMaker() { DeleteAllRefsFromMe(); }
 
 void ReferenceMaker::DeleteAllRefsFromMe() {
-    std::vector<HeldRef> held;
-    held.swap(heldRefs);
-    for (const HeldRef& ref : held) {
-        EraseOne(ref.target->dependents, this);
-    }
-    for (const HeldRef& ref : held) {
-        // A target may be held twice; delete it once, when nothing holds it any more.
-        bool seenBefore = false;
-        for (const HeldRef& other : held) {
-            if (&other == &ref) {
-                break;
-            }
-            seenBefore = seenBefore || other.target == ref.target;
-        }
-        if (!seenBefore) {
-            ref.target->MaybeAutoDelete();
-        }
+    // One reference at a time: a target that goes may take others with it, but never one that
+    // this maker still holds.
+    while (!heldRefs.empty()) {
+        ReferenceTarget* target = heldRefs.back().target;
+        heldRefs.pop_back();
+        EraseOne(target->dependents, this);
+        target->MaybeAutoDelete();
     }
 }
 

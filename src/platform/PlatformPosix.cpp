@@ -1,0 +1,283 @@
+#include "platform/Platform.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+#include <ctime>
+#include <mutex>
+
+namespace platform {
+namespace {
+
+constexpr char16_t kReplacement = 0xFFFD;
+
+// Drive letters A..Z and the folders they name; guarded because tests remap C: while other
+// code may be resolving paths.
+struct DriveTable {
+    std::mutex mutex;
+    std::array<std::string, 26> folders;
+
+    DriveTable() {
+        folders['C' - 'A'] = "/tmp/zenithra-drive-c";
+        folders['Z' - 'A'] = "/";
+    }
+};
+
+DriveTable& Drives() {
+    static DriveTable table;
+    return table;
+}
+
+int DriveIndex(char16_t letter) {
+    if (letter >= u'a' && letter <= u'z') {
+        return letter - u'a';
+    }
+    if (letter >= u'A' && letter <= u'Z') {
+        return letter - u'A';
+    }
+    return -1;
+}
+
+bool IsContinuation(unsigned char byte) {
+    return (byte & 0xC0) == 0x80;
+}
+
+void AppendUtf8(std::string& out, char32_t codePoint) {
+    if (codePoint < 0x80) {
+        out += static_cast<char>(codePoint);
+    } else if (codePoint < 0x800) {
+        out += static_cast<char>(0xC0 | (codePoint >> 6));
+        out += static_cast<char>(0x80 | (codePoint & 0x3F));
+    } else if (codePoint < 0x10000) {
+        out += static_cast<char>(0xE0 | (codePoint >> 12));
+        out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (codePoint & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (codePoint >> 18));
+        out += static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (codePoint & 0x3F));
+    }
+}
+
+bool IsDirectory(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+}  // namespace
+
+LocalTime GetLocalTimeNow() {
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    std::tm parts{};
+    ::localtime_r(&now.tv_sec, &parts);
+    LocalTime result;
+    result.year = parts.tm_year + 1900;
+    result.month = parts.tm_mon + 1;
+    result.day = parts.tm_mday;
+    result.hour = parts.tm_hour;
+    result.minute = parts.tm_min;
+    // A leap second (tm_sec 60) does not exist in the Windows fields.
+    result.second = parts.tm_sec > 59 ? 59 : parts.tm_sec;
+    result.millisecond = static_cast<int>(now.tv_nsec / 1000000);
+    return result;
+}
+
+uint32_t CurrentThreadId() {
+    return static_cast<uint32_t>(::syscall(SYS_gettid));
+}
+
+void SleepMilliseconds(uint32_t ms) {
+    timespec remaining{static_cast<time_t>(ms / 1000), static_cast<long>(ms % 1000) * 1000000L};
+    while (::nanosleep(&remaining, &remaining) != 0 && errno == EINTR) {
+    }
+}
+
+// Decodes as MultiByteToWideChar does with no flags (as observed under Wine), so that both builds
+// turn the same bytes into the same text. Each of these becomes one U+FFFD:
+// - a byte that cannot start a sequence (80..C1, F5..FF);
+// - a sequence with fewer bytes left in the input than its lead byte announces, together with
+//   all the bytes that are left;
+// - a lead byte with the continuation bytes that follow it, up to the first byte that does not
+//   continue it;
+// - a lead byte and its second byte when these already mean an overlong form, a surrogate or a
+//   value above U+10FFFF.
+std::u16string Utf8ToUtf16(std::string_view utf8) {
+    std::u16string out;
+    out.reserve(utf8.size());
+    size_t i = 0;
+    while (i < utf8.size()) {
+        const auto lead = static_cast<unsigned char>(utf8[i]);
+        if (lead < 0x80) {
+            out += static_cast<char16_t>(lead);
+            ++i;
+            continue;
+        }
+        size_t length = 0;
+        if (lead >= 0xC2 && lead <= 0xDF) {
+            length = 2;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            length = 3;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            length = 4;
+        } else {
+            out += kReplacement;
+            ++i;
+            continue;
+        }
+        if (utf8.size() - i < length) {
+            out += kReplacement;
+            break;
+        }
+        char32_t codePoint = lead & (0x7F >> length);
+        size_t consumed = 1;
+        bool valid = true;
+        while (consumed < length) {
+            const auto byte = static_cast<unsigned char>(utf8[i + consumed]);
+            if (!IsContinuation(byte)) {
+                valid = false;
+                break;
+            }
+            codePoint = (codePoint << 6) | (byte & 0x3F);
+            ++consumed;
+            // After two bytes the value's top bits are known.
+            if (consumed == 2 && ((length == 3 && (codePoint < 0x20 ||
+                                                   (codePoint >= 0x360 && codePoint <= 0x37F))) ||
+                                  (length == 4 && (codePoint < 0x10 || codePoint > 0x10F)))) {
+                valid = false;
+                break;
+            }
+        }
+        i += consumed;
+        if (!valid) {
+            out += kReplacement;
+        } else if (codePoint >= 0x10000) {
+            codePoint -= 0x10000;
+            out += static_cast<char16_t>(0xD800 + (codePoint >> 10));
+            out += static_cast<char16_t>(0xDC00 + (codePoint & 0x3FF));
+        } else {
+            out += static_cast<char16_t>(codePoint);
+        }
+    }
+    return out;
+}
+
+// As WideCharToMultiByte with no flags: a surrogate without its partner becomes U+FFFD.
+std::string Utf16ToUtf8(std::u16string_view utf16) {
+    std::string out;
+    out.reserve(utf16.size());
+    for (size_t i = 0; i < utf16.size(); ++i) {
+        const char16_t unit = utf16[i];
+        if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < utf16.size() && utf16[i + 1] >= 0xDC00 &&
+            utf16[i + 1] <= 0xDFFF) {
+            AppendUtf8(out, 0x10000 + ((char32_t{unit} - 0xD800) << 10) + (utf16[i + 1] - 0xDC00));
+            ++i;
+        } else if (unit >= 0xD800 && unit <= 0xDFFF) {
+            AppendUtf8(out, kReplacement);
+        } else {
+            AppendUtf8(out, unit);
+        }
+    }
+    return out;
+}
+
+std::string ToNativePath(std::u16string_view windowsPath) {
+    if (windowsPath.size() < 2 || windowsPath[1] != u':') {
+        return {};
+    }
+    const int drive = DriveIndex(windowsPath[0]);
+    if (drive < 0) {
+        return {};
+    }
+    std::string folder;
+    {
+        DriveTable& table = Drives();
+        std::lock_guard<std::mutex> lock(table.mutex);
+        folder = table.folders[drive];
+    }
+    if (folder.empty()) {
+        return {};
+    }
+    while (!folder.empty() && folder.back() == '/') {
+        folder.pop_back();
+    }
+    std::string rest = Utf16ToUtf8(windowsPath.substr(2));
+    for (char& c : rest) {
+        if (c == '\\') {
+            c = '/';
+        }
+    }
+    // "C:name" is taken as "C:\name": there is no current folder per drive here.
+    if (!rest.empty() && rest.front() != '/') {
+        rest.insert(rest.begin(), '/');
+    }
+    std::string native = folder + rest;
+    return native.empty() ? std::string("/") : native;
+}
+
+bool CreateDirectories(std::u16string_view windowsPath) {
+    const std::string native = ToNativePath(windowsPath);
+    if (native.empty()) {
+        return false;
+    }
+    // Level by level from the root, so that a plain file at any level stops the walk.
+    size_t end = 0;
+    while (end != std::string::npos) {
+        end = native.find('/', end + 1);
+        const std::string level = native.substr(0, end);
+        if (level.empty() || level.back() == '/') {
+            continue;
+        }
+        if (::mkdir(level.c_str(), 0777) != 0 && !(errno == EEXIST && IsDirectory(level))) {
+            return false;
+        }
+    }
+    return IsDirectory(native);
+}
+
+bool AppendToFile(std::u16string_view windowsPath, std::string_view bytes) {
+    const std::string native = ToNativePath(windowsPath);
+    if (native.empty()) {
+        return false;
+    }
+    const int fd = ::open(native.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        return false;
+    }
+    bool ok = true;
+    size_t written = 0;
+    while (written < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            ok = false;
+            break;
+        }
+        written += static_cast<size_t>(n);
+    }
+    // write(2) keeps no buffer in this process, so once it returns a crash loses nothing and
+    // there is nothing left to flush; close reports late errors of some file systems.
+    if (::close(fd) != 0) {
+        ok = false;
+    }
+    return ok;
+}
+
+void MapDrive(char16_t driveLetter, const std::string& folder) {
+    const int drive = DriveIndex(driveLetter);
+    if (drive < 0) {
+        return;
+    }
+    DriveTable& table = Drives();
+    std::lock_guard<std::mutex> lock(table.mutex);
+    table.folders[drive] = folder;
+}
+
+}  // namespace platform

@@ -1,0 +1,156 @@
+#include "platform/Platform.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <climits>
+
+namespace platform {
+namespace {
+
+const wchar_t* Wide(const std::u16string& text) {
+    return reinterpret_cast<const wchar_t*>(text.c_str());
+}
+
+bool IsSeparator(char16_t c) {
+    return c == u'\\' || c == u'/';
+}
+
+bool IsDirectory(const std::u16string& path) {
+    const DWORD attributes = ::GetFileAttributesW(Wide(path));
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+// Length of the part of a path that cannot be created: "C:\", "\\server\share\" or "\".
+size_t RootLength(const std::u16string& path) {
+    if (path.size() >= 2 && path[1] == u':') {
+        return path.size() >= 3 && IsSeparator(path[2]) ? 3 : 2;
+    }
+    if (path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1])) {
+        size_t end = path.find_first_of(u"\\/", 2);  // after the server
+        if (end != std::u16string::npos) {
+            end = path.find_first_of(u"\\/", end + 1);  // after the share
+        }
+        return end == std::u16string::npos ? path.size() : end + 1;
+    }
+    return !path.empty() && IsSeparator(path[0]) ? 1 : 0;
+}
+
+}  // namespace
+
+LocalTime GetLocalTimeNow() {
+    SYSTEMTIME now{};
+    ::GetLocalTime(&now);
+    LocalTime result;
+    result.year = now.wYear;
+    result.month = now.wMonth;
+    result.day = now.wDay;
+    result.hour = now.wHour;
+    result.minute = now.wMinute;
+    result.second = now.wSecond;
+    result.millisecond = now.wMilliseconds;
+    return result;
+}
+
+uint32_t CurrentThreadId() {
+    return ::GetCurrentThreadId();
+}
+
+void SleepMilliseconds(uint32_t ms) {
+    ::Sleep(ms);
+}
+
+std::u16string Utf8ToUtf16(std::string_view utf8) {
+    if (utf8.empty() || utf8.size() > static_cast<size_t>(INT_MAX)) {
+        return {};
+    }
+    const int size = static_cast<int>(utf8.size());
+    const int length = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, nullptr, 0);
+    if (length <= 0) {
+        return {};
+    }
+    std::u16string result(static_cast<size_t>(length), u'\0');
+    const int written = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size,
+                                              reinterpret_cast<wchar_t*>(result.data()), length);
+    if (written <= 0) {
+        return {};
+    }
+    result.resize(static_cast<size_t>(written));
+    return result;
+}
+
+std::string Utf16ToUtf8(std::u16string_view utf16) {
+    if (utf16.empty() || utf16.size() > static_cast<size_t>(INT_MAX)) {
+        return {};
+    }
+    const auto* wide = reinterpret_cast<const wchar_t*>(utf16.data());
+    const int size = static_cast<int>(utf16.size());
+    const int length = ::WideCharToMultiByte(CP_UTF8, 0, wide, size, nullptr, 0, nullptr, nullptr);
+    if (length <= 0) {
+        return {};
+    }
+    std::string result(static_cast<size_t>(length), '\0');
+    const int written =
+        ::WideCharToMultiByte(CP_UTF8, 0, wide, size, result.data(), length, nullptr, nullptr);
+    if (written <= 0) {
+        return {};
+    }
+    result.resize(static_cast<size_t>(written));
+    return result;
+}
+
+std::string ToNativePath(std::u16string_view windowsPath) {
+    return Utf16ToUtf8(windowsPath);
+}
+
+bool CreateDirectories(std::u16string_view windowsPath) {
+    const std::u16string path(windowsPath);
+    if (path.empty()) {
+        return false;
+    }
+    // Level by level, so that a plain file at any level stops the walk.
+    size_t end = RootLength(path);
+    while (end < path.size()) {
+        end = path.find_first_of(u"\\/", end + 1);
+        const std::u16string level = path.substr(0, end);
+        if (level.empty() || IsSeparator(level.back())) {
+            continue;
+        }
+        if (!::CreateDirectoryW(Wide(level), nullptr) &&
+            !(::GetLastError() == ERROR_ALREADY_EXISTS && IsDirectory(level))) {
+            return false;
+        }
+    }
+    return IsDirectory(path);
+}
+
+bool AppendToFile(std::u16string_view windowsPath, std::string_view bytes) {
+    const std::u16string path(windowsPath);
+    // FILE_APPEND_DATA alone makes every write land at the current end of the file, also
+    // when other processes append at the same time.
+    const HANDLE file =
+        ::CreateFileW(Wide(path), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                      OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    bool ok = true;
+    size_t written = 0;
+    while (written < bytes.size()) {
+        const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - written, 1u << 30));
+        DWORD done = 0;
+        if (!::WriteFile(file, bytes.data() + written, chunk, &done, nullptr) || done == 0) {
+            ok = false;
+            break;
+        }
+        written += done;
+    }
+    // WriteFile keeps no buffer in this process, so once it returns a crash of the process
+    // loses nothing; forcing the data to disk would cost far more than the log is worth.
+    if (!::CloseHandle(file)) {
+        ok = false;
+    }
+    return ok;
+}
+
+}  // namespace platform
