@@ -16,9 +16,13 @@ namespace {
 constexpr USHORT kSlotIndexChunk = 0x100;
 }  // namespace
 
-ZenithraProxy::~ZenithraProxy() { SetMaster(nullptr); }
+ZenithraProxy::~ZenithraProxy() {
+    SetMaster(nullptr);
+}
 
-void ZenithraProxy::DeleteThis() { delete this; }
+void ZenithraProxy::DeleteThis() {
+    delete this;
+}
 
 void ZenithraProxy::SetMaster(Zenithra* newMaster) {
     Zenithra* current = master.load();
@@ -62,7 +66,9 @@ AColor ZenithraProxy::EvalWithMaster(ShadeContext& sc) {
     return c;
 }
 
-AColor ZenithraProxy::EvalColor(ShadeContext& sc) { return EvalWithMaster(sc); }
+AColor ZenithraProxy::EvalColor(ShadeContext& sc) {
+    return EvalWithMaster(sc);
+}
 
 float ZenithraProxy::EvalMono(ShadeContext& sc) {
     // Without a master the colour is black (and the line is logged), so its luminance is 0.
@@ -104,8 +110,8 @@ ReferenceTarget* ZenithraProxy::Clone(RemapDir& remap) {
     copy->slotIndex.store(slotIndex.load());
     copy->SetMaster(master.load());
     BaseClone(this, copy, remap);
-    ZENITHRA_LOG("ZenithraProxy::Clone") << u"Proxy::Clone slot=" << slotIndex.load()
-                                         << u" master=" << (master.load() ? u"OK" : u"NULL");
+    ZENITHRA_LOG("ZenithraProxy::Clone") << u"Proxy::Clone slot=" << slotIndex.load() << u" master="
+                                         << (master.load() ? u"OK" : u"NULL");
     return copy;
 }
 

@@ -68,7 +68,9 @@ IOResult ChunkReader::OpenChunk() {
     return IO_OK;
 }
 
-USHORT ChunkReader::CurChunkID() { return levels.size() > 1 ? levels.back().id : 0; }
+USHORT ChunkReader::CurChunkID() {
+    return levels.size() > 1 ? levels.back().id : 0;
+}
 
 ULONG ChunkReader::CurChunkLength() {
     return levels.size() > 1 ? ULONG(levels.back().end - levels.back().begin) : 0;

@@ -55,14 +55,24 @@ std::vector<ClassDesc2*>& Directory() {
 
 }  // namespace
 
-Interface* GetCOREInterface() { return coreAvailable.load() ? &Core() : nullptr; }
-BOOL Animating() { return animating.load() ? TRUE : FALSE; }
-void AnimateOn() { animating.store(true); }
-void AnimateOff() { animating.store(false); }
+Interface* GetCOREInterface() {
+    return coreAvailable.load() ? &Core() : nullptr;
+}
+BOOL Animating() {
+    return animating.load() ? TRUE : FALSE;
+}
+void AnimateOn() {
+    animating.store(true);
+}
+void AnimateOff() {
+    animating.store(false);
+}
 
 namespace standalone {
 
-void SetCoreInterfaceAvailable(bool available) { coreAvailable.store(available); }
+void SetCoreInterfaceAvailable(bool available) {
+    coreAvailable.store(available);
+}
 
 void RegisterClassDesc(ClassDesc2* cd) {
     std::lock_guard<std::mutex> lock(DirectoryMutex());
@@ -88,7 +98,9 @@ ClassDesc2* FindClassDesc(SClass_ID superClass, const Class_ID& classId) {
     return nullptr;
 }
 
-SceneRoot::~SceneRoot() { DeleteAllRefsFromMe(); }
+SceneRoot::~SceneRoot() {
+    DeleteAllRefsFromMe();
+}
 
 ReferenceTarget* SceneRoot::GetReference(int i) {
     return i >= 0 && size_t(i) < items.size() ? items[size_t(i)] : nullptr;
@@ -110,6 +122,8 @@ int SceneRoot::Add(ReferenceTarget* target) {
     return index;
 }
 
-void SceneRoot::Remove(int index) { ReplaceReference(index, nullptr); }
+void SceneRoot::Remove(int index) {
+    ReplaceReference(index, nullptr);
+}
 
 }  // namespace standalone

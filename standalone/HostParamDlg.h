@@ -19,5 +19,5 @@ public:
     HWND rollup;
 };
 
-ParamDlg* CreateHostParamDlg(ClassDesc2* cd, ParamBlockDesc2* desc, HWND hwMtlEdit,
-                             IMtlParams* imp, ReferenceTarget* obj);
+ParamDlg* CreateHostParamDlg(ClassDesc2* cd, ParamBlockDesc2* desc, HWND hwMtlEdit, IMtlParams* imp,
+                             ReferenceTarget* obj);

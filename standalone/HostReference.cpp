@@ -34,7 +34,9 @@ void EraseOne(std::vector<ReferenceMaker*>& makers, ReferenceMaker* maker) {
 }
 }  // namespace
 
-ReferenceMaker::~ReferenceMaker() { DeleteAllRefsFromMe(); }
+ReferenceMaker::~ReferenceMaker() {
+    DeleteAllRefsFromMe();
+}
 
 void ReferenceMaker::DeleteAllRefsFromMe() {
     // One reference at a time: a target that goes may take others with it, but never one that
@@ -102,7 +104,9 @@ ReferenceTarget::~ReferenceTarget() {
     }
 }
 
-std::vector<ReferenceMaker*> ReferenceTarget::GetDependents() const { return dependents; }
+std::vector<ReferenceMaker*> ReferenceTarget::GetDependents() const {
+    return dependents;
+}
 
 void ReferenceTarget::MaybeAutoDelete() {
     if (dependents.empty()) {
@@ -144,7 +148,9 @@ RefResult ReferenceTarget::NotifyDependents(const Interval& changeInt, PartID pa
     return REF_SUCCEED;
 }
 
-ReferenceTarget* ReferenceTarget::Clone(RemapDir&) { return nullptr; }
+ReferenceTarget* ReferenceTarget::Clone(RemapDir&) {
+    return nullptr;
+}
 
 void ReferenceTarget::BaseClone(ReferenceTarget*, ReferenceTarget*, RemapDir&) {}
 

@@ -143,12 +143,18 @@ private:
     IParamBlock2* block = nullptr;
 };
 
-void* ProceduralSkyClassDesc::Create(BOOL) { return static_cast<Texmap*>(new ProceduralSky()); }
+void* ProceduralSkyClassDesc::Create(BOOL) {
+    return static_cast<Texmap*>(new ProceduralSky());
+}
 
 }  // namespace
 
-ClassDesc2* GetProceduralSkyDesc() { return &Desc(); }
+ClassDesc2* GetProceduralSkyDesc() {
+    return &Desc();
+}
 
-Texmap* CreateProceduralSky() { return static_cast<Texmap*>(Desc().Create(FALSE)); }
+Texmap* CreateProceduralSky() {
+    return static_cast<Texmap*>(Desc().Create(FALSE));
+}
 
 }  // namespace standalone

@@ -81,8 +81,7 @@ ReferenceTarget* CreateObject(ILoad& in) {
         return desc ? CreateParameterBlock2(desc, nullptr) : nullptr;
     }
     ClassDesc2* cd = FindClassDesc(superClass, Class_ID(a, b));
-    return cd ? static_cast<ReferenceTarget*>(static_cast<Animatable*>(cd->Create(TRUE)))
-              : nullptr;
+    return cd ? static_cast<ReferenceTarget*>(static_cast<Animatable*>(cd->Create(TRUE))) : nullptr;
 }
 
 }  // namespace

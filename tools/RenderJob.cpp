@@ -59,8 +59,8 @@ RenderJobResult RunRenderJob(const RenderJobOptions& options) {
 
     int slots = std::clamp(options.slotCount, 1, 16);
     block->SetValue(FindParam(*block, u"slotCount"), 0, slots);
-    const char16_t* floatNames[] = {u"slotExposure",    u"slotContrast",     u"slotSaturation",
-                                    u"slotHue",         u"slotSunExposure",  u"slotSunSpotSize",
+    const char16_t* floatNames[] = {u"slotExposure",     u"slotContrast",    u"slotSaturation",
+                                    u"slotHue",          u"slotSunExposure", u"slotSunSpotSize",
                                     u"slotSunSpotHeight"};
     for (const char16_t* name : floatNames) {
         block->SetCount(FindParam(*block, name), slots);
@@ -70,9 +70,8 @@ RenderJobResult RunRenderJob(const RenderJobOptions& options) {
     block->SetCount(FindParam(*block, u"slotBrightPix"), slots);
     for (int s = 0; s < slots; ++s) {
         const Look& look = kLooks[size_t(s) % std::size(kLooks)];
-        const float values[] = {look.exposure,    look.contrast,    look.saturation,
-                                look.hue,         look.sunExposure, look.sunSpotSize,
-                                look.sunSpotHeight};
+        const float values[] = {look.exposure,    look.contrast,    look.saturation,   look.hue,
+                                look.sunExposure, look.sunSpotSize, look.sunSpotHeight};
         for (size_t i = 0; i < std::size(floatNames); ++i) {
             block->SetValue(FindParam(*block, floatNames[i]), 0, values[i], s);
         }
@@ -91,8 +90,8 @@ RenderJobResult RunRenderJob(const RenderJobOptions& options) {
         }
         standalone::LatLongImage image =
             standalone::RenderLatLong(*proxy, options.width, options.height, 0, options.threads);
-        std::string stem = options.outputFolder + "/slot" + (s + 1 < 10 ? "0" : "") +
-                           std::to_string(s + 1);
+        std::string stem =
+            options.outputFolder + "/slot" + (s + 1 < 10 ? "0" : "") + std::to_string(s + 1);
         for (const std::string& file : {stem + ".exr", stem + ".png"}) {
             if (!WriteImageFile(file, image, &result.error)) {
                 return result;

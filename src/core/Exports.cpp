@@ -12,9 +12,13 @@
 /// The host's plug-in version value: release 27000 (0x6978), interface 66 (0x42), SDK revision 0.
 constexpr ULONG kLibVersion = 0x69784200;
 
-ZENITHRA_EXPORT const char16_t* LibDescription() { return u"Zenithra"; }
+ZENITHRA_EXPORT const char16_t* LibDescription() {
+    return u"Zenithra";
+}
 
-ZENITHRA_EXPORT int LibNumberClasses() { return 2; }
+ZENITHRA_EXPORT int LibNumberClasses() {
+    return 2;
+}
 
 ZENITHRA_EXPORT ClassDesc2* LibClassDesc(int i) {
     switch (i) {
@@ -27,13 +31,21 @@ ZENITHRA_EXPORT ClassDesc2* LibClassDesc(int i) {
     }
 }
 
-ZENITHRA_EXPORT ULONG LibVersion() { return kLibVersion; }
+ZENITHRA_EXPORT ULONG LibVersion() {
+    return kLibVersion;
+}
 
-ZENITHRA_EXPORT int LibInitialize() { return TRUE; }
+ZENITHRA_EXPORT int LibInitialize() {
+    return TRUE;
+}
 
-ZENITHRA_EXPORT int LibShutdown() { return TRUE; }
+ZENITHRA_EXPORT int LibShutdown() {
+    return TRUE;
+}
 
-ZENITHRA_EXPORT ULONG CanAutoDefer() { return TRUE; }
+ZENITHRA_EXPORT ULONG CanAutoDefer() {
+    return TRUE;
+}
 
 #if defined(_WIN32)
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {

@@ -107,8 +107,8 @@ void EnsureSlotTabs(IParamBlock2* block, int n) {
         return;
     }
     n = ClampSlotCount(n);
-    const ParamID order[] = {pb_slotContrast,    pb_slotSaturation,    pb_slotHue,
-                             pb_slotBrightPix,   pb_slotSunExposure,   pb_slotSunSpotSize,
+    const ParamID order[] = {pb_slotContrast,      pb_slotSaturation,  pb_slotHue,
+                             pb_slotBrightPix,     pb_slotSunExposure, pb_slotSunSpotSize,
                              pb_slotSunSpotHeight, pb_slotTint,        pb_slotSunTint};
     for (ParamID id : order) {
         int c = block->Count(id);

@@ -33,8 +33,12 @@ ClassDesc2* GetZenithraDesc() {
     return &desc;
 }
 
-HINSTANCE GetModuleInstance() { return moduleInstance; }
-void SetModuleInstance(HINSTANCE instance) { moduleInstance = instance; }
+HINSTANCE GetModuleInstance() {
+    return moduleInstance;
+}
+void SetModuleInstance(HINSTANCE instance) {
+    moduleInstance = instance;
+}
 
 // --- The block "zenithraParams": the slot count and the per-slot tables. Entry i of every
 // table belongs to slot i. Defined beside its owner so that it is always linked with it.

@@ -29,8 +29,12 @@ constexpr ParamType2 TYPE_TAB = 0x800;
 constexpr ParamType2 TYPE_FLOAT_TAB = TYPE_FLOAT | TYPE_TAB;
 constexpr ParamType2 TYPE_INT_TAB = TYPE_INT | TYPE_TAB;
 constexpr ParamType2 TYPE_POINT4_TAB = 0x816;
-constexpr ParamType2 BaseType(ParamType2 t) { return t & ~TYPE_TAB; }
-constexpr bool IsTabType(ParamType2 t) { return (t & TYPE_TAB) != 0; }
+constexpr ParamType2 BaseType(ParamType2 t) {
+    return t & ~TYPE_TAB;
+}
+constexpr bool IsTabType(ParamType2 t) {
+    return (t & TYPE_TAB) != 0;
+}
 
 // Parameter flags.
 constexpr int P_ANIMATABLE = 0x1;
@@ -46,9 +50,9 @@ struct ParamDef {
     ParamID id = -1;
     const char16_t* int_name = u"";  ///< the internal (script) name
     ParamType2 type = TYPE_FLOAT;
-    int tabSize = 0;    ///< initial entries of a table
-    int flags = 0;      ///< P_ANIMATABLE, P_VARIABLE_SIZE, ...
-    int local_name = 0; ///< string resource of the localised name
+    int tabSize = 0;     ///< initial entries of a table
+    int flags = 0;       ///< P_ANIMATABLE, P_VARIABLE_SIZE, ...
+    int local_name = 0;  ///< string resource of the localised name
     // Default: ints use defInt, floats defFloat, colours and point4 defPoint4.
     int defInt = 0;
     float defFloat = 0.0f;
@@ -81,13 +85,15 @@ public:
     // Values. Integer types (TYPE_INT, TYPE_BOOL) read and write as int; TYPE_FLOAT, TYPE_ANGLE
     // (radians), TYPE_PCNT_FRAC and TYPE_WORLD as float; TYPE_POINT3 and TYPE_RGBA as Point3;
     // TYPE_POINT4 and TYPE_FRGBA as Point4; TYPE_STRING and TYPE_FILENAME as MSTR. Any other
-    // pairing fails. `tabIndex` selects the entry of a table (ignored otherwise). Reading an entry past
-    // the table's count fails and leaves the value alone. `valid` is narrowed by the entry's
+    // pairing fails. `tabIndex` selects the entry of a table (ignored otherwise). Reading an entry
+    // past the table's count fails and leaves the value alone. `valid` is narrowed by the entry's
     // controller. Writes at a time while animate mode is on create or move a key.
     virtual bool GetValue(ParamID id, TimeValue t, int& v, Interval& valid, int tabIndex = 0) = 0;
     virtual bool GetValue(ParamID id, TimeValue t, float& v, Interval& valid, int tabIndex = 0) = 0;
-    virtual bool GetValue(ParamID id, TimeValue t, Point4& v, Interval& valid, int tabIndex = 0) = 0;
-    virtual bool GetValue(ParamID id, TimeValue t, Point3& v, Interval& valid, int tabIndex = 0) = 0;
+    virtual bool GetValue(ParamID id, TimeValue t, Point4& v, Interval& valid,
+                          int tabIndex = 0) = 0;
+    virtual bool GetValue(ParamID id, TimeValue t, Point3& v, Interval& valid,
+                          int tabIndex = 0) = 0;
     virtual bool GetValue(ParamID id, TimeValue t, MSTR& v, Interval& valid, int tabIndex = 0) = 0;
     virtual bool SetValue(ParamID id, TimeValue t, int v, int tabIndex = 0) = 0;
     virtual bool SetValue(ParamID id, TimeValue t, float v, int tabIndex = 0) = 0;
@@ -100,7 +106,7 @@ public:
     /// Resizes a table; new entries take the parameter's default.
     virtual void SetCount(ParamID id, int n) = 0;
 
-    virtual int IDtoIndex(ParamID id) const = 0;  ///< -1 when there is no such parameter
+    virtual int IDtoIndex(ParamID id) const = 0;     ///< -1 when there is no such parameter
     virtual ParamID IndextoID(int index) const = 0;  ///< -1 when out of range
     virtual const ParamDef* GetParamDef(ParamID id) const = 0;
     virtual Control* GetControllerByID(ParamID id, int tabIndex = 0) = 0;

@@ -41,8 +41,8 @@ Zenithra::Zenithra() {
     if (block) {
         AnimateSuspend noKeys;
         block->SetValue(pb_slotCount, 0, 1);
-        const ParamID tables[] = {pb_slotExposure,   pb_slotContrast,    pb_slotSaturation,
-                                  pb_slotHue,        pb_slotBrightPix,   pb_slotSunExposure,
+        const ParamID tables[] = {pb_slotExposure,    pb_slotContrast,      pb_slotSaturation,
+                                  pb_slotHue,         pb_slotBrightPix,     pb_slotSunExposure,
                                   pb_slotSunSpotSize, pb_slotSunSpotHeight, pb_slotTint,
                                   pb_slotSunTint};
         for (ParamID id : tables) {
@@ -61,7 +61,9 @@ Zenithra::Zenithra() {
     }
 }
 
-Zenithra::~Zenithra() { Unlink(true); }
+Zenithra::~Zenithra() {
+    Unlink(true);
+}
 
 void Zenithra::Unlink(bool releaseReferences) {
     tearingDown.store(true);
@@ -109,7 +111,9 @@ void Zenithra::DeleteThis() {
     delete this;
 }
 
-int Zenithra::NumSubs() { return GetSlotCount() + 2; }
+int Zenithra::NumSubs() {
+    return GetSlotCount() + 2;
+}
 
 Animatable* Zenithra::SubAnim(int i) {
     if (i == 0) {
@@ -276,7 +280,9 @@ ParamDlg* Zenithra::CreateParamDlg(HWND hwMtlEdit, IMtlParams* imp) {
     return dialog;
 }
 
-float Zenithra::EvalMono(ShadeContext& sc) { return MonoLuminance(EvalSlotColor(0, sc)); }
+float Zenithra::EvalMono(ShadeContext& sc) {
+    return MonoLuminance(EvalSlotColor(0, sc));
+}
 
 int Zenithra::LoadMapFiles(TimeValue t) {
     if (sourceMap) {

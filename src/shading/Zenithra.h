@@ -35,8 +35,8 @@ public:
     IParamBlock2* GetParamBlockByID(BlockID id) override;
     int NumRefs() override { return 2 + kMaxSlots; }
     ReferenceTarget* GetReference(int i) override;
-    RefResult NotifyRefChanged(const Interval& changeInt, ReferenceTarget* hTarget,
-                               PartID& partID, RefMessage message, bool propagate) override;
+    RefResult NotifyRefChanged(const Interval& changeInt, ReferenceTarget* hTarget, PartID& partID,
+                               RefMessage message, bool propagate) override;
     ReferenceTarget* Clone(RemapDir& remap) override;
 
     // --- MtlBase / Texmap ----------------------------------------------------------------
@@ -103,8 +103,8 @@ public:
     void UpdateMainRollup(HWND mainRollup);
 
     // --- Fields --------------------------------------------------------------------------
-    IParamBlock2* block = nullptr;  // reference 0
-    Texmap* sourceMap = nullptr;    // reference 1
+    IParamBlock2* block = nullptr;               // reference 0
+    Texmap* sourceMap = nullptr;                 // reference 1
     ZenithraProxy* slotProxies[kMaxSlots] = {};  // references 2..17
 
     std::atomic<int32_t> inFlightEvals{0};
@@ -136,4 +136,6 @@ private:
 void EnsureSlotTabs(IParamBlock2* block, int n);
 
 /// Clamps a slot count to 1..16.
-constexpr int ClampSlotCount(int n) { return n < 1 ? 1 : (n > kMaxSlots ? kMaxSlots : n); }
+constexpr int ClampSlotCount(int n) {
+    return n < 1 ? 1 : (n > kMaxSlots ? kMaxSlots : n);
+}

@@ -8,6 +8,7 @@
 
 #if defined(_WIN32)
 #include <windows.h>
+#undef GetClassName  // the Win32 macro would rename the host's Animatable::GetClassName
 #endif
 
 namespace {
@@ -85,10 +86,10 @@ TEST(Exports, MapsCreatedThroughTheDescriptorHaveTheirBlockAtOnce) {
     EXPECT_EQ(map->NumSubTexmaps(), 2);
 
     // The parameters scripts know, in the block's index order.
-    const char16_t* names[] = {u"slotCount",       u"slotExposure",      u"slotContrast",
-                               u"slotSaturation",  u"slotBrightPix",     u"slotSunExposure",
-                               u"slotSunSpotSize", u"slotSunSpotHeight", u"slotTint",
-                               u"slotSunTint",     u"slotHue"};
+    const char16_t* names[] = {
+        u"slotCount",     u"slotExposure",    u"slotContrast",    u"slotSaturation",
+        u"slotBrightPix", u"slotSunExposure", u"slotSunSpotSize", u"slotSunSpotHeight",
+        u"slotTint",      u"slotSunTint",     u"slotHue"};
     const ParamID ids[] = {0, 1, 2, 3, 4, 5, 9, 10, 6, 7, 8};
     ASSERT_EQ(block->NumParams(), 11);
     for (int i = 0; i < 11; ++i) {

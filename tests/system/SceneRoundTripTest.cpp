@@ -99,8 +99,8 @@ TEST(SceneRoundTrip, SavedAndLoadedSceneRendersTheSame) {
         EXPECT_EQ(proxy->GetName(), map->GetSubTexmap(i)->GetName());
         EXPECT_EQ(Sample(*proxy), before[size_t(i - 1)]) << "slot " << i;
     }
-    EXPECT_FALSE(standalone::LoadScene(drive.ScratchFolder() + u"\\missing.zscene", loaded,
-                                       &error));
+    EXPECT_FALSE(
+        standalone::LoadScene(drive.ScratchFolder() + u"\\missing.zscene", loaded, &error));
 }
 
 TEST(SceneRoundTrip, ManyRenderThreadsGiveWhatOneGives) {

@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Runs the whole test suite: formatting, native tests, the same under AddressSanitizer with
+# UndefinedBehaviorSanitizer and under ThreadSanitizer, and the Win64 tests under Wine.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/install-deps.sh
+export CTEST_OUTPUT_ON_FAILURE=1
+
+echo "== clang-format"
+git ls-files -- '*.h' '*.cpp' | xargs clang-format --dry-run --Werror
+
+for kind in native asan tsan; do
+  echo "== $kind"
+  bash scripts/build.sh "$kind"
+  if [ "$kind" = tsan ]; then
+    # Debian 12's kernel randomises mappings more than ThreadSanitizer of g++ 12 accepts.
+    setarch "$(uname -m)" -R ctest --test-dir "build/$kind" -j2
+  else
+    ctest --test-dir "build/$kind" -j2
+  fi
+done
+
+echo "== win64 (Wine)"
+bash scripts/build.sh win64
+WINEDEBUG=-all WINEPREFIX="$PWD/build/win64/wineprefix" xvfb-run -a ctest --test-dir build/win64
+
+echo "== command-line tool"
+rm -rf build/native/tool-check
+build/native/bin/zenithra --out build/native/tool-check --width 64 --height 32 --slots 16 > /dev/null
+test "$(ls build/native/tool-check | wc -l)" -eq 32
+echo "all test stages passed"
