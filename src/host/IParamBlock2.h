@@ -3,6 +3,7 @@
 // controllers per entry and validity. Render threads read blocks while the user-interface
 // thread writes them; the host's blocks are safe for that (readers never see freed entries).
 
+#include "host/AssetManagement.h"
 #include "host/Reference.h"
 
 #include <initializer_list>
@@ -95,6 +96,9 @@ public:
     virtual bool GetValue(ParamID id, TimeValue t, Point3& v, Interval& valid,
                           int tabIndex = 0) = 0;
     virtual bool GetValue(ParamID id, TimeValue t, MSTR& v, Interval& valid, int tabIndex = 0) = 0;
+    /// A TYPE_FILENAME parameter as an asset.
+    virtual bool GetValue(ParamID id, TimeValue t, MaxSDK::AssetManagement::AssetUser& v,
+                          Interval& valid, int tabIndex = 0) = 0;
     virtual bool SetValue(ParamID id, TimeValue t, int v, int tabIndex = 0) = 0;
     virtual bool SetValue(ParamID id, TimeValue t, float v, int tabIndex = 0) = 0;
     virtual bool SetValue(ParamID id, TimeValue t, const Point4& v, int tabIndex = 0) = 0;

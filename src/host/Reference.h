@@ -6,6 +6,7 @@
 
 #include <vector>
 
+class AssetEnumCallback;
 class ISave;
 class ILoad;
 class IParamBlock2;
@@ -30,6 +31,9 @@ public:
     virtual int NumSubs() { return 0; }
     virtual Animatable* SubAnim(int) { return nullptr; }
     virtual MSTR SubAnimName(int) { return MSTR(); }
+
+    /// Reports the files this object uses (flags: FILE_ENUM_ALL asks for every category).
+    virtual void EnumAuxFiles(AssetEnumCallback&, DWORD /*flags*/) {}
 
     virtual int NumParamBlocks() { return 0; }
     virtual IParamBlock2* GetParamBlock(int) { return nullptr; }

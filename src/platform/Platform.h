@@ -43,6 +43,14 @@ bool CreateDirectories(std::u16string_view windowsPath);
 /// writes the bytes, flushes and closes. False on any failure.
 bool AppendToFile(std::u16string_view windowsPath, std::string_view bytes);
 
+/// Lower-cases one UTF-16 unit with the platform's wide-character mapping (towlower).
+char16_t ToLowerUnit(char16_t unit);
+
+/// The weakly canonical form of a Windows path: the longest existing leading part resolved to
+/// its canonical absolute form (links followed), the rest appended in lexically normal form,
+/// with '\' separators. False on any error (the caller then falls back to a lexical form).
+bool WeaklyCanonical(std::u16string_view windowsPath, std::u16string& out);
+
 #if !defined(_WIN32)
 /// POSIX only: makes drive letter X: name the given folder. By default C: is
 /// "/tmp/zenithra-drive-c" and Z: is "/", as under Wine. Tests map C: onto a temporary folder.

@@ -6,6 +6,10 @@
 #include <unistd.h>
 
 #include <array>
+#include <clocale>
+#include <cwctype>
+#include <filesystem>
+#include <locale.h>
 #include <cerrno>
 #include <ctime>
 #include <mutex>
@@ -278,6 +282,68 @@ void MapDrive(char16_t driveLetter, const std::string& folder) {
     DriveTable& table = Drives();
     std::lock_guard<std::mutex> lock(table.mutex);
     table.folders[drive] = folder;
+}
+
+char16_t ToLowerUnit(char16_t unit) {
+    // The UTF-8 C locale maps the whole of Unicode, as the Win32 wide-character mapping does.
+    static const locale_t utf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t(0));
+    if (unit >= 0xD800 && unit <= 0xDFFF) {
+        return unit;  // half of a surrogate pair maps to itself
+    }
+    wint_t lower = utf8 ? towlower_l(wint_t(unit), utf8) : towlower(wint_t(unit));
+    return lower <= 0xFFFF ? char16_t(lower) : unit;
+}
+
+bool WeaklyCanonical(std::u16string_view windowsPath, std::u16string& out) {
+    const std::string native = ToNativePath(windowsPath);
+    if (native.empty()) {
+        return false;
+    }
+    std::error_code ec;
+    const std::string canonical = std::filesystem::weakly_canonical(native, ec).string();
+    if (ec || canonical.empty() || canonical.front() != '/') {
+        return false;
+    }
+    // Back to a Windows path through the drive whose folder is the longest prefix.
+    int bestDrive = -1;
+    size_t bestLength = 0;
+    {
+        DriveTable& table = Drives();
+        std::lock_guard<std::mutex> lock(table.mutex);
+        for (int d = 0; d < 26; ++d) {
+            std::string folder = table.folders[size_t(d)];
+            while (folder.size() > 1 && folder.back() == '/') {
+                folder.pop_back();
+            }
+            if (folder.empty()) {
+                continue;
+            }
+            const bool isPrefix =
+                folder == "/" ||
+                (canonical.compare(0, folder.size(), folder) == 0 &&
+                 (canonical.size() == folder.size() || canonical[folder.size()] == '/'));
+            const size_t length = folder == "/" ? 0 : folder.size();
+            if (isPrefix && (bestDrive < 0 || length > bestLength)) {
+                bestDrive = d;
+                bestLength = length;
+            }
+        }
+    }
+    if (bestDrive < 0) {
+        return false;
+    }
+    std::string rest = canonical.substr(bestLength);
+    std::u16string result;
+    result.push_back(char16_t(u'A' + bestDrive));
+    result += u":";
+    for (char16_t c : Utf8ToUtf16(rest)) {
+        result.push_back(c == u'/' ? u'\\' : c);
+    }
+    if (result.size() == 2) {
+        result += u"\\";
+    }
+    out = result;
+    return true;
 }
 
 }  // namespace platform

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <climits>
+#include <cwctype>
+#include <filesystem>
 
 namespace platform {
 namespace {
@@ -151,6 +153,27 @@ bool AppendToFile(std::u16string_view windowsPath, std::string_view bytes) {
         ok = false;
     }
     return ok;
+}
+
+char16_t ToLowerUnit(char16_t unit) {
+    return char16_t(towlower(wint_t(unit)));
+}
+
+bool WeaklyCanonical(std::u16string_view windowsPath, std::u16string& out) {
+    std::error_code ec;
+    const std::filesystem::path canonical =
+        std::filesystem::weakly_canonical(std::filesystem::path(std::u16string(windowsPath)), ec);
+    if (ec) {
+        return false;
+    }
+    std::u16string result = canonical.u16string();
+    for (char16_t& c : result) {
+        if (c == u'/') {
+            c = u'\\';
+        }
+    }
+    out = result;
+    return !out.empty();
 }
 
 }  // namespace platform

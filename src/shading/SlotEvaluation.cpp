@@ -2,9 +2,13 @@
 
 #include "shading/Zenithra.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
+
+constexpr float kPi = 3.1415927f;
+constexpr float kTwoPi = 6.2831855f;
 
 // Read order of the float tables and where each lands in the record. Hue is not animatable and
 // is read at time 0.
@@ -97,8 +101,20 @@ AColor Zenithra::EvalSlotColor(int slot, ShadeContext& sc) {
     AColor c = source->EvalColor(sc);
     TimeValue t = sc.CurTime();
     AdjustmentParams p = ReadAdjustmentParams(slot, t);
-    // The sun disc is placed by the sample's own map coordinates until the source map's
-    // rotation is known.
-    Point3 uvw = sc.UVW(1);
-    return ApplyAdjustment(c, p, uvw.x, uvw.y);
+    float rotationDegrees = 0.0f;
+    float u = 0.0f, v = 0.0f;
+    if (FindMapRotation(rotationPlan.load(std::memory_order_acquire), source, t, rotationDegrees)) {
+        // The sun disc follows the source map's rotation around the environment.
+        Point3 d = sc.VectorTo(sc.V(), REF_WORLD);
+        float length = d.Length();
+        d = length > 1e-6f ? d * (1.0f / length) : Point3(0, -1, 0);
+        u = std::atan2(d.x, -d.y) / kTwoPi + 0.5f + (rotationDegrees - 90.0f) / 360.0f;
+        u = u - std::floor(u);
+        v = std::acos(std::clamp(d.z, -1.0f, 1.0f)) / kPi;
+    } else {
+        Point3 uvw = sc.UVW(1);
+        u = uvw.x;
+        v = uvw.y;
+    }
+    return ApplyAdjustment(c, p, u, v);
 }

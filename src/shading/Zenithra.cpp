@@ -65,6 +65,19 @@ Zenithra::~Zenithra() {
     Unlink(true);
 }
 
+void Zenithra::RefreshRotationPlan() {
+    if (!sourceMap) {
+        return;  // a plan that does not match its map is never used
+    }
+    const RotationPlan* current = rotationPlan.load();
+    if (current && current->Matches(sourceMap)) {
+        return;
+    }
+    std::unique_ptr<RotationPlan> plan(BuildRotationPlan(sourceMap));
+    rotationPlan.store(plan.get());
+    retiredRotationPlans.push_back(std::move(plan));
+}
+
 void Zenithra::Unlink(bool releaseReferences) {
     tearingDown.store(true);
     if (timeCallback) {
@@ -168,6 +181,7 @@ void Zenithra::SetReference(int i, ReferenceTarget* target) {
     } else if (i == 1) {
         sourceMap = static_cast<Texmap*>(target);
         validity = NEVER;
+        RefreshRotationPlan();
     } else if (i >= 2 && i < 2 + kMaxSlots) {
         if (!target) {
             slotProxies[i - 2] = nullptr;
@@ -206,6 +220,9 @@ RefResult Zenithra::NotifyRefChanged(const Interval&, ReferenceTarget* hTarget, 
         return REF_SUCCEED;
     }
     bool sourceChanged = hTarget == sourceMap;
+    if (sourceChanged) {
+        RefreshRotationPlan();
+    }
     NotifyAll(partID, REFMSG_CHANGE, sourceChanged);
     if (sourceChanged) {
         SyncSlotRollups();
@@ -241,6 +258,7 @@ void Zenithra::Update(TimeValue t, Interval& valid) {
         valid = NEVER;
         return;
     }
+    RefreshRotationPlan();
     if (!validity.InInterval(t)) {
         validity = FOREVER;
         block->GetValidity(t, validity);

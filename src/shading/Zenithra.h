@@ -5,12 +5,14 @@
 #include "core/ExposureCache.h"
 #include "core/ZenithraIds.h"
 #include "shading/ColorAdjustment.h"
+#include "source/MapRotation.h"
 
 #include "host/IParamBlock2.h"
 #include "host/Interface.h"
 #include "host/Texmap.h"
 
 #include <atomic>
+#include <memory>
 #include <vector>
 
 class ZenithraProxy;
@@ -96,6 +98,18 @@ public:
     /// Creates the missing proxies of slots 0..min(n, 16) - 1 and names all of them.
     void EnsureSlotProxies(int n);
 
+    // --- Slot operations (user-interface thread) -------------------------------------------
+    /// Sets the slot count (clamped to 1..16) and rebuilds.
+    void SetSlotCount(int n);
+    /// Brings every table, the proxies, the rollups and the dependents in line with the count.
+    void RebuildSlots();
+    /// Appends a slot with the values slot `source` has now; false with 16 slots or a bad index.
+    bool CopySlot(int source);
+    /// Removes slot i (later slots move down); false for the only slot or a bad index.
+    bool RemoveSlot(int i);
+    /// Gives one float entry (parameters 1-5 and 8-10) a constant value, removing its animation.
+    bool SlotParamReset(ParamID id, int slot, float value);
+
     // --- Editor hooks (act only on rollups that are open) ---------------------------------
     void DestroySlotRollups();
     void CreateSlotRollups(HWND mainRollup, IMtlParams* imp);
@@ -130,6 +144,12 @@ private:
     AdjustmentParams ReadAdjustmentParams(int slot, TimeValue t);
     /// The destructor's work; a map parked by DeleteThis keeps its references.
     void Unlink(bool releaseReferences);
+    /// Rebuilds the source map's rotation plan when its class or blocks changed
+    /// (user-interface thread; render threads only read the published plan).
+    void RefreshRotationPlan();
+
+    std::atomic<const RotationPlan*> rotationPlan{nullptr};
+    std::vector<std::unique_ptr<RotationPlan>> retiredRotationPlans;  // freed with the map
 };
 
 /// Grows the block's slot tables (all but exposure) to at least n entries of default values.

@@ -1,0 +1,33 @@
+// The host's asset manager: a stored file name resolves to a full path when the file exists.
+
+#include "host/AssetManagement.h"
+
+#include "platform/Platform.h"
+
+#include <filesystem>
+#include <system_error>
+
+AssetEnumCallback::~AssetEnumCallback() = default;
+
+namespace MaxSDK::AssetManagement {
+
+MSTR AssetUser::GetFullFilePath() const {
+    // Only absolute paths with a drive resolve: the standalone host has no search paths.
+    if (fileName.size() < 3 || fileName[1] != u':' ||
+        (fileName[2] != u'\\' && fileName[2] != u'/')) {
+        return MSTR();
+    }
+#if defined(_WIN32)
+    std::filesystem::path native(fileName);
+#else
+    std::string nativeName = platform::ToNativePath(fileName);
+    if (nativeName.empty()) {
+        return MSTR();
+    }
+    std::filesystem::path native(nativeName);
+#endif
+    std::error_code ec;
+    return std::filesystem::is_regular_file(native, ec) ? fileName : MSTR();
+}
+
+}  // namespace MaxSDK::AssetManagement
