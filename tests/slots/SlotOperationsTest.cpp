@@ -1,0 +1,181 @@
+// Adding, copying, removing and resetting output slots.
+
+#include "ZenithraProxy.h"
+#include "core/ZenithraClassDesc.h"
+#include "shading/Zenithra.h"
+
+#include "StandaloneHost.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct SlotValues {
+    float exposure, contrast, saturation, hue, sunSpotSize, sunSpotHeight;
+    Point4 tint;
+};
+
+class SlotOperations : public ::testing::Test {
+protected:
+    void SetUp() override {
+        map = static_cast<Zenithra*>(static_cast<Texmap*>(GetZenithraDesc()->Create(FALSE)));
+        scene.Add(map);
+    }
+    float Float(ParamID id, int slot, TimeValue t = 0) {
+        float v = -999;
+        Interval valid = FOREVER;
+        EXPECT_TRUE(map->block->GetValue(id, t, v, valid, slot))
+            << "param " << id << " slot " << slot;
+        return v;
+    }
+    SlotValues Values(int slot) {
+        Point4 tint;
+        Interval valid = FOREVER;
+        map->block->GetValue(pb_slotTint, 0, tint, valid, slot);
+        return {map->GetSlotExposures(map->GetSlotCount())[size_t(slot)],
+                Float(pb_slotContrast, slot),
+                Float(pb_slotSaturation, slot),
+                Float(pb_slotHue, slot),
+                Float(pb_slotSunSpotSize, slot),
+                Float(pb_slotSunSpotHeight, slot),
+                tint};
+    }
+    void ExpectTablesHaveLength(int n) {
+        for (ParamID id : {pb_slotExposure, pb_slotContrast, pb_slotSaturation, pb_slotHue,
+                           pb_slotBrightPix, pb_slotSunExposure, pb_slotSunSpotSize,
+                           pb_slotSunSpotHeight, pb_slotTint, pb_slotSunTint}) {
+            EXPECT_EQ(map->block->Count(id), n) << "table " << id;
+        }
+        EXPECT_EQ(map->exposureCache.size(), n);
+    }
+
+    standalone::SceneRoot scene;
+    Zenithra* map = nullptr;
+};
+
+TEST_F(SlotOperations, AddingASlotGivesItDefaultsAndANamedProxy) {
+    map->SetName(u"Key");
+    map->SetSlotCount(3);
+    map->SetSlotExposure(2, 1.0f);
+    map->block->SetValue(pb_slotContrast, 0, 130.0f, 2);
+    map->SetSlotCount(4);
+    ASSERT_EQ(map->GetSlotCount(), 4);
+    ExpectTablesHaveLength(4);
+    SlotValues added = Values(3);
+    EXPECT_EQ(added.exposure, 0.0f);
+    EXPECT_EQ(added.contrast, 100.0f);
+    EXPECT_EQ(added.saturation, 100.0f);
+    EXPECT_EQ(added.hue, 0.0f);
+    EXPECT_EQ(added.sunSpotSize, 0.0f);
+    EXPECT_EQ(added.sunSpotHeight, 45.0f);
+    EXPECT_EQ(added.tint, Point4(1, 1, 1, 1));
+    EXPECT_EQ(Values(2).exposure, 1.0f);
+    EXPECT_EQ(Values(2).contrast, 130.0f);
+    for (int i = 0; i < 4; ++i) {
+        ASSERT_NE(map->slotProxies[i], nullptr);
+        EXPECT_EQ(map->slotProxies[i]->slotIndex.load(), i);
+    }
+    EXPECT_EQ(map->slotProxies[3]->GetName(), u"Key:Slot 4");
+
+    map->SetSlotCount(16);
+    map->SetSlotCount(17);
+    EXPECT_EQ(map->GetSlotCount(), 16);
+    EXPECT_FALSE(map->CopySlot(0));
+    map->SetSlotCount(0);
+    EXPECT_EQ(map->GetSlotCount(), 1);
+    EXPECT_FALSE(map->RemoveSlot(0));
+    ExpectTablesHaveLength(1);
+}
+
+TEST_F(SlotOperations, CopyingAppendsTheSourceSlotsCurrentValues) {
+    map->SetSlotCount(2);
+    map->SetSlotExposure(0, 1.5f);
+    map->block->SetValue(pb_slotContrast, 0, 120.0f, 0);
+    map->block->SetValue(pb_slotTint, 0, Point4(0.5f, 1, 2, 1), 0);
+    map->block->SetValue(pb_slotContrast, 0, 90.0f, 1);
+    ASSERT_TRUE(map->CopySlot(0));
+    ASSERT_EQ(map->GetSlotCount(), 3);
+    ExpectTablesHaveLength(3);
+    EXPECT_EQ(Values(2).exposure, 1.5f);
+    EXPECT_EQ(Values(2).contrast, 120.0f);
+    EXPECT_EQ(Values(2).tint, Point4(0.5f, 1, 2, 1));
+    EXPECT_EQ(Values(0).exposure, 1.5f);
+    EXPECT_EQ(Values(0).contrast, 120.0f);
+    EXPECT_EQ(Values(1).contrast, 90.0f);
+    EXPECT_FALSE(map->CopySlot(3));
+    EXPECT_FALSE(map->CopySlot(-1));
+}
+
+TEST_F(SlotOperations, RemovingASlotMovesLaterSlotsDownAndKeepsProxyIndices) {
+    map->SetSlotCount(3);
+    map->SetSlotExposure(2, 2.0f);
+    map->block->SetValue(pb_slotSaturation, 0, 40.0f, 2);
+    ZenithraProxy* second = map->slotProxies[1];
+    ZenithraProxy* third = map->slotProxies[2];
+    scene.Add(third);  // still used elsewhere, so it survives leaving the map
+    ASSERT_TRUE(map->RemoveSlot(1));
+    EXPECT_EQ(map->GetSlotCount(), 2);
+    ExpectTablesHaveLength(2);
+    EXPECT_EQ(Values(1).exposure, 2.0f);
+    EXPECT_EQ(Values(1).saturation, 40.0f);
+    EXPECT_EQ(map->slotProxies[1], second);
+    EXPECT_EQ(second->slotIndex.load(), 1);
+    EXPECT_EQ(map->slotProxies[2], nullptr);
+    EXPECT_EQ(third->master.load(), map);  // detached from the references, not from its master
+
+    // Removing the last slot only shortens the tables.
+    map->SetSlotCount(4);
+    map->SetSlotExposure(2, 3.0f);
+    ASSERT_TRUE(map->RemoveSlot(3));
+    EXPECT_EQ(map->GetSlotCount(), 3);
+    EXPECT_EQ(Values(2).exposure, 3.0f);
+    EXPECT_FALSE(map->RemoveSlot(3));
+}
+
+TEST_F(SlotOperations, LoweringAndRaisingTheCountResetsValuesButKeepsProxies) {
+    map->SetSlotCount(4);
+    map->block->SetValue(pb_slotHue, 0, 0.5f, 3);
+    map->SetSlotExposure(3, 1.0f);
+    ZenithraProxy* fourth = map->slotProxies[3];
+    map->SetSlotCount(2);
+    ExpectTablesHaveLength(2);
+    EXPECT_EQ(map->slotProxies[3], fourth);
+    map->SetSlotCount(4);
+    EXPECT_EQ(map->slotProxies[3], fourth);
+    EXPECT_EQ(Values(3).hue, 0.0f);
+    EXPECT_EQ(Values(3).exposure, 0.0f);
+}
+
+TEST_F(SlotOperations, ResettingRemovesAnimationAndRefusesColoursAndTheCount) {
+    map->SetSlotCount(2);
+    AnimateOn();
+    map->block->SetValue(pb_slotSunSpotHeight, 0, 30.0f, 0);
+    map->block->SetValue(pb_slotSunSpotHeight, 4800, 60.0f, 0);
+    EXPECT_NE(map->block->GetControllerByID(pb_slotSunSpotHeight, 0), nullptr);
+    ASSERT_TRUE(map->SlotParamReset(pb_slotSunSpotHeight, 0, 45.0f));
+    EXPECT_TRUE(Animating());  // restored
+    AnimateOff();
+    EXPECT_EQ(map->block->GetControllerByID(pb_slotSunSpotHeight, 0), nullptr);
+    EXPECT_EQ(Float(pb_slotSunSpotHeight, 0, 0), 45.0f);
+    EXPECT_EQ(Float(pb_slotSunSpotHeight, 0, 4800), 45.0f);
+
+    ASSERT_TRUE(map->SlotParamReset(pb_slotExposure, 1, -2.0f));
+    EXPECT_EQ(Values(1).exposure, -2.0f);
+    EXPECT_EQ(Float(pb_slotExposure, 1), -2.0f);
+    EXPECT_FALSE(map->SlotParamReset(pb_slotTint, 0, 1.0f));
+    EXPECT_FALSE(map->SlotParamReset(pb_slotSunTint, 0, 1.0f));
+    EXPECT_FALSE(map->SlotParamReset(pb_slotCount, 0, 1.0f));
+    EXPECT_FALSE(map->SlotParamReset(pb_slotContrast, 2, 1.0f));
+}
+
+TEST_F(SlotOperations, ProxiesFollowARenamedMap) {
+    map->SetSlotCount(2);
+    map->SetName(u"Dusk");
+    map->CopySlot(0);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(map->slotProxies[i]->GetName(), map->SlotName(i));
+    }
+    EXPECT_EQ(map->slotProxies[2]->GetName(), u"Dusk:Slot 3");
+}
+
+}  // namespace

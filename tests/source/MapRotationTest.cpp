@@ -1,0 +1,188 @@
+// Finding, reading and writing the source map's rotation by its parameters' names.
+
+#include "source/MapRotation.h"
+
+#include "support/NamedParamMap.h"
+
+#include "host/Interface.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+namespace {
+
+using testsupport::NamedParam;
+using testsupport::NamedParamMap;
+
+int Score(const char16_t* name, bool vray, bool bitmap, bool found = false, bool nonZero = false) {
+    return ScoreRotationParamName(name, vray, bitmap, found, nonZero);
+}
+
+TEST(MapRotation, NamesScoreByTheKindOfMap) {
+    // Bitmap: a u-axis angle ranks highest, v/w angles only as angles, offsets not at all.
+    EXPECT_EQ(Score(u"u_angle", false, true), 600);
+    EXPECT_EQ(Score(u"v_angle", false, true), 100);
+    EXPECT_EQ(Score(u"w_angle", false, true), 100);
+    EXPECT_EQ(Score(u"u_offset", false, true), -1);
+    EXPECT_EQ(Score(u"u_rotation", false, true), 520);
+    EXPECT_EQ(Score(u"rotation", false, true), 150);
+    // VRayBitmap with a non-zero mapping type: horizontal rotation first.
+    EXPECT_EQ(Score(u"horizontal_rotation", true, false, true, true), 600);
+    EXPECT_EQ(Score(u"u_rotation", true, false, true, true), 240);
+    EXPECT_EQ(Score(u"mapping_rotation", true, false, true, true), 360);
+    EXPECT_EQ(Score(u"angle", true, false, true, true), 80);
+    // ... with mapping type 0: u rotation first.
+    EXPECT_EQ(Score(u"u_rotation", true, false, true, false), 520);
+    EXPECT_EQ(Score(u"horizontal_rotation", true, false, true, false), 120);
+    EXPECT_EQ(Score(u"uvw_angle", true, false, true, false), 600);
+    // ... without a mapping-type parameter.
+    EXPECT_EQ(Score(u"horizontal_rotation", true, false), 600);
+    EXPECT_EQ(Score(u"coord_rotate", true, false), 350);
+    // Other maps.
+    EXPECT_EQ(Score(u"hrot_angle", false, false), 320);
+    EXPECT_EQ(Score(u"uvgen_rotation", false, false), 280);
+    EXPECT_EQ(Score(u"rotate", false, false), 180);
+    EXPECT_EQ(Score(u"u", false, false), -1);
+    EXPECT_EQ(Score(u"multiplier", false, false), -1);
+}
+
+TEST(MapRotation, ClassNamesDecideTheKind) {
+    bool vray = true, bitmap = true;
+    EXPECT_FALSE(ClassifySourceMap(nullptr, vray, bitmap));
+    EXPECT_FALSE(vray || bitmap);
+    struct Case {
+        const char16_t* name;
+        bool vray, bitmap;
+    };
+    for (Case c : {Case{u"bitmaptexture", false, true}, Case{u"VRayBitmap", true, false},
+                   Case{u"VRayHDRI", false, false}, Case{u"Bitmap", false, true}}) {
+        NamedParamMap map(c.name, {});
+        EXPECT_TRUE(ClassifySourceMap(&map, vray, bitmap));
+        EXPECT_EQ(vray, c.vray) << testsupport::Narrow(c.name);
+        EXPECT_EQ(bitmap, c.bitmap) << testsupport::Narrow(c.name);
+    }
+}
+
+TEST(MapRotation, BitmapUAngleIsReadInDegreesAndWrittenInRadians) {
+    NamedParamMap map(u"Bitmap", {{{u"u_offset", TYPE_FLOAT, 0.25f},
+                                   {u"v_angle", TYPE_FLOAT, 7.0f},
+                                   {u"u_angle", TYPE_FLOAT, 33.0f},
+                                   {u"w_angle", TYPE_FLOAT, 9.0f}}});
+    float angle = -1;
+    ParamID id = -1;
+    int blockIndex = -1;
+    bool isAngle = true;
+    ASSERT_TRUE(FindMapRotation(&map, 0, angle, &id, &blockIndex, &isAngle));
+    EXPECT_FLOAT_EQ(angle, 33.0f);
+    EXPECT_EQ(id, map.IdOf(0, u"u_angle"));
+    EXPECT_EQ(blockIndex, 0);
+    EXPECT_FALSE(isAngle);
+
+    NamedParamMap radians(u"Bitmap",
+                          {{{u"gamma", TYPE_FLOAT, 1.0f}, {u"rotation", TYPE_ANGLE, 0.5f}}});
+    ASSERT_TRUE(FindMapRotation(&radians, 0, angle));
+    EXPECT_FLOAT_EQ(angle, 28.647888f);
+    ASSERT_TRUE(SetMapRotation(&radians, 0, 90.0f));
+    float stored = 0;
+    Interval valid = FOREVER;
+    radians.GetParamBlock(0)->GetValue(radians.IdOf(0, u"rotation"), 0, stored, valid);
+    EXPECT_EQ(stored, 1.5707964f);
+    ASSERT_TRUE(FindMapRotation(&radians, 0, angle));
+    EXPECT_NEAR(angle, 90.0f, 1e-4f);
+
+    NamedParamMap none(u"Bitmap", {{{u"gamma", TYPE_FLOAT, 1.0f}, {u"angle_count", TYPE_INT}}});
+    angle = 5;
+    EXPECT_FALSE(FindMapRotation(&none, 0, angle));
+    EXPECT_EQ(angle, 0.0f);
+    EXPECT_FALSE(SetMapRotation(&none, 0, 10.0f));
+    EXPECT_FALSE(FindMapRotation(nullptr, 0, angle));
+}
+
+TEST(MapRotation, VRayBitmapMappingTypeChoosesBetweenHorizontalAndURotation) {
+    NamedParamMap map(u"VRayBitmap", {{{u"mapping_channel", TYPE_INT, 0.0f},
+                                       {u"mapping_type", TYPE_INT, 1.0f},
+                                       {u"u_rotation", TYPE_FLOAT, 20.0f},
+                                       {u"horizontal_rotation", TYPE_FLOAT, 70.0f}}});
+    bool nonZero = false;
+    ASSERT_TRUE(ReadVRayMappingType(&map, 0, nonZero));
+    EXPECT_TRUE(nonZero);
+    float angle = 0;
+    ASSERT_TRUE(FindMapRotation(&map, 0, angle));
+    EXPECT_FLOAT_EQ(angle, 70.0f);
+
+    map.GetParamBlock(0)->SetValue(map.IdOf(0, u"mapping_type"), 0, 0);
+    ASSERT_TRUE(ReadVRayMappingType(&map, 0, nonZero));
+    EXPECT_FALSE(nonZero);
+    ASSERT_TRUE(FindMapRotation(&map, 0, angle));
+    EXPECT_FLOAT_EQ(angle, 20.0f);
+
+    // 'mapping_channel' alone never counts as the mapping type.
+    NamedParamMap channelOnly(u"VRayBitmap", {{{u"mapping_channel", TYPE_INT, 2.0f},
+                                               {u"u_rotation", TYPE_FLOAT, 20.0f},
+                                               {u"horizontal_rotation", TYPE_FLOAT, 70.0f}}});
+    EXPECT_FALSE(ReadVRayMappingType(&channelOnly, 0, nonZero));
+    ASSERT_TRUE(FindMapRotation(&channelOnly, 0, angle));
+    EXPECT_FLOAT_EQ(angle, 70.0f);
+    // Not a VRayBitmap: no mapping type is looked for.
+    NamedParamMap other(u"Checker", {{{u"mapping_type", TYPE_INT, 1.0f}}});
+    EXPECT_FALSE(ReadVRayMappingType(&other, 0, nonZero));
+}
+
+TEST(MapRotation, EqualScoresKeepTheEarlierBlockAndParameter) {
+    NamedParamMap map(u"Other", {{{u"gamma", TYPE_FLOAT}},
+                                 {{u"rotate_a", TYPE_FLOAT, 1.0f}, {u"rotate_b", TYPE_FLOAT, 2.0f}},
+                                 {{u"rotate_c", TYPE_FLOAT, 3.0f}}});
+    float angle = 0;
+    int blockIndex = -1;
+    ASSERT_TRUE(FindMapRotation(&map, 0, angle, nullptr, &blockIndex));
+    EXPECT_FLOAT_EQ(angle, 1.0f);
+    EXPECT_EQ(blockIndex, 1);
+}
+
+// The plan must give what the full walk gives at every time and after every change.
+TEST(MapRotation, PlannedLookupsMatchTheFullWalk) {
+    NamedParamMap map(u"VRayBitmap", {{{u"mapping_type", TYPE_INT, 1.0f},
+                                       {u"u_rotation", TYPE_FLOAT, 20.0f},
+                                       {u"horizontal_rotation", TYPE_FLOAT, 70.0f},
+                                       {u"angle", TYPE_ANGLE, 0.3f}}});
+    std::unique_ptr<RotationPlan> plan(BuildRotationPlan(&map));
+    IParamBlock2* block = map.GetParamBlock(0);
+    auto expectSame = [&](const char* what) {
+        for (TimeValue t = -800; t <= 8000; t += 333) {
+            float walked = -1, planned = -2;
+            bool foundWalk = FindMapRotation(&map, t, walked);
+            bool foundPlan = FindMapRotation(plan.get(), &map, t, planned);
+            ASSERT_EQ(foundWalk, foundPlan) << what << " at " << t;
+            ASSERT_EQ(walked, planned) << what << " at " << t;
+        }
+    };
+    expectSame("defaults");
+    std::mt19937 random(7);
+    std::uniform_real_distribution<float> degrees(-720.0f, 720.0f);
+    for (int i = 0; i < 20; ++i) {
+        block->SetValue(map.IdOf(0, u"horizontal_rotation"), 0, degrees(random));
+        block->SetValue(map.IdOf(0, u"u_rotation"), 0, degrees(random));
+        block->SetValue(map.IdOf(0, u"mapping_type"), 0, i % 3 == 0 ? 0 : 1);
+        expectSame("changed values");
+    }
+    AnimateOn();
+    block->SetValue(map.IdOf(0, u"horizontal_rotation"), 4800, 200.0f);
+    block->SetValue(map.IdOf(0, u"u_rotation"), 2400, -50.0f);
+    AnimateOff();
+    expectSame("animated");
+    // New blocks with other names: the old plan no longer matches and falls back to the walk.
+    map.ReplaceBlock(0, {{u"gamma", TYPE_FLOAT, 1.0f}, {u"rotate", TYPE_FLOAT, 12.0f}});
+    EXPECT_FALSE(plan->Matches(&map));
+    expectSame("replaced block");
+    plan.reset(BuildRotationPlan(&map));
+    EXPECT_TRUE(plan->Matches(&map));
+    expectSame("new plan");
+    // Another map entirely.
+    NamedParamMap bitmap(u"Bitmap", {{{u"u_angle", TYPE_ANGLE, 1.0f}}}, Class_ID(0x7E570002, 2));
+    float angle = 0;
+    ASSERT_TRUE(FindMapRotation(plan.get(), &bitmap, 0, angle));
+    EXPECT_FLOAT_EQ(angle, 57.295776f);
+}
+
+}  // namespace

@@ -1,0 +1,91 @@
+#include "support/NamedParamMap.h"
+
+#include "host/AssetManagement.h"
+
+#include <stdexcept>
+
+namespace testsupport {
+
+namespace {
+std::unique_ptr<ParamBlockDesc2> MakeDesc(int index, const std::vector<NamedParam>& params) {
+    auto desc = std::make_unique<ParamBlockDesc2>(BlockID(index), u"testParams", 0, nullptr, 0,
+                                                  index, ParamBlockDesc2::AutoUi{},
+                                                  std::initializer_list<ParamDef>{});
+    ParamID id = 0;
+    for (const NamedParam& p : params) {
+        ParamDef def;
+        def.id = id++;
+        def.int_name = p.name;
+        def.type = p.type;
+        def.flags = P_ANIMATABLE;
+        def.defFloat = p.defaultValue;
+        def.defInt = int(p.defaultValue);
+        desc->paramdefs.push_back(def);
+    }
+    return desc;
+}
+}  // namespace
+
+NamedParamMap::NamedParamMap(const char16_t* name,
+                             const std::vector<std::vector<NamedParam>>& layout, Class_ID id)
+    : className(name), classId(id), blocks(layout.size(), nullptr) {
+    for (size_t b = 0; b < layout.size(); ++b) {
+        descs.push_back(MakeDesc(int(b), layout[b]));
+        if (!layout[b].empty()) {
+            ReplaceReference(int(b), CreateParameterBlock2(descs.back().get(), this));
+        }
+    }
+}
+
+NamedParamMap::~NamedParamMap() {
+    DeleteAllRefsFromMe();
+}
+
+void NamedParamMap::ReplaceBlock(int index, const std::vector<NamedParam>& params) {
+    descs.push_back(MakeDesc(index, params));
+    ReplaceReference(index, CreateParameterBlock2(descs.back().get(), this));
+}
+
+ReferenceTarget* NamedParamMap::GetReference(int i) {
+    return i >= 0 && size_t(i) < blocks.size() ? blocks[size_t(i)] : nullptr;
+}
+
+IParamBlock2* NamedParamMap::GetParamBlock(int i) {
+    return i >= 0 && size_t(i) < blocks.size() ? blocks[size_t(i)] : nullptr;
+}
+
+void NamedParamMap::SetReference(int i, ReferenceTarget* target) {
+    if (i >= 0 && size_t(i) < blocks.size()) {
+        blocks[size_t(i)] = static_cast<IParamBlock2*>(target);
+    }
+}
+
+void NamedParamMap::EnumAuxFiles(AssetEnumCallback& cb, DWORD) {
+    for (const MSTR& a : assets) {
+        cb.RecordAsset(MaxSDK::AssetManagement::AssetUser(a));
+    }
+    if (throwInEnumeration) {
+        throw std::runtime_error("asset enumeration failed");
+    }
+}
+
+ParamID NamedParamMap::IdOf(int blockIndex, const char16_t* name) {
+    IParamBlock2* block = GetParamBlock(blockIndex);
+    for (int i = 0; block && i < block->NumParams(); ++i) {
+        ParamID id = block->IndextoID(i);
+        if (MSTR(block->GetParamDef(id)->int_name) == name) {
+            return id;
+        }
+    }
+    return -1;
+}
+
+}  // namespace testsupport
+
+#include "platform/Platform.h"
+
+namespace testsupport {
+std::string Narrow(const std::u16string& text) {
+    return platform::Utf16ToUtf8(text);
+}
+}  // namespace testsupport

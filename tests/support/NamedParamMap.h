@@ -1,0 +1,68 @@
+#pragma once
+// A texture map for tests whose class name and parameter blocks the test chooses, so that rules
+// which go by names and types can be checked against any layout.
+
+#include "host/ClassDesc2.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace testsupport {
+
+struct NamedParam {
+    const char16_t* name;
+    ParamType2 type;
+    float defaultValue = 0.0f;  ///< ints and floats
+};
+
+/// A map with one block per list in `blocks` (a null list leaves that block index empty).
+class NamedParamMap : public Texmap {
+public:
+    NamedParamMap(const char16_t* className, const std::vector<std::vector<NamedParam>>& blocks,
+                  Class_ID classId = Class_ID(0x7E570100, 0x1));
+    ~NamedParamMap() override;
+
+    void GetClassName(MSTR& s) const override { s = className; }
+    Class_ID ClassID() override { return classId; }
+    int NumRefs() override { return int(blocks.size()); }
+    ReferenceTarget* GetReference(int i) override;
+    int NumParamBlocks() override { return int(blocks.size()); }
+    IParamBlock2* GetParamBlock(int i) override;
+    RefResult NotifyRefChanged(const Interval&, ReferenceTarget*, PartID&, RefMessage,
+                               bool) override {
+        return REF_SUCCEED;
+    }
+    void Update(TimeValue, Interval&) override {}
+    void Reset() override {}
+    Interval Validity(TimeValue) override { return FOREVER; }
+    ParamDlg* CreateParamDlg(HWND, IMtlParams*) override { return nullptr; }
+    AColor EvalColor(ShadeContext&) override { return AColor(0.5f, 0.5f, 0.5f, 1.0f); }
+    Point3 EvalNormalPerturb(ShadeContext&) override { return {0, 0, 0}; }
+    void EnumAuxFiles(AssetEnumCallback& cb, DWORD flags) override;
+
+    /// Assets reported by EnumAuxFiles, in order.
+    std::vector<MSTR> assets;
+    /// Makes EnumAuxFiles throw after reporting its assets.
+    bool throwInEnumeration = false;
+    /// Block `index` by its parameter's internal name.
+    ParamID IdOf(int blockIndex, const char16_t* name);
+    /// Replaces block `index` by a new one with other parameters (a new descriptor).
+    void ReplaceBlock(int index, const std::vector<NamedParam>& params);
+
+protected:
+    void SetReference(int i, ReferenceTarget* target) override;
+
+private:
+    MSTR className;
+    Class_ID classId;
+    std::vector<std::unique_ptr<ParamBlockDesc2>> descs;
+    std::vector<IParamBlock2*> blocks;
+};
+
+}  // namespace testsupport
+
+namespace testsupport {
+/// UTF-16 as UTF-8, for test messages.
+std::string Narrow(const std::u16string& text);
+}  // namespace testsupport
