@@ -49,7 +49,32 @@ void ReferenceMaker::DeleteAllRefsFromMe() {
     }
 }
 
+namespace {
+// True when `from` reaches `maker` through references: making `maker` reference `from` would
+// close a loop, which the host refuses.
+bool Reaches(ReferenceMaker* from, ReferenceMaker* maker, std::vector<ReferenceMaker*>& seen) {
+    if (from == maker) {
+        return true;
+    }
+    if (std::find(seen.begin(), seen.end(), from) != seen.end()) {
+        return false;
+    }
+    seen.push_back(from);
+    for (int i = 0; i < from->NumRefs(); ++i) {
+        ReferenceTarget* next = from->GetReference(i);
+        if (next && Reaches(next, maker, seen)) {
+            return true;
+        }
+    }
+    return false;
+}
+}  // namespace
+
 RefResult ReferenceMaker::ReplaceReference(int which, ReferenceTarget* target, bool delOld) {
+    std::vector<ReferenceMaker*> seen;
+    if (target && Reaches(target, this, seen)) {
+        return REF_FAIL;
+    }
     ReferenceTarget* old = nullptr;
     for (auto it = heldRefs.begin(); it != heldRefs.end(); ++it) {
         if (it->which == which) {

@@ -135,7 +135,7 @@ public:
 protected:
     void SetReference(int i, ReferenceTarget* target) override {
         if (i == 0) {
-            block = static_cast<IParamBlock2*>(target);
+            block = AsParamBlock(target);
         }
     }
 

@@ -160,6 +160,7 @@ bool LoadSceneFromBytes(const std::vector<unsigned char>& bytes, SceneRoot& root
     in.CloseChunk();
     std::vector<LoadedObject> objects;
     std::vector<int32_t> roots;
+    SceneRoot keeper;  // holds every loaded object until the graph is wired
     while (in.OpenChunk() == IO_OK) {
         if (in.CurChunkID() == kObjects) {
             while (in.OpenChunk() == IO_OK) {
@@ -169,7 +170,12 @@ bool LoadSceneFromBytes(const std::vector<unsigned char>& bytes, SceneRoot& root
                     while (in.OpenChunk() == IO_OK) {
                         switch (in.CurChunkID()) {
                             case kObjectClass:
-                                loaded.object = CreateObject(in);
+                                if (!loaded.object) {
+                                    loaded.object = CreateObject(in);
+                                    if (loaded.object) {
+                                        keeper.Add(loaded.object);
+                                    }
+                                }
                                 break;
                             case kObjectName:
                                 name.resize(in.CurChunkLength() / 2);
@@ -237,11 +243,8 @@ bool LoadSceneFromBytes(const std::vector<unsigned char>& bytes, SceneRoot& root
             root.Add(objects[size_t(index)].object);
         }
     }
-    for (LoadedObject& o : objects) {
-        if (o.object && o.object->GetDependents().empty()) {
-            o.object->DeleteThis();  // nothing of the scene refers to it
-        }
-    }
+    // The keeper lets go last: whatever nothing of the scene refers to is deleted then, and
+    // an object that goes takes only what it alone held with it.
     return true;
 }
 

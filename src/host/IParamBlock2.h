@@ -155,3 +155,11 @@ public:
 
 /// Creates a block from its descriptor for `owner` (the host's CreateParameterBlock2).
 HOST_API IParamBlock2* CreateParameterBlock2(ParamBlockDesc2* pdesc, ReferenceMaker* owner);
+
+/// The target as a parameter block; null for null or any other kind of object (damaged scene
+/// data can offer anything as a reference).
+inline IParamBlock2* AsParamBlock(ReferenceTarget* target) {
+    return target && target->SuperClassID() == PARAMETER_BLOCK2_CLASS_ID
+               ? static_cast<IParamBlock2*>(target)
+               : nullptr;
+}

@@ -79,3 +79,9 @@ public:
     virtual MSTR GetSubTexmapSlotName(int) { return MSTR(); }
     virtual ReferenceTarget* GetRefTarget() { return this; }
 };
+
+/// The target as a texture map; null for null or any other kind of object.
+inline Texmap* AsTexmap(ReferenceTarget* target) {
+    return target && target->SuperClassID() == TEXMAP_CLASS_ID ? static_cast<Texmap*>(target)
+                                                               : nullptr;
+}

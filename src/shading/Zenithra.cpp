@@ -173,13 +173,13 @@ ReferenceTarget* Zenithra::GetReference(int i) {
 
 void Zenithra::SetReference(int i, ReferenceTarget* target) {
     if (i == 0) {
-        block = static_cast<IParamBlock2*>(target);
+        block = AsParamBlock(target);
         validity = NEVER;
         if (exposureCacheReady.load()) {
             exposureCachePending.store(true);
         }
     } else if (i == 1) {
-        sourceMap = static_cast<Texmap*>(target);
+        sourceMap = AsTexmap(target);
         validity = NEVER;
         RefreshRotationPlan();
     } else if (i >= 2 && i < 2 + kMaxSlots) {

@@ -56,7 +56,7 @@ IParamBlock2* NamedParamMap::GetParamBlock(int i) {
 
 void NamedParamMap::SetReference(int i, ReferenceTarget* target) {
     if (i >= 0 && size_t(i) < blocks.size()) {
-        blocks[size_t(i)] = static_cast<IParamBlock2*>(target);
+        blocks[size_t(i)] = AsParamBlock(target);
     }
 }
 
