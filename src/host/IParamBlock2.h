@@ -23,13 +23,13 @@ constexpr ParamType2 TYPE_WORLD = 7;
 constexpr ParamType2 TYPE_STRING = 8;
 constexpr ParamType2 TYPE_FILENAME = 9;
 constexpr ParamType2 TYPE_TEXMAP = 11;
-constexpr ParamType2 TYPE_POINT4 = 42;
-constexpr ParamType2 TYPE_FRGBA = 43;
+constexpr ParamType2 TYPE_POINT4 = 22;
+constexpr ParamType2 TYPE_FRGBA = 17;
 /// A table of any base type: base type | TYPE_TAB.
 constexpr ParamType2 TYPE_TAB = 0x800;
 constexpr ParamType2 TYPE_FLOAT_TAB = TYPE_FLOAT | TYPE_TAB;
 constexpr ParamType2 TYPE_INT_TAB = TYPE_INT | TYPE_TAB;
-constexpr ParamType2 TYPE_POINT4_TAB = 0x816;
+constexpr ParamType2 TYPE_POINT4_TAB = TYPE_POINT4 | TYPE_TAB;  // 0x816
 constexpr ParamType2 BaseType(ParamType2 t) {
     return t & ~TYPE_TAB;
 }

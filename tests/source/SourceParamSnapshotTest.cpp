@@ -1,0 +1,132 @@
+// Copying a source map's simple parameters into records and writing them back.
+
+#include "source/SourceParamSnapshot.h"
+
+#include "support/NamedParamMap.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using testsupport::NamedParamMap;
+
+class RecordingDependent : public ReferenceMaker {
+public:
+    explicit RecordingDependent(ReferenceTarget* target) { ReplaceReference(0, target); }
+    ~RecordingDependent() override { DeleteAllRefsFromMe(); }
+    SClass_ID SuperClassID() override { return 0; }
+    int NumRefs() override { return 1; }
+    ReferenceTarget* GetReference(int) override { return target; }
+    RefResult NotifyRefChanged(const Interval&, ReferenceTarget*, PartID& part, RefMessage message,
+                               bool) override {
+        messages.emplace_back(part, message);
+        return REF_SUCCEED;
+    }
+    std::vector<std::pair<PartID, RefMessage>> messages;
+
+protected:
+    void SetReference(int, ReferenceTarget* t) override { target = t; }
+
+private:
+    ReferenceTarget* target = nullptr;
+};
+
+NamedParamMap* MakeSource() {
+    return new NamedParamMap(u"VRayBitmap", {{{u"multiplier", TYPE_FLOAT, 2.0f},
+                                              {u"rotation", TYPE_ANGLE, 0.0f},
+                                              {u"mapping_type", TYPE_INT, 3.0f},
+                                              {u"HDRIMapName", TYPE_FILENAME},
+                                              {u"label", TYPE_STRING},
+                                              {u"tint", TYPE_RGBA}},
+                                             {{u"offset", TYPE_POINT3}, {u"crop", TYPE_POINT4}}});
+}
+
+TEST(SourceParamSnapshot, EverySimpleKindRoundTrips) {
+    NamedParamMap* source = MakeSource();
+    RecordingDependent holder(source);
+    IParamBlock2* b0 = source->GetParamBlock(0);
+    IParamBlock2* b1 = source->GetParamBlock(1);
+    b0->SetValue(source->IdOf(0, u"rotation"), 0, 1.5707964f);
+    b0->SetValue(source->IdOf(0, u"HDRIMapName"), 0, MSTR(u"sky.exr"));
+    b1->SetValue(source->IdOf(1, u"offset"), 0, Point3(1, 2, 3));
+    b1->SetValue(source->IdOf(1, u"crop"), 0, Point4(0.1f, 0.2f, 0.9f, 1.0f));
+
+    std::vector<SourceParamSnapshot> snapshot = CaptureSourceMapParams(source, 0);
+    // The empty "label" cannot be read and the colour is not a simple kind: six records.
+    ASSERT_EQ(snapshot.size(), 6u);
+    EXPECT_EQ(snapshot[0].kind, SourceParamSnapshot::kFloat);
+    EXPECT_EQ(snapshot[0].floatValue, 2.0f);
+    EXPECT_FALSE(snapshot[0].isAngle);
+    EXPECT_EQ(snapshot[1].kind, SourceParamSnapshot::kFloat);
+    EXPECT_TRUE(snapshot[1].isAngle);
+    EXPECT_FLOAT_EQ(snapshot[1].floatValue, 90.0f);
+    EXPECT_EQ(snapshot[2].kind, SourceParamSnapshot::kInt);
+    EXPECT_EQ(snapshot[2].intValue, 3);
+    EXPECT_EQ(snapshot[3].kind, SourceParamSnapshot::kString);
+    EXPECT_EQ(snapshot[3].stringValue, u"sky.exr");
+    EXPECT_EQ(snapshot[4].paramBlockIndex, 1);
+    EXPECT_EQ(snapshot[4].point3Value, Point3(1, 2, 3));
+    EXPECT_EQ(snapshot[5].point4Value, Point4(0.1f, 0.2f, 0.9f, 1.0f));
+    EXPECT_TRUE(CaptureSourceMapParams(nullptr, 0).empty());
+
+    // Onto another map of the same class.
+    NamedParamMap* other = MakeSource();
+    RecordingDependent otherHolder(other);
+    ASSERT_TRUE(ApplySourceMapParams(other, 0, snapshot));
+    EXPECT_EQ(CaptureSourceMapParams(other, 0), snapshot);
+    float radians = 0;
+    Interval valid = FOREVER;
+    other->GetParamBlock(0)->GetValue(other->IdOf(0, u"rotation"), 0, radians, valid);
+    EXPECT_EQ(radians, 1.5707964f);
+    ASSERT_EQ(otherHolder.messages.size() >= 2, true);
+    auto last = otherHolder.messages.end();
+    EXPECT_EQ(*(last - 2), std::make_pair(PartID(PART_ALL), RefMessage(REFMSG_CHANGE)));
+    EXPECT_EQ(*(last - 1), std::make_pair(PartID(0), RefMessage(REFMSG_ZENITHRA_CHANGED)));
+}
+
+TEST(SourceParamSnapshot, OnlyMatchingBlocksIdsAndTypesAreWritten) {
+    NamedParamMap* source = MakeSource();
+    RecordingDependent holder(source);
+    source->GetParamBlock(0)->SetValue(source->IdOf(0, u"HDRIMapName"), 0, MSTR(u"sky.exr"));
+    std::vector<SourceParamSnapshot> snapshot = CaptureSourceMapParams(source, 0);
+    SourceParamSnapshot farBlock = snapshot[0];
+    farBlock.paramBlockIndex = 3;
+    farBlock.floatValue = 77.0f;
+    snapshot.push_back(farBlock);
+
+    // Another class: "multiplier" became an angle, "rotation" an integer, and the integer a
+    // float; the file name sits where the same id is a string.
+    auto* other = new NamedParamMap(u"Bitmap",
+                                    {{{u"gain", TYPE_ANGLE, 0.0f},
+                                      {u"rotation", TYPE_INT, 5.0f},
+                                      {u"mode", TYPE_FLOAT, 9.0f},
+                                      {u"path", TYPE_STRING}}},
+                                    Class_ID(0x7E570100, 2));
+    RecordingDependent otherHolder(other);
+    ASSERT_TRUE(ApplySourceMapParams(other, 0, snapshot));
+    Interval valid = FOREVER;
+    float gain = 0, mode = 0;
+    int rotation = 0;
+    MSTR path;
+    other->GetParamBlock(0)->GetValue(other->IdOf(0, u"gain"), 0, gain, valid);
+    other->GetParamBlock(0)->GetValue(other->IdOf(0, u"rotation"), 0, rotation, valid);
+    other->GetParamBlock(0)->GetValue(other->IdOf(0, u"mode"), 0, mode, valid);
+    other->GetParamBlock(0)->GetValue(other->IdOf(0, u"path"), 0, path, valid);
+    EXPECT_FLOAT_EQ(gain, 2.0f * 0.017453292f);  // degrees taken for the new angle
+    EXPECT_EQ(rotation, 5);                      // a float record never writes an integer
+    EXPECT_EQ(mode, 9.0f);                       // an integer record never writes a float
+    EXPECT_EQ(path, u"sky.exr");                 // a file name fits a string parameter
+    EXPECT_EQ(other->NumParamBlocks(), 1);
+
+    // Nothing matches at all, or nothing to write: no notification.
+    auto* unrelated = new NamedParamMap(u"Checker", {{{u"size", TYPE_POINT3}}});
+    RecordingDependent unrelatedHolder(unrelated);
+    std::vector<SourceParamSnapshot> ints(1);
+    ints[0].kind = SourceParamSnapshot::kInt;
+    EXPECT_FALSE(ApplySourceMapParams(unrelated, 0, ints));
+    EXPECT_FALSE(ApplySourceMapParams(unrelated, 0, {}));
+    EXPECT_FALSE(ApplySourceMapParams(nullptr, 0, snapshot));
+    EXPECT_TRUE(unrelatedHolder.messages.empty());
+}
+
+}  // namespace
