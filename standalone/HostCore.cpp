@@ -2,8 +2,10 @@
 
 #include "host/Interface.h"
 
+#include "BitmapMap.h"
 #include "ProceduralSky.h"
 #include "StandaloneHost.h"
+#include "VRayBitmapMap.h"
 
 #include <algorithm>
 #include <atomic>
@@ -30,6 +32,8 @@ public:
     void UnRegisterTimeChangeCallback(TimeChangeCallback* tc) override {
         callbacks.erase(std::remove(callbacks.begin(), callbacks.end(), tc), callbacks.end());
     }
+    // The standalone host has no main window of its own.
+    HWND GetMAXHWnd() override { return nullptr; }
 
 private:
     std::atomic<TimeValue> time{0};
@@ -49,7 +53,9 @@ std::mutex& DirectoryMutex() {
     return m;
 }
 std::vector<ClassDesc2*>& Directory() {
-    static std::vector<ClassDesc2*> classes{standalone::GetProceduralSkyDesc()};
+    static std::vector<ClassDesc2*> classes{standalone::GetProceduralSkyDesc(),
+                                            standalone::GetBitmapMapDesc(),
+                                            standalone::GetVRayBitmapMapDesc()};
     return classes;
 }
 

@@ -31,7 +31,6 @@ ValueKind KindOf(ParamType2 type) {
         case TYPE_POINT3:
         case TYPE_RGBA:
             return ValueKind::Point3;
-        case 0x16:  // base of TYPE_POINT4_TAB
         case TYPE_POINT4:
         case TYPE_FRGBA:
             return ValueKind::Point4;
@@ -93,6 +92,8 @@ HostParamBlock::HostParamBlock(ParamBlockDesc2* desc) : desc(desc) {
     for (const ParamDef& def : desc->paramdefs) {
         Param p;
         p.def = def;
+        p.kind = int(KindOf(def.type));
+        p.isTable = IsTabType(def.type);
         params.push_back(std::move(p));
         if (def.id >= 0) {
             if (size_t(def.id) >= indexOfId.size()) {
@@ -135,7 +136,7 @@ HostParamBlock::EntryArray* HostParamBlock::NewEntries(Param& p, int n, const En
     return raw;
 }
 
-const HostParamBlock::Param* HostParamBlock::Find(ParamID id) const {
+inline const HostParamBlock::Param* HostParamBlock::Find(ParamID id) const {
     if (id < 0 || size_t(id) >= indexOfId.size() || indexOfId[size_t(id)] < 0) {
         return nullptr;
     }
@@ -146,37 +147,31 @@ HostParamBlock::Param* HostParamBlock::Find(ParamID id) {
     return const_cast<Param*>(std::as_const(*this).Find(id));
 }
 
-bool HostParamBlock::Read(ParamID id, TimeValue t, int tabIndex, int kind, Value4& out,
-                          Interval& valid) const {
+// Render threads read several entries per shading sample, so a read does no more than find the
+// entry and load the components it returns.
+inline const HostParamBlock::Entry* HostParamBlock::ReadableEntry(ParamID id, int kind,
+                                                                  int tabIndex) const {
     const Param* p = Find(id);
-    if (!p || int(KindOf(p->def.type)) != kind) {
-        return false;
+    if (!p || p->kind != kind) {
+        return nullptr;
     }
     const EntryArray* array = p->entries.load(std::memory_order_acquire);
-    int index = IsTabType(p->def.type) ? tabIndex : 0;
+    int index = p->isTable ? tabIndex : 0;
     if (index < 0 || index >= array->count) {
-        return false;
+        return nullptr;
     }
-    const Entry& e = array->entries[size_t(index)];
-    if (const KeyTrack* track = e.track.load(std::memory_order_acquire)) {
-        out = track->ValueAt(t, valid);
-        return true;
-    }
-    for (int c = 0; c < 4; ++c) {
-        out[c] = e.value[c].load(std::memory_order_relaxed);
-    }
-    return true;
+    return &array->entries[size_t(index)];
 }
 
 bool HostParamBlock::Write(ParamID id, TimeValue t, int tabIndex, int kind, const Value4& v) {
     {
         std::lock_guard<std::mutex> lock(writeMutex);
         Param* p = Find(id);
-        if (!p || int(KindOf(p->def.type)) != kind) {
+        if (!p || p->kind != kind) {
             return false;
         }
         EntryArray* array = p->entries.load(std::memory_order_acquire);
-        int index = IsTabType(p->def.type) ? tabIndex : 0;
+        int index = p->isTable ? tabIndex : 0;
         if (index < 0 || index >= array->count) {
             return false;
         }
@@ -230,38 +225,61 @@ bool HostParamBlock::Write(ParamID id, TimeValue t, int tabIndex, int kind, cons
 }
 
 bool HostParamBlock::GetValue(ParamID id, TimeValue t, int& v, Interval& valid, int tabIndex) {
-    Value4 out;
-    if (!Read(id, t, tabIndex, int(ValueKind::Int), out, valid)) {
+    const Entry* e = ReadableEntry(id, int(ValueKind::Int), tabIndex);
+    if (!e) {
         return false;
     }
-    v = int(out[0]);
+    if (const KeyTrack* track = e->track.load(std::memory_order_acquire)) {
+        v = int(track->ValueAt(t, valid)[0]);
+    } else {
+        v = int(e->value[0].load(std::memory_order_relaxed));
+    }
     return true;
 }
 
 bool HostParamBlock::GetValue(ParamID id, TimeValue t, float& v, Interval& valid, int tabIndex) {
-    Value4 out;
-    if (!Read(id, t, tabIndex, int(ValueKind::Float), out, valid)) {
+    const Entry* e = ReadableEntry(id, int(ValueKind::Float), tabIndex);
+    if (!e) {
         return false;
     }
-    v = out[0];
+    if (const KeyTrack* track = e->track.load(std::memory_order_acquire)) {
+        v = track->ValueAt(t, valid)[0];
+    } else {
+        v = e->value[0].load(std::memory_order_relaxed);
+    }
     return true;
 }
 
 bool HostParamBlock::GetValue(ParamID id, TimeValue t, Point4& v, Interval& valid, int tabIndex) {
-    Value4 out;
-    if (!Read(id, t, tabIndex, int(ValueKind::Point4), out, valid)) {
+    const Entry* e = ReadableEntry(id, int(ValueKind::Point4), tabIndex);
+    if (!e) {
         return false;
     }
-    v = Point4(out[0], out[1], out[2], out[3]);
+    if (const KeyTrack* track = e->track.load(std::memory_order_acquire)) {
+        Value4 out = track->ValueAt(t, valid);
+        v = Point4(out[0], out[1], out[2], out[3]);
+    } else {
+        v = Point4(e->value[0].load(std::memory_order_relaxed),
+                   e->value[1].load(std::memory_order_relaxed),
+                   e->value[2].load(std::memory_order_relaxed),
+                   e->value[3].load(std::memory_order_relaxed));
+    }
     return true;
 }
 
 bool HostParamBlock::GetValue(ParamID id, TimeValue t, Point3& v, Interval& valid, int tabIndex) {
-    Value4 out;
-    if (!Read(id, t, tabIndex, int(ValueKind::Point3), out, valid)) {
+    const Entry* e = ReadableEntry(id, int(ValueKind::Point3), tabIndex);
+    if (!e) {
         return false;
     }
-    v = Point3(out[0], out[1], out[2]);
+    if (const KeyTrack* track = e->track.load(std::memory_order_acquire)) {
+        Value4 out = track->ValueAt(t, valid);
+        v = Point3(out[0], out[1], out[2]);
+    } else {
+        v = Point3(e->value[0].load(std::memory_order_relaxed),
+                   e->value[1].load(std::memory_order_relaxed),
+                   e->value[2].load(std::memory_order_relaxed));
+    }
     return true;
 }
 
@@ -276,6 +294,20 @@ bool HostParamBlock::GetValue(ParamID id, TimeValue, MSTR& v, Interval&, int tab
         return false;
     }
     v = p->strings[size_t(index)];
+    return true;
+}
+
+bool HostParamBlock::GetValue(ParamID id, TimeValue t, MaxSDK::AssetManagement::AssetUser& v,
+                              Interval& valid, int tabIndex) {
+    const Param* p = Find(id);
+    if (!p || BaseType(p->def.type) != TYPE_FILENAME) {
+        return false;
+    }
+    MSTR name;
+    if (!GetValue(id, t, name, valid, tabIndex)) {
+        return false;
+    }
+    v = MaxSDK::AssetManagement::AssetUser(name);
     return true;
 }
 
@@ -453,8 +485,7 @@ ReferenceTarget* HostParamBlock::Clone(RemapDir&) {
             if (const KeyTrack* track =
                     source->entries[size_t(e)].track.load(std::memory_order_acquire)) {
                 auto trackCopy = std::make_unique<KeyTrack>(*track);
-                target->entries[size_t(e)].track.store(trackCopy.get(),
-                                                       std::memory_order_release);
+                target->entries[size_t(e)].track.store(trackCopy.get(), std::memory_order_release);
                 copy->retiredTracks.push_back(std::move(trackCopy));
             }
         }

@@ -44,6 +44,8 @@ public:
     bool GetValue(ParamID id, TimeValue t, Point4& v, Interval& valid, int tabIndex = 0) override;
     bool GetValue(ParamID id, TimeValue t, Point3& v, Interval& valid, int tabIndex = 0) override;
     bool GetValue(ParamID id, TimeValue t, MSTR& v, Interval& valid, int tabIndex = 0) override;
+    bool GetValue(ParamID id, TimeValue t, MaxSDK::AssetManagement::AssetUser& v, Interval& valid,
+                  int tabIndex = 0) override;
     bool SetValue(ParamID id, TimeValue t, int v, int tabIndex = 0) override;
     bool SetValue(ParamID id, TimeValue t, float v, int tabIndex = 0) override;
     bool SetValue(ParamID id, TimeValue t, const Point4& v, int tabIndex = 0) override;
@@ -77,17 +79,26 @@ private:
         std::unique_ptr<Entry[]> entries;
     };
     struct Param {
-        ParamDef def;
+        // What every read needs comes first; kind and isTable are fixed at construction.
         std::atomic<EntryArray*> entries{nullptr};
+        int kind = 0;  // the value kind that reads and writes of this parameter use
+        bool isTable = false;
+        ParamDef def;
         std::vector<MSTR> strings;  // string-typed parameters; guarded by writeMutex
         Param() = default;
-        Param(Param&& o) noexcept : def(o.def), entries(o.entries.load()), strings(std::move(o.strings)) {}
+        Param(Param&& o) noexcept
+            : entries(o.entries.load()),
+              kind(o.kind),
+              isTable(o.isTable),
+              def(o.def),
+              strings(std::move(o.strings)) {}
     };
 
     const Param* Find(ParamID id) const;
     Param* Find(ParamID id);
     EntryArray* NewEntries(Param& p, int n, const EntryArray* from);
-    bool Read(ParamID id, TimeValue t, int tabIndex, int kind, Value4& out, Interval& valid) const;
+    /// The entry a read of `kind` at `tabIndex` finds; null when the read fails.
+    const Entry* ReadableEntry(ParamID id, int kind, int tabIndex) const;
     bool Write(ParamID id, TimeValue t, int tabIndex, int kind, const Value4& v);
     Control* TrackControl(Param& p, int tabIndex);
 

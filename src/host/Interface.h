@@ -16,10 +16,21 @@ public:
     virtual void SetTime(TimeValue t, bool redraw = true) = 0;
     virtual void RegisterTimeChangeCallback(TimeChangeCallback* tc) = 0;
     virtual void UnRegisterTimeChangeCallback(TimeChangeCallback* tc) = 0;
+    /// The host's main window (null when it has none).
+    virtual HWND GetMAXHWnd() = 0;
 };
 
 /// The host's core interface; null when the host offers none.
 HOST_API Interface* GetCOREInterface();
+
+/// Script sources of ExecuteMAXScriptScript.
+constexpr int kScriptSourceDynamic = 0;
+
+/// Runs a MAXScript text synchronously on the user-interface thread. With quietErrors, errors
+/// do not reach the user. True when the host ran the text.
+HOST_API BOOL ExecuteMAXScriptScript(const char16_t* script, int scriptSource,
+                                     BOOL quietErrors = FALSE, void* fpv = nullptr,
+                                     BOOL logQuietErrors = TRUE);
 
 /// Animate mode: while on, writes to animatable parameters at a time create keys.
 HOST_API BOOL Animating();

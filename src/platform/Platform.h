@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace platform {
 
@@ -43,13 +44,39 @@ bool CreateDirectories(std::u16string_view windowsPath);
 /// writes the bytes, flushes and closes. False on any failure.
 bool AppendToFile(std::u16string_view windowsPath, std::string_view bytes);
 
-/// Lower-cases one UTF-16 unit with the platform's wide-character mapping (towlower).
+/// Lower-cases one UTF-16 unit with the platform's Unicode mapping, the same in both builds:
+/// towlower of the UTF-8 C locale on POSIX, the invariant locale's mapping on Win32.
 char16_t ToLowerUnit(char16_t unit);
 
 /// The weakly canonical form of a Windows path: the longest existing leading part resolved to
 /// its canonical absolute form (links followed), the rest appended in lexically normal form,
 /// with '\' separators. False on any error (the caller then falls back to a lexical form).
 bool WeaklyCanonical(std::u16string_view windowsPath, std::u16string& out);
+
+/// The names of the regular files in a folder (links followed; folders, links to folders and
+/// other entries left out), in listing order. A failure ends the listing and keeps what was
+/// read; false when the folder could not be opened at all.
+bool ListRegularFiles(std::u16string_view windowsFolder, std::vector<std::u16string>& names);
+
+/// What the system's open-file dialog is asked to show.
+struct OpenFileRequest {
+    void* owner = nullptr;         ///< owner window (HWND)
+    std::u16string filter;         ///< pairs of description and pattern, NUL-separated
+    std::u16string initialFile;    ///< pre-filled file name (may be empty)
+    std::u16string initialFolder;  ///< starting folder (empty: the system's choice)
+    std::u16string title;
+    uint32_t flags = 0;           ///< OFN_* flags
+    uint32_t bufferUnits = 4096;  ///< size of the file-name buffer, terminator included
+};
+
+/// Shows the open-file dialog; true with the chosen path, false when the user cancelled.
+bool ShowOpenFileDialog(const OpenFileRequest& request, std::u16string& chosen);
+
+#if !defined(_WIN32)
+/// POSIX only: the chooser ShowOpenFileDialog asks (none by default: every request is
+/// cancelled). Tests answer the dialog through it.
+void SetOpenFileChooser(bool (*chooser)(const OpenFileRequest&, std::u16string&));
+#endif
 
 #if !defined(_WIN32)
 /// POSIX only: makes drive letter X: name the given folder. By default C: is

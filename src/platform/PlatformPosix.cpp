@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <array>
+#include <atomic>
 #include <clocale>
 #include <cwctype>
 #include <filesystem>
@@ -286,6 +287,9 @@ void MapDrive(char16_t driveLetter, const std::string& folder) {
 
 char16_t ToLowerUnit(char16_t unit) {
     // The UTF-8 C locale maps the whole of Unicode, as the Win32 wide-character mapping does.
+    if (unit < 0x80) {
+        return unit >= u'A' && unit <= u'Z' ? char16_t(unit + (u'a' - u'A')) : unit;
+    }
     static const locale_t utf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t(0));
     if (unit >= 0xD800 && unit <= 0xDFFF) {
         return unit;  // half of a surrogate pair maps to itself
@@ -344,6 +348,45 @@ bool WeaklyCanonical(std::u16string_view windowsPath, std::u16string& out) {
     }
     out = result;
     return true;
+}
+
+bool ListRegularFiles(std::u16string_view windowsFolder, std::vector<std::u16string>& names) {
+    const std::string native = ToNativePath(windowsFolder);
+    if (native.empty()) {
+        return false;
+    }
+    std::error_code ec;
+    std::filesystem::directory_iterator it(native, ec);
+    if (ec) {
+        return false;
+    }
+    for (; it != std::filesystem::directory_iterator(); it.increment(ec)) {
+        if (ec) {
+            break;
+        }
+        std::error_code statusError;
+        const std::filesystem::file_status status = it->status(statusError);  // follows links
+        if (statusError) {
+            break;
+        }
+        if (std::filesystem::is_regular_file(status)) {
+            names.push_back(Utf8ToUtf16(it->path().filename().string()));
+        }
+    }
+    return true;
+}
+
+namespace {
+std::atomic<bool (*)(const OpenFileRequest&, std::u16string&)> openFileChooser{nullptr};
+}  // namespace
+
+bool ShowOpenFileDialog(const OpenFileRequest& request, std::u16string& chosen) {
+    auto chooser = openFileChooser.load();
+    return chooser && chooser(request, chosen);
+}
+
+void SetOpenFileChooser(bool (*chooser)(const OpenFileRequest&, std::u16string&)) {
+    openFileChooser.store(chooser);
 }
 
 }  // namespace platform

@@ -1,9 +1,11 @@
 #include "platform/Platform.h"
 
 #include <windows.h>
+#include <commdlg.h>
 
 #include <algorithm>
 #include <climits>
+#include <vector>
 #include <cwctype>
 #include <filesystem>
 
@@ -156,7 +158,17 @@ bool AppendToFile(std::u16string_view windowsPath, std::string_view bytes) {
 }
 
 char16_t ToLowerUnit(char16_t unit) {
-    return char16_t(towlower(wint_t(unit)));
+    if (unit < 0x80) {
+        return unit >= u'A' && unit <= u'Z' ? char16_t(unit + (u'a' - u'A')) : unit;
+    }
+    // The invariant Unicode mapping: the C run-time's towlower maps only ASCII in the "C"
+    // locale, and a plug-in must not change the process's locale.
+    wchar_t in = wchar_t(unit), out = in;
+    if (LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_LOWERCASE, &in, 1, &out, 1, nullptr, nullptr,
+                      0) != 1) {
+        return unit;
+    }
+    return char16_t(out);
 }
 
 bool WeaklyCanonical(std::u16string_view windowsPath, std::u16string& out) {
@@ -174,6 +186,51 @@ bool WeaklyCanonical(std::u16string_view windowsPath, std::u16string& out) {
     }
     out = result;
     return !out.empty();
+}
+
+bool ListRegularFiles(std::u16string_view windowsFolder, std::vector<std::u16string>& names) {
+    std::error_code ec;
+    std::filesystem::directory_iterator it(std::filesystem::path(std::u16string(windowsFolder)),
+                                           ec);
+    if (ec) {
+        return false;
+    }
+    for (; it != std::filesystem::directory_iterator(); it.increment(ec)) {
+        if (ec) {
+            break;
+        }
+        std::error_code statusError;
+        const std::filesystem::file_status status = it->status(statusError);  // follows links
+        if (statusError) {
+            break;
+        }
+        if (std::filesystem::is_regular_file(status)) {
+            names.push_back(it->path().filename().u16string());
+        }
+    }
+    return true;
+}
+
+bool ShowOpenFileDialog(const OpenFileRequest& request, std::u16string& chosen) {
+    std::vector<wchar_t> file(std::max<uint32_t>(request.bufferUnits, 1), L'\0');
+    const size_t copied = std::min(request.initialFile.size(), file.size() - 1);
+    std::copy_n(request.initialFile.begin(), copied, file.begin());
+    std::u16string folder = request.initialFolder;
+    OPENFILENAMEW ofn = {};
+    ofn.lStructSize = sizeof(OPENFILENAMEW);
+    ofn.hwndOwner = static_cast<HWND>(request.owner);
+    ofn.lpstrFilter = request.filter.empty() ? nullptr : Wide(request.filter);
+    ofn.nFilterIndex = 0;
+    ofn.lpstrFile = file.data();
+    ofn.nMaxFile = DWORD(file.size());
+    ofn.lpstrInitialDir = folder.empty() ? nullptr : Wide(folder);
+    ofn.lpstrTitle = Wide(request.title);
+    ofn.Flags = request.flags;
+    if (!GetOpenFileNameW(&ofn)) {
+        return false;
+    }
+    chosen.assign(reinterpret_cast<const char16_t*>(file.data()));
+    return true;
 }
 
 }  // namespace platform

@@ -5,6 +5,7 @@
 #include "ZenithraProxy.h"
 #include "core/ZenithraClassDesc.h"
 #include "platform/Platform.h"
+#include "source/RenderRefresh.h"
 
 #include <algorithm>
 #include <string>
@@ -325,7 +326,7 @@ Texmap* Zenithra::GetSubTexmap(int i) {
 void Zenithra::SetSubTexmap(int i, Texmap* m) {
     if (i == 0) {
         ReplaceReference(1, m);
-        // Restarting a running interactive render comes with the source-change refresh.
+        RefreshAfterSourceChange(this, sourceMap, mainRollupWnd);
         SyncSlotRollups();
         return;
     }

@@ -1,0 +1,126 @@
+#include "source/HdrCycling.h"
+
+#include "platform/Platform.h"
+#include "shading/Zenithra.h"
+#include "source/RenderRefresh.h"
+#include "source/SourceFile.h"
+
+#include "host/Interface.h"
+
+#include <algorithm>
+#include <iterator>
+
+namespace {
+
+constexpr uint32_t kDialogBufferUnits = 4096;
+// Hide read-only, path must exist, file must exist.
+constexpr uint32_t kDialogFlags = 0x1804;
+// Description and pattern pairs, each NUL-terminated, the list ended by a second NUL.
+constexpr char16_t kDialogFilter[] = u"HDR / EXR (*.hdr;*.exr)\0*.hdr;*.exr\0All (*.*)\0*.*\0";
+
+bool IsSeparator(char16_t c) {
+    return c == u'\\' || c == u'/';
+}
+
+void Step(Zenithra* map, int direction) {
+    if (!map || !map->sourceMap) {
+        return;
+    }
+    MSTR current = GetTexmapFilePath(map->sourceMap);
+    std::vector<MSTR> list = ScanHdrFolder(current);
+    if (list.size() < 2 || current.empty()) {
+        return;
+    }
+    auto it = std::find_if(list.begin(), list.end(),
+                           [&](const MSTR& entry) { return IsSamePath(entry, current); });
+    if (it == list.end()) {
+        return;
+    }
+    size_t i = size_t(it - list.begin());
+    size_t target = direction > 0 ? (i + 1) % list.size() : (i == 0 ? list.size() - 1 : i - 1);
+    if (!SetTexmapFilePath(map->sourceMap, list[target])) {
+        return;
+    }
+    RefreshAfterSourceChange(map, map->sourceMap, map->mainRollupWnd);
+}
+
+}  // namespace
+
+MSTR ParentFolder(const MSTR& path) {
+    size_t last = path.find_last_of(u"\\/");
+    if (last == MSTR::npos) {
+        return MSTR();
+    }
+    size_t end = last;
+    while (end > 0 && IsSeparator(path[end - 1])) {
+        --end;
+    }
+    // The separator of a root stays: "C:\sky.hdr" has the parent "C:\", "\sky.hdr" has "\".
+    bool root = end == 0 || (end == 2 && path[1] == u':');
+    return path.substr(0, root ? last + 1 : end);
+}
+
+bool HdrPathLess(const MSTR& a, const MSTR& b) {
+    size_t n = std::min(a.size(), b.size());
+    for (size_t i = 0; i < n; ++i) {
+        uint16_t x = platform::ToLowerUnit(a[i]), y = platform::ToLowerUnit(b[i]);
+        if (x != y) {
+            return x < y;
+        }
+    }
+    return a.size() < b.size();
+}
+
+std::vector<MSTR> ScanHdrFolder(const MSTR& currentPath) {
+    std::vector<MSTR> list;
+    if (currentPath.empty()) {
+        return list;
+    }
+    MSTR folder = ParentFolder(currentPath);
+    if (folder.empty()) {
+        return list;
+    }
+    std::vector<std::u16string> names;
+    platform::ListRegularFiles(folder, names);
+    bool endsInSeparator = IsSeparator(folder.back());
+    for (const std::u16string& name : names) {
+        MSTR entry = endsInSeparator ? folder + name : folder + u"\\" + name;
+        if (IsHdrOrExrPath(entry)) {
+            list.push_back(entry);
+        }
+    }
+    std::sort(list.begin(), list.end(), HdrPathLess);
+    list.erase(std::unique(list.begin(), list.end(), IsSamePath), list.end());
+    return list;
+}
+
+void SelectNextHdr(Zenithra* map) {
+    Step(map, +1);
+}
+
+void SelectPreviousHdr(Zenithra* map) {
+    Step(map, -1);
+}
+
+void BrowseHdrFile(Zenithra* map, HWND rollupWindow) {
+    if (!map || !map->sourceMap) {
+        return;
+    }
+    MSTR current = GetTexmapFilePath(map->sourceMap);
+    platform::OpenFileRequest request;
+    request.bufferUnits = kDialogBufferUnits;
+    request.initialFile = current.substr(0, kDialogBufferUnits - 1);
+    request.initialFolder = ParentFolder(current).substr(0, kDialogBufferUnits - 1);
+    Interface* core = GetCOREInterface();
+    request.owner = core ? core->GetMAXHWnd() : rollupWindow;
+    request.filter.assign(kDialogFilter, std::size(kDialogFilter));
+    request.title = u"Choose HDR / EXR";
+    request.flags = kDialogFlags;
+    std::u16string chosen;
+    if (!platform::ShowOpenFileDialog(request, chosen)) {
+        return;
+    }
+    if (SetTexmapFilePath(map->sourceMap, chosen)) {
+        RefreshAfterSourceChange(map, map->sourceMap, rollupWindow);
+    }
+}

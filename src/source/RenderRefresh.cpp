@@ -1,0 +1,81 @@
+#include "source/RenderRefresh.h"
+
+#include "platform/Platform.h"
+#include "shading/Zenithra.h"
+
+#include "host/Interface.h"
+
+const char16_t* const IprRestartScript =
+    u"try(fn zenithraBool v = (local s = try(toLower(v as string))catch(\"\");s == \"true\" or "
+    u"s == \"1\" or s == \"2\");fn zenithraIprActive = (local active = false;try(active = "
+    u"zenithraBool(vrayIsIPRRunning()))catch();if not active do(try(local r = "
+    u"renderers.current;try(active = zenithraBool(r.isIPRRunning))catch(try(active = "
+    u"zenithraBool(r.isIPRRunning()))catch()))catch());active);if zenithraIprActive() "
+    u"do(try(vrayStopIPR())catch(try(renderers.current.stopIPR())catch());local guard = "
+    u"0;while zenithraIprActive() and guard < 20 do(guard = guard + 1;sleep "
+    u"0.025;try(windows.processPostedMessages())catch());try(vrayStartIPR())catch(try("
+    u"renderers.current.startIPR())catch());local t = sliderTime;local dt = "
+    u"ticksPerFrame;try(sliderTime = t + dt)catch();try(sliderTime = "
+    u"t)catch();try(completeRedraw())catch();try(redrawViews())catch()))catch()";
+
+namespace {
+
+// The two notifications every consumer of the source map is sent, in this order.
+void NotifyTwice(ReferenceTarget& target) {
+    target.NotifyDependents(FOREVER, PART_ALL, REFMSG_CHANGE, NOTIFY_ALL, true);
+    target.NotifyDependents(FOREVER, 0, REFMSG_ZENITHRA_CHANGED, NOTIFY_ALL, true);
+}
+
+}  // namespace
+
+void RefreshAfterSourceChange(Zenithra* map, Texmap* source, HWND window) {
+    if (!map) {
+        return;
+    }
+    map->validity = NEVER;
+    Interface* core = GetCOREInterface();
+    TimeValue t = core ? core->GetTime() : 0;
+    if (source) {
+        source->LoadMapFiles(t);
+        Interval valid = FOREVER;
+        source->Update(t, valid);
+        NotifyTwice(*source);
+    }
+    if (window) {
+        map->UpdateMainRollup(window);
+    }
+    NotifyTwice(*map);
+    map->NotifyProxies(PART_ALL, REFMSG_CHANGE);
+    map->NotifyProxies(0, REFMSG_ZENITHRA_CHANGED);
+    ExecuteMAXScriptScript(IprRestartScript, kScriptSourceDynamic, TRUE, nullptr, FALSE);
+}
+
+bool IsFrameBufferTitle(const MSTR& title) {
+    // The title is read into 512 units: at most 511 characters take part.
+    MSTR lower = title.substr(0, 511);
+    for (char16_t& c : lower) {
+        c = platform::ToLowerUnit(c);
+    }
+    for (const char16_t* word : {u"v-ray frame buffer", u"vray frame buffer", u"vfb"}) {
+        if (lower.find(word) != MSTR::npos) {
+            return true;
+        }
+    }
+    return false;
+}
+
+#if defined(_WIN32)
+BOOL CALLBACK FindFrameBufferWindowProc(HWND window, LPARAM slot) {
+    if (!IsWindowVisible(window)) {
+        return TRUE;
+    }
+    wchar_t buffer[512] = {};
+    int length = GetWindowTextW(window, buffer, 512);
+    MSTR title(reinterpret_cast<const char16_t*>(buffer), size_t(length > 0 ? length : 0));
+    if (!IsFrameBufferTitle(title)) {
+        return TRUE;
+    }
+    *reinterpret_cast<HWND*>(slot) = window;
+    return FALSE;
+}
+#endif

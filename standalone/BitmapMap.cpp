@@ -1,0 +1,72 @@
+#include "BitmapMap.h"
+
+#include "HdrSourceMap.h"
+
+namespace standalone {
+
+namespace {
+
+constexpr float kDegreesPerRadian = 57.295776f;
+
+class BitmapMapClassDesc : public ClassDesc2 {
+public:
+    int IsPublic() override { return TRUE; }
+    void* Create(BOOL) override;
+    const char16_t* ClassName() override { return u"Bitmap"; }
+    SClass_ID SuperClassID() override { return TEXMAP_CLASS_ID; }
+    Class_ID ClassID() override { return kBitmapMapClassID; }
+    const char16_t* Category() override { return TEXMAP_CAT_ENV; }
+    HINSTANCE HInstance() override { return nullptr; }
+};
+
+BitmapMapClassDesc& Desc() {
+    static BitmapMapClassDesc desc;
+    return desc;
+}
+
+ParamBlockDesc2 bitmapBlockDesc(
+    0, u"bitmapParams", 0, &Desc(), P_AUTO_CONSTRUCT, 0, {},
+    {MakeSourceParam(kBitmapFileName, u"fileName", TYPE_FILENAME, 0),
+     MakeSourceParam(kBitmapUOffset, u"u_offset", TYPE_FLOAT, P_ANIMATABLE),
+     MakeSourceParam(kBitmapVOffset, u"v_offset", TYPE_FLOAT, P_ANIMATABLE),
+     MakeSourceParam(kBitmapUAngle, u"u_angle", TYPE_ANGLE, P_ANIMATABLE),
+     MakeSourceParam(kBitmapVAngle, u"v_angle", TYPE_ANGLE, P_ANIMATABLE),
+     MakeSourceParam(kBitmapWAngle, u"w_angle", TYPE_ANGLE, P_ANIMATABLE),
+     MakeSourceParam(kBitmapOutputAmount, u"output_amount", TYPE_FLOAT, P_ANIMATABLE, 1.0f),
+     MakeSourceParam(kBitmapGamma, u"gamma", TYPE_FLOAT, 0, 1.0f)});
+
+const HdrSourceMapClass& BitmapClass() {
+    static const HdrSourceMapClass mapClass{&Desc(), u"Bitmap", kBitmapFileName,
+                                            kBitmapOutputAmount, kBitmapGamma};
+    return mapClass;
+}
+
+class BitmapMap : public HdrSourceMap {
+public:
+    BitmapMap() : HdrSourceMap(BitmapClass()) {}
+
+protected:
+    void ImagePosition(ShadeContext& sc, TimeValue t, IParamBlock2& pb, float& u,
+                       float& v) override {
+        float uAngleRadians = 0;
+        Interval valid = FOREVER;
+        pb.GetValue(kBitmapUAngle, t, uAngleRadians, valid);
+        LatLongPosition(sc.VectorTo(sc.V(), REF_WORLD), uAngleRadians * kDegreesPerRadian, u, v);
+    }
+};
+
+void* BitmapMapClassDesc::Create(BOOL) {
+    return static_cast<Texmap*>(new BitmapMap());
+}
+
+}  // namespace
+
+ClassDesc2* GetBitmapMapDesc() {
+    return &Desc();
+}
+
+Texmap* CreateBitmapMap() {
+    return static_cast<Texmap*>(Desc().Create(FALSE));
+}
+
+}  // namespace standalone

@@ -1,0 +1,46 @@
+#pragma once
+// High-dynamic-range images of the standalone host's source maps: reading .hdr and .exr files,
+// and the latitude-longitude lookup that the maps shade with.
+
+#include "host/MaxTypes.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace standalone {
+
+/// A linear RGB image, row-major; row 0 is the top row (the zenith of a lat-long image).
+struct HdrImage {
+    int width = 0;
+    int height = 0;
+    std::vector<float> rgb;  ///< width * height * 3 floats
+};
+
+/// Reads a Radiance .hdr or an OpenEXR .exr file (chosen by the extension, case ignored) named by
+/// a Windows path. Non-finite pixel values become 0. False with a one-line reason in `error`
+/// (missing, truncated or damaged file, unsupported compression) and `out` untouched.
+HOST_API bool LoadHdrImage(const std::u16string& windowsPath, HdrImage& out, std::string* error);
+
+/// When and how large a file was last written. Equal stamps taken at two moments mean that the
+/// file was not rewritten in between; `exists` is false when the file cannot be found.
+struct HdrFileStamp {
+    bool exists = false;
+    int64_t modified = 0;  ///< the file system's own clock ticks
+    uint64_t size = 0;
+    bool operator==(const HdrFileStamp&) const = default;
+};
+
+HOST_API HdrFileStamp StampHdrFile(const std::u16string& windowsPath);
+
+/// The image position of a world direction (Z up) on an environment turned by rotationDegrees:
+/// u = atan2(d.x, -d.y) / 2pi + 0.5 + (rotationDegrees - 90) / 360, wrapped to 0..1, and
+/// v = acos(d.z) / pi, 0 at the zenith and 1 at the nadir. A zero direction counts as (0, -1, 0).
+HOST_API void LatLongPosition(const Point3& worldDir, float rotationDegrees, float& u, float& v);
+
+/// Bilinear lookup: u runs over the columns (pixel centres at (column + 0.5) / width) and wraps
+/// around, v over the rows (row 0 at v = 0) and clamps at the top and bottom rows. Alpha is 1;
+/// an empty image gives black.
+HOST_API AColor SampleLatLong(const HdrImage& image, float u, float v);
+
+}  // namespace standalone

@@ -1,0 +1,136 @@
+#include "InteractiveRender.h"
+
+#include "host/Interface.h"
+
+#include <mutex>
+
+namespace standalone {
+
+namespace {
+
+// The restart script as the host knows it; the model below does what its statements do.
+constexpr char16_t kRestartScript[] =
+    u"try(fn zenithraBool v = (local s = try(toLower(v as string))catch(\"\");s == \"true\" or "
+    u"s == \"1\" or s == \"2\");fn zenithraIprActive = (local active = false;try(active = "
+    u"zenithraBool(vrayIsIPRRunning()))catch();if not active do(try(local r = "
+    u"renderers.current;try(active = zenithraBool(r.isIPRRunning))catch(try(active = "
+    u"zenithraBool(r.isIPRRunning()))catch()))catch());active);if zenithraIprActive() "
+    u"do(try(vrayStopIPR())catch(try(renderers.current.stopIPR())catch());local guard = "
+    u"0;while zenithraIprActive() and guard < 20 do(guard = guard + 1;sleep "
+    u"0.025;try(windows.processPostedMessages())catch());try(vrayStartIPR())catch(try("
+    u"renderers.current.startIPR())catch());local t = sliderTime;local dt = "
+    u"ticksPerFrame;try(sliderTime = t + dt)catch();try(sliderTime = "
+    u"t)catch();try(completeRedraw())catch();try(redrawViews())catch()))catch()";
+
+struct Session {
+    std::mutex mutex;
+    RendererModel model;
+    InteractiveRenderState state;
+    int pollsLeft = 0;  // still reporting running after a stop
+    std::vector<std::u16string> scripts;
+    std::function<void(const std::u16string&)> observer;
+};
+
+Session& TheSession() {
+    static Session session;
+    return session;
+}
+
+// zenithraBool: lower-cased text form equal to "true", "1" or "2".
+bool ScriptBool(std::u16string text) {
+    for (char16_t& c : text) {
+        if (c >= u'A' && c <= u'Z') {
+            c = char16_t(c - u'A' + u'a');
+        }
+    }
+    return text == u"true" || text == u"1" || text == u"2";
+}
+
+// zenithraIprActive: the global query first, then the renderer's property or method.
+bool IprActive(const Session& s) {
+    bool reportsRunning = s.state.running || s.pollsLeft > 0;
+    std::u16string answer = reportsRunning ? s.model.runningAnswer : u"false";
+    return s.model.query != RendererModel::Query::None && ScriptBool(answer);
+}
+
+}  // namespace
+
+void SetRendererModel(const RendererModel& model) {
+    std::lock_guard<std::mutex> lock(TheSession().mutex);
+    TheSession().model = model;
+}
+
+void SetInteractiveRenderRunning(bool running) {
+    std::lock_guard<std::mutex> lock(TheSession().mutex);
+    TheSession().state.running = running;
+}
+
+InteractiveRenderState GetInteractiveRenderState() {
+    std::lock_guard<std::mutex> lock(TheSession().mutex);
+    return TheSession().state;
+}
+
+void ResetInteractiveRender() {
+    std::lock_guard<std::mutex> lock(TheSession().mutex);
+    TheSession().state = InteractiveRenderState();
+    TheSession().pollsLeft = 0;
+    TheSession().scripts.clear();
+}
+
+std::vector<std::u16string> ExecutedScripts() {
+    std::lock_guard<std::mutex> lock(TheSession().mutex);
+    return TheSession().scripts;
+}
+
+void SetScriptObserver(std::function<void(const std::u16string&)> observer) {
+    std::lock_guard<std::mutex> lock(TheSession().mutex);
+    TheSession().observer = std::move(observer);
+}
+
+}  // namespace standalone
+
+BOOL ExecuteMAXScriptScript(const char16_t* script, int, BOOL, void*, BOOL) {
+    using namespace standalone;
+    Session& s = TheSession();
+    std::u16string text = script ? script : u"";
+    std::function<void(const std::u16string&)> observer;
+    {
+        std::lock_guard<std::mutex> lock(s.mutex);
+        s.scripts.push_back(text);
+        observer = s.observer;
+    }
+    if (observer) {
+        observer(text);
+    }
+    if (text != kRestartScript) {
+        return FALSE;  // not a script this host understands
+    }
+    std::vector<TimeValue> moves;
+    {
+        std::lock_guard<std::mutex> lock(s.mutex);
+        if (!IprActive(s)) {
+            return TRUE;
+        }
+        s.state.running = false;
+        s.state.stops++;
+        s.pollsLeft = s.model.pollsBeforeStopped;
+        for (int guard = 0; IprActive(s) && guard < 20; ++guard) {
+            s.pollsLeft--;  // each pass of the wait loop lets the renderer wind down
+        }
+        s.pollsLeft = 0;
+        s.state.running = true;
+        s.state.starts++;
+    }
+    // The time slider goes one frame forward and back; time-change callbacks see both.
+    Interface* core = GetCOREInterface();
+    TimeValue t = core ? core->GetTime() : 0;
+    if (core) {
+        core->SetTime(t + TICKS_PER_FRAME);
+        core->SetTime(t);
+    }
+    std::lock_guard<std::mutex> lock(s.mutex);
+    s.state.sliderMoves.push_back(t + TICKS_PER_FRAME);
+    s.state.sliderMoves.push_back(t);
+    s.state.redraws++;
+    return TRUE;
+}

@@ -1,0 +1,43 @@
+#pragma once
+// The standalone host's script engine and the interactive render session it drives. The
+// plug-in sends one kind of script, the restart of a running interactive render; the host runs
+// it against this model. Any other text is recorded and reported as not understood.
+
+#include "host/MaxTypes.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace standalone {
+
+/// How the current renderer answers "is an interactive render running?".
+struct RendererModel {
+    enum class Query { GlobalFunction, Property, Method, None };
+    Query query = Query::GlobalFunction;
+    /// The answer's text form while running; "true", "1" and "2" count as running.
+    std::u16string runningAnswer = u"true";
+    /// Polls after a stop during which the renderer still reports running.
+    int pollsBeforeStopped = 0;
+};
+
+struct InteractiveRenderState {
+    bool running = false;
+    int stops = 0;
+    int starts = 0;
+    int redraws = 0;
+    std::vector<TimeValue> sliderMoves;  ///< every time the script set the time slider
+};
+
+HOST_API void SetRendererModel(const RendererModel& model);
+HOST_API void SetInteractiveRenderRunning(bool running);
+HOST_API InteractiveRenderState GetInteractiveRenderState();
+/// Forgets the state and the executed scripts (the renderer model stays).
+HOST_API void ResetInteractiveRender();
+
+/// Every script text the host was given, in order.
+HOST_API std::vector<std::u16string> ExecutedScripts();
+/// Called with each script text before it runs (tests record the order of events).
+HOST_API void SetScriptObserver(std::function<void(const std::u16string&)> observer);
+
+}  // namespace standalone

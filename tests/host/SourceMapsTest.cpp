@@ -1,0 +1,578 @@
+// The standalone host's image source maps (Bitmap, VRayBitmap) reading real .hdr and .exr files:
+// where each direction looks in the image, rotation and mapping, broken files, reloading,
+// evaluation during reloads, and scenes that load back as they were saved.
+
+#include "BitmapMap.h"
+#include "EnvironmentSample.h"
+#include "HdrSourceMap.h"
+#include "HostLog.h"
+#include "StandaloneHost.h"
+#include "VRayBitmapMap.h"
+
+#include "host/AssetManagement.h"
+#include "host/Interface.h"
+#include "platform/Platform.h"
+#include "support/TestDrive.h"
+#include "support/TestImages.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using standalone::HdrSourceMap;
+using testsupport::GridColour;
+using testsupport::GridPixel;
+using testsupport::kGridHeight;
+using testsupport::kGridWidth;
+
+constexpr float kTolerance = 1e-4f;
+constexpr float kHalfPiRadians = 1.5707964f;  // 90 degrees
+
+struct MapDeleter {
+    void operator()(Texmap* map) const { map->DeleteThis(); }
+};
+using MapPtr = std::unique_ptr<Texmap, MapDeleter>;
+
+/// One of the two map classes, with the parameters that the tests set.
+struct MapKind {
+    const char* name;
+    Texmap* (*create)();
+    ParamID fileParam;
+    ParamID multiplierParam;
+};
+const MapKind kBitmap{"Bitmap", &standalone::CreateBitmapMap, standalone::kBitmapFileName,
+                      standalone::kBitmapOutputAmount};
+const MapKind kVRayBitmap{"VRayBitmap", &standalone::CreateVRayBitmapMap,
+                          standalone::kVRayHdriMapName, standalone::kVRayMultiplier};
+const MapKind kBothKinds[] = {kBitmap, kVRayBitmap};
+
+HdrSourceMap& AsSourceMap(Texmap& map) {
+    return dynamic_cast<HdrSourceMap&>(map);
+}
+
+void SetFileName(Texmap& map, const MapKind& kind, const std::u16string& path) {
+    ASSERT_TRUE(map.GetParamBlock(0)->SetValue(kind.fileParam, 0, path));
+}
+
+MapPtr MapShowing(const MapKind& kind, const std::u16string& path) {
+    MapPtr map(kind.create());
+    SetFileName(*map, kind, path);
+    return map;
+}
+
+/// The world direction that looks at the centre of pixel (column, row) of a grid-sized image
+/// turned by rotationDegrees: image u is the host's spherical u shifted by (rotation - 90) / 360.
+Point3 PixelCentreDirection(int column, int row, float rotationDegrees) {
+    float u = (float(column) + 0.5f) / float(kGridWidth) + (90.0f - rotationDegrees) / 360.0f;
+    float v = (float(row) + 0.5f) / float(kGridHeight);
+    return standalone::DirectionFromUV(u - std::floor(u), v);
+}
+
+AColor Eval(Texmap& map, const Point3& worldDir, TimeValue t = 0) {
+    standalone::EnvironmentSample sample(worldDir, t);
+    return map.EvalColor(sample);
+}
+
+void ExpectColour(const AColor& got, float r, float g, float b, const std::string& where) {
+    EXPECT_NEAR(got.r, r, kTolerance) << where;
+    EXPECT_NEAR(got.g, g, kTolerance) << where;
+    EXPECT_NEAR(got.b, b, kTolerance) << where;
+    EXPECT_EQ(got.a, 1.0f) << where;
+}
+
+void ExpectGridPixel(const AColor& got, int column, int row, const std::string& where) {
+    GridColour want = GridPixel(column, row);
+    ExpectColour(got, want.r, want.g, want.b,
+                 where + " pixel (" + std::to_string(column) + ", " + std::to_string(row) + ")");
+}
+
+bool IsOpaqueBlack(const AColor& c) {
+    return c == AColor(0, 0, 0, 1);
+}
+
+std::string Utf8(const std::u16string& s) {
+    return platform::Utf16ToUtf8(s);
+}
+
+/// A sample with its own UVW per map channel.
+class ChannelSample : public standalone::EnvironmentSample {
+public:
+    ChannelSample(const Point3& worldDir, std::vector<Point3> uvwByChannel)
+        : EnvironmentSample(worldDir, 0), uvwByChannel(std::move(uvwByChannel)) {}
+    Point3 UVW(int channel) override {
+        return channel >= 0 && size_t(channel) < uvwByChannel.size() ? uvwByChannel[size_t(channel)]
+                                                                     : Point3(0, 0, 0);
+    }
+
+private:
+    std::vector<Point3> uvwByChannel;
+};
+
+class AssetCollector : public AssetEnumCallback {
+public:
+    void RecordAsset(const MaxSDK::AssetManagement::AssetUser& asset) override {
+        fileNames.push_back(asset.GetFileName());
+        fullPaths.push_back(asset.GetFullFilePath());
+    }
+    std::vector<MSTR> fileNames;
+    std::vector<MSTR> fullPaths;
+};
+
+class SourceMapTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(platform::CreateDirectories(drive.ScratchFolder()));
+        standalone::ClearHostLog();
+    }
+    void TearDown() override { standalone::ClearHostLog(); }
+
+    std::u16string Scratch(const std::u16string& name) const {
+        return drive.ScratchFolder() + u"\\" + name;
+    }
+    std::filesystem::path Native(const std::u16string& windowsPath) const {
+        return testsupport::NativePath(windowsPath);
+    }
+    std::u16string GridHdr() {
+        std::u16string path = Scratch(u"grid.hdr");
+        EXPECT_TRUE(testsupport::WriteHdrFile(path, testsupport::GridImage()));
+        return path;
+    }
+    std::u16string GridExr() {
+        std::u16string path = Scratch(u"grid.exr");
+        EXPECT_TRUE(testsupport::WriteExrFile(path, testsupport::GridImage()));
+        return path;
+    }
+
+    testsupport::ScopedTestDrive drive;
+};
+
+// --- Where a direction looks -----------------------------------------------------------------
+
+using SourceMapLookupTest = SourceMapTest;
+
+TEST_F(SourceMapLookupTest, EveryPixelCentreShowsItsOwnColourForHdrAndExrThroughBothMaps) {
+    const std::u16string files[] = {GridHdr(), GridExr()};
+    for (const MapKind& kind : kBothKinds) {
+        for (const std::u16string& file : files) {
+            MapPtr map = MapShowing(kind, file);
+            ASSERT_TRUE(AsSourceMap(*map).HasImage()) << kind.name << " " << Utf8(file);
+            for (int row = 0; row < kGridHeight; ++row) {
+                for (int column = 0; column < kGridWidth; ++column) {
+                    ExpectGridPixel(Eval(*map, PixelCentreDirection(column, row, 0)), column, row,
+                                    std::string(kind.name) + " " + Utf8(file));
+                }
+            }
+        }
+    }
+    EXPECT_TRUE(standalone::HostLogLines().empty());
+}
+
+TEST_F(SourceMapLookupTest, LookupIsBilinearWrapsAroundInUAndClampsInV) {
+    MapPtr map = MapShowing(kBitmap, GridHdr());
+    // Looking along -Y at the horizon, unrotated, falls on the corner of pixels 1 and 2 of rows 1
+    // and 2: the mean of the four.
+    ExpectColour(Eval(*map, Point3(0, -1, 0)), (2.0f + 3.0f) / 16, (2.0f + 3.0f) / 8,
+                 2.0f + (0.25f + 0.5f) / 2, "horizon along -Y");
+    // Along -X (spherical u 0.25, image u 0) on row 2's centre: halfway between the last column
+    // and the first.
+    float rowTwoCentre = 2.5f / 4.0f;
+    Point3 towardsMinusX = standalone::DirectionFromUV(0.25f, rowTwoCentre);
+    ExpectColour(Eval(*map, towardsMinusX), (8.0f + 1.0f) / 16, 3.0f / 4, (3.75f + 2.0f) / 2,
+                 "seam between column 7 and column 0");
+    // A quarter pixel right of column 7's centre (image u 7.75 / 8) takes a quarter of column 0.
+    Point3 pastLastCentre = standalone::DirectionFromUV(7.75f / 8 + 0.25f - 1, rowTwoCentre);
+    ExpectColour(Eval(*map, pastLastCentre), 0.75f * 1 + 0.25f * 0.125f, 3.0f / 4,
+                 0.75f * 3.75f + 0.25f * 2, "three quarters column 7, one quarter column 0");
+    // Straight up lies above the first row's centres: the first row, between columns 5 and 6
+    // (image u 0.75).
+    ExpectColour(Eval(*map, Point3(0, 0, 1)), (6.0f + 7.0f) / 16, 1.0f / 4, 2.0f + 5.5f / 4,
+                 "zenith");
+}
+
+TEST_F(SourceMapLookupTest, NinetyDegreesOfRotationShiftTheImageByAQuarter) {
+    const int row = 2;
+    MapPtr bitmap = MapShowing(kBitmap, GridHdr());
+    MapPtr vray = MapShowing(kVRayBitmap, GridExr());
+    for (int column = 0; column < kGridWidth; ++column) {
+        // The direction that shows `column` in an image turned by 90 degrees shows the column
+        // two to its left (a quarter of 8) in an unturned one.
+        Point3 d = PixelCentreDirection(column, row, 90);
+        int unturned = (column + kGridWidth - 2) % kGridWidth;
+        ExpectGridPixel(Eval(*bitmap, d), unturned, row, "Bitmap at 0 degrees");
+        ExpectGridPixel(Eval(*vray, d), unturned, row, "VRayBitmap at 0 degrees");
+    }
+    ASSERT_TRUE(bitmap->GetParamBlock(0)->SetValue(standalone::kBitmapUAngle, 0, kHalfPiRadians));
+    ASSERT_TRUE(vray->GetParamBlock(0)->SetValue(standalone::kVRayHorizontalRotation, 0, 90.0f));
+    for (int column = 0; column < kGridWidth; ++column) {
+        Point3 d = PixelCentreDirection(column, row, 90);
+        ExpectGridPixel(Eval(*bitmap, d), column, row, "Bitmap u_angle pi/2");
+        ExpectGridPixel(Eval(*vray, d), column, row, "VRayBitmap horizontal_rotation 90");
+    }
+    // u_rotation only applies to map-channel mapping.
+    ASSERT_TRUE(vray->GetParamBlock(0)->SetValue(standalone::kVRayURotation, 0, 45.0f));
+    ExpectGridPixel(Eval(*vray, PixelCentreDirection(4, row, 90)), 4, row, "u_rotation ignored");
+}
+
+TEST_F(SourceMapLookupTest, AnimatedRotationIsReadAtTheSampleTime) {
+    MapPtr bitmap = MapShowing(kBitmap, GridHdr());
+    AnimateOn();
+    bool written =
+        bitmap->GetParamBlock(0)->SetValue(standalone::kBitmapUAngle, 1600, kHalfPiRadians);
+    AnimateOff();
+    ASSERT_TRUE(written);
+    Point3 d = PixelCentreDirection(5, 1, 90);
+    ExpectGridPixel(Eval(*bitmap, d, 0), 3, 1, "before the key");
+    ExpectGridPixel(Eval(*bitmap, d, 1600), 5, 1, "at the 90 degree key");
+}
+
+TEST_F(SourceMapLookupTest, GammaThenMultiplierShapeTheColour) {
+    // Pixel (1, 3) holds (0.25, 1, 2.25).
+    Point3 d = PixelCentreDirection(1, 3, 0);
+    MapPtr vray = MapShowing(kVRayBitmap, GridExr());
+    IParamBlock2* pb = vray->GetParamBlock(0);
+    ASSERT_TRUE(pb->SetValue(standalone::kVRayMultiplier, 0, 3.0f));
+    ExpectColour(Eval(*vray, d), 0.75f, 3.0f, 6.75f, "multiplier 3");
+    ASSERT_TRUE(pb->SetValue(standalone::kVRayGamma, 0, 2.0f));
+    // Square roots first, then times 3: (0.5, 1, 1.5) * 3.
+    ExpectColour(Eval(*vray, d), 1.5f, 3.0f, 4.5f, "gamma 2, multiplier 3");
+
+    MapPtr bitmap = MapShowing(kBitmap, GridHdr());
+    ASSERT_TRUE(bitmap->GetParamBlock(0)->SetValue(standalone::kBitmapOutputAmount, 0, 0.5f));
+    ASSERT_TRUE(bitmap->GetParamBlock(0)->SetValue(standalone::kBitmapGamma, 0, 0.5f));
+    // Gamma 0.5 squares: (0.0625, 1, 5.0625) * 0.5.
+    ExpectColour(Eval(*bitmap, d), 0.03125f, 0.5f, 2.53125f, "gamma 0.5, output 0.5");
+}
+
+TEST_F(SourceMapLookupTest, MapChannelMappingLooksUpTheChannelsUvwShiftedByURotation) {
+    MapPtr vray = MapShowing(kVRayBitmap, GridHdr());
+    IParamBlock2* pb = vray->GetParamBlock(0);
+    ASSERT_TRUE(pb->SetValue(standalone::kVRayMappingType, 0, 0));
+    ASSERT_TRUE(pb->SetValue(standalone::kVRayMappingChannel, 0, 2));
+    // Channel 1 points at pixel (0, 0) and channel 2 at pixel (5, 2); the direction at a third.
+    ChannelSample sample(PixelCentreDirection(7, 3, 0),
+                         {Point3(), Point3(0.5f / 8, 0.5f / 4, 0), Point3(5.5f / 8, 2.5f / 4, 0)});
+    ExpectGridPixel(vray->EvalColor(sample), 5, 2, "channel 2");
+    ASSERT_TRUE(pb->SetValue(standalone::kVRayURotation, 0, 90.0f));
+    ExpectGridPixel(vray->EvalColor(sample), 7, 2, "u_rotation 90: u + 0.25");
+    ASSERT_TRUE(pb->SetValue(standalone::kVRayURotation, 0, 180.0f));
+    ExpectGridPixel(vray->EvalColor(sample), 1, 2, "u_rotation 180 wraps around");
+    // The horizontal rotation belongs to the spherical mapping.
+    ASSERT_TRUE(pb->SetValue(standalone::kVRayHorizontalRotation, 0, 90.0f));
+    ExpectGridPixel(vray->EvalColor(sample), 1, 2, "horizontal_rotation ignored");
+    // v beyond either edge stays on the edge row.
+    ChannelSample below(Point3(0, -1, 0), {Point3(), Point3(), Point3(5.5f / 8, 2.5f, 0)});
+    ExpectGridPixel(vray->EvalColor(below), 1, 3, "v 2.5 clamps to the bottom row");
+    ChannelSample above(Point3(0, -1, 0), {Point3(), Point3(), Point3(5.5f / 8, -1.5f, 0)});
+    ExpectGridPixel(vray->EvalColor(above), 1, 0, "v -1.5 clamps to the top row");
+}
+
+TEST_F(SourceMapLookupTest, HorizontalFlipMirrorsTheColumns) {
+    MapPtr vray = MapShowing(kVRayBitmap, GridHdr());
+    ASSERT_TRUE(vray->GetParamBlock(0)->SetValue(standalone::kVRayHorizontalFlip, 0, 1));
+    for (int column = 0; column < kGridWidth; ++column) {
+        ExpectGridPixel(Eval(*vray, PixelCentreDirection(column, 1, 0)), kGridWidth - 1 - column, 1,
+                        "flipped");
+    }
+}
+
+// --- Files -------------------------------------------------------------------------------------
+
+using SourceMapFilesTest = SourceMapTest;
+
+TEST_F(SourceMapFilesTest, EnumAuxFilesReportsTheFileNameParameterAsOneAsset) {
+    std::u16string file = GridExr();
+    std::u16string absent = Scratch(u"absent.hdr");
+    for (const MapKind& kind : kBothKinds) {
+        MapPtr map(kind.create());
+        AssetCollector none;
+        map->EnumAuxFiles(none, FILE_ENUM_ALL);
+        EXPECT_TRUE(none.fileNames.empty()) << kind.name << ": no file, no asset";
+
+        SetFileName(*map, kind, file);
+        AssetCollector one;
+        map->EnumAuxFiles(one, FILE_ENUM_ALL);
+        ASSERT_EQ(one.fileNames.size(), 1u) << kind.name;
+        EXPECT_EQ(one.fileNames[0], file);
+        EXPECT_EQ(one.fullPaths[0], file) << "an existing file resolves";
+
+        SetFileName(*map, kind, absent);
+        AssetCollector missing;
+        map->EnumAuxFiles(missing, FILE_ENUM_ALL);
+        ASSERT_EQ(missing.fileNames.size(), 1u) << kind.name << ": a missing file is reported";
+        EXPECT_EQ(missing.fileNames[0], absent);
+        EXPECT_TRUE(missing.fullPaths[0].empty());
+    }
+}
+
+TEST_F(SourceMapFilesTest, BrokenFilesEvaluateBlackAndLogOneLinePerLoadAttempt) {
+    struct BrokenFile {
+        const char* what;
+        std::u16string path;
+    };
+    std::vector<BrokenFile> cases;
+    cases.push_back({"missing", Scratch(u"missing.hdr")});
+    {
+        std::u16string path = Scratch(u"truncated.hdr");
+        ASSERT_TRUE(testsupport::WriteHdrFile(path, testsupport::GridImage()));
+        // 48 bytes fewer cut into the run-length encoded pixels but keep the header.
+        std::filesystem::resize_file(Native(path), std::filesystem::file_size(Native(path)) - 48);
+        cases.push_back({"truncated .hdr", path});
+    }
+    auto overwrite = [&](const std::u16string& path, std::streamoff offset, std::ios::seekdir dir,
+                         int count) {
+        std::fstream f(Native(path), std::ios::in | std::ios::out | std::ios::binary);
+        f.seekp(offset, dir);
+        f.write(std::string(size_t(count), '\xA5').data(), count);
+    };
+    {
+        // One colour compresses well, so that the tail is the end of a zlib stream with its
+        // checksum (EXR keeps chunks that would not shrink uncompressed, and without checksum).
+        std::u16string path = Scratch(u"corrupt-pixels.exr");
+        ASSERT_TRUE(testsupport::WriteExrFile(path, testsupport::UniformImage(64, 32, 1, 2, 3)));
+        overwrite(path, -16, std::ios::end, 16);
+        cases.push_back({"corrupt .exr pixels", path});
+    }
+    {
+        std::u16string path = Scratch(u"corrupt-header.exr");
+        ASSERT_TRUE(testsupport::WriteExrFile(path, testsupport::GridImage()));
+        overwrite(path, 8, std::ios::beg, 32);  // the first attribute after the magic number
+        cases.push_back({"corrupt .exr header", path});
+    }
+    {
+        std::u16string path = Scratch(u"text.exr");
+        std::ofstream(Native(path)) << "not an image\n";
+        cases.push_back({"text named .exr", path});
+    }
+    {
+        std::u16string path = Scratch(u"empty.hdr");
+        std::ofstream(Native(path)).flush();
+        cases.push_back({"empty .hdr", path});
+    }
+    for (const BrokenFile& broken : cases) {
+        for (const MapKind& kind : kBothKinds) {
+            std::string where = std::string(kind.name) + ", " + broken.what;
+            standalone::ClearHostLog();
+            MapPtr map = MapShowing(kind, broken.path);
+            EXPECT_FALSE(AsSourceMap(*map).HasImage()) << where;
+            for (int column = 0; column < kGridWidth; ++column) {
+                EXPECT_TRUE(IsOpaqueBlack(Eval(*map, PixelCentreDirection(column, 1, 0)))) << where;
+            }
+            // Unchanged, the file is not read again by Update.
+            Interval valid = FOREVER;
+            map->Update(0, valid);
+            std::vector<std::string> lines = standalone::HostLogLines();
+            ASSERT_EQ(lines.size(), 1u) << where;
+            EXPECT_NE(lines[0].find(kind.name), std::string::npos) << lines[0];
+            EXPECT_NE(lines[0].find(Utf8(broken.path)), std::string::npos) << lines[0];
+            EXPECT_EQ(lines[0].find('\n'), std::string::npos) << "one line: " << lines[0];
+            // LoadMapFiles and an explicit reload are attempts of their own.
+            map->LoadMapFiles(0);
+            EXPECT_EQ(standalone::HostLogLines().size(), 2u) << where;
+            EXPECT_FALSE(AsSourceMap(*map).Reload()) << where;
+            EXPECT_EQ(standalone::HostLogLines().size(), 3u) << where;
+        }
+    }
+}
+
+TEST_F(SourceMapFilesTest, DwaaCompressedExrIsReadNativelyAndRefusedByNameOnWin64) {
+    std::u16string path = Scratch(u"grid-dwaa.exr");
+    ASSERT_TRUE(testsupport::WriteGridDwaaExrFile(path));
+    for (const MapKind& kind : kBothKinds) {
+        standalone::ClearHostLog();
+        MapPtr map = MapShowing(kind, path);
+#if defined(_WIN32)
+        EXPECT_FALSE(AsSourceMap(*map).HasImage()) << kind.name;
+        EXPECT_TRUE(IsOpaqueBlack(Eval(*map, PixelCentreDirection(2, 2, 0)))) << kind.name;
+        std::vector<std::string> lines = standalone::HostLogLines();
+        ASSERT_EQ(lines.size(), 1u) << kind.name;
+        EXPECT_NE(lines[0].find("DWAA"), std::string::npos) << lines[0];
+#else
+        ASSERT_TRUE(AsSourceMap(*map).HasImage()) << kind.name;
+        for (int row = 0; row < kGridHeight; ++row) {
+            for (int column = 0; column < kGridWidth; ++column) {
+                ExpectGridPixel(Eval(*map, PixelCentreDirection(column, row, 0)), column, row,
+                                std::string(kind.name) + " DWAA");
+            }
+        }
+        EXPECT_TRUE(standalone::HostLogLines().empty());
+#endif
+    }
+}
+
+// --- Reloading ---------------------------------------------------------------------------------
+
+using SourceMapReloadTest = SourceMapTest;
+
+TEST_F(SourceMapReloadTest, ChangingTheFileNameLoadsTheOtherImage) {
+    std::u16string grid = GridHdr();
+    std::u16string uniform = Scratch(u"uniform.exr");
+    ASSERT_TRUE(testsupport::WriteExrFile(uniform, testsupport::UniformImage(4, 2, 0.5f, 1, 3)));
+    Point3 d = PixelCentreDirection(6, 0, 0);
+    for (const MapKind& kind : kBothKinds) {
+        MapPtr map = MapShowing(kind, grid);
+        ExpectGridPixel(Eval(*map, d), 6, 0, kind.name);
+        SetFileName(*map, kind, uniform);
+        ExpectColour(Eval(*map, d), 0.5f, 1, 3, std::string(kind.name) + " after the change");
+        SetFileName(*map, kind, grid);
+        ExpectGridPixel(Eval(*map, d), 6, 0, std::string(kind.name) + " changed back");
+        SetFileName(*map, kind, u"");
+        EXPECT_TRUE(IsOpaqueBlack(Eval(*map, d))) << kind.name << " without a file";
+    }
+    EXPECT_TRUE(standalone::HostLogLines().empty()) << "no file is not a failure";
+}
+
+TEST_F(SourceMapReloadTest, RewrittenOrRemovedFileIsReadAgainByLoadMapFilesAndUpdate) {
+    std::u16string path = GridExr();
+    Point3 d = PixelCentreDirection(3, 2, 0);
+    MapPtr map = MapShowing(kBitmap, path);
+    IParamBlock2* pb = map->GetParamBlock(0);
+    ExpectGridPixel(Eval(*map, d), 3, 2, "first load");
+
+    // Another parameter changing is no reason to read the file again.
+    ASSERT_TRUE(testsupport::WriteExrFile(path, testsupport::UniformImage(8, 4, 1, 2, 3)));
+    auto stamp = std::filesystem::last_write_time(Native(path));
+    std::filesystem::last_write_time(Native(path), stamp + std::chrono::seconds(2));
+    ASSERT_TRUE(pb->SetValue(standalone::kBitmapVOffset, 0, 0.25f));
+    ExpectGridPixel(Eval(*map, d), 3, 2, "after another parameter changed");
+
+    map->LoadMapFiles(0);
+    ExpectColour(Eval(*map, d), 1, 2, 3, "LoadMapFiles after the rewrite");
+
+    ASSERT_TRUE(testsupport::WriteExrFile(path, testsupport::GridImage()));
+    std::filesystem::last_write_time(Native(path), stamp + std::chrono::seconds(4));
+    Interval valid = FOREVER;
+    map->Update(0, valid);
+    ExpectGridPixel(Eval(*map, d), 3, 2, "Update after the second rewrite");
+
+    std::filesystem::remove(Native(path));
+    map->LoadMapFiles(0);
+    EXPECT_TRUE(IsOpaqueBlack(Eval(*map, d))) << "removed";
+    EXPECT_EQ(standalone::HostLogLines().size(), 1u);
+
+    ASSERT_TRUE(testsupport::WriteExrFile(path, testsupport::UniformImage(8, 4, 1, 2, 3)));
+    map->LoadMapFiles(0);
+    ExpectColour(Eval(*map, d), 1, 2, 3, "the file is back");
+    EXPECT_EQ(standalone::HostLogLines().size(), 1u);
+}
+
+TEST_F(SourceMapReloadTest, SamplesDuringReloadsSeeAWholeImage) {
+    std::u16string grid = GridHdr();
+    std::u16string uniform = Scratch(u"uniform.hdr");
+    ASSERT_TRUE(testsupport::WriteHdrFile(uniform, testsupport::UniformImage(8, 4, 0.5f, 1, 3)));
+    MapPtr map = MapShowing(kVRayBitmap, grid);
+    const Point3 d = PixelCentreDirection(3, 1, 0);
+    const GridColour gridColour = GridPixel(3, 1);
+    auto isNear = [](const AColor& c, float r, float g, float b) {
+        return std::fabs(c.r - r) <= kTolerance && std::fabs(c.g - g) <= kTolerance &&
+               std::fabs(c.b - b) <= kTolerance && c.a == 1.0f;
+    };
+    std::atomic<bool> stop{false};
+    std::atomic<int> samples{0}, unexpected{0};
+    std::vector<std::thread> renderers;
+    for (int i = 0; i < 3; ++i) {
+        renderers.emplace_back([&] {
+            while (!stop.load()) {
+                AColor c = Eval(*map, d);
+                if (!isNear(c, gridColour.r, gridColour.g, gridColour.b) &&
+                    !isNear(c, 0.5f, 1, 3)) {
+                    unexpected.fetch_add(1);
+                }
+                samples.fetch_add(1);
+            }
+        });
+    }
+    for (int i = 0; i < 20; ++i) {
+        SetFileName(*map, kVRayBitmap, i % 2 == 0 ? uniform : grid);
+        AsSourceMap(*map).Reload();
+    }
+    while (samples.load() < 1000) {
+        std::this_thread::yield();
+    }
+    stop.store(true);
+    for (std::thread& t : renderers) {
+        t.join();
+    }
+    EXPECT_EQ(unexpected.load(), 0);
+    ExpectGridPixel(Eval(*map, d), 3, 1, "last file");
+}
+
+// --- Scenes and copies -------------------------------------------------------------------------
+
+using SourceMapSceneTest = SourceMapTest;
+
+TEST_F(SourceMapSceneTest, ClassesAreInTheHostDirectoryUnderTheirNames) {
+    const std::pair<Class_ID, const char16_t*> classes[] = {
+        {standalone::kBitmapMapClassID, u"Bitmap"},
+        {standalone::kVRayBitmapMapClassID, u"VRayBitmap"}};
+    for (const auto& [id, name] : classes) {
+        ClassDesc2* cd = standalone::FindClassDesc(TEXMAP_CLASS_ID, id);
+        ASSERT_NE(cd, nullptr);
+        EXPECT_EQ(MSTR(cd->ClassName()), name);
+        MapPtr map(static_cast<Texmap*>(cd->Create(FALSE)));
+        MSTR className;
+        map->GetClassName(className);
+        EXPECT_EQ(className, name);
+        EXPECT_EQ(map->ClassID(), id);
+        EXPECT_EQ(map->SuperClassID(), TEXMAP_CLASS_ID);
+        EXPECT_TRUE(IsOpaqueBlack(Eval(*map, Point3(0, -1, 0)))) << "no file yet";
+    }
+}
+
+TEST_F(SourceMapSceneTest, SavedSceneAndCloneEvaluateAsTheOriginal) {
+    standalone::SceneRoot root;
+    Texmap* bitmap = standalone::CreateBitmapMap();
+    root.Add(bitmap);
+    SetFileName(*bitmap, kBitmap, GridHdr());
+    ASSERT_TRUE(bitmap->GetParamBlock(0)->SetValue(standalone::kBitmapUAngle, 0, 0.5f));
+    ASSERT_TRUE(bitmap->GetParamBlock(0)->SetValue(standalone::kBitmapOutputAmount, 0, 2.0f));
+    Texmap* vray = standalone::CreateVRayBitmapMap();
+    root.Add(vray);
+    SetFileName(*vray, kVRayBitmap, GridExr());
+    ASSERT_TRUE(vray->GetParamBlock(0)->SetValue(standalone::kVRayHorizontalRotation, 0, -45.0f));
+    ASSERT_TRUE(vray->GetParamBlock(0)->SetValue(standalone::kVRayGamma, 0, 2.2f));
+
+    standalone::SceneRoot loaded;
+    std::string error;
+    ASSERT_TRUE(standalone::LoadSceneFromBytes(standalone::SaveSceneToBytes(root), loaded, &error))
+        << error;
+    ASSERT_EQ(loaded.Count(), 2);
+    DefaultRemapDir remap;
+    MapPtr bitmapClone(static_cast<Texmap*>(bitmap->Clone(remap)));
+
+    const std::pair<Texmap*, Texmap*> pairs[] = {{bitmap, static_cast<Texmap*>(loaded.Get(0))},
+                                                 {vray, static_cast<Texmap*>(loaded.Get(1))},
+                                                 {bitmap, bitmapClone.get()}};
+    for (const auto& [original, copy] : pairs) {
+        ASSERT_NE(copy, nullptr);
+        MSTR originalName, copyName;
+        original->GetClassName(originalName);
+        copy->GetClassName(copyName);
+        EXPECT_EQ(copyName, originalName);
+        // Ready without LoadMapFiles: the image was read when the block arrived.
+        EXPECT_TRUE(AsSourceMap(*copy).HasImage()) << Utf8(copyName);
+        for (int row = 0; row < kGridHeight; ++row) {
+            for (int column = 0; column < 2 * kGridWidth; ++column) {
+                // Pixel centres and the points halfway between them.
+                Point3 d = standalone::DirectionFromUV((float(column) + 0.5f) / 16,
+                                                       (float(row) + 0.5f) / 4);
+                AColor want = Eval(*original, d);
+                EXPECT_FALSE(IsOpaqueBlack(want));
+                EXPECT_EQ(Eval(*copy, d), want) << Utf8(copyName) << " " << column << ", " << row;
+            }
+        }
+    }
+    EXPECT_TRUE(standalone::HostLogLines().empty());
+}
+
+}  // namespace

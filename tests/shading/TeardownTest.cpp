@@ -1,0 +1,323 @@
+// Deleting a map while render threads evaluate it and its proxies. Built and run under
+// ThreadSanitizer and AddressSanitizer as well: a sample that touches a freed map, or a read
+// that races with a write, fails there.
+
+#include "shading/Zenithra.h"
+
+#include "ZenithraProxy.h"
+#include "core/ZenithraClassDesc.h"
+#include "support/MapTestSupport.h"
+#include "support/TestDrive.h"
+
+#include "StandaloneHost.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+using testsupport::ColorNear;
+using testsupport::ConstantColorMap;
+using testsupport::GatedColorMap;
+using testsupport::LogRecord;
+using testsupport::ParseLog;
+using testsupport::ResizeSlots;
+using testsupport::SampleAt;
+using testsupport::ScopedTestDrive;
+using testsupport::SetSlotColor;
+using testsupport::SetSlotFloat;
+
+const AColor kSource(0.5f, 0.25f, 1.0f, 0.3f);
+const AColor kOpaqueBlack(0, 0, 0, 1);
+// Slot 0 with exposure 1: the source doubled.
+const AColor kDoubled(1.0f, 0.5f, 2.0f, 1);
+
+// Bounds the waits of a test that goes wrong, so that it fails instead of hanging.
+constexpr auto kPatience = 5s;
+
+Zenithra* NewUnheldMap() {
+    return static_cast<Zenithra*>(static_cast<Texmap*>(GetZenithraDesc()->Create(FALSE)));
+}
+
+// While the main thread moves a slot's exposure between 0 and 1, its contrast between 100 and
+// 200 and its tint components between 1 and 0.5, each channel of a sample is
+// (2^exposure * source)^(contrast / 100) * tint for one of those values.
+bool IsPossibleChannel(float value, float source) {
+    for (float gain : {1.0f, 2.0f}) {
+        for (float power : {1.0f, 2.0f}) {
+            for (float tint : {1.0f, 0.5f}) {
+                float expected = std::pow(gain * source, power) * tint;
+                if (std::fabs(value - expected) <= 1e-5f * std::fmax(1.0f, expected)) {
+                    return true;
+                }
+            }
+        }
+    }
+    return false;
+}
+
+bool IsPossibleColour(const AColor& c) {
+    return c.a == 1.0f && IsPossibleChannel(c.r, kSource.r) && IsPossibleChannel(c.g, kSource.g) &&
+           IsPossibleChannel(c.b, kSource.b);
+}
+
+template <typename Condition>
+bool WaitFor(Condition condition) {
+    const auto deadline = Clock::now() + kPatience;
+    while (!condition()) {
+        if (Clock::now() > deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(1ms);
+    }
+    return true;
+}
+
+// What one render thread saw.
+struct RenderTally {
+    std::atomic<int> evaluations{0};
+    std::atomic<int> afterDelete{0};
+    int impossible = 0;           // neither a colour the slot values allow nor refused black
+    int blackBeforeDeletion = 0;  // refused although deletion had not begun
+    int notBlackAfterDelete = 0;  // a colour from a map that was already deleted
+};
+
+}  // namespace
+
+TEST(MapTeardownTest, RenderThreadsSurviveEditingAndDeletionOfTheMap) {
+    ScopedTestDrive drive;         // unlinked proxies log every sample
+    standalone::SceneRoot lights;  // holds the proxies, so that they outlive the map
+    Zenithra* map = NewUnheldMap();
+    map->ReplaceReference(1, new ConstantColorMap(kSource));
+    ResizeSlots(*map, 3);
+    map->GetSubTexmap(3);
+    std::vector<ZenithraProxy*> proxies;
+    for (int slot = 0; slot < 3; ++slot) {
+        proxies.push_back(map->slotProxies[slot]);
+        lights.Add(proxies.back());
+    }
+
+    std::atomic<bool> directAllowed{true}, deletionBegun{false}, deleteReturned{false}, stop{false};
+    std::atomic<int> stoppedDirect{0};
+    std::array<RenderTally, 4> tallies;
+    std::vector<std::jthread> renderers;
+    for (int r = 0; r < 4; ++r) {
+        renderers.emplace_back([&, r] {
+            RenderTally& tally = tallies[size_t(r)];
+            bool direct = true;
+            for (int n = 0; !stop.load(); ++n) {
+                if (direct && !directAllowed.load()) {
+                    direct = false;  // from here on the map itself is never called again
+                    stoppedDirect.fetch_add(1);
+                }
+                const bool afterDelete = deleteReturned.load();
+                standalone::EnvironmentSample sample = SampleAt(0.3f, 0.6f);
+                AColor c = direct && n % 4 == 0 ? map->EvalColor(sample)
+                                                : proxies[size_t(n + r) % 3]->EvalColor(sample);
+                // Read after the sample: still false means the sample ended before DeleteThis
+                // began.
+                const bool deletionStarted = deletionBegun.load();
+                const bool black = c == kOpaqueBlack;
+                if (afterDelete) {
+                    tally.notBlackAfterDelete += black ? 0 : 1;
+                    tally.afterDelete.fetch_add(1);
+                } else if (!deletionStarted) {
+                    tally.blackBeforeDeletion += black ? 1 : 0;
+                    tally.impossible += black || IsPossibleColour(c) ? 0 : 1;
+                } else {
+                    tally.impossible += black || IsPossibleColour(c) ? 0 : 1;
+                }
+                tally.evaluations.fetch_add(1);
+            }
+            if (direct) {
+                stoppedDirect.fetch_add(1);
+            }
+        });
+    }
+    // On every way out, the renderers stop before they are joined.
+    struct StopOnExit {
+        std::atomic<bool>& stop;
+        ~StopOnExit() { stop.store(true); }
+    } stopOnExit{stop};
+    auto everyRenderer = [&](auto&& counter, int atLeast) {
+        for (RenderTally& t : tallies) {
+            if (counter(t).load() < atLeast) {
+                return false;
+            }
+        }
+        return true;
+    };
+    auto evaluations = [](RenderTally& t) -> std::atomic<int>& { return t.evaluations; };
+    auto afterDelete = [](RenderTally& t) -> std::atomic<int>& { return t.afterDelete; };
+
+    // Edit slots 0 and 1 while the renderers run, until each has sampled a fair amount.
+    const auto editDeadline = Clock::now() + kPatience;
+    for (int round = 0;
+         round < 300 || (!everyRenderer(evaluations, 200) && Clock::now() < editDeadline);
+         ++round) {
+        const int slot = round % 2;
+        const bool high = (round / 2) % 2 == 1;
+        map->SetSlotExposure(slot, high ? 1.0f : 0.0f);
+        SetSlotFloat(*map, pb_slotContrast, slot, high ? 200.0f : 100.0f);
+        SetSlotColor(*map, pb_slotTint, slot,
+                     high ? Point4(0.5f, 0.5f, 0.5f, 1) : Point4(1, 1, 1, 1));
+    }
+    EXPECT_TRUE(everyRenderer(evaluations, 200));
+
+    // The renderers stop calling the map itself (only the scene's proxies outlive it), then
+    // the map goes while they keep sampling its proxies.
+    directAllowed.store(false);
+    ASSERT_TRUE(WaitFor([&] { return stoppedDirect.load() == 4; }));
+    deletionBegun.store(true);
+    map->DeleteThis();
+    deleteReturned.store(true);
+    EXPECT_TRUE(WaitFor([&] { return everyRenderer(afterDelete, 20); }));
+    stop.store(true);
+    renderers.clear();  // joins
+
+    int sampledAfterDelete = 0;
+    for (size_t r = 0; r < tallies.size(); ++r) {
+        const RenderTally& t = tallies[r];
+        EXPECT_EQ(t.impossible, 0) << "renderer " << r;
+        EXPECT_EQ(t.blackBeforeDeletion, 0) << "renderer " << r;
+        EXPECT_EQ(t.notBlackAfterDelete, 0) << "renderer " << r;
+        sampledAfterDelete += t.afterDelete.load();
+    }
+    for (ZenithraProxy* proxy : proxies) {
+        EXPECT_EQ(proxy->master.load(), nullptr);
+    }
+
+    // Every sample of an unlinked proxy left one complete line.
+    std::vector<LogRecord> records = ParseLog(drive.ReadLogBytes());
+    EXPECT_GE(int(records.size()), sampledAfterDelete);
+    const std::string prefix = "Proxy::EvalColor: m_master is NULL, slot=";
+    for (const LogRecord& record : records) {
+        ASSERT_TRUE(record.wellFormed) << record.message;
+        EXPECT_EQ(record.function, "ZenithraProxy::EvalColor");
+        const bool knownSlot = record.message == prefix + "0" || record.message == prefix + "1" ||
+                               record.message == prefix + "2";
+        EXPECT_TRUE(knownSlot) << record.message;
+    }
+}
+
+TEST(MapTeardownTest, DeleteThisWaitsForARunningSampleAndRefusesNewOnes) {
+    ScopedTestDrive drive;
+    standalone::SceneRoot lights;
+    auto* gated = new GatedColorMap(kSource, kPatience);
+    lights.Add(gated);  // outlives the map, so that the test can look at it afterwards
+    Zenithra* map = NewUnheldMap();
+    map->ReplaceReference(1, gated);
+    map->SetSlotExposure(0, 1.0f);
+    auto* proxy = static_cast<ZenithraProxy*>(map->GetSubTexmap(1));
+    lights.Add(proxy);
+    gated->CloseGate();
+
+    AColor held;
+    std::jthread renderer([&] {
+        standalone::EnvironmentSample sample = SampleAt(0.3f, 0.6f);
+        held = map->EvalColor(sample);
+    });
+    ASSERT_TRUE(gated->WaitUntilEntered(1, kPatience));
+
+    std::atomic<bool> deleteCalled{false}, deleteReturned{false};
+    struct Seen {
+        bool tearingDown = false;
+        int refusedDirect = 0;
+        int refusedThroughProxy = 0;
+        int sourceEvaluationsBefore = 0;
+        int sourceEvaluationsAfter = 0;
+        bool deleteHadReturned = true;
+    } seen;
+    std::jthread latecomer([&] {
+        // DeleteThis sets the flag before it starts waiting; the held sample keeps the map
+        // alive until this thread opens the gate, and after that it touches the map no more.
+        WaitFor([&] { return deleteCalled.load() && map->tearingDown.load(); });
+        seen.tearingDown = map->tearingDown.load();
+        seen.sourceEvaluationsBefore = gated->evaluations.load();
+        for (int i = 0; i < 50; ++i) {
+            standalone::EnvironmentSample sample = SampleAt(0.3f, 0.6f);
+            seen.refusedDirect += map->EvalColor(sample) == kOpaqueBlack ? 1 : 0;
+            seen.refusedThroughProxy += proxy->EvalColor(sample) == kOpaqueBlack ? 1 : 0;
+        }
+        seen.sourceEvaluationsAfter = gated->evaluations.load();
+        // Time in which a DeleteThis that did not wait would have returned.
+        std::this_thread::sleep_for(50ms);
+        seen.deleteHadReturned = deleteReturned.load();
+        gated->OpenGate();
+    });
+    deleteCalled.store(true);
+    map->DeleteThis();
+    deleteReturned.store(true);
+    latecomer.join();
+    renderer.join();
+
+    EXPECT_TRUE(seen.tearingDown);
+    EXPECT_FALSE(seen.deleteHadReturned);
+    EXPECT_EQ(seen.refusedDirect, 50);
+    EXPECT_EQ(seen.refusedThroughProxy, 50);
+    EXPECT_EQ(seen.sourceEvaluationsAfter, seen.sourceEvaluationsBefore);
+    // The sample that was running finished with the slot's values.
+    EXPECT_TRUE(ColorNear(held, kDoubled));
+    EXPECT_EQ(gated->Finished(), 1);
+
+    EXPECT_EQ(proxy->master.load(), nullptr);
+    standalone::EnvironmentSample sample = SampleAt(0.3f, 0.6f);
+    EXPECT_EQ(proxy->EvalColor(sample), kOpaqueBlack);
+    std::vector<LogRecord> records = ParseLog(drive.ReadLogBytes());
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0].function, "ZenithraProxy::EvalColor");
+    EXPECT_EQ(records[0].message, "Proxy::EvalColor: m_master is NULL, slot=0");
+}
+
+TEST(MapTeardownTest, DeleteThisGivesUpAfterAboutTwoSecondsAndTheSlowSampleStillFinishes) {
+    standalone::SceneRoot lights;
+    auto* gated = new GatedColorMap(kSource, kPatience);
+    lights.Add(gated);
+    Zenithra* map = NewUnheldMap();
+    map->ReplaceReference(1, gated);
+    map->SetSlotExposure(0, 1.0f);
+    auto* proxy = static_cast<ZenithraProxy*>(map->GetSubTexmap(1));
+    lights.Add(proxy);
+    gated->CloseGate();
+
+    std::atomic<bool> sampleFinished{false};
+    AColor slow;
+    std::jthread renderer([&] {
+        standalone::EnvironmentSample sample = SampleAt(0.3f, 0.6f);
+        slow = map->EvalColor(sample);
+        sampleFinished.store(true);
+    });
+    ASSERT_TRUE(gated->WaitUntilEntered(1, kPatience));
+
+    const auto start = Clock::now();
+    map->DeleteThis();
+    const auto waited = Clock::now() - start;
+    const bool finishedBeforeReturn = sampleFinished.load();
+
+    // 2000 polls 1 ms apart, at the least; the held sample, at most.
+    EXPECT_FALSE(finishedBeforeReturn);
+    EXPECT_GE(waited, 1500ms);
+    EXPECT_EQ(proxy->master.load(), nullptr);
+
+    gated->OpenGate();
+    renderer.join();
+    // The sample finished on live objects with the slot's values.
+    EXPECT_TRUE(ColorNear(slow, kDoubled));
+
+    // The map is unlinked but kept: it refuses every later sample without reaching its source.
+    standalone::EnvironmentSample sample = SampleAt(0.3f, 0.6f);
+    EXPECT_EQ(map->EvalColor(sample), kOpaqueBlack);
+    EXPECT_EQ(gated->evaluations.load(), 1);
+    EXPECT_EQ(map->inFlightEvals.load(), 0);
+    testsupport::KeepReachable(map);
+}

@@ -1,0 +1,210 @@
+// The refresh after a source change: reload, notifications in order, and the restart of a
+// running interactive render through the host's script engine.
+
+#include "source/RenderRefresh.h"
+
+#include "InteractiveRender.h"
+#include "support/MapTestSupport.h"
+#include "support/NamedParamMap.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace {
+
+using testsupport::Notice;
+using testsupport::RecordingDependent;
+
+constexpr RefMessage kReloaded = 0xFFFF0001;  // markers of the test's own events
+constexpr RefMessage kScriptRan = 0xFFFF0002;
+
+/// A source map that writes its reloads into the shared log.
+class LoggingSource : public testsupport::ConstantColorMap {
+public:
+    explicit LoggingSource(std::vector<Notice>& log)
+        : ConstantColorMap(AColor(0.5f, 0.5f, 0.5f, 1)), log(log) {}
+    int LoadMapFiles(TimeValue t) override {
+        log.push_back({nullptr, this, kReloaded});
+        return ConstantColorMap::LoadMapFiles(t);
+    }
+    std::vector<Notice>& log;
+};
+
+class RenderRefresh : public ::testing::Test {
+protected:
+    void SetUp() override {
+        standalone::ResetInteractiveRender();
+        standalone::SetRendererModel({});
+        map = testsupport::NewMapIn(scene);
+        source = new LoggingSource(log);
+        map->ReplaceReference(1, source);
+        proxy = map->GetSubTexmap(1);
+        mapWatcher = std::make_unique<RecordingDependent>(log, map);
+        proxyWatcher = std::make_unique<RecordingDependent>(log, proxy);
+        sourceWatcher = std::make_unique<RecordingDependent>(log, source);
+        standalone::SetScriptObserver([this](const std::u16string&) {
+            log.push_back({nullptr, nullptr, kScriptRan});
+        });
+        log.clear();
+    }
+    void TearDown() override { standalone::SetScriptObserver(nullptr); }
+
+    /// The messages one recorder received, in order.
+    std::vector<RefMessage> MessagesOf(RecordingDependent* who) {
+        std::vector<RefMessage> out;
+        for (const Notice& n : log) {
+            if (n.receiver == who) {
+                out.push_back(n.message);
+            }
+        }
+        return out;
+    }
+    size_t LastIndexOf(RecordingDependent* who) {
+        size_t last = 0;
+        for (size_t i = 0; i < log.size(); ++i) {
+            if (log[i].receiver == who) {
+                last = i;
+            }
+        }
+        return last;
+    }
+
+    std::vector<Notice> log;
+    standalone::SceneRoot scene;
+    Zenithra* map = nullptr;
+    LoggingSource* source = nullptr;
+    Texmap* proxy = nullptr;
+    std::unique_ptr<RecordingDependent> mapWatcher, proxyWatcher, sourceWatcher;
+};
+
+void ExpectEndsWithChangeThenChanged(const std::vector<RefMessage>& messages) {
+    ASSERT_GE(messages.size(), 2u);
+    EXPECT_EQ(messages[messages.size() - 2], REFMSG_CHANGE);
+    EXPECT_EQ(messages.back(), REFMSG_ZENITHRA_CHANGED);
+}
+
+TEST_F(RenderRefresh, RunningRenderIsRestartedAfterReloadAndNotifications) {
+    standalone::SetInteractiveRenderRunning(true);
+    Interface* core = GetCOREInterface();
+    core->SetTime(480);
+    map->validity = FOREVER;
+    RefreshAfterSourceChange(map, source, nullptr);
+
+    EXPECT_TRUE(map->validity.Empty());
+    ASSERT_FALSE(log.empty());
+    EXPECT_EQ(log.front().message, kReloaded);
+    EXPECT_EQ(log.back().message, kScriptRan);
+    // The source's dependents hear the change first, then the map's, then the proxies'.
+    EXPECT_EQ(MessagesOf(sourceWatcher.get()),
+              (std::vector<RefMessage>{REFMSG_CHANGE, REFMSG_ZENITHRA_CHANGED}));
+    ExpectEndsWithChangeThenChanged(MessagesOf(mapWatcher.get()));
+    ExpectEndsWithChangeThenChanged(MessagesOf(proxyWatcher.get()));
+    EXPECT_LT(LastIndexOf(sourceWatcher.get()), LastIndexOf(mapWatcher.get()));
+    EXPECT_LT(LastIndexOf(mapWatcher.get()), LastIndexOf(proxyWatcher.get()));
+
+    std::vector<std::u16string> scripts = standalone::ExecutedScripts();
+    ASSERT_EQ(scripts.size(), 1u);
+    EXPECT_EQ(scripts[0], IprRestartScript);
+    standalone::InteractiveRenderState state = standalone::GetInteractiveRenderState();
+    EXPECT_TRUE(state.running);
+    EXPECT_EQ(state.stops, 1);
+    EXPECT_EQ(state.starts, 1);
+    EXPECT_EQ(state.sliderMoves, (std::vector<TimeValue>{480 + 160, 480}));
+    EXPECT_EQ(core->GetTime(), 480);
+    core->SetTime(0);
+}
+
+TEST_F(RenderRefresh, StoppedRenderIsLeftAloneAndTheSliderDoesNotMove) {
+    RefreshAfterSourceChange(map, source, nullptr);
+    EXPECT_EQ(log.front().message, kReloaded);
+    EXPECT_EQ(log.back().message, kScriptRan);
+    standalone::InteractiveRenderState state = standalone::GetInteractiveRenderState();
+    EXPECT_FALSE(state.running);
+    EXPECT_EQ(state.stops, 0);
+    EXPECT_TRUE(state.sliderMoves.empty());
+
+    // Without a source map the map and its proxies are still told and the script still runs.
+    log.clear();
+    RefreshAfterSourceChange(map, nullptr, nullptr);
+    EXPECT_EQ(std::count_if(log.begin(), log.end(),
+                            [](const Notice& n) { return n.message == kReloaded; }),
+              0);
+    ExpectEndsWithChangeThenChanged(MessagesOf(proxyWatcher.get()));
+    EXPECT_EQ(standalone::ExecutedScripts().size(), 2u);
+}
+
+TEST_F(RenderRefresh, RenderersAnsweringByMethodOrWithTwoCountAsRunning) {
+    standalone::RendererModel model;
+    model.query = standalone::RendererModel::Query::Method;
+    model.runningAnswer = u"2";
+    model.pollsBeforeStopped = 100;  // never stops within the wait: started again anyway
+    standalone::SetRendererModel(model);
+    standalone::SetInteractiveRenderRunning(true);
+    RefreshAfterSourceChange(map, source, nullptr);
+    EXPECT_EQ(standalone::GetInteractiveRenderState().starts, 1);
+
+    model.runningAnswer = u"yes";  // not a running answer
+    standalone::SetRendererModel(model);
+    RefreshAfterSourceChange(map, source, nullptr);
+    EXPECT_EQ(standalone::GetInteractiveRenderState().starts, 1);
+}
+
+TEST(HostScripts, TextsTheHostDoesNotKnowAreRecordedAndRefused) {
+    standalone::ResetInteractiveRender();
+    EXPECT_FALSE(ExecuteMAXScriptScript(u"renderers.current.startIPR()", kScriptSourceDynamic));
+    EXPECT_EQ(standalone::ExecutedScripts(),
+              (std::vector<std::u16string>{u"renderers.current.startIPR()"}));
+    EXPECT_EQ(standalone::GetInteractiveRenderState().starts, 0);
+}
+
+TEST(FrameBufferWindow, TitlesAreRecognisedByTheirWords) {
+    for (const char16_t* yes : {u"V-Ray Frame Buffer - [100% of 1920 x 1080]", u"VFB history",
+                                u"vray frame buffer", u"My VFB"}) {
+        EXPECT_TRUE(IsFrameBufferTitle(yes)) << testsupport::Narrow(yes);
+    }
+    for (const char16_t* no : {u"V Ray frame buffer", u"Frame Buffer", u"", u"v f b"}) {
+        EXPECT_FALSE(IsFrameBufferTitle(no)) << testsupport::Narrow(no);
+    }
+    // Only the first 511 characters of a title are read.
+    EXPECT_TRUE(IsFrameBufferTitle(MSTR(508, u'x') + u"vfb"));
+    EXPECT_FALSE(IsFrameBufferTitle(MSTR(509, u'x') + u"vfb"));
+}
+
+#if defined(_WIN32)
+HWND FindFrameBuffer() {
+    HWND found = nullptr;
+    EnumWindows(FindFrameBufferWindowProc, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+TEST(FrameBufferWindow, EnumerationFindsTheVisibleFrameBufferAmongRealWindows) {
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"ZenithraTestTopLevel";
+    RegisterClassW(&wc);
+    auto open = [&](const wchar_t* title, bool visible) {
+        HWND w = CreateWindowExW(0, wc.lpszClassName, title, WS_OVERLAPPEDWINDOW, 0, 0, 200, 100,
+                                 nullptr, nullptr, wc.hInstance, nullptr);
+        if (w && visible) {
+            ShowWindow(w, SW_SHOWNOACTIVATE);
+        }
+        return w;
+    };
+    HWND nearMiss = open(L"V Ray frame buffer", true);
+    HWND hidden = open(L"V-Ray Frame Buffer - hidden", false);
+    ASSERT_NE(nearMiss, nullptr) << "no display for real windows";
+    EXPECT_EQ(FindFrameBuffer(), nullptr);
+    HWND history = open(L"VFB history", true);
+    EXPECT_EQ(FindFrameBuffer(), history);
+    DestroyWindow(history);
+    HWND frameBuffer = open(L"V-Ray Frame Buffer - [100% of 1920 x 1080]", true);
+    EXPECT_EQ(FindFrameBuffer(), frameBuffer);
+    for (HWND w : {nearMiss, hidden, frameBuffer}) {
+        DestroyWindow(w);
+    }
+}
+#endif
+
+}  // namespace

@@ -1,0 +1,225 @@
+#include "support/MapTestSupport.h"
+
+#include "core/ZenithraClassDesc.h"
+
+#include <cmath>
+#include <sstream>
+
+namespace testsupport {
+
+// --- ConstantColorMap ----------------------------------------------------------------------
+
+ReferenceTarget* ConstantColorMap::Clone(RemapDir& remap) {
+    auto* copy = new ConstantColorMap(color);
+    BaseClone(this, copy, remap);
+    return copy;
+}
+
+AColor ConstantColorMap::EvalColor(ShadeContext&) {
+    evaluations.fetch_add(1);
+    return color;
+}
+
+int ConstantColorMap::LoadMapFiles(TimeValue) {
+    loadMapFilesCalls.fetch_add(1);
+    return 1;
+}
+
+// --- GatedColorMap -------------------------------------------------------------------------
+
+AColor GatedColorMap::EvalColor(ShadeContext& sc) {
+    AColor c = ConstantColorMap::EvalColor(sc);
+    std::unique_lock<std::mutex> lock(mutex);
+    ++entered;
+    changed.notify_all();
+    changed.wait_until(lock, reopensAt, [this] { return !closed; });
+    ++finished;
+    changed.notify_all();
+    return c;
+}
+
+void GatedColorMap::CloseGate() {
+    std::lock_guard<std::mutex> lock(mutex);
+    closed = true;
+    reopensAt = std::chrono::steady_clock::now() + maxHold;
+}
+
+void GatedColorMap::OpenGate() {
+    std::lock_guard<std::mutex> lock(mutex);
+    closed = false;
+    changed.notify_all();
+}
+
+bool GatedColorMap::WaitUntilEntered(int count, std::chrono::milliseconds timeout) {
+    std::unique_lock<std::mutex> lock(mutex);
+    return changed.wait_for(lock, timeout, [&] { return entered >= count; });
+}
+
+int GatedColorMap::Finished() {
+    std::lock_guard<std::mutex> lock(mutex);
+    return finished;
+}
+
+// --- RecordingDependent --------------------------------------------------------------------
+
+RecordingDependent::RecordingDependent(std::vector<Notice>& log, ReferenceTarget* target)
+    : log(log) {
+    ReplaceReference(0, target);
+}
+
+RecordingDependent::~RecordingDependent() {
+    DeleteAllRefsFromMe();
+}
+
+RefResult RecordingDependent::NotifyRefChanged(const Interval&, ReferenceTarget* hTarget, PartID&,
+                                               RefMessage message, bool) {
+    log.push_back({this, hTarget, message});
+    return REF_SUCCEED;
+}
+
+void RecordingDependent::SetReference(int i, ReferenceTarget* t) {
+    if (i == 0) {
+        target = t;
+    }
+}
+
+// --- Maps and slots ------------------------------------------------------------------------
+
+Zenithra* NewMapIn(standalone::SceneRoot& scene) {
+    auto* map = static_cast<Zenithra*>(static_cast<Texmap*>(GetZenithraDesc()->Create(FALSE)));
+    scene.Add(map);
+    return map;
+}
+
+ZenithraProxy* NewProxyIn(standalone::SceneRoot& scene) {
+    auto* proxy =
+        static_cast<ZenithraProxy*>(static_cast<Texmap*>(GetZenithraProxyDesc()->Create(FALSE)));
+    scene.Add(proxy);
+    return proxy;
+}
+
+void ResizeSlots(Zenithra& map, int count) {
+    map.block->SetValue(pb_slotCount, 0, count);
+    EnsureSlotTabs(map.block, count);
+    map.FlushExposureCache(count);
+}
+
+void SetSlotFloat(Zenithra& map, ParamID id, int slot, float value) {
+    ScopedAnimateMode off(false);
+    map.block->SetValue(id, 0, value, slot);
+}
+
+void SetSlotColor(Zenithra& map, ParamID id, int slot, const Point4& value) {
+    ScopedAnimateMode off(false);
+    map.block->SetValue(id, 0, value, slot);
+}
+
+ScopedAnimateMode::ScopedAnimateMode(bool on) : wasOn(Animating() != 0) {
+    on ? AnimateOn() : AnimateOff();
+}
+
+ScopedAnimateMode::~ScopedAnimateMode() {
+    wasOn ? AnimateOn() : AnimateOff();
+}
+
+// --- Shading -------------------------------------------------------------------------------
+
+standalone::EnvironmentSample SampleAt(float u, float v, TimeValue t) {
+    standalone::EnvironmentSample sample(standalone::DirectionFromUV(u, v), t);
+    sample.SetUVW(Point3(u, v, 0));
+    return sample;
+}
+
+AColor EvalColorAt(Texmap& map, float u, float v, TimeValue t) {
+    standalone::EnvironmentSample sample = SampleAt(u, v, t);
+    return map.EvalColor(sample);
+}
+
+::testing::AssertionResult ColorNear(const AColor& actual, const AColor& expected,
+                                     float tolerance) {
+    const float a[4] = {actual.r, actual.g, actual.b, actual.a};
+    const float e[4] = {expected.r, expected.g, expected.b, expected.a};
+    for (int i = 0; i < 4; ++i) {
+        if (!(std::fabs(a[i] - e[i]) <= tolerance * std::fmax(1.0f, std::fabs(e[i])))) {
+            std::ostringstream text;
+            text.precision(9);
+            text << "got (" << a[0] << ", " << a[1] << ", " << a[2] << ", " << a[3]
+                 << "), expected (" << e[0] << ", " << e[1] << ", " << e[2] << ", " << e[3] << ")";
+            return ::testing::AssertionFailure() << text.str();
+        }
+    }
+    return ::testing::AssertionSuccess();
+}
+
+// --- The diagnostic log --------------------------------------------------------------------
+
+namespace {
+
+// "[time] [T<thread>] <function> (<file>:<line>)", then " | <message>" when there is one.
+LogRecord ParseLogLine(const std::string& text) {
+    LogRecord record;
+    record.message = text;
+    const size_t thread = text.find("] [T");
+    const size_t threadEnd = thread == std::string::npos ? thread : text.find("] ", thread + 4);
+    if (text.empty() || text[0] != '[' || threadEnd == std::string::npos) {
+        return record;
+    }
+    for (size_t i = thread + 4; i < threadEnd; ++i) {
+        if (text[i] < '0' || text[i] > '9') {
+            return record;
+        }
+    }
+    const size_t separator = text.find(" | ", threadEnd);
+    const std::string located =
+        text.substr(threadEnd + 2,
+                    separator == std::string::npos ? std::string::npos : separator - threadEnd - 2);
+    const size_t open = located.rfind(" (");
+    const size_t colon = located.rfind(':');
+    if (located.empty() || located.back() != ')' || open == std::string::npos ||
+        colon == std::string::npos || colon < open) {
+        return record;
+    }
+    const std::string lineDigits = located.substr(colon + 1, located.size() - colon - 2);
+    if (lineDigits.empty() || lineDigits.find_first_not_of("-0123456789") != std::string::npos) {
+        return record;
+    }
+    record.function = located.substr(0, open);
+    record.file = located.substr(open + 2, colon - open - 2);
+    record.line = std::stoi(lineDigits);
+    record.message = separator == std::string::npos ? std::string() : text.substr(separator + 3);
+    record.wellFormed = true;
+    return record;
+}
+
+}  // namespace
+
+std::vector<LogRecord> ParseLog(const std::string& bytes) {
+    std::vector<LogRecord> records;
+    size_t begin = 0;
+    while (begin < bytes.size()) {
+        size_t end = bytes.find("\r\n", begin);
+        if (end == std::string::npos) {
+            end = bytes.size();
+        }
+        records.push_back(ParseLogLine(bytes.substr(begin, end - begin)));
+        begin = end + 2;
+    }
+    return records;
+}
+
+namespace {
+std::mutex keptMutex;
+ReferenceTarget* kept[16] = {};
+}  // namespace
+
+void KeepReachable(ReferenceTarget* deliberatelyKept) {
+    std::lock_guard<std::mutex> lock(keptMutex);
+    for (ReferenceTarget*& slot : kept) {
+        if (!slot) {
+            slot = deliberatelyKept;
+            return;
+        }
+    }
+}
+
+}  // namespace testsupport

@@ -1,0 +1,152 @@
+#pragma once
+// Doubles and helpers for the tests of the Zenithra map and its proxies: source maps of one
+// known colour (one of them able to hold its evaluations), a dependent that records what it is
+// told, slot editing as the slot operations do it, and the diagnostic log read back as records.
+
+#include "ZenithraProxy.h"
+#include "shading/Zenithra.h"
+
+#include "EnvironmentSample.h"
+#include "StandaloneHost.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace testsupport {
+
+/// A source map that is one colour everywhere. It counts its colour evaluations and its
+/// LoadMapFiles calls, and clones into another map of the same colour.
+class ConstantColorMap : public Texmap {
+public:
+    explicit ConstantColorMap(AColor color) : color(color) {}
+
+    void GetClassName(MSTR& s) const override { s = u"ConstantColorMap"; }
+    Class_ID ClassID() override { return Class_ID(0x7E570001, 0x00000001); }
+    RefResult NotifyRefChanged(const Interval&, ReferenceTarget*, PartID&, RefMessage,
+                               bool) override {
+        return REF_SUCCEED;
+    }
+    ReferenceTarget* Clone(RemapDir& remap) override;
+    void Update(TimeValue, Interval&) override {}
+    void Reset() override {}
+    Interval Validity(TimeValue) override { return FOREVER; }
+    ParamDlg* CreateParamDlg(HWND, IMtlParams*) override { return nullptr; }
+    AColor EvalColor(ShadeContext&) override;
+    Point3 EvalNormalPerturb(ShadeContext&) override { return {0, 0, 0}; }
+    int LoadMapFiles(TimeValue) override;
+
+    const AColor color;
+    std::atomic<int> evaluations{0};
+    std::atomic<int> loadMapFilesCalls{0};
+};
+
+/// A constant source whose evaluations can be held at a gate. While the gate is closed, every
+/// EvalColor waits until it is opened, or until `maxHold` after it was closed, so that a faulty
+/// teardown makes a test fail instead of hanging it.
+class GatedColorMap : public ConstantColorMap {
+public:
+    GatedColorMap(AColor color, std::chrono::milliseconds maxHold)
+        : ConstantColorMap(color), maxHold(maxHold) {}
+
+    AColor EvalColor(ShadeContext& sc) override;
+
+    void CloseGate();
+    void OpenGate();
+    /// True once at least `count` evaluations have reached the gate; false after `timeout`.
+    bool WaitUntilEntered(int count, std::chrono::milliseconds timeout);
+    /// Evaluations that have left the gate.
+    int Finished();
+
+private:
+    const std::chrono::milliseconds maxHold;
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool closed = false;
+    std::chrono::steady_clock::time_point reopensAt;
+    int entered = 0;
+    int finished = 0;
+};
+
+/// One message received by a RecordingDependent.
+struct Notice {
+    ReferenceMaker* receiver;
+    ReferenceTarget* sender;
+    RefMessage message;
+};
+
+/// A dependent (not itself a target) that references one target and appends every message it
+/// receives to a log shared with other recorders, so that the order across them shows.
+class RecordingDependent : public ReferenceMaker {
+public:
+    RecordingDependent(std::vector<Notice>& log, ReferenceTarget* target);
+    ~RecordingDependent() override;
+
+    SClass_ID SuperClassID() override { return 0; }
+    int NumRefs() override { return 1; }
+    ReferenceTarget* GetReference(int i) override { return i == 0 ? target : nullptr; }
+    RefResult NotifyRefChanged(const Interval&, ReferenceTarget* hTarget, PartID&,
+                               RefMessage message, bool) override;
+
+protected:
+    void SetReference(int i, ReferenceTarget* t) override;
+
+private:
+    std::vector<Notice>& log;
+    ReferenceTarget* target = nullptr;
+};
+
+/// A Zenithra made by its class descriptor, as the host makes one, held by `scene`.
+Zenithra* NewMapIn(standalone::SceneRoot& scene);
+/// A proxy made by its class descriptor (unlinked, slot 0), held by `scene`.
+ZenithraProxy* NewProxyIn(standalone::SceneRoot& scene);
+
+/// Sets the slot count at time 0 and brings the tables and the exposure cache to that length,
+/// as the slot operations do.
+void ResizeSlots(Zenithra& map, int count);
+/// Writes one slot's table entry at time 0 with animate mode off.
+void SetSlotFloat(Zenithra& map, ParamID id, int slot, float value);
+void SetSlotColor(Zenithra& map, ParamID id, int slot, const Point4& value);
+
+/// Animate mode as given while it lives, restored afterwards.
+class ScopedAnimateMode {
+public:
+    explicit ScopedAnimateMode(bool on);
+    ~ScopedAnimateMode();
+    ScopedAnimateMode(const ScopedAnimateMode&) = delete;
+    ScopedAnimateMode& operator=(const ScopedAnimateMode&) = delete;
+
+private:
+    bool wasOn;
+};
+
+/// An environment sample at time t whose map coordinates are exactly (u, v).
+standalone::EnvironmentSample SampleAt(float u, float v, TimeValue t = 0);
+AColor EvalColorAt(Texmap& map, float u, float v, TimeValue t = 0);
+
+/// Compares red, green, blue and alpha with a tolerance relative to the expected value (and
+/// absolute below 1).
+::testing::AssertionResult ColorNear(const AColor& actual, const AColor& expected,
+                                     float tolerance = 2e-6f);
+
+/// One line of the diagnostic log.
+struct LogRecord {
+    std::string function;
+    std::string file;
+    int line = 0;
+    std::string message;
+    bool wellFormed = false;
+};
+/// The log's lines (each ended by CR LF) in file order.
+std::vector<LogRecord> ParseLog(const std::string& bytes);
+
+/// Keeps an object that the product deliberately never frees reachable, so that the leak
+/// checker does not report it.
+void KeepReachable(ReferenceTarget* deliberatelyKept);
+
+}  // namespace testsupport
