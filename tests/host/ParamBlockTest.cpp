@@ -373,7 +373,9 @@ TEST(ParamBlockConcurrencyTest, ReadersSeeWholeValuesWhileOneWriterEdits) {
 
     auto reader = [&](int seed) {
         long good = 0;
-        for (int pass = 0; pass < kMaxReadPasses && !writerDone.load(); ++pass) {
+        // At least a few passes each, so that a reader started late on a busy machine still
+        // reads.
+        for (int pass = 0; pass < kMaxReadPasses && (pass < 100 || !writerDone.load()); ++pass) {
             TimeValue t = TimeValue((pass + seed) % 40) * 80;
             Interval valid = FOREVER;
             int n = block->Count(kWeights);

@@ -97,6 +97,21 @@ void ExpectGridPixel(const AColor& got, int column, int row, const std::string& 
                  where + " pixel (" + std::to_string(column) + ", " + std::to_string(row) + ")");
 }
 
+/// Every pixel centre of the grid image, looked at through an image turned by rotationDegrees.
+void ExpectGrid(Texmap& map, const std::string& where, float rotationDegrees = 0) {
+    for (int row = 0; row < kGridHeight; ++row) {
+        for (int column = 0; column < kGridWidth; ++column) {
+            ExpectGridPixel(Eval(map, PixelCentreDirection(column, row, rotationDegrees)), column,
+                            row, where);
+        }
+    }
+}
+
+template <typename T>
+void Set(Texmap& map, ParamID id, T value) {
+    EXPECT_TRUE(map.GetParamBlock(0)->SetValue(id, 0, value)) << id;
+}
+
 bool IsOpaqueBlack(const AColor& c) {
     return c == AColor(0, 0, 0, 1);
 }
@@ -166,13 +181,8 @@ TEST_F(SourceMapLookupTest, EveryPixelCentreShowsItsOwnColourForHdrAndExrThrough
     for (const MapKind& kind : kBothKinds) {
         for (const std::u16string& file : files) {
             MapPtr map = MapShowing(kind, file);
-            ASSERT_TRUE(AsSourceMap(*map).HasImage()) << kind.name << " " << Utf8(file);
-            for (int row = 0; row < kGridHeight; ++row) {
-                for (int column = 0; column < kGridWidth; ++column) {
-                    ExpectGridPixel(Eval(*map, PixelCentreDirection(column, row, 0)), column, row,
-                                    std::string(kind.name) + " " + Utf8(file));
-                }
-            }
+            EXPECT_TRUE(AsSourceMap(*map).HasImage()) << kind.name << " " << Utf8(file);
+            ExpectGrid(*map, std::string(kind.name) + " " + Utf8(file));
         }
     }
     EXPECT_TRUE(standalone::HostLogLines().empty());
@@ -200,89 +210,71 @@ TEST_F(SourceMapLookupTest, LookupIsBilinearWrapsAroundInUAndClampsInV) {
                  "zenith");
 }
 
-TEST_F(SourceMapLookupTest, NinetyDegreesOfRotationShiftTheImageByAQuarter) {
-    const int row = 2;
+TEST_F(SourceMapLookupTest, RotationShiftsTheImageAndMayBeAnimated) {
     MapPtr bitmap = MapShowing(kBitmap, GridHdr());
     MapPtr vray = MapShowing(kVRayBitmap, GridExr());
-    for (int column = 0; column < kGridWidth; ++column) {
-        // The direction that shows `column` in an image turned by 90 degrees shows the column
-        // two to its left (a quarter of 8) in an unturned one.
-        Point3 d = PixelCentreDirection(column, row, 90);
-        int unturned = (column + kGridWidth - 2) % kGridWidth;
-        ExpectGridPixel(Eval(*bitmap, d), unturned, row, "Bitmap at 0 degrees");
-        ExpectGridPixel(Eval(*vray, d), unturned, row, "VRayBitmap at 0 degrees");
-    }
-    ASSERT_TRUE(bitmap->GetParamBlock(0)->SetValue(standalone::kBitmapUAngle, 0, kHalfPiRadians));
-    ASSERT_TRUE(vray->GetParamBlock(0)->SetValue(standalone::kVRayHorizontalRotation, 0, 90.0f));
-    for (int column = 0; column < kGridWidth; ++column) {
-        Point3 d = PixelCentreDirection(column, row, 90);
-        ExpectGridPixel(Eval(*bitmap, d), column, row, "Bitmap u_angle pi/2");
-        ExpectGridPixel(Eval(*vray, d), column, row, "VRayBitmap horizontal_rotation 90");
-    }
-    // u_rotation only applies to map-channel mapping.
-    ASSERT_TRUE(vray->GetParamBlock(0)->SetValue(standalone::kVRayURotation, 0, 45.0f));
-    ExpectGridPixel(Eval(*vray, PixelCentreDirection(4, row, 90)), 4, row, "u_rotation ignored");
-}
+    Set(*bitmap, standalone::kBitmapUAngle, kHalfPiRadians);
+    Set(*vray, standalone::kVRayHorizontalRotation, 90.0f);
+    Set(*vray, standalone::kVRayURotation, 45.0f);  // only for map-channel mapping
+    ExpectGrid(*bitmap, "Bitmap u_angle pi/2", 90);
+    ExpectGrid(*vray, "VRayBitmap horizontal_rotation 90", 90);
 
-TEST_F(SourceMapLookupTest, AnimatedRotationIsReadAtTheSampleTime) {
-    MapPtr bitmap = MapShowing(kBitmap, GridHdr());
+    MapPtr animated = MapShowing(kBitmap, GridHdr());
     AnimateOn();
     bool written =
-        bitmap->GetParamBlock(0)->SetValue(standalone::kBitmapUAngle, 1600, kHalfPiRadians);
+        animated->GetParamBlock(0)->SetValue(standalone::kBitmapUAngle, 1600, kHalfPiRadians);
     AnimateOff();
     ASSERT_TRUE(written);
     Point3 d = PixelCentreDirection(5, 1, 90);
-    ExpectGridPixel(Eval(*bitmap, d, 0), 3, 1, "before the key");
-    ExpectGridPixel(Eval(*bitmap, d, 1600), 5, 1, "at the 90 degree key");
+    ExpectGridPixel(Eval(*animated, d, 0), 3, 1, "before the key");
+    ExpectGridPixel(Eval(*animated, d, 1600), 5, 1, "at the 90 degree key");
 }
 
 TEST_F(SourceMapLookupTest, GammaThenMultiplierShapeTheColour) {
     // Pixel (1, 3) holds (0.25, 1, 2.25).
     Point3 d = PixelCentreDirection(1, 3, 0);
     MapPtr vray = MapShowing(kVRayBitmap, GridExr());
-    IParamBlock2* pb = vray->GetParamBlock(0);
-    ASSERT_TRUE(pb->SetValue(standalone::kVRayMultiplier, 0, 3.0f));
+    Set(*vray, standalone::kVRayMultiplier, 3.0f);
     ExpectColour(Eval(*vray, d), 0.75f, 3.0f, 6.75f, "multiplier 3");
-    ASSERT_TRUE(pb->SetValue(standalone::kVRayGamma, 0, 2.0f));
+    Set(*vray, standalone::kVRayGamma, 2.0f);
     // Square roots first, then times 3: (0.5, 1, 1.5) * 3.
     ExpectColour(Eval(*vray, d), 1.5f, 3.0f, 4.5f, "gamma 2, multiplier 3");
 
     MapPtr bitmap = MapShowing(kBitmap, GridHdr());
-    ASSERT_TRUE(bitmap->GetParamBlock(0)->SetValue(standalone::kBitmapOutputAmount, 0, 0.5f));
-    ASSERT_TRUE(bitmap->GetParamBlock(0)->SetValue(standalone::kBitmapGamma, 0, 0.5f));
+    Set(*bitmap, standalone::kBitmapOutputAmount, 0.5f);
+    Set(*bitmap, standalone::kBitmapGamma, 0.5f);
     // Gamma 0.5 squares: (0.0625, 1, 5.0625) * 0.5.
     ExpectColour(Eval(*bitmap, d), 0.03125f, 0.5f, 2.53125f, "gamma 0.5, output 0.5");
 }
 
-TEST_F(SourceMapLookupTest, MapChannelMappingLooksUpTheChannelsUvwShiftedByURotation) {
+TEST_F(SourceMapLookupTest, MapChannelMappingLooksUpTheChannelsUvwAndFlipMirrors) {
     MapPtr vray = MapShowing(kVRayBitmap, GridHdr());
-    IParamBlock2* pb = vray->GetParamBlock(0);
-    ASSERT_TRUE(pb->SetValue(standalone::kVRayMappingType, 0, 0));
-    ASSERT_TRUE(pb->SetValue(standalone::kVRayMappingChannel, 0, 2));
+    Set(*vray, standalone::kVRayMappingType, 0);
+    Set(*vray, standalone::kVRayMappingChannel, 2);
     // Channel 1 points at pixel (0, 0) and channel 2 at pixel (5, 2); the direction at a third.
     ChannelSample sample(PixelCentreDirection(7, 3, 0),
                          {Point3(), Point3(0.5f / 8, 0.5f / 4, 0), Point3(5.5f / 8, 2.5f / 4, 0)});
     ExpectGridPixel(vray->EvalColor(sample), 5, 2, "channel 2");
-    ASSERT_TRUE(pb->SetValue(standalone::kVRayURotation, 0, 90.0f));
-    ExpectGridPixel(vray->EvalColor(sample), 7, 2, "u_rotation 90: u + 0.25");
-    ASSERT_TRUE(pb->SetValue(standalone::kVRayURotation, 0, 180.0f));
-    ExpectGridPixel(vray->EvalColor(sample), 1, 2, "u_rotation 180 wraps around");
-    // The horizontal rotation belongs to the spherical mapping.
-    ASSERT_TRUE(pb->SetValue(standalone::kVRayHorizontalRotation, 0, 90.0f));
+    // u_rotation shifts u (and wraps); the horizontal rotation belongs to spherical mapping.
+    const std::pair<float, int> rotations[] = {{90.0f, 7}, {180.0f, 1}};
+    for (const auto& [degrees, column] : rotations) {
+        Set(*vray, standalone::kVRayURotation, degrees);
+        ExpectGridPixel(vray->EvalColor(sample), column, 2,
+                        "u_rotation " + std::to_string(degrees));
+    }
+    Set(*vray, standalone::kVRayHorizontalRotation, 90.0f);
     ExpectGridPixel(vray->EvalColor(sample), 1, 2, "horizontal_rotation ignored");
     // v beyond either edge stays on the edge row.
     ChannelSample below(Point3(0, -1, 0), {Point3(), Point3(), Point3(5.5f / 8, 2.5f, 0)});
     ExpectGridPixel(vray->EvalColor(below), 1, 3, "v 2.5 clamps to the bottom row");
     ChannelSample above(Point3(0, -1, 0), {Point3(), Point3(), Point3(5.5f / 8, -1.5f, 0)});
     ExpectGridPixel(vray->EvalColor(above), 1, 0, "v -1.5 clamps to the top row");
-}
 
-TEST_F(SourceMapLookupTest, HorizontalFlipMirrorsTheColumns) {
-    MapPtr vray = MapShowing(kVRayBitmap, GridHdr());
-    ASSERT_TRUE(vray->GetParamBlock(0)->SetValue(standalone::kVRayHorizontalFlip, 0, 1));
+    MapPtr flipped = MapShowing(kVRayBitmap, GridHdr());
+    Set(*flipped, standalone::kVRayHorizontalFlip, 1);
     for (int column = 0; column < kGridWidth; ++column) {
-        ExpectGridPixel(Eval(*vray, PixelCentreDirection(column, 1, 0)), kGridWidth - 1 - column, 1,
-                        "flipped");
+        ExpectGridPixel(Eval(*flipped, PixelCentreDirection(column, 1, 0)), kGridWidth - 1 - column,
+                        1, "flipped");
     }
 }
 
@@ -291,94 +283,64 @@ TEST_F(SourceMapLookupTest, HorizontalFlipMirrorsTheColumns) {
 using SourceMapFilesTest = SourceMapTest;
 
 TEST_F(SourceMapFilesTest, EnumAuxFilesReportsTheFileNameParameterAsOneAsset) {
-    std::u16string file = GridExr();
-    std::u16string absent = Scratch(u"absent.hdr");
+    const std::u16string file = GridExr(), absent = Scratch(u"absent.hdr");
     for (const MapKind& kind : kBothKinds) {
         MapPtr map(kind.create());
-        AssetCollector none;
-        map->EnumAuxFiles(none, FILE_ENUM_ALL);
-        EXPECT_TRUE(none.fileNames.empty()) << kind.name << ": no file, no asset";
-
-        SetFileName(*map, kind, file);
-        AssetCollector one;
-        map->EnumAuxFiles(one, FILE_ENUM_ALL);
-        ASSERT_EQ(one.fileNames.size(), 1u) << kind.name;
-        EXPECT_EQ(one.fileNames[0], file);
-        EXPECT_EQ(one.fullPaths[0], file) << "an existing file resolves";
-
-        SetFileName(*map, kind, absent);
-        AssetCollector missing;
-        map->EnumAuxFiles(missing, FILE_ENUM_ALL);
-        ASSERT_EQ(missing.fileNames.size(), 1u) << kind.name << ": a missing file is reported";
-        EXPECT_EQ(missing.fileNames[0], absent);
-        EXPECT_TRUE(missing.fullPaths[0].empty());
+        auto assets = [&] {
+            auto collector = std::make_unique<AssetCollector>();
+            map->EnumAuxFiles(*collector, FILE_ENUM_ALL);
+            return collector;
+        };
+        EXPECT_TRUE(assets()->fileNames.empty()) << kind.name << ": no file, no asset";
+        for (const auto& [name, fullPath] : {std::pair{file, file}, {absent, std::u16string()}}) {
+            SetFileName(*map, kind, name);
+            const auto found = assets();
+            ASSERT_EQ(found->fileNames.size(), 1u) << kind.name << " " << Utf8(name);
+            EXPECT_EQ(found->fileNames[0], name);
+            EXPECT_EQ(found->fullPaths[0], fullPath) << "only an existing file resolves";
+        }
     }
 }
 
 TEST_F(SourceMapFilesTest, BrokenFilesEvaluateBlackAndLogOneLinePerLoadAttempt) {
-    struct BrokenFile {
-        const char* what;
-        std::u16string path;
-    };
-    std::vector<BrokenFile> cases;
-    cases.push_back({"missing", Scratch(u"missing.hdr")});
-    {
-        std::u16string path = Scratch(u"truncated.hdr");
-        ASSERT_TRUE(testsupport::WriteHdrFile(path, testsupport::GridImage()));
-        // 48 bytes fewer cut into the run-length encoded pixels but keep the header.
-        std::filesystem::resize_file(Native(path), std::filesystem::file_size(Native(path)) - 48);
-        cases.push_back({"truncated .hdr", path});
-    }
+    const std::u16string truncated = Scratch(u"truncated.hdr"), pixels = Scratch(u"pixels.exr"),
+                         header = Scratch(u"header.exr"), text = Scratch(u"text.exr"),
+                         empty = Scratch(u"empty.hdr");
     auto overwrite = [&](const std::u16string& path, std::streamoff offset, std::ios::seekdir dir,
                          int count) {
         std::fstream f(Native(path), std::ios::in | std::ios::out | std::ios::binary);
         f.seekp(offset, dir);
         f.write(std::string(size_t(count), '\xA5').data(), count);
     };
-    {
-        // One colour compresses well, so that the tail is the end of a zlib stream with its
-        // checksum (EXR keeps chunks that would not shrink uncompressed, and without checksum).
-        std::u16string path = Scratch(u"corrupt-pixels.exr");
-        ASSERT_TRUE(testsupport::WriteExrFile(path, testsupport::UniformImage(64, 32, 1, 2, 3)));
-        overwrite(path, -16, std::ios::end, 16);
-        cases.push_back({"corrupt .exr pixels", path});
-    }
-    {
-        std::u16string path = Scratch(u"corrupt-header.exr");
-        ASSERT_TRUE(testsupport::WriteExrFile(path, testsupport::GridImage()));
-        overwrite(path, 8, std::ios::beg, 32);  // the first attribute after the magic number
-        cases.push_back({"corrupt .exr header", path});
-    }
-    {
-        std::u16string path = Scratch(u"text.exr");
-        std::ofstream(Native(path)) << "not an image\n";
-        cases.push_back({"text named .exr", path});
-    }
-    {
-        std::u16string path = Scratch(u"empty.hdr");
-        std::ofstream(Native(path)).flush();
-        cases.push_back({"empty .hdr", path});
-    }
-    for (const BrokenFile& broken : cases) {
+    ASSERT_TRUE(testsupport::WriteHdrFile(truncated, testsupport::GridImage()));
+    // 48 bytes fewer cut into the run-length encoded pixels but keep the header.
+    std::filesystem::resize_file(Native(truncated),
+                                 std::filesystem::file_size(Native(truncated)) - 48);
+    // One colour compresses well, so that the tail is the end of a zlib stream with its checksum
+    // (EXR keeps chunks that would not shrink uncompressed, and without checksum).
+    ASSERT_TRUE(testsupport::WriteExrFile(pixels, testsupport::UniformImage(64, 32, 1, 2, 3)));
+    overwrite(pixels, -16, std::ios::end, 16);
+    ASSERT_TRUE(testsupport::WriteExrFile(header, testsupport::GridImage()));
+    overwrite(header, 8, std::ios::beg, 32);  // the first attribute after the magic number
+    std::ofstream(Native(text)) << "not an image\n";
+    std::ofstream(Native(empty)).flush();
+    for (const std::u16string& path :
+         {Scratch(u"missing.hdr"), truncated, pixels, header, text, empty}) {
         for (const MapKind& kind : kBothKinds) {
-            std::string where = std::string(kind.name) + ", " + broken.what;
+            const std::string where = std::string(kind.name) + ", " + Utf8(path);
             standalone::ClearHostLog();
-            MapPtr map = MapShowing(kind, broken.path);
+            MapPtr map = MapShowing(kind, path);
             EXPECT_FALSE(AsSourceMap(*map).HasImage()) << where;
-            for (int column = 0; column < kGridWidth; ++column) {
-                EXPECT_TRUE(IsOpaqueBlack(Eval(*map, PixelCentreDirection(column, 1, 0)))) << where;
-            }
-            // Unchanged, the file is not read again by Update.
+            EXPECT_TRUE(IsOpaqueBlack(Eval(*map, PixelCentreDirection(2, 1, 0)))) << where;
             Interval valid = FOREVER;
-            map->Update(0, valid);
+            map->Update(0, valid);  // unchanged, the file is not read again
             std::vector<std::string> lines = standalone::HostLogLines();
             ASSERT_EQ(lines.size(), 1u) << where;
             EXPECT_NE(lines[0].find(kind.name), std::string::npos) << lines[0];
-            EXPECT_NE(lines[0].find(Utf8(broken.path)), std::string::npos) << lines[0];
+            EXPECT_NE(lines[0].find(Utf8(path)), std::string::npos) << lines[0];
             EXPECT_EQ(lines[0].find('\n'), std::string::npos) << "one line: " << lines[0];
             // LoadMapFiles and an explicit reload are attempts of their own.
             map->LoadMapFiles(0);
-            EXPECT_EQ(standalone::HostLogLines().size(), 2u) << where;
             EXPECT_FALSE(AsSourceMap(*map).Reload()) << where;
             EXPECT_EQ(standalone::HostLogLines().size(), 3u) << where;
         }
@@ -398,13 +360,8 @@ TEST_F(SourceMapFilesTest, DwaaCompressedExrIsReadNativelyAndRefusedByNameOnWin6
         ASSERT_EQ(lines.size(), 1u) << kind.name;
         EXPECT_NE(lines[0].find("DWAA"), std::string::npos) << lines[0];
 #else
-        ASSERT_TRUE(AsSourceMap(*map).HasImage()) << kind.name;
-        for (int row = 0; row < kGridHeight; ++row) {
-            for (int column = 0; column < kGridWidth; ++column) {
-                ExpectGridPixel(Eval(*map, PixelCentreDirection(column, row, 0)), column, row,
-                                std::string(kind.name) + " DWAA");
-            }
-        }
+        EXPECT_TRUE(AsSourceMap(*map).HasImage()) << kind.name;
+        ExpectGrid(*map, std::string(kind.name) + " DWAA");
         EXPECT_TRUE(standalone::HostLogLines().empty());
 #endif
     }
@@ -436,14 +393,13 @@ TEST_F(SourceMapReloadTest, RewrittenOrRemovedFileIsReadAgainByLoadMapFilesAndUp
     std::u16string path = GridExr();
     Point3 d = PixelCentreDirection(3, 2, 0);
     MapPtr map = MapShowing(kBitmap, path);
-    IParamBlock2* pb = map->GetParamBlock(0);
     ExpectGridPixel(Eval(*map, d), 3, 2, "first load");
 
     // Another parameter changing is no reason to read the file again.
     ASSERT_TRUE(testsupport::WriteExrFile(path, testsupport::UniformImage(8, 4, 1, 2, 3)));
     auto stamp = std::filesystem::last_write_time(Native(path));
     std::filesystem::last_write_time(Native(path), stamp + std::chrono::seconds(2));
-    ASSERT_TRUE(pb->SetValue(standalone::kBitmapVOffset, 0, 0.25f));
+    Set(*map, standalone::kBitmapVOffset, 0.25f);
     ExpectGridPixel(Eval(*map, d), 3, 2, "after another parameter changed");
 
     map->LoadMapFiles(0);
@@ -472,23 +428,20 @@ TEST_F(SourceMapReloadTest, SamplesDuringReloadsSeeAWholeImage) {
     ASSERT_TRUE(testsupport::WriteHdrFile(uniform, testsupport::UniformImage(8, 4, 0.5f, 1, 3)));
     MapPtr map = MapShowing(kVRayBitmap, grid);
     const Point3 d = PixelCentreDirection(3, 1, 0);
-    const GridColour gridColour = GridPixel(3, 1);
-    auto isNear = [](const AColor& c, float r, float g, float b) {
-        return std::fabs(c.r - r) <= kTolerance && std::fabs(c.g - g) <= kTolerance &&
-               std::fabs(c.b - b) <= kTolerance && c.a == 1.0f;
+    const GridColour g = GridPixel(3, 1);
+    auto isNear = [](const AColor& c, const AColor& want) {
+        return std::fabs(c.r - want.r) <= kTolerance && std::fabs(c.g - want.g) <= kTolerance &&
+               std::fabs(c.b - want.b) <= kTolerance && c.a == 1.0f;
     };
     std::atomic<bool> stop{false};
     std::atomic<int> samples{0}, unexpected{0};
     std::vector<std::thread> renderers;
     for (int i = 0; i < 3; ++i) {
         renderers.emplace_back([&] {
-            while (!stop.load()) {
-                AColor c = Eval(*map, d);
-                if (!isNear(c, gridColour.r, gridColour.g, gridColour.b) &&
-                    !isNear(c, 0.5f, 1, 3)) {
-                    unexpected.fetch_add(1);
-                }
-                samples.fetch_add(1);
+            for (; !stop.load(); samples.fetch_add(1)) {
+                const AColor c = Eval(*map, d);
+                unexpected.fetch_add(!isNear(c, AColor(g.r, g.g, g.b)) &&
+                                     !isNear(c, AColor(0.5f, 1, 3)));
             }
         });
     }
@@ -511,36 +464,28 @@ TEST_F(SourceMapReloadTest, SamplesDuringReloadsSeeAWholeImage) {
 
 using SourceMapSceneTest = SourceMapTest;
 
-TEST_F(SourceMapSceneTest, ClassesAreInTheHostDirectoryUnderTheirNames) {
+TEST_F(SourceMapSceneTest, ClassesAreFoundByNameAndSavedScenesAndClonesEvaluateAsTheOriginal) {
     const std::pair<Class_ID, const char16_t*> classes[] = {
         {standalone::kBitmapMapClassID, u"Bitmap"},
         {standalone::kVRayBitmapMapClassID, u"VRayBitmap"}};
-    for (const auto& [id, name] : classes) {
-        ClassDesc2* cd = standalone::FindClassDesc(TEXMAP_CLASS_ID, id);
-        ASSERT_NE(cd, nullptr);
-        EXPECT_EQ(MSTR(cd->ClassName()), name);
-        MapPtr map(static_cast<Texmap*>(cd->Create(FALSE)));
-        MSTR className;
-        map->GetClassName(className);
-        EXPECT_EQ(className, name);
-        EXPECT_EQ(map->ClassID(), id);
-        EXPECT_EQ(map->SuperClassID(), TEXMAP_CLASS_ID);
-        EXPECT_TRUE(IsOpaqueBlack(Eval(*map, Point3(0, -1, 0)))) << "no file yet";
-    }
-}
-
-TEST_F(SourceMapSceneTest, SavedSceneAndCloneEvaluateAsTheOriginal) {
+    const std::u16string files[] = {GridHdr(), GridExr()};
     standalone::SceneRoot root;
-    Texmap* bitmap = standalone::CreateBitmapMap();
-    root.Add(bitmap);
-    SetFileName(*bitmap, kBitmap, GridHdr());
-    ASSERT_TRUE(bitmap->GetParamBlock(0)->SetValue(standalone::kBitmapUAngle, 0, 0.5f));
-    ASSERT_TRUE(bitmap->GetParamBlock(0)->SetValue(standalone::kBitmapOutputAmount, 0, 2.0f));
-    Texmap* vray = standalone::CreateVRayBitmapMap();
-    root.Add(vray);
-    SetFileName(*vray, kVRayBitmap, GridExr());
-    ASSERT_TRUE(vray->GetParamBlock(0)->SetValue(standalone::kVRayHorizontalRotation, 0, -45.0f));
-    ASSERT_TRUE(vray->GetParamBlock(0)->SetValue(standalone::kVRayGamma, 0, 2.2f));
+    Texmap* maps[2] = {};
+    for (int i = 0; i < 2; ++i) {
+        ClassDesc2* cd = standalone::FindClassDesc(TEXMAP_CLASS_ID, classes[i].first);
+        ASSERT_NE(cd, nullptr);
+        EXPECT_EQ(MSTR(cd->ClassName()), classes[i].second);
+        maps[i] = static_cast<Texmap*>(cd->Create(FALSE));
+        root.Add(maps[i]);
+        EXPECT_EQ(maps[i]->ClassID(), classes[i].first);
+        EXPECT_EQ(maps[i]->SuperClassID(), TEXMAP_CLASS_ID);
+        EXPECT_TRUE(IsOpaqueBlack(Eval(*maps[i], Point3(0, -1, 0)))) << "no file yet";
+        SetFileName(*maps[i], kBothKinds[i], files[i]);
+    }
+    Set(*maps[0], standalone::kBitmapUAngle, 0.5f);
+    Set(*maps[0], standalone::kBitmapOutputAmount, 2.0f);
+    Set(*maps[1], standalone::kVRayHorizontalRotation, -45.0f);
+    Set(*maps[1], standalone::kVRayGamma, 2.2f);
 
     standalone::SceneRoot loaded;
     std::string error;
@@ -548,17 +493,17 @@ TEST_F(SourceMapSceneTest, SavedSceneAndCloneEvaluateAsTheOriginal) {
         << error;
     ASSERT_EQ(loaded.Count(), 2);
     DefaultRemapDir remap;
-    MapPtr bitmapClone(static_cast<Texmap*>(bitmap->Clone(remap)));
-
-    const std::pair<Texmap*, Texmap*> pairs[] = {{bitmap, static_cast<Texmap*>(loaded.Get(0))},
-                                                 {vray, static_cast<Texmap*>(loaded.Get(1))},
-                                                 {bitmap, bitmapClone.get()}};
-    for (const auto& [original, copy] : pairs) {
+    MapPtr bitmapClone(static_cast<Texmap*>(maps[0]->Clone(remap)));
+    const std::pair<Texmap*, Texmap*> pairs[] = {{maps[0], static_cast<Texmap*>(loaded.Get(0))},
+                                                 {maps[1], static_cast<Texmap*>(loaded.Get(1))},
+                                                 {maps[0], bitmapClone.get()}};
+    for (int i = 0; i < 3; ++i) {
+        Texmap* original = pairs[i].first;
+        Texmap* copy = pairs[i].second;
         ASSERT_NE(copy, nullptr);
-        MSTR originalName, copyName;
-        original->GetClassName(originalName);
+        MSTR copyName;
         copy->GetClassName(copyName);
-        EXPECT_EQ(copyName, originalName);
+        EXPECT_EQ(copyName, classes[i % 2].second);
         // Ready without LoadMapFiles: the image was read when the block arrived.
         EXPECT_TRUE(AsSourceMap(*copy).HasImage()) << Utf8(copyName);
         for (int row = 0; row < kGridHeight; ++row) {
