@@ -14,7 +14,10 @@ for kind in native asan tsan; do
   bash scripts/build.sh "$kind"
   if [ "$kind" = tsan ]; then
     # Debian 12's kernel randomises mappings more than ThreadSanitizer of g++ 12 accepts.
-    setarch "$(uname -m)" -R ctest --test-dir "build/$kind" -j2
+    # The tests that read and write EXR files drive OpenEXR's own worker threads, inside
+    # libraries not built with ThreadSanitizer, which then reports their synchronisation as
+    # races; they run in the other two builds.
+    setarch "$(uname -m)" -R ctest --test-dir "build/$kind" -j2 -E 'SourceMap|HdrSourceThroughSlots'
   else
     ctest --test-dir "build/$kind" -j2
   fi
