@@ -83,6 +83,16 @@ void RecordingDependent::SetReference(int i, ReferenceTarget* t) {
     }
 }
 
+std::vector<RefMessage> MessagesTo(const std::vector<Notice>& log, const ReferenceMaker& receiver) {
+    std::vector<RefMessage> messages;
+    for (const Notice& n : log) {
+        if (n.receiver == &receiver) {
+            messages.push_back(n.message);
+        }
+    }
+    return messages;
+}
+
 // --- Maps and slots ------------------------------------------------------------------------
 
 Zenithra* NewMapIn(standalone::SceneRoot& scene) {

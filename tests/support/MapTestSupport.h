@@ -101,6 +101,9 @@ private:
     ReferenceTarget* target = nullptr;
 };
 
+/// The messages `receiver` got, in order.
+std::vector<RefMessage> MessagesTo(const std::vector<Notice>& log, const ReferenceMaker& receiver);
+
 /// A Zenithra made by its class descriptor, as the host makes one, held by `scene`.
 Zenithra* NewMapIn(standalone::SceneRoot& scene);
 /// A proxy made by its class descriptor (unlinked, slot 0), held by `scene`.
