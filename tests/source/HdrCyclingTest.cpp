@@ -195,6 +195,14 @@ bool AnswerRealDialog(const std::wstring& path, std::wstring* seenFolderText) {
 }
 
 TEST_F(HdrCycling, BrowseAnswersTheRealOpenFileDialog) {
+    // The dialog moves the process's current folder to the chosen one; put it back so that the
+    // scratch folder can be removed afterwards.
+    wchar_t startFolder[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, startFolder);
+    struct RestoreFolder {
+        const wchar_t* folder;
+        ~RestoreFolder() { SetCurrentDirectoryW(folder); }
+    } restore{startFolder};
     Touch(u"c.HDR");
     Touch(u"picked.exr");
     Show(folder + u"\\c.HDR");
