@@ -4,6 +4,7 @@
 #include "source/MapRotation.h"
 
 #include "platform/Platform.h"
+#include "source/ParamWalk.h"
 
 #include <algorithm>
 
@@ -39,22 +40,6 @@ bool Has(std::u16string_view name, std::u16string_view word) {
 template <typename... Words>
 bool HasAny(std::u16string_view name, Words... words) {
     return (Has(name, words) || ...);
-}
-
-template <typename Visit>
-void ForEachParam(Texmap* map, Visit visit) {
-    for (int b = 0; b < map->NumParamBlocks(); ++b) {
-        IParamBlock2* block = map->GetParamBlock(b);
-        if (!block) {
-            continue;
-        }
-        for (int i = 0; i < block->NumParams(); ++i) {
-            ParamID id = block->IndextoID(i);
-            if (const ParamDef* def = block->GetParamDef(id)) {
-                visit(b, block, id, *def);
-            }
-        }
-    }
 }
 
 /// An integer parameter that names the mapping type: mapping/projection and type/mode/source,
@@ -132,9 +117,8 @@ bool ReadVRayMappingType(Texmap* map, TimeValue t, bool& nonZero) {
     }
     bool found = false;
     ForEachParam(map, [&](int, IParamBlock2* block, ParamID id, const ParamDef& def) {
-        if (!found && IsMappingTypeParam(def)) {
-            found = ReadMappingValue(block, id, t, nonZero);
-        }
+        found = IsMappingTypeParam(def) && ReadMappingValue(block, id, t, nonZero);
+        return found;  // the first readable one decides
     });
     return found;
 }
@@ -196,18 +180,18 @@ bool FindMapRotation(Texmap* map, TimeValue t, float& angleDegrees, ParamID* par
     bool bestIsAngle = false;
     ForEachParam(map, [&](int b, IParamBlock2* block, ParamID id, const ParamDef& def) {
         if (!IsRotationType(def)) {
-            return;
+            return false;
         }
         LowerName lower(def.int_name);
         int score = ScoreRotationParamName(lower.View(), isVRayBitmap, isBitmap, mappingFound,
                                            mappingNonZero);
         if (score < 0) {
-            return;
+            return false;
         }
         bool angleType = def.type == TYPE_ANGLE;
         float degrees = 0.0f;
         if (!ReadAngle(block, id, angleType, t, degrees)) {
-            return;
+            return false;
         }
         // Strictly greater: on equal scores the earlier parameter stays.
         if (score > bestScore) {
@@ -217,6 +201,7 @@ bool FindMapRotation(Texmap* map, TimeValue t, float& angleDegrees, ParamID* par
             bestBlock = b;
             bestIsAngle = angleType;
         }
+        return false;
     });
     if (bestScore < 0) {
         return false;
@@ -283,7 +268,7 @@ RotationPlan* BuildRotationPlan(Texmap* map) {
             plan->mappingParams.emplace_back(b, id);
         }
         if (!IsRotationType(def)) {
-            return;
+            return false;
         }
         LowerName lower(def.int_name);
         RotationPlan::Candidate c;
@@ -297,6 +282,7 @@ RotationPlan* BuildRotationPlan(Texmap* map) {
         c.score[RotationPlan::kMappingZero] =
             ScoreRotationParamName(lower.View(), plan->isVRayBitmap, plan->isBitmap, true, false);
         plan->candidates.push_back(c);
+        return false;
     });
     for (int s = 0; s < 3; ++s) {
         std::vector<int>& order = plan->ranked[s];

@@ -4,6 +4,7 @@
 #include "source/SourceFile.h"
 
 #include "platform/Platform.h"
+#include "source/ParamWalk.h"
 
 #include "host/AssetManagement.h"
 
@@ -64,24 +65,12 @@ public:
     MSTR found;
 };
 
-/// Visits every file-name and string parameter in block order, then parameter order.
+/// Visits every file-name and string parameter; a visit that returns true ends the walk.
 template <typename Visit>
 void ForEachPathParam(Texmap* map, Visit visit) {
-    for (int b = 0; b < map->NumParamBlocks(); ++b) {
-        IParamBlock2* block = map->GetParamBlock(b);
-        if (!block) {
-            continue;
-        }
-        for (int i = 0; i < block->NumParams(); ++i) {
-            ParamID id = block->IndextoID(i);
-            const ParamDef* def = block->GetParamDef(id);
-            if (def && (def->type == kFileNameType || def->type == kStringType)) {
-                if (visit(block, id, def->type)) {
-                    return;
-                }
-            }
-        }
-    }
+    ForEachParam(map, [&](int, IParamBlock2* block, ParamID id, const ParamDef& def) {
+        return (def.type == kFileNameType || def.type == kStringType) && visit(block, id, def.type);
+    });
 }
 
 }  // namespace

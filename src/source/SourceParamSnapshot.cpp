@@ -1,5 +1,6 @@
 #include "source/SourceParamSnapshot.h"
 
+#include "source/ParamWalk.h"
 #include "source/SourceFile.h"
 
 #include "host/IParamBlock2.h"
@@ -14,57 +15,47 @@ std::vector<SourceParamSnapshot> CaptureSourceMapParams(Texmap* map, TimeValue t
     if (!map) {
         return snapshot;
     }
-    for (int b = 0; b < map->NumParamBlocks(); ++b) {
-        IParamBlock2* block = map->GetParamBlock(b);
-        if (!block) {
-            continue;
+    ForEachParam(map, [&](int b, IParamBlock2* block, ParamID id, const ParamDef& def) {
+        SourceParamSnapshot record;
+        record.paramBlockIndex = b;
+        record.paramId = uint16_t(id);
+        Interval valid = FOREVER;
+        bool read = false;
+        switch (def.type) {
+            case TYPE_FLOAT:
+            case TYPE_ANGLE:
+                read = block->GetValue(id, t, record.floatValue, valid, 0);
+                record.kind = SourceParamSnapshot::kFloat;
+                record.isAngle = def.type == TYPE_ANGLE;
+                if (record.isAngle) {
+                    record.floatValue *= kDegreesPerRadian;
+                }
+                break;
+            case TYPE_INT:
+                read = block->GetValue(id, t, record.intValue, valid, 0);
+                record.kind = SourceParamSnapshot::kInt;
+                break;
+            case TYPE_POINT3:
+                read = block->GetValue(id, t, record.point3Value, valid, 0);
+                record.kind = SourceParamSnapshot::kPoint3;
+                break;
+            case TYPE_POINT4:
+                read = block->GetValue(id, t, record.point4Value, valid, 0);
+                record.kind = SourceParamSnapshot::kPoint4;
+                break;
+            case TYPE_STRING:
+            case TYPE_FILENAME:
+                read = ReadParamPath(block, id, record.stringValue);
+                record.kind = SourceParamSnapshot::kString;
+                break;
+            default:
+                break;
         }
-        for (int i = 0; i < block->NumParams(); ++i) {
-            ParamID id = block->IndextoID(i);
-            const ParamDef* def = block->GetParamDef(id);
-            if (!def) {
-                continue;
-            }
-            SourceParamSnapshot record;
-            record.paramBlockIndex = b;
-            record.paramId = uint16_t(id);
-            Interval valid = FOREVER;
-            bool read = false;
-            switch (def->type) {
-                case TYPE_FLOAT:
-                case TYPE_ANGLE:
-                    read = block->GetValue(id, t, record.floatValue, valid, 0);
-                    record.kind = SourceParamSnapshot::kFloat;
-                    record.isAngle = def->type == TYPE_ANGLE;
-                    if (record.isAngle) {
-                        record.floatValue *= kDegreesPerRadian;
-                    }
-                    break;
-                case TYPE_INT:
-                    read = block->GetValue(id, t, record.intValue, valid, 0);
-                    record.kind = SourceParamSnapshot::kInt;
-                    break;
-                case TYPE_POINT3:
-                    read = block->GetValue(id, t, record.point3Value, valid, 0);
-                    record.kind = SourceParamSnapshot::kPoint3;
-                    break;
-                case TYPE_POINT4:
-                    read = block->GetValue(id, t, record.point4Value, valid, 0);
-                    record.kind = SourceParamSnapshot::kPoint4;
-                    break;
-                case TYPE_STRING:
-                case TYPE_FILENAME:
-                    read = ReadParamPath(block, id, record.stringValue);
-                    record.kind = SourceParamSnapshot::kString;
-                    break;
-                default:
-                    break;
-            }
-            if (read) {
-                snapshot.push_back(std::move(record));
-            }
+        if (read) {
+            snapshot.push_back(std::move(record));
         }
-    }
+        return false;
+    });
     return snapshot;
 }
 
