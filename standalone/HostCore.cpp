@@ -1,4 +1,5 @@
-// The host's core interface: the current time, animate mode and time-change callbacks.
+// The host's core interface: the current time, animate mode, time-change callbacks, the scene's
+// nodes and the active viewport.
 
 #include "host/Interface.h"
 
@@ -9,10 +10,58 @@
 
 #include <algorithm>
 #include <atomic>
+#include <map>
+#include <memory>
 #include <mutex>
+#include <iterator>
 #include <vector>
 
 namespace {
+
+/// A node whose transform is constant, or keyed when set in animate mode (held from each key
+/// to the next; before the first key, the first key's value).
+class SceneNode : public INode {
+public:
+    SceneNode(ULONG h, std::u16string n, const Matrix3& tm)
+        : handle(h), name(std::move(n)), base(tm) {}
+    ULONG GetHandle() override { return handle; }
+    const char16_t* GetName() override { return name.c_str(); }
+    Matrix3 GetNodeTM(TimeValue t, Interval* valid) override {
+        if (keys.empty()) {
+            return base;
+        }
+        if (valid) {
+            *valid = Interval(t, t);
+        }
+        auto it = keys.upper_bound(t);
+        return it == keys.begin() ? it->second : std::prev(it)->second;
+    }
+    void SetNodeTM(TimeValue t, Matrix3& tm) override {
+        if (Animating()) {
+            keys[t] = tm;
+        } else if (keys.empty()) {
+            base = tm;
+        } else {
+            keys[t] = tm;  // an animated node takes the value at t, as the host's controllers do
+        }
+    }
+
+private:
+    ULONG handle;
+    std::u16string name;
+    Matrix3 base;
+    std::map<TimeValue, Matrix3> keys;
+};
+
+class StandaloneViewport : public ViewExp {
+public:
+    bool IsAlive() override { return true; }
+    INode* GetViewCamera() override { return camera; }
+    void SetViewCamera(INode* camNode) override { camera = camNode; }
+
+private:
+    INode* camera = nullptr;
+};
 
 class StandaloneInterface : public Interface {
 public:
@@ -35,9 +84,59 @@ public:
     // The standalone host has no main window of its own.
     HWND GetMAXHWnd() override { return nullptr; }
 
+    ViewExp& GetActiveViewExp() override { return viewport; }
+    INode* GetINodeByHandle(ULONG handle) override {
+        for (auto& n : nodes) {
+            if (n->GetHandle() == handle) {
+                return n.get();
+            }
+        }
+        return nullptr;
+    }
+    INode* GetINodeByName(const char16_t* name) override {
+        for (auto& n : nodes) {
+            if (name && std::u16string_view(n->GetName()) == name) {
+                return n.get();
+            }
+        }
+        return nullptr;
+    }
+    void ClearNodeSelection(bool) override { selection.clear(); }
+    void SelectNode(INode* node, int clearSel) override {
+        if (clearSel) {
+            selection.clear();
+        }
+        if (node && std::find(selection.begin(), selection.end(), node) == selection.end()) {
+            selection.push_back(node);
+        }
+    }
+
+    INode* CreateNode(const std::u16string& name, const Matrix3& tm) {
+        nodes.push_back(std::make_unique<SceneNode>(nextHandle++, name, tm));
+        return nodes.back().get();
+    }
+    void RemoveNode(INode* node) {
+        if (viewport.GetViewCamera() == node) {
+            viewport.SetViewCamera(nullptr);
+        }
+        selection.erase(std::remove(selection.begin(), selection.end(), node), selection.end());
+        nodes.erase(std::remove_if(nodes.begin(), nodes.end(),
+                                   [&](const auto& n) { return n.get() == node; }),
+                    nodes.end());
+    }
+    void RemoveAllNodes() {
+        viewport.SetViewCamera(nullptr);
+        selection.clear();
+        nodes.clear();
+    }
+    std::vector<INode*> selection;
+
 private:
     std::atomic<TimeValue> time{0};
     std::vector<TimeChangeCallback*> callbacks;  // user-interface thread only
+    std::vector<std::unique_ptr<SceneNode>> nodes;
+    ULONG nextHandle = 1;
+    StandaloneViewport viewport;
 };
 
 StandaloneInterface& Core() {
@@ -75,6 +174,19 @@ void AnimateOff() {
 }
 
 namespace standalone {
+
+INode* CreateNode(const std::u16string& name, const Matrix3& tm) {
+    return Core().CreateNode(name, tm);
+}
+void RemoveNode(INode* node) {
+    Core().RemoveNode(node);
+}
+void RemoveAllNodes() {
+    Core().RemoveAllNodes();
+}
+std::vector<INode*> SelectedNodes() {
+    return Core().selection;
+}
 
 void SetCoreInterfaceAvailable(bool available) {
     coreAvailable.store(available);

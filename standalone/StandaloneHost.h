@@ -13,6 +13,15 @@ namespace standalone {
 /// Makes GetCOREInterface answer null (false) or the host's interface (true, the default).
 HOST_API void SetCoreInterfaceAvailable(bool available);
 
+/// Scene nodes (user-interface thread). Handles count up from 1 and are never reused; the host
+/// owns a node until it is removed. Removing a node takes it out of the viewport and the
+/// selection.
+HOST_API INode* CreateNode(const std::u16string& name, const Matrix3& tm);
+HOST_API void RemoveNode(INode* node);
+HOST_API void RemoveAllNodes();
+/// The nodes selected, in selection order.
+HOST_API std::vector<INode*> SelectedNodes();
+
 /// Classes the host can create by id, for scene loading: the host's own and every plug-in
 /// class registered here.
 HOST_API void RegisterClassDesc(ClassDesc2* cd);

@@ -1,6 +1,8 @@
 #pragma once
-// The host's core interface: time, animate mode and time-change callbacks.
+// The host's core interface: time, animate mode, time-change callbacks, scene nodes and the
+// active viewport.
 
+#include "host/INode.h"
 #include "host/MaxTypes.h"
 
 class HOST_API TimeChangeCallback {
@@ -18,6 +20,15 @@ public:
     virtual void UnRegisterTimeChangeCallback(TimeChangeCallback* tc) = 0;
     /// The host's main window (null when it has none).
     virtual HWND GetMAXHWnd() = 0;
+
+    // --- Scene nodes and viewports ---------------------------------------------------------
+    /// The viewport that has the focus; always a live object, possibly without a camera.
+    virtual ViewExp& GetActiveViewExp() = 0;
+    /// Null when no node has that handle or name.
+    virtual INode* GetINodeByHandle(ULONG handle) = 0;
+    virtual INode* GetINodeByName(const char16_t* name) = 0;
+    virtual void ClearNodeSelection(bool redraw = true) = 0;
+    virtual void SelectNode(INode* node, int clearSel = 1) = 0;
 };
 
 /// The host's core interface; null when the host offers none.

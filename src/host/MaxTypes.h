@@ -111,6 +111,8 @@ public:
     }
     Point3 PointTransform(const Point3& v) const { return VectorTransform(v) + rows[3]; }
     DWORD GetFlags() const { return flags; }
+    void SetFlags(DWORD f) { flags = f; }
+    bool operator==(const Matrix3&) const = default;
 
 private:
     Point3 rows[4];

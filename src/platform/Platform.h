@@ -23,6 +23,9 @@ struct LocalTime {
 
 LocalTime GetLocalTimeNow();
 
+/// Milliseconds since the system started, wrapping at 32 bits (the Win32 tick count).
+uint32_t GetTickCount32();
+
 /// Operating-system id of the calling thread.
 uint32_t CurrentThreadId();
 

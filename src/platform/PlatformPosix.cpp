@@ -93,6 +93,12 @@ LocalTime GetLocalTimeNow() {
     return result;
 }
 
+uint32_t GetTickCount32() {
+    timespec now{};
+    ::clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<uint32_t>(uint64_t(now.tv_sec) * 1000u + uint64_t(now.tv_nsec) / 1000000u);
+}
+
 uint32_t CurrentThreadId() {
     return static_cast<uint32_t>(::syscall(SYS_gettid));
 }

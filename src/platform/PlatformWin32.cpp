@@ -56,6 +56,10 @@ LocalTime GetLocalTimeNow() {
     return result;
 }
 
+uint32_t GetTickCount32() {
+    return ::GetTickCount();
+}
+
 uint32_t CurrentThreadId() {
     return ::GetCurrentThreadId();
 }

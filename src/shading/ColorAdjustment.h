@@ -21,6 +21,8 @@ struct AdjustmentParams {
     float sunSpotHeight = 45.0f;  ///< elevation of the sun above the horizon, degrees 0..90
     AColor tint{1.0f, 1.0f, 1.0f, 1.0f};     ///< per-channel multiplier; alpha is not read
     AColor sunTint{1.0f, 1.0f, 1.0f, 1.0f};  ///< colour of the sun disc; alpha is not read
+
+    bool operator==(const AdjustmentParams&) const = default;
 };
 
 /// Number of floats in the flat form of `AdjustmentParams`, the form a saved look stores.

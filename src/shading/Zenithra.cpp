@@ -88,6 +88,7 @@ void Zenithra::Unlink(bool releaseReferences) {
         delete timeCallback;
         timeCallback = nullptr;
     }
+    CurrentLookRegistry::Erase(this);
     std::vector<ZenithraProxy*> proxies = registeredProxies;
     for (ZenithraProxy* proxy : proxies) {
         if (proxy && proxy->master.load() != nullptr) {
@@ -246,6 +247,7 @@ ReferenceTarget* Zenithra::Clone(RemapDir& remap) {
         }
     }
     BaseClone(this, copy, remap);
+    copy->history = history;
     copy->exposureCache.Assign(GetSlotExposures(GetSlotCount()));
     copy->exposureCacheReady.store(true);
     copy->exposureCachePending.store(true);

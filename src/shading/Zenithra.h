@@ -4,6 +4,7 @@
 
 #include "core/ExposureCache.h"
 #include "core/ZenithraIds.h"
+#include "history/HistoryStore.h"
 #include "shading/ColorAdjustment.h"
 #include "source/MapRotation.h"
 
@@ -40,6 +41,9 @@ public:
     RefResult NotifyRefChanged(const Interval& changeInt, ReferenceTarget* hTarget, PartID& partID,
                                RefMessage message, bool propagate) override;
     ReferenceTarget* Clone(RemapDir& remap) override;
+    /// The slot exposures and the lighting history; both always answer IO_OK.
+    IOResult Save(ISave* isave) override;
+    IOResult Load(ILoad* iload) override;
 
     // --- MtlBase / Texmap ----------------------------------------------------------------
     ULONG LocalRequirements(int) override { return MTLREQ_UV | MTLREQ_VIEW_DEP; }
@@ -131,6 +135,7 @@ public:
     std::vector<ZenithraProxy*> registeredProxies;
     ZenithraTimeChangeCallback* timeCallback = nullptr;
 
+    HistoryStore history;
     ExposureCache exposureCache;
     std::atomic<bool> exposureCacheReady{false};
     std::atomic<bool> exposureCachePending{false};

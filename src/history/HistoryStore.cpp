@@ -1,0 +1,185 @@
+// The lighting history's grouping, removal and current-look operations.
+
+#include "history/HistoryStore.h"
+
+#include "platform/Platform.h"
+#include "shading/Zenithra.h"
+#include "source/SourceFile.h"
+
+#include "host/Interface.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <map>
+#include <utility>
+
+namespace {
+
+MSTR Lowered(const MSTR& text) {
+    MSTR out = text;
+    for (char16_t& c : out) {
+        c = platform::ToLowerUnit(c);
+    }
+    return out;
+}
+
+void NotifyHistoryChanged(Zenithra* map) {
+    map->NotifyDependents(FOREVER, PART_ALL, REFMSG_CHANGE, NOTIFY_ALL, true);
+}
+
+/// Removes the entries `drop` selects, keeping the order of the others; the number removed.
+template <typename Pred>
+size_t RemoveLooks(Zenithra* map, Pred drop) {
+    HistoryStore& store = map->history;
+    size_t before = store.size();
+    store.erase(std::remove_if(store.begin(), store.end(), drop), store.end());
+    return before - store.size();
+}
+
+std::map<const Zenithra*, CurrentLook>& CurrentLooks() {
+    static std::map<const Zenithra*, CurrentLook> looks;
+    return looks;
+}
+
+std::vector<std::pair<Zenithra*, HistoryWindowSink*>>& OpenHistoryWindows() {
+    static std::vector<std::pair<Zenithra*, HistoryWindowSink*>> windows;
+    return windows;
+}
+
+}  // namespace
+
+const MSTR& VariantKey(const HistoryEntry& entry) {
+    return entry.variantId.empty() ? entry.entryId : entry.variantId;
+}
+
+MSTR MakeLookId() {
+    platform::LocalTime now = platform::GetLocalTimeNow();
+    char text[40];
+    std::snprintf(text, sizeof text, "%04u%02u%02u_%02u%02u%02u_%03u_%08x", unsigned(now.year),
+                  unsigned(now.month), unsigned(now.day), unsigned(now.hour), unsigned(now.minute),
+                  unsigned(now.second), unsigned(now.millisecond),
+                  unsigned(platform::GetTickCount32()));
+    return platform::Utf8ToUtf16(text);
+}
+
+bool SameCamera(const MSTR& name, uint32_t handle, const HistoryEntry& entry) {
+    MSTR a = Lowered(name);
+    MSTR b = Lowered(entry.cameraName);
+    if (!a.empty() || !b.empty()) {
+        return a == b;
+    }
+    return handle == entry.cameraHandle;
+}
+
+void DeleteVariant(Zenithra* map, const HistoryEntry& entry) {
+    if (!map) {
+        return;
+    }
+    HistoryStore& store = map->history;
+    auto found = std::find_if(store.begin(), store.end(),
+                              [&](const HistoryEntry& e) { return e.entryId == entry.entryId; });
+    if (found != store.end()) {
+        MSTR key = VariantKey(*found);  // a copy: the entry it comes from is removed
+        RemoveLooks(map, [&](const HistoryEntry& e) { return VariantKey(e) == key; });
+    }
+    NotifyHistoryChanged(map);
+}
+
+void DeleteHdrLooks(Zenithra* map, const MSTR& path) {
+    if (!map || path.empty()) {
+        return;
+    }
+    MSTR key = MakePathKey(path);
+    if (RemoveLooks(map, [&](const HistoryEntry& e) { return MakePathKey(e.hdrPath) == key; })) {
+        NotifyHistoryChanged(map);
+        RefreshHistoryWindows(map, MSTR(), MSTR());
+    }
+}
+
+void ClearCurrentHdrLooks(Zenithra* map) {
+    if (!map) {
+        return;
+    }
+    MSTR path = GetTexmapFilePath(map->sourceMap);
+    RemoveLooks(map, [&](const HistoryEntry& e) { return IsSamePath(e.hdrPath, path); });
+    NotifyHistoryChanged(map);
+    RefreshHistoryWindows(map, MSTR(), MSTR());
+}
+
+void ClearCurrentCameraLooks(Zenithra* map) {
+    if (!map) {
+        return;
+    }
+    ULONG handle = 0;
+    if (Interface* core = GetCOREInterface()) {
+        ViewExp& view = core->GetActiveViewExp();
+        if (view.IsAlive()) {
+            if (INode* camera = view.GetViewCamera()) {
+                handle = camera->GetHandle();
+            }
+        }
+    }
+    if (handle == 0) {
+        return;
+    }
+    RemoveLooks(map, [&](const HistoryEntry& e) { return e.cameraHandle == handle; });
+    NotifyHistoryChanged(map);
+    RefreshHistoryWindows(map, MSTR(), MSTR());
+}
+
+void ClearAllLooks(Zenithra* map) {
+    if (!map) {
+        return;
+    }
+    map->history.clear();
+    NotifyHistoryChanged(map);
+    RefreshHistoryWindows(map, MSTR(), MSTR());
+}
+
+namespace CurrentLookRegistry {
+
+void Put(const Zenithra* map, const MSTR& path, const MSTR& variantId) {
+    if (!map || path.empty()) {
+        return;
+    }
+    CurrentLooks()[map] = CurrentLook{path, MakePathKey(path), variantId};
+}
+
+CurrentLook Get(const Zenithra* map) {
+    auto& looks = CurrentLooks();
+    auto it = looks.find(map);
+    return it == looks.end() ? CurrentLook{} : it->second;
+}
+
+void Erase(const Zenithra* map) {
+    CurrentLooks().erase(map);
+}
+
+}  // namespace CurrentLookRegistry
+
+void RegisterHistoryWindow(Zenithra* map, HistoryWindowSink* window) {
+    if (map && window) {
+        UnregisterHistoryWindow(window);
+        OpenHistoryWindows().emplace_back(map, window);
+    }
+}
+
+void UnregisterHistoryWindow(HistoryWindowSink* window) {
+    auto& windows = OpenHistoryWindows();
+    windows.erase(std::remove_if(windows.begin(), windows.end(),
+                                 [&](const auto& w) { return w.second == window; }),
+                  windows.end());
+}
+
+void RefreshHistoryWindows(Zenithra* map, const MSTR& path, const MSTR& variantId) {
+    if (!path.empty()) {
+        CurrentLookRegistry::Put(map, path, variantId);
+    }
+    // A copy: a window may close itself while it rebuilds.
+    auto windows = OpenHistoryWindows();
+    for (auto& [owner, window] : windows) {
+        if (owner == map) {
+            window->RebuildHistory(path, variantId);
+        }
+    }
+}

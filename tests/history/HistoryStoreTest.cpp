@@ -1,0 +1,412 @@
+// The lighting history: grouping, removal, the current look, and the map's scene chunks,
+// including damaged scene data.
+
+#include "core/ZenithraClassDesc.h"
+#include "history/HistoryChunks.h"
+#include "history/HistoryStore.h"
+#include "platform/Platform.h"
+#include "shading/Zenithra.h"
+#include "source/SourceFile.h"
+
+#include "ChunkIO.h"
+#include "StandaloneHost.h"
+#include "support/MapTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+
+namespace {
+
+using testsupport::NewMapIn;
+using testsupport::RecordingDependent;
+
+SourceParamSnapshot FloatParam(uint16_t id, float value) {
+    SourceParamSnapshot p;
+    p.paramId = id;
+    p.kind = SourceParamSnapshot::kFloat;
+    p.floatValue = value;
+    return p;
+}
+
+HistoryEntry Look(const char16_t* id, const char16_t* variant, const char16_t* hdr,
+                  const char16_t* camera, uint32_t handle) {
+    HistoryEntry e;
+    e.entryId = id;
+    e.variantId = variant;
+    e.hdrPath = hdr;
+    e.cameraName = camera;
+    e.cameraHandle = handle;
+    e.hasCamera = handle != 0;
+    e.sourceParams = {FloatParam(1, 0.5f)};
+    return e;
+}
+
+// A look that uses every field, with values that survive only an exact round trip.
+HistoryEntry FullLook() {
+    HistoryEntry e =
+        Look(u"20261207_101500_123_0badf00d", u"", u"D:\\HDR\\Сумерки.exr", u"Camera01", 42);
+    e.frame = -320;
+    e.cameraTM.SetRow(0, Point3(0.0f, 1.0f, 0.0f));
+    e.cameraTM.SetRow(3, Point3(-1.5f, 2.25f, 1e6f));
+    e.cameraTM.SetFlags(0x24);
+    e.mapRotation = -123.5f;
+    e.hasMapRotation = true;
+    SourceParamSnapshot s;
+    s.paramBlockIndex = 1;
+    s.paramId = 0xFFFE;
+    s.kind = SourceParamSnapshot::kString;
+    s.stringValue = u"C:\\maps\\sky.hdr";
+    SourceParamSnapshot p4 = FloatParam(7, 0.0f);
+    p4.kind = SourceParamSnapshot::kPoint4;
+    p4.point4Value = Point4(0.1f, -0.2f, 3e-8f, 1.0f);
+    p4.point3Value = Point3(1, 2, 3);
+    p4.isAngle = true;
+    p4.intValue = -7;
+    e.sourceParams = {FloatParam(3, 45.0f), s, p4};
+    e.adjust.exposure = 1.25f;
+    e.adjust.hue = -0.5f;
+    e.adjust.sunSpotSize = 3.0f;
+    e.adjust.tint = AColor(1.0f, 0.5f, 0.25f, 1.0f);
+    e.slotExposures = {1.25f, -2.0f, 0.0f};
+    e.savedAt = u"2026-12-07 10:15:00";
+    e.previewJpeg = {0xFF, 0xD8, 0xFF, 0xE0, 0x00, 0x10, 0xFF, 0xD9};
+    return e;
+}
+
+std::vector<uint8_t> SaveMapChunks(Zenithra& map) {
+    standalone::ChunkWriter writer;
+    map.Save(&writer);
+    return writer.Bytes();
+}
+
+void LoadMapChunks(Zenithra& map, const std::vector<uint8_t>& bytes) {
+    standalone::ChunkReader reader(bytes.data(), bytes.size());
+    EXPECT_EQ(map.Load(&reader), IO_OK);
+}
+
+std::vector<uint8_t> EntryPayload(const HistoryEntry& e) {
+    standalone::ChunkWriter writer;
+    WriteHistoryEntry(&writer, e);
+    return writer.Bytes();
+}
+
+/// A chunk with a given payload, as the host frames it.
+void AppendChunk(std::vector<uint8_t>& out, USHORT id, const std::vector<uint8_t>& payload) {
+    uint32_t length = uint32_t(payload.size() + standalone::kChunkHeaderBytes);
+    uint8_t header[6] = {uint8_t(id),          uint8_t(id >> 8),      uint8_t(length),
+                         uint8_t(length >> 8), uint8_t(length >> 16), uint8_t(length >> 24)};
+    out.insert(out.end(), header, header + 6);
+    out.insert(out.end(), payload.begin(), payload.end());
+}
+
+std::vector<uint8_t> Hex(const char* text) {
+    std::vector<uint8_t> bytes;
+    for (const char* p = text; *p;) {
+        if (*p == ' ') {
+            ++p;
+            continue;
+        }
+        bytes.push_back(uint8_t(std::strtoul(std::string(p, 2).c_str(), nullptr, 16)));
+        p += 2;
+    }
+    return bytes;
+}
+
+struct CountingWindow : HistoryWindowSink {
+    void RebuildHistory(const MSTR& path, const MSTR&) override {
+        ++rebuilds;
+        lastPath = path;
+    }
+    int rebuilds = 0;
+    MSTR lastPath;
+};
+
+TEST(HistoryStoreTest, LookIdAndCameraIdentity) {
+    std::string id = platform::Utf16ToUtf8(MakeLookId());
+    EXPECT_TRUE(std::regex_match(id, std::regex("[0-9]{8}_[0-9]{6}_[0-9]{3}_[0-9a-f]{8}"))) << id;
+
+    HistoryEntry named = Look(u"a", u"", u"x.hdr", u"CAMERA01", 5);
+    EXPECT_TRUE(SameCamera(u"camera01", 99, named));  // names decide, whatever the handles
+    EXPECT_TRUE(SameCamera(u"ÄUSSEN", 5, Look(u"a", u"", u"x", u"äussen", 1)));
+    EXPECT_FALSE(SameCamera(u"", 5, named));  // one name empty: never
+    HistoryEntry unnamed = Look(u"a", u"", u"x.hdr", u"", 5);
+    EXPECT_FALSE(SameCamera(u"Cam", 5, unnamed));
+    EXPECT_TRUE(SameCamera(u"", 5, unnamed));
+    EXPECT_FALSE(SameCamera(u"", 6, unnamed));
+}
+
+TEST(HistoryStoreTest, RemovalKeepsOrderAndNotifies) {
+    standalone::SceneRoot scene;
+    Zenithra* map = NewMapIn(scene);
+    std::vector<testsupport::Notice> log;
+    RecordingDependent watcher(log, map);
+    CountingWindow window;
+    RegisterHistoryWindow(map, &window);
+    auto ids = [&] {
+        std::u16string all;
+        for (const HistoryEntry& e : map->history) {
+            all += e.entryId;
+        }
+        return all;
+    };
+    map->history = {
+        Look(u"1", u"v1", u"C:\\a.hdr", u"Cam", 10), Look(u"2", u"v1", u"c:\\A.HDR", u"Cam", 10),
+        Look(u"3", u"", u"C:\\b.hdr", u"Top", 11), Look(u"4", u"3", u"C:\\b.hdr", u"Cam", 10),
+        Look(u"5", u"v5", u"C:\\dir\\..\\a.hdr", u"", 0)};
+
+    // The variant key of an old record is its entry id, which later records may share.
+    DeleteVariant(map, Look(u"3", u"ignored", u"", u"", 0));
+    EXPECT_EQ(ids(), u"125");
+    log.clear();
+    DeleteVariant(map, Look(u"gone", u"", u"", u"", 0));  // not in the store: still notifies
+    EXPECT_EQ(ids(), u"125");
+    EXPECT_EQ(testsupport::MessagesTo(log, watcher), std::vector<RefMessage>{REFMSG_CHANGE});
+    EXPECT_EQ(window.rebuilds, 0);  // the window that asked rebuilds itself
+
+    DeleteHdrLooks(map, u"C:\\A.hdr");  // by path key: case and ".." do not matter
+    EXPECT_EQ(ids(), u"");
+    EXPECT_EQ(window.rebuilds, 1);
+
+    // The active viewport's camera: only the handle counts, across every HDR.
+    map->history = {Look(u"1", u"", u"C:\\a.hdr", u"Cam", 10),
+                    Look(u"2", u"", u"C:\\b.hdr", u"Top", 11),
+                    Look(u"3", u"", u"C:\\c.hdr", u"other name", 10)};
+    log.clear();
+    ClearCurrentCameraLooks(map);  // no camera in the viewport: nothing, not even a notice
+    EXPECT_EQ(ids(), u"123");
+    EXPECT_TRUE(log.empty());
+    INode* camera = standalone::CreateNode(u"Cam", Matrix3());
+    INode* other = standalone::CreateNode(u"Top", Matrix3());
+    for (HistoryEntry& e : map->history) {
+        e.cameraHandle = e.cameraHandle == 10 ? camera->GetHandle() : other->GetHandle();
+    }
+    GetCOREInterface()->GetActiveViewExp().SetViewCamera(camera);
+    ClearCurrentCameraLooks(map);
+    standalone::RemoveAllNodes();
+    EXPECT_EQ(ids(), u"2");
+    EXPECT_EQ(testsupport::MessagesTo(log, watcher), std::vector<RefMessage>{REFMSG_CHANGE});
+
+    ClearAllLooks(map);
+    EXPECT_TRUE(map->history.empty());
+    UnregisterHistoryWindow(&window);
+}
+
+TEST(HistoryStoreTest, CurrentLookRegistryFollowsRefreshAndTheMapsLife) {
+    standalone::SceneRoot scene;
+    Zenithra* map = NewMapIn(scene);
+    RefreshHistoryWindows(map, u"", u"v");  // an empty path remembers nothing
+    EXPECT_TRUE(CurrentLookRegistry::Get(map).path.empty());
+    RefreshHistoryWindows(map, u"C:\\HDR\\Noon.HDR", u"v1");
+    CurrentLook look = CurrentLookRegistry::Get(map);
+    EXPECT_EQ(look.path, u"C:\\HDR\\Noon.HDR");
+    EXPECT_EQ(look.pathKey, MakePathKey(u"C:\\HDR\\Noon.HDR"));
+    EXPECT_EQ(look.variantId, u"v1");
+    scene.Remove(0);  // the map goes, and its current look with it
+    EXPECT_TRUE(CurrentLookRegistry::Get(map).path.empty());
+}
+
+// One fixed look's chunk bytes, written out by hand: the same list holds for both builds.
+TEST(HistoryStoreTest, EntryChunkBytesAreFixed) {
+    HistoryEntry e = Look(u"A1", u"", u"C:\\h.hdr", u"Cam", 7);
+    e.frame = 160;
+    e.cameraTM.SetRow(3, Point3(1, 2, 3));
+    e.mapRotation = 90.0f;
+    e.hasMapRotation = true;
+    SourceParamSnapshot p = FloatParam(3, 45.0f);
+    p.isAngle = true;
+    p.stringValue = u"x";
+    e.sourceParams = {p};
+    e.adjust.exposure = 1.0f;
+    e.slotExposures = {1.0f, -0.5f};
+    e.savedAt = u"2026";
+    e.previewJpeg = {0xFF, 0xD8};
+    std::vector<uint8_t> expected =
+        Hex("02000000 41003100"                                      // entry id
+            "02000000 41003100"                                      // variant key = entry id
+            "08000000 43003A005C0068002E006800640072 00"             // hdr path
+            "A0000000 07000000"                                      // frame, camera handle
+            "03000000 430061006D00"                                  // camera name
+            "0000803F 00000000 00000000 00000000 0000803F 00000000"  // rows 0, 1
+            "00000000 00000000 0000803F 0000803F 00000040 00004040"  // rows 2, 3
+            "00000000 01 00000000 0000B442 01"  // flags, has camera, slot, rotation
+            "01000000 00000000 0300 01000000 01 00003442 00000000"  // one parameter...
+            "00000000 00000000 00000000 00000000 00000000 00000000 00000000 01000000 7800"
+            "0000803F 0000C842 0000C842 00000000 0000803F 00000000 00000000 00003442"  // adjust
+            "0000803F 0000803F 0000803F 0000803F 0000803F 0000803F 0000803F 0000803F"  // tints
+            "02000000 0000803F 000000BF"  // slot exposures
+            "04000000 3200300032003600"   // saved at
+            "02000000 FFD8");             // preview
+    EXPECT_EQ(EntryPayload(e), expected);
+
+    // The map writes its exposures first (one slot at 0 EV), then one chunk per look.
+    standalone::SceneRoot scene;
+    Zenithra* map = NewMapIn(scene);
+    map->history = {e};
+    std::vector<uint8_t> chunks = SaveMapChunks(*map);
+    std::vector<uint8_t> head = Hex("1070 0E000000 01000000 00000000 0670");
+    ASSERT_GT(chunks.size(), head.size());
+    EXPECT_EQ(std::vector<uint8_t>(chunks.begin(), chunks.begin() + head.size()), head);
+    EXPECT_EQ(chunks.size(), 14 + 6 + expected.size());
+}
+
+TEST(HistoryStoreTest, SceneRoundTripKeepsEveryFieldOrderAndExposures) {
+    standalone::RegisterClassDesc(GetZenithraDesc());  // scene loading creates maps by class
+    standalone::SceneRoot scene;
+    Zenithra* map = NewMapIn(scene);
+    testsupport::ResizeSlots(*map, 3);
+    map->SetSlotExposure(1, 2.5f);
+    map->SetSlotExposure(2, -1.0f);
+    HistoryEntry full = FullLook();
+    HistoryEntry emptyVariant = Look(u"7", u"", u"C:\\b.hdr", u"", 0);
+    map->history = {Look(u"1", u"v1", u"C:\\a.hdr", u"Cam", 3), full,
+                    Look(u"2", u"v1", u"C:\\a.hdr", u"Cam", 3), emptyVariant,
+                    Look(u"3", u"v3", u"C:\\c.exr", u"Top", 4)};
+    DefaultRemapDir remap;
+    Zenithra* clone = static_cast<Zenithra*>(map->Clone(remap));
+    scene.Add(clone);
+    EXPECT_EQ(clone->history, map->history);
+
+    std::vector<unsigned char> bytes = standalone::SaveSceneToBytes(scene);
+    if (const char* corpus = std::getenv("ZENITHRA_FUZZ_CORPUS")) {
+        std::ofstream(std::filesystem::path(corpus) / "history-scene.bin", std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    }
+    standalone::SceneRoot loaded;
+    std::string error;
+    ASSERT_TRUE(standalone::LoadSceneFromBytes(bytes, loaded, &error)) << error;
+    ASSERT_EQ(loaded.Count(), 2);
+    auto* back = static_cast<Zenithra*>(static_cast<Texmap*>(loaded.Get(0)));
+    ASSERT_NE(back, nullptr);
+    HistoryStore expected = map->history;
+    // Looks without a variant id are written with their entry id in the variant field.
+    expected[1].variantId = full.entryId;
+    expected[3].variantId = u"7";
+    ASSERT_EQ(back->history.size(), expected.size());
+    for (size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_TRUE(back->history[i] == expected[i]) << "entry " << i;
+    }
+    EXPECT_EQ(back->GetSlotExposures(3), (std::vector<float>{0.0f, 2.5f, -1.0f}));
+    EXPECT_TRUE(back->exposureCacheReady.load());
+    EXPECT_TRUE(back->exposureCachePending.load());
+}
+
+TEST(HistoryStoreTest, LoadValidatesEntriesAndExposureCounts) {
+    standalone::SceneRoot scene;
+    Zenithra* map = NewMapIn(scene);
+    CountingWindow window;
+    RegisterHistoryWindow(map, &window);
+    auto exposures = [](uint32_t count, size_t values) {
+        std::vector<uint8_t> p = {uint8_t(count), uint8_t(count >> 8), 0, 0};
+        for (size_t i = 0; i < values; ++i) {
+            std::vector<uint8_t> one = Hex("0000803F");  // 1.0
+            p.insert(p.end(), one.begin(), one.end());
+        }
+        return p;
+    };
+    HistoryEntry noParams = Look(u"1", u"v", u"C:\\a.hdr", u"", 0);
+    noParams.sourceParams.clear();
+    HistoryEntry tooMany = Look(u"2", u"v", u"C:\\a.hdr", u"", 0);
+    std::vector<uint8_t> tooManyBytes = EntryPayload(tooMany);
+    // The parameter count sits after ids, path, frame, handle, name, transform and four fields.
+    size_t countAt = 4 + 2 + 4 + 2 + 4 + 16 + 4 + 4 + 4 + 52 + 1 + 4 + 4 + 1;
+    tooManyBytes[countAt] = 0x88;  // 5000 parameters
+    tooManyBytes[countAt + 1] = 0x13;
+    HistoryEntry badKind = Look(u"3", u"v", u"C:\\a.hdr", u"", 0);
+    badKind.sourceParams = {FloatParam(1, 1.0f), FloatParam(2, 2.0f), FloatParam(3, 3.0f)};
+    badKind.sourceParams[0].kind = 6;
+    badKind.sourceParams[1].paramBlockIndex = -1;
+    HistoryEntry manyExposures = Look(u"4", u"v", u"C:\\a.hdr", u"", 0);
+    manyExposures.slotExposures.assign(300, 1.0f);
+    HistoryEntry good = Look(u"5", u"v", u"C:\\a.hdr", u"", 0);
+
+    struct Case {
+        std::vector<uint8_t> exposureChunk;
+        std::vector<float> cache;
+    };
+    for (const Case& c :
+         {Case{exposures(0, 0), {0.0f}}, Case{exposures(20, 20), std::vector<float>(16, 1.0f)},
+          Case{exposures(300, 300), {0.0f}}, Case{exposures(3, 2), {0.0f}}}) {
+        std::vector<uint8_t> bytes;
+        AppendChunk(bytes, kSlotExposuresChunk, c.exposureChunk);
+        AppendChunk(bytes, kHistoryEntryChunk, EntryPayload(noParams));
+        AppendChunk(bytes, 0x1234, Hex("DEADBEEF"));
+        AppendChunk(bytes, kHistoryEntryChunk, tooManyBytes);
+        AppendChunk(bytes, kHistoryEntryChunk, EntryPayload(badKind));
+        AppendChunk(bytes, 0x7005, {});
+        AppendChunk(bytes, kHistoryEntryChunk, EntryPayload(manyExposures));
+        AppendChunk(bytes, kHistoryEntryChunk, EntryPayload(good));
+        map->history = {good, good};  // replaced by the load
+        int rebuildsBefore = window.rebuilds;
+        LoadMapChunks(*map, bytes);
+        EXPECT_EQ(window.rebuilds, rebuildsBefore + 1);
+        EXPECT_EQ(map->exposureCache.ToVector(), c.cache);
+        ASSERT_EQ(map->history.size(), 3u);
+        EXPECT_EQ(map->history[0].entryId, u"3");
+        ASSERT_EQ(map->history[0].sourceParams.size(), 1u);  // only the valid record is kept
+        EXPECT_EQ(map->history[0].sourceParams[0].paramId, 3);
+        EXPECT_EQ(map->history[1].entryId, u"4");
+        EXPECT_TRUE(map->history[1].slotExposures.empty());
+        EXPECT_EQ(map->history[2], good);
+    }
+    UnregisterHistoryWindow(&window);
+}
+
+// A look cut short at every byte: the looks before and after it load intact, and what is kept
+// of the damaged one is either what was saved or the default, never something made up.
+TEST(HistoryStoreTest, TruncatedAndOversizedEntriesNeverHurtTheirNeighbours) {
+    standalone::SceneRoot scene;
+    Zenithra* map = NewMapIn(scene);
+    HistoryEntry before = Look(u"before", u"v", u"C:\\a.hdr", u"", 0);
+    HistoryEntry after = Look(u"after", u"w", u"C:\\b.hdr", u"", 0);
+    HistoryEntry full = FullLook();
+    full.variantId = u"variant";
+    std::vector<uint8_t> payload = EntryPayload(full);
+    const HistoryEntry defaults;
+    int kept = 0;
+    for (size_t cut = 0; cut <= payload.size(); ++cut) {
+        std::vector<uint8_t> bytes;
+        AppendChunk(bytes, kHistoryEntryChunk, EntryPayload(before));
+        AppendChunk(bytes, kHistoryEntryChunk, {payload.begin(), payload.begin() + cut});
+        AppendChunk(bytes, kHistoryEntryChunk, EntryPayload(after));
+        LoadMapChunks(*map, bytes);
+        ASSERT_GE(map->history.size(), 2u) << cut;
+        EXPECT_EQ(map->history.front(), before);
+        EXPECT_EQ(map->history.back(), after);
+        if (map->history.size() == 3) {
+            ++kept;
+            const HistoryEntry& e = map->history[1];
+            EXPECT_EQ(e.entryId, full.entryId);
+            EXPECT_EQ(e.cameraTM, full.cameraTM);
+            EXPECT_TRUE(e.adjust == full.adjust || e.adjust == defaults.adjust) << cut;
+            EXPECT_TRUE(e.slotExposures == full.slotExposures || e.slotExposures.empty()) << cut;
+            EXPECT_EQ(full.savedAt.compare(0, e.savedAt.size(), e.savedAt), 0) << cut;
+            EXPECT_TRUE(
+                std::equal(e.previewJpeg.begin(), e.previewJpeg.end(), full.previewJpeg.begin()))
+                << cut;
+        }
+    }
+    EXPECT_GT(kept, 0);
+    EXPECT_LT(kept, int(payload.size()) / 2);  // most cuts lose the parameter snapshot
+
+    // Counts far beyond the chunk: only what it holds is read.
+    HistoryEntry hungry = Look(u"h", u"v", u"C:\\a.hdr", u"", 0);
+    hungry.previewJpeg = {1, 2, 3};
+    std::vector<uint8_t> hungryBytes = EntryPayload(hungry);
+    size_t jpegCountAt = hungryBytes.size() - 3 - 4;
+    for (int i = 0; i < 4; ++i) {
+        hungryBytes[jpegCountAt + size_t(i)] = 0xFF;
+    }
+    std::vector<uint8_t> bytes;
+    AppendChunk(bytes, kHistoryEntryChunk, hungryBytes);
+    AppendChunk(bytes, kHistoryEntryChunk, EntryPayload(after));
+    LoadMapChunks(*map, bytes);
+    ASSERT_EQ(map->history.size(), 2u);
+    EXPECT_EQ(map->history[0].previewJpeg, hungry.previewJpeg);
+    EXPECT_EQ(map->history[1], after);
+}
+
+}  // namespace
