@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs the whole test suite: formatting, native tests, the same under AddressSanitizer with
-# UndefinedBehaviorSanitizer and under ThreadSanitizer, and the Win64 tests under Wine.
+# UndefinedBehaviorSanitizer and under ThreadSanitizer, a bounded fuzzing run of the scene
+# chunks, and the Win64 tests under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -22,6 +23,10 @@ for kind in native asan tsan; do
     ctest --test-dir "build/$kind" -j2
   fi
 done
+
+echo "== fuzzing the scene chunks (ASan+UBSan, 60 s)"
+bash scripts/fuzz.sh 60 > build/fuzz.log 2>&1 || { tail -40 build/fuzz.log; exit 1; }
+grep -E "^stat::(number_of_executed_units|average_exec_per_sec)" build/fuzz.log
 
 echo "== win64 (Wine)"
 bash scripts/build.sh win64

@@ -11,10 +11,23 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstdint>
 #include <cstring>
 #include <utility>
 
 namespace {
+
+/// Integer entries are held as floats; a loaded scene may hold any float there, so the
+/// conversion saturates (NaN reads as 0).
+int ToIntValue(float f) {
+    if (!(f == f)) {
+        return 0;
+    }
+    if (f >= 2147483520.0f) {
+        return INT32_MAX;
+    }
+    return f <= -2147483648.0f ? INT32_MIN : int(f);
+}
 
 enum class ValueKind { Int, Float, Point3, Point4, String, Unsupported };
 
@@ -230,9 +243,9 @@ bool HostParamBlock::GetValue(ParamID id, TimeValue t, int& v, Interval& valid, 
         return false;
     }
     if (const KeyTrack* track = e->track.load(std::memory_order_acquire)) {
-        v = int(track->ValueAt(t, valid)[0]);
+        v = ToIntValue(track->ValueAt(t, valid)[0]);
     } else {
-        v = int(e->value[0].load(std::memory_order_relaxed));
+        v = ToIntValue(e->value[0].load(std::memory_order_relaxed));
     }
     return true;
 }

@@ -409,4 +409,26 @@ TEST(HistoryStoreTest, TruncatedAndOversizedEntriesNeverHurtTheirNeighbours) {
     EXPECT_EQ(map->history[1], after);
 }
 
+#ifdef ZENITHRA_FUZZ_REGRESSIONS
+TEST(HistoryStoreTest, InputsThatOnceFailedTheFuzzerLoadQuietly) {
+    standalone::RegisterClassDesc(GetZenithraDesc());
+    int replayed = 0;
+    for (const auto& file : std::filesystem::directory_iterator(ZENITHRA_FUZZ_REGRESSIONS)) {
+        if (file.path().extension() != ".bin") {
+            continue;
+        }
+        std::ifstream in(file.path(), std::ios::binary);
+        std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)), {});
+        standalone::SceneRoot scene;
+        std::string error;
+        standalone::LoadSceneFromBytes(bytes, scene, &error);
+        Zenithra* map = NewMapIn(scene);
+        LoadMapChunks(*map, bytes);
+        SaveMapChunks(*map);
+        ++replayed;
+    }
+    EXPECT_GT(replayed, 0);
+}
+#endif
+
 }  // namespace
