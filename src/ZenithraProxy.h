@@ -61,5 +61,6 @@ private:
     // Evaluations count themselves into the counter of the current epoch, so that a master
     // that unlinks the proxy waits only for those that may have seen it, never for new ones.
     std::atomic<uint32_t> evalEpoch{0};
-    std::atomic<int32_t> evalsInEpoch[2] = {0, 0};
+    // Written by every sample: kept off the line that holds the master pointer.
+    alignas(64) std::atomic<int32_t> evalsInEpoch[2] = {0, 0};
 };

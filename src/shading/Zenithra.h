@@ -125,8 +125,10 @@ public:
     Texmap* sourceMap = nullptr;                 // reference 1
     ZenithraProxy* slotProxies[kMaxSlots] = {};  // references 2..17
 
-    std::atomic<int32_t> inFlightEvals{0};
-    std::atomic<bool> tearingDown{false};
+    // Every sample writes the count; on a cache line of its own it does not take the fields
+    // that all render threads read (the flag, the block, the source) away from them.
+    alignas(64) std::atomic<int32_t> inFlightEvals{0};
+    alignas(64) std::atomic<bool> tearingDown{false};
 
     Interval validity = NEVER;
     IMtlParams* editParams = nullptr;
