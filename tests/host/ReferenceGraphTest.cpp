@@ -11,6 +11,9 @@
 
 namespace {
 
+using Names = std::vector<std::string>;
+using Makers = std::vector<ReferenceMaker*>;
+
 /// What the nodes of one test saw: every message they received and every node deleted.
 struct Journal {
     struct Received {
@@ -19,10 +22,10 @@ struct Journal {
         const void* from;  // compared, never followed: the sender may be gone
     };
     std::vector<Received> received;
-    std::vector<std::string> deleted;
+    Names deleted;
 
-    std::vector<std::string> Receivers(RefMessage message) const {
-        std::vector<std::string> names;
+    Names Receivers(RefMessage message) const {
+        Names names;
         for (const Received& r : received) {
             if (r.message == message) {
                 names.push_back(r.receiver);
@@ -32,6 +35,26 @@ struct Journal {
     }
     int TimesDeleted(const std::string& name) const {
         return int(std::count(deleted.begin(), deleted.end(), name));
+    }
+};
+
+/// A maker that is no target, as a scene's root is.
+class Holder : public ReferenceMaker {
+public:
+    SClass_ID SuperClassID() override { return 0; }
+    int NumRefs() override { return 4; }
+    ReferenceTarget* GetReference(int i) override { return i >= 0 && i < 4 ? refs[i] : nullptr; }
+    RefResult NotifyRefChanged(const Interval&, ReferenceTarget*, PartID&, RefMessage,
+                               bool) override {
+        return REF_SUCCEED;
+    }
+    ReferenceTarget* refs[4] = {};
+
+protected:
+    void SetReference(int i, ReferenceTarget* target) override {
+        if (i >= 0 && i < 4) {
+            refs[i] = target;
+        }
     }
 };
 
@@ -65,92 +88,45 @@ protected:
     }
 };
 
-/// A maker that is no target, as a scene's root is.
-class Holder : public ReferenceMaker {
-public:
-    SClass_ID SuperClassID() override { return 0; }
-    int NumRefs() override { return 4; }
-    ReferenceTarget* GetReference(int i) override { return i >= 0 && i < 4 ? refs[i] : nullptr; }
-    RefResult NotifyRefChanged(const Interval&, ReferenceTarget*, PartID&, RefMessage,
-                               bool) override {
-        return REF_SUCCEED;
-    }
-    ReferenceTarget* refs[4] = {};
+TEST(ReferenceNotificationTest, ChangeReachesEachDependentOnceAsPropagationAndFiltersAllow) {
+    // middle holds leaf twice, top holds middle, texmap (of the texture-map class) holds leaf.
+    struct Case {
+        const char* what;
+        bool propagate;
+        SClass_ID filter;
+        RefResult middleAnswers;
+        Names told;
+    };
+    const Case cases[] = {
+        {"propagated", true, NOTIFY_ALL, REF_SUCCEED, {"middle", "top", "texmap"}},
+        {"not propagated", false, NOTIFY_ALL, REF_SUCCEED, {"middle", "texmap"}},
+        {"middle stops", true, NOTIFY_ALL, REF_STOP, {"middle", "texmap"}},
+        {"texture maps only", true, TEXMAP_CLASS_ID, REF_SUCCEED, {"texmap"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Journal journal;
+        Holder root;
+        Node* leaf = new Node("leaf", journal);
+        Node* middle = new Node("middle", journal);
+        Node* top = new Node("top", journal);
+        Node* texmap = new Node("texmap", journal, TEXMAP_CLASS_ID);
+        middle->ReplaceReference(0, leaf);
+        middle->ReplaceReference(1, leaf);
+        top->ReplaceReference(0, middle);
+        texmap->ReplaceReference(0, leaf);
+        root.ReplaceReference(0, top);
+        root.ReplaceReference(1, texmap);
+        middle->answer = c.middleAnswers;
 
-protected:
-    void SetReference(int i, ReferenceTarget* target) override {
-        if (i >= 0 && i < 4) {
-            refs[i] = target;
+        leaf->NotifyDependents(FOREVER, PART_ALL, REFMSG_CHANGE, c.filter, c.propagate);
+        EXPECT_EQ(journal.Receivers(REFMSG_CHANGE), c.told);
+        for (const Journal::Received& r : journal.received) {
+            // Each hop names its own sender.
+            EXPECT_EQ(r.from, r.receiver == "top" ? middle : leaf) << r.receiver;
         }
     }
-};
-
-// --- Notification ------------------------------------------------------------------------------
-
-// leaf <- middle <- top: middle references leaf, top references middle.
-struct Chain {
-    Journal journal;
-    Holder root;
-    Node* leaf = new Node("leaf", journal);
-    Node* middle = new Node("middle", journal);
-    Node* top = new Node("top", journal);
-    Chain() {
-        middle->ReplaceReference(0, leaf);
-        top->ReplaceReference(0, middle);
-        root.ReplaceReference(0, top);
-    }
-};
-
-TEST(ReferenceNotificationTest, ChangeReachesDependentsAndPropagatesThroughTargets) {
-    Chain chain;
-    chain.leaf->NotifyDependents(FOREVER, PART_ALL, REFMSG_CHANGE);
-    ASSERT_EQ(chain.journal.received.size(), 2u);
-    EXPECT_EQ(chain.journal.received[0].receiver, "middle");
-    EXPECT_EQ(chain.journal.received[0].from, chain.leaf);
-    EXPECT_EQ(chain.journal.received[1].receiver, "top");
-    EXPECT_EQ(chain.journal.received[1].from, chain.middle);  // each hop names its own sender
 }
-
-TEST(ReferenceNotificationTest, WithoutPropagationOnlyDirectDependentsAreTold) {
-    Chain chain;
-    chain.leaf->NotifyDependents(FOREVER, PART_ALL, REFMSG_CHANGE, NOTIFY_ALL, false);
-    EXPECT_EQ(chain.journal.Receivers(REFMSG_CHANGE), (std::vector<std::string>{"middle"}));
-}
-
-TEST(ReferenceNotificationTest, ADependentThatStopsEndsThePropagationBehindIt) {
-    Chain chain;
-    chain.middle->answer = REF_STOP;
-    chain.leaf->NotifyDependents(FOREVER, PART_ALL, REFMSG_CHANGE);
-    EXPECT_EQ(chain.journal.Receivers(REFMSG_CHANGE), (std::vector<std::string>{"middle"}));
-}
-
-TEST(ReferenceNotificationTest, ATargetClassFilterSkipsDependentsOfOtherClasses) {
-    Journal journal;
-    Holder root;
-    Node* leaf = new Node("leaf", journal);
-    Node* plain = new Node("plain", journal);
-    Node* texmap = new Node("texmap", journal, TEXMAP_CLASS_ID);
-    plain->ReplaceReference(0, leaf);
-    texmap->ReplaceReference(0, leaf);
-    root.ReplaceReference(0, plain);
-    root.ReplaceReference(1, texmap);
-    leaf->NotifyDependents(FOREVER, PART_ALL, REFMSG_CHANGE, TEXMAP_CLASS_ID);
-    EXPECT_EQ(journal.Receivers(REFMSG_CHANGE), (std::vector<std::string>{"texmap"}));
-}
-
-TEST(ReferenceNotificationTest, ADependentHoldingTheTargetTwiceIsToldOnce) {
-    Journal journal;
-    Holder root;
-    Node* leaf = new Node("leaf", journal);
-    Node* twice = new Node("twice", journal);
-    twice->ReplaceReference(0, leaf);
-    twice->ReplaceReference(1, leaf);
-    root.ReplaceReference(0, twice);
-    leaf->NotifyDependents(FOREVER, PART_ALL, REFMSG_CHANGE);
-    EXPECT_EQ(journal.Receivers(REFMSG_CHANGE), (std::vector<std::string>{"twice"}));
-}
-
-// --- Replacing and deleting ----------------------------------------------------------------
 
 TEST(ReferenceReplaceTest, AReferenceThatWouldCloseALoopIsRefusedAndChangesNothing) {
     Journal journal;
@@ -166,74 +142,48 @@ TEST(ReferenceReplaceTest, AReferenceThatWouldCloseALoopIsRefusedAndChangesNothi
     EXPECT_EQ(c->ReplaceReference(0, a), REF_FAIL);  // a -> b -> c -> a
     EXPECT_EQ(c->refs[0], old);
     EXPECT_EQ(journal.TimesDeleted("old"), 0);
-    EXPECT_EQ(a->GetDependents(), (std::vector<ReferenceMaker*>{&root}));
+    EXPECT_EQ(a->GetDependents(), (Makers{&root}));
     EXPECT_EQ(a->ReplaceReference(1, a), REF_FAIL);  // itself
     EXPECT_EQ(a->refs[1], nullptr);
     // A target reached along two paths is no loop; a change of it reaches both makers.
     EXPECT_EQ(a->ReplaceReference(1, c), REF_SUCCEED);
     EXPECT_EQ(a->refs[1], c);
     c->NotifyDependents(FOREVER, PART_ALL, REFMSG_CHANGE);
-    std::vector<std::string> told = journal.Receivers(REFMSG_CHANGE);
+    Names told = journal.Receivers(REFMSG_CHANGE);
     EXPECT_EQ(std::count(told.begin(), told.end(), "b"), 1);
     EXPECT_GE(std::count(told.begin(), told.end(), "a"), 1);
 }
 
-TEST(ReferenceReplaceTest, ReplacingDeletesTheOldTargetWhenNothingElseHoldsIt) {
-    Journal journal;
-    Holder root;
-    Node* maker = new Node("maker", journal);
-    Node* oldTarget = new Node("old", journal);
-    Node* newTarget = new Node("new", journal);
-    root.ReplaceReference(0, maker);
-    maker->ReplaceReference(0, oldTarget);
-    maker->ReplaceReference(0, newTarget);
-    EXPECT_EQ(journal.TimesDeleted("old"), 1);
-    EXPECT_EQ(maker->refs[0], newTarget);
-    EXPECT_EQ(newTarget->GetDependents(), (std::vector<ReferenceMaker*>{maker}));
-}
-
-TEST(ReferenceReplaceTest, ReplacingKeepsTheOldTargetWhileAnotherMakerHoldsIt) {
+TEST(ReferenceReplaceTest, TheOldTargetIsDeletedOnlyWhenNothingHoldsItAndDelOldIsSet) {
     Journal journal;
     Holder root;
     Node* maker = new Node("maker", journal);
     Node* other = new Node("other", journal);
     Node* shared = new Node("shared", journal);
-    root.ReplaceReference(0, maker);
-    root.ReplaceReference(1, other);
-    maker->ReplaceReference(0, shared);
-    other->ReplaceReference(0, shared);
-    maker->ReplaceReference(0, nullptr);
-    EXPECT_EQ(journal.TimesDeleted("shared"), 0);
-    EXPECT_EQ(shared->GetDependents(), (std::vector<ReferenceMaker*>{other}));
-    EXPECT_EQ(maker->refs[0], nullptr);
-}
-
-TEST(ReferenceReplaceTest, ReplacingWithTheSameTargetChangesNothing) {
-    Journal journal;
-    Holder root;
-    Node* maker = new Node("maker", journal);
-    Node* target = new Node("target", journal);
-    root.ReplaceReference(0, maker);
-    maker->ReplaceReference(0, target);
-    maker->ReplaceReference(0, target);
-    EXPECT_EQ(journal.TimesDeleted("target"), 0);
-    EXPECT_EQ(target->GetDependents(), (std::vector<ReferenceMaker*>{maker}));
-}
-
-TEST(ReferenceReplaceTest, ReplacingWithoutDelOldKeepsTheOldTarget) {
-    Journal journal;
-    Holder root;
-    Node* maker = new Node("maker", journal);
+    Node* alone = new Node("alone", journal);
     Node* kept = new Node("kept", journal);
     root.ReplaceReference(0, maker);
-    maker->ReplaceReference(0, kept);
-    maker->ReplaceReference(0, nullptr, false);
-    EXPECT_EQ(journal.TimesDeleted("kept"), 0);
+    root.ReplaceReference(1, other);
+    other->ReplaceReference(0, shared);
+
+    maker->ReplaceReference(0, shared);
+    maker->ReplaceReference(0, shared);  // the same target again changes nothing
+    EXPECT_EQ(shared->GetDependents(), (Makers{other, maker}));
+    maker->ReplaceReference(0, alone);  // another maker still holds the old target
+    EXPECT_EQ(journal.TimesDeleted("shared"), 0);
+    EXPECT_EQ(shared->GetDependents(), (Makers{other}));
+    maker->ReplaceReference(0, kept);  // nothing else holds it
+    EXPECT_EQ(journal.deleted, (Names{"alone"}));
+    EXPECT_EQ(maker->refs[0], kept);
+    EXPECT_EQ(kept->GetDependents(), (Makers{maker}));
+    maker->ReplaceReference(0, nullptr, false);  // without delOld
+    EXPECT_EQ(journal.deleted, (Names{"alone"}));
     EXPECT_TRUE(kept->GetDependents().empty());
+    EXPECT_EQ(maker->refs[0], nullptr);
     kept->DeleteThis();
 }
 
-TEST(ReferenceDeleteTest, DeletingATargetTellsItsMakersAndClearsTheirReferences) {
+TEST(ReferenceDeleteTest, DeletingATargetTellsItsMakersOnceAndClearsTheirReferences) {
     Journal journal;
     Holder root;
     Node* maker = new Node("maker", journal);
@@ -241,15 +191,22 @@ TEST(ReferenceDeleteTest, DeletingATargetTellsItsMakersAndClearsTheirReferences)
     root.ReplaceReference(0, maker);
     maker->ReplaceReference(0, target);
     maker->ReplaceReference(1, target);
+    target->MaybeAutoDelete();  // still held
+    EXPECT_EQ(journal.TimesDeleted("target"), 0);
     target->DeleteThis();
-    ASSERT_EQ(journal.Receivers(REFMSG_TARGET_DELETED), (std::vector<std::string>{"maker"}));
+    ASSERT_EQ(journal.Receivers(REFMSG_TARGET_DELETED), (Names{"maker"}));
     EXPECT_EQ(journal.received.back().from, target);
     EXPECT_EQ(maker->refs[0], nullptr);
     EXPECT_EQ(maker->refs[1], nullptr);
     // The maker no longer holds the target: replacing its references touches nothing freed.
     Node* next = new Node("next", journal);
     maker->ReplaceReference(0, next);
-    EXPECT_EQ(next->GetDependents(), (std::vector<ReferenceMaker*>{maker}));
+    EXPECT_EQ(next->GetDependents(), (Makers{maker}));
+    // Deleting the last reference to a target deletes it.
+    root.DeleteReference(0);
+    EXPECT_EQ(journal.TimesDeleted("maker"), 1);
+    EXPECT_EQ(journal.TimesDeleted("next"), 1);
+    EXPECT_EQ(root.refs[0], nullptr);
 }
 
 TEST(ReferenceDeleteTest, ReleasingAllReferencesDeletesEachUnheldTargetOnce) {
@@ -266,18 +223,6 @@ TEST(ReferenceDeleteTest, ReleasingAllReferencesDeletesEachUnheldTargetOnce) {
     }
     EXPECT_EQ(journal.TimesDeleted("outer"), 1);
     EXPECT_EQ(journal.TimesDeleted("inner"), 1);
-}
-
-TEST(ReferenceDeleteTest, MaybeAutoDeleteKeepsATargetThatIsStillHeld) {
-    Journal journal;
-    Holder root;
-    Node* target = new Node("target", journal);
-    root.ReplaceReference(0, target);
-    target->MaybeAutoDelete();
-    EXPECT_EQ(journal.TimesDeleted("target"), 0);
-    root.DeleteReference(0);
-    EXPECT_EQ(journal.TimesDeleted("target"), 1);
-    EXPECT_EQ(root.refs[0], nullptr);
 }
 
 }  // namespace
