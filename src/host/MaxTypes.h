@@ -19,6 +19,7 @@ typedef uint32_t ULONG;
 typedef uint32_t DWORD;
 #endif
 typedef unsigned short USHORT;
+typedef unsigned int UINT;
 typedef int BOOL;
 #ifndef TRUE
 #define TRUE 1

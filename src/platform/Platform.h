@@ -47,6 +47,37 @@ bool CreateDirectories(std::u16string_view windowsPath);
 /// writes the bytes, flushes and closes. False on any failure.
 bool AppendToFile(std::u16string_view windowsPath, std::string_view bytes);
 
+/// The whole content of a file; false when it cannot be read.
+bool ReadWholeFile(std::u16string_view windowsPath, std::string& bytes);
+/// Replaces a file's content: written beside it under a temporary name, then moved over it, so
+/// that a failure never leaves half a file. False on any failure.
+bool WriteWholeFile(std::u16string_view windowsPath, std::string_view bytes);
+
+/// Creates one folder whose parent exists. False when it was not made (also when it exists).
+bool CreateFolder(std::u16string_view windowsPath);
+
+/// An environment variable's value; empty when it is missing or empty.
+std::u16string GetEnvironmentText(std::u16string_view name);
+
+/// The folder for temporary files, ending in '\' (POSIX: TMPDIR or /tmp, named through the
+/// drive that maps onto "/").
+std::u16string GetTempFolder();
+
+/// A screen rectangle in pixels; right and bottom are exclusive.
+struct ScreenRect {
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+};
+
+/// The work area (the screen minus task bars) of the monitor nearest to a window; for a null
+/// window, of the monitor the platform picks for no window. POSIX: 1920 x 1040 at (0, 0).
+ScreenRect WorkAreaNearWindow(void* window);
+
+/// The window the user works in (HWND); null when there is none.
+void* ForegroundWindow();
+
 /// Lower-cases one UTF-16 unit with the platform's Unicode mapping, the same in both builds:
 /// towlower of the UTF-8 C locale on POSIX, the invariant locale's mapping on Win32.
 char16_t ToLowerUnit(char16_t unit);

@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <locale.h>
 #include <cerrno>
+#include <cstdlib>
 #include <ctime>
 #include <mutex>
 
@@ -249,6 +250,81 @@ bool CreateDirectories(std::u16string_view windowsPath) {
         }
     }
     return IsDirectory(native);
+}
+
+bool ReadWholeFile(std::u16string_view windowsPath, std::string& bytes) {
+    const std::string native = ToNativePath(windowsPath);
+    const int fd = native.empty() ? -1 : ::open(native.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    bytes.clear();
+    char buffer[4096];
+    ssize_t n = 0;
+    while ((n = ::read(fd, buffer, sizeof buffer)) > 0) {
+        bytes.append(buffer, size_t(n));
+    }
+    ::close(fd);
+    return n == 0;
+}
+
+bool WriteWholeFile(std::u16string_view windowsPath, std::string_view bytes) {
+    const std::string native = ToNativePath(windowsPath);
+    if (native.empty()) {
+        return false;
+    }
+    const std::string temporary = native + ".tmp" + std::to_string(::getpid());
+    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        return false;
+    }
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n <= 0) {
+            break;
+        }
+        done += size_t(n);
+    }
+    const bool written = ::close(fd) == 0 && done == bytes.size();
+    if (!written || ::rename(temporary.c_str(), native.c_str()) != 0) {
+        ::unlink(temporary.c_str());
+        return false;
+    }
+    return true;
+}
+
+bool CreateFolder(std::u16string_view windowsPath) {
+    const std::string native = ToNativePath(windowsPath);
+    return !native.empty() && ::mkdir(native.c_str(), 0777) == 0;
+}
+
+std::u16string GetEnvironmentText(std::u16string_view name) {
+    const char* value = std::getenv(Utf16ToUtf8(name).c_str());
+    return value ? Utf8ToUtf16(value) : std::u16string();
+}
+
+std::u16string GetTempFolder() {
+    const char* tmp = std::getenv("TMPDIR");
+    std::string folder = tmp && *tmp == '/' ? tmp : "/tmp";
+    std::u16string path = u"Z:" + Utf8ToUtf16(folder);
+    for (char16_t& c : path) {
+        if (c == u'/') {
+            c = u'\\';
+        }
+    }
+    if (path.back() != u'\\') {
+        path += u'\\';
+    }
+    return path;
+}
+
+ScreenRect WorkAreaNearWindow(void*) {
+    return ScreenRect{0, 0, 1920, 1040};
+}
+
+void* ForegroundWindow() {
+    return nullptr;
 }
 
 bool AppendToFile(std::u16string_view windowsPath, std::string_view bytes) {

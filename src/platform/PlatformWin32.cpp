@@ -132,6 +132,76 @@ bool CreateDirectories(std::u16string_view windowsPath) {
     return IsDirectory(path);
 }
 
+bool ReadWholeFile(std::u16string_view windowsPath, std::string& bytes) {
+    const std::u16string path(windowsPath);
+    HANDLE file = ::CreateFileW(Wide(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    bytes.clear();
+    char buffer[4096];
+    DWORD n = 0;
+    bool ok = true;
+    while ((ok = ::ReadFile(file, buffer, sizeof buffer, &n, nullptr) != 0) && n > 0) {
+        bytes.append(buffer, n);
+    }
+    ::CloseHandle(file);
+    return ok;
+}
+
+bool WriteWholeFile(std::u16string_view windowsPath, std::string_view bytes) {
+    const std::u16string path(windowsPath);
+    const std::u16string temporary = path + u".tmp";
+    HANDLE file = ::CreateFileW(Wide(temporary), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    DWORD written = 0;
+    const bool ok = bytes.empty() ||
+                    (::WriteFile(file, bytes.data(), DWORD(bytes.size()), &written, nullptr) != 0 &&
+                     written == bytes.size());
+    ::CloseHandle(file);
+    if (!ok || !::MoveFileExW(Wide(temporary), Wide(path), MOVEFILE_REPLACE_EXISTING)) {
+        ::DeleteFileW(Wide(temporary));
+        return false;
+    }
+    return true;
+}
+
+bool CreateFolder(std::u16string_view windowsPath) {
+    return ::CreateDirectoryW(Wide(std::u16string(windowsPath)), nullptr) != 0;
+}
+
+std::u16string GetEnvironmentText(std::u16string_view name) {
+    wchar_t buffer[32768];
+    const DWORD n = ::GetEnvironmentVariableW(Wide(std::u16string(name)), buffer, 32768);
+    return n > 0 && n < 32768 ? std::u16string(reinterpret_cast<const char16_t*>(buffer), n)
+                              : std::u16string();
+}
+
+std::u16string GetTempFolder() {
+    wchar_t buffer[MAX_PATH + 1] = {};
+    const DWORD n = ::GetTempPathW(MAX_PATH + 1, buffer);
+    return n > 0 && n <= MAX_PATH ? std::u16string(reinterpret_cast<const char16_t*>(buffer), n)
+                                  : std::u16string();
+}
+
+ScreenRect WorkAreaNearWindow(void* window) {
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    HMONITOR monitor = ::MonitorFromWindow(static_cast<HWND>(window), MONITOR_DEFAULTTONEAREST);
+    if (!monitor || !::GetMonitorInfoW(monitor, &info)) {
+        return ScreenRect{};
+    }
+    return ScreenRect{info.rcWork.left, info.rcWork.top, info.rcWork.right, info.rcWork.bottom};
+}
+
+void* ForegroundWindow() {
+    return ::GetForegroundWindow();
+}
+
 bool AppendToFile(std::u16string_view windowsPath, std::string_view bytes) {
     const std::u16string path(windowsPath);
     // FILE_APPEND_DATA alone makes every write land at the current end of the file, also

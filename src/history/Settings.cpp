@@ -1,0 +1,108 @@
+// The settings file: where it lies, its keys, their defaults and clamps.
+
+#include "history/Settings.h"
+
+#include "host/Interface.h"
+#include "host/ProfileIni.h"
+
+#include <cstdio>
+
+namespace {
+
+constexpr size_t kPathUnits = 260;  // the buffers the file's path is built in, terminator included
+
+/// Appends a path part with exactly one '\' between, within the buffer's capacity.
+MSTR AppendPathPart(MSTR base, const MSTR& part) {
+    while (!base.empty() && base.back() == u'\\') {
+        base.pop_back();
+    }
+    size_t start = 0;
+    while (start < part.size() && part[start] == u'\\') {
+        ++start;
+    }
+    MSTR joined = base + u'\\' + part.substr(start);
+    if (joined.size() > kPathUnits - 1) {
+        joined.resize(kPathUnits - 1);
+    }
+    return joined;
+}
+
+int ReadInt(const char16_t* section, const char16_t* key, int defaultValue) {
+    MSTR file = GetSettingsFilePath();
+    return int32_t(MaxSDK::Util::GetPrivateProfileIntW(section, key, defaultValue, file.c_str()));
+}
+
+void* HostMainWindow() {
+    Interface* core = GetCOREInterface();
+    return core ? core->GetMAXHWnd() : nullptr;
+}
+
+}  // namespace
+
+MSTR GetSettingsFilePath() {
+    MSTR folder = platform::GetEnvironmentText(u"LOCALAPPDATA");
+    if (folder.size() > kPathUnits - 1) {
+        folder.resize(kPathUnits - 1);
+    }
+    if (folder.empty()) {
+        folder = platform::GetTempFolder();
+    }
+    folder = AppendPathPart(folder, u"Zenithra");
+    platform::CreateFolder(folder);  // an existing folder and a failure are treated alike
+    return AppendPathPart(folder, u"Zenithra.ini");
+}
+
+void WriteHistoryWindowValue(const MSTR& key, int32_t value) {
+    char digits[64];
+    std::snprintf(digits, sizeof digits, "%d", int(value));
+    MSTR file = GetSettingsFilePath();
+    MaxSDK::Util::WritePrivateProfileStringW(u"HistoryWindow", key.c_str(),
+                                             platform::Utf8ToUtf16(digits).c_str(), file.c_str());
+}
+
+PreviewSize ReadPreviewSize(const platform::ScreenRect& area) {
+    const int defaultWidth = (area.right - area.left) / 3;
+    const int defaultHeight = (area.bottom - area.top) / 3;
+    PreviewSize size;
+    size.width = ReadInt(u"History", u"PreviewWidth", defaultWidth);
+    if (size.width < 1) {
+        size.width = defaultWidth;
+    }
+    if (size.width < 80) {
+        size.width = 80;
+    }
+    size.height = ReadInt(u"History", u"PreviewHeight", defaultHeight);
+    if (size.height < 1) {
+        size.height = defaultHeight;
+    }
+    if (size.height < 60) {
+        size.height = 60;
+    }
+    return size;
+}
+
+PreviewSize ReadPreviewSize() {
+    void* window = GetCOREInterface() ? HostMainWindow() : platform::ForegroundWindow();
+    return ReadPreviewSize(platform::WorkAreaNearWindow(window));
+}
+
+WindowPlacement ReadHistoryWindowPlacement(const platform::ScreenRect& area) {
+    const int halfWidth = (area.right - area.left) / 2;
+    WindowPlacement p;
+    p.x = ReadInt(u"HistoryWindow", u"X", area.left + halfWidth);
+    p.y = ReadInt(u"HistoryWindow", u"Y", area.top);
+    p.width = ReadInt(u"HistoryWindow", u"W", halfWidth);
+    p.height = ReadInt(u"HistoryWindow", u"H", area.bottom - area.top);
+    return p;
+}
+
+WindowPlacement ReadHistoryWindowPlacement() {
+    return ReadHistoryWindowPlacement(platform::WorkAreaNearWindow(HostMainWindow()));
+}
+
+void WriteHistoryWindowPlacement(const platform::ScreenRect& r) {
+    WriteHistoryWindowValue(u"X", r.left);
+    WriteHistoryWindowValue(u"Y", r.top);
+    WriteHistoryWindowValue(u"W", r.right - r.left);
+    WriteHistoryWindowValue(u"H", r.bottom - r.top);
+}

@@ -1,0 +1,19 @@
+#pragma once
+// The host's private-profile (INI file) functions.
+
+#include "host/MaxTypes.h"
+
+namespace MaxSDK::Util {
+
+/// The integer value of `key` in `section` of `file`: leading blanks and a sign allowed, digits
+/// up to the first other character ("12px" is 12, "px" is 0); `defaultValue` when the file,
+/// the section or the key is missing or the value is empty. Callers take it as signed.
+HOST_API UINT GetPrivateProfileIntW(const char16_t* section, const char16_t* key, int defaultValue,
+                                    const char16_t* file);
+
+/// Writes `key`=`value` into `section` of `file`, creating the file, the section or the key
+/// as needed and keeping everything else in the file. FALSE when the file cannot be written.
+HOST_API BOOL WritePrivateProfileStringW(const char16_t* section, const char16_t* key,
+                                         const char16_t* value, const char16_t* file);
+
+}  // namespace MaxSDK::Util
