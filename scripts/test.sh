@@ -17,8 +17,9 @@ for kind in native asan tsan; do
     # Debian 12's kernel randomises mappings more than ThreadSanitizer of g++ 12 accepts.
     # The tests that read and write EXR files drive OpenEXR's own worker threads, inside
     # libraries not built with ThreadSanitizer, which then reports their synchronisation as
-    # races; they run in the other two builds.
-    setarch "$(uname -m)" -R ctest --test-dir "build/$kind" -j2 -E 'SourceMap|HdrSourceThroughSlots'
+    # races; they run in the other two builds (the command-line tool's render jobs among them).
+    setarch "$(uname -m)" -R ctest --test-dir "build/$kind" -j2 \
+      -E 'SourceMap|HdrSourceThroughSlots|RenderJobTest'
   else
     ctest --test-dir "build/$kind" -j2
   fi
@@ -33,7 +34,15 @@ bash scripts/build.sh win64
 WINEDEBUG=-all WINEPREFIX="$PWD/build/win64/wineprefix" xvfb-run -a ctest --test-dir build/win64
 
 echo "== command-line tool"
-rm -rf build/native/tool-check
-build/native/bin/zenithra --out build/native/tool-check --width 64 --height 32 --slots 16 > /dev/null
-test "$(ls build/native/tool-check | wc -l)" -eq 32
+check=build/native/tool-check
+rm -rf "$check"
+build/native/bin/zenithra render --out "$check/sky" --size 64x32 --slots 16 --quiet > /dev/null
+# 16 slots, each an EXR and a preview, and the contact sheet; no temporary file left.
+test "$(ls -A "$check/sky" | wc -l)" -eq 33
+# Bad input: a non-zero exit and nothing written.
+if build/native/bin/zenithra render "$check/missing.exr" --out "$check/bad" 2> /dev/null; then
+  echo "zenithra rendered a missing source file" >&2
+  exit 1
+fi
+test ! -e "$check/bad"
 echo "all test stages passed"

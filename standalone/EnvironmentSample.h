@@ -28,11 +28,13 @@ inline Point3 DirectionFromUV(float u, float v) {
 }
 
 /// A sample whose camera looks along world axes turned by `cameraToWorld`; the view direction is
-/// given in world space and stored in camera space, as a renderer hands it over.
+/// given in world space and stored in camera space, as a renderer hands it over. Its UVW are the
+/// direction's SphericalUVW unless set; they are worked out only when asked for, as most maps
+/// never ask.
 class EnvironmentSample : public ShadeContext {
 public:
     EnvironmentSample(const Point3& worldDir, TimeValue t, const Matrix3& cameraToWorld = Matrix3())
-        : time(t), toWorld(cameraToWorld), uvw(SphericalUVW(worldDir)) {
+        : time(t), toWorld(cameraToWorld), worldView(worldDir) {
         // The inverse of a rotation is its transpose.
         Point3 r0 = toWorld.GetRow(0), r1 = toWorld.GetRow(1), r2 = toWorld.GetRow(2);
         view = {r0.x * worldDir.x + r0.y * worldDir.y + r0.z * worldDir.z,
@@ -44,14 +46,25 @@ public:
     Point3 VectorTo(const Point3& p, int toSpace) override {
         return toSpace == REF_WORLD ? toWorld.VectorTransform(p) : p;
     }
-    Point3 UVW(int) override { return uvw; }
-    void SetUVW(const Point3& p) { uvw = p; }
+    Point3 UVW(int) override {
+        if (!haveUvw) {
+            uvw = SphericalUVW(worldView);
+            haveUvw = true;
+        }
+        return uvw;
+    }
+    void SetUVW(const Point3& p) {
+        uvw = p;
+        haveUvw = true;
+    }
 
 private:
     TimeValue time;
     Matrix3 toWorld;
+    Point3 worldView;
     Point3 view;
     Point3 uvw;
+    bool haveUvw = false;
 };
 
 }  // namespace standalone

@@ -4,37 +4,91 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <thread>
 
 namespace standalone {
 
-LatLongImage RenderLatLong(Texmap& map, int width, int height, TimeValue t, int threads) {
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+
+// The angles are taken in double precision, so that the float direction is the pixel centre's
+// direction rounded once and the source maps' float lookup lands on the centre within a
+// rounding error.
+
+// phi = 2 pi (u - 0.25): LatLongPosition gives an unrotated map u = atan2(x, -y) / 2 pi + 0.25.
+double ColumnAngle(int column, int width) {
+    return 2.0 * kPi * ((double(column) + 0.5) / double(width) - 0.25);
+}
+
+// theta = pi v, from the zenith.
+double RowAngle(int row, int height) {
+    return kPi * (double(row) + 0.5) / double(height);
+}
+
+}  // namespace
+
+Point3 LatLongPixelDirection(int column, int row, int width, int height) {
+    double phi = ColumnAngle(column, std::max(width, 1));
+    double theta = RowAngle(row, std::max(height, 1));
+    return {float(std::sin(theta) * std::sin(phi)), float(-std::sin(theta) * std::cos(phi)),
+            float(std::cos(theta))};
+}
+
+LatLongImage RenderLatLong(Texmap& map, int width, int height, TimeValue t, int threads,
+                           const LatLongProgress& progress) {
     LatLongImage image;
     image.width = std::max(width, 1);
     image.height = std::max(height, 1);
     image.rgb.assign(size_t(image.width) * size_t(image.height) * 3, 0.0f);
+    // Every row shares its columns' angles; sines and cosines once per column, not per pixel.
+    std::vector<double> columnSin(size_t(image.width)), columnCos(size_t(image.width));
+    for (int x = 0; x < image.width; ++x) {
+        double phi = ColumnAngle(x, image.width);
+        columnSin[size_t(x)] = std::sin(phi);
+        columnCos[size_t(x)] = std::cos(phi);
+    }
     std::atomic<int> nextRow{0};
+    std::atomic<int> rowsDone{0};
+    auto renderRow = [&](int y) {
+        double theta = RowAngle(y, image.height);
+        double rowSin = std::sin(theta);
+        float z = float(std::cos(theta));
+        float* out = &image.rgb[size_t(y) * size_t(image.width) * 3];
+        for (int x = 0; x < image.width; ++x) {
+            Point3 d(float(rowSin * columnSin[size_t(x)]), float(-rowSin * columnCos[size_t(x)]),
+                     z);
+            EnvironmentSample sample(d, t);
+            AColor c = map.EvalColor(sample);
+            out[0] = c.r;
+            out[1] = c.g;
+            out[2] = c.b;
+            out += 3;
+        }
+        rowsDone.fetch_add(1, std::memory_order_relaxed);
+    };
     auto work = [&] {
         for (int y = nextRow++; y < image.height; y = nextRow++) {
-            for (int x = 0; x < image.width; ++x) {
-                float u = (float(x) + 0.5f) / float(image.width);
-                float v = (float(y) + 0.5f) / float(image.height);
-                EnvironmentSample sample(DirectionFromUV(u, v), t);
-                AColor c = map.EvalColor(sample);
-                float* out = &image.rgb[(size_t(y) * size_t(image.width) + size_t(x)) * 3];
-                out[0] = c.r;
-                out[1] = c.g;
-                out[2] = c.b;
-            }
+            renderRow(y);
         }
     };
     std::vector<std::thread> pool;
     for (int i = 1; i < std::max(threads, 1); ++i) {
         pool.emplace_back(work);
     }
-    work();
+    // The caller's thread renders too and reports after each of its rows.
+    for (int y = nextRow++; y < image.height; y = nextRow++) {
+        renderRow(y);
+        if (progress) {
+            progress(rowsDone.load(std::memory_order_relaxed));
+        }
+    }
     for (std::thread& th : pool) {
         th.join();
+    }
+    if (progress) {
+        progress(image.height);
     }
     return image;
 }

@@ -1,67 +1,42 @@
 // zenithra: renders every output slot of a Zenithra environment to image files.
 
-#include "RenderJob.h"
+#include "CommandLine.h"
+#include "ProgressBar.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <string>
+#include <vector>
 
-namespace {
-
-void Usage() {
-    std::fprintf(stderr,
-                 "usage: zenithra [--out FOLDER] [--slots N] [--width W] [--height H] "
-                 "[--threads T]\n"
-                 "Renders every slot of a Zenithra map over the built-in sky.\n");
-}
-
-bool ParseInt(const char* text, int low, int high, int& out) {
-    char* end = nullptr;
-    long v = std::strtol(text, &end, 10);
-    if (!end || *end != '\0' || v < low || v > high) {
-        return false;
-    }
-    out = int(v);
-    return true;
-}
-
-}  // namespace
+#include <unistd.h>
 
 int main(int argc, char** argv) {
-    RenderJobOptions options;
-    for (int i = 1; i < argc; ++i) {
-        std::string arg = argv[i];
-        const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
-        bool ok = value != nullptr;
-        if (arg == "--out" && ok) {
-            options.outputFolder = value;
-        } else if (arg == "--slots" && ok) {
-            ok = ParseInt(value, 1, 16, options.slotCount);
-        } else if (arg == "--width" && ok) {
-            ok = ParseInt(value, 1, 16384, options.width);
-        } else if (arg == "--height" && ok) {
-            ok = ParseInt(value, 1, 16384, options.height);
-        } else if (arg == "--threads" && ok) {
-            ok = ParseInt(value, 1, 256, options.threads);
-        } else if (arg == "--help" || arg == "-h") {
-            Usage();
-            return 0;
-        } else {
-            ok = false;
-        }
-        if (!ok) {
-            std::fprintf(stderr, "zenithra: bad argument '%s'\n", arg.c_str());
-            Usage();
-            return 2;
-        }
-        ++i;
+    CommandLine commandLine;
+    std::string error;
+    if (!ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc), commandLine, &error)) {
+        std::fprintf(stderr, "zenithra: %s\nTry 'zenithra --help'.\n", error.c_str());
+        return 2;
     }
-    RenderJobResult result = RunRenderJob(options);
+    if (commandLine.action == CommandLine::Action::ShowHelp) {
+        std::fputs(GeneralHelpText(), stdout);
+        return 0;
+    }
+    if (commandLine.action == CommandLine::Action::ShowRenderHelp) {
+        std::fputs(RenderHelpText(), stdout);
+        return 0;
+    }
+    ProgressBar bar(!commandLine.quiet && ::isatty(STDERR_FILENO));
+    RenderJobResult result =
+        RunRenderJob(commandLine.render,
+                     [&](const std::string& stage, double fraction) { bar.Show(stage, fraction); });
+    bar.Finish();
+    for (const std::string& warning : result.warnings) {
+        std::fprintf(stderr, "zenithra: warning: %s\n", warning.c_str());
+    }
     if (!result.ok) {
         std::fprintf(stderr, "zenithra: %s\n", result.error.c_str());
         return 1;
     }
-    for (const std::string& file : result.written) {
+    for (const std::filesystem::path& file : result.written) {
         std::printf("%s\n", file.c_str());
     }
     return 0;

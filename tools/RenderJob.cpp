@@ -1,104 +1,137 @@
 #include "RenderJob.h"
 
-#include "ImageFiles.h"
-
-#include "LatLongRender.h"
-#include "ProceduralSky.h"
-#include "StandaloneHost.h"
-#include "loader/PluginLibrary.h"
+#include "ContactSheet.h"
+#include "DisplayImage.h"
+#include "StagedFiles.h"
 
 #include <algorithm>
-#include <filesystem>
+#include <future>
+#include <thread>
 
 namespace {
 
-// Parameter ids of the map's block, as scripts know them by name.
-ParamID FindParam(IParamBlock2& block, const char16_t* name) {
-    for (int i = 0; i < block.NumParams(); ++i) {
-        ParamID id = block.IndextoID(i);
-        const ParamDef* def = block.GetParamDef(id);
-        if (def && MSTR(def->int_name) == name) {
-            return id;
-        }
+constexpr int kSkyWidth = 1024;
+constexpr int kSkyHeight = 512;
+constexpr int kThumbnailWidth = 256;
+constexpr const char* kContactSheetName = "contact-sheet.png";
+
+int ThreadCount(int requested) {
+    if (requested > 0) {
+        return requested;
     }
-    return -1;
+    return std::max(1, int(std::thread::hardware_concurrency()));
 }
-
-struct Look {
-    float exposure, contrast, saturation, hue, sunExposure, sunSpotSize, sunSpotHeight;
-    Point4 tint, sunTint;
-};
-
-// A spread of looks that shows every adjustment at work; slots beyond the list repeat it.
-constexpr Look kLooks[] = {
-    {0.0f, 100.0f, 100.0f, 0.0f, 0.0f, 0.0f, 45.0f, {1, 1, 1, 1}, {1, 1, 1, 1}},
-    {1.0f, 120.0f, 110.0f, 0.0f, 4.0f, 5.0f, 30.0f, {1.0f, 0.9f, 0.8f, 1}, {1, 0.8f, 0.6f, 1}},
-    {-1.0f, 90.0f, 0.0f, 0.0f, 0.0f, 0.0f, 45.0f, {1, 1, 1, 1}, {1, 1, 1, 1}},
-    {0.0f, 100.0f, 130.0f, 0.3f, 2.0f, 10.0f, 60.0f, {0.9f, 1.0f, 1.1f, 1}, {0.8f, 0.9f, 1, 1}},
-};
 
 }  // namespace
 
-RenderJobResult RunRenderJob(const RenderJobOptions& options) {
+std::string SlotFileStem(int slot) {
+    std::string number = std::to_string(slot + 1);
+    return "slot" + std::string(number.size() < 2 ? 1 : 0, '0') + number;
+}
+
+RenderJobResult RunRenderJob(const RenderJobOptions& options, const RenderJobProgress& progress) {
     RenderJobResult result;
-    PluginLibrary lib;
-    if (!LoadPluginLibrary(u"", lib, &result.error)) {
+    int threads = ThreadCount(options.threads);
+    UseImageThreads(threads);
+
+    ToolScene scene;
+    bool ready = options.sceneFileUse == SceneFileUse::Load
+                     ? scene.Load(options.sceneFile, &result.error)
+                     : scene.Build(options.setup, &result.error);
+    if (!ready) {
         return result;
     }
-    ClassDesc2* mapDesc = lib.LibClassDesc(0);
-    auto* map = mapDesc ? static_cast<Texmap*>(mapDesc->Create(FALSE)) : nullptr;
-    IParamBlock2* block = map ? map->GetParamBlock(0) : nullptr;
-    if (!block) {
-        result.error = "the plug-in did not create a Zenithra map";
+    int width = options.width, height = options.height;
+    if (width <= 0 || height <= 0) {
+        bool hasImage = scene.SourceInfo().width > 0;
+        width = hasImage ? scene.SourceInfo().width : kSkyWidth;
+        height = hasImage ? scene.SourceInfo().height : kSkyHeight;
+    }
+
+    // The scene file too appears whole or not at all, and its folder is checked before the
+    // render rather than after it.
+    std::filesystem::path sceneFolder = options.sceneFile.parent_path();
+    StagedFiles sceneFiles(sceneFolder.empty() ? "." : sceneFolder);
+    bool savesScene = options.sceneFileUse == SceneFileUse::Save;
+    if (savesScene && !sceneFiles.Prepare(&result.error)) {
         return result;
     }
-    standalone::SceneRoot scene;
-    scene.Add(map);
-    map->SetName(u"Zenithra Sky");
-    map->SetSubTexmap(0, standalone::CreateProceduralSky());
-
-    int slots = std::clamp(options.slotCount, 1, 16);
-    block->SetValue(FindParam(*block, u"slotCount"), 0, slots);
-    const char16_t* floatNames[] = {u"slotExposure",     u"slotContrast",    u"slotSaturation",
-                                    u"slotHue",          u"slotSunExposure", u"slotSunSpotSize",
-                                    u"slotSunSpotHeight"};
-    for (const char16_t* name : floatNames) {
-        block->SetCount(FindParam(*block, name), slots);
+    StagedFiles outputs(options.outputFolder);
+    if (!outputs.Prepare(&result.error)) {
+        return result;
     }
-    block->SetCount(FindParam(*block, u"slotTint"), slots);
-    block->SetCount(FindParam(*block, u"slotSunTint"), slots);
-    block->SetCount(FindParam(*block, u"slotBrightPix"), slots);
-    for (int s = 0; s < slots; ++s) {
-        const Look& look = kLooks[size_t(s) % std::size(kLooks)];
-        const float values[] = {look.exposure,    look.contrast,    look.saturation,   look.hue,
-                                look.sunExposure, look.sunSpotSize, look.sunSpotHeight};
-        for (size_t i = 0; i < std::size(floatNames); ++i) {
-            block->SetValue(FindParam(*block, floatNames[i]), 0, values[i], s);
-        }
-        block->SetValue(FindParam(*block, u"slotTint"), 0, look.tint, s);
-        block->SetValue(FindParam(*block, u"slotSunTint"), 0, look.sunTint, s);
-    }
+    // Files are written under temporary names; a reason names the file as it is to be called.
+    auto failWith = [&](const std::filesystem::path& file) {
+        result.error = file.string() + ": " + result.error;
+        return result;
+    };
 
-    std::error_code ec;
-    std::filesystem::create_directories(options.outputFolder, ec);
+    int slots = scene.SlotCount();
+    std::vector<ContactSheetTile> tiles;
     for (int s = 0; s < slots; ++s) {
-        // Every slot through its own proxy, as the scene uses it.
-        Texmap* proxy = map->GetSubTexmap(s + 1);
-        if (!proxy) {
+        Texmap* output = scene.SlotOutput(s);
+        if (!output) {
             result.error = "slot " + std::to_string(s + 1) + " has no output map";
             return result;
         }
-        standalone::LatLongImage image =
-            standalone::RenderLatLong(*proxy, options.width, options.height, 0, options.threads);
-        std::string stem =
-            options.outputFolder + "/slot" + (s + 1 < 10 ? "0" : "") + std::to_string(s + 1);
-        for (const std::string& file : {stem + ".exr", stem + ".png"}) {
-            if (!WriteImageFile(file, image, &result.error)) {
-                return result;
+        std::string stage = "slot " + std::to_string(s + 1) + " of " + std::to_string(slots);
+        auto rowsDone = [&](int rows) {
+            if (progress) {
+                progress(stage, (double(s) + double(rows) / double(height)) / double(slots));
             }
-            result.written.push_back(file);
+        };
+        standalone::LatLongImage image =
+            standalone::RenderLatLong(*output, width, height, 0, threads, rowsDone);
+        if (progress) {
+            progress(stage + ", writing", double(s + 1) / double(slots));
+        }
+        // The preview and the thumbnail are made while the EXR file is compressed.
+        std::string stem = SlotFileStem(s);
+        std::filesystem::path exrFile = outputs.Stage(stem + ".exr");
+        std::string previewError;
+        std::future<bool> preview;
+        if (options.previews) {
+            std::filesystem::path previewFile =
+                outputs.Stage(stem + ImageFormatExtension(options.previewFormat));
+            tiles.push_back({{}, scene.SlotName(s)});
+            preview = std::async(std::launch::async, [&, previewFile] {
+                tiles.back().image = MakeThumbnail(image, kThumbnailWidth);
+                return WriteImageFile(previewFile, options.previewFormat, image, &previewError);
+            });
+        }
+        bool exrWritten = WriteImageFile(exrFile, ImageFormat::Exr, image, &result.error);
+        bool previewWritten = !preview.valid() || preview.get();
+        if (!exrWritten) {
+            return failWith(options.outputFolder / (stem + ".exr"));
+        }
+        if (!previewWritten) {
+            result.error = previewError;
+            return failWith(options.outputFolder /
+                            (stem + ImageFormatExtension(options.previewFormat)));
         }
     }
+    if (options.previews) {
+        std::string warning;
+        if (!WriteContactSheet(outputs.Stage(kContactSheetName), tiles, &result.error, &warning)) {
+            return failWith(options.outputFolder / kContactSheetName);
+        }
+        if (!warning.empty()) {
+            result.warnings.push_back(warning);
+        }
+    }
+    // Saved last, once everything else is written, so that a failed job changes no file.
+    if (savesScene) {
+        if (!scene.Save(sceneFiles.Stage(options.sceneFile.filename().string()), &result.error)) {
+            return failWith(options.sceneFile);
+        }
+        if (!sceneFiles.Commit(&result.error)) {
+            return result;
+        }
+    }
+    if (!outputs.Commit(&result.error)) {
+        return result;
+    }
+    result.written = outputs.Committed();
     result.ok = true;
     return result;
 }

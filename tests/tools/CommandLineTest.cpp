@@ -1,0 +1,152 @@
+// The tool's command line and its slot values: what each form means, and a clear refusal of
+// every malformed one.
+
+#include "CommandLine.h"
+#include "ToolScene.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+CommandLine Parse(const std::vector<std::string>& args) {
+    CommandLine line;
+    std::string error;
+    EXPECT_TRUE(ParseCommandLine(args, line, &error)) << error;
+    return line;
+}
+
+TEST(CommandLine, CommandsOptionsAndWhatSceneMeans) {
+    // Nothing at all, or options alone, render the default map.
+    CommandLine none = Parse({});
+    EXPECT_EQ(none.action, CommandLine::Action::Render);
+    EXPECT_TRUE(none.render.setup.sourceFile.empty());
+    EXPECT_EQ(Parse({"--out", "out"}).render.outputFolder, "out");
+    EXPECT_EQ(Parse({"--help"}).action, CommandLine::Action::ShowHelp);
+    EXPECT_EQ(Parse({"render", "-h"}).action, CommandLine::Action::ShowRenderHelp);
+
+    CommandLine full = Parse({"render", "sky.exr", "--source=vraybitmap", "--slots", "3", "--set",
+                              "2.slotExposure=1.5", "--size", "640x320", "--threads", "2",
+                              "--preview", "png", "-q"});
+    EXPECT_EQ(full.render.setup.sourceFile, "sky.exr");
+    EXPECT_EQ(full.render.setup.sourceKind, SourceKind::VRayBitmap);
+    EXPECT_EQ(full.render.setup.slotCount, 3);
+    ASSERT_EQ(full.render.setup.assignments.size(), 1u);
+    EXPECT_EQ(full.render.setup.assignments[0].slot, 1);
+    EXPECT_EQ(full.render.setup.assignments[0].paramName, "slotExposure");
+    EXPECT_EQ(full.render.setup.assignments[0].valueText, "1.5");
+    EXPECT_EQ(full.render.width, 640);
+    EXPECT_EQ(full.render.height, 320);
+    EXPECT_EQ(full.render.previewFormat, ImageFormat::Png);
+    EXPECT_TRUE(full.quiet);
+    EXPECT_EQ(full.render.sceneFileUse, SceneFileUse::None);
+
+    EXPECT_EQ(Parse({"render", "--scene", "s.zscene"}).render.sceneFileUse, SceneFileUse::Load);
+    EXPECT_EQ(Parse({"render", "--scene", "s.zscene", "--size", "8x4"}).render.sceneFileUse,
+              SceneFileUse::Load);
+    EXPECT_EQ(Parse({"render", "sky.hdr", "--scene", "s.zscene"}).render.sceneFileUse,
+              SceneFileUse::Save);
+    EXPECT_EQ(Parse({"--scene", "s.zscene", "--set", "1.slotHue=0.5"}).render.sceneFileUse,
+              SceneFileUse::Save);
+    EXPECT_FALSE(Parse({"--preview", "none"}).render.previews);
+
+    const std::vector<std::vector<std::string>> bad = {
+        {"paint"},
+        {"--bogus"},
+        {"--slots", "17"},
+        {"--slots"},
+        {"--size", "640"},
+        {"--size", "0x10"},
+        {"--threads", "two"},
+        {"--preview", "gif"},
+        {"--source", "bitmap2", "a.exr"},
+        {"--source", "vraybitmap"},
+        {"--source", "bitmap"},
+        {"a.exr", "b.exr"},
+        {"--quiet=yes"},
+        {"--scene", "looks/"},
+        {"--set", "2slotExposure=1"},
+        {"--set", "0.slotExposure=1"},
+        {"--set", "17.slotExposure=1"},
+        {"--set", "x.slotExposure=1"},
+        {"--set", "1.=1"},
+    };
+    for (const std::vector<std::string>& args : bad) {
+        CommandLine line;
+        std::string error;
+        EXPECT_FALSE(ParseCommandLine(args, line, &error)) << args[0];
+        EXPECT_FALSE(error.empty());
+    }
+}
+
+// Values against the real map's block: names, slots, types and ranges.
+TEST(SlotValues, RefusedWithTheReasonAndNothingWritten) {
+    struct Case {
+        SlotAssignment assignment;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {{0, "slotExposur", "1"}, "unknown slot parameter 'slotExposur'"},
+        {{0, "slotCount", "2"}, "unknown slot parameter"},
+        {{2, "slotExposure", "1"}, "slot 3 is out of range: the map has 2 slots"},
+        {{0, "slotExposure", "bright"}, "'bright' is not a number"},
+        {{0, "slotExposure", "1.5ev"}, "is not a number"},
+        {{0, "slotExposure", "inf"}, "is not a number"},
+        {{0, "slotHue", "1.5"}, "outside -1 to 1"},
+        {{0, "slotSunSpotSize", "-1"}, "outside 0 to 90"},
+        {{1, "slotTint", "#FFF"}, "not a colour"},
+        {{1, "slotTint", "#GG0000"}, "not a colour"},
+        {{1, "slotTint", "1,0.5"}, "not a colour"},
+        {{1, "slotTint", "1,0.5,0,1"}, "not a colour"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.assignment.paramName + "=" + c.assignment.valueText);
+        SceneSetup setup;
+        setup.slotCount = 2;
+        // A good value first: a refusal must not leave it written either.
+        setup.assignments = {{0, "slotContrast", "150"}, c.assignment};
+        ToolScene scene;
+        std::string error;
+        EXPECT_FALSE(scene.Build(setup, &error));
+        EXPECT_NE(error.find(c.reason), std::string::npos) << error;
+    }
+}
+
+TEST(SlotValues, NumbersAndColoursReachTheirSlots) {
+    SceneSetup setup;
+    setup.slotCount = 3;
+    setup.assignments = {{2, "slotTint", "#FF8000"},
+                         {1, "slotSunTint", "0.5, 2, +1"},
+                         {1, "slotSaturation", "+25"},
+                         {2, "slotHue", "-1"},
+                         {2, "slotHue", "0.5"}};  // the last one counts
+    ToolScene scene;
+    std::string error;
+    ASSERT_TRUE(scene.Build(setup, &error)) << error;
+    EXPECT_EQ(scene.SlotCount(), 3);
+    EXPECT_EQ(scene.SlotName(2), "Zenithra:Slot 3");
+
+    IParamBlock2& block = *scene.Map()->GetParamBlock(0);
+    auto id = [&](const char16_t* name) {
+        for (int i = 0; i < block.NumParams(); ++i) {
+            if (MSTR(block.GetParamDef(block.IndextoID(i))->int_name) == name) {
+                return block.IndextoID(i);
+            }
+        }
+        return ParamID(-1);
+    };
+    Interval valid = FOREVER;
+    Point4 tint, sunTint;
+    float saturation = 0, neutralSaturation = 0, hue = 0;
+    block.GetValue(id(u"slotTint"), 0, tint, valid, 2);
+    block.GetValue(id(u"slotSunTint"), 0, sunTint, valid, 1);
+    block.GetValue(id(u"slotSaturation"), 0, saturation, valid, 1);
+    block.GetValue(id(u"slotSaturation"), 0, neutralSaturation, valid, 0);
+    block.GetValue(id(u"slotHue"), 0, hue, valid, 2);
+    EXPECT_EQ(tint, Point4(1.0f, 128.0f / 255.0f, 0.0f, 1.0f));
+    EXPECT_EQ(sunTint, Point4(0.5f, 2.0f, 1.0f, 1.0f));
+    EXPECT_EQ(saturation, 25.0f);
+    EXPECT_EQ(neutralSaturation, 100.0f);
+    EXPECT_EQ(hue, 0.5f);
+}
+
+}  // namespace

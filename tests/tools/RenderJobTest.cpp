@@ -1,0 +1,246 @@
+// The command-line tool's render job: what it writes is true to the source, a scene it saves
+// renders the same again, and bad input fails cleanly without leaving files that look complete.
+
+#include "RenderJob.h"
+#include "ToolScene.h"
+
+#include "support/TestDrive.h"
+#include "support/TestImages.h"
+
+#include <OpenImageIO/imageio.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <fstream>
+#include <set>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// A scratch folder of its own per test, and a C: drive for the plug-in's log.
+class RenderJobTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string pattern = (fs::temp_directory_path() / "zenithra-tool-test-XXXXXX").string();
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        folder = pattern;
+    }
+    void TearDown() override {
+        std::error_code ec;
+        fs::remove_all(folder, ec);
+    }
+
+    // Pixel (x, y) of the source: every pixel its own colour, a wide range of values.
+    static testsupport::TestImage SourceImage(int width, int height) {
+        testsupport::TestImage image{width, height, {}};
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) {
+                image.rgb.insert(image.rgb.end(), {0.05f + float(x) * 0.1f, 0.25f + float(y),
+                                                   float((x * 7 + y * 3) % 11) * 0.5f});
+            }
+        }
+        return image;
+    }
+
+    fs::path WriteSource(const std::string& name, const testsupport::TestImage& image) {
+        fs::path file = folder / name;
+        std::u16string hostPath = HostPathOf(file);
+        bool ok = file.extension() == ".hdr" ? testsupport::WriteHdrFile(hostPath, image)
+                                             : testsupport::WriteExrFile(hostPath, image);
+        EXPECT_TRUE(ok);
+        return file;
+    }
+
+    RenderJobOptions Options(const fs::path& source, const std::string& out) {
+        RenderJobOptions options;
+        options.setup.sourceFile = source;
+        options.outputFolder = folder / out;
+        options.threads = 3;
+        return options;
+    }
+
+    static std::set<std::string> FilesIn(const fs::path& dir) {
+        std::set<std::string> names;
+        std::error_code ec;
+        for (const fs::directory_entry& e : fs::directory_iterator(dir, ec)) {
+            names.insert(e.path().filename().string());
+        }
+        return names;
+    }
+
+    testsupport::ScopedTestDrive drive;
+    fs::path folder;
+};
+
+struct ReadImage {
+    int width = 0, height = 0, channels = 0;
+    OIIO::TypeDesc format;
+    std::vector<float> pixels;
+};
+
+ReadImage Read(const fs::path& file) {
+    ReadImage image;
+    std::unique_ptr<OIIO::ImageInput> in = OIIO::ImageInput::open(file.string());
+    if (!in) {
+        ADD_FAILURE() << "cannot read " << file << ": " << OIIO::geterror();
+        return image;
+    }
+    image.width = in->spec().width;
+    image.height = in->spec().height;
+    image.channels = in->spec().nchannels;
+    image.format = in->spec().format;
+    image.pixels.resize(size_t(image.width) * size_t(image.height) * size_t(image.channels));
+    EXPECT_TRUE(in->read_image(0, 0, 0, image.channels, OIIO::TypeFloat, image.pixels.data()));
+    return image;
+}
+
+TEST_F(RenderJobTest, NeutralSlotReproducesTheSourceAndOneEvDoublesIt) {
+    const testsupport::TestImage source = SourceImage(48, 24);
+    for (const char* name : {"source.exr", "source.hdr"}) {
+        for (SourceKind kind : {SourceKind::Bitmap, SourceKind::VRayBitmap}) {
+            SCOPED_TRACE(std::string(name) + (kind == SourceKind::Bitmap ? " Bitmap" : " VRay"));
+            fs::path file = WriteSource(name, source);
+            ReadImage stored = Read(file);  // .hdr keeps 8-bit mantissas: compare with the file
+            RenderJobOptions options = Options(file, "out");
+            options.setup.sourceKind = kind;
+            options.setup.slotCount = 2;
+            options.setup.assignments = {{1, "slotExposure", "1"}};
+            RenderJobResult result = RunRenderJob(options);
+            ASSERT_TRUE(result.ok) << result.error;
+
+            ReadImage neutral = Read(options.outputFolder / "slot01.exr");
+            ReadImage brighter = Read(options.outputFolder / "slot02.exr");
+            ASSERT_EQ(neutral.width, source.width);  // the source's own size by default
+            ASSERT_EQ(neutral.height, source.height);
+            EXPECT_EQ(neutral.format, OIIO::TypeDesc::FLOAT);
+            ASSERT_EQ(neutral.pixels.size(), stored.pixels.size());
+            for (size_t i = 0; i < neutral.pixels.size(); ++i) {
+                float expected = stored.pixels[i];
+                // Float directions land on pixel centres within about 1e-5 of a pixel.
+                ASSERT_NEAR(neutral.pixels[i], expected, 5e-5f * std::fmax(1.0f, expected))
+                    << "pixel " << i / 3;
+                ASSERT_EQ(brighter.pixels[i], 2.0f * neutral.pixels[i]) << "pixel " << i / 3;
+            }
+        }
+    }
+}
+
+TEST_F(RenderJobTest, WritesEverySlotAndTheContactSheetTogether) {
+    RenderJobOptions options = Options({}, "sky");  // the built-in sky
+    options.width = 64;
+    options.height = 32;
+    options.setup.slotCount = 5;
+    options.previewFormat = ImageFormat::Png;
+    RenderJobResult result = RunRenderJob(options);
+    ASSERT_TRUE(result.ok) << result.error;
+    std::set<std::string> expected = {"contact-sheet.png"};
+    for (int s = 1; s <= 5; ++s) {
+        std::string stem = "slot0" + std::to_string(s);
+        expected.insert({stem + ".exr", stem + ".png"});
+    }
+    EXPECT_EQ(FilesIn(options.outputFolder), expected);  // and no temporary file left
+    EXPECT_EQ(result.written.size(), expected.size());
+    ReadImage preview = Read(options.outputFolder / "slot03.png");
+    EXPECT_EQ(preview.format, OIIO::TypeDesc::UINT8);
+    // Five tiles of 64 x 32: four a row, two rows.
+    ReadImage sheet = Read(options.outputFolder / "contact-sheet.png");
+    EXPECT_GT(sheet.width, 4 * 64);
+    EXPECT_LT(sheet.width, 5 * 64);
+    EXPECT_GT(sheet.height, 2 * 32);
+}
+
+TEST_F(RenderJobTest, SavedSceneRendersBitIdenticallyAfterLoading) {
+    fs::path file = WriteSource("studio.exr", SourceImage(40, 20));
+    RenderJobOptions build = Options(file, "built");
+    build.setup.sourceKind = SourceKind::VRayBitmap;
+    build.setup.slotCount = 3;
+    build.setup.assignments = {{0, "slotExposure", "-0.5"},    {1, "slotSaturation", "40"},
+                               {1, "slotTint", "#FFC080"},     {2, "slotHue", "0.3"},
+                               {2, "slotSunSpotSize", "12"},   {2, "slotSunExposure", "2"},
+                               {2, "slotSunSpotHeight", "10"}, {1, "slotContrast", "130"}};
+    build.sceneFileUse = SceneFileUse::Save;
+    build.sceneFile = folder / "studio.zscene";
+    build.previews = false;
+    RenderJobResult built = RunRenderJob(build);
+    ASSERT_TRUE(built.ok) << built.error;
+    ASSERT_TRUE(fs::is_regular_file(build.sceneFile));
+
+    RenderJobOptions load;
+    load.sceneFileUse = SceneFileUse::Load;
+    load.sceneFile = build.sceneFile;
+    load.outputFolder = folder / "loaded";
+    load.previews = false;
+    RenderJobResult loaded = RunRenderJob(load);
+    ASSERT_TRUE(loaded.ok) << loaded.error;
+    ASSERT_EQ(loaded.written.size(), 3u);
+    for (int s = 0; s < 3; ++s) {
+        std::string name = SlotFileStem(s) + ".exr";
+        ReadImage a = Read(build.outputFolder / name), b = Read(load.outputFolder / name);
+        EXPECT_EQ(a.width, 40);
+        EXPECT_TRUE(a.pixels == b.pixels) << name;
+    }
+    // The slots differ from each other, so the values did travel.
+    EXPECT_FALSE(Read(build.outputFolder / "slot01.exr").pixels ==
+                 Read(build.outputFolder / "slot02.exr").pixels);
+}
+
+TEST_F(RenderJobTest, BrokenSourcesFailBeforeAnythingIsWritten) {
+    fs::path good = WriteSource("good.exr", SourceImage(16, 8));
+    std::string bytes = testsupport::ReadFileBytes(good);
+    auto writeBytes = [&](const std::string& name, const std::string& content) {
+        std::ofstream(folder / name, std::ios::binary) << content;
+        return folder / name;
+    };
+    struct Case {
+        fs::path file;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {folder / "missing.exr", "no such file"},
+        {writeBytes("noise.exr", std::string(4096, '\x5a')), "cannot read"},
+        {writeBytes("truncated.exr", bytes.substr(0, bytes.size() - 200)), "cannot read"},
+        {writeBytes("header-only.hdr", "#?RADIANCE\nFORMAT=32-bit_rle_rgbe\n\n-Y 8 +X 16\n"),
+         "cannot read"},
+        {writeBytes("picture.png", bytes), "not an .hdr or .exr"},
+        {folder, "not a file"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file.filename().string());
+        RenderJobOptions options = Options(c.file, "out");
+        options.sceneFileUse = SceneFileUse::Save;
+        options.sceneFile = folder / "never.zscene";
+        RenderJobResult result = RunRenderJob(options);
+        EXPECT_FALSE(result.ok);
+        EXPECT_NE(result.error.find(c.reason), std::string::npos) << result.error;
+        EXPECT_TRUE(FilesIn(folder / "out").empty());
+        EXPECT_FALSE(fs::exists(options.sceneFile));
+    }
+    RenderJobOptions notAScene = Options({}, "out");
+    notAScene.sceneFileUse = SceneFileUse::Load;
+    notAScene.sceneFile = good;
+    EXPECT_FALSE(RunRenderJob(notAScene).ok);
+}
+
+TEST_F(RenderJobTest, UnwritableOutputLeavesNothingThatLooksComplete) {
+    fs::path source = WriteSource("sky.exr", SourceImage(16, 8));
+    std::ofstream(folder / "plain-file") << "in the way";
+    for (const fs::path& out : {folder / "plain-file", folder / "plain-file" / "sub"}) {
+        RenderJobOptions options = Options(source, "");
+        options.outputFolder = out;
+        RenderJobResult result = RunRenderJob(options);
+        EXPECT_FALSE(result.ok);
+        EXPECT_NE(result.error.find("folder " + out.string()), std::string::npos) << result.error;
+    }
+    // A folder where slot 2's image should go: the run fails after slot 1 was written, and
+    // neither slot 1's files nor any temporary file stays.
+    RenderJobOptions options = Options(source, "out");
+    options.setup.slotCount = 3;
+    fs::create_directories(options.outputFolder / "slot02.exr" / "inside");
+    RenderJobResult result = RunRenderJob(options);
+    EXPECT_FALSE(result.ok);
+    EXPECT_NE(result.error.find("slot02.exr"), std::string::npos) << result.error;
+    EXPECT_EQ(FilesIn(options.outputFolder), std::set<std::string>{"slot02.exr"});
+}
+
+}  // namespace

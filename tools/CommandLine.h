@@ -1,0 +1,22 @@
+#pragma once
+// The command line of the zenithra tool: its commands, their options and their help.
+
+#include "RenderJob.h"
+
+#include <string>
+#include <vector>
+
+struct CommandLine {
+    enum class Action { Render, ShowHelp, ShowRenderHelp };
+    Action action = Action::Render;
+    RenderJobOptions render;
+    bool quiet = false;  ///< no progress bar
+};
+
+/// Reads the arguments after the program's name. No command, or options alone, mean "render".
+/// False with a one-line reason for a command line that cannot be run.
+bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& out, std::string* error);
+
+/// The texts of --help and of render --help.
+const char* GeneralHelpText();
+const char* RenderHelpText();

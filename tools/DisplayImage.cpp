@@ -1,0 +1,67 @@
+#include "DisplayImage.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+namespace {
+
+// Where each display byte begins on the tone curve's output: byte b + 1 from thresholds[b] on,
+// the sRGB encoding of (b + 0.5) / 255 undone. A search of 255 values costs less than the
+// power function per channel that encoding every pixel would.
+const std::array<float, 255>& DisplayThresholds() {
+    static const std::array<float, 255> thresholds = [] {
+        std::array<float, 255> t{};
+        for (size_t b = 0; b < t.size(); ++b) {
+            double code = (double(b) + 0.5) / 255.0;
+            t[b] = float(code <= 0.04045 ? code / 12.92 : std::pow((code + 0.055) / 1.055, 2.4));
+        }
+        return t;
+    }();
+    return thresholds;
+}
+
+}  // namespace
+
+uint8_t ToneMapToDisplay(float linear) {
+    constexpr float kWhiteSquared = 16.0f * 16.0f;
+    float c = std::fmax(0.0f, linear);  // NaN becomes 0 too
+    c = c * (1.0f + c / kWhiteSquared) / (1.0f + c);
+    const std::array<float, 255>& thresholds = DisplayThresholds();
+    return uint8_t(std::upper_bound(thresholds.begin(), thresholds.end(), c) - thresholds.begin());
+}
+
+DisplayImage MakeThumbnail(const standalone::LatLongImage& image, int width) {
+    DisplayImage thumb;
+    thumb.width = std::clamp(width, 1, std::max(image.width, 1));
+    thumb.height = std::max(
+        1, int(std::lround(double(image.height) * thumb.width / std::max(image.width, 1))));
+    thumb.rgb.resize(size_t(thumb.width) * size_t(thumb.height) * 3);
+    // Each thumbnail pixel averages the source pixels its area covers (at least one).
+    auto span = [](int i, int from, int to) {
+        int begin = int(int64_t(i) * from / to);
+        int end = std::max(begin + 1, int(int64_t(i + 1) * from / to));
+        return std::pair{begin, std::min(end, from)};
+    };
+    for (int y = 0; y < thumb.height; ++y) {
+        auto [y0, y1] = span(y, image.height, thumb.height);
+        for (int x = 0; x < thumb.width; ++x) {
+            auto [x0, x1] = span(x, image.width, thumb.width);
+            double sum[3] = {0, 0, 0};
+            for (int sy = y0; sy < y1; ++sy) {
+                const float* p = &image.rgb[(size_t(sy) * size_t(image.width) + size_t(x0)) * 3];
+                for (int sx = x0; sx < x1; ++sx, p += 3) {
+                    sum[0] += p[0];
+                    sum[1] += p[1];
+                    sum[2] += p[2];
+                }
+            }
+            double count = double(y1 - y0) * double(x1 - x0);
+            uint8_t* out = &thumb.rgb[(size_t(y) * size_t(thumb.width) + size_t(x)) * 3];
+            for (int c = 0; c < 3; ++c) {
+                out[c] = ToneMapToDisplay(float(sum[c] / count));
+            }
+        }
+    }
+    return thumb;
+}
