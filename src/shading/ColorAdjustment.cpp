@@ -159,7 +159,7 @@ AColor ApplyAdjustment(AColor source, const AdjustmentParams& params, float u, f
 
 float SunSpotWeight(float u, float v, const AdjustmentParams& params) {
     const float size = std::clamp(params.sunSpotSize, 0.0f, 90.0f);
-    if (size <= 1e-5f) {
+    if (size <= kNoSunDiscSize) {
         return 0.0f;
     }
     float uWrapped = std::fmod(u, 1.0f);
@@ -190,7 +190,7 @@ float SunSpotWeight(float u, float v, const AdjustmentParams& params) {
 
 float SunEnergyFactor(float sunSpotSizeDegrees) {
     const float size = std::clamp(sunSpotSizeDegrees, 0.0f, 90.0f);
-    if (!(size > 1e-5f)) {
+    if (!(size > kNoSunDiscSize)) {
         return 1.0f;
     }
     // Ratio of the reference disc's solid angle to this disc's: the same energy spread over a

@@ -41,6 +41,9 @@ static_assert(offsetof(AdjustmentParams, sunTint) == 12 * sizeof(float));
 /// The values a slot reads when the map has no block or the slot index is negative.
 inline constexpr AdjustmentParams kFallbackAdjustmentParams{};
 
+/// Sun spot sizes (degrees) at or below this draw no sun disc.
+inline constexpr float kNoSunDiscSize = 1e-5f;
+
 /// The sixteen floats in their fixed order: exposure, contrast, saturation, hue, brightPix,
 /// sunExposure, sunSpotSize, sunSpotHeight, tint r g b a, sunTint r g b a.
 AdjustmentParamFloats AdjustmentParamsToFloats(const AdjustmentParams& params);

@@ -103,7 +103,10 @@ AColor Zenithra::EvalSlotColor(int slot, ShadeContext& sc) {
     AdjustmentParams p = ReadAdjustmentParams(slot, t);
     float rotationDegrees = 0.0f;
     float u = 0.0f, v = 0.0f;
-    if (FindMapRotation(rotationPlan.load(std::memory_order_acquire), source, t, rotationDegrees)) {
+    if (!(p.sunSpotSize > kNoSunDiscSize)) {
+        // No sun disc: the position around the environment changes nothing.
+    } else if (FindMapRotation(rotationPlan.load(std::memory_order_acquire), source, t,
+                               rotationDegrees)) {
         // The sun disc follows the source map's rotation around the environment.
         Point3 d = sc.VectorTo(sc.V(), REF_WORLD);
         float length = d.Length();
