@@ -5,9 +5,11 @@
 
 namespace MaxSDK::Util {
 
-/// The integer value of `key` in `section` of `file`: leading blanks and a sign allowed, digits
-/// up to the first other character ("12px" is 12, "px" is 0); `defaultValue` when the file,
-/// the section or the key is missing or the value is empty. Callers take it as signed.
+/// The integer value of `key` in `section` of `file`: leading blanks and a sign allowed, then
+/// decimal digits (hexadecimal, octal or binary after "0x", "0o" or "0b") up to the first other
+/// character ("12px" is 12, "px" is 0), wrapping at 32 bits; one pair of quotes around the value
+/// is ignored. `defaultValue` when the file, the section or the key is missing or the value is
+/// empty. Names are compared without regard to case. Callers take the result as signed.
 HOST_API UINT GetPrivateProfileIntW(const char16_t* section, const char16_t* key, int defaultValue,
                                     const char16_t* file);
 

@@ -72,7 +72,8 @@ struct ScreenRect {
 };
 
 /// The work area (the screen minus task bars) of the monitor nearest to a window; for a null
-/// window, of the monitor the platform picks for no window. POSIX: 1920 x 1040 at (0, 0).
+/// window, of the monitor the platform picks for no window. POSIX: the one screen's, 1920 x 1040
+/// at (0, 0) unless SetScreenWorkArea says otherwise.
 ScreenRect WorkAreaNearWindow(void* window);
 
 /// The window the user works in (HWND); null when there is none.
@@ -110,6 +111,11 @@ bool ShowOpenFileDialog(const OpenFileRequest& request, std::u16string& chosen);
 /// POSIX only: the chooser ShowOpenFileDialog asks (none by default: every request is
 /// cancelled). Tests answer the dialog through it.
 void SetOpenFileChooser(bool (*chooser)(const OpenFileRequest&, std::u16string&));
+#endif
+
+#if !defined(_WIN32)
+/// POSIX only: the work area WorkAreaNearWindow gives for every window. Tests set their own.
+void SetScreenWorkArea(const ScreenRect& workArea);
 #endif
 
 #if !defined(_WIN32)

@@ -319,8 +319,20 @@ std::u16string GetTempFolder() {
     return path;
 }
 
+namespace {
+// Without a window system there is one screen; its task bar takes 40 pixels at the bottom.
+std::mutex screenWorkAreaMutex;
+ScreenRect screenWorkArea{0, 0, 1920, 1040};
+}  // namespace
+
 ScreenRect WorkAreaNearWindow(void*) {
-    return ScreenRect{0, 0, 1920, 1040};
+    std::lock_guard<std::mutex> lock(screenWorkAreaMutex);
+    return screenWorkArea;
+}
+
+void SetScreenWorkArea(const ScreenRect& workArea) {
+    std::lock_guard<std::mutex> lock(screenWorkAreaMutex);
+    screenWorkArea = workArea;
 }
 
 void* ForegroundWindow() {

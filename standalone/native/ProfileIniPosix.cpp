@@ -1,6 +1,9 @@
-// The host's INI functions where the system has none. Files are read as UTF-8 text with CR LF
-// or LF line ends; a write changes or adds one line and keeps every other byte of the file, so
-// comments, blank lines and other sections written by other programs survive.
+// The host's INI functions where the system has none. They read files as the system's do (as
+// Wine's were seen to): names without regard to case, only the first section of a name, one pair
+// of quotes around a value dropped, numbers in decimal or with a 0x, 0o or 0b prefix. Files are
+// UTF-8 text, with or without a byte-order mark, with CR LF or LF line ends. Unlike the system's,
+// which writes the whole file anew without its blank lines, a write here changes or adds one
+// line and keeps every other byte, so whatever other programs put in the file stays as it was.
 
 #include "host/ProfileIni.h"
 
@@ -11,11 +14,20 @@
 
 namespace {
 
+constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
+
+/// The system's reader takes a value into a buffer of 30 units, so digits beyond 29 are lost.
+constexpr size_t kIntValueUnits = 29;
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f' || c == '\x1A';
+}
+
 std::string_view Trim(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) {
+    while (!s.empty() && IsBlank(s.front())) {
         s.remove_prefix(1);
     }
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) {
+    while (!s.empty() && IsBlank(s.back())) {
         s.remove_suffix(1);
     }
     return s;
@@ -34,59 +46,61 @@ bool SameName(std::string_view a, std::string_view b) {
     return true;
 }
 
-/// One line of the file: where it starts, where its text ends and where the next begins.
-struct Line {
-    size_t begin;
-    size_t end;   // before CR LF or LF
-    size_t next;  // after the line end
-};
+size_t ByteOrderMarkLength(const std::string& text) {
+    return text.starts_with(kUtf8ByteOrderMark) ? kUtf8ByteOrderMark.size() : 0;
+}
 
 /// Where a key's line and its section lie in the file; npos when not found.
 struct Place {
     size_t sectionEnd = std::string::npos;  // after the section's last non-blank line
     size_t keyBegin = std::string::npos;
-    size_t keyEnd = std::string::npos;  // end of the key's line text
+    size_t keyEnd = std::string::npos;  // end of the key's line text, before its line end
+    std::string_view name;              // the key as the file spells it
     std::string_view value;
 };
 
 Place Find(const std::string& text, std::string_view section, std::string_view key) {
     Place place;
     bool inSection = false;
-    for (size_t at = 0; at < text.size();) {
-        size_t lf = text.find('\n', at);
-        Line line{at, lf == std::string::npos ? text.size() : lf,
-                  lf == std::string::npos ? text.size() : lf + 1};
-        if (line.end > line.begin && text[line.end - 1] == '\r') {
-            --line.end;
+    for (size_t at = ByteOrderMarkLength(text); at < text.size();) {
+        const size_t lf = text.find('\n', at);
+        const size_t begin = at;
+        const size_t next = lf == std::string::npos ? text.size() : lf + 1;
+        size_t end = lf == std::string::npos ? text.size() : lf;
+        if (end > begin && text[end - 1] == '\r') {
+            --end;
         }
-        at = line.next;
-        std::string_view body =
-            Trim(std::string_view(text).substr(line.begin, line.end - line.begin));
-        if (body.empty() || body.front() == ';' || body.front() == '#') {
+        at = next;
+        const std::string_view body = Trim(std::string_view(text).substr(begin, end - begin));
+        if (body.empty()) {
             continue;
         }
-        if (body.front() == '[') {
-            size_t close = body.find(']');
-            std::string_view name =
-                Trim(body.substr(1, close == std::string_view::npos ? body.npos : close - 1));
-            if (inSection && place.keyBegin != std::string::npos) {
-                return place;
-            }
-            inSection = SameName(name, section);
+        // A '[' line without a closing ']' is no header but an ordinary line.
+        const size_t close = body.front() == '[' ? body.rfind(']') : std::string_view::npos;
+        if (close != std::string_view::npos) {
             if (inSection) {
-                place.sectionEnd = line.next;
+                return place;  // a later section of the same name is not read
+            }
+            inSection = SameName(Trim(body.substr(1, close - 1)), section);
+            if (inSection) {
+                place.sectionEnd = next;
             }
             continue;
         }
         if (!inSection) {
             continue;
         }
-        place.sectionEnd = line.next;
-        size_t eq = body.find('=');
-        std::string_view name = Trim(body.substr(0, eq));
-        if (place.keyBegin == std::string::npos && SameName(name, key)) {
-            place.keyBegin = line.begin;
-            place.keyEnd = line.end;
+        // Comments belong to their section: a new key goes after them, as the system's does.
+        place.sectionEnd = next;
+        if (body.front() == ';' || body.front() == '#' || place.keyBegin != std::string::npos) {
+            continue;
+        }
+        const size_t eq = body.find('=');
+        const std::string_view name = Trim(body.substr(0, eq));
+        if (SameName(name, key)) {
+            place.keyBegin = begin;
+            place.keyEnd = end;
+            place.name = name;
             place.value =
                 eq == std::string_view::npos ? std::string_view() : Trim(body.substr(eq + 1));
         }
@@ -94,19 +108,49 @@ Place Find(const std::string& text, std::string_view section, std::string_view k
     return place;
 }
 
-/// Decimal digits with an optional sign, as the system's function reads them; 32-bit wrap.
-uint32_t ParseInt(std::string_view s) {
+/// The value without one pair of enclosing quotes (' or "), cut to what the system's reader
+/// keeps of it.
+std::u16string IntValueText(std::string_view value) {
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+        value.back() == value.front()) {
+        value = value.substr(1, value.size() - 2);
+    }
+    std::u16string units = platform::Utf8ToUtf16(value);
+    if (units.size() > kIntValueUnits) {
+        units.resize(kIntValueUnits);
+    }
+    return units;
+}
+
+/// Control characters and blanks, then a sign, then digits in base 10, or 16, 8 or 2 after
+/// "0x", "0o" or "0b"; the first other character ends the number. Wraps at 32 bits.
+uint32_t ParseInt(std::u16string_view s) {
+    size_t i = 0;
+    while (i < s.size() && s[i] <= u' ') {
+        ++i;
+    }
     bool negative = false;
-    if (!s.empty() && (s.front() == '-' || s.front() == '+')) {
-        negative = s.front() == '-';
-        s.remove_prefix(1);
+    if (i < s.size() && (s[i] == u'+' || s[i] == u'-')) {
+        negative = s[i] == u'-';
+        ++i;
+    }
+    uint32_t base = 10;
+    if (i + 1 < s.size() && s[i] == u'0') {
+        const char16_t prefix = s[i + 1];
+        base = prefix == u'x' ? 16 : prefix == u'o' ? 8 : prefix == u'b' ? 2 : 10;
+        i += base == 10 ? 0 : 2;
     }
     uint32_t v = 0;
-    for (char c : s) {
-        if (c < '0' || c > '9') {
+    for (; i < s.size(); ++i) {
+        const char16_t c = s[i];
+        const uint32_t digit = c >= u'0' && c <= u'9'   ? uint32_t(c - u'0')
+                               : c >= u'a' && c <= u'z' ? uint32_t(c - u'a' + 10)
+                               : c >= u'A' && c <= u'Z' ? uint32_t(c - u'A' + 10)
+                                                        : base;
+        if (digit >= base) {
             break;
         }
-        v = v * 10u + uint32_t(c - '0');
+        v = v * base + digit;
     }
     return negative ? 0u - v : v;
 }
@@ -125,11 +169,9 @@ UINT GetPrivateProfileIntW(const char16_t* section, const char16_t* key, int def
     if (!section || !key || !file || !platform::ReadWholeFile(file, text)) {
         return UINT(defaultValue);
     }
-    Place place = Find(text, Text(section), Text(key));
-    if (place.keyBegin == std::string::npos || place.value.empty()) {
-        return UINT(defaultValue);
-    }
-    return ParseInt(place.value);
+    const Place place = Find(text, Text(section), Text(key));
+    const std::u16string value = IntValueText(place.value);
+    return value.empty() ? UINT(defaultValue) : ParseInt(value);
 }
 
 BOOL WritePrivateProfileStringW(const char16_t* section, const char16_t* key, const char16_t* value,
@@ -139,22 +181,25 @@ BOOL WritePrivateProfileStringW(const char16_t* section, const char16_t* key, co
     }
     std::string text;
     platform::ReadWholeFile(file, text);  // a missing file starts empty
-    const std::string eol = text.find("\r\n") != std::string::npos || text.empty() ? "\r\n" : "\n";
-    const std::string line = Text(key) + "=" + Text(value);
-    Place place = Find(text, Text(section), Text(key));
+    // New lines end as the file's own do; CR LF in a new file, as the system's writes.
+    const bool lfOnly =
+        text.find('\n') != std::string::npos && text.find("\r\n") == std::string::npos;
+    const std::string eol = lfOnly ? "\n" : "\r\n";
+    const Place place = Find(text, Text(section), Text(key));
     if (place.keyBegin != std::string::npos) {
+        const std::string line = std::string(place.name) + "=" + Text(value);
         text.replace(place.keyBegin, place.keyEnd - place.keyBegin, line);
     } else if (place.sectionEnd != std::string::npos) {
-        std::string insert = line + eol;
-        if (place.sectionEnd > 0 && text[place.sectionEnd - 1] != '\n') {
+        std::string insert = Text(key) + "=" + Text(value) + eol;
+        if (text[place.sectionEnd - 1] != '\n') {
             insert = eol + insert;  // the section's last line had no line end
         }
         text.insert(place.sectionEnd, insert);
     } else {
-        if (!text.empty() && text.back() != '\n') {
+        if (text.size() > ByteOrderMarkLength(text) && text.back() != '\n') {
             text += eol;
         }
-        text += "[" + Text(section) + "]" + eol + line + eol;
+        text += "[" + Text(section) + "]" + eol + Text(key) + "=" + Text(value) + eol;
     }
     return platform::WriteWholeFile(file, text) ? TRUE : FALSE;
 }

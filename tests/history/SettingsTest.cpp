@@ -2,7 +2,6 @@
 // programs put in the file.
 
 #include "history/Settings.h"
-#include "host/ProfileIni.h"
 #include "platform/Platform.h"
 #include "support/TestDrive.h"
 
@@ -12,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <optional>
+#include <string>
 
 #if defined(_WIN32)
 #include <windows.h>
@@ -54,30 +54,53 @@ private:
 
 class SettingsTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(platform::CreateDirectories(drive.ScratchFolder()));
-        appData.emplace("LOCALAPPDATA", drive.ScratchFolder());
+    void SetUp() override { UseFreshAppDataFolder(); }
+
+    /// The system's INI functions keep files by name and modification time, which two quick
+    /// writes may leave unchanged: each file content the test writes gets a folder of its own.
+    void UseFreshAppDataFolder() {
+        const std::u16string folder =
+            drive.ScratchFolder() + u"\\appdata" + platform::Utf8ToUtf16(std::to_string(++folders));
+        ASSERT_TRUE(platform::CreateDirectories(folder));
+        appData.reset();
+        appData.emplace("LOCALAPPDATA", folder);
     }
     void WriteFile(const std::string& text) {
-        ASSERT_TRUE(platform::CreateDirectories(drive.ScratchFolder() + u"\\Zenithra"));
+        UseFreshAppDataFolder();
         std::ofstream(NativePath(GetSettingsFilePath()), std::ios::binary) << text;
     }
     std::string ReadFile() { return testsupport::ReadFileBytes(NativePath(GetSettingsFilePath())); }
 
     testsupport::ScopedTestDrive drive;
+    int folders = 0;
     std::optional<ScopedEnvironment> appData;
 };
 
 TEST_F(SettingsTest, FileLiesInTheLocalAppDataFolderOrTheTemporaryFolder) {
-    EXPECT_EQ(GetSettingsFilePath(), drive.ScratchFolder() + u"\\Zenithra\\Zenithra.ini");
-    EXPECT_TRUE(std::filesystem::is_directory(NativePath(drive.ScratchFolder() + u"\\Zenithra")));
+    const std::u16string appDataFolder = platform::GetEnvironmentText(u"LOCALAPPDATA");
+    EXPECT_EQ(GetSettingsFilePath(), appDataFolder + u"\\Zenithra\\Zenithra.ini");
+    EXPECT_TRUE(std::filesystem::is_directory(NativePath(appDataFolder + u"\\Zenithra")));
 
+    // The temporary folder moved into the scratch folder, so that nothing is left behind.
+    const std::u16string tempFolder = drive.ScratchFolder() + u"\\temp";
+    ASSERT_TRUE(platform::CreateDirectories(tempFolder));
+#if defined(_WIN32)
+    ScopedEnvironment tmp("TMP", tempFolder), temp("TEMP", tempFolder);
+#else
+    ScopedEnvironment tmp("TMPDIR", NativePath(tempFolder).u16string());
+#endif
     ScopedEnvironment none("LOCALAPPDATA", std::nullopt);
-    std::u16string temp = platform::GetTempFolder();
-    ASSERT_FALSE(temp.empty());
-    EXPECT_EQ(temp.back(), u'\\');
-    EXPECT_EQ(GetSettingsFilePath(), temp + u"Zenithra\\Zenithra.ini");
-    EXPECT_TRUE(std::filesystem::is_directory(NativePath(temp + u"Zenithra")));
+    const std::u16string reported = platform::GetTempFolder();
+    ASSERT_FALSE(reported.empty());
+#if defined(_WIN32)
+    EXPECT_EQ(reported, tempFolder + u"\\");
+#else
+    EXPECT_EQ(reported.back(), u'\\');  // named through Z:, the drive of "/"
+    EXPECT_TRUE(std::filesystem::equivalent(NativePath(reported), NativePath(tempFolder)))
+        << platform::Utf16ToUtf8(reported);
+#endif
+    EXPECT_EQ(GetSettingsFilePath(), reported + u"Zenithra\\Zenithra.ini");
+    EXPECT_TRUE(std::filesystem::is_directory(NativePath(tempFolder + u"\\Zenithra")));
 }
 
 TEST_F(SettingsTest, PreviewSizeDefaultsAndClamps) {
@@ -91,13 +114,11 @@ TEST_F(SettingsTest, PreviewSizeDefaultsAndClamps) {
     EXPECT_EQ(size(), std::make_pair(640, 346));
     WriteFile("[History]\r\nPreviewWidth=50\r\nPreviewHeight=30\r\n");
     EXPECT_EQ(size(), std::make_pair(80, 60));
-    WriteFile("[history]\r\n  previewwidth = 700px\r\nPreviewHeight=wide\r\n");
-    EXPECT_EQ(size(), std::make_pair(700, 346));  // digits up to the first other character
-    WriteFile("[History]\r\nPreviewWidth=\r\n[Other]\r\nPreviewHeight=500\r\n");
-    EXPECT_EQ(size(), std::make_pair(640, 346));  // an empty value or another section: default
+    WriteFile("[History]\r\nPreviewWidth=700px\r\nPreviewHeight=wide\r\n");
+    EXPECT_EQ(size(), std::make_pair(700, 346));  // non-numeric reads as 0: the default
 }
 
-TEST_F(SettingsTest, HistoryWindowPlacementRoundTripKeepsOtherContent) {
+TEST_F(SettingsTest, HistoryWindowPlacementDefaultsAndWritesThatKeepOtherContent) {
     const platform::ScreenRect area{0, 0, 2560, 1400};
     WindowPlacement p = ReadHistoryWindowPlacement(area);
     EXPECT_EQ(p.x, 1280);
@@ -110,24 +131,24 @@ TEST_F(SettingsTest, HistoryWindowPlacementRoundTripKeepsOtherContent) {
 
     WriteFile(
         "; written by hand\r\n[History]\r\nPreviewWidth=300\r\n\r\n[HistoryWindow]\r\n"
-        "Docked=1\r\nX=5\r\n\r\n[Zebra]\r\nStripes=12\r\n");
+        "Docked=1\r\nX=5\r\n; placement\r\n\r\n[Zebra]\r\nStripes=12\r\n");
     WriteHistoryWindowPlacement(platform::ScreenRect{100, 200, 900, 800});
     p = ReadHistoryWindowPlacement(area);
     EXPECT_EQ(p.x, 100);
     EXPECT_EQ(p.y, 200);
     EXPECT_EQ(p.width, 800);
     EXPECT_EQ(p.height, 600);
-    std::u16string file = GetSettingsFilePath();
-    auto read = [&](const char16_t* section, const char16_t* key) {
-        return int32_t(MaxSDK::Util::GetPrivateProfileIntW(section, key, -1, file.c_str()));
-    };
-    EXPECT_EQ(read(u"HistoryWindow", u"Docked"), 1);
-    EXPECT_EQ(read(u"History", u"PreviewWidth"), 300);
-    EXPECT_EQ(read(u"Zebra", u"Stripes"), 12);
-    std::string text = ReadFile();
-    EXPECT_NE(text.find("; written by hand"), std::string::npos) << text;
-    EXPECT_NE(text.find("X=100"), std::string::npos) << text;
-    EXPECT_EQ(text.find("X=5"), std::string::npos) << text;
+    std::string expected =
+        "; written by hand\r\n[History]\r\nPreviewWidth=300\r\n\r\n[HistoryWindow]\r\n"
+        "Docked=1\r\nX=100\r\n; placement\r\nY=200\r\nW=800\r\nH=600\r\n\r\n[Zebra]\r\n"
+        "Stripes=12\r\n";
+#if defined(_WIN32)
+    // The system's function writes the whole file anew, without its blank lines.
+    for (size_t at; (at = expected.find("\r\n\r\n")) != std::string::npos;) {
+        expected.erase(at, 2);
+    }
+#endif
+    EXPECT_EQ(ReadFile(), expected);
 
     // Negative values are written and read back as they are.
     WriteHistoryWindowValue(u"X", -1700);
@@ -135,13 +156,26 @@ TEST_F(SettingsTest, HistoryWindowPlacementRoundTripKeepsOtherContent) {
 }
 
 TEST_F(SettingsTest, FirstWriteCreatesTheFile) {
-    std::filesystem::remove(NativePath(GetSettingsFilePath()));
     WriteHistoryWindowPlacement(platform::ScreenRect{100, 200, 900, 800});
-    std::string text = ReadFile();
-    EXPECT_NE(text.find("[HistoryWindow]"), std::string::npos) << text;
-    for (const char* line : {"X=100", "Y=200", "W=800", "H=600"}) {
-        EXPECT_NE(text.find(line), std::string::npos) << line << " in " << text;
-    }
+    EXPECT_EQ(ReadFile(), "[HistoryWindow]\r\nX=100\r\nY=200\r\nW=800\r\nH=600\r\n");
+}
+
+TEST_F(SettingsTest, WithoutAGivenWorkAreaTheScreensIsUsed) {
+#if defined(_WIN32)
+    const platform::ScreenRect area = platform::WorkAreaNearWindow(nullptr);
+    EXPECT_GT(area.right - area.left, 0);
+    EXPECT_GT(area.bottom - area.top, 0);
+#else
+    platform::SetScreenWorkArea(platform::ScreenRect{-2560, 0, 0, 1400});
+    const WindowPlacement p = ReadHistoryWindowPlacement();
+    const PreviewSize size = ReadPreviewSize();
+    platform::SetScreenWorkArea(platform::ScreenRect{0, 0, 1920, 1040});
+    EXPECT_EQ(p.x, -1280);
+    EXPECT_EQ(p.width, 1280);
+    EXPECT_EQ(p.height, 1400);
+    EXPECT_EQ(size.width, 853);
+    EXPECT_EQ(size.height, 466);
+#endif
 }
 
 }  // namespace
