@@ -2,6 +2,7 @@
 
 #include "ZenithraProxy.h"
 
+#include "core/ChunkFields.h"
 #include "core/ZenithraClassDesc.h"
 #include "diag/DiagLog.h"
 #include "platform/Platform.h"
@@ -116,12 +117,8 @@ ReferenceTarget* ZenithraProxy::Clone(RemapDir& remap) {
 }
 
 IOResult ZenithraProxy::Save(ISave* isave) {
-    int32_t index = slotIndex.load();
-    unsigned char bytes[4] = {uint8_t(index), uint8_t(index >> 8), uint8_t(index >> 16),
-                              uint8_t(index >> 24)};
-    ULONG written = 0;
     isave->BeginChunk(kSlotIndexChunk);
-    isave->Write(bytes, 4, &written);
+    ChunkOut(isave).I32(slotIndex.load());
     isave->EndChunk();
     return IO_OK;
 }
@@ -129,11 +126,9 @@ IOResult ZenithraProxy::Save(ISave* isave) {
 IOResult ZenithraProxy::Load(ILoad* iload) {
     while (iload->OpenChunk() == IO_OK) {
         if (iload->CurChunkID() == kSlotIndexChunk) {
-            unsigned char bytes[4] = {};
-            ULONG read = 0;
-            if (iload->Read(bytes, 4, &read) == IO_OK) {
-                slotIndex.store(int32_t(uint32_t(bytes[0]) | uint32_t(bytes[1]) << 8 |
-                                        uint32_t(bytes[2]) << 16 | uint32_t(bytes[3]) << 24));
+            int32_t index = 0;
+            if (ChunkIn(iload).I32(index)) {
+                slotIndex.store(index);
             }
         }
         iload->CloseChunk();

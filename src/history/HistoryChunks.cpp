@@ -2,140 +2,15 @@
 
 #include "history/HistoryChunks.h"
 
+#include "core/ChunkFields.h"
 #include "shading/Zenithra.h"
 
 #include <array>
-#include <cstring>
 
 namespace {
 
-// Long strings and previews are read in pieces of this many bytes, so that a damaged count
-// costs only what the chunk really holds.
-constexpr ULONG kReadPiece = 64 * 1024;
 constexpr uint32_t kMaxSourceParams = 4096;
 constexpr uint32_t kMaxSavedExposures = 256;
-
-class ChunkOut {
-public:
-    explicit ChunkOut(ISave* s) : isave(s) {}
-    void Bytes(const void* data, size_t n) {
-        ULONG written = 0;
-        if (n > 0) {
-            isave->Write(data, ULONG(n), &written);
-        }
-    }
-    void U32(uint32_t v) {
-        uint8_t b[4] = {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)};
-        Bytes(b, 4);
-    }
-    void I32(int32_t v) { U32(uint32_t(v)); }
-    void U16(uint16_t v) {
-        uint8_t b[2] = {uint8_t(v), uint8_t(v >> 8)};
-        Bytes(b, 2);
-    }
-    void U8(uint8_t v) { Bytes(&v, 1); }
-    void F32(float v) {
-        uint32_t bits;
-        std::memcpy(&bits, &v, 4);
-        U32(bits);
-    }
-    void Str(const MSTR& s) {
-        U32(uint32_t(s.size()));
-        std::vector<uint8_t> b;
-        b.reserve(s.size() * 2);
-        for (char16_t c : s) {
-            b.push_back(uint8_t(c));
-            b.push_back(uint8_t(c >> 8));
-        }
-        Bytes(b.data(), b.size());
-    }
-
-private:
-    ISave* isave;
-};
-
-/// Reads little-endian fields; a field whose bytes are not all there reports false and leaves
-/// its target alone.
-class ChunkIn {
-public:
-    explicit ChunkIn(ILoad* l) : iload(l) {}
-    bool Bytes(void* data, ULONG n) {
-        ULONG got = 0;
-        return n == 0 || (iload->Read(data, n, &got) == IO_OK && got == n);
-    }
-    bool U32(uint32_t& v) {
-        uint8_t b[4];
-        if (!Bytes(b, 4)) {
-            return false;
-        }
-        v = uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24;
-        return true;
-    }
-    bool I32(int32_t& v) {
-        uint32_t u;
-        if (!U32(u)) {
-            return false;
-        }
-        v = int32_t(u);
-        return true;
-    }
-    bool U16(uint16_t& v) {
-        uint8_t b[2];
-        if (!Bytes(b, 2)) {
-            return false;
-        }
-        v = uint16_t(b[0] | b[1] << 8);
-        return true;
-    }
-    bool Flag(bool& v) {
-        uint8_t b;
-        if (!Bytes(&b, 1)) {
-            return false;
-        }
-        v = b != 0;
-        return true;
-    }
-    bool F32(float& v) {
-        uint32_t bits;
-        if (!U32(bits)) {
-            return false;
-        }
-        std::memcpy(&v, &bits, 4);
-        return true;
-    }
-    /// Up to `count` bytes, in pieces; the bytes that were there when the chunk ends early.
-    bool Blob(uint32_t count, std::vector<uint8_t>& out) {
-        out.clear();
-        while (out.size() < count) {
-            ULONG want = ULONG(std::min<size_t>(kReadPiece, count - out.size()));
-            size_t at = out.size();
-            out.resize(at + want);
-            ULONG got = 0;
-            IOResult r = iload->Read(out.data() + at, want, &got);
-            out.resize(at + std::min(got, want));
-            if (r != IO_OK || got != want) {
-                return false;
-            }
-        }
-        return true;
-    }
-    /// A string as read: the whole units that were there.
-    void Str(MSTR& s) {
-        uint32_t count = 0;
-        if (!U32(count) || count == 0) {
-            return;
-        }
-        std::vector<uint8_t> b;
-        Blob(count > UINT32_MAX / 2 ? UINT32_MAX : count * 2, b);
-        s.resize(b.size() / 2);
-        for (size_t i = 0; i < s.size(); ++i) {
-            s[i] = char16_t(b[2 * i] | b[2 * i + 1] << 8);
-        }
-    }
-
-private:
-    ILoad* iload;
-};
 
 bool ReadSourceParam(ChunkIn& in, SourceParamSnapshot& p) {
     return in.I32(p.paramBlockIndex) && in.U16(p.paramId) && in.I32(p.kind) && in.Flag(p.isAngle) &&
