@@ -15,14 +15,6 @@
 
 namespace {
 
-MSTR Lowered(const MSTR& text) {
-    MSTR out = text;
-    for (char16_t& c : out) {
-        c = platform::ToLowerUnit(c);
-    }
-    return out;
-}
-
 void NotifyHistoryChanged(Zenithra* map) {
     map->NotifyDependents(FOREVER, PART_ALL, REFMSG_CHANGE, NOTIFY_ALL, true);
 }
@@ -63,8 +55,8 @@ MSTR MakeLookId() {
 }
 
 bool SameCamera(const MSTR& name, uint32_t handle, const HistoryEntry& entry) {
-    MSTR a = Lowered(name);
-    MSTR b = Lowered(entry.cameraName);
+    MSTR a = platform::ToLower(name);
+    MSTR b = platform::ToLower(entry.cameraName);
     if (!a.empty() || !b.empty()) {
         return a == b;
     }

@@ -83,6 +83,15 @@ void* ForegroundWindow();
 /// towlower of the UTF-8 C locale on POSIX, the invariant locale's mapping on Win32.
 char16_t ToLowerUnit(char16_t unit);
 
+/// A text lower-cased unit by unit with ToLowerUnit.
+inline std::u16string ToLower(std::u16string_view text) {
+    std::u16string out(text);
+    for (char16_t& c : out) {
+        c = ToLowerUnit(c);
+    }
+    return out;
+}
+
 /// The weakly canonical form of a Windows path: the longest existing leading part resolved to
 /// its canonical absolute form (links followed), the rest appended in lexically normal form,
 /// with '\' separators. False on any error (the caller then falls back to a lexical form).

@@ -52,10 +52,7 @@ void RefreshAfterSourceChange(Zenithra* map, Texmap* source, HWND window) {
 
 bool IsFrameBufferTitle(const MSTR& title) {
     // The title is read into 512 units: at most 511 characters take part.
-    MSTR lower = title.substr(0, 511);
-    for (char16_t& c : lower) {
-        c = platform::ToLowerUnit(c);
-    }
+    MSTR lower = platform::ToLower(MSTR(title.substr(0, 511)));
     for (const char16_t* word : {u"v-ray frame buffer", u"vray frame buffer", u"vfb"}) {
         if (lower.find(word) != MSTR::npos) {
             return true;

@@ -34,14 +34,6 @@ size_t RootNameLength(const MSTR& path) {
     return 0;
 }
 
-MSTR Lower(const MSTR& s) {
-    MSTR out = s;
-    for (char16_t& c : out) {
-        c = platform::ToLowerUnit(c);
-    }
-    return out;
-}
-
 MSTR AssetPath(const MaxSDK::AssetManagement::AssetUser& asset) {
     MSTR full = asset.GetFullFilePath();
     if (full.empty() || full[0] == u'\0') {
@@ -93,7 +85,7 @@ bool IsHdrOrExrPath(const MSTR& path) {
     if (dot == MSTR::npos || dot == 0) {
         return false;
     }
-    MSTR extension = Lower(name.substr(dot));
+    MSTR extension = platform::ToLower(name.substr(dot));
     return extension == u".hdr" || extension == u".exr";
 }
 
@@ -155,7 +147,7 @@ MSTR MakePathKey(const MSTR& path) {
     if (!platform::WeaklyCanonical(path, canonical)) {
         canonical = LexicallyNormalPath(path);
     }
-    return Lower(canonical);
+    return platform::ToLower(canonical);
 }
 
 bool IsSamePath(const MSTR& a, const MSTR& b) {

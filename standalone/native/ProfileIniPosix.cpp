@@ -34,16 +34,8 @@ std::string_view Trim(std::string_view s) {
 }
 
 bool SameName(std::string_view a, std::string_view b) {
-    std::u16string x = platform::Utf8ToUtf16(a), y = platform::Utf8ToUtf16(b);
-    if (x.size() != y.size()) {
-        return false;
-    }
-    for (size_t i = 0; i < x.size(); ++i) {
-        if (platform::ToLowerUnit(x[i]) != platform::ToLowerUnit(y[i])) {
-            return false;
-        }
-    }
-    return true;
+    return platform::ToLower(platform::Utf8ToUtf16(a)) ==
+           platform::ToLower(platform::Utf8ToUtf16(b));
 }
 
 size_t ByteOrderMarkLength(const std::string& text) {
