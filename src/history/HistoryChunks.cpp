@@ -12,6 +12,22 @@ namespace {
 constexpr uint32_t kMaxSourceParams = 4096;
 constexpr uint32_t kMaxSavedExposures = 256;
 
+/// A count of at most kMaxSavedExposures and that many floats; empty when the count is larger
+/// (its values are not read) or a value is missing.
+std::vector<float> ReadExposures(ChunkIn& in) {
+    uint32_t count = 0;
+    std::vector<float> values;
+    if (in.U32(count) && count <= kMaxSavedExposures) {
+        values.resize(count);
+        for (float& f : values) {
+            if (!in.F32(f)) {
+                return {};
+            }
+        }
+    }
+    return values;
+}
+
 bool ReadSourceParam(ChunkIn& in, SourceParamSnapshot& p) {
     return in.I32(p.paramBlockIndex) && in.U16(p.paramId) && in.I32(p.kind) && in.Flag(p.isAngle) &&
            in.F32(p.floatValue) && in.I32(p.intValue) && in.F32(p.point3Value.x) &&
@@ -119,17 +135,9 @@ bool ReadHistoryEntry(ILoad* iload, HistoryEntry& e) {
     if (haveAdjust) {
         e.adjust = AdjustmentParamsFromFloats(floats);
     }
-    uint32_t count = 0;
-    if (in.U32(count) && count < kMaxSavedExposures + 1) {
-        e.slotExposures.resize(count);
-        for (float& f : e.slotExposures) {
-            if (!in.F32(f)) {
-                e.slotExposures.clear();
-                break;
-            }
-        }
-    }
+    e.slotExposures = ReadExposures(in);
     in.Str(e.savedAt);
+    uint32_t count = 0;
     if (in.U32(count)) {
         in.Blob(count, e.previewJpeg);
     }
@@ -169,18 +177,8 @@ IOResult Zenithra::Load(ILoad* iload) {
             }
         } else if (id == kSlotExposuresChunk) {
             ChunkIn in(iload);
-            uint32_t n = 0;
-            std::vector<float> values;
-            if (in.U32(n) && n >= 1 && n <= kMaxSavedExposures) {
-                values.resize(n);
-                for (float& f : values) {
-                    if (!in.F32(f)) {
-                        values.clear();
-                        break;
-                    }
-                }
-            }
-            if (values.empty()) {
+            std::vector<float> values = ReadExposures(in);
+            if (values.empty()) {  // also a count of 0
                 values.push_back(0.0f);
             }
             exposureCache.Assign(values);  // held at the 16 slots a map can have
