@@ -7,6 +7,7 @@
 #include "diag/DiagLog.h"
 #include "platform/Platform.h"
 #include "shading/ColorAdjustment.h"
+#include "shading/MapReaders.h"
 #include "shading/Zenithra.h"
 
 #include "host/IOApi.h"
@@ -43,24 +44,15 @@ void ZenithraProxy::SetMaster(Zenithra* newMaster) {
     }
 }
 
-void ZenithraProxy::WaitForEvaluationsOfOldMaster() {
-    uint32_t old = evalEpoch.fetch_add(1);
-    while (evalsInEpoch[old & 1].load() != 0) {
-        platform::SleepMilliseconds(0);
-    }
-}
-
 AColor ZenithraProxy::EvalWithMaster(ShadeContext& sc) {
-    uint32_t epoch = evalEpoch.load();
-    evalsInEpoch[epoch & 1].fetch_add(1);
     AColor c(0, 0, 0, 1);
-    bool linked = false;
-    if (Zenithra* m = master.load()) {
+    Zenithra* outer = nullptr;
+    Zenithra* m = MapReaders::Announce(master, outer);
+    if (m) {
         c = m->EvalSlotColor(slotIndex.load(std::memory_order_relaxed), sc);
-        linked = true;
     }
-    evalsInEpoch[epoch & 1].fetch_sub(1);
-    if (!linked) {
+    MapReaders::Withdraw(outer);
+    if (!m) {
         ZENITHRA_LOG("ZenithraProxy::EvalColor")
             << u"Proxy::EvalColor: m_master is NULL, slot=" << slotIndex.load();
     }

@@ -49,18 +49,10 @@ public:
 
     /// Makes newMaster the master, keeping both masters' registeredProxies right.
     void SetMaster(Zenithra* newMaster);
-    /// Returns once no evaluation that may have read a master before the last SetMaster is
-    /// still running in this proxy.
-    void WaitForEvaluationsOfOldMaster();
 
     std::atomic<Zenithra*> master{nullptr};  // not a reference
     std::atomic<int32_t> slotIndex{0};
 
 private:
     AColor EvalWithMaster(ShadeContext& sc);
-    // Evaluations count themselves into the counter of the current epoch, so that a master
-    // that unlinks the proxy waits only for those that may have seen it, never for new ones.
-    std::atomic<uint32_t> evalEpoch{0};
-    // Written by every sample: kept off the line that holds the master pointer.
-    alignas(64) std::atomic<int32_t> evalsInEpoch[2] = {0, 0};
 };

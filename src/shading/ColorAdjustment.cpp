@@ -122,10 +122,13 @@ AColor ApplyAdjustment(AColor source, const AdjustmentParams& params, float u, f
     const float b0 = NonNegative(gain * source.b);
 
     // Contrast: a power curve, so 1.0 stays fixed; the floor keeps the exponent positive.
+    // At 100 percent the curve is the identity, which the power gives exactly too; skipping it
+    // spares three powers per sample of a slot whose contrast is untouched.
     const float k = std::max(0.001f, params.contrast) / 100.0f;
-    const float r1 = std::pow(r0, k);
-    const float g1 = std::pow(g0, k);
-    const float b1 = std::pow(b0, k);
+    const bool curved = k != 1.0f;
+    const float r1 = curved ? std::pow(r0, k) : r0;
+    const float g1 = curved ? std::pow(g0, k) : g0;
+    const float b1 = curved ? std::pow(b0, k) : b0;
 
     // Saturation around luminance; components may go negative here and are clamped later.
     const float luminance = (0.2126f * r1 + 0.7152f * g1) + 0.0722f * b1;

@@ -10,21 +10,24 @@ namespace {
 constexpr float kPi = 3.1415927f;
 constexpr float kTwoPi = 6.2831855f;
 
-// Read order of the float tables and where each lands in the record. Hue is not animatable and
-// is read at time 0.
+// The float tables and where each lands in the record. Hue is not animatable and is read at
+// time 0. A shading sample skips what its arithmetic never reads: brightPix always, and the
+// sun's values when the slot has no disc (the spot size is read before them to know that).
+enum class FieldUse { Shading, RecordOnly, SunDisc };
 struct FloatField {
     ParamID id;
     float AdjustmentParams::*field;
     bool atTimeZero;
+    FieldUse use;
 };
 constexpr FloatField kFloatFields[] = {
-    {pb_slotContrast, &AdjustmentParams::contrast, false},
-    {pb_slotSaturation, &AdjustmentParams::saturation, false},
-    {pb_slotHue, &AdjustmentParams::hue, true},
-    {pb_slotBrightPix, &AdjustmentParams::brightPix, false},
-    {pb_slotSunExposure, &AdjustmentParams::sunExposure, false},
-    {pb_slotSunSpotSize, &AdjustmentParams::sunSpotSize, false},
-    {pb_slotSunSpotHeight, &AdjustmentParams::sunSpotHeight, false},
+    {pb_slotContrast, &AdjustmentParams::contrast, false, FieldUse::Shading},
+    {pb_slotSaturation, &AdjustmentParams::saturation, false, FieldUse::Shading},
+    {pb_slotHue, &AdjustmentParams::hue, true, FieldUse::Shading},
+    {pb_slotBrightPix, &AdjustmentParams::brightPix, false, FieldUse::RecordOnly},
+    {pb_slotSunSpotSize, &AdjustmentParams::sunSpotSize, false, FieldUse::Shading},
+    {pb_slotSunExposure, &AdjustmentParams::sunExposure, false, FieldUse::SunDisc},
+    {pb_slotSunSpotHeight, &AdjustmentParams::sunSpotHeight, false, FieldUse::SunDisc},
 };
 
 /// Decrements the evaluation count on every way out of EvalSlotColor.
@@ -42,13 +45,13 @@ AdjustmentParams Zenithra::BuildAdjustmentParams(int slot, TimeValue t) {
         EnsureSlotTabs(block, n);
         SyncExposureCache(std::max(s + 1, n));
     }
-    return ReadAdjustmentParams(slot, t);
+    return ReadAdjustmentParams(slot, t, false);
 }
 
 // Gives exactly what BuildAdjustmentParams gives, but where a table or the cache is shorter
 // than the slot needs it reads what growing them would have put there instead of growing them:
 // render threads never write the map.
-AdjustmentParams Zenithra::ReadAdjustmentParams(int slot, TimeValue t) {
+AdjustmentParams Zenithra::ReadAdjustmentParams(int slot, TimeValue t, bool forShading) {
     AdjustmentParams p = kFallbackAdjustmentParams;
     IParamBlock2* pb = block;
     if (!pb || slot < 0) {
@@ -68,6 +71,10 @@ AdjustmentParams Zenithra::ReadAdjustmentParams(int slot, TimeValue t) {
     }
 
     for (const FloatField& f : kFloatFields) {
+        if (forShading && (f.use == FieldUse::RecordOnly ||
+                           (f.use == FieldUse::SunDisc && !(p.sunSpotSize > kNoSunDiscSize)))) {
+            continue;
+        }
         float value = 0.0f;
         if (!pb->GetValue(f.id, f.atTimeZero ? 0 : t, value, ignored, s)) {
             // Past the table's end: the default that growing the table would have written.
@@ -78,7 +85,9 @@ AdjustmentParams Zenithra::ReadAdjustmentParams(int slot, TimeValue t) {
     }
     Point4 tint(1, 1, 1, 1), sunTint(1, 1, 1, 1);
     pb->GetValue(pb_slotTint, t, tint, ignored, s);
-    pb->GetValue(pb_slotSunTint, t, sunTint, ignored, s);
+    if (!forShading || p.sunSpotSize > kNoSunDiscSize) {
+        pb->GetValue(pb_slotSunTint, t, sunTint, ignored, s);
+    }
     p.tint = AColor(tint.x, tint.y, tint.z, tint.w);
     p.sunTint = AColor(sunTint.x, sunTint.y, sunTint.z, sunTint.w);
     return p;
@@ -100,7 +109,7 @@ AColor Zenithra::EvalSlotColor(int slot, ShadeContext& sc) {
     }
     AColor c = source->EvalColor(sc);
     TimeValue t = sc.CurTime();
-    AdjustmentParams p = ReadAdjustmentParams(slot, t);
+    AdjustmentParams p = ReadAdjustmentParams(slot, t, true);
     float rotationDegrees = 0.0f;
     float u = 0.0f, v = 0.0f;
     if (!(p.sunSpotSize > kNoSunDiscSize)) {

@@ -4,6 +4,7 @@
 
 #include "ZenithraProxy.h"
 #include "core/ZenithraClassDesc.h"
+#include "shading/MapReaders.h"
 #include "platform/Platform.h"
 #include "source/RenderRefresh.h"
 
@@ -95,12 +96,11 @@ void Zenithra::Unlink(bool releaseReferences) {
             proxy->SetMaster(nullptr);
         }
     }
-    // A render thread may have read a proxy's master just before it was cleared; wait until
-    // every such evaluation has left the proxy before the map's memory goes.
-    for (ZenithraProxy* proxy : proxies) {
-        if (proxy) {
-            proxy->WaitForEvaluationsOfOldMaster();
-        }
+    // A render thread may have read this map from a proxy just before it was taken out, or
+    // before the proxy moved to another master; wait until every such thread has let go before
+    // the map's memory goes. A map that is kept (a sample outlived the wait) need not wait.
+    if (releaseReferences) {
+        MapReaders::WaitUntilUnannounced(this);
     }
     registeredProxies.clear();
     DestroySlotRollups();

@@ -6,6 +6,7 @@
 
 #include "ZenithraProxy.h"
 #include "core/ZenithraClassDesc.h"
+#include "shading/MapReaders.h"
 #include "support/MapTestSupport.h"
 #include "support/TestDrive.h"
 
@@ -279,4 +280,53 @@ TEST(MapTeardownTest, DeleteThisGivesUpAfterAboutTwoSecondsAndTheSlowSampleStill
     EXPECT_EQ(h.gated->evaluations.load(), 1);
     EXPECT_EQ(h.map->inFlightEvals.load(), 0);
     KeepReachable(h.map);
+}
+
+// The window between a proxy's read of its master and the master's own evaluation count: a
+// thread that announced a map holds off its freeing until it lets go, nested announcements give
+// back the outer one, and a master already taken out is never returned. The maps are stand-in
+// addresses; nothing here dereferences them.
+TEST(MapTeardownTest, AMapReadFromAProxyIsFreedOnlyAfterTheReaderLetsGo) {
+    int a = 0, b = 0;
+    Zenithra* mapA = reinterpret_cast<Zenithra*>(&a);
+    Zenithra* mapB = reinterpret_cast<Zenithra*>(&b);
+    std::atomic<Zenithra*> masterOfP{mapA}, masterOfQ{mapB};
+    std::atomic<bool> announced{false}, release{false};
+
+    std::jthread reader([&] {
+        Zenithra* outer = nullptr;
+        EXPECT_EQ(MapReaders::Announce(masterOfP, outer), mapA);
+        EXPECT_EQ(outer, nullptr);
+        Zenithra* outerOfNested = nullptr;
+        EXPECT_EQ(MapReaders::Announce(masterOfQ, outerOfNested), mapB);
+        EXPECT_EQ(outerOfNested, mapA);
+        MapReaders::Withdraw(outerOfNested);
+        announced = true;
+        for (auto start = Clock::now(); !release && Clock::now() - start < kPatience;) {
+            std::this_thread::sleep_for(1ms);
+        }
+        MapReaders::Withdraw(outer);
+    });
+    for (auto start = Clock::now(); !announced && Clock::now() - start < kPatience;) {
+        std::this_thread::sleep_for(1ms);
+    }
+    ASSERT_TRUE(announced);
+
+    masterOfP = nullptr;  // map A goes: taken out of its proxy first
+    Zenithra* outer = nullptr;
+    EXPECT_EQ(MapReaders::Announce(masterOfP, outer), nullptr);
+    MapReaders::Withdraw(outer);
+    MapReaders::WaitUntilUnannounced(mapB);  // the nested reader let go of B already
+
+    std::atomic<bool> freed{false};
+    std::jthread freeing([&] {
+        MapReaders::WaitUntilUnannounced(mapA);
+        freed = true;
+    });
+    std::this_thread::sleep_for(50ms);
+    EXPECT_FALSE(freed) << "map A was freed while a reader still held it";
+    release = true;
+    reader.join();
+    freeing.join();
+    EXPECT_TRUE(freed);
 }

@@ -1,0 +1,67 @@
+#include "shading/MapReaders.h"
+
+#include "platform/Platform.h"
+
+namespace MapReaders {
+
+namespace {
+
+struct alignas(64) Slot {
+    std::atomic<Zenithra*> map{nullptr};  // written by its thread only
+    Slot* next = nullptr;                 // fixed once the slot is in the list
+};
+
+// Slots are only ever added. A thread keeps its slot for the life of the process: host render
+// threads are pooled, and giving a slot back at thread exit would need a thread-exit hook inside
+// the plug-in's library, which outlives neither its unloading nor the host's threads.
+std::atomic<Slot*> slots{nullptr};
+
+Slot* NewSlot() {
+    auto* slot = new Slot;
+    Slot* head = slots.load();
+    do {
+        slot->next = head;
+    } while (!slots.compare_exchange_weak(head, slot));
+    return slot;
+}
+
+Slot& ThisThreadSlot() {
+    thread_local Slot* mine = nullptr;
+    if (!mine) {
+        mine = NewSlot();
+    }
+    return *mine;
+}
+
+}  // namespace
+
+Zenithra* Announce(const std::atomic<Zenithra*>& master, Zenithra*& outer) {
+    Slot& slot = ThisThreadSlot();
+    outer = slot.map.load(std::memory_order_relaxed);
+    Zenithra* m = master.load();
+    while (m) {
+        // Sequentially consistent on both sides: either the map being freed sees this
+        // announcement, or this thread sees the master it was taken out of.
+        slot.map.store(m);
+        Zenithra* again = master.load();
+        if (again == m) {
+            break;
+        }
+        m = again;
+    }
+    return m;
+}
+
+void Withdraw(Zenithra* outer) {
+    ThisThreadSlot().map.store(outer, std::memory_order_release);
+}
+
+void WaitUntilUnannounced(const Zenithra* map) {
+    for (Slot* slot = slots.load(); slot; slot = slot->next) {
+        while (slot->map.load() == map) {
+            platform::SleepMilliseconds(0);
+        }
+    }
+}
+
+}  // namespace MapReaders
