@@ -46,13 +46,17 @@ void ZenithraProxy::SetMaster(Zenithra* newMaster) {
 
 AColor ZenithraProxy::EvalWithMaster(ShadeContext& sc) {
     AColor c(0, 0, 0, 1);
-    Zenithra* outer = nullptr;
-    Zenithra* m = MapReaders::Announce(master, outer);
-    if (m) {
-        c = m->EvalSlotColor(slotIndex.load(std::memory_order_relaxed), sc);
+    bool unlinked = false;
+    {
+        MapReaders::Announcement reading(master);
+        if (Zenithra* m = reading.Map()) {
+            c = m->EvalSlotColor(slotIndex.load(std::memory_order_relaxed), sc);
+        } else {
+            // A loop of maps and proxies is cut off in black, like a map being destroyed.
+            unlinked = !reading.TooDeep();
+        }
     }
-    MapReaders::Withdraw(outer);
-    if (!m) {
+    if (unlinked) {
         ZENITHRA_LOG("ZenithraProxy::EvalColor")
             << u"Proxy::EvalColor: m_master is NULL, slot=" << slotIndex.load();
     }
@@ -91,7 +95,9 @@ ParamDlg* ZenithraProxy::CreateParamDlg(HWND hwMtlEdit, IMtlParams* imp) {
 }
 
 int ZenithraProxy::LoadMapFiles(TimeValue t) {
-    Zenithra* m = master.load();
+    // A source that is a proxy of the same map would come back here for ever.
+    MapReaders::Announcement reading(master);
+    Zenithra* m = reading.Map();
     if (m && m->sourceMap) {
         m->sourceMap->LoadMapFiles(t);
     }

@@ -6,10 +6,19 @@ namespace MapReaders {
 
 namespace {
 
+// Far more maps than any chain of environments nests; each level costs a few hundred bytes of
+// a render thread's stack.
+constexpr int kMaxNesting = 32;
+
+}  // namespace
+
 struct alignas(64) Slot {
     std::atomic<Zenithra*> map{nullptr};  // written by its thread only
+    int depth = 0;                        // read and written by its thread only
     Slot* next = nullptr;                 // fixed once the slot is in the list
 };
+
+namespace {
 
 // Slots are only ever added. A thread keeps its slot for the life of the process: host render
 // threads are pooled, and giving a slot back at thread exit would need a thread-exit hook inside
@@ -35,9 +44,13 @@ Slot& ThisThreadSlot() {
 
 }  // namespace
 
-Zenithra* Announce(const std::atomic<Zenithra*>& master, Zenithra*& outer) {
-    Slot& slot = ThisThreadSlot();
+Announcement::Announcement(const std::atomic<Zenithra*>& master) : slot(ThisThreadSlot()) {
     outer = slot.map.load(std::memory_order_relaxed);
+    if (slot.depth >= kMaxNesting) {
+        tooDeep = true;
+        return;
+    }
+    ++slot.depth;
     Zenithra* m = master.load();
     while (m) {
         // Sequentially consistent on both sides: either the map being freed sees this
@@ -49,11 +62,14 @@ Zenithra* Announce(const std::atomic<Zenithra*>& master, Zenithra*& outer) {
         }
         m = again;
     }
-    return m;
+    map = m;
 }
 
-void Withdraw(Zenithra* outer) {
-    ThisThreadSlot().map.store(outer, std::memory_order_release);
+Announcement::~Announcement() {
+    if (!tooDeep) {
+        --slot.depth;
+        slot.map.store(outer, std::memory_order_release);
+    }
 }
 
 void WaitUntilUnannounced(const Zenithra* map) {

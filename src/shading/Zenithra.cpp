@@ -221,6 +221,16 @@ RefResult Zenithra::NotifyRefChanged(const Interval&, ReferenceTarget* hTarget, 
     if (hTarget == nullptr || (hTarget != sourceMap && hTarget != block)) {
         return REF_SUCCEED;
     }
+    // A source that leads back to this map (one of its own proxies, or a proxy of a map whose
+    // source is one of this map's proxies) hands the change back here: pass it on once.
+    if (passingOnChange) {
+        return REF_SUCCEED;
+    }
+    passingOnChange = true;
+    struct PassedOn {
+        bool& flag;
+        ~PassedOn() { flag = false; }
+    } passedOn{passingOnChange};
     bool sourceChanged = hTarget == sourceMap;
     if (sourceChanged) {
         RefreshRotationPlan();

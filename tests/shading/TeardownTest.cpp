@@ -283,9 +283,9 @@ TEST(MapTeardownTest, DeleteThisGivesUpAfterAboutTwoSecondsAndTheSlowSampleStill
 }
 
 // The window between a proxy's read of its master and the master's own evaluation count: a
-// thread that announced a map holds off its freeing until it lets go, nested announcements give
-// back the outer one, and a master already taken out is never returned. The maps are stand-in
-// addresses; nothing here dereferences them.
+// thread that announced a map holds off its freeing until it lets go, a nested announcement
+// gives back the outer one, and a master already taken out is never given. The maps are
+// stand-in addresses; nothing here dereferences them.
 TEST(MapTeardownTest, AMapReadFromAProxyIsFreedOnlyAfterTheReaderLetsGo) {
     int a = 0, b = 0;
     Zenithra* mapA = reinterpret_cast<Zenithra*>(&a);
@@ -294,18 +294,16 @@ TEST(MapTeardownTest, AMapReadFromAProxyIsFreedOnlyAfterTheReaderLetsGo) {
     std::atomic<bool> announced{false}, release{false};
 
     std::jthread reader([&] {
-        Zenithra* outer = nullptr;
-        EXPECT_EQ(MapReaders::Announce(masterOfP, outer), mapA);
-        EXPECT_EQ(outer, nullptr);
-        Zenithra* outerOfNested = nullptr;
-        EXPECT_EQ(MapReaders::Announce(masterOfQ, outerOfNested), mapB);
-        EXPECT_EQ(outerOfNested, mapA);
-        MapReaders::Withdraw(outerOfNested);
+        MapReaders::Announcement readingA(masterOfP);
+        EXPECT_EQ(readingA.Map(), mapA);
+        {
+            MapReaders::Announcement readingB(masterOfQ);
+            EXPECT_EQ(readingB.Map(), mapB);
+        }
         announced = true;
         for (auto start = Clock::now(); !release && Clock::now() - start < kPatience;) {
             std::this_thread::sleep_for(1ms);
         }
-        MapReaders::Withdraw(outer);
     });
     for (auto start = Clock::now(); !announced && Clock::now() - start < kPatience;) {
         std::this_thread::sleep_for(1ms);
@@ -313,9 +311,7 @@ TEST(MapTeardownTest, AMapReadFromAProxyIsFreedOnlyAfterTheReaderLetsGo) {
     ASSERT_TRUE(announced);
 
     masterOfP = nullptr;  // map A goes: taken out of its proxy first
-    Zenithra* outer = nullptr;
-    EXPECT_EQ(MapReaders::Announce(masterOfP, outer), nullptr);
-    MapReaders::Withdraw(outer);
+    EXPECT_EQ(MapReaders::Announcement(masterOfP).Map(), nullptr);
     MapReaders::WaitUntilUnannounced(mapB);  // the nested reader let go of B already
 
     std::atomic<bool> freed{false};

@@ -226,3 +226,26 @@ TEST_F(ProxyTest, UnlinkedOrOrphanedProxyEvaluatesBlackAndLogsEverySample) {
     EXPECT_GT(records[0].line, 0);
     EXPECT_EQ(records[2].line, records[0].line);
 }
+
+// A map whose source is its own proxy, or two maps that feed each other through their proxies,
+// would evaluate and notify for ever; the loop is cut off (in black, for a sample) after a bounded
+// depth, without a log line per level and without overflowing the stack.
+TEST_F(ProxyTest, ALoopOfMapsAndProxiesEvaluatesBlackInsteadOfOverflowing) {
+    ScopedTestDrive drive;
+    map->SetSubTexmap(0, map->GetSubTexmap(1));
+    ASSERT_EQ(map->sourceMap, map->slotProxies[0]);
+    map->SetSlotExposure(0, 1.0f);
+    standalone::EnvironmentSample sample = SampleAt(0.3f, 0.6f);
+    EXPECT_EQ(map->EvalColor(sample), kOpaqueBlack);
+
+    Zenithra* other = NewMapIn(scene);
+    map->SetSubTexmap(0, other->GetSubTexmap(1));
+    other->SetSubTexmap(0, map->GetSubTexmap(1));
+    EXPECT_EQ(other->slotProxies[0]->EvalColor(sample), kOpaqueBlack);
+    // Change notification, validity and map loading follow the same links.
+    SetSlotFloat(*other, pb_slotContrast, 0, 150.0f);
+    Interval valid = FOREVER;
+    map->Update(0, valid);
+    EXPECT_EQ(map->LoadMapFiles(0), 1);
+    EXPECT_EQ(drive.ReadLogBytes(), "");
+}
