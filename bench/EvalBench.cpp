@@ -15,6 +15,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <atomic>
 #include <cmath>
 #include <memory>
 #include <random>
@@ -237,6 +238,20 @@ void BM_SourceEvalColorThreads(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_SourceEvalColorThreads)->Threads(1)->Threads(2)->UseRealTime();
+
+// The floor that the map's evaluation count sets: one sequentially consistent increment and
+// decrement per sample of a count that every render thread shares, with nothing else. On two
+// threads its cache line moves between the cores at every step.
+void BM_SharedEvalCountThreads(benchmark::State& state) {
+    alignas(64) static std::atomic<int32_t> count{0};
+    for (auto _ : state) {
+        count.fetch_add(1);
+        benchmark::ClobberMemory();
+        count.fetch_sub(1);
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_SharedEvalCountThreads)->Threads(1)->Threads(2)->UseRealTime();
 
 }  // namespace
 
