@@ -73,8 +73,11 @@ Announcement::~Announcement() {
 }
 
 void WaitUntilUnannounced(const Zenithra* map) {
+    // This thread's own announcement is further up its stack, not in the window (a map freed
+    // from within a proxy's forwarding on the same thread): waiting for it would never end.
+    const Slot* own = &ThisThreadSlot();
     for (Slot* slot = slots.load(); slot; slot = slot->next) {
-        while (slot->map.load() == map) {
+        while (slot != own && slot->map.load() == map) {
             platform::SleepMilliseconds(0);
         }
     }
