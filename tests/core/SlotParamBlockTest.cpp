@@ -116,7 +116,7 @@ TEST_F(SlotBlockTest, ReplacedBlockMakesCachePendingUntilFlushWritesIt) {
     EXPECT_EQ(Table(), (Floats{1.5f, 2.5f, 0}));
 }
 
-TEST_F(SlotBlockTest, SetSlotExposureStoresOnlySlotsBelowTheSlotCount) {
+TEST_F(SlotBlockTest, ExposuresAreStoredOnlyBelowTheSlotCountAndReadBackPaddedWithZeros) {
     ResizeSlots(*map, 2);
     map->SetSlotExposure(1, -2.0f);
     for (int outside : {2, 5, 16, 100, -1}) {
@@ -125,6 +125,18 @@ TEST_F(SlotBlockTest, SetSlotExposureStoresOnlySlotsBelowTheSlotCount) {
         EXPECT_EQ(Table(), (Floats{0, -2.0f})) << "slot " << outside;
     }
     EXPECT_EQ(map->GetSlotExposures(6), (Floats{0, -2.0f, 0, 0, 0, 0}));
+    map->SetSlotExposures({1, 2, 3}, 2);
+    EXPECT_EQ(Cache(), (Floats{1, 2}));
+    EXPECT_EQ(Table(), (Floats{1, 2}));
+    Floats all{1, 2};
+    all.resize(16);
+    EXPECT_EQ(map->GetSlotExposures(20), all);
+    EXPECT_EQ(map->GetSlotExposures(0), (Floats{1}));
+    map->SetSlotExposure(0, 4.0f);  // brings the cache back to the slot count's length
+    EXPECT_EQ(Cache(), (Floats{4, 2}));
+    map->SetSlotExposures({7}, 3);
+    EXPECT_EQ(Cache(), (Floats{7, 0, 0}));
+    EXPECT_EQ(Table(), (Floats{7, 0, 0}));
 }
 
 TEST_F(SlotBlockTest, FlushInAnimateModeWritesConstantsAndLeavesAnimateModeOn) {
@@ -145,22 +157,6 @@ TEST_F(SlotBlockTest, FlushInAnimateModeWritesConstantsAndLeavesAnimateModeOn) {
     ScopedAnimateMode off(false);
     map->FlushExposureCache();
     EXPECT_FALSE(Animating());
-}
-
-TEST_F(SlotBlockTest, GetSlotExposuresClampsCountAndSetSlotExposuresPadsWithZeros) {
-    ResizeSlots(*map, 2);
-    map->SetSlotExposures({1, 2, 3}, 2);
-    EXPECT_EQ(Cache(), (Floats{1, 2}));
-    EXPECT_EQ(Table(), (Floats{1, 2}));
-    Floats all{1, 2};
-    all.resize(16);
-    EXPECT_EQ(map->GetSlotExposures(20), all);
-    EXPECT_EQ(map->GetSlotExposures(0), (Floats{1}));
-    map->SetSlotExposure(0, 4.0f);  // brings the cache back to the slot count's length
-    EXPECT_EQ(Cache(), (Floats{4, 2}));
-    map->SetSlotExposures({7}, 3);
-    EXPECT_EQ(Cache(), (Floats{7, 0, 0}));
-    EXPECT_EQ(Table(), (Floats{7, 0, 0}));
 }
 
 TEST_F(SlotBlockTest, EnsureSlotTabsAppendsDefaultsWithoutKeysAndLeavesExposureAlone) {

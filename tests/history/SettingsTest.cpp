@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -119,25 +120,23 @@ TEST_F(SettingsTest, PreviewSizeDefaultsAndClamps) {
 }
 
 TEST_F(SettingsTest, HistoryWindowPlacementDefaultsAndWritesThatKeepOtherContent) {
+    using Placement = std::array<int, 4>;
+    auto read = [](const platform::ScreenRect& area) {
+        const WindowPlacement p = ReadHistoryWindowPlacement(area);
+        return Placement{p.x, p.y, p.width, p.height};
+    };
     const platform::ScreenRect area{0, 0, 2560, 1400};
-    WindowPlacement p = ReadHistoryWindowPlacement(area);
-    EXPECT_EQ(p.x, 1280);
-    EXPECT_EQ(p.y, 0);
-    EXPECT_EQ(p.width, 1280);
-    EXPECT_EQ(p.height, 1400);
-    p = ReadHistoryWindowPlacement(platform::ScreenRect{100, 50, 1100, 850});
-    EXPECT_EQ(p.x, 600);  // the work area's own left and top count
-    EXPECT_EQ(p.y, 50);
+    EXPECT_EQ(read(area), (Placement{1280, 0, 1280, 1400}));
+    // The work area's own left and top count.
+    EXPECT_EQ(read(platform::ScreenRect{100, 50, 1100, 850}), (Placement{600, 50, 500, 800}));
+    WriteHistoryWindowPlacement(platform::ScreenRect{100, 200, 900, 800});  // creates the file
+    EXPECT_EQ(ReadFile(), "[HistoryWindow]\r\nX=100\r\nY=200\r\nW=800\r\nH=600\r\n");
 
     WriteFile(
         "; written by hand\r\n[History]\r\nPreviewWidth=300\r\n\r\n[HistoryWindow]\r\n"
         "Docked=1\r\nX=5\r\n; placement\r\n\r\n[Zebra]\r\nStripes=12\r\n");
     WriteHistoryWindowPlacement(platform::ScreenRect{100, 200, 900, 800});
-    p = ReadHistoryWindowPlacement(area);
-    EXPECT_EQ(p.x, 100);
-    EXPECT_EQ(p.y, 200);
-    EXPECT_EQ(p.width, 800);
-    EXPECT_EQ(p.height, 600);
+    EXPECT_EQ(read(area), (Placement{100, 200, 800, 600}));
     std::string expected =
         "; written by hand\r\n[History]\r\nPreviewWidth=300\r\n\r\n[HistoryWindow]\r\n"
         "Docked=1\r\nX=100\r\n; placement\r\nY=200\r\nW=800\r\nH=600\r\n\r\n[Zebra]\r\n"
@@ -152,12 +151,7 @@ TEST_F(SettingsTest, HistoryWindowPlacementDefaultsAndWritesThatKeepOtherContent
 
     // Negative values are written and read back as they are.
     WriteHistoryWindowValue(u"X", -1700);
-    EXPECT_EQ(ReadHistoryWindowPlacement(area).x, -1700);
-}
-
-TEST_F(SettingsTest, FirstWriteCreatesTheFile) {
-    WriteHistoryWindowPlacement(platform::ScreenRect{100, 200, 900, 800});
-    EXPECT_EQ(ReadFile(), "[HistoryWindow]\r\nX=100\r\nY=200\r\nW=800\r\nH=600\r\n");
+    EXPECT_EQ(read(area)[0], -1700);
 }
 
 TEST_F(SettingsTest, WithoutAGivenWorkAreaTheScreensIsUsed) {

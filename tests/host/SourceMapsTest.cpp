@@ -17,6 +17,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <cmath>
@@ -31,10 +32,12 @@ namespace {
 
 using standalone::HdrSourceMap;
 using testsupport::GridColour;
+using testsupport::GridImage;
 using testsupport::GridPixel;
 using testsupport::kGridHeight;
 using testsupport::kGridWidth;
 using testsupport::NativePath;
+using testsupport::UniformImage;
 
 constexpr float kTolerance = 1e-4f;
 constexpr float kHalfPiRadians = 1.5707964f;  // 90 degrees
@@ -121,18 +124,14 @@ std::string Utf8(const std::u16string& s) {
     return platform::Utf16ToUtf8(s);
 }
 
-/// A sample with its own UVW per map channel.
-class ChannelSample : public standalone::EnvironmentSample {
-public:
-    ChannelSample(const Point3& worldDir, std::vector<Point3> uvwByChannel)
-        : EnvironmentSample(worldDir, 0), uvwByChannel(std::move(uvwByChannel)) {}
+/// A sample whose map channels 0 to 2 have UVWs of their own.
+struct ChannelSample : standalone::EnvironmentSample {
+    ChannelSample(const Point3& worldDir, std::array<Point3, 3> uvw)
+        : EnvironmentSample(worldDir, 0), uvw(uvw) {}
     Point3 UVW(int channel) override {
-        return channel >= 0 && size_t(channel) < uvwByChannel.size() ? uvwByChannel[size_t(channel)]
-                                                                     : Point3(0, 0, 0);
+        return channel >= 0 && channel < 3 ? uvw[size_t(channel)] : Point3();
     }
-
-private:
-    std::vector<Point3> uvwByChannel;
+    std::array<Point3, 3> uvw;
 };
 
 class AssetCollector : public AssetEnumCallback {
@@ -156,25 +155,20 @@ protected:
     std::u16string Scratch(const std::u16string& name) const {
         return drive.ScratchFolder() + u"\\" + name;
     }
-    std::u16string GridHdr() {
-        std::u16string path = Scratch(u"grid.hdr");
-        EXPECT_TRUE(testsupport::WriteHdrFile(path, testsupport::GridImage()));
+    /// `image` in the scratch folder as .hdr or .exr, as the name ends.
+    std::u16string Write(const std::u16string& name, const testsupport::TestImage& image) {
+        const std::u16string path = Scratch(name);
+        EXPECT_TRUE(name.ends_with(u".hdr") ? testsupport::WriteHdrFile(path, image)
+                                            : testsupport::WriteExrFile(path, image));
         return path;
     }
-    std::u16string GridExr() {
-        std::u16string path = Scratch(u"grid.exr");
-        EXPECT_TRUE(testsupport::WriteExrFile(path, testsupport::GridImage()));
-        return path;
-    }
+    std::u16string GridHdr() { return Write(u"grid.hdr", GridImage()); }
+    std::u16string GridExr() { return Write(u"grid.exr", GridImage()); }
 
     testsupport::ScopedTestDrive drive;
 };
 
-// --- Where a direction looks -----------------------------------------------------------------
-
-using SourceMapLookupTest = SourceMapTest;
-
-TEST_F(SourceMapLookupTest, EveryPixelCentreShowsItsColourForHdrExrAndDwaaExrTurnedByRotation) {
+TEST_F(SourceMapTest, EveryPixelCentreShowsItsColourForHdrExrAndDwaaExrTurnedByRotation) {
     const std::u16string dwaa = Scratch(u"grid-dwaa.exr");
     ASSERT_TRUE(testsupport::WriteGridDwaaExrFile(dwaa));
     const std::u16string files[] = {GridHdr(), GridExr(), dwaa};
@@ -204,7 +198,7 @@ TEST_F(SourceMapLookupTest, EveryPixelCentreShowsItsColourForHdrExrAndDwaaExrTur
     }
 }
 
-TEST_F(SourceMapLookupTest, LookupIsBilinearWrapsAroundInUAndClampsInV) {
+TEST_F(SourceMapTest, LookupIsBilinearWrapsAroundInUAndClampsInV) {
     MapPtr map = MapShowing(kBitmap, GridHdr());
     // Looking along -Y at the horizon, unrotated, falls on the corner of pixels 1 and 2 of rows 1
     // and 2: the mean of the four.
@@ -226,7 +220,7 @@ TEST_F(SourceMapLookupTest, LookupIsBilinearWrapsAroundInUAndClampsInV) {
                  "zenith");
 }
 
-TEST_F(SourceMapLookupTest, ParametersAreReadAtTheSampleTimeAndGammaComesBeforeTheMultiplier) {
+TEST_F(SourceMapTest, ParametersAreReadAtTheSampleTimeAndGammaComesBeforeTheMultiplier) {
     MapPtr bitmap = MapShowing(kBitmap, GridHdr());
     AnimateOn();
     bool written =
@@ -249,7 +243,7 @@ TEST_F(SourceMapLookupTest, ParametersAreReadAtTheSampleTimeAndGammaComesBeforeT
                  "gamma 2, multiplier 3");
 }
 
-TEST_F(SourceMapLookupTest, MapChannelMappingLooksUpTheChannelsUvwAndFlipMirrors) {
+TEST_F(SourceMapTest, MapChannelMappingLooksUpTheChannelsUvwAndFlipMirrors) {
     MapPtr vray = MapShowing(kVRayBitmap, GridHdr());
     Set(*vray, standalone::kVRayMappingType, 0);
     Set(*vray, standalone::kVRayMappingChannel, 2);
@@ -284,11 +278,7 @@ TEST_F(SourceMapLookupTest, MapChannelMappingLooksUpTheChannelsUvwAndFlipMirrors
     }
 }
 
-// --- Files -------------------------------------------------------------------------------------
-
-using SourceMapFilesTest = SourceMapTest;
-
-TEST_F(SourceMapFilesTest, EnumAuxFilesReportsTheFileNameParameterAsOneAsset) {
+TEST_F(SourceMapTest, EnumAuxFilesReportsTheFileNameParameterAsOneAsset) {
     const std::u16string file = GridExr(), absent = Scratch(u"absent.hdr");
     for (const MapKind& kind : kBothKinds) {
         MapPtr map(kind.create());
@@ -308,26 +298,24 @@ TEST_F(SourceMapFilesTest, EnumAuxFilesReportsTheFileNameParameterAsOneAsset) {
     }
 }
 
-TEST_F(SourceMapFilesTest, BrokenFilesEvaluateBlackAndLogOneLinePerLoadAttempt) {
-    const std::u16string truncated = Scratch(u"truncated.hdr"), pixels = Scratch(u"pixels.exr"),
-                         header = Scratch(u"header.exr"), text = Scratch(u"text.exr"),
-                         empty = Scratch(u"empty.hdr");
+TEST_F(SourceMapTest, BrokenFilesEvaluateBlackAndLogOneLinePerLoadAttempt) {
     auto overwrite = [&](const std::u16string& path, std::streamoff offset, std::ios::seekdir dir,
                          int count) {
         std::fstream f(NativePath(path), std::ios::in | std::ios::out | std::ios::binary);
         f.seekp(offset, dir);
         f.write(std::string(size_t(count), '\xA5').data(), count);
     };
-    ASSERT_TRUE(testsupport::WriteHdrFile(truncated, testsupport::GridImage()));
     // 48 bytes fewer cut into the run-length encoded pixels but keep the header.
+    const std::u16string truncated = Write(u"truncated.hdr", GridImage());
     std::filesystem::resize_file(NativePath(truncated),
                                  std::filesystem::file_size(NativePath(truncated)) - 48);
     // One colour compresses well, so that the tail is the end of a zlib stream with its checksum
     // (EXR keeps chunks that would not shrink uncompressed, and without checksum).
-    ASSERT_TRUE(testsupport::WriteExrFile(pixels, testsupport::UniformImage(64, 32, 1, 2, 3)));
+    const std::u16string pixels = Write(u"pixels.exr", UniformImage(64, 32, 1, 2, 3));
     overwrite(pixels, -16, std::ios::end, 16);
-    ASSERT_TRUE(testsupport::WriteExrFile(header, testsupport::GridImage()));
+    const std::u16string header = Write(u"header.exr", GridImage());
     overwrite(header, 8, std::ios::beg, 32);  // the first attribute after the magic number
+    const std::u16string text = Scratch(u"text.exr"), empty = Scratch(u"empty.hdr");
     std::ofstream(NativePath(text)) << "not an image\n";
     std::ofstream(NativePath(empty)).flush();
     for (const std::u16string& path :
@@ -353,14 +341,9 @@ TEST_F(SourceMapFilesTest, BrokenFilesEvaluateBlackAndLogOneLinePerLoadAttempt) 
     }
 }
 
-// --- Reloading ---------------------------------------------------------------------------------
-
-using SourceMapReloadTest = SourceMapTest;
-
-TEST_F(SourceMapReloadTest, AChangedFileNameOrARewrittenOrRemovedFileIsReadAgain) {
-    std::u16string path = GridExr();
-    std::u16string uniform = Scratch(u"uniform.exr");
-    ASSERT_TRUE(testsupport::WriteExrFile(uniform, testsupport::UniformImage(4, 2, 0.5f, 1, 3)));
+TEST_F(SourceMapTest, AChangedFileNameOrARewrittenOrRemovedFileIsReadAgain) {
+    const std::u16string path = GridExr();
+    const std::u16string uniform = Write(u"uniform.exr", UniformImage(4, 2, 0.5f, 1, 3));
     Point3 d = PixelCentreDirection(3, 2, 0);
     for (const MapKind& kind : kBothKinds) {
         MapPtr map = MapShowing(kind, uniform);
@@ -374,7 +357,7 @@ TEST_F(SourceMapReloadTest, AChangedFileNameOrARewrittenOrRemovedFileIsReadAgain
 
     MapPtr map = MapShowing(kBitmap, path);
     // Another parameter changing is no reason to read the file again.
-    ASSERT_TRUE(testsupport::WriteExrFile(path, testsupport::UniformImage(8, 4, 1, 2, 3)));
+    Write(u"grid.exr", UniformImage(8, 4, 1, 2, 3));
     auto stamp = std::filesystem::last_write_time(NativePath(path));
     std::filesystem::last_write_time(NativePath(path), stamp + std::chrono::seconds(2));
     Set(*map, standalone::kBitmapVOffset, 0.25f);
@@ -382,7 +365,7 @@ TEST_F(SourceMapReloadTest, AChangedFileNameOrARewrittenOrRemovedFileIsReadAgain
     map->LoadMapFiles(0);
     ExpectColour(Eval(*map, d), 1, 2, 3, "LoadMapFiles after the rewrite");
 
-    ASSERT_TRUE(testsupport::WriteExrFile(path, testsupport::GridImage()));
+    GridExr();
     std::filesystem::last_write_time(NativePath(path), stamp + std::chrono::seconds(4));
     Interval valid = FOREVER;
     map->Update(0, valid);
@@ -391,16 +374,15 @@ TEST_F(SourceMapReloadTest, AChangedFileNameOrARewrittenOrRemovedFileIsReadAgain
     std::filesystem::remove(NativePath(path));
     map->LoadMapFiles(0);
     EXPECT_TRUE(IsOpaqueBlack(Eval(*map, d))) << "removed";
-    ASSERT_TRUE(testsupport::WriteExrFile(path, testsupport::UniformImage(8, 4, 1, 2, 3)));
+    Write(u"grid.exr", UniformImage(8, 4, 1, 2, 3));
     map->LoadMapFiles(0);
     ExpectColour(Eval(*map, d), 1, 2, 3, "the file is back");
     EXPECT_EQ(standalone::HostLogLines().size(), 1u) << "the removal only";
 }
 
-TEST_F(SourceMapReloadTest, SamplesDuringReloadsSeeAWholeImage) {
-    std::u16string grid = GridHdr();
-    std::u16string uniform = Scratch(u"uniform.hdr");
-    ASSERT_TRUE(testsupport::WriteHdrFile(uniform, testsupport::UniformImage(8, 4, 0.5f, 1, 3)));
+TEST_F(SourceMapTest, SamplesDuringReloadsSeeAWholeImage) {
+    const std::u16string grid = GridHdr();
+    const std::u16string uniform = Write(u"uniform.hdr", UniformImage(8, 4, 0.5f, 1, 3));
     MapPtr map = MapShowing(kVRayBitmap, grid);
     const Point3 d = PixelCentreDirection(3, 1, 0);
     const GridColour g = GridPixel(3, 1);
@@ -434,8 +416,6 @@ TEST_F(SourceMapReloadTest, SamplesDuringReloadsSeeAWholeImage) {
     EXPECT_EQ(unexpected.load(), 0);
     ExpectGridPixel(Eval(*map, d), 3, 1, "last file");
 }
-
-// --- Scenes and copies -------------------------------------------------------------------------
 
 TEST_F(SourceMapTest, LoadedScenesAndClonesHaveTheImageAtOnceWithTheirParameters) {
     standalone::SceneRoot root;

@@ -1,26 +1,15 @@
 // Adding, copying, removing and resetting output slots.
 
-#include "ZenithraProxy.h"
-#include "core/ZenithraClassDesc.h"
-#include "shading/Zenithra.h"
-
-#include "StandaloneHost.h"
+#include "support/MapTestSupport.h"
 
 #include <gtest/gtest.h>
 
-namespace {
+#include <utility>
 
-struct SlotValues {
-    float exposure, contrast, saturation, hue, sunSpotSize, sunSpotHeight;
-    Point4 tint;
-};
+namespace {
 
 class SlotOperations : public ::testing::Test {
 protected:
-    void SetUp() override {
-        map = static_cast<Zenithra*>(static_cast<Texmap*>(GetZenithraDesc()->Create(FALSE)));
-        scene.Add(map);
-    }
     float Float(ParamID id, int slot, TimeValue t = 0) {
         float v = -999;
         Interval valid = FOREVER;
@@ -28,18 +17,14 @@ protected:
             << "param " << id << " slot " << slot;
         return v;
     }
-    SlotValues Values(int slot) {
+    Point4 Tint(int slot) {
         Point4 tint;
         Interval valid = FOREVER;
         map->block->GetValue(pb_slotTint, 0, tint, valid, slot);
-        return {map->GetSlotExposures(map->GetSlotCount())[size_t(slot)],
-                Float(pb_slotContrast, slot),
-                Float(pb_slotSaturation, slot),
-                Float(pb_slotHue, slot),
-                Float(pb_slotSunSpotSize, slot),
-                Float(pb_slotSunSpotHeight, slot),
-                tint};
+        return tint;
     }
+    /// The slot's exposure as the cache holds it.
+    float Exposure(int slot) { return map->GetSlotExposures(map->GetSlotCount())[size_t(slot)]; }
     void ExpectTablesHaveLength(int n) {
         for (ParamID id : {pb_slotExposure, pb_slotContrast, pb_slotSaturation, pb_slotHue,
                            pb_slotBrightPix, pb_slotSunExposure, pb_slotSunSpotSize,
@@ -50,31 +35,34 @@ protected:
     }
 
     standalone::SceneRoot scene;
-    Zenithra* map = nullptr;
+    Zenithra* map = testsupport::NewMapIn(scene);
 };
 
-TEST_F(SlotOperations, AddingASlotGivesItDefaultsAndANamedProxy) {
-    map->SetName(u"Key");
+TEST_F(SlotOperations, AddingASlotGivesItDefaultsAndEveryProxyTheMapsCurrentName) {
     map->SetSlotCount(3);
     map->SetSlotExposure(2, 1.0f);
     map->block->SetValue(pb_slotContrast, 0, 130.0f, 2);
+    map->SetName(u"Key");  // the proxies made so far take the new name too
     map->SetSlotCount(4);
     ASSERT_EQ(map->GetSlotCount(), 4);
     ExpectTablesHaveLength(4);
-    SlotValues added = Values(3);
-    EXPECT_EQ(added.exposure, 0.0f);
-    EXPECT_EQ(added.contrast, 100.0f);
-    EXPECT_EQ(added.saturation, 100.0f);
-    EXPECT_EQ(added.hue, 0.0f);
-    EXPECT_EQ(added.sunSpotSize, 0.0f);
-    EXPECT_EQ(added.sunSpotHeight, 45.0f);
-    EXPECT_EQ(added.tint, Point4(1, 1, 1, 1));
-    EXPECT_EQ(Values(2).exposure, 1.0f);
-    EXPECT_EQ(Values(2).contrast, 130.0f);
+    const std::pair<ParamID, float> defaults[] = {
+        {pb_slotContrast, 100.0f},  {pb_slotSaturation, 100.0f},   {pb_slotHue, 0.0f},
+        {pb_slotSunSpotSize, 0.0f}, {pb_slotSunSpotHeight, 45.0f},
+    };
+    for (const auto& [id, value] : defaults) {
+        EXPECT_EQ(Float(id, 3), value) << "table " << id;
+    }
+    EXPECT_EQ(Exposure(3), 0.0f);
+    EXPECT_EQ(Tint(3), Point4(1, 1, 1, 1));
+    EXPECT_EQ(Exposure(2), 1.0f);
+    EXPECT_EQ(Float(pb_slotContrast, 2), 130.0f);
     for (int i = 0; i < 4; ++i) {
         ASSERT_NE(map->slotProxies[i], nullptr);
         EXPECT_EQ(map->slotProxies[i]->slotIndex.load(), i);
+        EXPECT_EQ(map->slotProxies[i]->GetName(), map->SlotName(i));
     }
+    EXPECT_EQ(map->slotProxies[0]->GetName(), u"Key:Slot 1");
     EXPECT_EQ(map->slotProxies[3]->GetName(), u"Key:Slot 4");
 
     map->SetSlotCount(16);
@@ -96,12 +84,12 @@ TEST_F(SlotOperations, CopyingAppendsTheSourceSlotsCurrentValues) {
     ASSERT_TRUE(map->CopySlot(0));
     ASSERT_EQ(map->GetSlotCount(), 3);
     ExpectTablesHaveLength(3);
-    EXPECT_EQ(Values(2).exposure, 1.5f);
-    EXPECT_EQ(Values(2).contrast, 120.0f);
-    EXPECT_EQ(Values(2).tint, Point4(0.5f, 1, 2, 1));
-    EXPECT_EQ(Values(0).exposure, 1.5f);
-    EXPECT_EQ(Values(0).contrast, 120.0f);
-    EXPECT_EQ(Values(1).contrast, 90.0f);
+    for (int slot : {0, 2}) {
+        EXPECT_EQ(Exposure(slot), 1.5f) << "slot " << slot;
+        EXPECT_EQ(Float(pb_slotContrast, slot), 120.0f) << "slot " << slot;
+        EXPECT_EQ(Tint(slot), Point4(0.5f, 1, 2, 1)) << "slot " << slot;
+    }
+    EXPECT_EQ(Float(pb_slotContrast, 1), 90.0f);
     EXPECT_FALSE(map->CopySlot(3));
     EXPECT_FALSE(map->CopySlot(-1));
 }
@@ -116,8 +104,8 @@ TEST_F(SlotOperations, RemovingASlotMovesLaterSlotsDownAndKeepsProxyIndices) {
     ASSERT_TRUE(map->RemoveSlot(1));
     EXPECT_EQ(map->GetSlotCount(), 2);
     ExpectTablesHaveLength(2);
-    EXPECT_EQ(Values(1).exposure, 2.0f);
-    EXPECT_EQ(Values(1).saturation, 40.0f);
+    EXPECT_EQ(Exposure(1), 2.0f);
+    EXPECT_EQ(Float(pb_slotSaturation, 1), 40.0f);
     EXPECT_EQ(map->slotProxies[1], second);
     EXPECT_EQ(second->slotIndex.load(), 1);
     EXPECT_EQ(map->slotProxies[2], nullptr);
@@ -128,7 +116,7 @@ TEST_F(SlotOperations, RemovingASlotMovesLaterSlotsDownAndKeepsProxyIndices) {
     map->SetSlotExposure(2, 3.0f);
     ASSERT_TRUE(map->RemoveSlot(3));
     EXPECT_EQ(map->GetSlotCount(), 3);
-    EXPECT_EQ(Values(2).exposure, 3.0f);
+    EXPECT_EQ(Exposure(2), 3.0f);
     EXPECT_FALSE(map->RemoveSlot(3));
 }
 
@@ -142,8 +130,8 @@ TEST_F(SlotOperations, LoweringAndRaisingTheCountResetsValuesButKeepsProxies) {
     EXPECT_EQ(map->slotProxies[3], fourth);
     map->SetSlotCount(4);
     EXPECT_EQ(map->slotProxies[3], fourth);
-    EXPECT_EQ(Values(3).hue, 0.0f);
-    EXPECT_EQ(Values(3).exposure, 0.0f);
+    EXPECT_EQ(Float(pb_slotHue, 3), 0.0f);
+    EXPECT_EQ(Exposure(3), 0.0f);
 }
 
 TEST_F(SlotOperations, ResettingRemovesAnimationAndRefusesColoursAndTheCount) {
@@ -160,22 +148,12 @@ TEST_F(SlotOperations, ResettingRemovesAnimationAndRefusesColoursAndTheCount) {
     EXPECT_EQ(Float(pb_slotSunSpotHeight, 0, 4800), 45.0f);
 
     ASSERT_TRUE(map->SlotParamReset(pb_slotExposure, 1, -2.0f));
-    EXPECT_EQ(Values(1).exposure, -2.0f);
+    EXPECT_EQ(Exposure(1), -2.0f);
     EXPECT_EQ(Float(pb_slotExposure, 1), -2.0f);
-    EXPECT_FALSE(map->SlotParamReset(pb_slotTint, 0, 1.0f));
-    EXPECT_FALSE(map->SlotParamReset(pb_slotSunTint, 0, 1.0f));
-    EXPECT_FALSE(map->SlotParamReset(pb_slotCount, 0, 1.0f));
-    EXPECT_FALSE(map->SlotParamReset(pb_slotContrast, 2, 1.0f));
-}
-
-TEST_F(SlotOperations, ProxiesFollowARenamedMap) {
-    map->SetSlotCount(2);
-    map->SetName(u"Dusk");
-    map->CopySlot(0);
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(map->slotProxies[i]->GetName(), map->SlotName(i));
+    for (ParamID refused : {pb_slotTint, pb_slotSunTint, pb_slotCount}) {
+        EXPECT_FALSE(map->SlotParamReset(refused, 0, 1.0f)) << "param " << refused;
     }
-    EXPECT_EQ(map->slotProxies[2]->GetName(), u"Dusk:Slot 3");
+    EXPECT_FALSE(map->SlotParamReset(pb_slotContrast, 2, 1.0f));
 }
 
 }  // namespace

@@ -1,12 +1,7 @@
 // Slot operations on the user-interface thread while render threads evaluate other slots.
 // This exists to be run under ThreadSanitizer and AddressSanitizer.
 
-#include "ZenithraProxy.h"
-#include "core/ZenithraClassDesc.h"
-#include "shading/Zenithra.h"
-
-#include "EnvironmentSample.h"
-#include "StandaloneHost.h"
+#include "support/MapTestSupport.h"
 #include "support/NamedParamMap.h"
 
 #include <gtest/gtest.h>
@@ -19,15 +14,14 @@ namespace {
 
 TEST(SlotOperationsWhileRendering, CopyingAndRemovingSlotsLeavesRenderedSlotsIntact) {
     standalone::SceneRoot scene;
-    auto* map = static_cast<Zenithra*>(static_cast<Texmap*>(GetZenithraDesc()->Create(FALSE)));
-    scene.Add(map);
+    Zenithra* map = testsupport::NewMapIn(scene);
     map->SetSubTexmap(0, new testsupport::NamedParamMap(u"Checker", {}));
     map->SetSlotCount(2);
     map->SetSlotExposure(1, 1.0f);  // slot 1 doubles the grey 0.5 source
     Texmap* first = map->GetSubTexmap(1);
     Texmap* second = map->GetSubTexmap(2);
     scene.Add(first);
-    scene.Add(second);
+    scene.Add(second);  // held while the map removes and rebuilds slots
 
     std::atomic<bool> stop{false};
     std::atomic<int> wrong{0};

@@ -1,14 +1,9 @@
 // Real .hdr and .exr files through a Zenithra map: the source maps' images reach every slot,
 // adjusted, and a slot's sun disc follows the VRayBitmap's rotation.
 
-#include "ZenithraProxy.h"
-#include "core/ZenithraClassDesc.h"
-#include "shading/Zenithra.h"
-
 #include "BitmapMap.h"
-#include "EnvironmentSample.h"
-#include "StandaloneHost.h"
 #include "VRayBitmapMap.h"
+#include "support/MapTestSupport.h"
 #include "support/TestDrive.h"
 #include "support/TestImages.h"
 
@@ -38,14 +33,12 @@ class HdrSourceThroughSlots : public ::testing::Test {
 protected:
     void SetUp() override {
         std::filesystem::create_directories(testsupport::NativePath(drive.ScratchFolder()));
-        map = static_cast<Zenithra*>(static_cast<Texmap*>(GetZenithraDesc()->Create(FALSE)));
-        scene.Add(map);
         map->SetSlotCount(2);
         map->SetSlotExposure(1, 1.0f);  // slot 1 doubles the image
     }
     testsupport::ScopedTestDrive drive;
     standalone::SceneRoot scene;
-    Zenithra* map = nullptr;
+    Zenithra* map = testsupport::NewMapIn(scene);
 };
 
 TEST_F(HdrSourceThroughSlots, HdrAndExrPixelsReachEverySlot) {

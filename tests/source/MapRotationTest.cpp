@@ -8,12 +8,18 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <random>
 
 namespace {
 
-using testsupport::NamedParam;
 using testsupport::NamedParamMap;
+
+// The rotation FindMapRotation reads at time 0; NaN when it finds none.
+float Rotation(Texmap* map) {
+    float angle = 0;
+    return FindMapRotation(map, 0, angle) ? angle : std::nanf("");
+}
 
 int Score(const char16_t* name, bool vray, bool bitmap, bool found = false, bool nonZero = false) {
     return ScoreRotationParamName(name, vray, bitmap, found, nonZero);
@@ -64,7 +70,7 @@ TEST(MapRotation, ClassNamesDecideTheKind) {
     }
 }
 
-TEST(MapRotation, BitmapUAngleIsReadInDegreesAndWrittenInRadians) {
+TEST(MapRotation, BitmapUAngleIsReadInDegreesAndAnglesAreWrittenInRadians) {
     NamedParamMap map(u"Bitmap", {{{u"u_offset", TYPE_FLOAT, 0.25f},
                                    {u"v_angle", TYPE_FLOAT, 7.0f},
                                    {u"u_angle", TYPE_FLOAT, 33.0f},
@@ -81,15 +87,13 @@ TEST(MapRotation, BitmapUAngleIsReadInDegreesAndWrittenInRadians) {
 
     NamedParamMap radians(u"Bitmap",
                           {{{u"gamma", TYPE_FLOAT, 1.0f}, {u"rotation", TYPE_ANGLE, 0.5f}}});
-    ASSERT_TRUE(FindMapRotation(&radians, 0, angle));
-    EXPECT_FLOAT_EQ(angle, 28.647888f);
+    EXPECT_FLOAT_EQ(Rotation(&radians), 28.647888f);
     ASSERT_TRUE(SetMapRotation(&radians, 0, 90.0f));
     float stored = 0;
     Interval valid = FOREVER;
     radians.GetParamBlock(0)->GetValue(radians.IdOf(0, u"rotation"), 0, stored, valid);
     EXPECT_EQ(stored, 1.5707964f);
-    ASSERT_TRUE(FindMapRotation(&radians, 0, angle));
-    EXPECT_NEAR(angle, 90.0f, 1e-4f);
+    EXPECT_NEAR(Rotation(&radians), 90.0f, 1e-4f);
 
     NamedParamMap none(u"Bitmap", {{{u"gamma", TYPE_FLOAT, 1.0f}, {u"angle_count", TYPE_INT}}});
     angle = 5;
@@ -97,6 +101,15 @@ TEST(MapRotation, BitmapUAngleIsReadInDegreesAndWrittenInRadians) {
     EXPECT_EQ(angle, 0.0f);
     EXPECT_FALSE(SetMapRotation(&none, 0, 10.0f));
     EXPECT_FALSE(FindMapRotation(nullptr, 0, angle));
+
+    // On equal scores the earlier block and parameter win.
+    NamedParamMap ties(u"Other",
+                       {{{u"gamma", TYPE_FLOAT}},
+                        {{u"rotate_a", TYPE_FLOAT, 1.0f}, {u"rotate_b", TYPE_FLOAT, 2.0f}},
+                        {{u"rotate_c", TYPE_FLOAT, 3.0f}}});
+    ASSERT_TRUE(FindMapRotation(&ties, 0, angle, nullptr, &blockIndex));
+    EXPECT_FLOAT_EQ(angle, 1.0f);
+    EXPECT_EQ(blockIndex, 1);
 }
 
 TEST(MapRotation, VRayBitmapMappingTypeChoosesBetweenHorizontalAndURotation) {
@@ -107,37 +120,21 @@ TEST(MapRotation, VRayBitmapMappingTypeChoosesBetweenHorizontalAndURotation) {
     bool nonZero = false;
     ASSERT_TRUE(ReadVRayMappingType(&map, 0, nonZero));
     EXPECT_TRUE(nonZero);
-    float angle = 0;
-    ASSERT_TRUE(FindMapRotation(&map, 0, angle));
-    EXPECT_FLOAT_EQ(angle, 70.0f);
-
+    EXPECT_FLOAT_EQ(Rotation(&map), 70.0f);
     map.GetParamBlock(0)->SetValue(map.IdOf(0, u"mapping_type"), 0, 0);
     ASSERT_TRUE(ReadVRayMappingType(&map, 0, nonZero));
     EXPECT_FALSE(nonZero);
-    ASSERT_TRUE(FindMapRotation(&map, 0, angle));
-    EXPECT_FLOAT_EQ(angle, 20.0f);
+    EXPECT_FLOAT_EQ(Rotation(&map), 20.0f);
 
     // 'mapping_channel' alone never counts as the mapping type.
     NamedParamMap channelOnly(u"VRayBitmap", {{{u"mapping_channel", TYPE_INT, 2.0f},
                                                {u"u_rotation", TYPE_FLOAT, 20.0f},
                                                {u"horizontal_rotation", TYPE_FLOAT, 70.0f}}});
     EXPECT_FALSE(ReadVRayMappingType(&channelOnly, 0, nonZero));
-    ASSERT_TRUE(FindMapRotation(&channelOnly, 0, angle));
-    EXPECT_FLOAT_EQ(angle, 70.0f);
+    EXPECT_FLOAT_EQ(Rotation(&channelOnly), 70.0f);
     // Not a VRayBitmap: no mapping type is looked for.
     NamedParamMap other(u"Checker", {{{u"mapping_type", TYPE_INT, 1.0f}}});
     EXPECT_FALSE(ReadVRayMappingType(&other, 0, nonZero));
-}
-
-TEST(MapRotation, EqualScoresKeepTheEarlierBlockAndParameter) {
-    NamedParamMap map(u"Other", {{{u"gamma", TYPE_FLOAT}},
-                                 {{u"rotate_a", TYPE_FLOAT, 1.0f}, {u"rotate_b", TYPE_FLOAT, 2.0f}},
-                                 {{u"rotate_c", TYPE_FLOAT, 3.0f}}});
-    float angle = 0;
-    int blockIndex = -1;
-    ASSERT_TRUE(FindMapRotation(&map, 0, angle, nullptr, &blockIndex));
-    EXPECT_FLOAT_EQ(angle, 1.0f);
-    EXPECT_EQ(blockIndex, 1);
 }
 
 // The plan must give what the full walk gives at every time and after every change.

@@ -13,6 +13,7 @@
 
 namespace {
 
+using testsupport::MessagesTo;
 using testsupport::Notice;
 using testsupport::RecordingDependent;
 
@@ -50,24 +51,11 @@ protected:
     }
     void TearDown() override { standalone::SetScriptObserver(nullptr); }
 
-    /// The messages one recorder received, in order.
-    std::vector<RefMessage> MessagesOf(RecordingDependent* who) {
-        std::vector<RefMessage> out;
-        for (const Notice& n : log) {
-            if (n.receiver == who) {
-                out.push_back(n.message);
-            }
-        }
-        return out;
-    }
+    /// One past the last message `who` received.
     size_t LastIndexOf(RecordingDependent* who) {
-        size_t last = 0;
-        for (size_t i = 0; i < log.size(); ++i) {
-            if (log[i].receiver == who) {
-                last = i;
-            }
-        }
-        return last;
+        auto last = std::find_if(log.rbegin(), log.rend(),
+                                 [&](const Notice& n) { return n.receiver == who; });
+        return size_t(log.rend() - last);
     }
 
     std::vector<Notice> log;
@@ -96,10 +84,10 @@ TEST_F(RenderRefresh, RunningRenderIsRestartedAfterReloadAndNotifications) {
     EXPECT_EQ(log.front().message, kReloaded);
     EXPECT_EQ(log.back().message, kScriptRan);
     // The source's dependents hear the change first, then the map's, then the proxies'.
-    EXPECT_EQ(MessagesOf(sourceWatcher.get()),
+    EXPECT_EQ(MessagesTo(log, *sourceWatcher),
               (std::vector<RefMessage>{REFMSG_CHANGE, REFMSG_ZENITHRA_CHANGED}));
-    ExpectEndsWithChangeThenChanged(MessagesOf(mapWatcher.get()));
-    ExpectEndsWithChangeThenChanged(MessagesOf(proxyWatcher.get()));
+    ExpectEndsWithChangeThenChanged(MessagesTo(log, *mapWatcher));
+    ExpectEndsWithChangeThenChanged(MessagesTo(log, *proxyWatcher));
     EXPECT_LT(LastIndexOf(sourceWatcher.get()), LastIndexOf(mapWatcher.get()));
     EXPECT_LT(LastIndexOf(mapWatcher.get()), LastIndexOf(proxyWatcher.get()));
 
@@ -130,7 +118,7 @@ TEST_F(RenderRefresh, StoppedRenderIsLeftAloneAndTheSliderDoesNotMove) {
     EXPECT_EQ(std::count_if(log.begin(), log.end(),
                             [](const Notice& n) { return n.message == kReloaded; }),
               0);
-    ExpectEndsWithChangeThenChanged(MessagesOf(proxyWatcher.get()));
+    ExpectEndsWithChangeThenChanged(MessagesTo(log, *proxyWatcher));
     EXPECT_EQ(standalone::ExecutedScripts().size(), 2u);
 }
 

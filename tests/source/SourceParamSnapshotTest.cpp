@@ -31,6 +31,14 @@ private:
     ReferenceTarget* target = nullptr;
 };
 
+template <typename T>
+T Read(NamedParamMap& map, int block, const char16_t* name) {
+    T value{};
+    Interval valid = FOREVER;
+    map.GetParamBlock(block)->GetValue(map.IdOf(block, name), 0, value, valid);
+    return value;
+}
+
 NamedParamMap* MakeSource() {
     return new NamedParamMap(u"VRayBitmap", {{{u"multiplier", TYPE_FLOAT, 2.0f},
                                               {u"rotation", TYPE_ANGLE, 0.0f},
@@ -74,11 +82,8 @@ TEST(SourceParamSnapshot, EverySimpleKindRoundTrips) {
     RecordingDependent otherHolder(other);
     ASSERT_TRUE(ApplySourceMapParams(other, 0, snapshot));
     EXPECT_EQ(CaptureSourceMapParams(other, 0), snapshot);
-    float radians = 0;
-    Interval valid = FOREVER;
-    other->GetParamBlock(0)->GetValue(other->IdOf(0, u"rotation"), 0, radians, valid);
-    EXPECT_EQ(radians, 1.5707964f);
-    ASSERT_EQ(otherHolder.messages.size() >= 2, true);
+    EXPECT_EQ(Read<float>(*other, 0, u"rotation"), 1.5707964f);
+    ASSERT_GE(otherHolder.messages.size(), 2u);
     auto last = otherHolder.messages.end();
     EXPECT_EQ(*(last - 2), std::make_pair(PartID(PART_ALL), RefMessage(REFMSG_CHANGE)));
     EXPECT_EQ(*(last - 1), std::make_pair(PartID(0), RefMessage(REFMSG_ZENITHRA_CHANGED)));
@@ -104,18 +109,10 @@ TEST(SourceParamSnapshot, OnlyMatchingBlocksIdsAndTypesAreWritten) {
                                     Class_ID(0x7E570100, 2));
     RecordingDependent otherHolder(other);
     ASSERT_TRUE(ApplySourceMapParams(other, 0, snapshot));
-    Interval valid = FOREVER;
-    float gain = 0, mode = 0;
-    int rotation = 0;
-    MSTR path;
-    other->GetParamBlock(0)->GetValue(other->IdOf(0, u"gain"), 0, gain, valid);
-    other->GetParamBlock(0)->GetValue(other->IdOf(0, u"rotation"), 0, rotation, valid);
-    other->GetParamBlock(0)->GetValue(other->IdOf(0, u"mode"), 0, mode, valid);
-    other->GetParamBlock(0)->GetValue(other->IdOf(0, u"path"), 0, path, valid);
-    EXPECT_FLOAT_EQ(gain, 2.0f * 0.017453292f);  // degrees taken for the new angle
-    EXPECT_EQ(rotation, 5);                      // a float record never writes an integer
-    EXPECT_EQ(mode, 9.0f);                       // an integer record never writes a float
-    EXPECT_EQ(path, u"sky.exr");                 // a file name fits a string parameter
+    EXPECT_FLOAT_EQ(Read<float>(*other, 0, u"gain"), 2.0f * 0.017453292f);  // degrees to radians
+    EXPECT_EQ(Read<int>(*other, 0, u"rotation"), 5);   // a float record never writes an integer
+    EXPECT_EQ(Read<float>(*other, 0, u"mode"), 9.0f);  // an integer record never writes a float
+    EXPECT_EQ(Read<MSTR>(*other, 0, u"path"), u"sky.exr");  // a file name fits a string
     EXPECT_EQ(other->NumParamBlocks(), 1);
 
     // Nothing matches at all, or nothing to write: no notification.

@@ -19,7 +19,7 @@ struct ExpectedClass {
     int isPublic;
 };
 
-TEST(Exports, AnswerAsTheHostExpects) {
+TEST(Exports, AnswerAsTheHostExpectsAndDescribeTheTwoMapClasses) {
     PluginLibrary& lib = LoadedPlugin();
     ASSERT_NE(lib.LibDescription, nullptr);
     EXPECT_EQ(MSTR(lib.LibDescription()), u"Zenithra");
@@ -30,10 +30,8 @@ TEST(Exports, AnswerAsTheHostExpects) {
     EXPECT_EQ(lib.CanAutoDefer(), ULONG(TRUE));
     EXPECT_EQ(lib.LibClassDesc(2), nullptr);
     EXPECT_EQ(lib.LibClassDesc(-1), nullptr);
-}
 
-TEST(Exports, ClassDescriptorsNameTheTwoMapClasses) {
-    PluginLibrary& lib = LoadedPlugin();
+    // The two class descriptors.
     const ExpectedClass expected[] = {
         {u"Zenithra", Class_ID(0x3A131461, 0x7AD0204C), TRUE},
         {u"ZenithraProxy", Class_ID(0x4D4E3AA1, 0x19FFB205), FALSE},
@@ -54,20 +52,17 @@ TEST(Exports, ClassDescriptorsNameTheTwoMapClasses) {
     }
     EXPECT_EQ(lib.LibClassDesc(0)->NumParamBlockDescs(), 1);
     EXPECT_EQ(lib.LibClassDesc(1)->NumParamBlockDescs(), 0);
-}
-
 #if defined(_WIN32)
-TEST(Exports, StringTableHoldsTheClassNames) {
-    HMODULE module = reinterpret_cast<HMODULE>(LoadedPlugin().module);
+    // The string table holds the class names.
     wchar_t text[64] = {};
-    ASSERT_GT(LoadStringW(module, 100, text, 64), 0);
+    ASSERT_GT(LoadStringW(reinterpret_cast<HMODULE>(lib.module), 100, text, 64), 0);
     EXPECT_STREQ(text, L"Zenithra");
-    ASSERT_GT(LoadStringW(module, 101, text, 64), 0);
+    ASSERT_GT(LoadStringW(reinterpret_cast<HMODULE>(lib.module), 101, text, 64), 0);
     EXPECT_STREQ(text, L"ZenithraProxy");
-}
 #endif
+}
 
-TEST(Exports, MapsCreatedThroughTheDescriptorHaveTheirBlockAtOnce) {
+TEST(Exports, MapsHaveTheirBlockAtOnceAndProxiesComeUnlinked) {
     standalone::SceneRoot scene;
     Texmap* map = CreatePluginMap(0);
     ASSERT_NE(map, nullptr);
@@ -97,10 +92,8 @@ TEST(Exports, MapsCreatedThroughTheDescriptorHaveTheirBlockAtOnce) {
         EXPECT_EQ(MSTR(block->GetParamDef(ids[i])->int_name), names[i]);
         EXPECT_EQ(block->GetParamDef(ids[i])->local_name, 100);
     }
-}
 
-TEST(Exports, ProxiesCreatedThroughTheDescriptorAreUnlinked) {
-    standalone::SceneRoot scene;
+    // A proxy comes unlinked.
     Texmap* proxy = CreatePluginMap(1);
     ASSERT_NE(proxy, nullptr);
     scene.Add(proxy);

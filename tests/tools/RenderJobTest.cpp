@@ -18,18 +18,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A scratch folder of its own per test, and a C: drive for the plug-in's log.
+// A C: drive of the test's own for the plug-in's log, and its scratch folder for the files.
 class RenderJobTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "zenithra-tool-test-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        folder = pattern;
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::remove_all(folder, ec);
-    }
+    void SetUp() override { ASSERT_TRUE(fs::create_directories(folder)); }
 
     // Pixel (x, y) of the source: every pixel its own colour, a wide range of values.
     static testsupport::TestImage SourceImage(int width, int height) {
@@ -70,7 +62,7 @@ protected:
     }
 
     testsupport::ScopedTestDrive drive;
-    fs::path folder;
+    const fs::path folder = testsupport::NativePath(drive.ScratchFolder());
 };
 
 struct ReadImage {
