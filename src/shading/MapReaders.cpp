@@ -22,7 +22,7 @@ namespace {
 
 // Slots are only ever added. A thread keeps its slot for the life of the process: host render
 // threads are pooled, and giving a slot back at thread exit would need a thread-exit hook inside
-// the plug-in's library, which outlives neither its unloading nor the host's threads.
+// the plug-in's library, which could run after the library is unloaded.
 std::atomic<Slot*> slots{nullptr};
 
 Slot* NewSlot() {
