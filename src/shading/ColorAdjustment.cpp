@@ -194,7 +194,7 @@ float SunSpotWeight(float u, float v, const AdjustmentParams& params) {
 
 float SunEnergyFactor(float sunSpotSizeDegrees) {
     const float size = std::clamp(sunSpotSizeDegrees, 0.0f, 90.0f);
-    if (!(size > kNoSunDiscSize)) {
+    if (!DrawsSunDisc(size)) {
         return 1.0f;
     }
     // Ratio of the reference disc's solid angle to this disc's: the same energy spread over a

@@ -44,6 +44,11 @@ inline constexpr AdjustmentParams kFallbackAdjustmentParams{};
 /// Sun spot sizes (degrees) at or below this draw no sun disc.
 inline constexpr float kNoSunDiscSize = 1e-5f;
 
+/// Whether a slot of this sun spot size (degrees) draws a sun disc; a NaN size draws none.
+constexpr bool DrawsSunDisc(float sunSpotSize) {
+    return sunSpotSize > kNoSunDiscSize;
+}
+
 /// The sixteen floats in their fixed order: exposure, contrast, saturation, hue, brightPix,
 /// sunExposure, sunSpotSize, sunSpotHeight, tint r g b a, sunTint r g b a.
 AdjustmentParamFloats AdjustmentParamsToFloats(const AdjustmentParams& params);

@@ -72,7 +72,7 @@ AdjustmentParams Zenithra::ReadAdjustmentParams(int slot, TimeValue t, bool forS
 
     for (const FloatField& f : kFloatFields) {
         if (forShading && (f.use == FieldUse::RecordOnly ||
-                           (f.use == FieldUse::SunDisc && !(p.sunSpotSize > kNoSunDiscSize)))) {
+                           (f.use == FieldUse::SunDisc && !DrawsSunDisc(p.sunSpotSize)))) {
             continue;
         }
         float value = 0.0f;
@@ -85,7 +85,7 @@ AdjustmentParams Zenithra::ReadAdjustmentParams(int slot, TimeValue t, bool forS
     }
     Point4 tint(1, 1, 1, 1), sunTint(1, 1, 1, 1);
     pb->GetValue(pb_slotTint, t, tint, ignored, s);
-    if (!forShading || p.sunSpotSize > kNoSunDiscSize) {
+    if (!forShading || DrawsSunDisc(p.sunSpotSize)) {
         pb->GetValue(pb_slotSunTint, t, sunTint, ignored, s);
     }
     p.tint = AColor(tint.x, tint.y, tint.z, tint.w);
@@ -112,7 +112,7 @@ AColor Zenithra::EvalSlotColor(int slot, ShadeContext& sc) {
     AdjustmentParams p = ReadAdjustmentParams(slot, t, true);
     float rotationDegrees = 0.0f;
     float u = 0.0f, v = 0.0f;
-    if (!(p.sunSpotSize > kNoSunDiscSize)) {
+    if (!DrawsSunDisc(p.sunSpotSize)) {
         // No sun disc: the position around the environment changes nothing.
     } else if (FindMapRotation(rotationPlan.load(std::memory_order_acquire), source, t,
                                rotationDegrees)) {

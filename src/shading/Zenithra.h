@@ -150,13 +150,13 @@ private:
     /// the tables and the cache have the slot count's length. forShading leaves the values that
     /// ApplyAdjustment would not read at their fallbacks.
     AdjustmentParams ReadAdjustmentParams(int slot, TimeValue t, bool forShading);
-    bool passingOnChange = false;  // NotifyRefChanged is passing a change on
     /// The destructor's work; a map parked by DeleteThis keeps its references.
     void Unlink(bool releaseReferences);
     /// Rebuilds the source map's rotation plan when its class or blocks changed
     /// (user-interface thread; render threads only read the published plan).
     void RefreshRotationPlan();
 
+    bool passingOnChange = false;  // NotifyRefChanged is passing a change on
     std::atomic<const RotationPlan*> rotationPlan{nullptr};
     std::vector<std::unique_ptr<RotationPlan>> retiredRotationPlans;  // freed with the map
 };
