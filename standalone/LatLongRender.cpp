@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <condition_variable>
+#include <mutex>
 #include <thread>
 
 namespace standalone {
@@ -37,7 +39,7 @@ Point3 LatLongPixelDirection(int column, int row, int width, int height) {
 }
 
 LatLongImage RenderLatLong(Texmap& map, int width, int height, TimeValue t, int threads,
-                           const LatLongProgress& progress) {
+                           const LatLongRowsReady& rowsReady) {
     LatLongImage image;
     image.width = std::max(width, 1);
     image.height = std::max(height, 1);
@@ -49,8 +51,6 @@ LatLongImage RenderLatLong(Texmap& map, int width, int height, TimeValue t, int 
         columnSin[size_t(x)] = std::sin(phi);
         columnCos[size_t(x)] = std::cos(phi);
     }
-    std::atomic<int> nextRow{0};
-    std::atomic<int> rowsDone{0};
     auto renderRow = [&](int y) {
         double theta = RowAngle(y, image.height);
         double rowSin = std::sin(theta);
@@ -66,30 +66,55 @@ LatLongImage RenderLatLong(Texmap& map, int width, int height, TimeValue t, int 
             out[2] = c.b;
             out += 3;
         }
-        rowsDone.fetch_add(1, std::memory_order_relaxed);
     };
+
+    // Rows are handed out top first; the lock is taken once per finished row, outside the
+    // samples, to find how far the finished rows reach from the top.
+    std::atomic<int> nextRow{0};
+    std::atomic<bool> stop{false};
+    std::mutex rowsMutex;
+    std::condition_variable rowFinished;
+    std::vector<bool> finished(size_t(image.height), false);
+    int ready = 0;
     auto work = [&] {
-        for (int y = nextRow++; y < image.height; y = nextRow++) {
+        for (int y = nextRow++; y < image.height && !stop.load(); y = nextRow++) {
             renderRow(y);
+            std::lock_guard<std::mutex> lock(rowsMutex);
+            finished[size_t(y)] = true;
+            if (y == ready) {
+                while (ready < image.height && finished[size_t(ready)]) {
+                    ++ready;
+                }
+                rowFinished.notify_one();
+            }
         }
     };
-    std::vector<std::thread> pool;
-    for (int i = 1; i < std::max(threads, 1); ++i) {
-        pool.emplace_back(work);
+    struct Pool {
+        std::atomic<bool>& stop;
+        std::vector<std::thread> threads;
+        // However the caller's loop ends, no render thread outlives the image.
+        ~Pool() {
+            stop = true;
+            for (std::thread& th : threads) {
+                th.join();
+            }
+        }
+    } pool{stop, {}};
+    for (int i = 0; i < std::max(threads, 1); ++i) {
+        pool.threads.emplace_back(work);
     }
-    // The caller's thread renders too and reports after each of its rows.
-    for (int y = nextRow++; y < image.height; y = nextRow++) {
-        renderRow(y);
-        if (progress) {
-            progress(rowsDone.load(std::memory_order_relaxed));
+    std::unique_lock<std::mutex> lock(rowsMutex);
+    for (int handed = 0; handed < image.height;) {
+        rowFinished.wait(lock, [&] { return ready > handed; });
+        handed = ready;
+        lock.unlock();
+        bool more = !rowsReady || rowsReady(image, handed);
+        lock.lock();
+        if (!more) {
+            break;
         }
     }
-    for (std::thread& th : pool) {
-        th.join();
-    }
-    if (progress) {
-        progress(image.height);
-    }
+    lock.unlock();
     return image;
 }
 

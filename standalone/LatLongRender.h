@@ -21,12 +21,16 @@ struct LatLongImage {
 /// of such a map at its image's own size therefore shows the image pixel for pixel.
 HOST_API Point3 LatLongPixelDirection(int column, int row, int width, int height);
 
-/// Called on the rendering caller's thread with the number of rows finished so far.
-using LatLongProgress = std::function<void(int rowsDone)>;
+/// Called on the caller's thread each time the finished rows from the top grow: rows
+/// [0, rowsReady) of `image` are final and no render thread writes them again, so the caller
+/// may already store them while the rest renders. Returning false stops the render; rows not
+/// begun by then stay black.
+using LatLongRowsReady = std::function<bool(const LatLongImage& image, int rowsReady)>;
 
-/// Evaluates `map` once per pixel centre at time t on `threads` threads (at least 1), each pixel
-/// looking along LatLongPixelDirection.
+/// Evaluates `map` once per pixel centre at time t on `threads` render threads (at least 1),
+/// each pixel looking along LatLongPixelDirection, while the caller's thread hands finished rows
+/// to `rowsReady`.
 HOST_API LatLongImage RenderLatLong(Texmap& map, int width, int height, TimeValue t, int threads,
-                                    const LatLongProgress& progress = {});
+                                    const LatLongRowsReady& rowsReady = {});
 
 }  // namespace standalone

@@ -5,6 +5,7 @@
 #include "LatLongRender.h"
 
 #include <filesystem>
+#include <memory>
 #include <string>
 
 /// What the header of an .hdr or .exr source file tells, read without decoding its pixels.
@@ -23,10 +24,37 @@ enum class ImageFormat { Exr, Png, Jpeg };
 const char* ImageFormatExtension(ImageFormat format);
 
 /// Writes `image` to `file` in the given format whatever the file's own name. EXR keeps 32-bit
-/// float channels (PIZ compressed, by as many threads as UseImageThreads allows); PNG and JPEG get
-/// ToneMapToDisplay. False with a one-line reason (which does not name the file).
+/// float channels (as ExrRowWriter writes them); PNG and JPEG get ToneMapToDisplay. False with a
+/// one-line reason (which does not name the file).
 bool WriteImageFile(const std::filesystem::path& file, ImageFormat format,
                     const standalone::LatLongImage& image, std::string* error);
+
+/// Writes a full-range EXR file (32-bit float RGB, PIZ compressed by as many threads as
+/// UseImageThreads allows) a band of rows at a time from the top, so that the rows already
+/// rendered are compressed while the rest still renders. Errors are one-line reasons that do
+/// not name the file.
+class ExrRowWriter {
+public:
+    ExrRowWriter();
+    ~ExrRowWriter();
+    ExrRowWriter(const ExrRowWriter&) = delete;
+    ExrRowWriter& operator=(const ExrRowWriter&) = delete;
+
+    /// Creates the file for a width x height image.
+    bool Open(const std::filesystem::path& file, int width, int height, std::string* error);
+    /// Writes rows [RowsWritten(), end) of `image`, which has the size given to Open.
+    bool WriteRows(const standalone::LatLongImage& image, int end, std::string* error);
+    /// Finishes the file; false unless every row was written.
+    bool Close(std::string* error);
+    int RowsWritten() const { return rowsWritten; }
+
+private:
+    struct Output;
+    std::unique_ptr<Output> output;
+    int width = 0;
+    int height = 0;
+    int rowsWritten = 0;
+};
 
 /// How many threads the image library may use to read and write EXR files (1 or more).
 void UseImageThreads(int threads);

@@ -76,37 +76,110 @@ const char* ImageFormatExtension(ImageFormat format) {
     return "";
 }
 
+struct ExrRowWriter::Output {
+    std::unique_ptr<OIIO::ImageOutput> out;
+};
+
+ExrRowWriter::ExrRowWriter() = default;
+
+ExrRowWriter::~ExrRowWriter() {
+    if (output) {
+        output->out->close();
+        output->out->geterror();  // an abandoned file's errors are nobody's
+    }
+}
+
+namespace {
+
+std::string WriteError(OIIO::ImageOutput* out) {
+    std::string reason = out ? out->geterror() : OIIO::geterror();
+    std::replace(reason.begin(), reason.end(), '\n', ' ');
+    return "cannot write: " + (reason.empty() ? std::string("unknown error") : reason);
+}
+
+}  // namespace
+
+bool ExrRowWriter::Open(const std::filesystem::path& file, int w, int h, std::string* error) {
+    std::unique_ptr<OIIO::ImageOutput> out = OIIO::ImageOutput::create("exr");
+    if (!out) {
+        *error = WriteError(nullptr);
+        return false;
+    }
+    OIIO::ImageSpec spec(w, h, 3, OIIO::TypeDesc::FLOAT);
+    // PIZ is lossless and made for the grain of photographed HDR images: on them it is both
+    // smaller and about twice as fast to write as ZIP.
+    spec.attribute("compression", "piz");
+    if (!out->open(file.string(), spec)) {
+        *error = WriteError(out.get());
+        return false;
+    }
+    output = std::make_unique<Output>(Output{std::move(out)});
+    width = w;
+    height = h;
+    rowsWritten = 0;
+    return true;
+}
+
+bool ExrRowWriter::WriteRows(const standalone::LatLongImage& image, int end, std::string* error) {
+    if (!output || image.width != width || image.height != height || end > height) {
+        *error = "cannot write: rows outside the image";
+        return false;
+    }
+    if (end <= rowsWritten) {
+        return true;
+    }
+    const float* first = &image.rgb[size_t(rowsWritten) * size_t(width) * 3];
+    if (!output->out->write_scanlines(rowsWritten, end, 0, OIIO::TypeDesc::FLOAT, first)) {
+        *error = WriteError(output->out.get());
+        return false;
+    }
+    rowsWritten = end;
+    return true;
+}
+
+bool ExrRowWriter::Close(std::string* error) {
+    if (!output) {
+        *error = "cannot write: the file is not open";
+        return false;
+    }
+    std::unique_ptr<Output> closing = std::move(output);
+    bool ok = closing->out->close();
+    if (!ok) {
+        *error = WriteError(closing->out.get());
+    } else if (rowsWritten != height) {
+        ok = false;
+        *error = "cannot write: rows missing";
+    }
+    return ok;
+}
+
 bool WriteImageFile(const std::filesystem::path& file, ImageFormat format,
                     const standalone::LatLongImage& image, std::string* error) {
+    if (format == ImageFormat::Exr) {
+        ExrRowWriter exr;
+        return exr.Open(file, image.width, image.height, error) &&
+               exr.WriteRows(image, image.height, error) && exr.Close(error);
+    }
     // The format is named, not taken from the file name: files are written under temporary names.
     std::unique_ptr<OIIO::ImageOutput> out =
         OIIO::ImageOutput::create(ImageFormatExtension(format) + 1);
     if (!out) {
-        *error = OIIO::geterror();
+        *error = WriteError(nullptr);
         return false;
     }
-    bool isExr = format == ImageFormat::Exr;
-    OIIO::ImageSpec spec(image.width, image.height, 3,
-                         isExr ? OIIO::TypeDesc::FLOAT : OIIO::TypeDesc::UINT8);
-    if (isExr) {
-        // PIZ is lossless and made for the grain of photographed HDR images: on them it is both
-        // smaller and about twice as fast to write as ZIP.
-        spec.attribute("compression", "piz");
-    } else if (format == ImageFormat::Jpeg) {
+    OIIO::ImageSpec spec(image.width, image.height, 3, OIIO::TypeDesc::UINT8);
+    if (format == ImageFormat::Jpeg) {
         spec.attribute("compression", "jpeg:95");
     }
     bool ok = out->open(file.string(), spec);
-    if (ok && isExr) {
-        ok = out->write_image(OIIO::TypeDesc::FLOAT, image.rgb.data());
-    } else if (ok) {
+    if (ok) {
         std::vector<uint8_t> bytes(image.rgb.size());
         std::transform(image.rgb.begin(), image.rgb.end(), bytes.begin(), ToneMapToDisplay);
         ok = out->write_image(OIIO::TypeDesc::UINT8, bytes.data());
     }
     ok = out->close() && ok;
     if (!ok) {
-        std::string reason = out->geterror();
-        *error = "cannot write: " + (reason.empty() ? std::string("unknown error") : reason);
+        *error = WriteError(out.get());
     }
     return ok;
 }

@@ -13,6 +13,8 @@ namespace {
 constexpr int kSkyWidth = 1024;
 constexpr int kSkyHeight = 512;
 constexpr int kThumbnailWidth = 256;
+// Two line blocks of a PIZ file: enough for both compression threads.
+constexpr int kExrBandRows = 64;
 constexpr const char* kContactSheetName = "contact-sheet.png";
 
 int ThreadCount(int requested) {
@@ -75,19 +77,32 @@ RenderJobResult RunRenderJob(const RenderJobOptions& options, const RenderJobPro
             return result;
         }
         std::string stage = "slot " + std::to_string(s + 1) + " of " + std::to_string(slots);
-        auto rowsDone = [&](int rows) {
+        std::string stem = SlotFileStem(s);
+        ExrRowWriter exr;
+        if (!exr.Open(outputs.Stage(stem + ".exr"), width, height, &result.error)) {
+            return failWith(options.outputFolder / (stem + ".exr"));
+        }
+        bool exrFailed = false;
+        auto rowsReady = [&](const standalone::LatLongImage& image, int rows) {
             if (progress) {
                 progress(stage, (double(s) + double(rows) / double(height)) / double(slots));
             }
+            // Bands of rows are compressed while the rows below them still render.
+            if (rows < height && rows - exr.RowsWritten() < kExrBandRows) {
+                return true;
+            }
+            exrFailed = !exr.WriteRows(image, rows, &result.error);
+            return !exrFailed;
         };
         standalone::LatLongImage image =
-            standalone::RenderLatLong(*output, width, height, 0, threads, rowsDone);
+            standalone::RenderLatLong(*output, width, height, 0, threads, rowsReady);
+        if (exrFailed) {
+            return failWith(options.outputFolder / (stem + ".exr"));
+        }
         if (progress) {
             progress(stage + ", writing", double(s + 1) / double(slots));
         }
-        // The preview and the thumbnail are made while the EXR file is compressed.
-        std::string stem = SlotFileStem(s);
-        std::filesystem::path exrFile = outputs.Stage(stem + ".exr");
+        // The preview and the thumbnail are made while the EXR file is finished.
         std::string previewError;
         std::future<bool> preview;
         if (options.previews) {
@@ -99,7 +114,7 @@ RenderJobResult RunRenderJob(const RenderJobOptions& options, const RenderJobPro
                 return WriteImageFile(previewFile, options.previewFormat, image, &previewError);
             });
         }
-        bool exrWritten = WriteImageFile(exrFile, ImageFormat::Exr, image, &result.error);
+        bool exrWritten = exr.Close(&result.error);
         bool previewWritten = !preview.valid() || preview.get();
         if (!exrWritten) {
             return failWith(options.outputFolder / (stem + ".exr"));

@@ -43,6 +43,7 @@ bool ReadHdrFile(const std::filesystem::path& file, HdrFileFormat format, HdrIma
         return false;
     }
     int channels = std::min(spec.nchannels, 3);
+    // Three channels are read straight into the image; one or two are spread out after.
     std::vector<float> data(size_t(pixels) * size_t(channels));
     if (!in->read_image(0, 0, 0, channels, OIIO::TypeFloat, data.data())) {
         *error = TakeError(in.get());
@@ -52,12 +53,15 @@ bool ReadHdrFile(const std::filesystem::path& file, HdrFileFormat format, HdrIma
     in->close();
     out.width = spec.width;
     out.height = spec.height;
+    if (channels == 3) {
+        out.rgb = std::move(data);
+        return true;
+    }
     out.rgb.resize(size_t(pixels) * 3);
     for (size_t p = 0; p < size_t(pixels); ++p) {
-        for (int c = 0; c < 3; ++c) {
-            // One or two channels: the first is grey (luminance, or luminance and alpha).
-            out.rgb[p * 3 + size_t(c)] = data[p * size_t(channels) + size_t(channels == 3 ? c : 0)];
-        }
+        // The first channel is grey (luminance, or luminance and alpha).
+        float grey = data[p * size_t(channels)];
+        out.rgb[p * 3] = out.rgb[p * 3 + 1] = out.rgb[p * 3 + 2] = grey;
     }
     return true;
 }

@@ -11,8 +11,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <csignal>
 #include <fstream>
 #include <set>
+
+#include <sys/resource.h>
 
 namespace {
 
@@ -233,6 +236,42 @@ TEST_F(RenderJobTest, UnwritableOutputLeavesNothingThatLooksComplete) {
     EXPECT_FALSE(result.ok);
     EXPECT_NE(result.error.find("slot02.exr"), std::string::npos) << result.error;
     EXPECT_EQ(FilesIn(options.outputFolder), std::set<std::string>{"slot02.exr"});
+}
+
+TEST_F(RenderJobTest, ExrRowsWrittenWhileRenderingHoldTheImageOrFailCleanly) {
+    // Several bands of rows, written while the rows below them render on three threads: the
+    // file holds exactly what the slot renders.
+    fs::path source = WriteSource("tall.exr", SourceImage(64, 256));
+    RenderJobOptions options = Options(source, "out");
+    options.setup.slotCount = 2;
+    options.setup.assignments = {{1, "slotSaturation", "40"}, {1, "slotHue", "0.2"}};
+    RenderJobResult written = RunRenderJob(options);
+    ASSERT_TRUE(written.ok) << written.error;
+    ToolScene scene;
+    std::string error;
+    ASSERT_TRUE(scene.Build(options.setup, &error)) << error;
+    for (int s = 0; s < 2; ++s) {
+        standalone::LatLongImage rendered =
+            standalone::RenderLatLong(*scene.SlotOutput(s), 64, 256, 0, 1);
+        EXPECT_TRUE(Read(options.outputFolder / (SlotFileStem(s) + ".exr")).pixels == rendered.rgb)
+            << "slot " << s + 1;
+    }
+
+    // Files may not grow past 16 KiB: the first bands fail to go out while the render is still
+    // running, and nothing of the job stays.
+    rlimit before{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &before), 0);
+    rlimit small = before;
+    small.rlim_cur = 16 * 1024;
+    auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    options.outputFolder = folder / "limited";
+    RenderJobResult result = RunRenderJob(options);
+    ::setrlimit(RLIMIT_FSIZE, &before);
+    std::signal(SIGXFSZ, previous);
+    EXPECT_FALSE(result.ok);
+    EXPECT_NE(result.error.find("slot01.exr: cannot write"), std::string::npos) << result.error;
+    EXPECT_TRUE(FilesIn(options.outputFolder).empty());
 }
 
 }  // namespace
