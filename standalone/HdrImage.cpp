@@ -7,6 +7,7 @@
 
 #include "platform/Platform.h"
 
+#include <algorithm>
 #include <cmath>
 #include <exception>
 #include <system_error>
@@ -142,7 +143,7 @@ void LatLongPosition(const Point3& worldDir, float rotationDegrees, float& u, fl
     // that a disc placed there lands on the same pixels.
     u = std::atan2(d.x, -d.y) / (2 * kPi) + 0.5f + (rotationDegrees - 90.0f) / 360.0f;
     u = u - std::floor(u);
-    v = std::acos(std::fmax(-1.0f, std::fmin(1.0f, d.z))) / kPi;
+    v = std::acos(std::clamp(d.z, -1.0f, 1.0f)) / kPi;
 }
 
 AColor SampleLatLong(const HdrImage& image, float u, float v) {
@@ -157,7 +158,7 @@ AColor SampleLatLong(const HdrImage& image, float u, float v) {
     }
     u -= std::floor(u);
     float x = u * float(image.width) - 0.5f;
-    float y = std::fmax(0.0f, std::fmin(float(image.height - 1), v * float(image.height) - 0.5f));
+    float y = std::clamp(v * float(image.height) - 0.5f, 0.0f, float(image.height - 1));
     float x0f = std::floor(x), y0f = std::floor(y);
     float fx = x - x0f, fy = y - y0f;
     // u in [0, 1) puts x0 in [-1, width - 1].
