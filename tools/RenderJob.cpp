@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <future>
+#include <memory>
 #include <thread>
 
 namespace {
@@ -70,6 +71,22 @@ RenderJobResult RunRenderJob(const RenderJobOptions& options, const RenderJobPro
 
     int slots = scene.SlotCount();
     std::vector<ContactSheetTile> tiles;
+    // A slot's preview and thumbnail are made while the next slot renders.
+    struct PendingPreview {
+        standalone::LatLongImage image;
+        std::filesystem::path file;  // as it is to be called
+        std::string error;
+        std::future<bool> written;
+    };
+    std::unique_ptr<PendingPreview> pending;
+    auto finishPreview = [&] {
+        bool ok = !pending || pending->written.get();
+        if (!ok) {
+            result.error = pending->file.string() + ": " + pending->error;
+        }
+        pending.reset();
+        return ok;
+    };
     for (int s = 0; s < slots; ++s) {
         Texmap* output = scene.SlotOutput(s);
         if (!output) {
@@ -96,34 +113,31 @@ RenderJobResult RunRenderJob(const RenderJobOptions& options, const RenderJobPro
         };
         standalone::LatLongImage image =
             standalone::RenderLatLong(*output, width, height, 0, threads, rowsReady);
-        if (exrFailed) {
+        if (exrFailed || !exr.Close(&result.error)) {
             return failWith(options.outputFolder / (stem + ".exr"));
         }
-        if (progress) {
-            progress(stage + ", writing", double(s + 1) / double(slots));
+        if (!options.previews) {
+            continue;
         }
-        // The preview and the thumbnail are made while the EXR file is finished.
-        std::string previewError;
-        std::future<bool> preview;
-        if (options.previews) {
-            std::filesystem::path previewFile =
-                outputs.Stage(stem + ImageFormatExtension(options.previewFormat));
-            tiles.push_back({{}, scene.SlotName(s)});
-            preview = std::async(std::launch::async, [&, previewFile] {
-                tiles.back().image = MakeThumbnail(image, kThumbnailWidth);
-                return WriteImageFile(previewFile, options.previewFormat, image, &previewError);
+        if (!finishPreview()) {
+            return result;
+        }
+        std::string name = stem + ImageFormatExtension(options.previewFormat);
+        tiles.push_back({{}, scene.SlotName(s)});
+        pending = std::make_unique<PendingPreview>(
+            PendingPreview{std::move(image), options.outputFolder / name, {}, {}});
+        pending->written = std::async(
+            std::launch::async, [preview = pending.get(), tile = &tiles.back(),
+                                 file = outputs.Stage(name), format = options.previewFormat] {
+                tile->image = MakeThumbnail(preview->image, kThumbnailWidth);
+                return WriteImageFile(file, format, preview->image, &preview->error);
             });
-        }
-        bool exrWritten = exr.Close(&result.error);
-        bool previewWritten = !preview.valid() || preview.get();
-        if (!exrWritten) {
-            return failWith(options.outputFolder / (stem + ".exr"));
-        }
-        if (!previewWritten) {
-            result.error = previewError;
-            return failWith(options.outputFolder /
-                            (stem + ImageFormatExtension(options.previewFormat)));
-        }
+    }
+    if (progress) {
+        progress("writing", 1.0);
+    }
+    if (!finishPreview()) {
+        return result;
     }
     if (options.previews) {
         std::string warning;
