@@ -18,16 +18,16 @@ struct SourceImageInfo {
 /// as an image of that format with pixels. False with a one-line reason.
 bool ProbeSourceImage(const std::filesystem::path& file, SourceImageInfo& info, std::string* error);
 
-enum class ImageFormat { Exr, Png, Jpeg };
+/// The formats of a slot's preview.
+enum class ImageFormat { Png, Jpeg };
 
-/// The extension of the format, with its dot (".exr", ".png", ".jpg").
+/// The extension of the format, with its dot (".png", ".jpg").
 const char* ImageFormatExtension(ImageFormat format);
 
-/// Writes `image` to `file` in the given format whatever the file's own name. EXR keeps 32-bit
-/// float channels (as ExrRowWriter writes them); PNG and JPEG get ToneMapToDisplay. False with a
-/// one-line reason (which does not name the file).
-bool WriteImageFile(const std::filesystem::path& file, ImageFormat format,
-                    const standalone::LatLongImage& image, std::string* error);
+/// Writes `image` tone-mapped by ToneMapToDisplay to `file` in the given format, whatever the
+/// file's own name. False with a one-line reason (which does not name the file).
+bool WritePreviewFile(const std::filesystem::path& file, ImageFormat format,
+                      const standalone::LatLongImage& image, std::string* error);
 
 /// Writes a full-range EXR file (32-bit float RGB, PIZ compressed by as many threads as
 /// UseImageThreads allows) a band of rows at a time from the top, so that the rows already

@@ -66,8 +66,6 @@ bool ProbeSourceImage(const std::filesystem::path& file, SourceImageInfo& info,
 
 const char* ImageFormatExtension(ImageFormat format) {
     switch (format) {
-        case ImageFormat::Exr:
-            return ".exr";
         case ImageFormat::Png:
             return ".png";
         case ImageFormat::Jpeg:
@@ -153,13 +151,8 @@ bool ExrRowWriter::Close(std::string* error) {
     return ok;
 }
 
-bool WriteImageFile(const std::filesystem::path& file, ImageFormat format,
-                    const standalone::LatLongImage& image, std::string* error) {
-    if (format == ImageFormat::Exr) {
-        ExrRowWriter exr;
-        return exr.Open(file, image.width, image.height, error) &&
-               exr.WriteRows(image, image.height, error) && exr.Close(error);
-    }
+bool WritePreviewFile(const std::filesystem::path& file, ImageFormat format,
+                      const standalone::LatLongImage& image, std::string* error) {
     // The format is named, not taken from the file name: files are written under temporary names.
     std::unique_ptr<OIIO::ImageOutput> out =
         OIIO::ImageOutput::create(ImageFormatExtension(format) + 1);

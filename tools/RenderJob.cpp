@@ -130,7 +130,7 @@ RenderJobResult RunRenderJob(const RenderJobOptions& options, const RenderJobPro
             std::launch::async, [preview = pending.get(), tile = &tiles.back(),
                                  file = outputs.Stage(name), format = options.previewFormat] {
                 tile->image = MakeThumbnail(preview->image, kThumbnailWidth);
-                return WriteImageFile(file, format, preview->image, &preview->error);
+                return WritePreviewFile(file, format, preview->image, &preview->error);
             });
     }
     if (progress) {
