@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <future>
 #include <memory>
+#include <new>
 #include <thread>
 
 namespace {
@@ -32,7 +33,9 @@ std::string SlotFileStem(int slot) {
     return "slot" + std::string(number.size() < 2 ? 1 : 0, '0') + number;
 }
 
-RenderJobResult RunRenderJob(const RenderJobOptions& options, const RenderJobProgress& progress) {
+namespace {
+
+RenderJobResult RunSteps(const RenderJobOptions& options, const RenderJobProgress& progress) {
     RenderJobResult result;
     int threads = ThreadCount(options.threads);
     UseImageThreads(threads);
@@ -163,4 +166,22 @@ RenderJobResult RunRenderJob(const RenderJobOptions& options, const RenderJobPro
     result.written = outputs.Committed();
     result.ok = true;
     return result;
+}
+
+}  // namespace
+
+RenderJobResult RunRenderJob(const RenderJobOptions& options, const RenderJobProgress& progress) {
+    // An image too big for the memory left fails the job like any other reason; unwinding
+    // takes the files written so far away.
+    try {
+        return RunSteps(options, progress);
+    } catch (const std::bad_alloc&) {
+        RenderJobResult result;
+        result.error = "not enough memory for images of this size";
+        return result;
+    } catch (const std::exception& e) {
+        RenderJobResult result;
+        result.error = e.what();
+        return result;
+    }
 }

@@ -274,4 +274,33 @@ TEST_F(RenderJobTest, ExrRowsWrittenWhileRenderingHoldTheImageOrFailCleanly) {
     EXPECT_TRUE(FilesIn(options.outputFolder).empty());
 }
 
+TEST_F(RenderJobTest, RunningOutOfMemoryFailsCleanly) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "the sanitizers reserve more address space than any limit would leave";
+#else
+    // A gibibyte more address space than the test has now; one 16384 x 16384 image needs three.
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    long long usedKiB = 0;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmSize:", 0) == 0) {
+            usedKiB = std::stoll(line.substr(7));
+        }
+    }
+    ASSERT_GT(usedKiB, 0);
+    rlimit before{};
+    ASSERT_EQ(::getrlimit(RLIMIT_AS, &before), 0);
+    rlimit small = before;
+    small.rlim_cur = rlim_t(usedKiB + (1 << 20)) * 1024;
+    ASSERT_EQ(::setrlimit(RLIMIT_AS, &small), 0);
+    RenderJobOptions options = Options({}, "out");
+    options.width = options.height = 16384;
+    RenderJobResult result = RunRenderJob(options);
+    ::setrlimit(RLIMIT_AS, &before);
+    EXPECT_FALSE(result.ok);
+    EXPECT_NE(result.error.find("not enough memory"), std::string::npos) << result.error;
+    EXPECT_TRUE(FilesIn(options.outputFolder).empty());
+#endif
+}
+
 }  // namespace
