@@ -102,28 +102,28 @@ void Zenithra::SetSlotExposures(const std::vector<float>& values, int n) {
     FlushExposureCache(n);
 }
 
+void SetSlotTabCount(IParamBlock2& block, ParamID id, int n) {
+    int c = block.Count(id);
+    block.SetCount(id, n);
+    const ParamDef* def = block.GetParamDef(id);
+    for (int i = std::max(c, 0); i < n; ++i) {
+        if (id == pb_slotTint || id == pb_slotSunTint) {
+            block.SetValue(id, 0, def->defPoint4, i);
+        } else {
+            block.SetValue(id, 0, def->defFloat, i);
+        }
+    }
+}
+
 void EnsureSlotTabs(IParamBlock2* block, int n) {
     if (!block) {
         return;
     }
     n = ClampSlotCount(n);
-    const ParamID order[] = {pb_slotContrast,      pb_slotSaturation,  pb_slotHue,
-                             pb_slotBrightPix,     pb_slotSunExposure, pb_slotSunSpotSize,
-                             pb_slotSunSpotHeight, pb_slotTint,        pb_slotSunTint};
-    for (ParamID id : order) {
-        int c = block->Count(id);
-        if (c >= n) {
-            continue;
-        }
-        block->SetCount(id, n);
-        AnimateSuspend noKeys;
-        const ParamDef* def = block->GetParamDef(id);
-        for (int i = std::max(c, 0); i < n; ++i) {
-            if (id == pb_slotTint || id == pb_slotSunTint) {
-                block->SetValue(id, 0, def->defPoint4, i);
-            } else {
-                block->SetValue(id, 0, def->defFloat, i);
-            }
+    for (ParamID id : kSlotTabOrder) {
+        if (block->Count(id) < n) {
+            AnimateSuspend noKeys;
+            SetSlotTabCount(*block, id, n);
         }
     }
 }

@@ -25,3 +25,8 @@ enum ZenithraParamID : ParamID {
     pb_slotSunSpotSize = 9,
     pb_slotSunSpotHeight = 10,
 };
+
+/// The slot tables other than exposure, in the order every operation that resizes them takes.
+inline constexpr ParamID kSlotTabOrder[] = {
+    pb_slotContrast,    pb_slotSaturation,    pb_slotHue,  pb_slotBrightPix, pb_slotSunExposure,
+    pb_slotSunSpotSize, pb_slotSunSpotHeight, pb_slotTint, pb_slotSunTint};

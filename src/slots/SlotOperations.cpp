@@ -75,22 +75,10 @@ void Zenithra::RebuildSlots() {
     if (block) {
         SyncExposureCache(n);
         FlushExposureCache(n);
-        const ParamID order[] = {pb_slotContrast,      pb_slotSaturation,  pb_slotHue,
-                                 pb_slotBrightPix,     pb_slotSunExposure, pb_slotSunSpotSize,
-                                 pb_slotSunSpotHeight, pb_slotTint,        pb_slotSunTint};
-        for (ParamID id : order) {
-            int c = block->Count(id);
-            // Entries of a shortened table are kept by the host until the block goes, so a
-            // render thread that still reads one reads a live value.
-            block->SetCount(id, n);
-            const ParamDef* def = block->GetParamDef(id);
-            for (int i = std::max(c, 0); i < n; ++i) {
-                if (id == pb_slotTint || id == pb_slotSunTint) {
-                    block->SetValue(id, 0, def->defPoint4, i);
-                } else {
-                    block->SetValue(id, 0, def->defFloat, i);
-                }
-            }
+        // Entries of a shortened table are kept by the host until the block goes, so a render
+        // thread that still reads one reads a live value. Animate mode is left as it is.
+        for (ParamID id : kSlotTabOrder) {
+            SetSlotTabCount(*block, id, n);
         }
     }
     EnsureSlotProxies(n);
