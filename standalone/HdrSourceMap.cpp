@@ -10,18 +10,6 @@
 
 namespace standalone {
 
-ParamDef MakeSourceParam(ParamID id, const char16_t* name, ParamType2 type, int flags,
-                         float defFloat, int defInt) {
-    ParamDef p;
-    p.id = id;
-    p.int_name = name;
-    p.type = type;
-    p.flags = flags;
-    p.defFloat = defFloat;
-    p.defInt = defInt;
-    return p;
-}
-
 HdrSourceMap::HdrSourceMap(const HdrSourceMapClass& mapClass) : mapClass(mapClass) {
     mapClass.desc->MakeAutoParamBlocks(this);
 }
@@ -83,7 +71,7 @@ void HdrSourceMap::SetReference(int i, ReferenceTarget* target) {
     if (i != 0) {
         return;
     }
-    block = AsParamBlock(target);
+    OneBlockTexmap::SetReference(i, target);
     // A loaded scene sets its blocks here, on the user-interface thread, with their values
     // already read: the image is ready before the first render sample.
     if (block) {

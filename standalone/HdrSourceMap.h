@@ -6,8 +6,7 @@
 // destroyed, so a sample never reads freed pixels and takes no lock.
 
 #include "HdrImage.h"
-
-#include "host/ClassDesc2.h"
+#include "OneBlockTexmap.h"
 
 #include <atomic>
 #include <memory>
@@ -25,10 +24,6 @@ struct HdrSourceMapClass {
     ParamID gammaParam = -1;       ///< TYPE_FLOAT: c becomes c^(1/gamma); 1 or <= 0 leaves it
 };
 
-/// A parameter definition of an image map's block.
-ParamDef MakeSourceParam(ParamID id, const char16_t* name, ParamType2 type, int flags,
-                         float defFloat = 0.0f, int defInt = 0);
-
 /// An image map. The image is (re)read on the user-interface thread:
 /// - when the block arrives (creation, cloning, scene loading) and when the file-name parameter
 ///   changes to another name;
@@ -37,7 +32,7 @@ ParamDef MakeSourceParam(ParamID id, const char16_t* name, ParamType2 type, int 
 /// - by Reload, always.
 /// A file that cannot be read makes the map evaluate opaque black and adds one host log line
 /// per attempt. Reloading sends no notification; callers notify as they need.
-class HOST_API HdrSourceMap : public Texmap {
+class HOST_API HdrSourceMap : public OneBlockTexmap {
 public:
     explicit HdrSourceMap(const HdrSourceMapClass& mapClass);
     ~HdrSourceMap() override;
@@ -49,16 +44,6 @@ public:
 
     void GetClassName(MSTR& s) const override { s = mapClass.className; }
     Class_ID ClassID() override { return mapClass.desc->ClassID(); }
-    int NumRefs() override { return 1; }
-    ReferenceTarget* GetReference(int i) override { return i == 0 ? block : nullptr; }
-    int NumSubs() override { return 1; }
-    Animatable* SubAnim(int i) override { return i == 0 ? block : nullptr; }
-    MSTR SubAnimName(int i) override { return i == 0 ? u"Parameters" : MSTR(); }
-    int NumParamBlocks() override { return 1; }
-    IParamBlock2* GetParamBlock(int i) override { return i == 0 ? block : nullptr; }
-    IParamBlock2* GetParamBlockByID(BlockID id) override {
-        return block && block->ID() == id ? block : nullptr;
-    }
     RefResult NotifyRefChanged(const Interval& changeInt, ReferenceTarget* hTarget, PartID& partID,
                                RefMessage message, bool propagate) override;
     ReferenceTarget* Clone(RemapDir& remap) override;
@@ -92,7 +77,6 @@ private:
     void Load(const MSTR& fileName);
 
     const HdrSourceMapClass& mapClass;
-    IParamBlock2* block = nullptr;
     std::atomic<const HdrImage*> image{nullptr};
     // The loading side, on the user-interface thread; the mutex only orders two reloads.
     std::mutex loadMutex;

@@ -1,5 +1,6 @@
 #include "ProceduralSky.h"
 
+#include "OneBlockTexmap.h"
 #include "StandaloneHost.h"
 
 #include <algorithm>
@@ -32,13 +33,7 @@ ProceduralSkyClassDesc& Desc() {
 }
 
 ParamDef FloatParam(ParamID id, const char16_t* name, float def) {
-    ParamDef p;
-    p.id = id;
-    p.int_name = name;
-    p.type = TYPE_FLOAT;
-    p.flags = P_ANIMATABLE;
-    p.defFloat = def;
-    return p;
+    return MakeSourceParam(id, name, TYPE_FLOAT, P_ANIMATABLE, def);
 }
 
 ParamBlockDesc2 skyBlockDesc(0, u"skyParams", 0, &Desc(), P_AUTO_CONSTRUCT, 0, {},
@@ -47,23 +42,13 @@ ParamBlockDesc2 skyBlockDesc(0, u"skyParams", 0, &Desc(), P_AUTO_CONSTRUCT, 0, {
                               FloatParam(kSkySunIntensity, u"sunIntensity", 5000.0f),
                               FloatParam(kSkyIntensity, u"skyIntensity", 1.0f)});
 
-class ProceduralSky : public Texmap {
+class ProceduralSky : public OneBlockTexmap {
 public:
     ProceduralSky() { Desc().MakeAutoParamBlocks(this); }
     ~ProceduralSky() override { DeleteAllRefsFromMe(); }
 
     void GetClassName(MSTR& s) const override { s = u"Procedural Sky"; }
     Class_ID ClassID() override { return kProceduralSkyClassID; }
-    int NumRefs() override { return 1; }
-    ReferenceTarget* GetReference(int i) override { return i == 0 ? block : nullptr; }
-    int NumSubs() override { return 1; }
-    Animatable* SubAnim(int i) override { return i == 0 ? block : nullptr; }
-    MSTR SubAnimName(int i) override { return i == 0 ? u"Parameters" : MSTR(); }
-    int NumParamBlocks() override { return 1; }
-    IParamBlock2* GetParamBlock(int i) override { return i == 0 ? block : nullptr; }
-    IParamBlock2* GetParamBlockByID(BlockID id) override {
-        return block && block->ID() == id ? block : nullptr;
-    }
     RefResult NotifyRefChanged(const Interval&, ReferenceTarget*, PartID&, RefMessage,
                                bool) override {
         return REF_SUCCEED;
@@ -131,16 +116,6 @@ public:
         }
         return c;
     }
-
-protected:
-    void SetReference(int i, ReferenceTarget* target) override {
-        if (i == 0) {
-            block = AsParamBlock(target);
-        }
-    }
-
-private:
-    IParamBlock2* block = nullptr;
 };
 
 void* ProceduralSkyClassDesc::Create(BOOL) {
