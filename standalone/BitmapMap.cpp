@@ -26,14 +26,14 @@ BitmapMapClassDesc& Desc() {
 
 ParamBlockDesc2 bitmapBlockDesc(
     0, u"bitmapParams", 0, &Desc(), P_AUTO_CONSTRUCT, 0, {},
-    {MakeSourceParam(kBitmapFileName, u"fileName", TYPE_FILENAME, 0),
-     MakeSourceParam(kBitmapUOffset, u"u_offset", TYPE_FLOAT, P_ANIMATABLE),
-     MakeSourceParam(kBitmapVOffset, u"v_offset", TYPE_FLOAT, P_ANIMATABLE),
-     MakeSourceParam(kBitmapUAngle, u"u_angle", TYPE_ANGLE, P_ANIMATABLE),
-     MakeSourceParam(kBitmapVAngle, u"v_angle", TYPE_ANGLE, P_ANIMATABLE),
-     MakeSourceParam(kBitmapWAngle, u"w_angle", TYPE_ANGLE, P_ANIMATABLE),
-     MakeSourceParam(kBitmapOutputAmount, u"output_amount", TYPE_FLOAT, P_ANIMATABLE, 1.0f),
-     MakeSourceParam(kBitmapGamma, u"gamma", TYPE_FLOAT, 0, 1.0f)});
+    {MakeBlockParam(kBitmapFileName, u"fileName", TYPE_FILENAME, 0),
+     MakeBlockParam(kBitmapUOffset, u"u_offset", TYPE_FLOAT, P_ANIMATABLE),
+     MakeBlockParam(kBitmapVOffset, u"v_offset", TYPE_FLOAT, P_ANIMATABLE),
+     MakeBlockParam(kBitmapUAngle, u"u_angle", TYPE_ANGLE, P_ANIMATABLE),
+     MakeBlockParam(kBitmapVAngle, u"v_angle", TYPE_ANGLE, P_ANIMATABLE),
+     MakeBlockParam(kBitmapWAngle, u"w_angle", TYPE_ANGLE, P_ANIMATABLE),
+     MakeBlockParam(kBitmapOutputAmount, u"output_amount", TYPE_FLOAT, P_ANIMATABLE, 1.0f),
+     MakeBlockParam(kBitmapGamma, u"gamma", TYPE_FLOAT, 0, 1.0f)});
 
 const HdrSourceMapClass& BitmapClass() {
     static const HdrSourceMapClass mapClass{&Desc(), u"Bitmap", kBitmapFileName,

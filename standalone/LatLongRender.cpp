@@ -89,32 +89,35 @@ LatLongImage RenderLatLong(Texmap& map, int width, int height, TimeValue t, int 
             }
         }
     };
-    struct Pool {
-        std::atomic<bool>& stop;
-        std::vector<std::thread> threads;
-        // However the caller's loop ends, no render thread outlives the image.
-        ~Pool() {
-            stop = true;
-            for (std::thread& th : threads) {
-                th.join();
+    {
+        struct Pool {
+            std::atomic<bool>& stop;
+            std::vector<std::thread> threads;
+            // However the caller's loop ends, every render thread has stopped before the image
+            // is handed back.
+            ~Pool() {
+                stop = true;
+                for (std::thread& th : threads) {
+                    th.join();
+                }
+            }
+        } pool{stop, {}};
+        for (int i = 0; i < std::max(threads, 1); ++i) {
+            pool.threads.emplace_back(work);
+        }
+        std::unique_lock<std::mutex> lock(rowsMutex);
+        for (int handed = 0; handed < image.height;) {
+            rowFinished.wait(lock, [&] { return ready > handed; });
+            handed = ready;
+            lock.unlock();
+            bool more = !rowsReady || rowsReady(image, handed);
+            lock.lock();
+            if (!more) {
+                stop = true;  // no row begins after the refusal
+                break;
             }
         }
-    } pool{stop, {}};
-    for (int i = 0; i < std::max(threads, 1); ++i) {
-        pool.threads.emplace_back(work);
     }
-    std::unique_lock<std::mutex> lock(rowsMutex);
-    for (int handed = 0; handed < image.height;) {
-        rowFinished.wait(lock, [&] { return ready > handed; });
-        handed = ready;
-        lock.unlock();
-        bool more = !rowsReady || rowsReady(image, handed);
-        lock.lock();
-        if (!more) {
-            break;
-        }
-    }
-    lock.unlock();
     return image;
 }
 

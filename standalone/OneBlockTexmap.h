@@ -7,8 +7,8 @@
 namespace standalone {
 
 /// A parameter definition of such a map's block.
-inline ParamDef MakeSourceParam(ParamID id, const char16_t* name, ParamType2 type, int flags,
-                                float defFloat = 0.0f, int defInt = 0) {
+inline ParamDef MakeBlockParam(ParamID id, const char16_t* name, ParamType2 type, int flags,
+                               float defFloat = 0.0f, int defInt = 0) {
     ParamDef p;
     p.id = id;
     p.int_name = name;

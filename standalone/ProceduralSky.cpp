@@ -33,7 +33,7 @@ ProceduralSkyClassDesc& Desc() {
 }
 
 ParamDef FloatParam(ParamID id, const char16_t* name, float def) {
-    return MakeSourceParam(id, name, TYPE_FLOAT, P_ANIMATABLE, def);
+    return MakeBlockParam(id, name, TYPE_FLOAT, P_ANIMATABLE, def);
 }
 
 ParamBlockDesc2 skyBlockDesc(0, u"skyParams", 0, &Desc(), P_AUTO_CONSTRUCT, 0, {},

@@ -24,15 +24,15 @@ VRayBitmapMapClassDesc& Desc() {
 
 ParamBlockDesc2 vrayBitmapBlockDesc(
     0, u"vrayBitmapParams", 0, &Desc(), P_AUTO_CONSTRUCT, 0, {},
-    {MakeSourceParam(kVRayHdriMapName, u"HDRIMapName", TYPE_FILENAME, 0),
-     MakeSourceParam(kVRayMappingType, u"mapping_type", TYPE_INT, 0, 0.0f, 1),
-     MakeSourceParam(kVRayMappingChannel, u"mapping_channel", TYPE_INT, 0, 0.0f, 1),
-     MakeSourceParam(kVRayHorizontalRotation, u"horizontal_rotation", TYPE_FLOAT, P_ANIMATABLE),
-     MakeSourceParam(kVRayVerticalRotation, u"vertical_rotation", TYPE_FLOAT, P_ANIMATABLE),
-     MakeSourceParam(kVRayURotation, u"u_rotation", TYPE_FLOAT, P_ANIMATABLE),
-     MakeSourceParam(kVRayHorizontalFlip, u"horizontal_flip", TYPE_BOOL, 0),
-     MakeSourceParam(kVRayMultiplier, u"multiplier", TYPE_FLOAT, P_ANIMATABLE, 1.0f),
-     MakeSourceParam(kVRayGamma, u"gamma", TYPE_FLOAT, 0, 1.0f)});
+    {MakeBlockParam(kVRayHdriMapName, u"HDRIMapName", TYPE_FILENAME, 0),
+     MakeBlockParam(kVRayMappingType, u"mapping_type", TYPE_INT, 0, 0.0f, 1),
+     MakeBlockParam(kVRayMappingChannel, u"mapping_channel", TYPE_INT, 0, 0.0f, 1),
+     MakeBlockParam(kVRayHorizontalRotation, u"horizontal_rotation", TYPE_FLOAT, P_ANIMATABLE),
+     MakeBlockParam(kVRayVerticalRotation, u"vertical_rotation", TYPE_FLOAT, P_ANIMATABLE),
+     MakeBlockParam(kVRayURotation, u"u_rotation", TYPE_FLOAT, P_ANIMATABLE),
+     MakeBlockParam(kVRayHorizontalFlip, u"horizontal_flip", TYPE_BOOL, 0),
+     MakeBlockParam(kVRayMultiplier, u"multiplier", TYPE_FLOAT, P_ANIMATABLE, 1.0f),
+     MakeBlockParam(kVRayGamma, u"gamma", TYPE_FLOAT, 0, 1.0f)});
 
 const HdrSourceMapClass& VRayBitmapClass() {
     static const HdrSourceMapClass mapClass{&Desc(), u"VRayBitmap", kVRayHdriMapName,

@@ -15,8 +15,8 @@ namespace {
 constexpr int kSkyWidth = 1024;
 constexpr int kSkyHeight = 512;
 constexpr int kThumbnailWidth = 256;
-// Two line blocks of a PIZ file: enough for both compression threads.
-constexpr int kExrBandRows = 64;
+// PIZ compresses blocks of 32 rows; a band holds a block for each compression thread.
+constexpr int kExrBlockRows = 32;
 constexpr const char* kContactSheetName = "contact-sheet.png";
 
 int ThreadCount(int requested) {
@@ -80,6 +80,13 @@ RenderJobResult RunSteps(const RenderJobOptions& options, const RenderJobProgres
         std::filesystem::path file;  // as it is to be called
         std::string error;
         std::future<bool> written;
+        // However the job ends, the task is done with the image, its tile and its staged file
+        // before they go.
+        ~PendingPreview() {
+            if (written.valid()) {
+                written.wait();
+            }
+        }
     };
     std::unique_ptr<PendingPreview> pending;
     auto finishPreview = [&] {
@@ -103,12 +110,14 @@ RenderJobResult RunSteps(const RenderJobOptions& options, const RenderJobProgres
             return failWith(options.outputFolder / (stem + ".exr"));
         }
         bool exrFailed = false;
+        const int bandRows = kExrBlockRows * std::max(threads, 2);
         auto rowsReady = [&](const standalone::LatLongImage& image, int rows) {
             if (progress) {
-                progress(stage, (double(s) + double(rows) / double(height)) / double(slots));
+                progress(rows < height ? stage : stage + ", writing",
+                         (double(s) + double(rows) / double(height)) / double(slots));
             }
             // Bands of rows are compressed while the rows below them still render.
-            if (rows < height && rows - exr.RowsWritten() < kExrBandRows) {
+            if (rows < height && rows - exr.RowsWritten() < bandRows) {
                 return true;
             }
             exrFailed = !exr.WriteRows(image, rows, &result.error);
@@ -127,8 +136,9 @@ RenderJobResult RunSteps(const RenderJobOptions& options, const RenderJobProgres
         }
         std::string name = stem + ImageFormatExtension(options.previewFormat);
         tiles.push_back({{}, scene.SlotName(s)});
-        pending = std::make_unique<PendingPreview>(
-            PendingPreview{std::move(image), options.outputFolder / name, {}, {}});
+        pending = std::make_unique<PendingPreview>();
+        pending->image = std::move(image);
+        pending->file = options.outputFolder / name;
         pending->written = std::async(
             std::launch::async, [preview = pending.get(), tile = &tiles.back(),
                                  file = outputs.Stage(name), format = options.previewFormat] {
@@ -136,8 +146,8 @@ RenderJobResult RunSteps(const RenderJobOptions& options, const RenderJobProgres
                 return WritePreviewFile(file, format, preview->image, &preview->error);
             });
     }
-    if (progress) {
-        progress("writing", 1.0);
+    if (progress && options.previews) {
+        progress("writing previews", 1.0);
     }
     if (!finishPreview()) {
         return result;
@@ -182,6 +192,7 @@ RenderJobResult RunRenderJob(const RenderJobOptions& options, const RenderJobPro
     } catch (const std::exception& e) {
         RenderJobResult result;
         result.error = e.what();
+        std::replace(result.error.begin(), result.error.end(), '\n', ' ');
         return result;
     }
 }

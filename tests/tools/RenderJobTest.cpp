@@ -257,18 +257,28 @@ TEST_F(RenderJobTest, ExrRowsWrittenWhileRenderingHoldTheImageOrFailCleanly) {
             << "slot " << s + 1;
     }
 
-    // Files may not grow past 16 KiB: the first bands fail to go out while the render is still
-    // running, and nothing of the job stays.
-    rlimit before{};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &before), 0);
-    rlimit small = before;
-    small.rlim_cur = 16 * 1024;
-    auto previous = std::signal(SIGXFSZ, SIG_IGN);
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    // Files may not grow past 16 KiB: the first band fails to go out, and nothing of the job
+    // stays.
+    struct FileSizeLimit {
+        rlimit before{};
+        void (*previousHandler)(int) = std::signal(SIGXFSZ, SIG_IGN);
+        explicit FileSizeLimit(rlim_t bytes) {
+            ::getrlimit(RLIMIT_FSIZE, &before);
+            rlimit small = before;
+            small.rlim_cur = bytes;
+            ::setrlimit(RLIMIT_FSIZE, &small);
+        }
+        ~FileSizeLimit() {
+            ::setrlimit(RLIMIT_FSIZE, &before);
+            std::signal(SIGXFSZ, previousHandler);
+        }
+    };
     options.outputFolder = folder / "limited";
-    RenderJobResult result = RunRenderJob(options);
-    ::setrlimit(RLIMIT_FSIZE, &before);
-    std::signal(SIGXFSZ, previous);
+    RenderJobResult result;
+    {
+        FileSizeLimit limit(16 * 1024);
+        result = RunRenderJob(options);
+    }
     EXPECT_FALSE(result.ok);
     EXPECT_NE(result.error.find("slot01.exr: cannot write"), std::string::npos) << result.error;
     EXPECT_TRUE(FilesIn(options.outputFolder).empty());
