@@ -1,5 +1,7 @@
 #include "ContactSheet.h"
 
+#include "OiioMessages.h"
+
 #include <OpenImageIO/imagebuf.h>
 #include <OpenImageIO/imagebufalgo.h>
 
@@ -64,8 +66,7 @@ bool WriteContactSheet(const std::filesystem::path& file,
     bool ok = out && out->open(file.string(), outSpec) && sheet.write(out.get());
     ok = out && out->close() && ok;
     if (!ok) {
-        std::string reason = out ? out->geterror() : OIIO::geterror();
-        *error = "cannot write: " + (reason.empty() ? std::string("unknown error") : reason);
+        *error = ImageWriteError(out.get());
     }
     return ok;
 }

@@ -1,6 +1,7 @@
 #include "ImageFiles.h"
 
 #include "DisplayImage.h"
+#include "OiioMessages.h"
 
 #include <OpenImageIO/imageio.h>
 
@@ -87,20 +88,16 @@ ExrRowWriter::~ExrRowWriter() {
     }
 }
 
-namespace {
-
-std::string WriteError(OIIO::ImageOutput* out) {
+std::string ImageWriteError(OIIO::ImageOutput* out) {
     std::string reason = out ? out->geterror() : OIIO::geterror();
     std::replace(reason.begin(), reason.end(), '\n', ' ');
     return "cannot write: " + (reason.empty() ? std::string("unknown error") : reason);
 }
 
-}  // namespace
-
 bool ExrRowWriter::Open(const std::filesystem::path& file, int w, int h, std::string* error) {
     std::unique_ptr<OIIO::ImageOutput> out = OIIO::ImageOutput::create("exr");
     if (!out) {
-        *error = WriteError(nullptr);
+        *error = ImageWriteError(nullptr);
         return false;
     }
     OIIO::ImageSpec spec(w, h, 3, OIIO::TypeDesc::FLOAT);
@@ -108,7 +105,7 @@ bool ExrRowWriter::Open(const std::filesystem::path& file, int w, int h, std::st
     // smaller and about twice as fast to write as ZIP.
     spec.attribute("compression", "piz");
     if (!out->open(file.string(), spec)) {
-        *error = WriteError(out.get());
+        *error = ImageWriteError(out.get());
         return false;
     }
     output = std::make_unique<Output>(Output{std::move(out)});
@@ -128,7 +125,7 @@ bool ExrRowWriter::WriteRows(const standalone::LatLongImage& image, int end, std
     }
     const float* first = &image.rgb[size_t(rowsWritten) * size_t(width) * 3];
     if (!output->out->write_scanlines(rowsWritten, end, 0, OIIO::TypeDesc::FLOAT, first)) {
-        *error = WriteError(output->out.get());
+        *error = ImageWriteError(output->out.get());
         return false;
     }
     rowsWritten = end;
@@ -143,7 +140,7 @@ bool ExrRowWriter::Close(std::string* error) {
     std::unique_ptr<Output> closing = std::move(output);
     bool ok = closing->out->close();
     if (!ok) {
-        *error = WriteError(closing->out.get());
+        *error = ImageWriteError(closing->out.get());
     } else if (rowsWritten != height) {
         ok = false;
         *error = "cannot write: rows missing";
@@ -157,7 +154,7 @@ bool WritePreviewFile(const std::filesystem::path& file, ImageFormat format,
     std::unique_ptr<OIIO::ImageOutput> out =
         OIIO::ImageOutput::create(ImageFormatExtension(format) + 1);
     if (!out) {
-        *error = WriteError(nullptr);
+        *error = ImageWriteError(nullptr);
         return false;
     }
     OIIO::ImageSpec spec(image.width, image.height, 3, OIIO::TypeDesc::UINT8);
@@ -172,7 +169,7 @@ bool WritePreviewFile(const std::filesystem::path& file, ImageFormat format,
     }
     ok = out->close() && ok;
     if (!ok) {
-        *error = WriteError(out.get());
+        *error = ImageWriteError(out.get());
     }
     return ok;
 }
