@@ -290,8 +290,6 @@ TEST(HistoryStoreTest, SceneRoundTripKeepsEveryFieldOrderAndExposures) {
         EXPECT_TRUE(back->history[i] == expected[i]) << "entry " << i;
     }
     EXPECT_EQ(back->GetSlotExposures(3), (std::vector<float>{0.0f, 2.5f, -1.0f}));
-    EXPECT_TRUE(back->exposureCacheReady.load());
-    EXPECT_TRUE(back->exposureCachePending.load());
 }
 
 TEST(HistoryStoreTest, LoadValidatesEntriesAndExposureCounts) {

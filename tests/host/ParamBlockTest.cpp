@@ -96,66 +96,58 @@ using Times = std::vector<TimeValue>;
 
 // --- Keyed animation ---------------------------------------------------------------------
 
-TEST(ParamBlockAnimationTest, KeyedWritesMakeASortedLinearCurveHeldOutsideItsKeys) {
+TEST(ParamBlockAnimationTest, KeyedWritesMakeALinearCurveWhoseValidityNarrowsToTheKeys) {
     BlockPtr block = NewBlock();
-    ASSERT_EQ(block->GetControllerByID(kLevel), nullptr);
-    testsupport::ScopedAnimateMode animate(true);
-    // The first keyed write keys the old value at 0 as well.
-    ASSERT_TRUE(block->SetValue(kLevel, 1600, 4.0f));
-    EXPECT_EQ(KeyTimes(*block, kLevel), (Times{0, 1600}));
-    EXPECT_EQ(FloatAt(*block, kLevel, 0), 1.5f);
-    EXPECT_FLOAT_EQ(FloatAt(*block, kLevel, 400), 2.125f);  // a quarter of 1.5 .. 4
-    EXPECT_EQ(FloatAt(*block, kLevel, -4800), 1.5f);
-    EXPECT_EQ(FloatAt(*block, kLevel, 48000), 4.0f);
-
-    block->SetValue(kLevel, 1600, 6.0f);  // replaces the key
-    block->SetValue(kLevel, 3200, 0.0f);
-    block->SetValue(kLevel, 800, 10.0f);
+    EXPECT_EQ(BlockValidity(*block, 400), FOREVER);
+    {
+        testsupport::ScopedAnimateMode animate(true);
+        // The first keyed write keys the old value (1.5) at 0 as well; a write at a key replaces
+        // it.
+        block->SetValue(kLevel, 1600, 4.0f);
+        block->SetValue(kLevel, 1600, 6.0f);
+        block->SetValue(kLevel, 3200, 0.0f);
+        block->SetValue(kLevel, 800, 10.0f);
+        block->SetValue(kColours, 1600, Point4(3, 5, 7, 9), 0);
+        ASSERT_TRUE(block->SetValue(kFixed, 1600, 9.0f));  // not animatable: never keyed
+    }
     EXPECT_EQ(KeyTimes(*block, kLevel), (Times{0, 800, 1600, 3200}));
-    EXPECT_FLOAT_EQ(FloatAt(*block, kLevel, 400), 5.75f);  // halfway 1.5 .. 10
-    EXPECT_FLOAT_EQ(FloatAt(*block, kLevel, 1200), 8.0f);  // halfway 10 .. 6
-    EXPECT_FLOAT_EQ(FloatAt(*block, kLevel, 2000), 4.5f);  // a quarter of 6 .. 0
-
-    block->SetValue(kColours, 1600, Point4(3, 5, 7, 9), 0);
+    struct Case {
+        TimeValue t;
+        float level;
+        Interval valid;
+    };
+    const Case cases[] = {
+        {-4800, 1.5f, Interval(TIME_NegInfinity, 0)},  // held before the first key
+        {400, 5.75f, Interval(400, 400)},              // halfway 1.5 .. 10
+        {1200, 8.0f, Interval(1200, 1200)},            // halfway 10 .. 6
+        {2000, 4.5f, Interval(2000, 2000)},            // a quarter of 6 .. 0
+        {48000, 0.0f, Interval(3200, TIME_PosInfinity)},
+    };
+    for (const Case& c : cases) {
+        EXPECT_FLOAT_EQ(FloatAt(*block, kLevel, c.t), c.level) << c.t;
+        EXPECT_EQ(ValidityOf(*block, kLevel, c.t), c.valid) << c.t;
+        EXPECT_EQ(BlockValidity(*block, c.t), c.valid) << c.t;
+    }
     Point4 v;
     Interval valid = FOREVER;
     ASSERT_TRUE(block->GetValue(kColours, 800, v, valid, 0));
     EXPECT_EQ(v, Point4(2, 3, 4, 5));  // per component
-    EXPECT_EQ(valid, Interval(800, 800));
-
-    ASSERT_TRUE(block->SetValue(kFixed, 1600, 9.0f));  // not animatable: never keyed
     EXPECT_EQ(block->GetControllerByID(kFixed), nullptr);
     EXPECT_EQ(FloatAt(*block, kFixed, 0), 9.0f);
-}
-
-TEST(ParamBlockAnimationTest, ValidityNarrowsToTheKeysAndUnkeyedWritesMoveOrReplaceTheCurve) {
-    BlockPtr block = NewBlock();
-    EXPECT_EQ(ValidityOf(*block, kLevel, 400), FOREVER);
-    EXPECT_EQ(BlockValidity(*block, 400), FOREVER);
-    {
-        testsupport::ScopedAnimateMode animate(true);
-        block->SetValue(kLevel, 1600, 4.0f);  // keys 1.5 at 0, 4 at 1600
-    }
-    EXPECT_EQ(ValidityOf(*block, kLevel, 400), Interval(400, 400));
-    EXPECT_EQ(ValidityOf(*block, kLevel, -160), Interval(TIME_NegInfinity, 0));
-    EXPECT_EQ(ValidityOf(*block, kLevel, 3200), Interval(1600, TIME_PosInfinity));
     EXPECT_EQ(ValidityOf(*block, kFixed, 400), FOREVER);
-    EXPECT_EQ(BlockValidity(*block, 400), Interval(400, 400));
-    EXPECT_EQ(BlockValidity(*block, 3200), Interval(1600, TIME_PosInfinity));
 
-    // At 800 the curve holds 2.75; writing 3.75 there moves every key up by 1.
-    ASSERT_TRUE(block->SetValue(kLevel, 800, 3.75f));
-    EXPECT_EQ(KeyTimes(*block, kLevel), (Times{0, 1600}));
+    // Unkeyed, a write at 800 (where the curve holds 10) moves every key by the difference.
+    ASSERT_TRUE(block->SetValue(kLevel, 800, 11.0f));
+    EXPECT_EQ(KeyTimes(*block, kLevel), (Times{0, 800, 1600, 3200}));
     EXPECT_FLOAT_EQ(FloatAt(*block, kLevel, 0), 2.5f);
-    EXPECT_FLOAT_EQ(FloatAt(*block, kLevel, 1600), 5.0f);
-
+    EXPECT_FLOAT_EQ(FloatAt(*block, kLevel, 3200), 1.0f);
+    // Removing the controller keeps the curve's value at the current time as a constant.
     GetCOREInterface()->SetTime(400, false);
     block->RemoveController(block->IDtoIndex(kLevel), 0);
     GetCOREInterface()->SetTime(0, false);
     EXPECT_EQ(block->GetControllerByID(kLevel), nullptr);
-    EXPECT_FLOAT_EQ(FloatAt(*block, kLevel, 1600), 3.125f);  // the curve's value at 400
+    EXPECT_FLOAT_EQ(FloatAt(*block, kLevel, 1600), 6.75f);
     EXPECT_EQ(ValidityOf(*block, kLevel, 1600), FOREVER);
-    EXPECT_EQ(BlockValidity(*block, 400), FOREVER);
 }
 
 // --- Tables, indices and types -----------------------------------------------------------
@@ -198,28 +190,28 @@ TEST(ParamBlockTableTest, AccessPastTheCountOrOfTheWrongTypeIsRefusedAndChangesN
     Point4 p4(9, 9, 9, 9);
     Point3 p3(9, 9, 9);
     MSTR s = u"untouched";
-    EXPECT_FALSE(block->GetValue(kWeights, 0, f, valid, 2));
-    EXPECT_FALSE(block->GetValue(kWeights, 0, f, valid, -1));
-    EXPECT_FALSE(block->GetValue(kColours, 0, p4, valid, 1));
-    EXPECT_FALSE(block->GetValue(kCount, 0, f, valid));        // float from an int
-    EXPECT_FALSE(block->GetValue(kLevel, 0, i, valid));        // int from a float
-    EXPECT_FALSE(block->GetValue(kWeights, 0, p4, valid, 0));  // point4 from a float table
-    EXPECT_FALSE(block->GetValue(kColours, 0, p3, valid, 0));  // point3 from a point4 table
-    EXPECT_FALSE(block->GetValue(kLevel, 0, s, valid));        // string from a float
-    EXPECT_FALSE(block->GetValue(ParamID(42), 0, f, valid));   // no such parameter
-    EXPECT_EQ(f, -7.0f);
-    EXPECT_EQ(i, -7);
-    EXPECT_EQ(p4, Point4(9, 9, 9, 9));
-    EXPECT_EQ(p3, Point3(9, 9, 9));
-    EXPECT_EQ(s, u"untouched");
-
-    EXPECT_FALSE(block->SetValue(kWeights, 0, 1.0f, 2));
-    EXPECT_FALSE(block->SetValue(kCount, 0, 5.0f));
-    EXPECT_FALSE(block->SetValue(kLevel, 0, 5));
-    EXPECT_FALSE(block->SetValue(kWeights, 0, Point4(5, 5, 5, 5), 0));
-    EXPECT_FALSE(block->SetValue(kLevel, 0, MSTR(u"five")));
+    const std::pair<const char*, bool> refused[] = {
+        {"float past the count", block->GetValue(kWeights, 0, f, valid, 2)},
+        {"negative index", block->GetValue(kWeights, 0, f, valid, -1)},
+        {"point4 past the count", block->GetValue(kColours, 0, p4, valid, 1)},
+        {"float from an int", block->GetValue(kCount, 0, f, valid)},
+        {"int from a float", block->GetValue(kLevel, 0, i, valid)},
+        {"point4 from a float table", block->GetValue(kWeights, 0, p4, valid, 0)},
+        {"point3 from a point4 table", block->GetValue(kColours, 0, p3, valid, 0)},
+        {"string from a float", block->GetValue(kLevel, 0, s, valid)},
+        {"no such parameter", block->GetValue(ParamID(42), 0, f, valid)},
+        {"write past the count", block->SetValue(kWeights, 0, 1.0f, 2)},
+        {"write a float to an int", block->SetValue(kCount, 0, 5.0f)},
+        {"write an int to a float", block->SetValue(kLevel, 0, 5)},
+        {"write a point4 to a float table", block->SetValue(kWeights, 0, Point4(5, 5, 5, 5), 0)},
+        {"write a string to a float", block->SetValue(kLevel, 0, MSTR(u"five"))},
+    };
+    for (const auto& [what, answered] : refused) {
+        EXPECT_FALSE(answered) << what;
+    }
+    EXPECT_TRUE(f == -7.0f && i == -7 && p4 == Point4(9, 9, 9, 9) && p3 == Point3(9, 9, 9) &&
+                s == u"untouched");
     EXPECT_EQ(block->Count(kWeights), 2);
-    EXPECT_EQ(block->GetControllerByID(kWeights, 2), nullptr);
     ASSERT_TRUE(block->GetValue(kCount, 0, i, valid));
     EXPECT_EQ(i, 3);
     EXPECT_EQ(FloatAt(*block, kLevel, 0, 5), 1.5f);  // a parameter that is no table ignores it

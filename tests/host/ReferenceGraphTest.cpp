@@ -209,20 +209,4 @@ TEST(ReferenceDeleteTest, DeletingATargetTellsItsMakersOnceAndClearsTheirReferen
     EXPECT_EQ(root.refs[0], nullptr);
 }
 
-TEST(ReferenceDeleteTest, ReleasingAllReferencesDeletesEachUnheldTargetOnce) {
-    Journal journal;
-    {
-        Holder root;
-        Node* outer = new Node("outer", journal);
-        Node* inner = new Node("inner", journal);
-        outer->ReplaceReference(0, inner);
-        // The root holds both, the one that holds the other first, and one of them twice.
-        root.ReplaceReference(0, outer);
-        root.ReplaceReference(1, inner);
-        root.ReplaceReference(2, outer);
-    }
-    EXPECT_EQ(journal.TimesDeleted("outer"), 1);
-    EXPECT_EQ(journal.TimesDeleted("inner"), 1);
-}
-
 }  // namespace

@@ -8,11 +8,11 @@
 #include "host/ClassDesc2.h"
 #include "host/IOApi.h"
 #include "host/Interface.h"
-#include "host/Texmap.h"
+#include "support/TestTexmap.h"
 
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -58,39 +58,51 @@ TEST(ChunkIOTest, NestedChunksReadBackLevelByLevelAndNoReadCrossesAChunkEnd) {
     WriteBytes(out, "tail");
     out.EndChunk();
 
+    // Each step's result, then the open chunk's id and length, and what a read got.
+    enum Op { Open, Read, Close };
+    struct Step {
+        Op op;
+        IOResult result;
+        USHORT id = 0;
+        ULONG length = 0;
+        size_t readBytes = 0;
+        std::string got = "";
+    };
+    const Step steps[] = {
+        {Open, IO_OK, 0x10, 4 + (6 + 3) + 6},
+        {Read, IO_OK, 0x10, 19, 4, "head"},
+        {Open, IO_OK, 0x20, 3},
+        {Read, IO_OK, 0x20, 3, 3, "abc"},
+        {Close, IO_OK, 0x10, 19},
+        {Open, IO_OK, 0x21, 0},
+        {Close, IO_OK, 0x10, 19},
+        {Open, IO_END, 0x10, 19},
+        {Close, IO_OK},
+        {Open, IO_OK, 0x30, 4},
+        {Read, IO_ERROR, 0x30, 4, 8, "tail"},  // stops at the chunk's end
+        {Read, IO_ERROR, 0x30, 4, 1, ""},
+        {Close, IO_OK},
+        {Open, IO_END},
+        {Close, IO_ERROR},  // nothing is open
+    };
     ChunkReader in(out.Bytes().data(), out.Bytes().size());
-    ASSERT_EQ(in.OpenChunk(), IO_OK);
-    EXPECT_EQ(in.CurChunkID(), 0x10);
-    EXPECT_EQ(in.CurChunkLength(), 4u + (6 + 3) + 6);
-    char head[4];
-    ULONG got = 0;
-    ASSERT_EQ(in.Read(head, 4, &got), IO_OK);
-    EXPECT_EQ(std::string(head, 4), "head");
-    ASSERT_EQ(in.OpenChunk(), IO_OK);
-    EXPECT_EQ(in.CurChunkID(), 0x20);
-    EXPECT_EQ(ReadAll(in), "abc");
-    EXPECT_EQ(in.CloseChunk(), IO_OK);
-    ASSERT_EQ(in.OpenChunk(), IO_OK);
-    EXPECT_EQ(in.CurChunkID(), 0x21);
-    EXPECT_EQ(in.CurChunkLength(), 0u);
-    EXPECT_EQ(in.CloseChunk(), IO_OK);
-    EXPECT_EQ(in.OpenChunk(), IO_END);
-    EXPECT_EQ(in.CloseChunk(), IO_OK);
-    ASSERT_EQ(in.OpenChunk(), IO_OK);
-    EXPECT_EQ(in.CurChunkID(), 0x30);
-    char buffer[8];
-    std::memset(buffer, '#', sizeof buffer);
-    got = 99;
-    EXPECT_EQ(in.Read(buffer, 8, &got), IO_ERROR);
-    EXPECT_EQ(got, 4u);
-    EXPECT_EQ(std::string(buffer, 8), "tail####");
-    EXPECT_EQ(in.Read(buffer, 1, &got), IO_ERROR);
-    EXPECT_EQ(got, 0u);
-    EXPECT_EQ(in.CloseChunk(), IO_OK);
-    EXPECT_EQ(in.OpenChunk(), IO_END);
-    EXPECT_EQ(in.CloseChunk(), IO_ERROR);  // nothing is open
-    EXPECT_EQ(in.CurChunkID(), 0);
-    EXPECT_EQ(in.CurChunkLength(), 0u);
+    for (size_t i = 0; i < std::size(steps); ++i) {
+        const Step& step = steps[i];
+        std::string buffer(step.readBytes, '#');
+        ULONG got = 99;
+        const IOResult result = step.op == Open ? in.OpenChunk()
+                                : step.op == Close
+                                    ? in.CloseChunk()
+                                    : in.Read(buffer.data(), ULONG(step.readBytes), &got);
+        EXPECT_EQ(result, step.result) << "step " << i;
+        EXPECT_EQ(in.CurChunkID(), step.id) << "step " << i;
+        EXPECT_EQ(in.CurChunkLength(), step.length) << "step " << i;
+        if (step.op == Read) {
+            ASSERT_LE(got, step.readBytes) << "step " << i;
+            EXPECT_EQ(buffer.substr(0, got), step.got) << "step " << i;
+            EXPECT_EQ(buffer.substr(got), std::string(step.readBytes - got, '#')) << "step " << i;
+        }
+    }
 
     // Closing skips what was not read, children included.
     ChunkReader skipping(out.Bytes().data(), out.Bytes().size());
@@ -145,17 +157,13 @@ constexpr Class_ID kLinkClassA(0x7E570001, 0x1);
 constexpr Class_ID kLinkClassB(0x7E570002, 0x1);
 constexpr USHORT kLinkNumberChunk = 0x0042;
 
-class LinkMap : public Texmap {
+class LinkMap : public testsupport::TestTexmap {
 public:
     explicit LinkMap(Class_ID id) : classId(id) {}
     ~LinkMap() override { DeleteAllRefsFromMe(); }
     Class_ID ClassID() override { return classId; }
     int NumRefs() override { return 2; }
     ReferenceTarget* GetReference(int i) override { return i >= 0 && i < 2 ? refs[i] : nullptr; }
-    RefResult NotifyRefChanged(const Interval&, ReferenceTarget*, PartID&, RefMessage,
-                               bool) override {
-        return REF_SUCCEED;
-    }
     IOResult Save(ISave* isave) override {
         ULONG written = 0;
         isave->BeginChunk(kLinkNumberChunk);
@@ -173,12 +181,6 @@ public:
         }
         return IO_OK;
     }
-    AColor EvalColor(ShadeContext&) override { return AColor(0, 0, 0, 1); }
-    Point3 EvalNormalPerturb(ShadeContext&) override { return {}; }
-    void Update(TimeValue, Interval&) override {}
-    void Reset() override {}
-    Interval Validity(TimeValue) override { return FOREVER; }
-    ParamDlg* CreateParamDlg(HWND, IMtlParams*) override { return nullptr; }
 
     int32_t number = 0;
     ReferenceTarget* refs[2] = {};

@@ -1,6 +1,6 @@
 // The standalone host's image source maps (Bitmap, VRayBitmap) reading real .hdr and .exr files:
-// where each direction looks in the image, rotation and mapping, broken files, reloading,
-// evaluation during reloads, and scenes that load back as they were saved.
+// where each direction looks in the image, broken files, reloading, evaluation during reloads,
+// and scenes that load back as they were saved.
 
 #include "BitmapMap.h"
 #include "EnvironmentSample.h"
@@ -17,7 +17,6 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
 #include <atomic>
 #include <chrono>
 #include <cmath>
@@ -124,26 +123,6 @@ std::string Utf8(const std::u16string& s) {
     return platform::Utf16ToUtf8(s);
 }
 
-/// A sample whose map channels 0 to 2 have UVWs of their own.
-struct ChannelSample : standalone::EnvironmentSample {
-    ChannelSample(const Point3& worldDir, std::array<Point3, 3> uvw)
-        : EnvironmentSample(worldDir, 0), uvw(uvw) {}
-    Point3 UVW(int channel) override {
-        return channel >= 0 && channel < 3 ? uvw[size_t(channel)] : Point3();
-    }
-    std::array<Point3, 3> uvw;
-};
-
-class AssetCollector : public AssetEnumCallback {
-public:
-    void RecordAsset(const MaxSDK::AssetManagement::AssetUser& asset) override {
-        fileNames.push_back(asset.GetFileName());
-        fullPaths.push_back(asset.GetFullFilePath());
-    }
-    std::vector<MSTR> fileNames;
-    std::vector<MSTR> fullPaths;
-};
-
 class SourceMapTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -194,106 +173,6 @@ TEST_F(SourceMapTest, EveryPixelCentreShowsItsColourForHdrExrAndDwaaExrTurnedByR
             EXPECT_TRUE(AsSourceMap(*map).HasImage()) << where;
             ExpectGrid(*map, where, 90);
             EXPECT_TRUE(standalone::HostLogLines().empty()) << where;
-        }
-    }
-}
-
-TEST_F(SourceMapTest, LookupIsBilinearWrapsAroundInUAndClampsInV) {
-    MapPtr map = MapShowing(kBitmap, GridHdr());
-    // Looking along -Y at the horizon, unrotated, falls on the corner of pixels 1 and 2 of rows 1
-    // and 2: the mean of the four.
-    ExpectColour(Eval(*map, Point3(0, -1, 0)), (2.0f + 3.0f) / 16, (2.0f + 3.0f) / 8,
-                 2.0f + (0.25f + 0.5f) / 2, "horizon along -Y");
-    // Along -X (spherical u 0.25, image u 0) on row 2's centre: halfway between the last column
-    // and the first.
-    float rowTwoCentre = 2.5f / 4.0f;
-    Point3 towardsMinusX = standalone::DirectionFromUV(0.25f, rowTwoCentre);
-    ExpectColour(Eval(*map, towardsMinusX), (8.0f + 1.0f) / 16, 3.0f / 4, (3.75f + 2.0f) / 2,
-                 "seam between column 7 and column 0");
-    // A quarter pixel right of column 7's centre (image u 7.75 / 8) takes a quarter of column 0.
-    Point3 pastLastCentre = standalone::DirectionFromUV(7.75f / 8 + 0.25f - 1, rowTwoCentre);
-    ExpectColour(Eval(*map, pastLastCentre), 0.75f * 1 + 0.25f * 0.125f, 3.0f / 4,
-                 0.75f * 3.75f + 0.25f * 2, "three quarters column 7, one quarter column 0");
-    // Straight up lies above the first row's centres: the first row, between columns 5 and 6
-    // (image u 0.75).
-    ExpectColour(Eval(*map, Point3(0, 0, 1)), (6.0f + 7.0f) / 16, 1.0f / 4, 2.0f + 5.5f / 4,
-                 "zenith");
-}
-
-TEST_F(SourceMapTest, ParametersAreReadAtTheSampleTimeAndGammaComesBeforeTheMultiplier) {
-    MapPtr bitmap = MapShowing(kBitmap, GridHdr());
-    AnimateOn();
-    bool written =
-        bitmap->GetParamBlock(0)->SetValue(standalone::kBitmapUAngle, 1600, kHalfPiRadians);
-    AnimateOff();
-    ASSERT_TRUE(written);
-    Set(*bitmap, standalone::kBitmapOutputAmount, 0.5f);
-    Set(*bitmap, standalone::kBitmapGamma, 0.5f);
-    // Pixel (1, 3) holds (0.25, 1, 2.25); gamma 0.5 squares: (0.0625, 1, 5.0625) * 0.5.
-    ExpectColour(Eval(*bitmap, PixelCentreDirection(1, 3, 0)), 0.03125f, 0.5f, 2.53125f,
-                 "before the key, gamma 0.5, output 0.5");
-    ExpectColour(Eval(*bitmap, PixelCentreDirection(1, 3, 90), 1600), 0.03125f, 0.5f, 2.53125f,
-                 "at the 90 degree key");
-
-    MapPtr vray = MapShowing(kVRayBitmap, GridExr());
-    Set(*vray, standalone::kVRayMultiplier, 3.0f);
-    Set(*vray, standalone::kVRayGamma, 2.0f);
-    // Square roots first, then times 3: (0.5, 1, 1.5) * 3.
-    ExpectColour(Eval(*vray, PixelCentreDirection(1, 3, 0)), 1.5f, 3.0f, 4.5f,
-                 "gamma 2, multiplier 3");
-}
-
-TEST_F(SourceMapTest, MapChannelMappingLooksUpTheChannelsUvwAndFlipMirrors) {
-    MapPtr vray = MapShowing(kVRayBitmap, GridHdr());
-    Set(*vray, standalone::kVRayMappingType, 0);
-    Set(*vray, standalone::kVRayMappingChannel, 2);
-    // Channel 1 points at pixel (0, 0) and channel 2 at pixel (5, 2); the direction at a third.
-    auto sampleAt = [&](float channelTwoV) {
-        return ChannelSample(
-            PixelCentreDirection(7, 3, 0),
-            {Point3(), Point3(0.5f / 8, 0.5f / 4, 0), Point3(5.5f / 8, channelTwoV, 0)});
-    };
-    ChannelSample sample = sampleAt(2.5f / 4);
-    ExpectGridPixel(vray->EvalColor(sample), 5, 2, "channel 2");
-    // u_rotation shifts u (and wraps); the horizontal rotation belongs to spherical mapping.
-    const std::pair<float, int> rotations[] = {{90.0f, 7}, {180.0f, 1}};
-    for (const auto& [degrees, column] : rotations) {
-        Set(*vray, standalone::kVRayURotation, degrees);
-        ExpectGridPixel(vray->EvalColor(sample), column, 2,
-                        "u_rotation " + std::to_string(degrees));
-    }
-    Set(*vray, standalone::kVRayHorizontalRotation, 90.0f);
-    ExpectGridPixel(vray->EvalColor(sample), 1, 2, "horizontal_rotation ignored");
-    // v beyond either edge stays on the edge row.
-    for (const auto& [v, row] : {std::pair{2.5f, 3}, {-1.5f, 0}}) {
-        ChannelSample beyond = sampleAt(v);
-        ExpectGridPixel(vray->EvalColor(beyond), 1, row, "v " + std::to_string(v));
-    }
-
-    MapPtr flipped = MapShowing(kVRayBitmap, GridHdr());
-    Set(*flipped, standalone::kVRayHorizontalFlip, 1);
-    for (int column = 0; column < kGridWidth; ++column) {
-        ExpectGridPixel(Eval(*flipped, PixelCentreDirection(column, 1, 0)), kGridWidth - 1 - column,
-                        1, "flipped");
-    }
-}
-
-TEST_F(SourceMapTest, EnumAuxFilesReportsTheFileNameParameterAsOneAsset) {
-    const std::u16string file = GridExr(), absent = Scratch(u"absent.hdr");
-    for (const MapKind& kind : kBothKinds) {
-        MapPtr map(kind.create());
-        auto assets = [&] {
-            auto collector = std::make_unique<AssetCollector>();
-            map->EnumAuxFiles(*collector, FILE_ENUM_ALL);
-            return collector;
-        };
-        EXPECT_TRUE(assets()->fileNames.empty()) << kind.name << ": no file, no asset";
-        for (const auto& [name, fullPath] : {std::pair{file, file}, {absent, std::u16string()}}) {
-            SetFileName(*map, kind, name);
-            const auto found = assets();
-            ASSERT_EQ(found->fileNames.size(), 1u) << kind.name << " " << Utf8(name);
-            EXPECT_EQ(found->fileNames[0], name);
-            EXPECT_EQ(found->fullPaths[0], fullPath) << "only an existing file resolves";
         }
     }
 }

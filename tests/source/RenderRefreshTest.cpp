@@ -138,14 +138,6 @@ TEST_F(RenderRefresh, RenderersAnsweringByMethodOrWithTwoCountAsRunning) {
     EXPECT_EQ(standalone::GetInteractiveRenderState().starts, 1);
 }
 
-TEST(HostScripts, TextsTheHostDoesNotKnowAreRecordedAndRefused) {
-    standalone::ResetInteractiveRender();
-    EXPECT_FALSE(ExecuteMAXScriptScript(u"renderers.current.startIPR()", kScriptSourceDynamic));
-    EXPECT_EQ(standalone::ExecutedScripts(),
-              (std::vector<std::u16string>{u"renderers.current.startIPR()"}));
-    EXPECT_EQ(standalone::GetInteractiveRenderState().starts, 0);
-}
-
 TEST(FrameBufferWindow, TitlesAreRecognisedByTheirWords) {
     for (const char16_t* yes : {u"V-Ray Frame Buffer - [100% of 1920 x 1080]", u"VFB history",
                                 u"vray frame buffer", u"My VFB"}) {

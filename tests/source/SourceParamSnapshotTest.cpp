@@ -2,6 +2,7 @@
 
 #include "source/SourceParamSnapshot.h"
 
+#include "support/MapTestSupport.h"
 #include "support/NamedParamMap.h"
 
 #include <gtest/gtest.h>
@@ -9,27 +10,8 @@
 namespace {
 
 using testsupport::NamedParamMap;
-
-class RecordingDependent : public ReferenceMaker {
-public:
-    explicit RecordingDependent(ReferenceTarget* target) { ReplaceReference(0, target); }
-    ~RecordingDependent() override { DeleteAllRefsFromMe(); }
-    SClass_ID SuperClassID() override { return 0; }
-    int NumRefs() override { return 1; }
-    ReferenceTarget* GetReference(int) override { return target; }
-    RefResult NotifyRefChanged(const Interval&, ReferenceTarget*, PartID& part, RefMessage message,
-                               bool) override {
-        messages.emplace_back(part, message);
-        return REF_SUCCEED;
-    }
-    std::vector<std::pair<PartID, RefMessage>> messages;
-
-protected:
-    void SetReference(int, ReferenceTarget* t) override { target = t; }
-
-private:
-    ReferenceTarget* target = nullptr;
-};
+using testsupport::Notice;
+using testsupport::RecordingDependent;
 
 template <typename T>
 T Read(NamedParamMap& map, int block, const char16_t* name) {
@@ -50,8 +32,9 @@ NamedParamMap* MakeSource() {
 }
 
 TEST(SourceParamSnapshot, EverySimpleKindRoundTrips) {
+    std::vector<Notice> log;
     NamedParamMap* source = MakeSource();
-    RecordingDependent holder(source);
+    RecordingDependent holder(log, source);
     IParamBlock2* b0 = source->GetParamBlock(0);
     IParamBlock2* b1 = source->GetParamBlock(1);
     b0->SetValue(source->IdOf(0, u"rotation"), 0, 1.5707964f);
@@ -79,19 +62,21 @@ TEST(SourceParamSnapshot, EverySimpleKindRoundTrips) {
 
     // Onto another map of the same class.
     NamedParamMap* other = MakeSource();
-    RecordingDependent otherHolder(other);
+    RecordingDependent otherHolder(log, other);
+    log.clear();
     ASSERT_TRUE(ApplySourceMapParams(other, 0, snapshot));
     EXPECT_EQ(CaptureSourceMapParams(other, 0), snapshot);
     EXPECT_EQ(Read<float>(*other, 0, u"rotation"), 1.5707964f);
-    ASSERT_GE(otherHolder.messages.size(), 2u);
-    auto last = otherHolder.messages.end();
-    EXPECT_EQ(*(last - 2), std::make_pair(PartID(PART_ALL), RefMessage(REFMSG_CHANGE)));
-    EXPECT_EQ(*(last - 1), std::make_pair(PartID(0), RefMessage(REFMSG_ZENITHRA_CHANGED)));
+    const std::vector<RefMessage> told = testsupport::MessagesTo(log, otherHolder);
+    ASSERT_GE(told.size(), 2u);
+    EXPECT_EQ(told[told.size() - 2], REFMSG_CHANGE);
+    EXPECT_EQ(told.back(), RefMessage(REFMSG_ZENITHRA_CHANGED));
 }
 
 TEST(SourceParamSnapshot, OnlyMatchingBlocksIdsAndTypesAreWritten) {
+    std::vector<Notice> log;
     NamedParamMap* source = MakeSource();
-    RecordingDependent holder(source);
+    RecordingDependent holder(log, source);
     source->GetParamBlock(0)->SetValue(source->IdOf(0, u"HDRIMapName"), 0, MSTR(u"sky.exr"));
     std::vector<SourceParamSnapshot> snapshot = CaptureSourceMapParams(source, 0);
     SourceParamSnapshot farBlock = snapshot[0];
@@ -107,7 +92,7 @@ TEST(SourceParamSnapshot, OnlyMatchingBlocksIdsAndTypesAreWritten) {
                                       {u"mode", TYPE_FLOAT, 9.0f},
                                       {u"path", TYPE_STRING}}},
                                     Class_ID(0x7E570100, 2));
-    RecordingDependent otherHolder(other);
+    RecordingDependent otherHolder(log, other);
     ASSERT_TRUE(ApplySourceMapParams(other, 0, snapshot));
     EXPECT_FLOAT_EQ(Read<float>(*other, 0, u"gain"), 2.0f * 0.017453292f);  // degrees to radians
     EXPECT_EQ(Read<int>(*other, 0, u"rotation"), 5);   // a float record never writes an integer
@@ -117,13 +102,13 @@ TEST(SourceParamSnapshot, OnlyMatchingBlocksIdsAndTypesAreWritten) {
 
     // Nothing matches at all, or nothing to write: no notification.
     auto* unrelated = new NamedParamMap(u"Checker", {{{u"size", TYPE_POINT3}}});
-    RecordingDependent unrelatedHolder(unrelated);
+    RecordingDependent unrelatedHolder(log, unrelated);
     std::vector<SourceParamSnapshot> ints(1);
     ints[0].kind = SourceParamSnapshot::kInt;
     EXPECT_FALSE(ApplySourceMapParams(unrelated, 0, ints));
     EXPECT_FALSE(ApplySourceMapParams(unrelated, 0, {}));
     EXPECT_FALSE(ApplySourceMapParams(nullptr, 0, snapshot));
-    EXPECT_TRUE(unrelatedHolder.messages.empty());
+    EXPECT_TRUE(testsupport::MessagesTo(log, unrelatedHolder).empty());
 }
 
 }  // namespace

@@ -2,7 +2,9 @@
 
 #include "core/ZenithraClassDesc.h"
 
+#include <algorithm>
 #include <cmath>
+#include <regex>
 #include <sstream>
 
 namespace testsupport {
@@ -163,56 +165,17 @@ AColor EvalColorAt(Texmap& map, float u, float v, TimeValue t) {
 
 // --- The diagnostic log --------------------------------------------------------------------
 
-namespace {
-
-// "[time] [T<thread>] <function> (<file>:<line>)", then " | <message>" when there is one.
-LogRecord ParseLogLine(const std::string& text) {
-    LogRecord record;
-    record.message = text;
-    const size_t thread = text.find("] [T");
-    const size_t threadEnd = thread == std::string::npos ? thread : text.find("] ", thread + 4);
-    if (text.empty() || text[0] != '[' || threadEnd == std::string::npos) {
-        return record;
-    }
-    for (size_t i = thread + 4; i < threadEnd; ++i) {
-        if (text[i] < '0' || text[i] > '9') {
-            return record;
-        }
-    }
-    const size_t separator = text.find(" | ", threadEnd);
-    const std::string located =
-        text.substr(threadEnd + 2,
-                    separator == std::string::npos ? std::string::npos : separator - threadEnd - 2);
-    const size_t open = located.rfind(" (");
-    const size_t colon = located.rfind(':');
-    if (located.empty() || located.back() != ')' || open == std::string::npos ||
-        colon == std::string::npos || colon < open) {
-        return record;
-    }
-    const std::string lineDigits = located.substr(colon + 1, located.size() - colon - 2);
-    if (lineDigits.empty() || lineDigits.find_first_not_of("-0123456789") != std::string::npos) {
-        return record;
-    }
-    record.function = located.substr(0, open);
-    record.file = located.substr(open + 2, colon - open - 2);
-    record.line = std::stoi(lineDigits);
-    record.message = separator == std::string::npos ? std::string() : text.substr(separator + 3);
-    record.wellFormed = true;
-    return record;
-}
-
-}  // namespace
-
 std::vector<LogRecord> ParseLog(const std::string& bytes) {
+    // "[time] [T<thread>] <function> (<file>:<line>)", then " | <message>" when there is one.
+    static const std::regex shape(R"(\[[^\]]*\] \[T\d+\] (.*) \(([^()]*):(-?\d+)\)(?: \| (.*))?)");
     std::vector<LogRecord> records;
-    size_t begin = 0;
-    while (begin < bytes.size()) {
-        size_t end = bytes.find("\r\n", begin);
-        if (end == std::string::npos) {
-            end = bytes.size();
-        }
-        records.push_back(ParseLogLine(bytes.substr(begin, end - begin)));
-        begin = end + 2;
+    for (size_t begin = 0, end; begin < bytes.size(); begin = end + 2) {
+        end = std::min(bytes.find("\r\n", begin), bytes.size());
+        const std::string text = bytes.substr(begin, end - begin);
+        std::smatch m;
+        records.push_back(std::regex_match(text, m, shape)
+                              ? LogRecord{m[1], m[2], std::stoi(m[3]), m[4], true}
+                              : LogRecord{{}, {}, 0, text, false});
     }
     return records;
 }

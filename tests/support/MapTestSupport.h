@@ -8,6 +8,7 @@
 
 #include "EnvironmentSample.h"
 #include "StandaloneHost.h"
+#include "support/TestTexmap.h"
 
 #include <gtest/gtest.h>
 
@@ -22,23 +23,14 @@ namespace testsupport {
 
 /// A source map that is one colour everywhere. It counts its colour evaluations and its
 /// LoadMapFiles calls, and clones into another map of the same colour.
-class ConstantColorMap : public Texmap {
+class ConstantColorMap : public TestTexmap {
 public:
     explicit ConstantColorMap(AColor color) : color(color) {}
 
     void GetClassName(MSTR& s) const override { s = u"ConstantColorMap"; }
     Class_ID ClassID() override { return Class_ID(0x7E570001, 0x00000001); }
-    RefResult NotifyRefChanged(const Interval&, ReferenceTarget*, PartID&, RefMessage,
-                               bool) override {
-        return REF_SUCCEED;
-    }
     ReferenceTarget* Clone(RemapDir& remap) override;
-    void Update(TimeValue, Interval&) override {}
-    void Reset() override {}
-    Interval Validity(TimeValue) override { return FOREVER; }
-    ParamDlg* CreateParamDlg(HWND, IMtlParams*) override { return nullptr; }
     AColor EvalColor(ShadeContext&) override;
-    Point3 EvalNormalPerturb(ShadeContext&) override { return {0, 0, 0}; }
     int LoadMapFiles(TimeValue) override;
 
     const AColor color;

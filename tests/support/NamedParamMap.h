@@ -3,6 +3,7 @@
 // which go by names and types can be checked against any layout.
 
 #include "host/ClassDesc2.h"
+#include "support/TestTexmap.h"
 
 #include <memory>
 #include <string>
@@ -17,7 +18,7 @@ struct NamedParam {
 };
 
 /// A map with one block per list in `blocks` (a null list leaves that block index empty).
-class NamedParamMap : public Texmap {
+class NamedParamMap : public TestTexmap {
 public:
     NamedParamMap(const char16_t* className, const std::vector<std::vector<NamedParam>>& blocks,
                   Class_ID classId = Class_ID(0x7E570100, 0x1));
@@ -29,16 +30,6 @@ public:
     ReferenceTarget* GetReference(int i) override;
     int NumParamBlocks() override { return int(blocks.size()); }
     IParamBlock2* GetParamBlock(int i) override;
-    RefResult NotifyRefChanged(const Interval&, ReferenceTarget*, PartID&, RefMessage,
-                               bool) override {
-        return REF_SUCCEED;
-    }
-    void Update(TimeValue, Interval&) override {}
-    void Reset() override {}
-    Interval Validity(TimeValue) override { return FOREVER; }
-    ParamDlg* CreateParamDlg(HWND, IMtlParams*) override { return nullptr; }
-    AColor EvalColor(ShadeContext&) override { return AColor(0.5f, 0.5f, 0.5f, 1.0f); }
-    Point3 EvalNormalPerturb(ShadeContext&) override { return {0, 0, 0}; }
     void EnumAuxFiles(AssetEnumCallback& cb, DWORD flags) override;
 
     /// Assets reported by EnumAuxFiles, in order.

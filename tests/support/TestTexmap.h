@@ -1,0 +1,23 @@
+#pragma once
+// The overrides every texture map double of the tests shares: it answers every message, is
+// always valid, has no dialog and shows mid grey.
+
+#include "host/Texmap.h"
+
+namespace testsupport {
+
+class TestTexmap : public Texmap {
+public:
+    RefResult NotifyRefChanged(const Interval&, ReferenceTarget*, PartID&, RefMessage,
+                               bool) override {
+        return REF_SUCCEED;
+    }
+    void Update(TimeValue, Interval&) override {}
+    void Reset() override {}
+    Interval Validity(TimeValue) override { return FOREVER; }
+    ParamDlg* CreateParamDlg(HWND, IMtlParams*) override { return nullptr; }
+    AColor EvalColor(ShadeContext&) override { return AColor(0.5f, 0.5f, 0.5f, 1.0f); }
+    Point3 EvalNormalPerturb(ShadeContext&) override { return {0, 0, 0}; }
+};
+
+}  // namespace testsupport
