@@ -1,7 +1,10 @@
 // The per-sample cost of slot evaluation and of its parts: the colour arithmetic alone, the
 // source map's own colour, and whole samples through a slot's proxy for maps of 1, 4 and 16
 // slots, on one and two threads. Every benchmark walks a fixed set of directions over the whole
-// sphere (a few of them inside the sun disc), one sample per iteration.
+// sphere (a few of them inside the sun disc), one sample per iteration. A last row, "Ratios",
+// sets the runs against each other so that a regression shows at a glance: a whole sample
+// through a proxy over the sum of its parts (at most 1.10 is the target) and the throughput of
+// two render threads over one (at least 1.8).
 
 #include "EnvironmentSample.h"
 #include "ProceduralSky.h"
@@ -17,8 +20,11 @@
 
 #include <atomic>
 #include <cmath>
+#include <limits>
+#include <map>
 #include <memory>
 #include <random>
+#include <string>
 #include <vector>
 
 namespace {
@@ -253,6 +259,60 @@ void BM_SharedEvalCountThreads(benchmark::State& state) {
 }
 BENCHMARK(BM_SharedEvalCountThreads)->Threads(1)->Threads(2)->UseRealTime();
 
+// Reports every run as the console reporter does, keeping each one's samples per second; once
+// all have run, adds the row of ratios computed from those same runs.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& run : runs) {
+            auto rate = run.counters.find("items_per_second");
+            if (!run.error_occurred && run.run_type == Run::RT_Iteration &&
+                rate != run.counters.end()) {
+                samplesPerSecond[run.benchmark_name()] = rate->second.value;
+            }
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+
+    void Finalize() override {
+        Run ratios;
+        ratios.run_name.function_name = "Ratios";
+        for (const std::string slots : {"1", "4", "16"}) {
+            const double parts = SecondsPerSample("BM_SourceEvalColor") +
+                                 SecondsPerSample("BM_BuildAdjustmentParams/" + slots) +
+                                 SecondsPerSample("BM_ApplyAdjustment");
+            ratios.counters["proxy_over_parts/" + slots] =
+                SecondsPerSample("BM_EvalSlotColor/" + slots) / parts;
+        }
+        // Throughput is samples per second over all threads: its ratio is that of the times.
+        ratios.counters["threads2_over_1"] =
+            SecondsPerSample("BM_EvalSlotColorThreads/real_time/threads:1") /
+            SecondsPerSample("BM_EvalSlotColorThreads/real_time/threads:2");
+        ConsoleReporter::ReportRuns({ratios});
+        ConsoleReporter::Finalize();
+    }
+
+private:
+    // NaN for a run that did not take place (filtered out or failed).
+    double SecondsPerSample(const std::string& name) const {
+        auto found = samplesPerSecond.find(name);
+        return found == samplesPerSecond.end() || !(found->second > 0)
+                   ? std::numeric_limits<double>::quiet_NaN()
+                   : 1.0 / found->second;
+    }
+
+    std::map<std::string, double> samplesPerSecond;
+};
+
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+        return 1;
+    }
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    return 0;
+}

@@ -4,13 +4,9 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
-#include <chrono>
-#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <thread>
 #include <utility>
 
 namespace {
@@ -79,32 +75,6 @@ TEST(PlatformFiles, CreateDirectoriesAndAppendToFile) {
     EXPECT_FALSE(platform::CreateDirectories(file)) << "a plain file is in the way";
     EXPECT_FALSE(platform::CreateDirectories(file + u"\\below"));
     EXPECT_TRUE(fs::is_regular_file(testsupport::NativePath(file)));
-}
-
-std::array<int, 6> Stamp(const std::tm& t) {
-    return {t.tm_year + 1900, t.tm_mon + 1, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec};
-}
-
-TEST(PlatformClockAndThreads, LocalTimeThreadIdsAndSleep) {
-    const std::time_t before = std::time(nullptr);
-    const platform::LocalTime now = platform::GetLocalTimeNow();
-    const std::time_t after = std::time(nullptr);
-    const std::array<int, 6> stamp{now.year, now.month, now.day, now.hour, now.minute, now.second};
-    EXPECT_LE(Stamp(*std::localtime(&before)), stamp);
-    EXPECT_LE(stamp, Stamp(*std::localtime(&after)));
-    EXPECT_TRUE(now.millisecond >= 0 && now.millisecond <= 999) << now.millisecond;
-
-    const uint32_t mine = platform::CurrentThreadId();
-    uint32_t other = 0;
-    std::thread([&] { other = platform::CurrentThreadId(); }).join();
-    EXPECT_NE(mine, 0u);
-    EXPECT_EQ(platform::CurrentThreadId(), mine);
-    EXPECT_NE(other, mine);
-
-    const auto start = std::chrono::steady_clock::now();
-    platform::SleepMilliseconds(40);
-    // Windows timers may wake a tick early.
-    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(25));
 }
 
 }  // namespace

@@ -21,38 +21,6 @@ float Rotation(Texmap* map) {
     return FindMapRotation(map, 0, angle) ? angle : std::nanf("");
 }
 
-int Score(const char16_t* name, bool vray, bool bitmap, bool found = false, bool nonZero = false) {
-    return ScoreRotationParamName(name, vray, bitmap, found, nonZero);
-}
-
-TEST(MapRotation, NamesScoreByTheKindOfMap) {
-    // Bitmap: a u-axis angle ranks highest, v/w angles only as angles, offsets not at all.
-    EXPECT_EQ(Score(u"u_angle", false, true), 600);
-    EXPECT_EQ(Score(u"v_angle", false, true), 100);
-    EXPECT_EQ(Score(u"w_angle", false, true), 100);
-    EXPECT_EQ(Score(u"u_offset", false, true), -1);
-    EXPECT_EQ(Score(u"u_rotation", false, true), 520);
-    EXPECT_EQ(Score(u"rotation", false, true), 150);
-    // VRayBitmap with a non-zero mapping type: horizontal rotation first.
-    EXPECT_EQ(Score(u"horizontal_rotation", true, false, true, true), 600);
-    EXPECT_EQ(Score(u"u_rotation", true, false, true, true), 240);
-    EXPECT_EQ(Score(u"mapping_rotation", true, false, true, true), 360);
-    EXPECT_EQ(Score(u"angle", true, false, true, true), 80);
-    // ... with mapping type 0: u rotation first.
-    EXPECT_EQ(Score(u"u_rotation", true, false, true, false), 520);
-    EXPECT_EQ(Score(u"horizontal_rotation", true, false, true, false), 120);
-    EXPECT_EQ(Score(u"uvw_angle", true, false, true, false), 600);
-    // ... without a mapping-type parameter.
-    EXPECT_EQ(Score(u"horizontal_rotation", true, false), 600);
-    EXPECT_EQ(Score(u"coord_rotate", true, false), 350);
-    // Other maps.
-    EXPECT_EQ(Score(u"hrot_angle", false, false), 320);
-    EXPECT_EQ(Score(u"uvgen_rotation", false, false), 280);
-    EXPECT_EQ(Score(u"rotate", false, false), 180);
-    EXPECT_EQ(Score(u"u", false, false), -1);
-    EXPECT_EQ(Score(u"multiplier", false, false), -1);
-}
-
 TEST(MapRotation, ClassNamesDecideTheKind) {
     bool vray = true, bitmap = true;
     EXPECT_FALSE(ClassifySourceMap(nullptr, vray, bitmap));
