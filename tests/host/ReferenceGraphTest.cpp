@@ -1,7 +1,7 @@
 // The standalone host's reference graph: notification through dependents, replacing and
 // deleting targets, and automatic deletion of targets nothing references.
 
-#include "host/Reference.h"
+#include "StandaloneHost.h"
 
 #include <gtest/gtest.h>
 
@@ -13,6 +13,7 @@ namespace {
 
 using Names = std::vector<std::string>;
 using Makers = std::vector<ReferenceMaker*>;
+using standalone::SceneRoot;
 
 /// What the nodes of one test saw: every message they received and every node deleted.
 struct Journal {
@@ -35,26 +36,6 @@ struct Journal {
     }
     int TimesDeleted(const std::string& name) const {
         return int(std::count(deleted.begin(), deleted.end(), name));
-    }
-};
-
-/// A maker that is no target, as a scene's root is.
-class Holder : public ReferenceMaker {
-public:
-    SClass_ID SuperClassID() override { return 0; }
-    int NumRefs() override { return 4; }
-    ReferenceTarget* GetReference(int i) override { return i >= 0 && i < 4 ? refs[i] : nullptr; }
-    RefResult NotifyRefChanged(const Interval&, ReferenceTarget*, PartID&, RefMessage,
-                               bool) override {
-        return REF_SUCCEED;
-    }
-    ReferenceTarget* refs[4] = {};
-
-protected:
-    void SetReference(int i, ReferenceTarget* target) override {
-        if (i >= 0 && i < 4) {
-            refs[i] = target;
-        }
     }
 };
 
@@ -106,7 +87,7 @@ TEST(ReferenceNotificationTest, ChangeReachesEachDependentOnceAsPropagationAndFi
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         Journal journal;
-        Holder root;
+        SceneRoot root;
         Node* leaf = new Node("leaf", journal);
         Node* middle = new Node("middle", journal);
         Node* top = new Node("top", journal);
@@ -115,8 +96,8 @@ TEST(ReferenceNotificationTest, ChangeReachesEachDependentOnceAsPropagationAndFi
         middle->ReplaceReference(1, leaf);
         top->ReplaceReference(0, middle);
         texmap->ReplaceReference(0, leaf);
-        root.ReplaceReference(0, top);
-        root.ReplaceReference(1, texmap);
+        root.Add(top);
+        root.Add(texmap);
         middle->answer = c.middleAnswers;
 
         leaf->NotifyDependents(FOREVER, PART_ALL, REFMSG_CHANGE, c.filter, c.propagate);
@@ -130,12 +111,12 @@ TEST(ReferenceNotificationTest, ChangeReachesEachDependentOnceAsPropagationAndFi
 
 TEST(ReferenceReplaceTest, AReferenceThatWouldCloseALoopIsRefusedAndChangesNothing) {
     Journal journal;
-    Holder root;
+    SceneRoot root;
     Node* a = new Node("a", journal);
     Node* b = new Node("b", journal);
     Node* c = new Node("c", journal);
     Node* old = new Node("old", journal);
-    root.ReplaceReference(0, a);
+    root.Add(a);
     a->ReplaceReference(0, b);
     b->ReplaceReference(0, c);
     c->ReplaceReference(0, old);
@@ -156,14 +137,14 @@ TEST(ReferenceReplaceTest, AReferenceThatWouldCloseALoopIsRefusedAndChangesNothi
 
 TEST(ReferenceReplaceTest, TheOldTargetIsDeletedOnlyWhenNothingHoldsItAndDelOldIsSet) {
     Journal journal;
-    Holder root;
+    SceneRoot root;
     Node* maker = new Node("maker", journal);
     Node* other = new Node("other", journal);
     Node* shared = new Node("shared", journal);
     Node* alone = new Node("alone", journal);
     Node* kept = new Node("kept", journal);
-    root.ReplaceReference(0, maker);
-    root.ReplaceReference(1, other);
+    root.Add(maker);
+    root.Add(other);
     other->ReplaceReference(0, shared);
 
     maker->ReplaceReference(0, shared);
@@ -185,10 +166,10 @@ TEST(ReferenceReplaceTest, TheOldTargetIsDeletedOnlyWhenNothingHoldsItAndDelOldI
 
 TEST(ReferenceDeleteTest, DeletingATargetTellsItsMakersOnceAndClearsTheirReferences) {
     Journal journal;
-    Holder root;
+    SceneRoot root;
     Node* maker = new Node("maker", journal);
     Node* target = new Node("target", journal);
-    root.ReplaceReference(0, maker);
+    root.Add(maker);
     maker->ReplaceReference(0, target);
     maker->ReplaceReference(1, target);
     target->MaybeAutoDelete();  // still held
@@ -203,10 +184,10 @@ TEST(ReferenceDeleteTest, DeletingATargetTellsItsMakersOnceAndClearsTheirReferen
     maker->ReplaceReference(0, next);
     EXPECT_EQ(next->GetDependents(), (Makers{maker}));
     // Deleting the last reference to a target deletes it.
-    root.DeleteReference(0);
+    root.Remove(0);
     EXPECT_EQ(journal.TimesDeleted("maker"), 1);
     EXPECT_EQ(journal.TimesDeleted("next"), 1);
-    EXPECT_EQ(root.refs[0], nullptr);
+    EXPECT_EQ(root.Get(0), nullptr);
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "host/AssetManagement.h"
 #include "host/Interface.h"
 #include "platform/Platform.h"
+#include "support/MapTestSupport.h"
 #include "support/TestDrive.h"
 #include "support/TestImages.h"
 
@@ -87,25 +88,22 @@ AColor Eval(Texmap& map, const Point3& worldDir, TimeValue t = 0) {
     return map.EvalColor(sample);
 }
 
-void ExpectColour(const AColor& got, float r, float g, float b, const std::string& where) {
-    EXPECT_NEAR(got.r, r, kTolerance) << where;
-    EXPECT_NEAR(got.g, g, kTolerance) << where;
-    EXPECT_NEAR(got.b, b, kTolerance) << where;
-    EXPECT_EQ(got.a, 1.0f) << where;
+::testing::AssertionResult Near(const AColor& got, const AColor& want) {
+    return testsupport::ColorNear(got, want, kTolerance);
 }
 
-void ExpectGridPixel(const AColor& got, int column, int row, const std::string& where) {
-    GridColour want = GridPixel(column, row);
-    ExpectColour(got, want.r, want.g, want.b,
-                 where + " pixel (" + std::to_string(column) + ", " + std::to_string(row) + ")");
+AColor Grid(int column, int row) {
+    const GridColour c = GridPixel(column, row);
+    return AColor(c.r, c.g, c.b, 1);
 }
 
 /// Every pixel centre of the grid image, looked at through an image turned by rotationDegrees.
 void ExpectGrid(Texmap& map, const std::string& where, float rotationDegrees = 0) {
     for (int row = 0; row < kGridHeight; ++row) {
         for (int column = 0; column < kGridWidth; ++column) {
-            ExpectGridPixel(Eval(map, PixelCentreDirection(column, row, rotationDegrees)), column,
-                            row, where);
+            EXPECT_TRUE(Near(Eval(map, PixelCentreDirection(column, row, rotationDegrees)),
+                             Grid(column, row)))
+                << where << " pixel (" << column << ", " << row << ")";
         }
     }
 }
@@ -226,11 +224,11 @@ TEST_F(SourceMapTest, AChangedFileNameOrARewrittenOrRemovedFileIsReadAgain) {
     Point3 d = PixelCentreDirection(3, 2, 0);
     for (const MapKind& kind : kBothKinds) {
         MapPtr map = MapShowing(kind, uniform);
-        ExpectColour(Eval(*map, d), 0.5f, 1, 3, kind.name);
+        EXPECT_TRUE(Near(Eval(*map, d), AColor(0.5f, 1, 3, 1))) << kind.name;
         SetFileName(*map, kind, u"");
         EXPECT_TRUE(IsOpaqueBlack(Eval(*map, d))) << kind.name << " without a file";
         SetFileName(*map, kind, path);
-        ExpectGridPixel(Eval(*map, d), 3, 2, std::string(kind.name) + " after the change");
+        EXPECT_TRUE(Near(Eval(*map, d), Grid(3, 2))) << kind.name << " after the change";
     }
     EXPECT_TRUE(standalone::HostLogLines().empty()) << "no file is not a failure";
 
@@ -240,22 +238,22 @@ TEST_F(SourceMapTest, AChangedFileNameOrARewrittenOrRemovedFileIsReadAgain) {
     auto stamp = std::filesystem::last_write_time(NativePath(path));
     std::filesystem::last_write_time(NativePath(path), stamp + std::chrono::seconds(2));
     Set(*map, standalone::kBitmapVOffset, 0.25f);
-    ExpectGridPixel(Eval(*map, d), 3, 2, "after another parameter changed");
+    EXPECT_TRUE(Near(Eval(*map, d), Grid(3, 2))) << "after another parameter changed";
     map->LoadMapFiles(0);
-    ExpectColour(Eval(*map, d), 1, 2, 3, "LoadMapFiles after the rewrite");
+    EXPECT_TRUE(Near(Eval(*map, d), AColor(1, 2, 3, 1))) << "LoadMapFiles after the rewrite";
 
     GridExr();
     std::filesystem::last_write_time(NativePath(path), stamp + std::chrono::seconds(4));
     Interval valid = FOREVER;
     map->Update(0, valid);
-    ExpectGridPixel(Eval(*map, d), 3, 2, "Update after the second rewrite");
+    EXPECT_TRUE(Near(Eval(*map, d), Grid(3, 2))) << "Update after the second rewrite";
 
     std::filesystem::remove(NativePath(path));
     map->LoadMapFiles(0);
     EXPECT_TRUE(IsOpaqueBlack(Eval(*map, d))) << "removed";
     Write(u"grid.exr", UniformImage(8, 4, 1, 2, 3));
     map->LoadMapFiles(0);
-    ExpectColour(Eval(*map, d), 1, 2, 3, "the file is back");
+    EXPECT_TRUE(Near(Eval(*map, d), AColor(1, 2, 3, 1))) << "the file is back";
     EXPECT_EQ(standalone::HostLogLines().size(), 1u) << "the removal only";
 }
 
@@ -264,11 +262,6 @@ TEST_F(SourceMapTest, SamplesDuringReloadsSeeAWholeImage) {
     const std::u16string uniform = Write(u"uniform.hdr", UniformImage(8, 4, 0.5f, 1, 3));
     MapPtr map = MapShowing(kVRayBitmap, grid);
     const Point3 d = PixelCentreDirection(3, 1, 0);
-    const GridColour g = GridPixel(3, 1);
-    auto isNear = [](const AColor& c, const AColor& want) {
-        return std::fabs(c.r - want.r) <= kTolerance && std::fabs(c.g - want.g) <= kTolerance &&
-               std::fabs(c.b - want.b) <= kTolerance && c.a == 1.0f;
-    };
     std::atomic<bool> stop{false};
     std::atomic<int> samples{0}, unexpected{0};
     std::vector<std::thread> renderers;
@@ -276,8 +269,7 @@ TEST_F(SourceMapTest, SamplesDuringReloadsSeeAWholeImage) {
         renderers.emplace_back([&] {
             for (; !stop.load(); samples.fetch_add(1)) {
                 const AColor c = Eval(*map, d);
-                unexpected.fetch_add(!isNear(c, AColor(g.r, g.g, g.b)) &&
-                                     !isNear(c, AColor(0.5f, 1, 3)));
+                unexpected.fetch_add(!Near(c, Grid(3, 1)) && !Near(c, AColor(0.5f, 1, 3, 1)));
             }
         });
     }
@@ -293,7 +285,7 @@ TEST_F(SourceMapTest, SamplesDuringReloadsSeeAWholeImage) {
         t.join();
     }
     EXPECT_EQ(unexpected.load(), 0);
-    ExpectGridPixel(Eval(*map, d), 3, 1, "last file");
+    EXPECT_TRUE(Near(Eval(*map, d), Grid(3, 1))) << "last file";
 }
 
 TEST_F(SourceMapTest, LoadedScenesAndClonesHaveTheImageAtOnceWithTheirParameters) {
