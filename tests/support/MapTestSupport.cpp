@@ -73,9 +73,9 @@ RecordingDependent::~RecordingDependent() {
     DeleteAllRefsFromMe();
 }
 
-RefResult RecordingDependent::NotifyRefChanged(const Interval&, ReferenceTarget* hTarget, PartID&,
-                                               RefMessage message, bool) {
-    log.push_back({this, hTarget, message});
+RefResult RecordingDependent::NotifyRefChanged(const Interval&, ReferenceTarget* hTarget,
+                                               PartID& part, RefMessage message, bool) {
+    log.push_back({this, hTarget, message, part});
     return REF_SUCCEED;
 }
 

@@ -70,6 +70,7 @@ struct Notice {
     ReferenceMaker* receiver;
     ReferenceTarget* sender;
     RefMessage message;
+    PartID part = PART_ALL;
 };
 
 /// A dependent (not itself a target) that references one target and appends every message it
