@@ -1,10 +1,8 @@
-// The standalone host's parameter blocks: keyed animation, tables, type checks, saving, and
-// lock-free reads while the user-interface thread writes.
+// The standalone host's parameter blocks: keyed animation, tables, type checks and lock-free
+// reads while the user-interface thread writes (saving is checked by the scene round trips).
 
-#include "ChunkIO.h"
 #include "HostParamBlock.h"
 
-#include "host/IOApi.h"
 #include "host/IParamBlock2.h"
 #include "host/Interface.h"
 #include "support/MapTestSupport.h"
@@ -216,46 +214,6 @@ TEST(ParamBlockTableTest, AccessPastTheCountOrOfTheWrongTypeIsRefusedAndChangesN
     EXPECT_EQ(i, 3);
     EXPECT_EQ(FloatAt(*block, kLevel, 0, 5), 1.5f);  // a parameter that is no table ignores it
     EXPECT_EQ(FloatAt(*block, kWeights, 0, 0), 0.25f);
-}
-
-// --- Saving --------------------------------------------------------------------------------
-
-TEST(ParamBlockSaveTest, SavedAndLoadedBlockKeepsValuesTablesKeysAndStrings) {
-    BlockPtr block = NewBlock();
-    block->SetValue(kCount, 0, 9);
-    block->SetValue(kFixed, 0, -3.5f);
-    block->SetCount(kWeights, 3);
-    block->SetValue(kWeights, 0, 0.125f, 2);
-    block->SetValue(kLabel, 0, MSTR(u"label"));
-    {
-        testsupport::ScopedAnimateMode animate(true);
-        block->SetValue(kLevel, 1600, 4.0f);
-        block->SetValue(kColours, 3200, Point4(3, 5, 7, 9), 0);
-    }
-    standalone::ChunkWriter out;
-    ASSERT_EQ(block->Save(&out), IO_OK);
-
-    BlockPtr loaded = NewBlock();
-    standalone::ChunkReader in(out.Bytes().data(), out.Bytes().size());
-    ASSERT_EQ(loaded->Load(&in), IO_OK);
-
-    Interval valid = FOREVER;
-    int i = 0;
-    MSTR s;
-    ASSERT_TRUE(loaded->GetValue(kCount, 0, i, valid));
-    EXPECT_EQ(i, 9);
-    ASSERT_TRUE(loaded->GetValue(kLabel, 0, s, valid));
-    EXPECT_EQ(s, u"label");
-    EXPECT_EQ(FloatAt(*loaded, kFixed, 0), -3.5f);
-    ASSERT_EQ(loaded->Count(kWeights), 3);
-    EXPECT_EQ(FloatAt(*loaded, kWeights, 0, 0), 0.25f);
-    EXPECT_EQ(FloatAt(*loaded, kWeights, 0, 2), 0.125f);
-    EXPECT_EQ(KeyTimes(*loaded, kLevel), (Times{0, 1600}));
-    EXPECT_FLOAT_EQ(FloatAt(*loaded, kLevel, 800), 2.75f);
-    EXPECT_EQ(KeyTimes(*loaded, kColours, 0), (Times{0, 3200}));
-    Point4 p;
-    ASSERT_TRUE(loaded->GetValue(kColours, 1600, p, valid, 0));
-    EXPECT_EQ(p, Point4(2, 3, 4, 5));
 }
 
 // --- Concurrent readers ----------------------------------------------------------------------

@@ -28,7 +28,8 @@ ParamID IdOf(IParamBlock2& block, const char16_t* name) {
     return -1;
 }
 
-// Three slots set through the block as a script would, slot 1's contrast animated.
+// Three slots set through the block as a script would, slot 1's contrast and slot 2's tint
+// animated.
 Texmap* BuildMap(standalone::SceneRoot& scene) {
     Texmap* map = CreatePluginMap(0);
     scene.Add(map);
@@ -47,9 +48,9 @@ Texmap* BuildMap(standalone::SceneRoot& scene) {
     block.SetValue(IdOf(block, u"slotHue"), 0, 0.25f, 2);
     block.SetValue(IdOf(block, u"slotSunSpotSize"), 0, 8.0f, 2);
     block.SetValue(IdOf(block, u"slotSunExposure"), 0, 2.0f, 2);
-    block.SetValue(IdOf(block, u"slotTint"), 0, Point4(1.0f, 0.5f, 0.25f, 1.0f), 2);
     AnimateOn();
     block.SetValue(IdOf(block, u"slotContrast"), kLater, 150.0f, 1);
+    block.SetValue(IdOf(block, u"slotTint"), kLater, Point4(1.0f, 0.5f, 0.25f, 1.0f), 2);
     AnimateOff();
     for (int slot = 1; slot <= 3; ++slot) {
         scene.Add(map->GetSubTexmap(slot));  // as a light or a material would use it
@@ -77,9 +78,10 @@ TEST(SceneRoundTrip, SavedAndLoadedSceneRendersTheSame) {
     for (int i = 1; i <= 3; ++i) {
         before.push_back(Sample(*static_cast<Texmap*>(scene.Get(i))));
     }
-    // Slots really differ, and slot 1's animation changes its colour over time.
+    // Slots really differ, and the animations change their colours over time.
     EXPECT_NE(before[0][0], before[1][0]);
     EXPECT_NE(before[1][0], before[1][2]);
+    EXPECT_NE(before[2][0], before[2][2]);
 
     std::filesystem::create_directories(testsupport::NativePath(drive.ScratchFolder()));
     std::u16string file = drive.ScratchFolder() + u"\\studio.zscene";
