@@ -17,25 +17,16 @@ using testsupport::ScopedAnimateMode;
 using testsupport::SetSlotFloat;
 using Floats = std::vector<float>;
 
-class SlotBlockTest : public ::testing::Test {
+class SlotBlockTest : public testsupport::MapFixture {
 protected:
     std::vector<float> Cache() const { return map->exposureCache.ToVector(); }
-    float Entry(ParamID id, int i, TimeValue t = 0) {
-        float value = -999.0f;
-        Interval ignored = FOREVER;
-        EXPECT_TRUE(map->block->GetValue(id, t, value, ignored, i)) << id << " entry " << i;
-        return value;
-    }
     std::vector<float> Table() {
         std::vector<float> entries;
         for (int i = 0; i < map->block->Count(pb_slotExposure); ++i) {
-            entries.push_back(Entry(pb_slotExposure, i));
+            entries.push_back(Float(pb_slotExposure, i));
         }
         return entries;
     }
-
-    standalone::SceneRoot scene;
-    Zenithra* map = testsupport::NewMapIn(scene);
 };
 
 }  // namespace
@@ -113,7 +104,7 @@ TEST_F(SlotBlockTest, ExposuresAreStoredOnlyBelowTheSlotCountAndReadBackPaddedWi
         EXPECT_TRUE(Animating());
     }
     EXPECT_EQ(map->block->GetControllerByID(pb_slotExposure, 1), nullptr);
-    EXPECT_EQ(Entry(pb_slotExposure, 1, 4800), 5.0f);
+    EXPECT_EQ(Float(pb_slotExposure, 1, 4800), 5.0f);
 }
 
 TEST_F(SlotBlockTest, EnsureSlotTabsAppendsDefaultsWithoutKeysAndLeavesExposureAlone) {
@@ -129,17 +120,14 @@ TEST_F(SlotBlockTest, EnsureSlotTabsAppendsDefaultsWithoutKeysAndLeavesExposureA
         EnsureSlotTabs(map->block, 3);
     }
     EXPECT_EQ(map->block->Count(pb_slotExposure), 1);
-    EXPECT_EQ(Entry(pb_slotContrast, 0), 50.0f);
+    EXPECT_EQ(Float(pb_slotContrast, 0), 50.0f);
     for (int i = 1; i < 3; ++i) {
         for (const auto& [id, value] : floats) {
-            EXPECT_EQ(Entry(id, i), value) << "table " << id << " entry " << i;
+            EXPECT_EQ(Float(id, i), value) << "table " << id << " entry " << i;
             EXPECT_EQ(map->block->GetControllerByID(id, i), nullptr) << "table " << id;
         }
         for (ParamID tint : {pb_slotTint, pb_slotSunTint}) {
-            Point4 c;
-            Interval ignored = FOREVER;
-            ASSERT_TRUE(map->block->GetValue(tint, 0, c, ignored, i)) << "table " << tint;
-            EXPECT_EQ(c, Point4(1, 1, 1, 1)) << "table " << tint << " entry " << i;
+            EXPECT_EQ(Colour(tint, i), Point4(1, 1, 1, 1)) << "table " << tint << " entry " << i;
         }
     }
     EnsureSlotTabs(map->block, 2);  // never shortens

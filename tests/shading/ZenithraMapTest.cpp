@@ -23,7 +23,7 @@ const AColor kSource(0.5f, 0.25f, 1.0f, 0.3f);
 const AColor kOpaqueSource(0.5f, 0.25f, 1.0f, 1);
 const AColor kOpaqueBlack(0, 0, 0, 1);
 
-class MapTest : public ::testing::Test {
+class MapTest : public MapFixture {
 protected:
     ConstantColorMap* UseSource(AColor color = kSource) {
         source = new ConstantColorMap(color);
@@ -43,8 +43,6 @@ protected:
         p1 = map->slotProxies[1];
     }
 
-    standalone::SceneRoot scene;
-    Zenithra* map = NewMapIn(scene);
     ConstantColorMap* source = nullptr;
     ZenithraProxy* p0 = nullptr;
     ZenithraProxy* p1 = nullptr;

@@ -23,7 +23,7 @@ const AColor kSlot0Look(1.0f, 0.5f, 2.0f, 1);
 const AColor kSlot1Look(0.3573f, 0.3573f, 0.3573f, 1);
 const AColor kSlot2Look(0.75f, 1.0f, 0.25f, 1);
 
-class ProxyTest : public ::testing::Test {
+class ProxyTest : public MapFixture {
 protected:
     // Source (0.5, 0.25, 1); slot 0 exposure 1, slot 1 saturation 0, slot 2 hue 1.
     void MakeThreeDistinctSlots() {
@@ -37,8 +37,6 @@ protected:
     }
     ZenithraProxy* Proxy(int slot) { return map->slotProxies[slot]; }
 
-    standalone::SceneRoot scene;
-    Zenithra* map = NewMapIn(scene);
     ConstantColorMap* source = nullptr;
 };
 

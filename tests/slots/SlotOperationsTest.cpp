@@ -8,21 +8,9 @@
 
 namespace {
 
-class SlotOperations : public ::testing::Test {
+class SlotOperations : public testsupport::MapFixture {
 protected:
-    float Float(ParamID id, int slot, TimeValue t = 0) {
-        float v = -999;
-        Interval valid = FOREVER;
-        EXPECT_TRUE(map->block->GetValue(id, t, v, valid, slot))
-            << "param " << id << " slot " << slot;
-        return v;
-    }
-    Point4 Tint(int slot) {
-        Point4 tint;
-        Interval valid = FOREVER;
-        map->block->GetValue(pb_slotTint, 0, tint, valid, slot);
-        return tint;
-    }
+    Point4 Tint(int slot) { return Colour(pb_slotTint, slot); }
     /// The slot's exposure as the cache holds it.
     float Exposure(int slot) { return map->GetSlotExposures(map->GetSlotCount())[size_t(slot)]; }
     void ExpectTablesHaveLength(int n) {
@@ -33,9 +21,6 @@ protected:
         }
         EXPECT_EQ(map->exposureCache.size(), n);
     }
-
-    standalone::SceneRoot scene;
-    Zenithra* map = testsupport::NewMapIn(scene);
 };
 
 TEST_F(SlotOperations, AddingASlotGivesItDefaultsAndEveryProxyTheMapsCurrentName) {

@@ -126,6 +126,20 @@ void SetSlotColor(Zenithra& map, ParamID id, int slot, const Point4& value) {
     map.block->SetValue(id, 0, value, slot);
 }
 
+float MapFixture::Float(ParamID id, int slot, TimeValue t) {
+    float v = -999.0f;
+    Interval valid = FOREVER;
+    EXPECT_TRUE(map->block->GetValue(id, t, v, valid, slot)) << "param " << id << " slot " << slot;
+    return v;
+}
+
+Point4 MapFixture::Colour(ParamID id, int slot, TimeValue t) {
+    Point4 v(-999, -999, -999, -999);
+    Interval valid = FOREVER;
+    EXPECT_TRUE(map->block->GetValue(id, t, v, valid, slot)) << "param " << id << " slot " << slot;
+    return v;
+}
+
 ScopedAnimateMode::ScopedAnimateMode(bool on) : wasOn(Animating() != 0) {
     on ? AnimateOn() : AnimateOff();
 }

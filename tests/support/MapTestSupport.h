@@ -109,6 +109,16 @@ void ResizeSlots(Zenithra& map, int count);
 void SetSlotFloat(Zenithra& map, ParamID id, int slot, float value);
 void SetSlotColor(Zenithra& map, ParamID id, int slot, const Point4& value);
 
+/// A Zenithra held by a scene of the test's own, and its block's slot tables read at time t.
+class MapFixture : public ::testing::Test {
+protected:
+    float Float(ParamID id, int slot, TimeValue t = 0);
+    Point4 Colour(ParamID id, int slot, TimeValue t = 0);
+
+    standalone::SceneRoot scene;
+    Zenithra* map = NewMapIn(scene);
+};
+
 /// Animate mode as given while it lives, restored afterwards.
 class ScopedAnimateMode {
 public:
