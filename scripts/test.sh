@@ -31,7 +31,8 @@ grep -E "^stat::(number_of_executed_units|average_exec_per_sec)" build/fuzz.log
 
 echo "== win64 (Wine)"
 bash scripts/build.sh win64
-WINEDEBUG=-all WINEPREFIX="$PWD/build/win64/wineprefix" xvfb-run -a ctest --test-dir build/win64
+WINEDEBUG=-all WINEPREFIX="$PWD/build/win64/wineprefix" xvfb-run -a -s '-screen 0 1920x1040x24' \
+  ctest --test-dir build/win64
 
 echo "== command-line tool"
 check=build/native/tool-check

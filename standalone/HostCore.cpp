@@ -4,6 +4,7 @@
 #include "host/Interface.h"
 
 #include "BitmapMap.h"
+#include "HostWindowsLink.h"
 #include "ProceduralSky.h"
 #include "StandaloneHost.h"
 #include "VRayBitmapMap.h"
@@ -81,8 +82,12 @@ public:
     void UnRegisterTimeChangeCallback(TimeChangeCallback* tc) override {
         callbacks.erase(std::remove(callbacks.begin(), callbacks.end(), tc), callbacks.end());
     }
-    // The standalone host has no main window of its own.
-    HWND GetMAXHWnd() override { return nullptr; }
+    HWND GetMAXHWnd() override { return standalone::HostMainWindow(); }
+    void PutMtlToMtlEditor(MtlBase* mtl, int slot) override {
+        if (standalone::MaterialEditorHost* editor = standalone::HostMaterialEditor()) {
+            editor->PutMtl(mtl, slot);
+        }
+    }
 
     ViewExp& GetActiveViewExp() override { return viewport; }
     INode* GetINodeByHandle(ULONG handle) override {
@@ -162,6 +167,12 @@ std::vector<ClassDesc2*>& Directory() {
 
 Interface* GetCOREInterface() {
     return coreAvailable.load() ? &Core() : nullptr;
+}
+FPInterface* GetCOREInterface(Interface_ID id) {
+    if (!coreAvailable.load() || !(id == MTLEDIT_INTERFACE)) {
+        return nullptr;
+    }
+    return standalone::HostMaterialEditor();
 }
 BOOL Animating() {
     return animating.load() ? TRUE : FALSE;

@@ -1,18 +1,18 @@
 #include "HostParamDlg.h"
 
 void HostParamDlg::DeleteThis() {
-    if (imp && rollup) {
-        imp->DeleteRollupPage(rollup);
+    if (imp && paramMap.hwnd) {
+        imp->DeleteRollupPage(paramMap.hwnd);
     }
     delete this;
 }
 
 ParamDlg* CreateHostParamDlg(ClassDesc2* cd, ParamBlockDesc2* desc, HWND, IMtlParams* imp,
                              ReferenceTarget* obj) {
-    HWND rollup = nullptr;
-    if (imp) {
-        rollup = imp->AddRollupPage(cd->HInstance(), desc->ui.dialogTemplate, desc->ui.dlgProc,
-                                    cd->ClassName(), reinterpret_cast<intptr_t>(obj));
+    auto* dialog = new HostParamDlg(cd, desc, imp, obj);
+    if (imp && HostParamMapDlgProc()) {
+        imp->AddRollupPage(cd->HInstance(), desc->ui.dialogTemplate, HostParamMapDlgProc(),
+                           cd->ClassName(), reinterpret_cast<LPARAM>(&dialog->paramMap));
     }
-    return new HostParamDlg(cd, desc, imp, obj, rollup);
+    return dialog;
 }

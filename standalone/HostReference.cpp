@@ -1,8 +1,10 @@
 // The host's reference graph: who references whom, notification and auto-deletion.
 
 #include "host/ClassDesc2.h"
+#include "host/CustomControls.h"
 #include "host/IOApi.h"
 #include "host/Interface.h"
+#include "host/ParamMap2.h"
 #include "host/Reference.h"
 #include "host/ShadeContext.h"
 #include "host/Texmap.h"
@@ -21,6 +23,10 @@ ViewExp::~ViewExp() = default;
 ParamDlg::~ParamDlg() = default;
 IMtlParams::~IMtlParams() = default;
 ParamMap2UserDlgProc::~ParamMap2UserDlgProc() = default;
+IParamMap2::~IParamMap2() = default;
+FPInterface::~FPInterface() = default;
+ICustomControl::~ICustomControl() = default;
+
 Control::~Control() = default;
 
 namespace {

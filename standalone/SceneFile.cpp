@@ -7,10 +7,6 @@
 #include "host/Texmap.h"
 #include "platform/Platform.h"
 
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-
 namespace standalone {
 
 namespace {
@@ -50,14 +46,6 @@ void Collect(ReferenceTarget* t, std::vector<ReferenceTarget*>& order) {
 int IndexOf(const std::vector<ReferenceTarget*>& order, ReferenceTarget* t) {
     auto it = std::find(order.begin(), order.end(), t);
     return it == order.end() ? -1 : int(it - order.begin());
-}
-
-std::filesystem::path NativePath(const std::u16string& windowsPath) {
-#if defined(_WIN32)
-    return std::filesystem::path(windowsPath);
-#else
-    return std::filesystem::path(platform::ToNativePath(windowsPath));
-#endif
 }
 
 struct LoadedObject {
@@ -250,9 +238,11 @@ bool LoadSceneFromBytes(const std::vector<unsigned char>& bytes, SceneRoot& root
 
 bool SaveScene(const std::u16string& windowsPath, SceneRoot& root, std::string* error) {
     std::vector<unsigned char> bytes = SaveSceneToBytes(root);
-    std::ofstream file(NativePath(windowsPath), std::ios::binary | std::ios::trunc);
-    file.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-    if (!file) {
+    // Written beside the old file and moved over it: a save that fails leaves the last good
+    // scene whole.
+    if (!platform::WriteWholeFile(
+            windowsPath,
+            std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()))) {
         if (error) {
             *error = "cannot write the scene file";
         }
@@ -262,16 +252,14 @@ bool SaveScene(const std::u16string& windowsPath, SceneRoot& root, std::string* 
 }
 
 bool LoadScene(const std::u16string& windowsPath, SceneRoot& root, std::string* error) {
-    std::ifstream file(NativePath(windowsPath), std::ios::binary);
-    if (!file) {
+    std::string bytes;
+    if (!platform::ReadWholeFile(windowsPath, bytes)) {
         if (error) {
             *error = "cannot open the scene file";
         }
         return false;
     }
-    std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(file)),
-                                     std::istreambuf_iterator<char>());
-    return LoadSceneFromBytes(bytes, root, error);
+    return LoadSceneFromBytes(std::vector<unsigned char>(bytes.begin(), bytes.end()), root, error);
 }
 
 }  // namespace standalone

@@ -21,6 +21,26 @@ typedef uint32_t DWORD;
 typedef unsigned short USHORT;
 typedef unsigned int UINT;
 typedef int BOOL;
+// Pointer-sized message words and results, spelled as the Win32 headers spell them on Win64.
+#if defined(_WIN32)
+typedef unsigned long long WPARAM;
+typedef long long LPARAM;
+typedef long long INT_PTR;
+typedef long long LRESULT;
+struct tagPOINT;
+typedef tagPOINT POINT;
+#else
+typedef uintptr_t WPARAM;
+typedef intptr_t LPARAM;
+typedef intptr_t INT_PTR;
+typedef intptr_t LRESULT;
+struct tagPOINT {
+    int32_t x, y;
+};
+typedef tagPOINT POINT;
+#endif
+/// A colour as 0x00BBGGRR (red in the low byte).
+typedef DWORD COLORREF;
 #ifndef TRUE
 #define TRUE 1
 #define FALSE 0
@@ -166,3 +186,6 @@ struct HWND__;
 using HWND = HWND__*;
 struct HINSTANCE__;
 using HINSTANCE = HINSTANCE__*;
+/// A dialog procedure and a window procedure, as the Win32 headers declare them.
+typedef INT_PTR (*DLGPROC)(HWND, UINT, WPARAM, LPARAM);
+typedef LRESULT (*WNDPROC)(HWND, UINT, WPARAM, LPARAM);

@@ -15,20 +15,21 @@ public:
     virtual void DeleteThis() = 0;
 };
 
-/// The material editor's parameter interface.
+/// The rollup category of ordinary pages.
+constexpr int ROLLUP_CAT_STANDARD = 4000;
+
+/// The material editor's parameter interface: the panel of rollup pages that shows the map
+/// being edited.
 class HOST_API IMtlParams {
 public:
     virtual ~IMtlParams();
-    virtual HWND AddRollupPage(HINSTANCE hInst, int dialogTemplate, void* dlgProc,
-                               const MSTR& title, intptr_t param = 0, uint32_t flags = 0) = 0;
+    /// Adds a page built from `dialogTemplate` of `hInst`, titled `title`; `dlgProc` receives
+    /// `param` with WM_INITDIALOG. Returns the page's dialog window, null on failure.
+    virtual HWND AddRollupPage(HINSTANCE hInst, int dialogTemplate, DLGPROC dlgProc,
+                               const MSTR& title, LPARAM param = 0, DWORD flags = 0,
+                               int category = ROLLUP_CAT_STANDARD) = 0;
+    /// Removes and destroys a page; a window that is no page of this panel is ignored.
     virtual void DeleteRollupPage(HWND hRollup) = 0;
-};
-
-/// The user dialog procedure of an automatic parameter rollup.
-class HOST_API ParamMap2UserDlgProc {
-public:
-    virtual ~ParamMap2UserDlgProc();
-    virtual void DeleteThis() {}
 };
 
 /// The set of map channels a map needs (bit i: channel i).

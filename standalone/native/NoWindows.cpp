@@ -1,0 +1,21 @@
+// The native host shows no windows: no main window, no material editor, and automatic rollups
+// have no dialog procedure.
+
+#include "HostParamDlg.h"
+#include "HostWindowsLink.h"
+
+DLGPROC HostParamMapDlgProc() {
+    return nullptr;
+}
+
+namespace standalone {
+
+MaterialEditorHost* HostMaterialEditor() {
+    return nullptr;
+}
+
+HWND HostMainWindow() {
+    return nullptr;
+}
+
+}  // namespace standalone

@@ -1,0 +1,15 @@
+#pragma once
+// Between the custom controls: an edit field hands typed text to the spinner linked to it.
+
+#include <windows.h>
+
+#include <string>
+
+namespace standalone::win {
+
+/// A typed number: optional blanks around a decimal or exponent form; false for anything else.
+bool ParseTypedNumber(const std::wstring& text, float& value);
+/// The spinner takes a value typed into its edit field and reports it as a whole change.
+void SpinnerTakeTypedText(HWND spinner, const std::wstring& text);
+
+}  // namespace standalone::win

@@ -1,0 +1,286 @@
+// The frame buffer: renders the environment map in latitude-longitude on threads of its own,
+// and again whenever the map tells its dependents of a change, so that a value moved in a
+// rollup shows in the picture. The user-interface thread never waits for a render, except to
+// stop one before the map it reads is let go.
+
+#include "FrameBufferWin32.h"
+
+#include "HostWindows.h"
+#include "HostWindowsLink.h"
+#include "LatLongRender.h"
+
+#include "host/Interface.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <mutex>
+#include <thread>
+
+namespace standalone::win {
+
+namespace {
+
+const wchar_t* const kFrameBufferClass = L"HostFrameBuffer";
+// The title names the window the way the renderer's frame buffer is recognised.
+const wchar_t* const kFrameBufferTitle = L"Frame Buffer (VFB)";
+constexpr UINT WM_RENDER_DONE = WM_APP + 1;
+constexpr int kRenderThreads = 2;
+
+class FrameBuffer : public ReferenceMaker {
+public:
+    // --- ReferenceMaker: the frame buffer holds the map it renders --------------------------
+    SClass_ID SuperClassID() override { return 0; }
+    int NumRefs() override { return 1; }
+    ReferenceTarget* GetReference(int i) override { return i == 0 ? map : nullptr; }
+    RefResult NotifyRefChanged(const Interval&, ReferenceTarget*, PartID&, RefMessage message,
+                               bool) override {
+        if (message == REFMSG_TARGET_DELETED) {
+            StopRender();
+        } else {
+            RequestRender();
+        }
+        return REF_SUCCEED;
+    }
+
+    void SetMap(Texmap* newMap) {
+        if (newMap == map) {
+            return;
+        }
+        StopRender();  // no render thread may still read the map that is let go
+        ReplaceReference(0, newMap);
+        RequestRender();
+    }
+
+    HWND Open(int w, int h) {
+        if (window) {
+            return window;
+        }
+        static bool registered = false;
+        if (!registered) {
+            registered = true;
+            WNDCLASSEXW wc{};
+            wc.cbSize = sizeof(wc);
+            wc.lpfnWndProc = WindowProc;
+            wc.hInstance = GetModuleHandleW(nullptr);
+            wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+            wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+            wc.lpszClassName = kFrameBufferClass;
+            RegisterClassExW(&wc);
+        }
+        width = std::max(8, w);
+        height = std::max(4, h);
+        RECT r{0, 0, width, height};
+        DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+        AdjustWindowRectEx(&r, style, FALSE, WS_EX_TOOLWINDOW);
+        window = CreateWindowExW(WS_EX_TOOLWINDOW, kFrameBufferClass, kFrameBufferTitle, style, 520,
+                                 40, r.right - r.left, r.bottom - r.top, HostMainWindow(), nullptr,
+                                 GetModuleHandleW(nullptr), nullptr);
+        if (window) {
+            ShowWindow(window, SW_SHOWNOACTIVATE);
+            RequestRender();
+        }
+        return window;
+    }
+
+    void Close() {
+        StopRender();
+        if (window) {
+            DestroyWindow(window);
+        }
+    }
+
+    bool Idle() const { return !worker.joinable() && !dirty; }
+
+    bool Pixel(int x, int y, AColor& colour) {
+        if (x < 0 || y < 0 || x >= shown.width || y >= shown.height) {
+            return false;
+        }
+        const float* p = &shown.rgb[(size_t(y) * size_t(shown.width) + size_t(x)) * 3];
+        colour = AColor(p[0], p[1], p[2], 1.0f);
+        return true;
+    }
+
+protected:
+    void SetReference(int i, ReferenceTarget* target) override {
+        if (i == 0) {
+            map = static_cast<Texmap*>(target);
+        }
+    }
+
+private:
+    void RequestRender() {
+        dirty = true;
+        if (!worker.joinable()) {
+            StartRender();
+        } else {
+            cancel = true;  // the running render is out of date; the next starts when it ends
+        }
+    }
+
+    void StartRender() {
+        dirty = false;
+        if (!window || !map) {
+            return;
+        }
+        cancel = false;
+        Interface* core = GetCOREInterface();
+        TimeValue t = core ? core->GetTime() : 0;
+        Texmap* target = map;
+        HWND notify = window;
+        int w = width, h = height;
+        worker = std::thread([this, target, notify, w, h, t] {
+            LatLongImage image =
+                RenderLatLong(*target, w, h, t, kRenderThreads,
+                              [this](const LatLongImage&, int) { return !cancel; });
+            {
+                std::lock_guard<std::mutex> lock(resultMutex);
+                result = std::move(image);
+                resultComplete = !cancel;
+            }
+            PostMessageW(notify, WM_RENDER_DONE, 0, 0);
+        });
+    }
+
+    void StopRender() {
+        cancel = true;
+        if (worker.joinable()) {
+            worker.join();
+        }
+        dirty = false;
+    }
+
+    void TakeResult() {
+        if (worker.joinable()) {
+            worker.join();
+        }
+        {
+            std::lock_guard<std::mutex> lock(resultMutex);
+            if (resultComplete) {
+                shown = std::move(result);
+                ToPixels();
+            }
+            resultComplete = false;
+        }
+        if (window) {
+            InvalidateRect(window, nullptr, FALSE);
+        }
+        if (dirty) {
+            StartRender();
+        }
+    }
+
+    // Linear colour to the screen: clipped and with a display gamma of 2.2.
+    void ToPixels() {
+        pixels.assign(size_t(shown.width) * size_t(shown.height), 0);
+        for (size_t i = 0; i < pixels.size(); ++i) {
+            uint32_t channels[3];
+            for (int c = 0; c < 3; ++c) {
+                float v = std::clamp(shown.rgb[i * 3 + size_t(c)], 0.0f, 1.0f);
+                channels[c] = uint32_t(std::pow(v, 1.0f / 2.2f) * 255.0f + 0.5f);
+            }
+            pixels[i] = (channels[0] << 16) | (channels[1] << 8) | channels[2];
+        }
+    }
+
+    void Paint(HWND hwnd) {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(hwnd, &ps);
+        if (!pixels.empty()) {
+            BITMAPINFO bi{};
+            bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+            bi.bmiHeader.biWidth = shown.width;
+            bi.bmiHeader.biHeight = -shown.height;  // top row first
+            bi.bmiHeader.biPlanes = 1;
+            bi.bmiHeader.biBitCount = 32;
+            bi.bmiHeader.biCompression = BI_RGB;
+            RECT client;
+            GetClientRect(hwnd, &client);
+            StretchDIBits(dc, 0, 0, client.right, client.bottom, 0, 0, shown.width, shown.height,
+                          pixels.data(), &bi, DIB_RGB_COLORS, SRCCOPY);
+        }
+        EndPaint(hwnd, &ps);
+    }
+
+    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+    Texmap* map = nullptr;
+    HWND window = nullptr;
+    int width = 512;
+    int height = 256;
+    std::thread worker;
+    std::atomic<bool> cancel{false};
+    bool dirty = false;
+    std::mutex resultMutex;
+    LatLongImage result;
+    bool resultComplete = false;
+    LatLongImage shown;
+    std::vector<uint32_t> pixels;
+};
+
+FrameBuffer& TheFrameBuffer() {
+    // Never destroyed: it may hold a map until the process ends.
+    static FrameBuffer* frameBuffer = new FrameBuffer();
+    return *frameBuffer;
+}
+
+LRESULT CALLBACK FrameBuffer::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    FrameBuffer& self = TheFrameBuffer();
+    switch (msg) {
+        case WM_PAINT:
+            self.Paint(hwnd);
+            return 0;
+        case WM_RENDER_DONE:
+            self.TakeResult();
+            return 0;
+        case WM_DESTROY:
+            if (self.window == hwnd) {
+                self.StopRender();
+                self.window = nullptr;
+            }
+            return 0;
+    }
+    return DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+
+}  // namespace
+
+void SetFrameBufferMap(Texmap* map) {
+    TheFrameBuffer().SetMap(map);
+}
+
+HWND OpenFrameBuffer(int width, int height) {
+    HWND window = TheFrameBuffer().Open(width, height);
+    TheFrameBuffer().SetMap(GetEnvironmentMap());
+    return window;
+}
+
+void CloseFrameBuffer() {
+    TheFrameBuffer().Close();
+}
+
+bool WaitForFrameBuffer(int timeoutMs) {
+    DWORD start = GetTickCount();
+    for (;;) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        if (TheFrameBuffer().Idle()) {
+            return true;
+        }
+        if (GetTickCount() - start > DWORD(timeoutMs)) {
+            return false;
+        }
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+    }
+}
+
+bool FrameBufferPixel(int x, int y, AColor& colour) {
+    return TheFrameBuffer().Pixel(x, y, colour);
+}
+
+}  // namespace standalone::win

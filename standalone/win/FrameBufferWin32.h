@@ -1,0 +1,11 @@
+#pragma once
+// The map the frame buffer renders: the main window hands it the environment map.
+
+#include "host/Texmap.h"
+
+namespace standalone::win {
+
+/// Renders `map` from now on (null: nothing); a render of the previous map is stopped first.
+void SetFrameBufferMap(Texmap* map);
+
+}  // namespace standalone::win

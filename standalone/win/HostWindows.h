@@ -1,0 +1,61 @@
+#pragma once
+// The standalone host's windows, as programs and tests open them: the main window with its
+// environment and dome-light map buttons, the material editor with its 24 sample slots and its
+// rollup panel, and the frame buffer that renders the environment through its map.
+// User-interface thread only.
+
+#include "host/Texmap.h"
+
+#include <string>
+#include <vector>
+
+namespace standalone::win {
+
+/// Registers the custom control classes ("CustButton", "CustEdit", "SpinnerControl",
+/// "ColorSwatch") for every module of the process. Safe to call more than once.
+HOST_API void RegisterCustomControls();
+
+// --- The main window ------------------------------------------------------------------------
+/// Control ids of the main window's map buttons (custom buttons that take dropped maps).
+constexpr int kEnvironmentButtonId = 2001;
+constexpr int kDomeLightButtonId = 2002;
+
+/// Creates the host's main window (what GetMAXHWnd answers) or returns the open one.
+HOST_API HWND OpenMainWindow();
+/// Destroys the main window and everything it owns (editor, frame buffer).
+HOST_API void CloseMainWindow();
+/// The map assigned to the environment (shown by the frame buffer) and to the dome light.
+/// Setting one references it, releases the previous one and updates the button.
+HOST_API Texmap* GetEnvironmentMap();
+HOST_API void SetEnvironmentMap(Texmap* map);
+HOST_API Texmap* GetDomeLightMap();
+HOST_API void SetDomeLightMap(Texmap* map);
+
+// --- The material editor --------------------------------------------------------------------
+/// Creates the material editor window or returns the open one. While it is open, the host's
+/// material-editor interface (MTLEDIT_INTERFACE) answers and PutMtlToMtlEditor shows maps in it.
+HOST_API HWND OpenMaterialEditor();
+/// Closes the editor: the shown map's dialog is deleted and every rollup page destroyed.
+HOST_API void CloseMaterialEditor();
+/// The editor's rollup pages (their dialog windows) from top to bottom.
+HOST_API std::vector<HWND> RollupPages();
+/// The title bar text of a page; empty for a window that is no page.
+HOST_API std::u16string RollupPageTitle(HWND page);
+/// Opens or closes a page; a closed page shows only its title bar.
+HOST_API void SetRollupPageOpen(HWND page, bool open);
+/// The window of sample slot `slot` (0..23), for clicks and screenshots.
+HOST_API HWND SampleSlotWindow(int slot);
+
+// --- The frame buffer -----------------------------------------------------------------------
+/// Creates the frame-buffer window (its title contains "VFB") or returns the open one. It
+/// renders the environment map in latitude-longitude on threads of its own, again whenever
+/// the map notifies a change.
+HOST_API HWND OpenFrameBuffer(int width = 512, int height = 256);
+HOST_API void CloseFrameBuffer();
+/// Waits, pumping messages, until no render is pending or running and the newest image is
+/// shown; false on timeout.
+HOST_API bool WaitForFrameBuffer(int timeoutMs);
+/// The linear colour the newest finished render gave at pixel (x, y); false without one.
+HOST_API bool FrameBufferPixel(int x, int y, AColor& colour);
+
+}  // namespace standalone::win

@@ -1,0 +1,128 @@
+// zenithra-studio: the standalone host as a person uses it. It loads the plug-in, opens the
+// HDR/EXR image named on the command line (or the built-in sky) in a Zenithra map over a
+// Bitmap source, makes that map the scene's environment, and opens the main window, the
+// material editor with the map in its first sample slot, and the frame buffer.
+
+#include "host/Interface.h"
+
+#include "BitmapMap.h"
+#include "win/HostWindows.h"
+#include "ProceduralSky.h"
+#include "StandaloneHost.h"
+#include "loader/PluginLibrary.h"
+
+#include <windows.h>
+
+#include <objidl.h>
+// after objidl.h, which GDI+ needs and a lean windows.h leaves out
+#include <gdiplus.h>
+#include <shellapi.h>
+
+#include <string>
+
+namespace {
+
+// The plug-in's first class is the Zenithra map.
+constexpr int kZenithraClassIndex = 0;
+
+// Writes what the screen shows, as PNG through GDI+'s encoder; for the documentation's pictures.
+bool SaveScreenshot(const std::wstring& path) {
+    Gdiplus::GdiplusStartupInput input;
+    ULONG_PTR token = 0;
+    if (Gdiplus::GdiplusStartup(&token, &input, nullptr) != Gdiplus::Ok) {
+        return false;
+    }
+    bool saved = false;
+    {
+        int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+        HDC screen = GetDC(nullptr);
+        HDC memory = CreateCompatibleDC(screen);
+        HBITMAP bitmap = CreateCompatibleBitmap(screen, w, h);
+        HGDIOBJ old = SelectObject(memory, bitmap);
+        BitBlt(memory, 0, 0, w, h, screen, 0, 0, SRCCOPY | CAPTUREBLT);
+        SelectObject(memory, old);
+        Gdiplus::Bitmap image(bitmap, nullptr);
+        UINT count = 0, bytes = 0;
+        Gdiplus::GetImageEncodersSize(&count, &bytes);
+        std::string buffer(bytes, '\0');
+        auto* encoders = reinterpret_cast<Gdiplus::ImageCodecInfo*>(buffer.data());
+        Gdiplus::GetImageEncoders(count, bytes, encoders);
+        for (UINT i = 0; i < count; ++i) {
+            if (std::wstring(encoders[i].MimeType) == L"image/png") {
+                saved = image.Save(path.c_str(), &encoders[i].Clsid, nullptr) == Gdiplus::Ok;
+            }
+        }
+        DeleteObject(bitmap);
+        DeleteDC(memory);
+        ReleaseDC(nullptr, screen);
+    }
+    Gdiplus::GdiplusShutdown(token);
+    return saved;
+}
+
+int Fail(const std::string& message) {
+    std::wstring text(message.begin(), message.end());
+    MessageBoxW(nullptr, text.c_str(), L"Zenithra Studio", MB_OK | MB_ICONERROR);
+    return 1;
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    int argc = 0;
+    wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    // zenithra-studio [IMAGE] [--screenshot PNG]: with --screenshot, the program writes what
+    // the screen shows once the first frame is rendered, and ends.
+    std::u16string imagePath;
+    std::wstring screenshotPath;
+    for (int i = 1; argv && i < argc; ++i) {
+        std::wstring arg = argv[i];
+        if (arg == L"--screenshot" && i + 1 < argc) {
+            screenshotPath = argv[++i];
+        } else {
+            imagePath.assign(arg.begin(), arg.end());
+        }
+    }
+    LocalFree(argv);
+
+    PluginLibrary plugin;
+    std::string error;
+    if (!LoadPluginLibrary(u"", plugin, &error)) {
+        return Fail("The plug-in could not be loaded: " + error);
+    }
+    ClassDesc2* desc = plugin.LibClassDesc(kZenithraClassIndex);
+    auto* map = desc ? static_cast<Texmap*>(desc->Create(FALSE)) : nullptr;
+    if (!map) {
+        return Fail("The plug-in made no Zenithra map.");
+    }
+    Texmap* source = nullptr;
+    if (imagePath.empty()) {
+        source = standalone::CreateProceduralSky();
+    } else {
+        source = standalone::CreateBitmapMap();
+        source->GetParamBlock(0)->SetValue(standalone::kBitmapFileName, 0, MSTR(imagePath));
+    }
+    standalone::SceneRoot scene;
+    scene.Add(map);
+    map->SetSubTexmap(0, source);
+
+    standalone::win::OpenMainWindow();
+    standalone::win::SetEnvironmentMap(map);
+    standalone::win::OpenFrameBuffer();
+    standalone::win::OpenMaterialEditor();
+    GetCOREInterface()->PutMtlToMtlEditor(map, 0);
+
+    if (!screenshotPath.empty()) {
+        standalone::win::WaitForFrameBuffer(60000);
+        bool saved = SaveScreenshot(screenshotPath);
+        standalone::win::CloseMainWindow();
+        return saved ? 0 : 1;
+    }
+    MSG msg;
+    while (IsWindow(GetCOREInterface()->GetMAXHWnd()) && GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    standalone::win::CloseMainWindow();
+    return 0;
+}
