@@ -92,7 +92,7 @@ ParamDef ColourTab(ParamID id, const char16_t* name) {
 // Declaration order is the order of the block's parameter indices: 9 and 10 come before 6.
 ParamBlockDesc2 zenithraParamBlockDesc(
     zenithra_params, u"zenithraParams", 0, GetZenithraDesc(), P_AUTO_CONSTRUCT | P_AUTO_UI, 0,
-    ParamBlockDesc2::AutoUi{IDD_ZENITHRA_MAIN, IDS_CLASS_NAME, 0, 0, nullptr},
+    ParamBlockDesc2::AutoUi{IDD_ZENITHRA_MAIN, IDS_CLASS_NAME, 0, 0, GetZenithraMainDlgProc()},
     {
         IntParam(pb_slotCount, u"slotCount", 1, 1, 16),
         FloatTab(pb_slotExposure, u"slotExposure", 0, 0.0f),

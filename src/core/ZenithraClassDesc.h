@@ -2,6 +2,7 @@
 // The plug-in's class descriptors and module handle.
 
 #include "host/ClassDesc2.h"
+#include "host/ParamMap2.h"
 
 /// The descriptor of the Zenithra map; owns the block "zenithraParams".
 ClassDesc2* GetZenithraDesc();
@@ -10,3 +11,6 @@ ClassDesc2* GetZenithraProxyDesc();
 /// The module instance handle stored when the library was attached (null natively).
 HINSTANCE GetModuleInstance();
 void SetModuleInstance(HINSTANCE instance);
+/// The one user dialog procedure of every main rollup (shared, never deleted); null in a build
+/// without user interface.
+ParamMap2UserDlgProc* GetZenithraMainDlgProc();

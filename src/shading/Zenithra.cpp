@@ -104,6 +104,7 @@ void Zenithra::Unlink(bool releaseReferences) {
     }
     registeredProxies.clear();
     DestroySlotRollups();
+    DestroyMainRollup();
     if (releaseReferences) {
         // Release the references now, while this object is still a Zenithra, so that the
         // proxies and the block go before the map's fields do.

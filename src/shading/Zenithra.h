@@ -119,6 +119,9 @@ public:
     void CreateSlotRollups(HWND mainRollup, IMtlParams* imp);
     void SyncSlotRollups();
     void UpdateMainRollup(HWND mainRollup);
+    /// Takes the main rollup down with the map (no window keeps pointing at it) and forgets
+    /// the editor.
+    void DestroyMainRollup();
 
     // --- Fields --------------------------------------------------------------------------
     IParamBlock2* block = nullptr;               // reference 0

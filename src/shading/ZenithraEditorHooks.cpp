@@ -1,28 +1,25 @@
-// The map's side of its rollups. They act only on rollups that are open; the map keeps its
-// slot rollup windows so that every slot operation can rebuild them.
+// The map's side of its rollups in the native build, which has no user interface: no rollup is
+// ever open, so there is nothing to create, refresh or destroy. The Win64 build compiles
+// src/ui in place of this file.
 
+#include "core/ZenithraClassDesc.h"
 #include "shading/Zenithra.h"
 
-void Zenithra::DestroySlotRollups() {
-    std::vector<HWND> windows;
-    windows.swap(slotRollupWnds);
-    if (editParams) {
-        for (HWND w : windows) {
-            if (w) {
-                editParams->DeleteRollupPage(w);
-            }
-        }
-    }
+ParamMap2UserDlgProc* GetZenithraMainDlgProc() {
+    return nullptr;
 }
 
-// The material editor's slot rollups (dialog 1700) are built by the user-interface layer;
-// until a main rollup is shown there is nothing to create or refresh.
-void Zenithra::CreateSlotRollups(HWND mainRollup, IMtlParams* imp) {
-    if (!mainRollup || !imp) {
-        return;
-    }
+void Zenithra::DestroySlotRollups() {
+    slotRollupWnds.clear();
 }
+
+void Zenithra::CreateSlotRollups(HWND, IMtlParams*) {}
 
 void Zenithra::SyncSlotRollups() {}
 
 void Zenithra::UpdateMainRollup(HWND) {}
+
+void Zenithra::DestroyMainRollup() {
+    mainRollupWnd = nullptr;
+    editParams = nullptr;
+}

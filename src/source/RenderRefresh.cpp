@@ -18,15 +18,10 @@ const char16_t* const IprRestartScript =
     u"ticksPerFrame;try(sliderTime = t + dt)catch();try(sliderTime = "
     u"t)catch();try(completeRedraw())catch();try(redrawViews())catch()))catch()";
 
-namespace {
-
-// The two notifications every consumer of the source map is sent, in this order.
 void NotifyTwice(ReferenceTarget& target) {
     target.NotifyDependents(FOREVER, PART_ALL, REFMSG_CHANGE, NOTIFY_ALL, true);
     target.NotifyDependents(FOREVER, 0, REFMSG_ZENITHRA_CHANGED, NOTIFY_ALL, true);
 }
-
-}  // namespace
 
 void RefreshAfterSourceChange(Zenithra* map, Texmap* source, HWND window) {
     if (!map) {

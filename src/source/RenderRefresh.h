@@ -10,6 +10,11 @@ class Zenithra;
 /// swallowed inside the script.
 extern const char16_t* const IprRestartScript;
 
+/// The two notifications every consumer of a changed source map is sent, in this order:
+/// REFMSG_CHANGE for PART_ALL, then REFMSG_ZENITHRA_CHANGED for part 0 (FOREVER, NOTIFY_ALL,
+/// propagated).
+void NotifyTwice(ReferenceTarget& target);
+
 /// Reloads the source map, tells the source's, the map's and the proxies' dependents, refreshes
 /// the main rollup in `window` (when given) and restarts a running interactive render.
 void RefreshAfterSourceChange(Zenithra* map, Texmap* source, HWND window);

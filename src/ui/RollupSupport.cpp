@@ -1,0 +1,78 @@
+// Helpers shared by the main and the slot rollups.
+
+#include "ui/RollupSupport.h"
+
+#include "shading/Zenithra.h"
+
+#include "host/Interface.h"
+
+MSTR DecimalText(int value, int minDigits) {
+    bool negative = value < 0;
+    unsigned magnitude = negative ? 0u - unsigned(value) : unsigned(value);
+    MSTR digits;
+    do {
+        digits.insert(digits.begin(), char16_t(u'0' + magnitude % 10));
+        magnitude /= 10;
+    } while (magnitude != 0);
+    while (int(digits.size()) < minDigits) {
+        digits.insert(digits.begin(), u'0');
+    }
+    return negative ? u"-" + digits : digits;
+}
+
+TimeValue CurrentTime() {
+    Interface* core = GetCOREInterface();
+    return core ? core->GetTime() : 0;
+}
+
+Zenithra* BlockOwner(IParamBlock2* block) {
+    if (!block) {
+        return nullptr;
+    }
+    // The host's block names no owner of its own: the owner is the Zenithra among its
+    // dependents that holds it as reference 0.
+    for (ReferenceMaker* maker : block->GetDependents()) {
+        if (maker && maker->SuperClassID() == TEXMAP_CLASS_ID &&
+            maker->ClassID() == ZENITHRA_CLASS_ID && maker->GetReference(0) == block) {
+            return static_cast<Zenithra*>(maker);
+        }
+    }
+    return nullptr;
+}
+
+POINT PointFromLParam(LPARAM lParam) {
+    return POINT{short(LOWORD(lParam)), short(HIWORD(lParam))};
+}
+
+HostControlUse<ICustButton> UseButton(HWND dialog, int id) {
+    HWND control = dialog ? GetDlgItem(dialog, id) : nullptr;
+    return HostControlUse<ICustButton>(control ? GetICustButton(control) : nullptr);
+}
+
+HostControlUse<ISpinnerControl> UseSpinner(HWND dialog, int id) {
+    HWND control = dialog ? GetDlgItem(dialog, id) : nullptr;
+    return HostControlUse<ISpinnerControl>(control ? GetISpinner(control) : nullptr);
+}
+
+HostControlUse<IColorSwatch> UseSwatch(HWND dialog, int id) {
+    HWND control = dialog ? GetDlgItem(dialog, id) : nullptr;
+    return HostControlUse<IColorSwatch>(control ? GetIColorSwatch(control) : nullptr);
+}
+
+UINT TrackRollupMenu(HWND owner, POINT screenPoint, std::initializer_list<MenuEntry> entries) {
+    HMENU menu = CreatePopupMenu();
+    if (!menu) {
+        return 0;
+    }
+    for (const MenuEntry& entry : entries) {
+        if (entry.command == 0) {
+            AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+        } else {
+            AppendMenuW(menu, MF_STRING, entry.command, reinterpret_cast<LPCWSTR>(entry.text));
+        }
+    }
+    UINT chosen = UINT(TrackPopupMenu(menu, TPM_RIGHTBUTTON | TPM_RETURNCMD, screenPoint.x,
+                                      screenPoint.y, 0, owner, nullptr));
+    DestroyMenu(menu);
+    return chosen;
+}

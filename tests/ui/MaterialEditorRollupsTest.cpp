@@ -1,0 +1,457 @@
+// The material-editor rollups as a user drives them: real windows, real messages (clicks,
+// typing, drags), and the modal menus and message boxes they open answered from a thread timer
+// inside the modal loop.
+
+#include "core/ZenithraClassDesc.h"
+#include "host/CustomControls.h"
+#include "source/MapRotation.h"
+#include "source/SourceFile.h"
+#include "support/MapTestSupport.h"
+#include "support/TestDrive.h"
+#include "support/TestImages.h"
+
+#include "BitmapMap.h"
+#include "HostWindows.h"
+#include "VRayBitmapMap.h"
+#include "platform/Platform.h"
+
+#include "../../res/resource.h"
+
+#include <windows.h>
+#include <objidl.h>  // GDI+ needs what WIN32_LEAN_AND_MEAN leaves out
+#include <gdiplus.h>
+#undef GetClassName
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace win = standalone::win;
+
+namespace {
+
+// What the modal loop showed: a menu's entries (separators empty) and place, a box's text.
+struct ModalSeen {
+    bool menu = false;
+    std::vector<std::wstring> items;
+    RECT menuRect{};
+    std::wstring boxText;
+};
+
+std::wstring Text(HWND window) {
+    wchar_t text[512] = {};
+    GetWindowTextW(window, text, 512);
+    return text;
+}
+
+struct Script {
+    int choice = 0;
+    int boxButton = IDNO;
+    bool boxAnswered = false;
+    ModalSeen seen;
+} script;
+
+void CALLBACK Answer(HWND, UINT, UINT_PTR, DWORD) {
+    HWND menuWindow = FindWindowW(L"#32768", nullptr);
+    if (!script.seen.menu && menuWindow && IsWindowVisible(menuWindow)) {
+        script.seen.menu = true;
+        GetWindowRect(menuWindow, &script.seen.menuRect);
+        auto menu = reinterpret_cast<HMENU>(SendMessageW(menuWindow, 0x01E1, 0, 0));  // MN_GETHMENU
+        for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+            wchar_t text[128] = {};
+            GetMenuStringW(menu, UINT(i), text, 128, MF_BYPOSITION);
+            script.seen.items.push_back(text);
+        }
+        for (int i = 0; i < script.choice; ++i) {
+            PostMessageW(menuWindow, WM_KEYDOWN, VK_DOWN, 0);
+        }
+        PostMessageW(menuWindow, WM_KEYDOWN, script.choice ? VK_RETURN : VK_ESCAPE, 0);
+    }
+    HWND box = FindWindowW(L"#32770", L"HDR Lighting History");
+    if (box && !script.boxAnswered) {
+        script.boxAnswered = true;
+        for (HWND c = nullptr; (c = FindWindowExW(box, c, L"Static", nullptr));) {
+            script.seen.boxText += Text(c);  // the icon's static has no text
+        }
+        PostMessageW(GetDlgItem(box, script.boxButton), BM_CLICK, 0, 0);
+    }
+}
+
+// Runs `action`, choosing entry `choice` (1-based, separators not counted; 0 dismisses) of a
+// menu it opens, then `boxButton` of a lighting-history message box.
+ModalSeen Answering(const std::function<void()>& action, int choice, int boxButton = IDNO) {
+    script = Script{choice, boxButton, false, {}};
+    UINT_PTR timer = SetTimer(nullptr, 0, 100, Answer);
+    action();
+    KillTimer(nullptr, timer);
+    return script.seen;
+}
+
+void Click(HWND dialog, int id) {
+    SendMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
+}
+
+void Type(HWND dialog, int editId, const wchar_t* text) {
+    SetDlgItemTextW(dialog, editId, text);
+    SendMessageW(GetDlgItem(dialog, editId), WM_KEYDOWN, VK_RETURN, 0);
+}
+
+void RightClick(HWND control) {
+    SendMessageW(control, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(2, 2));
+    SendMessageW(control, WM_RBUTTONUP, 0, MAKELPARAM(2, 2));
+}
+
+POINT Centre(HWND window) {
+    RECT r{};
+    GetWindowRect(window, &r);
+    return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
+void Drag(HWND from, HWND to) {
+    POINT start = Centre(from), end = Centre(to);
+    ScreenToClient(from, &start);
+    ScreenToClient(from, &end);
+    SendMessageW(from, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(start.x, start.y));
+    SendMessageW(from, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(start.x + 10, start.y + 10));
+    SendMessageW(from, WM_LBUTTONUP, 0, MAKELPARAM(end.x, end.y));
+}
+
+std::wstring ClipboardText() {
+    OpenClipboard(nullptr);
+    HANDLE data = GetClipboardData(CF_UNICODETEXT);
+    std::wstring text = data ? static_cast<const wchar_t*>(GlobalLock(data)) : L"";
+    GlobalUnlock(data);
+    CloseClipboard();
+    return text;
+}
+
+// What the screen shows, as a PNG file.
+bool SaveScreenshot(const wchar_t* path) {
+    RedrawWindow(nullptr, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    for (MSG msg; PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE);) {
+        DispatchMessageW(&msg);
+    }
+    int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY | CAPTUREBLT);
+    SelectObject(memory, old);
+    Gdiplus::GdiplusStartupInput input;
+    ULONG_PTR token = 0;
+    Gdiplus::GdiplusStartup(&token, &input, nullptr);
+    const CLSID png = {0x557CF406, 0x1A04, 0x11D3, {0x9A, 0x73, 0, 0, 0xF8, 0x1E, 0xF3, 0x2E}};
+    bool saved = Gdiplus::Bitmap(bitmap, nullptr).Save(path, &png, nullptr) == Gdiplus::Ok;
+    Gdiplus::GdiplusShutdown(token);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return saved;
+}
+
+const std::wstring kHint = L"  |  click to show, drag to assign";
+
+class RollupTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        SetModuleInstance(GetModuleHandleW(nullptr));
+        win::OpenMainWindow();
+        win::OpenMaterialEditor();
+        platform::CreateDirectories(drive.ScratchFolder());
+        map = testsupport::NewMapIn(scene);
+    }
+    void TearDown() override { win::CloseMaterialEditor(); }
+
+    std::u16string Hdr(const char16_t* name,
+                       const testsupport::TestImage& image = testsupport::UniformImage(8, 4, .5, .5,
+                                                                                       .5)) {
+        std::u16string path = drive.ScratchFolder() + u"\\" + name;
+        EXPECT_TRUE(testsupport::WriteHdrFile(path, image));
+        return path;
+    }
+    Texmap* Source(Texmap* source, const std::u16string& file, const char16_t* name = u"") {
+        source->SetName(name);
+        SetTexmapFilePath(source, file);
+        map->ReplaceReference(1, source);
+        return source;
+    }
+    void Show(MtlBase* shown, int slot = 0) { GetCOREInterface()->PutMtlToMtlEditor(shown, slot); }
+    HWND Page(int i) { return win::RollupPages().at(size_t(i)); }
+    // The map, its proxies and the open rollups tell the same story.
+    void ExpectRollupsAgree() {
+        int n = map->GetSlotCount();
+        std::vector<HWND> pages = win::RollupPages();
+        ASSERT_EQ(int(pages.size()), n + 1);
+        EXPECT_EQ(Text(GetDlgItem(pages[0], IDC_OUTPUT_COUNT)),
+                  L"Active outputs: " + std::to_wstring(n) + L" / 16");
+        EXPECT_EQ(std::vector<HWND>(pages.begin() + 1, pages.end()), map->slotRollupWnds);
+        for (int i = 0; i < n; ++i) {
+            HWND page = pages[size_t(i) + 1];
+            std::wstring output = (i < 9 ? L"Output 0" : L"Output ") + std::to_wstring(i + 1);
+            EXPECT_EQ(win::RollupPageTitle(page), map->SlotName(i));
+            EXPECT_EQ(map->GetSubTexmap(i + 1)->GetName(), map->SlotName(i));
+            EXPECT_EQ(Text(GetDlgItem(page, IDC_OUTPUT_BUTTON)), output + kHint);
+            EXPECT_EQ(IsWindowEnabled(GetDlgItem(page, IDC_REMOVE_THIS_SLOT)), n > 1);
+        }
+    }
+    float Value(ParamID id, int slot, TimeValue t = 0) {
+        Interval valid = FOREVER;
+        float v = -999;
+        map->block->GetValue(id, t, v, valid, slot);
+        return v;
+    }
+
+    testsupport::ScopedTestDrive drive;
+    standalone::SceneRoot scene;
+    Zenithra* map = nullptr;
+};
+
+TEST_F(RollupTest, MainAndSlotRollupsShowTheStateOfTheirMap) {
+    // Name, source (0 none, 1 Bitmap, 2 VRayBitmap), with an HDR file, source name, slots,
+    // source-map button.
+    using Case = std::tuple<const char*, int, bool, const char16_t*, int, std::wstring>;
+    const Case cases[] = {
+        {"no source", 0, false, u"", 1, L"No source map assigned"},
+        {"no HDR file", 1, false, u"", 16, L"Bitmap" + kHint},
+        {"HDR file", 1, true, u"", 3, L"Bitmap" + kHint},
+        {"named Sky", 2, true, u"Sky", 2, L"VRayBitmap: Sky" + kHint},
+        {"unnamed", 2, true, u"", 1, L"VRayBitmap" + kHint},
+    };
+    for (const auto& [name, source, hdr, sourceName, slots, button] : cases) {
+        SCOPED_TRACE(name);
+        std::u16string file = hdr ? Hdr(u"sky.hdr") : u"C:\\ZenithraTestScratch\\sky.png";
+        if (source) {
+            Source(source == 1 ? standalone::CreateBitmapMap() : standalone::CreateVRayBitmapMap(),
+                   file, sourceName);
+        }
+        map->SetSlotCount(slots);
+        Show(map);
+        HWND main = Page(0);
+        bool hasMap = source != 0;
+        std::wstring status = !hasMap ? L"Assign a source map first"
+                              : hdr   ? std::wstring(file.begin(), file.end())
+                                      : L"No HDR/EXR file detected inside the source map";
+        // In template order: status, Browse, Previous, Next, source map, Add, Remove, Save,
+        // Load, Clear all.
+        const int ids[] = {1130, 1131, 1102, 1103, 1132, 1133, 1134, 1136, 1137, 1138};
+        const std::wstring texts[] = {status,  L"Browse...",   L"< Previous", L"Next >",
+                                      button,  L"+ Add",       L"- Remove",   L"Save",
+                                      L"Load", L"Clear all..."};
+        const bool enabled[] = {true,         hasMap,      hasMap, hasMap, true,
+                                (slots < 16), (slots > 1), hasMap, true,   true};
+        for (int i = 0; i < 10; ++i) {
+            EXPECT_EQ(Text(GetDlgItem(main, ids[i])), texts[i]) << ids[i];
+            EXPECT_EQ(IsWindowEnabled(GetDlgItem(main, ids[i])) != 0, enabled[i]) << ids[i];
+        }
+        ExpectRollupsAgree();
+        EXPECT_EQ(IsWindowEnabled(GetDlgItem(Page(1), IDC_MAP_ROTATION_SPIN)) != 0, hasMap);
+        map->ReplaceReference(1, nullptr);
+    }
+    // The degree captions come out of the template as U+00B0.
+    EXPECT_TRUE(FindWindowExW(Page(1), nullptr, L"Static", L"Map Rot. \u00B0"));
+}
+
+TEST_F(RollupTest, ClicksEditSlotsAndCycleFilesAndTheRollupsFollow) {
+    std::u16string first = Hdr(u"a.hdr"), second = Hdr(u"b.hdr");
+    Source(standalone::CreateBitmapMap(), first);
+    Show(map);
+    testsupport::SetSlotFloat(*map, pb_slotContrast, 0, 120.0f);
+    // "+ Add", "+ Add", "- Remove", Copy of slot 1, Remove of slot 2: page, button, slots after.
+    const int steps[][3] = {{0, IDC_ADD_SLOT, 2},
+                            {0, IDC_ADD_SLOT, 3},
+                            {0, IDC_REMOVE_SLOT, 2},
+                            {1, IDC_COPY_SLOT, 3},
+                            {2, IDC_REMOVE_THIS_SLOT, 2}};
+    for (const auto& [page, id, slotsAfter] : steps) {
+        SCOPED_TRACE(id);
+        Click(Page(page), id);
+        EXPECT_EQ(map->GetSlotCount(), slotsAfter);
+        ExpectRollupsAgree();
+    }
+    EXPECT_EQ(Value(pb_slotContrast, 1), 120.0f);  // the copy moved down into slot 2's place
+    for (const auto& [id, file] :
+         {std::pair{IDC_NEXT_HDR, second}, {IDC_NEXT_HDR, first}, {IDC_PREV_HDR, second}}) {
+        Click(Page(0), id);
+        EXPECT_EQ(Text(GetDlgItem(Page(0), IDC_HDR_STATUS)),
+                  std::wstring(file.begin(), file.end()));
+    }
+}
+
+TEST_F(RollupTest, SpinnersWriteTheBlockAtTheTimeTheirValueLivesAt) {
+    Texmap* source = Source(standalone::CreateBitmapMap(), Hdr(u"sky.hdr"));
+    map->SetSlotCount(2);
+    Show(map);
+    GetCOREInterface()->SetTime(4800);
+    std::vector<testsupport::Notice> log;
+    testsupport::RecordingDependent listener(log, map);
+    testsupport::ScopedAnimateMode animate(true);
+    // Edit field, parameter, typed text, the time it is written at, keyed in animate mode.
+    const std::tuple<int, ParamID, const wchar_t*, TimeValue, bool> rows[] = {
+        {IDC_CONTRAST_EDIT, pb_slotContrast, L"150", 4800, true},
+        {IDC_SUN_EXPOSURE_EDIT, pb_slotSunExposure, L"2.5", 4800, true},
+        {IDC_HUE_EDIT, pb_slotHue, L"0.25", 0, false},
+        {IDC_EXPOSURE_EDIT, pb_slotExposure, L"1.5", 0, false},
+    };
+    for (const auto& [edit, id, typed, writtenAt, keyed] : rows) {
+        SCOPED_TRACE(id);
+        Type(Page(2), edit, typed);
+        EXPECT_FLOAT_EQ(Value(id, 1, writtenAt), std::stof(typed));
+        EXPECT_EQ(map->block->GetControllerByID(id, 1) != nullptr, keyed);
+        log.clear();
+        Type(Page(2), edit, typed);
+        EXPECT_TRUE(testsupport::MessagesTo(log, listener).empty());
+    }
+    // A press on the upper arrow steps contrast by its scale.
+    HWND spinner = GetDlgItem(Page(2), IDC_CONTRAST_SPIN);
+    SendMessageW(spinner, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 1));
+    SendMessageW(spinner, WM_LBUTTONUP, 0, MAKELPARAM(2, 1));
+    EXPECT_FLOAT_EQ(Value(pb_slotContrast, 1, 4800), 151.0f);
+
+    Type(Page(1), IDC_MAP_ROTATION_EDIT, L"90");
+    float degrees = 0;
+    EXPECT_TRUE(FindMapRotation(source, 4800, degrees));
+    EXPECT_NEAR(degrees, 90.0f, 1e-4f);
+    EXPECT_EQ(Text(GetDlgItem(Page(2), IDC_MAP_ROTATION_EDIT)), L"90.0");  // every slot follows
+    map->SetSubTexmap(0, new testsupport::ConstantColorMap(AColor(1, 1, 1)));
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(Page(1), IDC_MAP_ROTATION_SPIN)));
+    // A change of scene time shows the animated values of that time.
+    for (TimeValue t : {0, 4800, 2400}) {
+        GetCOREInterface()->SetTime(t);
+        ISpinnerControl* spinner = GetISpinner(GetDlgItem(Page(2), IDC_CONTRAST_SPIN));
+        EXPECT_FLOAT_EQ(spinner->GetFVal(), Value(pb_slotContrast, 1, t)) << t;
+        ReleaseISpinner(spinner);
+    }
+    EXPECT_NE(Value(pb_slotContrast, 1, 0), Value(pb_slotContrast, 1, 4800));
+}
+
+TEST_F(RollupTest, MenusResetValuesCopyColoursAndClearLooks) {
+    Show(map);
+    HWND slot = Page(1);
+    testsupport::SetSlotFloat(*map, pb_slotSunSpotHeight, 0, 10.0f);
+    testsupport::SetSlotColor(*map, pb_slotTint, 0, Point4(1, 128 / 255.0f, 0, 1));
+    map->SyncSlotRollups();
+    ModalSeen seen = Answering([&] { RightClick(GetDlgItem(slot, IDC_SPOT_HEIGHT_SPIN)); }, 1);
+    EXPECT_EQ(seen.items, (std::vector<std::wstring>{L"Сбросить", L"Удалить анимацию"}));
+    EXPECT_EQ(Value(pb_slotSunSpotHeight, 0), 45.0f);
+    {
+        testsupport::ScopedAnimateMode animate(true);
+        GetCOREInterface()->SetTime(4800);
+        Type(slot, IDC_CONTRAST_EDIT, L"130");
+        ASSERT_NE(map->block->GetControllerByID(pb_slotContrast, 0), nullptr);
+    }
+    Answering([&] { RightClick(GetDlgItem(slot, IDC_CONTRAST_EDIT)); }, 2);
+    EXPECT_EQ(map->block->GetControllerByID(pb_slotContrast, 0), nullptr);
+    EXPECT_EQ(Value(pb_slotContrast, 0), 130.0f);
+
+    seen = Answering([&] { RightClick(GetDlgItem(slot, IDC_TINT_SWATCH)); }, 1);
+    EXPECT_EQ(seen.items, (std::vector<std::wstring>{L"Copy", L"Reset"}));
+    EXPECT_EQ(ClipboardText(), L"#FF8000");
+    Answering([&] { RightClick(GetDlgItem(slot, IDC_TINT_SWATCH)); }, 2);
+    Interval valid = FOREVER;
+    Point4 tint;
+    map->block->GetValue(pb_slotTint, 0, tint, valid, 0);
+    EXPECT_EQ(tint, Point4(1, 1, 1, 1));
+
+    HWND swatch = GetDlgItem(slot, IDC_SUN_TINT_SWATCH);
+    seen = Answering([&] { SendMessageW(swatch, WM_CONTEXTMENU, WPARAM(swatch), -1); }, 0);
+    EXPECT_EQ((std::pair{seen.menuRect.left, seen.menuRect.top}),
+              (std::pair{Centre(swatch).x, Centre(swatch).y}));
+    RECT caption{};
+    GetWindowRect(FindWindowExW(slot, nullptr, L"Static", L"Hue"), &caption);
+    HWND rotation = GetDlgItem(slot, IDC_MAP_ROTATION_SPIN);
+    // No menu of its own on Map Rot., on a caption or on the empty rollup.
+    for (auto [target, at] : {std::pair{rotation, Centre(rotation)},
+                              {slot, POINT{caption.left + 2, caption.top + 2}},
+                              {slot, POINT{Centre(slot).x, caption.top - 40}}}) {
+        auto contextMenu = [&, t = target, p = at] {
+            RightClick(t);
+            SendMessageW(slot, WM_CONTEXTMENU, WPARAM(t), MAKELPARAM(p.x, p.y));
+        };
+        EXPECT_FALSE(Answering(contextMenu, 0).menu);
+    }
+    for (int answer : {IDNO, IDYES}) {
+        map->history.assign(2, HistoryEntry{});
+        seen = Answering([&] { Click(Page(0), IDC_CLEAR_LOOKS); }, 3, answer);
+        EXPECT_EQ(seen.items, (std::vector<std::wstring>{L"Clear current HDR only",
+                                                         L"Clear current camera only", L"",
+                                                         L"Clear everything in this scene"}));
+        EXPECT_EQ(seen.boxText, L"Delete all saved lighting looks for this Zenithra?");
+        EXPECT_EQ(map->history.size(), answer == IDYES ? 0u : 2u);
+    }
+}
+
+TEST_F(RollupTest, ButtonsDragProxiesTakeSourceMapsAndShowThem) {
+    Source(standalone::CreateBitmapMap(), Hdr(u"grey.hdr"));
+    map->SetSlotCount(3);
+    testsupport::SetSlotFloat(*map, pb_slotContrast, 2, 100.0f);
+    map->SetSlotExposure(2, 1.0f);
+    Show(map);
+    Drag(GetDlgItem(Page(3), IDC_OUTPUT_BUTTON),
+         GetDlgItem(win::OpenMainWindow(), win::kEnvironmentButtonId));
+    ASSERT_EQ(win::GetEnvironmentMap(), map->GetSubTexmap(3));
+    win::OpenFrameBuffer(64, 32);
+    ASSERT_TRUE(win::WaitForFrameBuffer(20000));
+    AColor pixel;
+    ASSERT_TRUE(win::FrameBufferPixel(10, 10, pixel));
+    EXPECT_NEAR(pixel.r, 1.0f, 0.02f);  // the grey of 0.5 one stop up: slot 3's look
+
+    Texmap* proxy = map->GetSubTexmap(1);
+    Drag(GetDlgItem(Page(0), IDC_SOURCE_MAP), GetDlgItem(Page(1), IDC_OUTPUT_BUTTON));
+    EXPECT_EQ(map->GetSubTexmap(1), proxy);  // refused
+    std::u16string other = Hdr(u"other.hdr");
+    Texmap* dropped = standalone::CreateVRayBitmapMap();
+    SetTexmapFilePath(dropped, other);
+    Show(dropped, 7);
+    Show(map, 0);
+    Drag(win::SampleSlotWindow(7), GetDlgItem(Page(0), IDC_SOURCE_MAP));
+    EXPECT_EQ(map->sourceMap, dropped);
+    EXPECT_EQ(Text(GetDlgItem(Page(0), IDC_HDR_STATUS)), std::wstring(other.begin(), other.end()));
+    // A click shows the source map where it already sits, instead of replacing slot 0.
+    auto* editor = static_cast<IMtlEditInterface*>(GetCOREInterface(MTLEDIT_INTERFACE));
+    Click(Page(0), IDC_SOURCE_MAP);
+    EXPECT_EQ(editor->GetActiveMtlSlot(), 7);
+    EXPECT_EQ(editor->GetTopMtlSlot(0), map);
+    win::CloseFrameBuffer();
+    win::SetEnvironmentMap(nullptr);
+}
+
+TEST_F(RollupTest, DeletingTheMapOrClosingTheEditorLeavesNoWindowOnIt) {
+    for (bool closeEditor : {false, true}) {
+        map = closeEditor ? testsupport::NewMapIn(scene) : map;
+        map->SetSlotCount(3);
+        Show(map);
+        std::vector<HWND> pages = win::RollupPages();
+        if (closeEditor) {
+            win::CloseMaterialEditor();
+            EXPECT_EQ(map->mainRollupWnd, nullptr);
+            EXPECT_EQ(map->slotRollupWnds, std::vector<HWND>(3, nullptr));
+        } else {
+            map->DeleteThis();
+        }
+        for (HWND page : pages) {
+            EXPECT_TRUE(!IsWindow(page) || (!GetPropW(page, L"ZENITHRA_OWNER") &&
+                                            !GetWindowLongPtrW(page, GWLP_USERDATA)));
+        }
+        win::OpenMaterialEditor();
+    }
+}
+
+TEST_F(RollupTest, Screenshot) {
+    Source(standalone::CreateBitmapMap(), Hdr(u"sky.hdr", testsupport::GridImage()), u"Sky");
+    map->SetSlotCount(3);
+    Show(map);
+    win::SetEnvironmentMap(map->GetSubTexmap(1));
+    win::OpenFrameBuffer();
+    win::WaitForFrameBuffer(20000);
+    MoveWindow(win::OpenMaterialEditor(), 0, 0, 460, GetSystemMetrics(SM_CYSCREEN), TRUE);
+    CreateDirectoryW(L"..\\artifacts", nullptr);
+    EXPECT_TRUE(SaveScreenshot(L"..\\artifacts\\material-editor.png"));
+    // The three slot rollups whole, with the main rollup folded.
+    win::SetRollupPageOpen(Page(0), false);
+    EXPECT_TRUE(SaveScreenshot(L"..\\artifacts\\material-editor-slots.png"));
+    win::CloseFrameBuffer();
+    win::SetEnvironmentMap(nullptr);
+}
+
+}  // namespace
