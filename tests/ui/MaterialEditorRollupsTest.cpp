@@ -402,15 +402,15 @@ TEST_F(RollupTest, ButtonsDragProxiesTakeSourceMapsAndShowThem) {
     std::u16string other = Hdr(u"other.hdr");
     Texmap* dropped = standalone::CreateVRayBitmapMap();
     SetTexmapFilePath(dropped, other);
-    Show(dropped, 7);
+    Show(dropped, 5);
     Show(map, 0);
-    Drag(win::SampleSlotWindow(7), GetDlgItem(Page(0), IDC_SOURCE_MAP));
+    Drag(win::SampleSlotWindow(5), GetDlgItem(Page(0), IDC_SOURCE_MAP));
     EXPECT_EQ(map->sourceMap, dropped);
     EXPECT_EQ(Text(GetDlgItem(Page(0), IDC_HDR_STATUS)), std::wstring(other.begin(), other.end()));
     // A click shows the source map where it already sits, instead of replacing slot 0.
     auto* editor = static_cast<IMtlEditInterface*>(GetCOREInterface(MTLEDIT_INTERFACE));
     Click(Page(0), IDC_SOURCE_MAP);
-    EXPECT_EQ(editor->GetActiveMtlSlot(), 7);
+    EXPECT_EQ(editor->GetActiveMtlSlot(), 5);
     EXPECT_EQ(editor->GetTopMtlSlot(0), map);
     win::CloseFrameBuffer();
     win::SetEnvironmentMap(nullptr);
