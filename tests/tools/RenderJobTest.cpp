@@ -4,6 +4,7 @@
 #include "RenderJob.h"
 #include "ToolScene.h"
 
+#include "support/FileSizeLimit.h"
 #include "support/TestDrive.h"
 #include "support/TestImages.h"
 
@@ -11,7 +12,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <csignal>
 #include <fstream>
 #include <set>
 
@@ -259,24 +259,10 @@ TEST_F(RenderJobTest, ExrRowsWrittenWhileRenderingHoldTheImageOrFailCleanly) {
 
     // Files may not grow past 16 KiB: the first band fails to go out, and nothing of the job
     // stays.
-    struct FileSizeLimit {
-        rlimit before{};
-        void (*previousHandler)(int) = std::signal(SIGXFSZ, SIG_IGN);
-        explicit FileSizeLimit(rlim_t bytes) {
-            ::getrlimit(RLIMIT_FSIZE, &before);
-            rlimit small = before;
-            small.rlim_cur = bytes;
-            ::setrlimit(RLIMIT_FSIZE, &small);
-        }
-        ~FileSizeLimit() {
-            ::setrlimit(RLIMIT_FSIZE, &before);
-            std::signal(SIGXFSZ, previousHandler);
-        }
-    };
     options.outputFolder = folder / "limited";
     RenderJobResult result;
     {
-        FileSizeLimit limit(16 * 1024);
+        testsupport::FileSizeLimit limit(16 * 1024);
         result = RunRenderJob(options);
     }
     EXPECT_FALSE(result.ok);
