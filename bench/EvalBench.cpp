@@ -27,6 +27,8 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 namespace {
 
 constexpr int kSampleCount = 1024;
@@ -263,6 +265,9 @@ BENCHMARK(BM_SharedEvalCountThreads)->Threads(1)->Threads(2)->UseRealTime();
 // all have run, adds the row of ratios computed from those same runs.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
+    // Colours only on a terminal, as the library's own console reporter.
+    RatioReporter() : ConsoleReporter(isatty(STDOUT_FILENO) ? OO_ColorTabular : OO_Tabular) {}
+
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& run : runs) {
             auto rate = run.counters.find("items_per_second");
