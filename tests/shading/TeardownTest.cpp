@@ -301,14 +301,9 @@ TEST(MapTeardownTest, AMapReadFromAProxyIsFreedOnlyAfterTheReaderLetsGo) {
             EXPECT_EQ(readingB.Map(), mapB);
         }
         announced = true;
-        for (auto start = Clock::now(); !release && Clock::now() - start < kPatience;) {
-            std::this_thread::sleep_for(1ms);
-        }
+        WaitFor([&] { return release.load(); });
     });
-    for (auto start = Clock::now(); !announced && Clock::now() - start < kPatience;) {
-        std::this_thread::sleep_for(1ms);
-    }
-    ASSERT_TRUE(announced);
+    ASSERT_TRUE(WaitFor([&] { return announced.load(); }));
 
     masterOfP = nullptr;  // map A goes: taken out of its proxy first
     EXPECT_EQ(MapReaders::Announcement(masterOfP).Map(), nullptr);
