@@ -625,6 +625,12 @@ IOResult HostParamBlock::Load(ILoad* iload) {
     return IO_OK;
 }
 
+ReferenceMaker* HostParamBlock::GetOwner() {
+    // A block is held by its owner alone, whether the owner built it, cloned it or loaded it.
+    std::vector<ReferenceMaker*> makers = GetDependents();
+    return makers.empty() ? nullptr : makers.front();
+}
+
 IParamBlock2* CreateParameterBlock2(ParamBlockDesc2* pdesc, ReferenceMaker*) {
     return pdesc ? new HostParamBlock(pdesc) : nullptr;
 }

@@ -37,6 +37,7 @@ public:
 
     BlockID ID() const override { return desc->ID; }
     ParamBlockDesc2* GetDesc() const override { return desc; }
+    ReferenceMaker* GetOwner() override;
     int NumParams() const override { return int(params.size()); }
 
     bool GetValue(ParamID id, TimeValue t, int& v, Interval& valid, int tabIndex = 0) override;

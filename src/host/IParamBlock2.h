@@ -81,6 +81,8 @@ public:
 
     virtual BlockID ID() const = 0;
     virtual ParamBlockDesc2* GetDesc() const = 0;
+    /// The object the block belongs to: the maker that holds it as its block; null for none.
+    virtual ReferenceMaker* GetOwner() = 0;
     virtual int NumParams() const = 0;
 
     // Values. Integer types (TYPE_INT, TYPE_BOOL) read and write as int; TYPE_FLOAT, TYPE_ANGLE

@@ -26,18 +26,11 @@ TimeValue CurrentTime() {
 }
 
 Zenithra* BlockOwner(IParamBlock2* block) {
-    if (!block) {
-        return nullptr;
-    }
-    // The host's block names no owner of its own: the owner is the Zenithra among its
-    // dependents that holds it as reference 0.
-    for (ReferenceMaker* maker : block->GetDependents()) {
-        if (maker && maker->SuperClassID() == TEXMAP_CLASS_ID &&
-            maker->ClassID() == ZENITHRA_CLASS_ID && maker->GetReference(0) == block) {
-            return static_cast<Zenithra*>(maker);
-        }
-    }
-    return nullptr;
+    ReferenceMaker* owner = block ? block->GetOwner() : nullptr;
+    return owner && owner->SuperClassID() == TEXMAP_CLASS_ID &&
+                   owner->ClassID() == ZENITHRA_CLASS_ID
+               ? static_cast<Zenithra*>(owner)
+               : nullptr;
 }
 
 POINT PointFromLParam(LPARAM lParam) {

@@ -23,7 +23,7 @@ MSTR DecimalText(int value, int minDigits = 1);
 /// The host's current time; 0 without a core interface.
 TimeValue CurrentTime();
 
-/// The Zenithra map whose reference 0 is `block`; null for a null block or another owner.
+/// The Zenithra map that owns `block`; null for a null block or another owner.
 Zenithra* BlockOwner(IParamBlock2* block);
 
 /// A screen point packed into a message's lParam as signed 16-bit x and y.
