@@ -122,6 +122,26 @@ bool ShowOpenFileDialog(const OpenFileRequest& request, std::u16string& chosen);
 void SetOpenFileChooser(bool (*chooser)(const OpenFileRequest&, std::u16string&));
 #endif
 
+/// Message-box buttons and icons (MB_* values) and the answers (ID* values), as Win32 has them.
+enum MessageBoxStyle : uint32_t {
+    kBoxOk = 0x0,
+    kBoxYesNoCancel = 0x3,
+    kBoxIconQuestion = 0x20,
+    kBoxIconInformation = 0x40,
+};
+enum MessageBoxAnswer : int { kAnswerOk = 1, kAnswerCancel = 2, kAnswerYes = 6, kAnswerNo = 7 };
+
+/// Shows a modal message box (owner HWND, MB_* style) and returns the id of the button pressed.
+int ShowMessageBox(void* owner, const std::u16string& text, const std::u16string& caption,
+                   uint32_t style);
+
+#if !defined(_WIN32)
+/// POSIX only: the answerer ShowMessageBox asks (none by default: every box is dismissed, which
+/// answers kAnswerCancel, or kAnswerOk for a box with only OK). Tests answer boxes through it.
+void SetMessageBoxAnswerer(int (*answerer)(const std::u16string& text,
+                                           const std::u16string& caption, uint32_t style));
+#endif
+
 #if !defined(_WIN32)
 /// POSIX only: the work area WorkAreaNearWindow gives for every window. Tests set their own.
 void SetScreenWorkArea(const ScreenRect& workArea);

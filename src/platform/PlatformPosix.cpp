@@ -483,4 +483,22 @@ void SetOpenFileChooser(bool (*chooser)(const OpenFileRequest&, std::u16string&)
     openFileChooser.store(chooser);
 }
 
+namespace {
+std::atomic<int (*)(const std::u16string&, const std::u16string&, uint32_t)> messageBoxAnswerer{
+    nullptr};
+}  // namespace
+
+int ShowMessageBox(void*, const std::u16string& text, const std::u16string& caption,
+                   uint32_t style) {
+    if (auto answerer = messageBoxAnswerer.load()) {
+        return answerer(text, caption, style);
+    }
+    return (style & 0xF) == kBoxOk ? kAnswerOk : kAnswerCancel;
+}
+
+void SetMessageBoxAnswerer(int (*answerer)(const std::u16string&, const std::u16string&,
+                                           uint32_t)) {
+    messageBoxAnswerer.store(answerer);
+}
+
 }  // namespace platform

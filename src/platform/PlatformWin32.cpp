@@ -307,4 +307,14 @@ bool ShowOpenFileDialog(const OpenFileRequest& request, std::u16string& chosen) 
     return true;
 }
 
+static_assert(kBoxOk == MB_OK && kBoxYesNoCancel == MB_YESNOCANCEL &&
+              kBoxIconQuestion == MB_ICONQUESTION && kBoxIconInformation == MB_ICONINFORMATION);
+static_assert(kAnswerOk == IDOK && kAnswerCancel == IDCANCEL && kAnswerYes == IDYES &&
+              kAnswerNo == IDNO);
+
+int ShowMessageBox(void* owner, const std::u16string& text, const std::u16string& caption,
+                   uint32_t style) {
+    return ::MessageBoxW(static_cast<HWND>(owner), Wide(text), Wide(caption), style);
+}
+
 }  // namespace platform

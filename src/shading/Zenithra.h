@@ -119,6 +119,10 @@ public:
     void CreateSlotRollups(HWND mainRollup, IMtlParams* imp);
     void SyncSlotRollups();
     void UpdateMainRollup(HWND mainRollup);
+    /// What the open slot rollups' spinners show, over the stored values: each open rollup's
+    /// Exposure EV into `exposures[slot]` (slots below its size); the rollup of slot 0 also
+    /// into `slot0` (all but brightPix and the two colours).
+    void ReadSlotRollupSpinners(std::vector<float>& exposures, AdjustmentParams& slot0);
     /// Takes the main rollup down with the map (no window keeps pointing at it) and forgets
     /// the editor.
     void DestroyMainRollup();

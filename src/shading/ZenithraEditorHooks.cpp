@@ -19,6 +19,8 @@ void Zenithra::SyncSlotRollups() {}
 
 void Zenithra::UpdateMainRollup(HWND) {}
 
+void Zenithra::ReadSlotRollupSpinners(std::vector<float>&, AdjustmentParams&) {}
+
 void Zenithra::DestroyMainRollup() {
     mainRollupWnd = nullptr;
     editParams = nullptr;

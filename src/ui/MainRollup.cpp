@@ -5,6 +5,7 @@
 
 #include "core/ZenithraClassDesc.h"
 #include "history/HistoryStore.h"
+#include "history/LookCapture.h"
 #include "shading/Zenithra.h"
 #include "source/HdrCycling.h"
 #include "source/SourceFile.h"
@@ -72,9 +73,11 @@ bool HandleCommand(Zenithra& map, HWND rollup, int id) {
             map.SetSlotCount(map.GetSlotCount() - 1);
             return true;
         case IDC_SAVE_LOOK:
+            CaptureLook(&map);
+            return true;
         case IDC_LOAD_LOOK:
-            // Look capture and the History window are not part of the plug-in yet: the buttons
-            // are claimed so that the host does nothing else with them.
+            // The History window is not part of the plug-in yet: the button is claimed so that
+            // the host does nothing else with it.
             return true;
         case IDC_CLEAR_LOOKS:
             ShowClearMenu(map, rollup);

@@ -173,3 +173,28 @@ void LoadSlotRollupValues(HWND rollup, Zenithra& map, int slot, TimeValue t) {
         ShowColour(rollup, IDC_SUN_TINT_SWATCH, *block, pb_slotSunTint, t, slot);
     }
 }
+
+void Zenithra::ReadSlotRollupSpinners(std::vector<float>& exposures, AdjustmentParams& slot0) {
+    // A missing spinner leaves its value as stored.
+    auto read = [](HWND rollup, int spinnerId, float& value) {
+        if (auto spinner = UseSpinner(rollup, spinnerId)) {
+            value = spinner->GetFVal();
+        }
+    };
+    for (HWND window : std::vector<HWND>(slotRollupWnds)) {
+        SlotRollupContext* context = window && IsWindow(window) ? SlotContextOf(window) : nullptr;
+        if (!context || context->slot < 0 || context->slot >= int(exposures.size())) {
+            continue;
+        }
+        read(window, IDC_EXPOSURE_SPIN, exposures[size_t(context->slot)]);
+        if (context->slot == 0) {
+            read(window, IDC_EXPOSURE_SPIN, slot0.exposure);
+            read(window, IDC_CONTRAST_SPIN, slot0.contrast);
+            read(window, IDC_SATURATION_SPIN, slot0.saturation);
+            read(window, IDC_HUE_SPIN, slot0.hue);
+            read(window, IDC_SUN_EXPOSURE_SPIN, slot0.sunExposure);
+            read(window, IDC_SPOT_SIZE_SPIN, slot0.sunSpotSize);
+            read(window, IDC_SPOT_HEIGHT_SPIN, slot0.sunSpotHeight);
+        }
+    }
+}

@@ -1,0 +1,254 @@
+// Save and Load of looks without windows: the frames and variant a Save writes, what it records
+// at each frame, and a saved variant applied back, as keys at its frames.
+
+#include "history/LookApply.h"
+#include "history/LookCapture.h"
+#include "platform/Platform.h"
+#include "source/MapRotation.h"
+#include "source/SourceFile.h"
+
+#include "StandaloneHost.h"
+#include "VRayBitmapMap.h"
+#include "support/BoxAnswers.h"
+#include "support/MapTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <sstream>
+
+namespace {
+
+using testsupport::ScopedBoxAnswer;
+const std::u16string kHdr = u"C:\\hdr\\sky.hdr";
+const std::u16string kPrompt =
+    u"For this HDR/camera saved variants already exist.\n\nYes - overwrite the latest "
+    u"variant.\nNo - create one more variant.\nCancel - do nothing.";
+
+class LookTest : public testsupport::MapFixture {
+protected:
+    void SetUp() override {
+        source = standalone::CreateVRayBitmapMap();
+        SetTexmapFilePath(source, kHdr);
+        scene.Add(source);  // lives while the map lets go of it
+        map->ReplaceReference(1, source);
+    }
+    void TearDown() override {
+        GetCOREInterface()->GetActiveViewExp().SetViewCamera(nullptr);
+        standalone::RemoveAllNodes();
+        GetCOREInterface()->SetTime(0);
+    }
+    // "A10" is variant A at frame 10 of this HDR seen through `camera`; "oA10" of another HDR.
+    void Store(const std::string& tokens, const std::u16string& camera, ULONG handle) {
+        std::istringstream in(tokens);
+        for (std::string t; in >> t;) {
+            bool other = t[0] == 'o';
+            HistoryEntry e;
+            e.entryId = u"old";
+            e.variantId = std::u16string(1, char16_t(t[other]));
+            e.hdrPath = other ? u"C:\\hdr\\other.hdr" : u"c:\\HDR\\sky.hdr";
+            e.frame = std::stoi(t.substr(other + 1));
+            e.cameraName = camera;
+            e.cameraHandle = handle;
+            map->history.push_back(e);
+        }
+    }
+    // The store in the same notation; a new variant id shows as N, a new entry with a '*'.
+    std::string Layout() {
+        std::string out;
+        for (const HistoryEntry& e : map->history) {
+            out += std::string(out.empty() ? "" : " ") + (IsSamePath(e.hdrPath, kHdr) ? "" : "o") +
+                   (e.variantId.size() == 1 ? platform::Utf16ToUtf8(e.variantId) : "N") +
+                   std::to_string(e.frame) + (e.entryId == u"old" ? "" : "*");
+        }
+        return out;
+    }
+    // Contrast of slot 0 keyed at 0 and 100, rotation and the camera keyed at the same frames.
+    INode* AnimateScene() {
+        INode* camera = standalone::CreateNode(u"Camera01", Matrix3());
+        GetCOREInterface()->GetActiveViewExp().SetViewCamera(camera);
+        testsupport::ScopedAnimateMode on(true);
+        for (auto [f, contrast, degrees] : {std::tuple{0, 110.f, 10.f}, {100, 150.f, 40.f}}) {
+            map->block->SetValue(pb_slotContrast, f, contrast, 0);
+            SetMapRotation(source, f, degrees);
+            Matrix3 tm;
+            tm.SetRow(3, Point3(float(f), 1, 2));
+            camera->SetNodeTM(f, tm);
+        }
+        return camera;
+    }
+
+    Texmap* source = nullptr;
+};
+
+TEST_F(LookTest, SaveChoosesFramesAndVariantAndWhereTheyGo) {
+    enum Setup { kHdrFile, kNoSource, kNoPath, kNoCamera };
+    // Case, setup, store, answer, saved, store after, the boxes' text.
+    const std::tuple<const char*, Setup, std::string, int, bool, std::string, std::u16string>
+        cases[] = {
+            {"empty store", kHdrFile, "", 0, true, "N25*", u""},
+            {"other HDR only", kHdrFile, "oA0 oA50", 0, true, "oA0 oA50 N0* N50*", u""},
+            {"Yes", kHdrFile, "A10 A30 B10 oB70 B30", platform::kAnswerYes, true,
+             "A10 A30 B10* B30* oB70", kPrompt},
+            {"No", kHdrFile, "A10 A30 B10 oB70 B30", platform::kAnswerNo, true,
+             "A10 A30 B10 oB70 B30 N10* N30*", kPrompt},
+            {"Cancel", kHdrFile, "A10 B30", platform::kAnswerCancel, false, "A10 B30", kPrompt},
+            {"no camera", kNoCamera, "A40", platform::kAnswerNo, true, "A40 N40*", kPrompt},
+            {"no source", kNoSource, "A10", 0, false, "A10",
+             u"Assign a VRayBitmap source map first."},
+            {"no file", kNoPath, "A10", 0, false, "A10",
+             u"Current VRayBitmap has no HDR/EXR file path."},
+        };
+    INode* camera = standalone::CreateNode(u"Camera01", Matrix3());
+    for (const auto& [name, setup, store, answer, saved, after, box] : cases) {
+        SCOPED_TRACE(name);
+        map->history.clear();
+        GetCOREInterface()->SetTime(25);
+        // Saved through "CAMERA01" (another handle): names compare without case.
+        Store(store, setup == kNoCamera ? u"" : u"CAMERA01", 0);
+        GetCOREInterface()->GetActiveViewExp().SetViewCamera(setup == kNoCamera ? nullptr : camera);
+        map->ReplaceReference(1, setup == kNoSource ? nullptr : source);
+        SetTexmapFilePath(source, setup == kNoPath ? u"C:\\hdr\\sky.png" : kHdr);
+        ScopedBoxAnswer boxes(answer);
+        EXPECT_EQ(CaptureLook(map), saved);
+        EXPECT_EQ(Layout(), after);
+        EXPECT_EQ(boxes.texts,
+                  box.empty() ? std::vector<std::u16string>{} : std::vector<std::u16string>{box});
+        for (const HistoryEntry& e : map->history) {
+            if (e.entryId != u"old") {
+                EXPECT_EQ(e.cameraName, setup == kNoCamera ? u"" : u"Camera01");
+                EXPECT_EQ(e.cameraHandle, setup == kNoCamera ? 0u : camera->GetHandle());
+                EXPECT_EQ(e.hasCamera, setup != kNoCamera);
+            }
+        }
+        map->ReplaceReference(1, source);
+    }
+}
+
+TEST_F(LookTest, SaveRecordsTheSceneAtEachFrame) {
+    testsupport::ResizeSlots(*map, 3);
+    map->SetSlotExposures({0.5f, -1.0f, 2.0f}, 3);
+    AnimateScene();
+    Store("A0 A100", u"Camera01", 0);
+    GetCOREInterface()->SetTime(50);
+    ScopedBoxAnswer boxes(platform::kAnswerNo);
+    ASSERT_TRUE(CaptureLook(map));
+    ASSERT_EQ(map->history.size(), 4u);
+    for (int i : {0, 1}) {
+        const HistoryEntry& e = map->history[size_t(i) + 2];
+        EXPECT_EQ(e.frame, 100 * i);
+        EXPECT_EQ(e.cameraTM.GetRow(3), Point3(100.f * i, 1, 2));
+        EXPECT_FLOAT_EQ(e.adjust.contrast, i ? 150.f : 110.f);
+        EXPECT_NEAR(e.mapRotation, i ? 40.f : 10.f, 1e-4f);
+        EXPECT_TRUE(e.hasMapRotation);
+        EXPECT_EQ(e.adjust.exposure, 0.5f);
+        EXPECT_EQ(e.slotExposures, (std::vector<float>{0.5f, -1.0f, 2.0f}));
+        EXPECT_EQ(e.sourceParams, CaptureSourceMapParams(source, e.frame));
+        EXPECT_TRUE(std::regex_match(platform::Utf16ToUtf8(e.savedAt),
+                                     std::regex(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d)")));
+        EXPECT_EQ(e.variantId, map->history[2].variantId);
+    }
+}
+
+TEST_F(LookTest, ApplyRoundTripsEveryFieldAsKeysAtTheSavedFrames) {
+    for (bool range : {false, true}) {
+        SCOPED_TRACE(range);
+        map->history.clear();
+        INode* camera = AnimateScene();
+        if (range) {
+            Store("A0 A100", u"Camera01", 0);
+        }
+        GetCOREInterface()->SetTime(range ? 50 : 0);
+        ScopedBoxAnswer boxes(platform::kAnswerNo);
+        ASSERT_TRUE(CaptureLook(map));
+        const MSTR variant = CurrentLookRegistry::Get(map).variantId;
+        HistoryStore saved(map->history.end() - (range ? 2 : 1), map->history.end());
+        {  // Everything changes, contrast gets a key in between, the camera is deselected.
+            testsupport::ScopedAnimateMode on(true);
+            map->block->SetValue(pb_slotContrast, 50, 300.f, 0);
+            SetMapRotation(source, 0, 90.f);
+        }
+        map->SetSlotExposure(0, 3.0f);
+        SetTexmapFilePath(source, u"C:\\hdr\\other.hdr");
+        GetCOREInterface()->ClearNodeSelection();
+        ASSERT_TRUE(ApplyLook(map, variant));
+        EXPECT_FALSE(Animating());
+        Control* keys = map->block->GetControllerByID(pb_slotContrast, 0);
+        ASSERT_NE(keys, nullptr);
+        ASSERT_EQ(keys->NumKeys(), range ? 2 : 1);
+        EXPECT_EQ(keys->GetKeyTime(keys->NumKeys() - 1), range ? 100 : 0);
+        EXPECT_EQ(standalone::SelectedNodes(), std::vector<INode*>{camera});
+        // Saved again over the same variant, every field but the ids and the time comes back.
+        boxes.button = platform::kAnswerYes;
+        ASSERT_TRUE(CaptureLook(map));
+        HistoryStore again(map->history.end() - std::ptrdiff_t(saved.size()), map->history.end());
+        for (size_t i = 0; i < saved.size(); ++i) {
+            again[i].entryId = saved[i].entryId;
+            again[i].savedAt = saved[i].savedAt;
+            EXPECT_TRUE(again[i] == saved[i]) << i;
+        }
+        TearDown();
+    }
+}
+
+TEST_F(LookTest, ApplyWritesExposuresCameraAndEqualFramesInIdOrder) {
+    testsupport::ResizeSlots(*map, 2);
+    INode* camera = standalone::CreateNode(u"Camera01", Matrix3());
+    INode* other = standalone::CreateNode(u"Other", Matrix3());
+    auto look = [&](const char16_t* id, float contrast, std::vector<float> exposures) {
+        HistoryEntry e;
+        e.entryId = id;
+        e.variantId = u"V";
+        e.hdrPath = kHdr;
+        e.slot = 1;
+        e.adjust.contrast = contrast;
+        e.adjust.exposure = -4.f;
+        e.slotExposures = exposures;
+        e.cameraHandle = camera->GetHandle();
+        return e;
+    };
+    // Case, store (ids out of order at one frame), viewport camera, camera gone, exposures after,
+    // contrast of slot 1, selection and viewport camera after.
+    const std::tuple<const char*, HistoryStore, INode*, bool, std::vector<float>, float,
+                     std::vector<INode*>, INode*>
+        cases[] = {
+            {"4 exposures on 2 slots",
+             {look(u"b", 120, {1, 2, 3, 4}), look(u"a", 130, {})},
+             other,
+             false,
+             {1, 2},
+             120,
+             {camera},
+             camera},
+            {"no exposures", {look(u"a", 130, {})}, other, false, {0, -4}, 130, {camera}, camera},
+            {"perspective view",
+             {look(u"a", 130, {})},
+             nullptr,
+             false,
+             {0, -4},
+             130,
+             {camera},
+             nullptr},
+            {"camera gone", {look(u"a", 130, {})}, other, true, {0, -4}, 130, {other}, other},
+        };
+    for (const auto& [name, store, view, gone, exposures, contrast, selected, viewAfter] : cases) {
+        SCOPED_TRACE(name);
+        map->SetSlotExposures({0, 0}, 2);
+        map->history = store;
+        GetCOREInterface()->GetActiveViewExp().SetViewCamera(view);
+        GetCOREInterface()->SelectNode(other);
+        if (gone) {
+            map->history[0].cameraHandle = 999;
+        }
+        ASSERT_TRUE(ApplyLook(map, u"", &map->history[0]));
+        EXPECT_EQ(map->GetSlotExposures(2), exposures);
+        EXPECT_EQ(Float(pb_slotContrast, 1), contrast);
+        EXPECT_EQ(standalone::SelectedNodes(), selected);
+        EXPECT_EQ(GetCOREInterface()->GetActiveViewExp().GetViewCamera(), viewAfter);
+    }
+    EXPECT_FALSE(ApplyLook(map, u"unknown"));
+    map->ReplaceReference(1, nullptr);
+    EXPECT_FALSE(ApplyLook(map, u"V"));
+}
+
+}  // namespace
