@@ -6,6 +6,7 @@
 #include "BitmapMap.h"
 #include "HostWindowsLink.h"
 #include "ProceduralSky.h"
+#include "SceneNodes.h"
 #include "StandaloneHost.h"
 #include "VRayBitmapMap.h"
 
@@ -25,6 +26,11 @@ class SceneNode : public INode {
 public:
     SceneNode(ULONG h, std::u16string n, const Matrix3& tm)
         : handle(h), name(std::move(n)), base(tm) {}
+    explicit SceneNode(const standalone::NodeRecord& r)
+        : handle(r.handle), name(r.name), base(r.base), keys(r.keys.begin(), r.keys.end()) {}
+    standalone::NodeRecord Record() const {
+        return {handle, name, base, {keys.begin(), keys.end()}};
+    }
     ULONG GetHandle() override { return handle; }
     const char16_t* GetName() override { return name.c_str(); }
     Matrix3 GetNodeTM(TimeValue t, Interval* valid) override {
@@ -45,6 +51,7 @@ public:
         } else {
             keys[t] = tm;  // an animated node takes the value at t, as the host's controllers do
         }
+        standalone::HostViewChanged();
     }
 
 private:
@@ -58,7 +65,10 @@ class StandaloneViewport : public ViewExp {
 public:
     bool IsAlive() override { return true; }
     INode* GetViewCamera() override { return camera; }
-    void SetViewCamera(INode* camNode) override { camera = camNode; }
+    void SetViewCamera(INode* camNode) override {
+        camera = camNode;
+        standalone::HostViewChanged();
+    }
 
 private:
     INode* camera = nullptr;
@@ -134,6 +144,32 @@ public:
         selection.clear();
         nodes.clear();
     }
+    standalone::SceneNodesRecord Record() const {
+        standalone::SceneNodesRecord r;
+        for (const auto& n : nodes) {
+            r.nodes.push_back(n->Record());
+        }
+        INode* camera = const_cast<StandaloneViewport&>(viewport).GetViewCamera();
+        r.viewCameraHandle = camera ? camera->GetHandle() : 0;
+        return r;
+    }
+    void Restore(const standalone::SceneNodesRecord& r) {
+        RemoveAllNodes();
+        for (const standalone::NodeRecord& n : r.nodes) {
+            if (n.handle != 0 && !GetINodeByHandle(n.handle)) {
+                nodes.push_back(std::make_unique<SceneNode>(n));
+                nextHandle = std::max(nextHandle, n.handle + 1);
+            }
+        }
+        viewport.SetViewCamera(r.viewCameraHandle ? GetINodeByHandle(r.viewCameraHandle) : nullptr);
+    }
+    std::vector<INode*> AllNodes() const {
+        std::vector<INode*> all;
+        for (const auto& n : nodes) {
+            all.push_back(n.get());
+        }
+        return all;
+    }
     std::vector<INode*> selection;
 
 private:
@@ -195,8 +231,17 @@ void RemoveNode(INode* node) {
 void RemoveAllNodes() {
     Core().RemoveAllNodes();
 }
+SceneNodesRecord RecordSceneNodes() {
+    return Core().Record();
+}
+void RestoreSceneNodes(const SceneNodesRecord& record) {
+    Core().Restore(record);
+}
 std::vector<INode*> SelectedNodes() {
     return Core().selection;
+}
+std::vector<INode*> SceneNodes() {
+    return Core().AllNodes();
 }
 
 void SetCoreInterfaceAvailable(bool available) {

@@ -19,5 +19,8 @@ public:
 MaterialEditorHost* HostMaterialEditor();
 /// The host's main window; null while it is not open, and natively.
 HWND HostMainWindow();
+/// The active viewport changed what it looks through (its camera, or the camera's transform):
+/// the frame buffer renders again. Nothing natively.
+void HostViewChanged();
 
 }  // namespace standalone

@@ -29,45 +29,11 @@ double RowAngle(int row, int height) {
     return kPi * (double(row) + 0.5) / double(height);
 }
 
-}  // namespace
-
-Point3 LatLongPixelDirection(int column, int row, int width, int height) {
-    double phi = ColumnAngle(column, std::max(width, 1));
-    double theta = RowAngle(row, std::max(height, 1));
-    return {float(std::sin(theta) * std::sin(phi)), float(-std::sin(theta) * std::cos(phi)),
-            float(std::cos(theta))};
-}
-
-LatLongImage RenderLatLong(Texmap& map, int width, int height, TimeValue t, int threads,
-                           const LatLongRowsReady& rowsReady) {
-    LatLongImage image;
-    image.width = std::max(width, 1);
-    image.height = std::max(height, 1);
-    image.rgb.assign(size_t(image.width) * size_t(image.height) * 3, 0.0f);
-    // Every row shares its columns' angles; sines and cosines once per column, not per pixel.
-    std::vector<double> columnSin(size_t(image.width)), columnCos(size_t(image.width));
-    for (int x = 0; x < image.width; ++x) {
-        double phi = ColumnAngle(x, image.width);
-        columnSin[size_t(x)] = std::sin(phi);
-        columnCos[size_t(x)] = std::cos(phi);
-    }
-    auto renderRow = [&](int y) {
-        double theta = RowAngle(y, image.height);
-        double rowSin = std::sin(theta);
-        float z = float(std::cos(theta));
-        float* out = &image.rgb[size_t(y) * size_t(image.width) * 3];
-        for (int x = 0; x < image.width; ++x) {
-            Point3 d(float(rowSin * columnSin[size_t(x)]), float(-rowSin * columnCos[size_t(x)]),
-                     z);
-            EnvironmentSample sample(d, t);
-            AColor c = map.EvalColor(sample);
-            out[0] = c.r;
-            out[1] = c.g;
-            out[2] = c.b;
-            out += 3;
-        }
-    };
-
+// Renders every row of `image` with `renderRow` on `threads` render threads while the calling
+// thread hands finished rows to `rowsReady`.
+template <class RowRenderer>
+void RenderRows(LatLongImage& image, int threads, const LatLongRowsReady& rowsReady,
+                const RowRenderer& renderRow) {
     // Rows are handed out top first; the lock is taken once per finished row, outside the
     // samples, to find how far the finished rows reach from the top.
     std::atomic<int> nextRow{0};
@@ -118,6 +84,82 @@ LatLongImage RenderLatLong(Texmap& map, int width, int height, TimeValue t, int 
             }
         }
     }
+}
+
+}  // namespace
+
+Point3 LatLongPixelDirection(int column, int row, int width, int height) {
+    double phi = ColumnAngle(column, std::max(width, 1));
+    double theta = RowAngle(row, std::max(height, 1));
+    return {float(std::sin(theta) * std::sin(phi)), float(-std::sin(theta) * std::cos(phi)),
+            float(std::cos(theta))};
+}
+
+LatLongImage RenderLatLong(Texmap& map, int width, int height, TimeValue t, int threads,
+                           const LatLongRowsReady& rowsReady) {
+    LatLongImage image;
+    image.width = std::max(width, 1);
+    image.height = std::max(height, 1);
+    image.rgb.assign(size_t(image.width) * size_t(image.height) * 3, 0.0f);
+    // Every row shares its columns' angles; sines and cosines once per column, not per pixel.
+    std::vector<double> columnSin(size_t(image.width)), columnCos(size_t(image.width));
+    for (int x = 0; x < image.width; ++x) {
+        double phi = ColumnAngle(x, image.width);
+        columnSin[size_t(x)] = std::sin(phi);
+        columnCos[size_t(x)] = std::cos(phi);
+    }
+    auto renderRow = [&](int y) {
+        double theta = RowAngle(y, image.height);
+        double rowSin = std::sin(theta);
+        float z = float(std::cos(theta));
+        float* out = &image.rgb[size_t(y) * size_t(image.width) * 3];
+        for (int x = 0; x < image.width; ++x) {
+            Point3 d(float(rowSin * columnSin[size_t(x)]), float(-rowSin * columnCos[size_t(x)]),
+                     z);
+            EnvironmentSample sample(d, t);
+            AColor c = map.EvalColor(sample);
+            out[0] = c.r;
+            out[1] = c.g;
+            out[2] = c.b;
+            out += 3;
+        }
+    };
+
+    RenderRows(image, threads, rowsReady, renderRow);
+    return image;
+}
+
+}  // namespace standalone
+
+namespace standalone {
+
+LatLongImage RenderCameraView(Texmap& map, int width, int height, TimeValue t,
+                              const Matrix3& cameraTM, float fovDegrees, int threads,
+                              const LatLongRowsReady& rowsReady) {
+    LatLongImage image;
+    image.width = std::max(width, 1);
+    image.height = std::max(height, 1);
+    image.rgb.assign(size_t(image.width) * size_t(image.height) * 3, 0.0f);
+    // The camera looks down its own -Z with +Y up; the field of view spans the width.
+    double halfWidth = std::tan(double(fovDegrees) * kPi / 360.0);
+    double halfHeight = halfWidth * double(image.height) / double(image.width);
+    auto renderRow = [&](int y) {
+        double cy = halfHeight * (1.0 - 2.0 * (double(y) + 0.5) / double(image.height));
+        float* out = &image.rgb[size_t(y) * size_t(image.width) * 3];
+        for (int x = 0; x < image.width; ++x) {
+            double cx = halfWidth * (2.0 * (double(x) + 0.5) / double(image.width) - 1.0);
+            Point3 world = cameraTM.VectorTransform(Point3(float(cx), float(cy), -1.0f));
+            float len = world.Length();
+            EnvironmentSample sample(len > 0 ? world * (1.0f / len) : Point3(0, -1, 0), t,
+                                     cameraTM);
+            AColor c = map.EvalColor(sample);
+            out[0] = c.r;
+            out[1] = c.g;
+            out[2] = c.b;
+            out += 3;
+        }
+    };
+    RenderRows(image, threads, rowsReady, renderRow);
     return image;
 }
 

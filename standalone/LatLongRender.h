@@ -33,4 +33,11 @@ using LatLongRowsReady = std::function<bool(const LatLongImage& image, int rowsR
 HOST_API LatLongImage RenderLatLong(Texmap& map, int width, int height, TimeValue t, int threads,
                                     const LatLongRowsReady& rowsReady = {});
 
+/// Evaluates `map` once per pixel of a camera's view: the camera (world transform `cameraTM`)
+/// looks down its own -Z with +Y up, and `fovDegrees` spans the image's width. Rows as for
+/// RenderLatLong.
+HOST_API LatLongImage RenderCameraView(Texmap& map, int width, int height, TimeValue t,
+                                       const Matrix3& cameraTM, float fovDegrees, int threads,
+                                       const LatLongRowsReady& rowsReady = {});
+
 }  // namespace standalone

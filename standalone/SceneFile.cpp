@@ -2,7 +2,10 @@
 // its name, its own chunks and its references, so that loading rebuilds the same graph.
 
 #include "ChunkIO.h"
+#include "SceneNodes.h"
 #include "StandaloneHost.h"
+
+#include "core/ChunkFields.h"
 
 #include "host/Texmap.h"
 #include "platform/Platform.h"
@@ -20,6 +23,90 @@ constexpr USHORT kObjectData = 0x2003;
 constexpr USHORT kObjectRefs = 0x2004;
 constexpr USHORT kObjectName = 0x2005;
 constexpr USHORT kRoots = 0x2010;
+constexpr USHORT kNodes = 0x2020;  // the scene's nodes and the viewport's camera
+// A node record's fields: handle, name, constant transform, keys; a transform is its four rows
+// and its flags.
+constexpr uint32_t kMaxNodeKeys = 1u << 20;
+
+void PutMatrix(ChunkOut& out, const Matrix3& m) {
+    for (int r = 0; r < 4; ++r) {
+        Point3 row = m.GetRow(r);
+        out.F32(row.x);
+        out.F32(row.y);
+        out.F32(row.z);
+    }
+    out.U32(m.GetFlags());
+}
+
+bool GetMatrix(ChunkIn& in, Matrix3& m) {
+    for (int r = 0; r < 4; ++r) {
+        Point3 row;
+        if (!in.F32(row.x) || !in.F32(row.y) || !in.F32(row.z)) {
+            return false;
+        }
+        m.SetRow(r, row);
+    }
+    uint32_t flags = 0;
+    if (!in.U32(flags)) {
+        return false;
+    }
+    m.SetFlags(flags);
+    return true;
+}
+
+void SaveNodes(ISave& save) {
+    SceneNodesRecord record = RecordSceneNodes();
+    ChunkOut out(&save);
+    out.U32(record.viewCameraHandle);
+    out.U32(uint32_t(record.nodes.size()));
+    for (const NodeRecord& n : record.nodes) {
+        out.U32(n.handle);
+        out.Str(n.name);
+        PutMatrix(out, n.base);
+        out.U32(uint32_t(n.keys.size()));
+        for (const auto& [t, tm] : n.keys) {
+            out.I32(t);
+            PutMatrix(out, tm);
+        }
+    }
+}
+
+// A damaged record ends the list; the nodes before it load as saved.
+SceneNodesRecord LoadNodes(ILoad& load) {
+    SceneNodesRecord record;
+    ChunkIn in(&load);
+    uint32_t camera = 0, count = 0;
+    if (!in.U32(camera) || !in.U32(count)) {
+        return record;
+    }
+    record.viewCameraHandle = camera;
+    for (uint32_t i = 0; i < count; ++i) {
+        NodeRecord n;
+        uint32_t keys = 0;
+        uint32_t handle = 0;
+        if (!in.U32(handle)) {
+            break;
+        }
+        n.handle = handle;
+        in.Str(n.name);
+        if (!GetMatrix(in, n.base) || !in.U32(keys) || keys > kMaxNodeKeys) {
+            break;
+        }
+        bool whole = true;
+        for (uint32_t k = 0; k < keys && whole; ++k) {
+            std::pair<TimeValue, Matrix3> key;
+            whole = in.I32(key.first) && GetMatrix(in, key.second);
+            if (whole) {
+                n.keys.push_back(key);
+            }
+        }
+        if (!whole) {
+            break;
+        }
+        record.nodes.push_back(std::move(n));
+    }
+    return record;
+}
 
 template <typename T>
 void Put(ISave& out, T v) {
@@ -131,6 +218,9 @@ std::vector<unsigned char> SaveSceneToBytes(SceneRoot& root) {
         Put(out, int32_t(IndexOf(order, root.Get(i))));
     }
     out.EndChunk();
+    out.BeginChunk(kNodes);
+    SaveNodes(out);
+    out.EndChunk();
     return out.Bytes();
 }
 
@@ -211,6 +301,8 @@ bool LoadSceneFromBytes(const std::vector<unsigned char>& bytes, SceneRoot& root
                 }
                 roots.push_back(index);
             }
+        } else if (in.CurChunkID() == kNodes) {
+            RestoreSceneNodes(LoadNodes(in));
         }
         in.CloseChunk();
     }

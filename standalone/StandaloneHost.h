@@ -21,6 +21,8 @@ HOST_API void RemoveNode(INode* node);
 HOST_API void RemoveAllNodes();
 /// The nodes selected, in selection order.
 HOST_API std::vector<INode*> SelectedNodes();
+/// Every node of the scene, in creation order.
+HOST_API std::vector<INode*> SceneNodes();
 
 /// Classes the host can create by id, for scene loading: the host's own and every plug-in
 /// class registered here.

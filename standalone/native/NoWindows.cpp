@@ -18,4 +18,6 @@ HWND HostMainWindow() {
     return nullptr;
 }
 
+void HostViewChanged() {}
+
 }  // namespace standalone

@@ -1,4 +1,5 @@
-// The frame buffer: renders the environment map in latitude-longitude on threads of its own,
+// The frame buffer: renders the environment map, in latitude-longitude or through the active
+// viewport's camera, on threads of its own,
 // and again whenever the map tells its dependents of a change, so that a value moved in a
 // rollup shows in the picture. The user-interface thread never waits for a render, except to
 // stop one before the map it reads is let go.
@@ -29,8 +30,19 @@ const wchar_t* const kFrameBufferTitle = L"Frame Buffer (VFB)";
 constexpr UINT WM_RENDER_DONE = WM_APP + 1;
 constexpr int kRenderThreads = 2;
 
-class FrameBuffer : public ReferenceMaker {
+// The field of view of camera renders, across the image's width.
+constexpr float kCameraFovDegrees = 60.0f;
+
+class FrameBuffer : public ReferenceMaker, public TimeChangeCallback {
 public:
+    // A change of scene time changes what an animated map or camera shows.
+    void TimeChanged(TimeValue) override { RequestRender(); }
+    void ViewChanged() {
+        if (window) {
+            RequestRender();
+        }
+    }
+
     // --- ReferenceMaker: the frame buffer holds the map it renders --------------------------
     SClass_ID SuperClassID() override { return 0; }
     int NumRefs() override { return 1; }
@@ -79,6 +91,9 @@ public:
                                  40, r.right - r.left, r.bottom - r.top, HostMainWindow(), nullptr,
                                  GetModuleHandleW(nullptr), nullptr);
         if (window) {
+            if (Interface* core = GetCOREInterface()) {
+                core->RegisterTimeChangeCallback(this);
+            }
             ShowWindow(window, SW_SHOWNOACTIVATE);
             RequestRender();
         }
@@ -128,13 +143,20 @@ private:
         cancel = false;
         Interface* core = GetCOREInterface();
         TimeValue t = core ? core->GetTime() : 0;
+        // The active viewport's camera, read here on the user-interface thread: the render
+        // threads see only its transform at t.
+        INode* camera = core ? core->GetActiveViewExp().GetViewCamera() : nullptr;
+        bool throughCamera = camera != nullptr;
+        Matrix3 cameraTM = camera ? camera->GetNodeTM(t) : Matrix3();
         Texmap* target = map;
         HWND notify = window;
         int w = width, h = height;
-        worker = std::thread([this, target, notify, w, h, t] {
+        worker = std::thread([this, target, notify, w, h, t, throughCamera, cameraTM] {
+            auto keepGoing = [this](const LatLongImage&, int) { return !cancel; };
             LatLongImage image =
-                RenderLatLong(*target, w, h, t, kRenderThreads,
-                              [this](const LatLongImage&, int) { return !cancel; });
+                throughCamera ? RenderCameraView(*target, w, h, t, cameraTM, kCameraFovDegrees,
+                                                 kRenderThreads, keepGoing)
+                              : RenderLatLong(*target, w, h, t, kRenderThreads, keepGoing);
             {
                 std::lock_guard<std::mutex> lock(resultMutex);
                 result = std::move(image);
@@ -239,6 +261,9 @@ LRESULT CALLBACK FrameBuffer::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPA
             if (self.window == hwnd) {
                 self.StopRender();
                 self.window = nullptr;
+                if (Interface* core = GetCOREInterface()) {
+                    core->UnRegisterTimeChangeCallback(&self);
+                }
             }
             return 0;
     }
@@ -284,3 +309,11 @@ bool FrameBufferPixel(int x, int y, AColor& colour) {
 }
 
 }  // namespace standalone::win
+
+namespace standalone {
+
+void HostViewChanged() {
+    win::TheFrameBuffer().ViewChanged();
+}
+
+}  // namespace standalone

@@ -1,6 +1,7 @@
 // The host's main window: the scene's environment map, which the frame buffer renders, and a
 // dome light's texture, each on a custom button that takes a map dropped on it and hands it
-// out again; and buttons that open the material editor and the frame buffer.
+// out again; buttons that open the material editor and the frame buffer; the time slider over
+// the scene's frames and the animate-mode switch.
 
 #include "host/CustomControls.h"
 #include "host/DragAndDrop.h"
@@ -9,11 +10,15 @@
 #include "FrameBufferWin32.h"
 #include "HostWindows.h"
 #include "HostWindowsLink.h"
+#include "StandaloneHost.h"
 
 #include <windows.h>
 #undef GetClassName
+#include <commctrl.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 namespace standalone::win {
 
@@ -22,12 +27,36 @@ namespace {
 const wchar_t* const kMainClass = L"HostMainWindow";
 constexpr int kEditorButtonId = 2003;
 constexpr int kFrameBufferButtonId = 2004;
+constexpr int kTimeSliderId = 2005;
+constexpr int kFrameLabelId = 2006;
+constexpr int kAnimateId = 2007;
+constexpr int kViewButtonId = 2008;
+constexpr int kLastFrame = 100;
 constexpr int kEnvironmentRef = 0;
 constexpr int kDomeLightRef = 1;
 
 /// The scene's two map assignments, held as references so that the maps live while assigned.
-class SceneMaps : public ReferenceMaker {
+class SceneMaps : public ReferenceMaker, public TimeChangeCallback {
 public:
+    // The slider follows the scene time however it was changed.
+    void TimeChanged(TimeValue t) override { ShowTime(t); }
+    void ShowTime(TimeValue t) {
+        if (!window) {
+            return;
+        }
+        int frame = t / TICKS_PER_FRAME;
+        SendDlgItemMessageW(window, kTimeSliderId, TBM_SETPOS, TRUE, frame);
+        SetDlgItemTextW(window, kFrameLabelId, (L"Frame " + std::to_wstring(frame)).c_str());
+        CheckDlgButton(window, kAnimateId, Animating() ? BST_CHECKED : BST_UNCHECKED);
+        ShowView();
+    }
+    void ShowView() {
+        Interface* core = GetCOREInterface();
+        INode* camera = core ? core->GetActiveViewExp().GetViewCamera() : nullptr;
+        std::u16string name = camera ? camera->GetName() : u"Perspective";
+        SetDlgItemTextW(window, kViewButtonId,
+                        (L"View: " + std::wstring(name.begin(), name.end())).c_str());
+    }
     SClass_ID SuperClassID() override { return 0; }
     int NumRefs() override { return 2; }
     ReferenceTarget* GetReference(int i) override {
@@ -132,11 +161,44 @@ LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
                 case kFrameBufferButtonId:
                     OpenFrameBuffer();
                     return 0;
+                case kViewButtonId:
+                    // The viewport looks through the next camera of the scene, then through none.
+                    if (Interface* core = GetCOREInterface()) {
+                        std::vector<INode*> cameras = standalone::SceneNodes();
+                        INode* current = core->GetActiveViewExp().GetViewCamera();
+                        auto it = std::find(cameras.begin(), cameras.end(), current);
+                        INode* next =
+                            current == nullptr
+                                ? (cameras.empty() ? nullptr : cameras.front())
+                                : (it == cameras.end() || it + 1 == cameras.end() ? nullptr
+                                                                                  : *(it + 1));
+                        core->GetActiveViewExp().SetViewCamera(next);
+                        Scene().ShowView();
+                    }
+                    return 0;
+                case kAnimateId:
+                    if (IsDlgButtonChecked(hwnd, kAnimateId) == BST_CHECKED) {
+                        AnimateOn();
+                    } else {
+                        AnimateOff();
+                    }
+                    return 0;
             }
             break;
+        case WM_HSCROLL:
+            if (reinterpret_cast<HWND>(lParam) == GetDlgItem(hwnd, kTimeSliderId)) {
+                int frame = int(SendDlgItemMessageW(hwnd, kTimeSliderId, TBM_GETPOS, 0, 0));
+                if (Interface* core = GetCOREInterface()) {
+                    core->SetTime(frame * TICKS_PER_FRAME);
+                }
+            }
+            return 0;
         case WM_DESTROY:
             if (Scene().window == hwnd) {
                 Scene().window = nullptr;
+                if (Interface* core = GetCOREInterface()) {
+                    core->UnRegisterTimeChangeCallback(&Scene());
+                }
             }
             return 0;
     }
@@ -163,6 +225,8 @@ HWND OpenMainWindow() {
     static bool registered = false;
     if (!registered) {
         registered = true;
+        INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_BAR_CLASSES};
+        InitCommonControlsEx(&controls);
         WNDCLASSEXW wc{};
         wc.cbSize = sizeof(wc);
         wc.lpfnWndProc = MainProc;
@@ -174,7 +238,7 @@ HWND OpenMainWindow() {
     }
     scene.window = CreateWindowExW(
         0, kMainClass, L"Zenithra Studio", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
-        520, 340, 560, 150, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+        520, 340, 560, 190, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
     if (!scene.window) {
         return nullptr;
     }
@@ -182,6 +246,17 @@ HWND OpenMainWindow() {
     HWND dome = AddButton(scene.window, L"CustButton", L"", kDomeLightButtonId, 10, 40, 520, 24);
     AddButton(scene.window, L"BUTTON", L"Material Editor", kEditorButtonId, 10, 76, 150, 24);
     AddButton(scene.window, L"BUTTON", L"Frame Buffer", kFrameBufferButtonId, 170, 76, 150, 24);
+    HWND slider = AddButton(scene.window, TRACKBAR_CLASSW, L"", kTimeSliderId, 10, 110, 380, 28);
+    SendMessageW(slider, TBM_SETRANGE, TRUE, MAKELPARAM(0, kLastFrame));
+    SendMessageW(slider, TBM_SETTICFREQ, 10, 0);
+    AddButton(scene.window, L"STATIC", L"", kFrameLabelId, 400, 116, 60, 20);
+    HWND animate = AddButton(scene.window, L"BUTTON", L"Auto Key", kAnimateId, 460, 112, 80, 24);
+    AddButton(scene.window, L"BUTTON", L"", kViewButtonId, 330, 76, 200, 24);
+    SetWindowLongPtrW(animate, GWL_STYLE, GetWindowLongPtrW(animate, GWL_STYLE) | BS_AUTOCHECKBOX);
+    if (Interface* core = GetCOREInterface()) {
+        core->RegisterTimeChangeCallback(&scene);
+        scene.ShowTime(core->GetTime());
+    }
     for (auto [button, dad] : {std::pair{env, &environmentDad}, std::pair{dome, &domeLightDad}}) {
         if (ICustButton* b = GetICustButton(button)) {
             b->SetDADMgr(dad);

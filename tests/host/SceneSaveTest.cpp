@@ -1,4 +1,5 @@
-// A scene save that fails part-way leaves the last good scene file whole.
+// Scene files: a save that fails part-way leaves the last good file whole, and the scene's
+// nodes and the viewport's camera come back with the scene.
 
 #include "support/FileSizeLimit.h"
 #include "support/TestDrive.h"
@@ -6,6 +7,7 @@
 #include "ProceduralSky.h"
 #include "StandaloneHost.h"
 
+#include "host/Interface.h"
 #include "platform/Platform.h"
 
 #include <gtest/gtest.h>
@@ -44,3 +46,39 @@ TEST(SceneSaveTest, ASaveThatFailsPartWayKeepsTheLastGoodFile) {
     EXPECT_EQ(loaded.Count(), 1);
 }
 #endif
+
+TEST(SceneSaveTest, CamerasWithTheirKeysAndTheViewportCameraComeBackWithTheScene) {
+    standalone::RemoveAllNodes();
+    Matrix3 start;
+    start.SetRow(3, {1, 2, 3});
+    INode* other = standalone::CreateNode(u"Other", Matrix3());
+    INode* camera = standalone::CreateNode(u"Cam\u00e9ra", start);
+    Matrix3 moved = start;
+    moved.SetRow(0, {0, 1, 0});
+    moved.SetRow(3, {4, 5, 6});
+    AnimateOn();
+    camera->SetNodeTM(100 * TICKS_PER_FRAME, moved);
+    AnimateOff();
+    Interface& core = *GetCOREInterface();
+    core.GetActiveViewExp().SetViewCamera(camera);
+    const ULONG handle = camera->GetHandle(), otherHandle = other->GetHandle();
+
+    standalone::SceneRoot root;
+    root.Add(standalone::CreateProceduralSky());
+    const std::vector<unsigned char> bytes = standalone::SaveSceneToBytes(root);
+    standalone::RemoveAllNodes();
+    standalone::CreateNode(u"Unsaved", Matrix3());
+
+    standalone::SceneRoot loaded;
+    ASSERT_TRUE(standalone::LoadSceneFromBytes(bytes, loaded, nullptr));
+    INode* back = core.GetINodeByHandle(handle);
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(std::u16string(back->GetName()), u"Cam\u00e9ra");
+    EXPECT_EQ(back->GetNodeTM(100 * TICKS_PER_FRAME), moved);
+    EXPECT_EQ(core.GetActiveViewExp().GetViewCamera(), back);
+    EXPECT_NE(core.GetINodeByHandle(otherHandle), nullptr);
+    EXPECT_EQ(core.GetINodeByName(u"Unsaved"), nullptr);  // loading replaces the scene's nodes
+    // New nodes never take a loaded node's handle.
+    EXPECT_GT(standalone::CreateNode(u"New", Matrix3())->GetHandle(), handle);
+    standalone::RemoveAllNodes();
+}

@@ -71,14 +71,18 @@ int Fail(const std::string& message) {
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     int argc = 0;
     wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
-    // zenithra-studio [IMAGE] [--screenshot PNG]: with --screenshot, the program writes what
-    // the screen shows once the first frame is rendered, and ends.
+    // zenithra-studio [IMAGE] [--camera] [--screenshot PNG]: --camera starts with the viewport
+    // looking through the scene's camera; with --screenshot, the program writes what the screen
+    // shows once the first frame is rendered, and ends.
     std::u16string imagePath;
     std::wstring screenshotPath;
+    bool throughCamera = false;
     for (int i = 1; argv && i < argc; ++i) {
         std::wstring arg = argv[i];
         if (arg == L"--screenshot" && i + 1 < argc) {
             screenshotPath = argv[++i];
+        } else if (arg == L"--camera") {
+            throughCamera = true;
         } else {
             imagePath.assign(arg.begin(), arg.end());
         }
@@ -105,6 +109,17 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     standalone::SceneRoot scene;
     scene.Add(map);
     map->SetSubTexmap(0, source);
+
+    // A camera looking at the horizon, turned a quarter round from the world's -Y; the
+    // viewport starts as a perspective view.
+    Matrix3 cameraTM;
+    cameraTM.SetRow(0, {0, -1, 0});
+    cameraTM.SetRow(1, {0, 0, 1});
+    cameraTM.SetRow(2, {-1, 0, 0});
+    INode* camera = standalone::CreateNode(u"Camera01", cameraTM);
+    if (throughCamera) {
+        GetCOREInterface()->GetActiveViewExp().SetViewCamera(camera);
+    }
 
     standalone::win::OpenMainWindow();
     standalone::win::SetEnvironmentMap(map);
