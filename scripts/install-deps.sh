@@ -4,7 +4,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build clang clang-format libclang-rt-14-dev
   libgtest-dev googletest libbenchmark-dev
-  libopenimageio-dev openimageio-tools fonts-dejavu-core
+  libopenexr-dev libopenimageio-dev openimageio-tools fonts-dejavu-core
   g++-mingw-w64-x86-64-posix libz-mingw-w64-dev libstb-dev libtinyexr-dev
   wine wine64 xvfb xauth
 )

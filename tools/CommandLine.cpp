@@ -18,6 +18,15 @@ bool ParseInt(const std::string& text, int low, int high, int& out) {
 
 constexpr int kMaxImageSide = 16384;
 
+// The default map's four slots, so that a first run shows what the map does: neutral; warmer and
+// a stop darker; cooler and desaturated; a sun disc where the built-in sky has its sun.
+std::vector<SlotAssignment> SampleLooks() {
+    return {{1, "slotExposure", "-1"},   {1, "slotTint", "#FFD8B0"},
+            {2, "slotTint", "#C8DCFF"},  {2, "slotSaturation", "40"},
+            {3, "slotSunSpotSize", "6"}, {3, "slotSunSpotHeight", "30"},
+            {3, "slotSunExposure", "3"}};
+}
+
 bool ParseSize(const std::string& text, int& width, int& height) {
     size_t x = text.find('x');
     return x != std::string::npos && ParseInt(text.substr(0, x), 1, kMaxImageSide, width) &&
@@ -125,6 +134,9 @@ bool ParseRenderOptions(const std::vector<std::string>& args, size_t first, Comm
             setupGiven = true;
         }
     }
+    if (!setupGiven && options.sceneFile.empty()) {
+        options.setup.assignments = SampleLooks();
+    }
     if (options.setup.sourceFile.empty() && sourceKindGiven) {
         *error = "--source needs an image file";
         return false;
@@ -165,7 +177,8 @@ Commands:
   help      this text
 
 Run 'zenithra render --help' for the options of render. With no arguments at all, zenithra
-renders a map of four neutral slots over the built-in sky into zenithra-out/.
+renders four sample looks over the built-in sky into zenithra-out/: neutral; warmer and a stop
+darker; cooler and desaturated; with a sun disc.
 )";
 }
 
@@ -178,13 +191,14 @@ Builds a Zenithra map over IMAGE (.hdr or .exr; without one, the built-in proced
 renders every slot through its output map as a latitude-longitude environment and writes:
   DIR/slotNN.exr          linear, full range (32-bit float), NN = 01, 02, ...
   DIR/slotNN.jpg or .png  tone-mapped preview
-  DIR/contact-sheet.png   every slot side by side, with its name
+  DIR/contact-sheet.png   every slot side by side, with its name and its values
 The files appear together once all are written; after an error none of them is left behind.
 At its own size, a neutral slot reproduces IMAGE pixel for pixel.
 
 Options:
   --source KIND       the map that shows IMAGE: bitmap (default) or vraybitmap
-  --slots N           slots of the map, 1 to 16 (default 4); each starts neutral
+  --slots N           slots of the map, 1 to 16 (default 4); each starts neutral. Without
+                      IMAGE, --slots, --set and --scene: four sample looks
   --set SLOT.PARAM=VALUE
                       one slot's value, slots numbered from 1; may be repeated. PARAM is a
                       parameter of the map's slots: slotExposure (EV), slotContrast and
@@ -209,6 +223,7 @@ Examples:
   zenithra render studio.exr --set 1.slotSaturation=50 --scene studio.zscene --preview none
   zenithra render --scene studio.zscene --size 2048x1024 --out looks
 
-Exit status: 0 when every file was written, 1 when the job failed, 2 for a bad command line.
+Exit status: 0 when every file was written, 1 when the job failed, 2 for a mistake on the
+command line (an option, or a --set the map refuses); errors are one line on stderr.
 )";
 }

@@ -1,7 +1,8 @@
 #pragma once
 // Image files of the command-line tool: probing a source image, and writing a slot's image as
-// a full-range EXR or as a tone-mapped 8-bit preview.
+// a full-range EXR (OpenEXR) or as a tone-mapped 8-bit preview (stb_image_write).
 
+#include "DisplayImage.h"
 #include "LatLongRender.h"
 
 #include <filesystem>
@@ -23,6 +24,11 @@ enum class ImageFormat { Png, Jpeg };
 
 /// The extension of the format, with its dot (".png", ".jpg").
 const char* ImageFormatExtension(ImageFormat format);
+
+/// Writes an 8-bit image to `file` in the given format, whatever the file's own name. False with
+/// a one-line reason ("cannot write: ...", which does not name the file).
+bool WriteDisplayImageFile(const std::filesystem::path& file, ImageFormat format,
+                           const DisplayImage& image, std::string* error);
 
 /// Writes `image` tone-mapped by ToneMapToDisplay to `file` in the given format, whatever the
 /// file's own name. False with a one-line reason (which does not name the file).

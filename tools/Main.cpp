@@ -13,7 +13,7 @@ int main(int argc, char** argv) {
     CommandLine commandLine;
     std::string error;
     if (!ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc), commandLine, &error)) {
-        std::fprintf(stderr, "zenithra: %s\nTry 'zenithra --help'.\n", error.c_str());
+        std::fprintf(stderr, "zenithra: %s (see zenithra render --help)\n", error.c_str());
         return 2;
     }
     if (commandLine.action == CommandLine::Action::ShowHelp) {
@@ -34,7 +34,7 @@ int main(int argc, char** argv) {
     }
     if (!result.ok) {
         std::fprintf(stderr, "zenithra: %s\n", result.error.c_str());
-        return 1;
+        return result.badCommandLine ? 2 : 1;
     }
     for (const std::filesystem::path& file : result.written) {
         std::printf("%s\n", file.c_str());

@@ -45,6 +45,7 @@ RenderJobResult RunSteps(const RenderJobOptions& options, const RenderJobProgres
                      ? scene.Load(options.sceneFile, &result.error)
                      : scene.Build(options.setup, &result.error);
     if (!ready) {
+        result.badCommandLine = scene.SetupRefused();
         return result;
     }
     int width = options.width, height = options.height;
@@ -135,7 +136,7 @@ RenderJobResult RunSteps(const RenderJobOptions& options, const RenderJobProgres
             return result;
         }
         std::string name = stem + ImageFormatExtension(options.previewFormat);
-        tiles.push_back({{}, scene.SlotName(s)});
+        tiles.push_back({{}, scene.SlotName(s), scene.SlotDetails(s)});
         pending = std::make_unique<PendingPreview>();
         pending->image = std::move(image);
         pending->file = options.outputFolder / name;

@@ -32,6 +32,7 @@ struct RenderJobOptions {
 struct RenderJobResult {
     bool ok = false;
     std::string error;                           ///< one line, when !ok
+    bool badCommandLine = false;                 ///< the failure is a value the options gave
     std::vector<std::string> warnings;           ///< one line each
     std::vector<std::filesystem::path> written;  ///< the files made, once all of them are
 };

@@ -7,6 +7,7 @@
 #include <charconv>
 #include <cstdint>
 #include <cmath>
+#include <cstdio>
 #include <optional>
 #include <variant>
 
@@ -94,6 +95,21 @@ std::string NumberText(float value) {
     return std::string(text, r.ptr);
 }
 
+// The form ParseColour reads back to the same value.
+std::string ColourText(const Point4& colour) {
+    float channels[3] = {colour.x, colour.y, colour.z};
+    char hex[8] = "#";
+    bool bytes = true;
+    for (int i = 0; i < 3; ++i) {
+        float step = std::round(channels[i] * 255.0f);
+        bytes = bytes && step >= 0 && step <= 255 && float(int(step)) / 255.0f == channels[i];
+        std::snprintf(hex + 1 + 2 * i, 3, "%02X", bytes ? unsigned(step) : 0u);
+    }
+    return bytes ? std::string(hex)
+                 : NumberText(channels[0]) + "," + NumberText(channels[1]) + "," +
+                       NumberText(channels[2]);
+}
+
 }  // namespace
 
 const ParamDef* FindBlockParam(IParamBlock2& block, const std::u16string& name) {
@@ -179,4 +195,29 @@ bool ApplySlotAssignments(IParamBlock2& block, int slotCount,
         }
     }
     return true;
+}
+
+std::string SlotValuesText(IParamBlock2& block, int slot) {
+    std::string text;
+    Interval valid = FOREVER;
+    for (int i = 0; i < block.NumParams(); ++i) {
+        const ParamDef* def = block.GetParamDef(block.IndextoID(i));
+        if (!IsSlotTable(def) || slot >= block.Count(def->id)) {
+            continue;
+        }
+        std::string value;
+        if (def->type == TYPE_FLOAT_TAB) {
+            float number = def->defFloat;
+            block.GetValue(def->id, 0, number, valid, slot);
+            value = number == def->defFloat ? "" : NumberText(number);
+        } else {
+            Point4 colour = def->defPoint4;
+            block.GetValue(def->id, 0, colour, valid, slot);
+            value = colour == def->defPoint4 ? "" : ColourText(colour);
+        }
+        if (!value.empty()) {
+            text += (text.empty() ? "" : ", ") + platform::Utf16ToUtf8(def->int_name) + "=" + value;
+        }
+    }
+    return text;
 }

@@ -27,3 +27,8 @@ bool ParseSlotAssignment(const std::string& text, SlotAssignment& out, std::stri
 /// reason.
 bool ApplySlotAssignments(IParamBlock2& block, int slotCount,
                           const std::vector<SlotAssignment>& assignments, std::string* error);
+
+/// The values of slot `slot` at time 0 that differ from their parameter's default (neutral), in
+/// block order: "slotExposure=-1, slotTint=#FFE0C0", as --set would give them; empty for a
+/// neutral slot. Colours of whole 8-bit steps read #RRGGBB, others r,g,b.
+std::string SlotValuesText(IParamBlock2& block, int slot);

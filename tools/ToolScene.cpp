@@ -83,6 +83,7 @@ bool ToolScene::Build(const SceneSetup& setup, std::string* error) {
         }
     }
     if (!ApplySlotAssignments(*block, slots, setup.assignments, error)) {
+        setupRefused = true;
         return false;
     }
 
@@ -184,6 +185,13 @@ int ToolScene::SlotCount() {
 
 Texmap* ToolScene::SlotOutput(int slot) {
     return map && slot >= 0 && slot < SlotCount() ? map->GetSubTexmap(slot + 1) : nullptr;
+}
+
+std::string ToolScene::SlotDetails(int slot) {
+    std::string values = map && slot >= 0 && slot < SlotCount()
+                             ? SlotValuesText(*map->GetParamBlock(0), slot)
+                             : std::string();
+    return values.empty() ? "neutral" : values;
 }
 
 std::string ToolScene::SlotName(int slot) {

@@ -48,6 +48,11 @@ public:
     Texmap* SlotOutput(int slot);
     /// The name the plug-in gives the slot ("Zenithra:Slot 1"), UTF-8.
     std::string SlotName(int slot);
+    /// The slot's values that differ from neutral (SlotValuesText), or "neutral"; UTF-8.
+    std::string SlotDetails(int slot);
+    /// True when Build failed for the setup's own values (a slot value the map refuses): a
+    /// mistake on the command line rather than a failed job.
+    bool SetupRefused() const { return setupRefused; }
     /// The source's image file, empty for a procedural source.
     const std::filesystem::path& SourceFile() const { return sourceFile; }
     /// The source image's size; zero for a procedural source.
@@ -59,6 +64,7 @@ private:
 
     standalone::SceneRoot root;
     Texmap* map = nullptr;
+    bool setupRefused = false;
     std::filesystem::path sourceFile;
     SourceImageInfo sourceInfo;
 };

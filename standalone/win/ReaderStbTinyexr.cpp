@@ -1,13 +1,9 @@
-// The Win64 build reads source images with stb_image (.hdr) and tinyexr (.exr), both
-// header-only. tinyexr cannot decode the PXR24, B44 and DWA compressions that real environment
-// maps often use; such files are refused with the compression's name.
+// The Win64 build reads EXR source images with tinyexr (header-only); .hdr files go through the
+// shared stb_image reader (RadianceReader.cpp). tinyexr cannot decode the PXR24, B44 and DWA
+// compressions that real environment maps often use; such files are refused with the compression's
+// name.
 
 #include "HdrImageReader.h"
-
-#define STBI_ONLY_HDR
-#define STBI_NO_STDIO
-#define STB_IMAGE_IMPLEMENTATION
-#include <stb/stb_image.h>
 
 // ZIP through the system's zlib rather than tinyexr's bundled copy of miniz.
 #define TINYEXR_USE_MINIZ 0
@@ -18,92 +14,13 @@
 
 #include <algorithm>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <optional>
 
 namespace standalone {
 
 namespace {
 
-using Bytes = std::vector<unsigned char>;
-
-bool ReadWholeFile(const std::filesystem::path& file, Bytes& bytes) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) {
-        return false;
-    }
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
-}
-
-// stb_image reads zeros past the end of its data and, on a run-length encoded file cut short,
-// then loops for ever on zero-length runs. Past the end this source hands out 0xFF bytes
-// instead, which make every decoding path stop (a run longer than the line, or flat pixels),
-// and remembers that the decoder wanted more than the file holds.
-struct StbSource {
-    const Bytes* bytes = nullptr;
-    size_t pos = 0;
-    bool readPastEnd = false;
-
-    static int Read(void* user, char* data, int size) {
-        auto* s = static_cast<StbSource*>(user);
-        size_t left = s->bytes->size() - s->pos;
-        if (left == 0) {
-            s->readPastEnd = true;
-            std::memset(data, 0xFF, size_t(size));
-            return size;
-        }
-        size_t n = std::min(left, size_t(size));
-        std::memcpy(data, s->bytes->data() + s->pos, n);
-        s->pos += n;
-        return int(n);
-    }
-    static void Skip(void* user, int n) {
-        auto* s = static_cast<StbSource*>(user);
-        s->pos = n < 0 ? s->pos - std::min(s->pos, size_t(-int64_t(n)))
-                       : std::min(s->bytes->size(), s->pos + size_t(n));
-    }
-    static int Eof(void* user) {
-        auto* s = static_cast<StbSource*>(user);
-        return s->pos >= s->bytes->size() ? 1 : 0;
-    }
-};
-
-std::string StbReason() {
-    const char* reason = stbi_failure_reason();
-    return reason ? reason : "unknown";
-}
-
-bool ReadRadiance(const Bytes& bytes, HdrImage& out, std::string* error) {
-    stbi_io_callbacks callbacks{&StbSource::Read, &StbSource::Skip, &StbSource::Eof};
-    StbSource source{&bytes};
-    int width = 0, height = 0, components = 0;
-    if (!stbi_info_from_callbacks(&callbacks, &source, &width, &height, &components)) {
-        *error = "not a Radiance HDR file (" + StbReason() + ")";
-        return false;
-    }
-    if (width <= 0 || height <= 0 || int64_t(width) * int64_t(height) > kMaxHdrPixels) {
-        *error = "unsupported image size";
-        return false;
-    }
-    source = StbSource{&bytes};
-    float* data = stbi_loadf_from_callbacks(&callbacks, &source, &width, &height, &components, 3);
-    if (source.readPastEnd) {
-        stbi_image_free(data);
-        *error = "the file ends before its last pixel (truncated)";
-        return false;
-    }
-    if (!data) {
-        *error = "damaged Radiance HDR file (" + StbReason() + ")";
-        return false;
-    }
-    out.width = width;
-    out.height = height;
-    out.rgb.assign(data, data + size_t(width) * size_t(height) * 3);
-    stbi_image_free(data);
-    return true;
-}
+using Bytes = FileBytes;
 
 // The value of the header's "compression" attribute. The header is a list of attributes (name,
 // type name, 32-bit little-endian size, value) ended by an empty name; tinyexr refuses an
@@ -218,11 +135,11 @@ bool ReadOpenExr(const Bytes& bytes, HdrImage& out, std::string* error) {
 bool ReadHdrFile(const std::filesystem::path& file, HdrFileFormat format, HdrImage& out,
                  std::string* error) {
     Bytes bytes;
-    if (!ReadWholeFile(file, bytes)) {
+    if (!ReadFileBytes(file, bytes)) {
         *error = "cannot open the file";
         return false;
     }
-    return format == HdrFileFormat::Radiance ? ReadRadiance(bytes, out, error)
+    return format == HdrFileFormat::Radiance ? DecodeRadiance(bytes, out, error)
                                              : ReadOpenExr(bytes, out, error);
 }
 

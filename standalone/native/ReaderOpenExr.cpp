@@ -1,0 +1,84 @@
+// Native builds read EXR source images with OpenEXR, which decodes every compression (DWAA and
+// DWAB included); Radiance files go through the shared stb_image reader.
+
+#include "HdrImageReader.h"
+
+#include <OpenEXR/ImfChannelList.h>
+#include <OpenEXR/ImfFrameBuffer.h>
+#include <OpenEXR/ImfHeader.h>
+#include <OpenEXR/ImfInputFile.h>
+#include <OpenEXR/ImfTestFile.h>
+
+#include <exception>
+
+namespace standalone {
+
+namespace {
+
+// Red, green and blue when the file has them; otherwise its luminance ("Y") or, failing that,
+// its first channel, spread over all three as grey.
+bool ReadOpenExr(const std::filesystem::path& file, HdrImage& out, std::string* error) {
+    Imf::InputFile in(file.c_str());
+    const Imath::Box2i window = in.header().dataWindow();
+    int64_t width = int64_t(window.max.x) - window.min.x + 1;
+    int64_t height = int64_t(window.max.y) - window.min.y + 1;
+    if (width <= 0 || height <= 0 || width * height > kMaxHdrPixels) {
+        *error = "unsupported image size";
+        return false;
+    }
+    const Imf::ChannelList& channels = in.header().channels();
+    if (channels.begin() == channels.end()) {
+        *error = "the image has no channels";
+        return false;
+    }
+    bool colour =
+        channels.findChannel("R") && channels.findChannel("G") && channels.findChannel("B");
+    const char* grey = channels.findChannel("Y") ? "Y" : channels.begin().name();
+    size_t pixels = size_t(width) * size_t(height);
+    std::vector<float> rgb(pixels * 3);
+    Imf::FrameBuffer frame;
+    const size_t xStride = 3 * sizeof(float), yStride = xStride * size_t(width);
+    for (int c = 0; c < (colour ? 3 : 1); ++c) {
+        const char* name = colour ? (c == 0 ? "R" : c == 1 ? "G" : "B") : grey;
+        frame.insert(name, Imf::Slice::Make(Imf::FLOAT, rgb.data() + c, window, xStride, yStride));
+    }
+    in.setFrameBuffer(frame);
+    in.readPixels(window.min.y, window.max.y);
+    if (!colour) {
+        for (size_t p = 0; p < pixels; ++p) {
+            rgb[p * 3 + 1] = rgb[p * 3 + 2] = rgb[p * 3];
+        }
+    }
+    out.width = int(width);
+    out.height = int(height);
+    out.rgb = std::move(rgb);
+    return true;
+}
+
+}  // namespace
+
+bool ReadHdrFile(const std::filesystem::path& file, HdrFileFormat format, HdrImage& out,
+                 std::string* error) {
+    if (format == HdrFileFormat::Radiance) {
+        FileBytes bytes;
+        if (!ReadFileBytes(file, bytes)) {
+            *error = "cannot open the file";
+            return false;
+        }
+        return DecodeRadiance(bytes, out, error);
+    }
+    // Both builds refuse a file whose contents do not match its extension.
+    if (!Imf::isOpenExrFile(file.c_str())) {
+        *error = "not an OpenEXR file";
+        return false;
+    }
+    // OpenEXR reports damage by exceptions; they end here as the reason.
+    try {
+        return ReadOpenExr(file, out, error);
+    } catch (const std::exception& e) {
+        *error = e.what();
+        return false;
+    }
+}
+
+}  // namespace standalone

@@ -1,0 +1,277 @@
+#include "ImageFiles.h"
+
+#include "DisplayImage.h"
+#include "HdrImageReader.h"
+
+#include <OpenEXR/ImfChannelList.h>
+#include <OpenEXR/ImfFrameBuffer.h>
+#include <OpenEXR/ImfHeader.h>
+#include <OpenEXR/ImfIO.h>
+#include <OpenEXR/ImfInputFile.h>
+#include <OpenEXR/ImfOutputFile.h>
+#include <OpenEXR/ImfTestFile.h>
+#include <OpenEXR/ImfThreading.h>
+
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#define STBI_WRITE_NO_STDIO
+#include <stb/stb_image_write.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <stdexcept>
+#include <system_error>
+#include <utility>
+
+namespace {
+
+// A Radiance header is a few lines of text; its size is on the last of them.
+constexpr size_t kRadianceHeaderBytes = 64 * 1024;
+// PIZ is lossless and made for the grain of photographed HDR images: on them it is both smaller
+// and about twice as fast to write as ZIP.
+constexpr Imf::Compression kExrCompression = Imf::PIZ_COMPRESSION;
+constexpr int kJpegQuality = 95;
+
+std::string LowerExtension(const std::filesystem::path& file) {
+    std::string ext = file.extension().string();
+    std::transform(ext.begin(), ext.end(), ext.begin(),
+                   [](unsigned char c) { return char(std::tolower(c)); });
+    return ext;
+}
+
+std::string OneLine(std::string text) {
+    std::replace(text.begin(), text.end(), '\n', ' ');
+    return text.empty() ? std::string("unknown error") : text;
+}
+
+std::string CannotWrite(const std::string& reason) {
+    return "cannot write: " + OneLine(reason);
+}
+
+// The EXR writer's file. OpenEXR finishes a file in its destructor, which keeps every error to
+// itself; this stream keeps the first one for Close.
+class ExrFileStream : public Imf::OStream {
+public:
+    explicit ExrFileStream(const std::filesystem::path& file)
+        : Imf::OStream(file.c_str()), handle(std::fopen(file.c_str(), "wb")) {
+        if (!handle) {
+            Fail();
+        }
+    }
+    ~ExrFileStream() override {
+        if (handle) {
+            std::fclose(handle);
+        }
+    }
+    void write(const char c[], int n) override {
+        if (handle && std::fwrite(c, 1, size_t(n), handle) != size_t(n)) {
+            throw std::runtime_error(Fail());
+        }
+    }
+    uint64_t tellp() override { return handle ? uint64_t(::ftello(handle)) : 0; }
+    void seekp(uint64_t pos) override {
+        if (handle && ::fseeko(handle, off_t(pos), SEEK_SET) != 0) {
+            throw std::runtime_error(Fail());
+        }
+    }
+    const std::string& Error() const { return error; }
+    bool Close() {
+        if (handle && std::fclose(std::exchange(handle, nullptr)) != 0) {
+            Fail();
+        }
+        return error.empty();
+    }
+
+private:
+    // Keeps the first failure's reason (errno's text) and returns it.
+    const std::string& Fail() {
+        if (error.empty()) {
+            error = std::strerror(errno != 0 ? errno : EIO);
+        }
+        return error;
+    }
+
+    std::FILE* handle = nullptr;
+    std::string error;
+};
+
+}  // namespace
+
+bool ProbeSourceImage(const std::filesystem::path& file, SourceImageInfo& info,
+                      std::string* error) {
+    std::error_code ec;
+    if (!std::filesystem::exists(file, ec)) {
+        *error = file.string() + ": no such file";
+        return false;
+    }
+    if (!std::filesystem::is_regular_file(file, ec)) {
+        *error = file.string() + ": not a file";
+        return false;
+    }
+    std::string ext = LowerExtension(file);
+    if (ext != ".hdr" && ext != ".exr") {
+        *error = file.string() + ": not an .hdr or .exr file";
+        return false;
+    }
+    std::string reason;
+    if (ext == ".hdr") {
+        standalone::FileBytes header;
+        if (!standalone::ReadFileBytes(file, header, kRadianceHeaderBytes)) {
+            reason = "cannot open the file";
+        } else {
+            standalone::ReadRadianceSize(header, info.width, info.height, &reason);
+        }
+    } else if (!Imf::isOpenExrFile(file.c_str())) {
+        reason = "not an EXR file";
+    } else {
+        try {
+            Imf::InputFile in(file.c_str());
+            const Imath::Box2i window = in.header().dataWindow();
+            info.width = window.max.x - window.min.x + 1;
+            info.height = window.max.y - window.min.y + 1;
+            if (in.header().channels().begin() == in.header().channels().end()) {
+                reason = "the image has no pixels";
+            }
+        } catch (const std::exception& e) {
+            reason = OneLine(e.what());
+        }
+    }
+    if (!reason.empty()) {
+        reason = "cannot read the image: " + reason;
+    }
+    if (reason.empty() && (info.width <= 0 || info.height <= 0)) {
+        reason = "the image has no pixels";
+    }
+    if (!reason.empty()) {
+        *error = file.string() + ": " + reason;
+    }
+    return reason.empty();
+}
+
+const char* ImageFormatExtension(ImageFormat format) {
+    switch (format) {
+        case ImageFormat::Png:
+            return ".png";
+        case ImageFormat::Jpeg:
+            return ".jpg";
+    }
+    return "";
+}
+
+bool WriteDisplayImageFile(const std::filesystem::path& file, ImageFormat format,
+                           const DisplayImage& image, std::string* error) {
+    // Encoded into memory first: the encoder says nothing of why a file could not be written.
+    std::vector<unsigned char> bytes;
+    auto append = [](void* context, void* data, int size) {
+        auto* out = static_cast<std::vector<unsigned char>*>(context);
+        out->insert(out->end(), static_cast<unsigned char*>(data),
+                    static_cast<unsigned char*>(data) + size);
+    };
+    int ok = format == ImageFormat::Png
+                 ? stbi_write_png_to_func(append, &bytes, image.width, image.height, 3,
+                                          image.rgb.data(), image.width * 3)
+                 : stbi_write_jpg_to_func(append, &bytes, image.width, image.height, 3,
+                                          image.rgb.data(), kJpegQuality);
+    if (!ok) {
+        *error = CannotWrite("the image could not be encoded");
+        return false;
+    }
+    errno = 0;
+    std::FILE* out = std::fopen(file.c_str(), "wb");
+    bool written = out && std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
+    written = out && std::fclose(out) == 0 && written;
+    if (!written) {
+        *error = CannotWrite(std::strerror(errno != 0 ? errno : EIO));
+    }
+    return written;
+}
+
+bool WritePreviewFile(const std::filesystem::path& file, ImageFormat format,
+                      const standalone::LatLongImage& image, std::string* error) {
+    DisplayImage display{image.width, image.height, std::vector<uint8_t>(image.rgb.size())};
+    std::transform(image.rgb.begin(), image.rgb.end(), display.rgb.begin(), ToneMapToDisplay);
+    return WriteDisplayImageFile(file, format, display, error);
+}
+
+struct ExrRowWriter::Output {
+    ExrFileStream stream;
+    std::unique_ptr<Imf::OutputFile> file;
+    explicit Output(const std::filesystem::path& path) : stream(path) {}
+};
+
+ExrRowWriter::ExrRowWriter() = default;
+ExrRowWriter::~ExrRowWriter() = default;
+
+bool ExrRowWriter::Open(const std::filesystem::path& file, int w, int h, std::string* error) {
+    errno = 0;
+    auto opened = std::make_unique<Output>(file);
+    if (!opened->stream.Error().empty()) {
+        *error = CannotWrite(opened->stream.Error());
+        return false;
+    }
+    Imf::Header header(w, h);
+    header.compression() = kExrCompression;
+    for (const char* name : {"R", "G", "B"}) {
+        header.channels().insert(name, Imf::Channel(Imf::FLOAT));
+    }
+    try {
+        opened->file = std::make_unique<Imf::OutputFile>(opened->stream, header);
+    } catch (const std::exception& e) {
+        *error = CannotWrite(e.what());
+        return false;
+    }
+    output = std::move(opened);
+    width = w;
+    height = h;
+    rowsWritten = 0;
+    return true;
+}
+
+bool ExrRowWriter::WriteRows(const standalone::LatLongImage& image, int end, std::string* error) {
+    if (!output || !output->file || image.width != width || image.height != height ||
+        end > height) {
+        *error = "cannot write: rows outside the image";
+        return false;
+    }
+    if (end <= rowsWritten) {
+        return true;
+    }
+    try {
+        Imf::FrameBuffer frame;
+        const size_t xStride = 3 * sizeof(float), yStride = xStride * size_t(width);
+        char* base = reinterpret_cast<char*>(const_cast<float*>(image.rgb.data()));
+        frame.insert("R", Imf::Slice(Imf::FLOAT, base, xStride, yStride));
+        frame.insert("G", Imf::Slice(Imf::FLOAT, base + sizeof(float), xStride, yStride));
+        frame.insert("B", Imf::Slice(Imf::FLOAT, base + 2 * sizeof(float), xStride, yStride));
+        output->file->setFrameBuffer(frame);
+        output->file->writePixels(end - rowsWritten);
+    } catch (const std::exception& e) {
+        *error = CannotWrite(output->stream.Error().empty() ? e.what() : output->stream.Error());
+        return false;
+    }
+    rowsWritten = end;
+    return true;
+}
+
+bool ExrRowWriter::Close(std::string* error) {
+    if (!output || !output->file) {
+        *error = "cannot write: the file is not open";
+        return false;
+    }
+    std::unique_ptr<Output> closing = std::move(output);
+    closing->file.reset();  // writes the table of row offsets
+    if (!closing->stream.Close()) {
+        *error = CannotWrite(closing->stream.Error());
+        return false;
+    }
+    if (rowsWritten != height) {
+        *error = "cannot write: rows missing";
+        return false;
+    }
+    return true;
+}
+
+void UseImageThreads(int threads) {
+    Imf::setGlobalThreadCount(std::max(threads, 1));
+}
