@@ -5,6 +5,7 @@
 
 #include "HostParamBlock.h"
 
+#include "core/ChunkFields.h"
 #include "host/ClassDesc2.h"
 #include "host/IOApi.h"
 #include "host/Interface.h"
@@ -512,16 +513,15 @@ ReferenceTarget* HostParamBlock::Clone(RemapDir&) {
 namespace {
 constexpr USHORT kParamChunk = 0x0010;
 
+// Every field little-endian, through the one field writer and reader.
 template <typename T>
-void Put(ISave* isave, const T& v) {
-    ULONG written = 0;
-    isave->Write(&v, sizeof v, &written);
+void Put(ISave* isave, T v) {
+    PutField(isave, v);
 }
 
 template <typename T>
 bool Get(ILoad* iload, T& v) {
-    ULONG got = 0;
-    return iload->Read(&v, sizeof v, &got) == IO_OK && got == sizeof v;
+    return GetField(iload, v);
 }
 }  // namespace
 
@@ -549,9 +549,7 @@ IOResult HostParamBlock::Save(ISave* isave) {
         }
         Put(isave, int32_t(p.strings.size()));
         for (const MSTR& s : p.strings) {
-            Put(isave, uint32_t(s.size()));
-            ULONG written = 0;
-            isave->Write(s.data(), ULONG(s.size() * sizeof(char16_t)), &written);
+            ChunkOut(isave).Str(s);
         }
         isave->EndChunk();
     }
@@ -610,10 +608,13 @@ IOResult HostParamBlock::Load(ILoad* iload) {
                         if (!Get(iload, units) || units > iload->CurChunkLength() / 2) {
                             break;
                         }
-                        MSTR text(units, u'\0');
-                        ULONG got = 0;
-                        if (iload->Read(text.data(), units * 2, &got) != IO_OK) {
+                        std::vector<uint8_t> bytes;
+                        if (!ChunkIn(iload).Blob(units * 2, bytes)) {
                             break;
+                        }
+                        MSTR text(units, u'\0');
+                        for (uint32_t u = 0; u < units; ++u) {
+                            text[u] = char16_t(bytes[2 * u] | bytes[2 * u + 1] << 8);
                         }
                         p->strings[size_t(s)] = std::move(text);
                     }

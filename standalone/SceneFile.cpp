@@ -108,16 +108,15 @@ SceneNodesRecord LoadNodes(ILoad& load) {
     return record;
 }
 
+// Every field little-endian, through the one field writer and reader.
 template <typename T>
 void Put(ISave& out, T v) {
-    ULONG n = 0;
-    out.Write(&v, sizeof v, &n);
+    PutField(&out, v);
 }
 
 template <typename T>
 bool Get(ILoad& in, T& v) {
-    ULONG n = 0;
-    return in.Read(&v, sizeof v, &n) == IO_OK;
+    return GetField(&in, v);
 }
 
 void Collect(ReferenceTarget* t, std::vector<ReferenceTarget*>& order) {

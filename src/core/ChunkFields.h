@@ -134,3 +134,34 @@ public:
 private:
     ILoad* iload;
 };
+
+// One field by its type, for code that writes and reads fields one at a time.
+inline void PutField(ISave* s, uint32_t v) {
+    ChunkOut(s).U32(v);
+}
+inline void PutField(ISave* s, int32_t v) {
+    ChunkOut(s).I32(v);
+}
+inline void PutField(ISave* s, int16_t v) {
+    ChunkOut(s).U16(uint16_t(v));
+}
+inline void PutField(ISave* s, float v) {
+    ChunkOut(s).F32(v);
+}
+inline bool GetField(ILoad* l, uint32_t& v) {
+    return ChunkIn(l).U32(v);
+}
+inline bool GetField(ILoad* l, int32_t& v) {
+    return ChunkIn(l).I32(v);
+}
+inline bool GetField(ILoad* l, int16_t& v) {
+    uint16_t u = 0;
+    if (!ChunkIn(l).U16(u)) {
+        return false;
+    }
+    v = int16_t(u);
+    return true;
+}
+inline bool GetField(ILoad* l, float& v) {
+    return ChunkIn(l).F32(v);
+}
