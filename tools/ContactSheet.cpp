@@ -187,5 +187,6 @@ bool WriteContactSheet(const std::filesystem::path& file,
                       top + tileHeight + kMargin / 2 + int(line) * kLineHeight);
         }
     }
-    return WriteDisplayImageFile(file, ImageFormat::Png, sheet, error);
+    return WriteDisplayImageFile(file, ImageFormat::Png, sheet.width, sheet.height,
+                                 sheet.rgb.data(), error);
 }

@@ -31,6 +31,15 @@ uint8_t ToneMapToDisplay(float linear) {
     return uint8_t(std::upper_bound(thresholds.begin(), thresholds.end(), c) - thresholds.begin());
 }
 
+const uint8_t* ToneMapInPlace(standalone::LatLongImage& image) {
+    // Byte i is written after float i is read, and no later float shares its storage.
+    auto* bytes = reinterpret_cast<uint8_t*>(image.rgb.data());
+    for (size_t i = 0; i < image.rgb.size(); ++i) {
+        bytes[i] = ToneMapToDisplay(image.rgb[i]);
+    }
+    return bytes;
+}
+
 DisplayImage MakeThumbnail(const standalone::LatLongImage& image, int width) {
     DisplayImage thumb;
     thumb.width = std::clamp(width, 1, std::max(image.width, 1));

@@ -18,6 +18,11 @@ struct DisplayImage {
     std::vector<uint8_t> rgb;
 };
 
+/// Tone-maps the whole image by ToneMapToDisplay into its own storage, so that a preview needs
+/// no second buffer: the result is its first width * height * 3 bytes (8-bit RGB); its floats
+/// are gone.
+const uint8_t* ToneMapInPlace(standalone::LatLongImage& image);
+
 /// The image reduced to `width` columns (box-filtered, the aspect kept, at least one row) and
 /// tone-mapped. An image no wider than `width` keeps its size.
 DisplayImage MakeThumbnail(const standalone::LatLongImage& image, int width);

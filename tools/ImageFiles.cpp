@@ -159,39 +159,34 @@ const char* ImageFormatExtension(ImageFormat format) {
     return "";
 }
 
-bool WriteDisplayImageFile(const std::filesystem::path& file, ImageFormat format,
-                           const DisplayImage& image, std::string* error) {
-    // Encoded into memory first: the encoder says nothing of why a file could not be written.
-    std::vector<unsigned char> bytes;
-    auto append = [](void* context, void* data, int size) {
-        auto* out = static_cast<std::vector<unsigned char>*>(context);
-        out->insert(out->end(), static_cast<unsigned char*>(data),
-                    static_cast<unsigned char*>(data) + size);
-    };
-    int ok = format == ImageFormat::Png
-                 ? stbi_write_png_to_func(append, &bytes, image.width, image.height, 3,
-                                          image.rgb.data(), image.width * 3)
-                 : stbi_write_jpg_to_func(append, &bytes, image.width, image.height, 3,
-                                          image.rgb.data(), kJpegQuality);
-    if (!ok) {
-        *error = CannotWrite("the image could not be encoded");
+bool WriteDisplayImageFile(const std::filesystem::path& file, ImageFormat format, int width,
+                           int height, const uint8_t* rgb, std::string* error) {
+    errno = 0;
+    struct Sink {
+        std::FILE* out;
+        bool failed;
+    } sink{std::fopen(file.c_str(), "wb"), false};
+    if (!sink.out) {
+        *error = CannotWrite(std::strerror(errno != 0 ? errno : EIO));
         return false;
     }
-    errno = 0;
-    std::FILE* out = std::fopen(file.c_str(), "wb");
-    bool written = out && std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
-    written = out && std::fclose(out) == 0 && written;
-    if (!written) {
-        *error = CannotWrite(std::strerror(errno != 0 ? errno : EIO));
+    // Straight into the file: the encoder's own buffers are all the memory it takes.
+    auto write = [](void* context, void* data, int size) {
+        auto* s = static_cast<Sink*>(context);
+        s->failed = s->failed || std::fwrite(data, 1, size_t(size), s->out) != size_t(size);
+    };
+    bool encoded = format == ImageFormat::Png
+                       ? stbi_write_png_to_func(write, &sink, width, height, 3, rgb, width * 3)
+                       : stbi_write_jpg_to_func(write, &sink, width, height, 3, rgb, kJpegQuality);
+    bool written = !sink.failed && std::fclose(sink.out) == 0;
+    if (sink.failed) {
+        std::fclose(sink.out);
     }
-    return written;
-}
-
-bool WritePreviewFile(const std::filesystem::path& file, ImageFormat format,
-                      const standalone::LatLongImage& image, std::string* error) {
-    DisplayImage display{image.width, image.height, std::vector<uint8_t>(image.rgb.size())};
-    std::transform(image.rgb.begin(), image.rgb.end(), display.rgb.begin(), ToneMapToDisplay);
-    return WriteDisplayImageFile(file, format, display, error);
+    if (!encoded || !written) {
+        *error = CannotWrite(!encoded ? std::string("the image could not be encoded")
+                                      : std::strerror(errno != 0 ? errno : EIO));
+    }
+    return encoded && written;
 }
 
 struct ExrRowWriter::Output {

@@ -1,6 +1,6 @@
 #pragma once
 // Image files of the command-line tool: probing a source image, and writing a slot's image as
-// a full-range EXR (OpenEXR) or as a tone-mapped 8-bit preview (stb_image_write).
+// a full-range EXR (OpenEXR) or an 8-bit display image (stb_image_write).
 
 #include "DisplayImage.h"
 #include "LatLongRender.h"
@@ -25,15 +25,11 @@ enum class ImageFormat { Png, Jpeg };
 /// The extension of the format, with its dot (".png", ".jpg").
 const char* ImageFormatExtension(ImageFormat format);
 
-/// Writes an 8-bit image to `file` in the given format, whatever the file's own name. False with
-/// a one-line reason ("cannot write: ...", which does not name the file).
-bool WriteDisplayImageFile(const std::filesystem::path& file, ImageFormat format,
-                           const DisplayImage& image, std::string* error);
-
-/// Writes `image` tone-mapped by ToneMapToDisplay to `file` in the given format, whatever the
-/// file's own name. False with a one-line reason (which does not name the file).
-bool WritePreviewFile(const std::filesystem::path& file, ImageFormat format,
-                      const standalone::LatLongImage& image, std::string* error);
+/// Writes an 8-bit RGB image (rows of width * 3 bytes, from the top) to `file` in the given format,
+/// whatever the file's own name. False with a one-line reason ("cannot write: ...", which does not
+/// name the file).
+bool WriteDisplayImageFile(const std::filesystem::path& file, ImageFormat format, int width,
+                           int height, const uint8_t* rgb, std::string* error);
 
 /// Writes a full-range EXR file (32-bit float RGB, PIZ compressed by as many threads as
 /// UseImageThreads allows) a band of rows at a time from the top, so that the rows already

@@ -144,7 +144,11 @@ RenderJobResult RunSteps(const RenderJobOptions& options, const RenderJobProgres
             std::launch::async, [preview = pending.get(), tile = &tiles.back(),
                                  file = outputs.Stage(name), format = options.previewFormat] {
                 tile->image = MakeThumbnail(preview->image, kThumbnailWidth);
-                return WritePreviewFile(file, format, preview->image, &preview->error);
+                // In place: the job holds at most two rendered images, this one and the next
+                // slot's.
+                const uint8_t* display = ToneMapInPlace(preview->image);
+                return WriteDisplayImageFile(file, format, preview->image.width,
+                                             preview->image.height, display, &preview->error);
             });
     }
     if (progress && options.previews) {
