@@ -1,0 +1,315 @@
+// Frame-buffer previews on real GDI+ and the Save button over real windows: what is grabbed,
+// its size, how bytes are drawn, and what a saved look keeps of the rollups and the scene file.
+
+#include "core/ZenithraClassDesc.h"
+#include "history/LookCapture.h"
+#include "history/PreviewImages.h"
+#include "history/Settings.h"
+#include "host/CustomControls.h"
+#include "source/SourceFile.h"
+#include "support/BoxAnswers.h"
+#include "support/MapTestSupport.h"
+#include "support/TestDrive.h"
+#include "support/TestImages.h"
+
+#include "BitmapMap.h"
+#include "HostWindows.h"
+
+#include "../../res/resource.h"
+
+#include <windows.h>
+#include <objidl.h>
+#include <gdiplus.h>
+#include <shlwapi.h>
+#undef GetClassName
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+
+namespace win = standalone::win;
+
+namespace {
+
+// A decoded picture's pixels as 0xAARRGGBB.
+struct Picture {
+    UINT width = 0, height = 0;
+    std::vector<Gdiplus::ARGB> pixels;
+    int Channel(UINT x, UINT y, int shift) const { return (pixels[y * width + x] >> shift) & 255; }
+    double MeanRed() const {
+        double sum = 0;
+        for (Gdiplus::ARGB p : pixels) {
+            sum += (p >> 16) & 255;
+        }
+        return sum / double(pixels.size());
+    }
+};
+
+Picture Decode(const std::vector<uint8_t>& jpeg) {
+    Gdiplus::GdiplusStartupInput input;
+    ULONG_PTR token = 0;
+    Gdiplus::GdiplusStartup(&token, &input, nullptr);
+    Picture picture;
+    IStream* stream = SHCreateMemStream(jpeg.data(), UINT(jpeg.size()));
+    if (auto* bitmap = stream ? Gdiplus::Bitmap::FromStream(stream) : nullptr) {
+        picture.width = bitmap->GetWidth();
+        picture.height = bitmap->GetHeight();
+        Gdiplus::Rect all(0, 0, INT(picture.width), INT(picture.height));
+        Gdiplus::BitmapData data{};
+        if (bitmap->LockBits(&all, Gdiplus::ImageLockModeRead, PixelFormat32bppARGB, &data) ==
+            Gdiplus::Ok) {
+            for (UINT y = 0; y < picture.height; ++y) {
+                auto* row = reinterpret_cast<const Gdiplus::ARGB*>(
+                    static_cast<const BYTE*>(data.Scan0) + y * UINT(data.Stride));
+                picture.pixels.insert(picture.pixels.end(), row, row + picture.width);
+            }
+            bitmap->UnlockBits(&data);
+        }
+        delete bitmap;
+    }
+    if (stream) {
+        stream->Release();
+    }
+    Gdiplus::GdiplusShutdown(token);
+    return picture;
+}
+
+// A borderless window of one colour whose client area is width x height, on top of all others.
+HWND SolidWindow(const wchar_t* title, int width, int height, COLORREF colour) {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    std::wstring name = L"LookTestSolid" + std::to_wstring(colour);
+    wc.lpszClassName = name.c_str();
+    wc.hbrBackground = CreateSolidBrush(colour);
+    RegisterClassW(&wc);
+    HWND window = CreateWindowExW(WS_EX_TOPMOST, name.c_str(), title, WS_POPUP | WS_VISIBLE, 0, 0,
+                                  width, height, nullptr, nullptr, wc.hInstance, nullptr);
+    UpdateWindow(window);
+    return window;
+}
+
+PreviewSize DefaultSize() {
+    RECT area{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+    return {(area.right - area.left) / 3, (area.bottom - area.top) / 3};
+}
+
+class LookPreviewTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        SetModuleInstance(GetModuleHandleW(nullptr));
+        win::OpenMainWindow();
+        platform::CreateDirectories(drive.ScratchFolder());
+        // A settings folder of the test's own: no settings file unless a test writes one.
+        SetEnvironmentVariableW(L"LOCALAPPDATA", L"C:\\ZenithraTestScratch");
+    }
+    void TearDown() override { SetEnvironmentVariableW(L"LOCALAPPDATA", nullptr); }
+    std::vector<uint8_t> Capture() {
+        std::vector<uint8_t> jpeg;
+        EXPECT_TRUE(CaptureFrameBufferPreview(jpeg));
+        return jpeg;
+    }
+    testsupport::ScopedTestDrive drive;
+};
+
+TEST_F(LookPreviewTest, PreviewSizeFollowsSettingsAndTheWorkArea) {
+    const PreviewSize third = DefaultSize();
+    const std::wstring ini(reinterpret_cast<const wchar_t*>(GetSettingsFilePath().c_str()));
+    // "PreviewWidth", "PreviewHeight" (null: missing), the picture's size.
+    const std::tuple<const wchar_t*, const wchar_t*, int, int> rows[] = {
+        {nullptr, nullptr, third.width, third.height},
+        {L"50", L"10", 80, 60},
+        {L"0", L"-5", third.width, third.height},
+        {L"200", L"abc", 200, third.height},
+    };
+    for (const auto& [width, height, w, h] : rows) {
+        WritePrivateProfileStringW(L"History", L"PreviewWidth", width, ini.c_str());
+        WritePrivateProfileStringW(L"History", L"PreviewHeight", height, ini.c_str());
+        PreviewImageSize size = GetPreviewImageSize(Capture());
+        EXPECT_EQ(std::pair(int(size.width), int(size.height)), std::pair(w, h)) << w << "x" << h;
+    }
+}
+
+TEST_F(LookPreviewTest, GrabSkipsTinyFrameBuffersAndStretchesWithoutLetterbox) {
+    const std::tuple<int, int, bool> grabs[] = {{4, 4, false}, {8, 9, false}, {9, 9, true}};
+    for (const auto& [width, height, grabbed] : grabs) {
+        HWND window = SolidWindow(L"grab", width, height, RGB(0, 0, 255));
+        HBITMAP bitmap = CaptureWindowBitmap(window);
+        EXPECT_EQ(bitmap != nullptr, grabbed) << width << "x" << height;
+        DeleteObject(bitmap);
+        DestroyWindow(window);
+    }
+    EXPECT_EQ(CaptureWindowBitmap(nullptr), nullptr);
+
+    const std::vector<uint8_t> mainWindow = Capture();
+    HWND tiny = SolidWindow(L"V-Ray Frame Buffer", 4, 4, RGB(255, 0, 0));
+    EXPECT_EQ(Capture(), mainWindow);  // the host's main window instead
+    DestroyWindow(tiny);
+
+    HWND wide = SolidWindow(L"vfb", 1600, 400, RGB(255, 0, 0));
+    Picture picture = Decode(Capture());
+    DestroyWindow(wide);
+    const PreviewSize third = DefaultSize();
+    ASSERT_EQ(std::pair(int(picture.width), int(picture.height)),
+              std::pair(third.width, third.height));
+    for (auto [x, y] : {std::pair{2u, 2u},
+                        {picture.width - 3, picture.height / 2},
+                        {picture.width / 2, picture.height - 3}}) {
+        EXPECT_GT(picture.Channel(x, y, 16), 200) << x << "," << y;  // red to every edge
+        EXPECT_LT(picture.Channel(x, y, 8), 60) << x << "," << y;
+    }
+}
+
+TEST_F(LookPreviewTest, DrawingShowsThePictureNoPreviewOrNothing) {
+    const MSTR ini = GetSettingsFilePath();
+    for (auto [key, value] : {std::pair{L"PreviewWidth", L"300"}, {L"PreviewHeight", L"200"}}) {
+        WritePrivateProfileStringW(L"History", key, value,
+                                   reinterpret_cast<const wchar_t*>(ini.c_str()));
+    }
+    HWND red = SolidWindow(L"vfb", 300, 200, RGB(255, 0, 0));
+    const std::vector<uint8_t> jpeg = Capture();
+    DestroyWindow(red);
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP target = CreateCompatibleBitmap(screen, 200, 100);
+    SelectObject(dc, target);
+    const RECT rect{0, 0, 200, 100};
+    // Bytes, decoded size, anything drawn, the centre's colour (0: not checked).
+    const std::tuple<std::vector<uint8_t>, PreviewImageSize, bool, COLORREF> rows[] = {
+        {{}, {}, true, 0},  // "no preview"
+        {{0x12, 0xFF, 0xD8, 0x00, 0x77, 0x31}, {}, false, 0},
+        {jpeg, {300, 200}, true, RGB(255, 0, 0)},
+    };
+    for (const auto& [bytes, size, drawn, centre] : rows) {
+        FillRect(dc, &rect, HBRUSH(GetStockObject(WHITE_BRUSH)));
+        DrawPreviewImage(dc, rect, bytes);
+        EXPECT_EQ(GetPreviewImageSize(bytes).width, size.width);
+        EXPECT_EQ(GetPreviewImageSize(bytes).height, size.height);
+        RECT box{200, 100, -1, -1};
+        for (int y = 0; y < 100; ++y) {
+            for (int x = 0; x < 200; ++x) {
+                if (GetPixel(dc, x, y) != RGB(255, 255, 255)) {
+                    box = {std::min(box.left, LONG(x)), std::min(box.top, LONG(y)),
+                           std::max(box.right, LONG(x)), std::max(box.bottom, LONG(y))};
+                }
+            }
+        }
+        EXPECT_EQ(box.right >= 0, drawn);
+        if (drawn) {  // centred on both axes
+            EXPECT_NEAR((box.left + box.right) / 2, 100, 3);
+            EXPECT_NEAR((box.top + box.bottom) / 2, 50, 3);
+        }
+        if (centre) {
+            EXPECT_NEAR(GetRValue(GetPixel(dc, 100, 50)), GetRValue(centre), 8);
+            EXPECT_NEAR(GetGValue(GetPixel(dc, 100, 50)), GetGValue(centre), 8);
+        }
+    }
+    DeleteDC(dc);
+    DeleteObject(target);
+    ReleaseDC(nullptr, screen);
+
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = PreviewPopupWndProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"Zenithra_HistoryPreviewPopup";
+    RegisterClassW(&wc);
+    for (auto* data : {(PreviewPopupData*)nullptr, new PreviewPopupData{jpeg, RGB(0, 0, 255)}}) {
+        HWND popup = CreateWindowExW(WS_EX_TOPMOST, wc.lpszClassName, L"", WS_POPUP | WS_VISIBLE, 0,
+                                     0, 120, 80, nullptr, nullptr, wc.hInstance, data);
+        UpdateWindow(popup);
+        HBITMAP shown = CaptureWindowBitmap(popup);
+        HDC memory = CreateCompatibleDC(nullptr);
+        SelectObject(memory, shown);
+        const COLORREF centre = GetPixel(memory, 60, 40);
+        if (data) {
+            EXPECT_GT(GetRValue(centre), 200);  // the picture over the blue background
+        } else {
+            EXPECT_EQ(centre, RGB(46, 46, 46));
+        }
+        DeleteDC(memory);
+        DeleteObject(shown);
+        DestroyWindow(popup);  // frees the data
+    }
+}
+
+TEST_F(LookPreviewTest, SaveKeepsTheFrameBufferAndTheOpenRollupsThroughTheSceneFile) {
+    standalone::SceneRoot scene;
+    Zenithra* map = testsupport::NewMapIn(scene);
+    std::u16string hdr = drive.ScratchFolder() + u"\\grey.hdr";
+    ASSERT_TRUE(testsupport::WriteHdrFile(hdr, testsupport::UniformImage(8, 4, .2f, .2f, .2f)));
+    Texmap* source = standalone::CreateBitmapMap();
+    SetTexmapFilePath(source, hdr);
+    map->ReplaceReference(1, source);
+    map->SetSlotCount(3);
+    win::OpenMaterialEditor();
+    GetCOREInterface()->PutMtlToMtlEditor(map, 0);
+    win::SetEnvironmentMap(map->GetSubTexmap(1));
+    win::OpenFrameBuffer(256, 128);
+    HWND mainRollup = win::RollupPages().at(0);
+    testsupport::ScopedBoxAnswer boxes(IDNO);
+    std::vector<double> saveMs, brightness;
+    for (float ev : {-2.0f, 2.0f}) {
+        map->SetSlotExposure(0, ev);
+        map->SyncSlotRollups();
+        // The rollup of slot 2 shows 1.5 EV that the block does not hold.
+        ISpinnerControl* spinner =
+            GetISpinner(GetDlgItem(win::RollupPages().at(3), IDC_EXPOSURE_SPIN));
+        spinner->SetValue(1.5f, FALSE);
+        ReleaseISpinner(spinner);
+        map->NotifyAll(PART_ALL, REFMSG_CHANGE, false);
+        ASSERT_TRUE(win::WaitForFrameBuffer(20000));
+        auto start = std::chrono::steady_clock::now();
+        SendMessageW(GetDlgItem(mainRollup, IDC_SAVE_LOOK), BM_CLICK, 0, 0);
+        saveMs.push_back(
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                .count());
+        const HistoryEntry& saved = map->history.back();
+        EXPECT_EQ(saved.slotExposures, (std::vector<float>{ev, 0.0f, 1.5f}));
+        Picture picture = Decode(saved.previewJpeg);
+        EXPECT_EQ(std::pair(int(picture.width), int(picture.height)),
+                  std::pair(DefaultSize().width, DefaultSize().height));
+        brightness.push_back(picture.MeanRed());
+    }
+    EXPECT_EQ(map->history.size(), 2u);
+    EXPECT_EQ(boxes.texts.size(), 1u);  // the second Save asked about the first one's variant
+    EXPECT_GT(brightness[1], brightness[0] + 20);
+    EXPECT_EQ(map->GetSlotExposures(3)[2], 0.0f);
+    // Timed without a prompt: an empty history.
+    HistoryStore kept = map->history;
+    map->history.clear();
+    win::CloseFrameBuffer();
+    auto start = std::chrono::steady_clock::now();
+    SendMessageW(GetDlgItem(mainRollup, IDC_SAVE_LOOK), BM_CLICK, 0, 0);
+    double withoutFrameBufferMs =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    map->history = kept;
+
+    HistoryStore looks;
+    for (int i = 0; looks.size() < 100; ++i) {
+        looks.push_back(map->history[size_t(i) % 2]);
+        looks.back().entryId += u"_" + platform::Utf8ToUtf16(std::to_string(i));
+    }
+    map->history = looks;
+    standalone::RegisterClassDesc(GetZenithraDesc());  // scene loading creates maps by class
+    std::vector<unsigned char> bytes = standalone::SaveSceneToBytes(scene);
+    standalone::SceneRoot loaded;
+    std::string error;
+    ASSERT_TRUE(standalone::LoadSceneFromBytes(bytes, loaded, &error)) << error;
+    auto* back = static_cast<Zenithra*>(static_cast<Texmap*>(loaded.Get(0)));
+    ASSERT_TRUE(back);
+    ASSERT_EQ(back->history.size(), looks.size());
+    for (size_t i = 0; i < looks.size(); ++i) {
+        EXPECT_TRUE(back->history[i] == looks[i]) << i;  // previews byte for byte
+    }
+    std::printf(
+        "Save: %.0f ms with frame buffer, %.0f ms without; preview %zu bytes at %dx%d; "
+        "100 looks: scene of %zu bytes\n",
+        saveMs[0], withoutFrameBufferMs, map->history[0].previewJpeg.size(), DefaultSize().width,
+        DefaultSize().height, bytes.size());
+    win::SetEnvironmentMap(nullptr);
+    win::CloseMaterialEditor();
+}
+
+}  // namespace
