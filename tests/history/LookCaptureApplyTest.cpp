@@ -125,35 +125,12 @@ TEST_F(LookTest, SaveChoosesFramesAndVariantAndWhereTheyGo) {
     }
 }
 
-TEST_F(LookTest, SaveRecordsTheSceneAtEachFrame) {
+TEST_F(LookTest, SaveRecordsTheSceneAtEachFrameAndApplyWritesItBackAsKeys) {
     testsupport::ResizeSlots(*map, 3);
-    map->SetSlotExposures({0.5f, -1.0f, 2.0f}, 3);
-    AnimateScene();
-    Store("A0 A100", u"Camera01", 0);
-    GetCOREInterface()->SetTime(50);
-    ScopedBoxAnswer boxes(platform::kAnswerNo);
-    ASSERT_TRUE(CaptureLook(map));
-    ASSERT_EQ(map->history.size(), 4u);
-    for (int i : {0, 1}) {
-        const HistoryEntry& e = map->history[size_t(i) + 2];
-        EXPECT_EQ(e.frame, 100 * i);
-        EXPECT_EQ(e.cameraTM.GetRow(3), Point3(100.f * i, 1, 2));
-        EXPECT_FLOAT_EQ(e.adjust.contrast, i ? 150.f : 110.f);
-        EXPECT_NEAR(e.mapRotation, i ? 40.f : 10.f, 1e-4f);
-        EXPECT_TRUE(e.hasMapRotation);
-        EXPECT_EQ(e.adjust.exposure, 0.5f);
-        EXPECT_EQ(e.slotExposures, (std::vector<float>{0.5f, -1.0f, 2.0f}));
-        EXPECT_EQ(e.sourceParams, CaptureSourceMapParams(source, e.frame));
-        EXPECT_TRUE(std::regex_match(platform::Utf16ToUtf8(e.savedAt),
-                                     std::regex(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d)")));
-        EXPECT_EQ(e.variantId, map->history[2].variantId);
-    }
-}
-
-TEST_F(LookTest, ApplyRoundTripsEveryFieldAsKeysAtTheSavedFrames) {
     for (bool range : {false, true}) {
         SCOPED_TRACE(range);
         map->history.clear();
+        map->SetSlotExposures({0.5f, -1.0f, 2.0f}, 3);
         INode* camera = AnimateScene();
         if (range) {
             Store("A0 A100", u"Camera01", 0);
@@ -161,8 +138,21 @@ TEST_F(LookTest, ApplyRoundTripsEveryFieldAsKeysAtTheSavedFrames) {
         GetCOREInterface()->SetTime(range ? 50 : 0);
         ScopedBoxAnswer boxes(platform::kAnswerNo);
         ASSERT_TRUE(CaptureLook(map));
-        const MSTR variant = CurrentLookRegistry::Get(map).variantId;
         HistoryStore saved(map->history.end() - (range ? 2 : 1), map->history.end());
+        for (size_t i = 0; i < saved.size(); ++i) {
+            const HistoryEntry& e = saved[i];
+            EXPECT_EQ(e.frame, 100 * int(i));
+            EXPECT_EQ(e.cameraTM.GetRow(3), Point3(100.f * i, 1, 2));
+            EXPECT_FLOAT_EQ(e.adjust.contrast, i ? 150.f : 110.f);
+            EXPECT_NEAR(e.mapRotation, i ? 40.f : 10.f, 1e-4f);
+            EXPECT_TRUE(e.hasMapRotation);
+            EXPECT_EQ(e.adjust.exposure, 0.5f);
+            EXPECT_EQ(e.slotExposures, (std::vector<float>{0.5f, -1.0f, 2.0f}));
+            EXPECT_EQ(e.sourceParams, CaptureSourceMapParams(source, e.frame));
+            EXPECT_TRUE(std::regex_match(platform::Utf16ToUtf8(e.savedAt),
+                                         std::regex(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d)")));
+            EXPECT_EQ(e.variantId, CurrentLookRegistry::Get(map).variantId);
+        }
         {  // Everything changes, contrast gets a key in between, the camera is deselected.
             testsupport::ScopedAnimateMode on(true);
             map->block->SetValue(pb_slotContrast, 50, 300.f, 0);
@@ -171,7 +161,7 @@ TEST_F(LookTest, ApplyRoundTripsEveryFieldAsKeysAtTheSavedFrames) {
         map->SetSlotExposure(0, 3.0f);
         SetTexmapFilePath(source, u"C:\\hdr\\other.hdr");
         GetCOREInterface()->ClearNodeSelection();
-        ASSERT_TRUE(ApplyLook(map, variant));
+        ASSERT_TRUE(ApplyLook(map, saved[0].variantId));
         EXPECT_FALSE(Animating());
         Control* keys = map->block->GetControllerByID(pb_slotContrast, 0);
         ASSERT_NE(keys, nullptr);
@@ -195,7 +185,7 @@ TEST_F(LookTest, ApplyWritesExposuresCameraAndEqualFramesInIdOrder) {
     testsupport::ResizeSlots(*map, 2);
     INode* camera = standalone::CreateNode(u"Camera01", Matrix3());
     INode* other = standalone::CreateNode(u"Other", Matrix3());
-    auto look = [&](const char16_t* id, float contrast, std::vector<float> exposures) {
+    auto look = [&](const char16_t* id, float contrast, std::vector<float> exposures = {}) {
         HistoryEntry e;
         e.entryId = id;
         e.variantId = u"V";
@@ -208,30 +198,14 @@ TEST_F(LookTest, ApplyWritesExposuresCameraAndEqualFramesInIdOrder) {
         return e;
     };
     // Case, store (ids out of order at one frame), viewport camera, camera gone, exposures after,
-    // contrast of slot 1, selection and viewport camera after.
-    const std::tuple<const char*, HistoryStore, INode*, bool, std::vector<float>, float,
-                     std::vector<INode*>, INode*>
-        cases[] = {
-            {"4 exposures on 2 slots",
-             {look(u"b", 120, {1, 2, 3, 4}), look(u"a", 130, {})},
-             other,
-             false,
-             {1, 2},
-             120,
-             {camera},
-             camera},
-            {"no exposures", {look(u"a", 130, {})}, other, false, {0, -4}, 130, {camera}, camera},
-            {"perspective view",
-             {look(u"a", 130, {})},
-             nullptr,
-             false,
-             {0, -4},
-             130,
-             {camera},
-             nullptr},
-            {"camera gone", {look(u"a", 130, {})}, other, true, {0, -4}, 130, {other}, other},
-        };
-    for (const auto& [name, store, view, gone, exposures, contrast, selected, viewAfter] : cases) {
+    // contrast of slot 1. The saved camera is selected and viewed unless it is gone.
+    const std::tuple<const char*, HistoryStore, INode*, bool, std::vector<float>, float> cases[] = {
+        {"4 on 2", {look(u"b", 120, {1, 2, 3, 4}), look(u"a", 130)}, other, false, {1, 2}, 120},
+        {"no exposures", {look(u"a", 130)}, other, false, {0, -4}, 130},
+        {"perspective view", {look(u"a", 130)}, nullptr, false, {0, -4}, 130},
+        {"camera gone", {look(u"a", 130)}, other, true, {0, -4}, 130},
+    };
+    for (const auto& [name, store, view, gone, exposures, contrast] : cases) {
         SCOPED_TRACE(name);
         map->SetSlotExposures({0, 0}, 2);
         map->history = store;
@@ -243,8 +217,9 @@ TEST_F(LookTest, ApplyWritesExposuresCameraAndEqualFramesInIdOrder) {
         ASSERT_TRUE(ApplyLook(map, u"", &map->history[0]));
         EXPECT_EQ(map->GetSlotExposures(2), exposures);
         EXPECT_EQ(Float(pb_slotContrast, 1), contrast);
-        EXPECT_EQ(standalone::SelectedNodes(), selected);
-        EXPECT_EQ(GetCOREInterface()->GetActiveViewExp().GetViewCamera(), viewAfter);
+        EXPECT_EQ(standalone::SelectedNodes(), std::vector<INode*>{gone ? other : camera});
+        EXPECT_EQ(GetCOREInterface()->GetActiveViewExp().GetViewCamera(),
+                  view && !gone ? camera : view);
     }
     EXPECT_FALSE(ApplyLook(map, u"unknown"));
     map->ReplaceReference(1, nullptr);
