@@ -33,11 +33,6 @@ std::map<const Zenithra*, CurrentLook>& CurrentLooks() {
     return looks;
 }
 
-std::vector<std::pair<Zenithra*, HistoryWindowSink*>>& OpenHistoryWindows() {
-    static std::vector<std::pair<Zenithra*, HistoryWindowSink*>> windows;
-    return windows;
-}
-
 }  // namespace
 
 const MSTR& VariantKey(const HistoryEntry& entry) {
@@ -149,29 +144,9 @@ void Erase(const Zenithra* map) {
 
 }  // namespace CurrentLookRegistry
 
-void RegisterHistoryWindow(Zenithra* map, HistoryWindowSink* window) {
-    if (map && window) {
-        UnregisterHistoryWindow(window);
-        OpenHistoryWindows().emplace_back(map, window);
-    }
-}
-
-void UnregisterHistoryWindow(HistoryWindowSink* window) {
-    auto& windows = OpenHistoryWindows();
-    windows.erase(std::remove_if(windows.begin(), windows.end(),
-                                 [&](const auto& w) { return w.second == window; }),
-                  windows.end());
-}
-
 void RefreshHistoryWindows(Zenithra* map, const MSTR& path, const MSTR& variantId) {
     if (!path.empty()) {
         CurrentLookRegistry::Put(map, path, variantId);
     }
-    // A copy: a window may close itself while it rebuilds.
-    auto windows = OpenHistoryWindows();
-    for (auto& [owner, window] : windows) {
-        if (owner == map) {
-            window->RebuildHistory(path, variantId);
-        }
-    }
+    RebuildOpenHistoryWindows(map, path, variantId);
 }

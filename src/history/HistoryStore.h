@@ -76,18 +76,13 @@ void Erase(const Zenithra* map);
 
 // --- Open History windows --------------------------------------------------------------------
 
-/// What an open History window does when its map's looks changed.
-class HistoryWindowSink {
-public:
-    virtual ~HistoryWindowSink() = default;
-    /// Rebuild from the map's store; select the look (path, variant) when `path` is not empty.
-    virtual void RebuildHistory(const MSTR& path, const MSTR& variantId) = 0;
-};
-
-/// History windows register while they are open.
-void RegisterHistoryWindow(Zenithra* map, HistoryWindowSink* window);
-void UnregisterHistoryWindow(HistoryWindowSink* window);
-
 /// Remembers (path, variant) as the map's current look when `path` is set, then rebuilds every
 /// open History window of the map.
 void RefreshHistoryWindows(Zenithra* map, const MSTR& path, const MSTR& variantId);
+
+/// The window side of RefreshHistoryWindows: every open History window of the map (found among
+/// the top-level windows) rebuilds and, when `path` is set, selects that look. The native build
+/// has no windows.
+void RebuildOpenHistoryWindows(Zenithra* map, const MSTR& path, const MSTR& variantId);
+/// Closes the map's open History windows as the map goes, so that none outlives it.
+void CloseHistoryWindows(const Zenithra* map);

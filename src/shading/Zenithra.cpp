@@ -90,6 +90,7 @@ void Zenithra::Unlink(bool releaseReferences) {
         timeCallback = nullptr;
     }
     CurrentLookRegistry::Erase(this);
+    CloseHistoryWindows(this);
     std::vector<ZenithraProxy*> proxies = registeredProxies;
     for (ZenithraProxy* proxy : proxies) {
         if (proxy && proxy->master.load() != nullptr) {

@@ -1,8 +1,9 @@
-// The map's side of its rollups in the native build, which has no user interface: no rollup is
-// ever open, so there is nothing to create, refresh or destroy. The Win64 build compiles
-// src/ui in place of this file.
+// The map's side of its rollups in the native build, which has no user interface: no rollup or
+// History window is ever open, so there is nothing to create, refresh or destroy. The Win64
+// build compiles src/ui in place of this file.
 
 #include "core/ZenithraClassDesc.h"
+#include "history/HistoryStore.h"
 #include "shading/Zenithra.h"
 
 ParamMap2UserDlgProc* GetZenithraMainDlgProc() {
@@ -25,3 +26,7 @@ void Zenithra::DestroyMainRollup() {
     mainRollupWnd = nullptr;
     editParams = nullptr;
 }
+
+void RebuildOpenHistoryWindows(Zenithra*, const MSTR&, const MSTR&) {}
+
+void CloseHistoryWindows(const Zenithra*) {}

@@ -9,6 +9,7 @@
 #include "shading/Zenithra.h"
 #include "source/HdrCycling.h"
 #include "source/SourceFile.h"
+#include "ui/HistoryWindow.h"
 #include "ui/MaterialEditorLink.h"
 
 #include "host/ParamMap2.h"
@@ -76,8 +77,7 @@ bool HandleCommand(Zenithra& map, HWND rollup, int id) {
             CaptureLook(&map);
             return true;
         case IDC_LOAD_LOOK:
-            // The History window is not part of the plug-in yet: the button is claimed so that
-            // the host does nothing else with it.
+            OpenHistoryWindow(&map);
             return true;
         case IDC_CLEAR_LOOKS:
             ShowClearMenu(map, rollup);

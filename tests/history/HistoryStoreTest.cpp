@@ -116,15 +116,6 @@ std::vector<uint8_t> Hex(const char* text) {
     return bytes;
 }
 
-struct CountingWindow : HistoryWindowSink {
-    void RebuildHistory(const MSTR& path, const MSTR&) override {
-        ++rebuilds;
-        lastPath = path;
-    }
-    int rebuilds = 0;
-    MSTR lastPath;
-};
-
 TEST(HistoryStoreTest, LookIdAndCameraIdentity) {
     std::string id = platform::Utf16ToUtf8(MakeLookId());
     EXPECT_TRUE(std::regex_match(id, std::regex("[0-9]{8}_[0-9]{6}_[0-9]{3}_[0-9a-f]{8}"))) << id;
@@ -144,8 +135,6 @@ TEST(HistoryStoreTest, RemovalKeepsOrderAndNotifies) {
     Zenithra* map = NewMapIn(scene);
     std::vector<testsupport::Notice> log;
     RecordingDependent watcher(log, map);
-    CountingWindow window;
-    RegisterHistoryWindow(map, &window);
     auto ids = [&] {
         std::u16string all;
         for (const HistoryEntry& e : map->history) {
@@ -165,11 +154,9 @@ TEST(HistoryStoreTest, RemovalKeepsOrderAndNotifies) {
     DeleteVariant(map, Look(u"gone", u"", u"", u"", 0));  // not in the store: still notifies
     EXPECT_EQ(ids(), u"125");
     EXPECT_EQ(testsupport::MessagesTo(log, watcher), std::vector<RefMessage>{REFMSG_CHANGE});
-    EXPECT_EQ(window.rebuilds, 0);  // the window that asked rebuilds itself
 
     DeleteHdrLooks(map, u"C:\\A.hdr");  // by path key: case and ".." do not matter
     EXPECT_EQ(ids(), u"");
-    EXPECT_EQ(window.rebuilds, 1);
 
     // The active viewport's camera: only the handle counts, across every HDR.
     map->history = {Look(u"1", u"", u"C:\\a.hdr", u"Cam", 10),
@@ -192,7 +179,6 @@ TEST(HistoryStoreTest, RemovalKeepsOrderAndNotifies) {
 
     ClearAllLooks(map);
     EXPECT_TRUE(map->history.empty());
-    UnregisterHistoryWindow(&window);
 }
 
 TEST(HistoryStoreTest, CurrentLookRegistryFollowsRefreshAndTheMapsLife) {
@@ -295,8 +281,6 @@ TEST(HistoryStoreTest, SceneRoundTripKeepsEveryFieldOrderAndExposures) {
 TEST(HistoryStoreTest, LoadValidatesEntriesAndExposureCounts) {
     standalone::SceneRoot scene;
     Zenithra* map = NewMapIn(scene);
-    CountingWindow window;
-    RegisterHistoryWindow(map, &window);
     auto exposures = [](uint32_t count, size_t values) {
         std::vector<uint8_t> p = {uint8_t(count), uint8_t(count >> 8), 0, 0};
         for (size_t i = 0; i < values; ++i) {
@@ -338,9 +322,7 @@ TEST(HistoryStoreTest, LoadValidatesEntriesAndExposureCounts) {
         AppendChunk(bytes, kHistoryEntryChunk, EntryPayload(manyExposures));
         AppendChunk(bytes, kHistoryEntryChunk, EntryPayload(good));
         map->history = {good, good};  // replaced by the load
-        int rebuildsBefore = window.rebuilds;
         LoadMapChunks(*map, bytes);
-        EXPECT_EQ(window.rebuilds, rebuildsBefore + 1);
         EXPECT_EQ(map->exposureCache.ToVector(), c.cache);
         ASSERT_EQ(map->history.size(), 3u);
         EXPECT_EQ(map->history[0].entryId, u"3");
@@ -350,7 +332,6 @@ TEST(HistoryStoreTest, LoadValidatesEntriesAndExposureCounts) {
         EXPECT_TRUE(map->history[1].slotExposures.empty());
         EXPECT_EQ(map->history[2], good);
     }
-    UnregisterHistoryWindow(&window);
 }
 
 // A look cut short at every byte: the looks before and after it load intact, and what is kept
