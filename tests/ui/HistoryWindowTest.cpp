@@ -1,6 +1,5 @@
 // The History window as a user drives it: real windows and messages, menus and boxes answered
-// from a thread timer inside their modal loops, and its geometry read back from the pixels it
-// painted.
+// from a thread timer inside their modal loops, and its geometry read back from its pixels.
 
 #include "core/ZenithraClassDesc.h"
 #include "core/ZenithraIds.h"
@@ -14,7 +13,6 @@
 #include "support/TestImages.h"
 #include "ui/HistoryPreviewPopup.h"
 #include "ui/HistoryWindow.h"
-#include "ui/HistoryWindowPaint.h"
 
 #include "host/INode.h"
 
@@ -32,50 +30,47 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdlib>
-#include <filesystem>
+#include <tuple>
 
 namespace win = standalone::win;
 
 namespace {
 
-const CLSID kJpegEncoder = {0x557CF401, 0x1A04, 0x11D3, {0x9A, 0x73, 0, 0, 0xF8, 0x1E, 0xF3, 0x2E}};
-const CLSID kPngEncoder = {0x557CF406, 0x1A04, 0x11D3, {0x9A, 0x73, 0, 0, 0xF8, 0x1E, 0xF3, 0x2E}};
+CLSID Encoder(unsigned long kind) {  // 1 JPEG, 6 PNG
+    return {0x557CF400 + kind, 0x1A04, 0x11D3, {0x9A, 0x73, 0, 0, 0xF8, 0x1E, 0xF3, 0x2E}};
+}
 
-std::vector<uint8_t> Jpeg(int width, int height, COLORREF colour) {
+std::vector<uint8_t> Jpeg(int width, int height, COLORREF c) {
     Gdiplus::GdiplusStartupInput input;
     ULONG_PTR token = 0;
     Gdiplus::GdiplusStartup(&token, &input, nullptr);
-    std::vector<uint8_t> bytes;
-    {
-        Gdiplus::Bitmap bitmap(width, height, PixelFormat24bppRGB);
-        Gdiplus::Graphics(&bitmap).Clear(
-            Gdiplus::Color(GetRValue(colour), GetGValue(colour), GetBValue(colour)));
-        IStream* stream = nullptr;
-        CreateStreamOnHGlobal(nullptr, TRUE, &stream);
-        bitmap.Save(stream, &kJpegEncoder, nullptr);
-        STATSTG stat{};
-        stream->Stat(&stat, STATFLAG_NONAME);
-        bytes.resize(size_t(stat.cbSize.QuadPart));
-        stream->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr);
-        stream->Read(bytes.data(), ULONG(bytes.size()), nullptr);
-        stream->Release();
-    }
+    IStream* stream = nullptr;
+    CreateStreamOnHGlobal(nullptr, TRUE, &stream);
+    Gdiplus::Bitmap* bitmap = new Gdiplus::Bitmap(width, height, PixelFormat24bppRGB);
+    Gdiplus::Graphics(bitmap).Clear(Gdiplus::Color(GetRValue(c), GetGValue(c), GetBValue(c)));
+    CLSID jpeg = Encoder(1);
+    bitmap->Save(stream, &jpeg, nullptr);
+    delete bitmap;
+    STATSTG stat{};
+    stream->Stat(&stat, STATFLAG_NONAME);
+    std::vector<uint8_t> bytes(size_t(stat.cbSize.QuadPart));
+    stream->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr);
+    stream->Read(bytes.data(), ULONG(bytes.size()), nullptr);
+    stream->Release();
     Gdiplus::GdiplusShutdown(token);
     return bytes;
 }
 
 void Pump(int ms = 30) {
-    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    do {
+    for (auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+         std::chrono::steady_clock::now() < end; Sleep(5)) {
         for (MSG msg; PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE);) {
             DispatchMessageW(&msg);
         }
-        Sleep(5);
-    } while (std::chrono::steady_clock::now() < end);
+    }
 }
 
-// What a window's client area shows, read back as 32-bit pixels.
+// What a window's client area (the screen for none) shows, as 32-bit pixels.
 struct Shot {
     int width = 0, height = 0;
     std::vector<uint32_t> pixels;
@@ -86,16 +81,16 @@ struct Shot {
 };
 
 Shot Capture(HWND window) {
-    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-    RECT client{};
-    GetClientRect(window, &client);
-    Shot shot{int(client.right), int(client.bottom), {}};
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    Pump(window ? 0 : 200);
+    RECT r{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    if (window) {
+        GetClientRect(window, &r);
+    }
+    Shot shot{int(r.right), int(r.bottom), {}};
     BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = shot.width;
-    info.bmiHeader.biHeight = -shot.height;  // top row first
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader = {
+        sizeof(BITMAPINFOHEADER), shot.width, -shot.height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
     void* bits = nullptr;
     HDC dc = GetDC(window);
     HDC memory = CreateCompatibleDC(dc);
@@ -103,8 +98,8 @@ Shot Capture(HWND window) {
     HGDIOBJ old = SelectObject(memory, dib);
     BitBlt(memory, 0, 0, shot.width, shot.height, dc, 0, 0, SRCCOPY | CAPTUREBLT);
     GdiFlush();
-    auto* first = static_cast<uint32_t*>(bits);
-    shot.pixels.assign(first, first + size_t(shot.width) * size_t(shot.height));
+    shot.pixels.assign(static_cast<uint32_t*>(bits),
+                       static_cast<uint32_t*>(bits) + r.right * r.bottom);
     SelectObject(memory, old);
     DeleteObject(dib);
     DeleteDC(memory);
@@ -112,31 +107,23 @@ Shot Capture(HWND window) {
     return shot;
 }
 
-bool Near(COLORREF a, COLORREF b, int tolerance = 10) {
-    return std::abs(GetRValue(a) - GetRValue(b)) <= tolerance &&
-           std::abs(GetGValue(a) - GetGValue(b)) <= tolerance &&
-           std::abs(GetBValue(a) - GetBValue(b)) <= tolerance;
-}
-
-bool SaveScreenPng(const std::wstring& path) {
-    Pump(200);
-    int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY | CAPTUREBLT);
-    SelectObject(memory, old);
+bool SavePng(Shot shot, const wchar_t* path) {
     Gdiplus::GdiplusStartupInput input;
     ULONG_PTR token = 0;
     Gdiplus::GdiplusStartup(&token, &input, nullptr);
-    bool saved =
-        Gdiplus::Bitmap(bitmap, nullptr).Save(path.c_str(), &kPngEncoder, nullptr) == Gdiplus::Ok;
+    auto* bitmap = new Gdiplus::Bitmap(shot.width, shot.height, shot.width * 4, PixelFormat32bppRGB,
+                                       reinterpret_cast<BYTE*>(shot.pixels.data()));
+    CLSID png = Encoder(6);
+    bool saved = bitmap->Save(path, &png, nullptr) == Gdiplus::Ok;
+    delete bitmap;
     Gdiplus::GdiplusShutdown(token);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
     return saved;
+}
+
+bool Near(COLORREF a, COLORREF b) {
+    return std::abs(GetRValue(a) - GetRValue(b)) + std::abs(GetGValue(a) - GetGValue(b)) +
+               std::abs(GetBValue(a) - GetBValue(b)) <=
+           24;
 }
 
 // A popup menu's entries, and the entry (1-based; 0 dismisses) chosen from a thread timer.
@@ -156,10 +143,13 @@ void CALLBACK AnswerMenu(HWND, UINT, UINT_PTR, DWORD) {
         GetMenuStringW(menu, UINT(i), text, 64, MF_BYPOSITION);
         menuScript.items.push_back(text);
     }
-    for (int i = 0; i < menuScript.choice; ++i) {
-        PostMessageW(menuWindow, WM_KEYDOWN, VK_DOWN, 0);
+    for (int i = 0; i <= menuScript.choice; ++i) {
+        PostMessageW(menuWindow, WM_KEYDOWN,
+                     i < menuScript.choice ? VK_DOWN
+                     : menuScript.choice   ? VK_RETURN
+                                           : VK_ESCAPE,
+                     0);
     }
-    PostMessageW(menuWindow, WM_KEYDOWN, menuScript.choice ? VK_RETURN : VK_ESCAPE, 0);
 }
 
 void SetAlt(bool down) {
@@ -172,19 +162,9 @@ void SetAlt(bool down) {
 HistoryEntry Look(const MSTR& id, const MSTR& variant, const MSTR& path, const MSTR& camera,
                   int frame, std::vector<uint8_t> jpeg = {}, std::vector<float> exposures = {}) {
     HistoryEntry e;
-    e.entryId = id;
-    e.variantId = variant;
-    e.hdrPath = path;
-    e.cameraName = camera;
-    e.frame = frame;
-    e.previewJpeg = std::move(jpeg);
-    e.slotExposures = std::move(exposures);
+    std::tie(e.entryId, e.variantId, e.hdrPath, e.cameraName, e.frame, e.previewJpeg,
+             e.slotExposures) = std::tie(id, variant, path, camera, frame, jpeg, exposures);
     return e;
-}
-
-MSTR Text(int i) {
-    std::string s = std::to_string(i);
-    return MSTR(s.begin(), s.end());
 }
 
 class HistoryWindowTest : public ::testing::Test {
@@ -193,6 +173,7 @@ protected:
         SetModuleInstance(GetModuleHandleW(nullptr));
         win::OpenMainWindow();
         map = testsupport::NewMapIn(scene);
+        platform::CreateDirectories(drive.ScratchFolder());
         SetAlt(false);
     }
     void TearDown() override {
@@ -205,11 +186,10 @@ protected:
         return window;
     }
     static HistoryWindowState& State(HWND window) { return *HistoryStateOf(window); }
-    // One look per HDR file "row<i>.hdr", without previews.
-    void Rows(int count) {
+    void Rows(int count) {  // one look per HDR file "row<i>.hdr", without previews
         for (int i = 0; i < count; ++i) {
-            map->history.push_back(
-                Look(Text(i), u"v" + Text(i), u"C:\\HDR\\row" + Text(i) + u".hdr", u"", 0));
+            MSTR n = platform::Utf8ToUtf16(std::to_string(i));
+            map->history.push_back(Look(n, u"v" + n, u"C:\\HDR\\row" + n + u".hdr", u"", 0));
         }
     }
     static POINT CellCentre(const HistoryWindowState& s, int row, int column) {
@@ -219,19 +199,13 @@ protected:
     static void Send(HWND window, UINT msg, POINT p, WPARAM wParam = 0) {
         SendMessageW(window, msg, wParam, MAKELPARAM(p.x, p.y));
     }
-    static POINT Middle(const RECT& r) {
-        return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-    }
-    Texmap* SourceFor(const std::u16string& file) {
-        Texmap* source = standalone::CreateBitmapMap();
-        SetTexmapFilePath(source, file);
-        map->ReplaceReference(1, source);
-        return source;
-    }
-    std::u16string Hdr(const std::u16string& name, float r, float g, float b) {
-        platform::CreateDirectories(drive.ScratchFolder());
+    static POINT Middle(const RECT& r) { return {(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
+    std::u16string Source(const std::u16string& name, const testsupport::TestImage& image) {
         std::u16string path = drive.ScratchFolder() + u"\\" + name;
-        EXPECT_TRUE(testsupport::WriteHdrFile(path, testsupport::UniformImage(64, 32, r, g, b)));
+        EXPECT_TRUE(testsupport::WriteHdrFile(path, image));
+        Texmap* source = standalone::CreateBitmapMap();
+        SetTexmapFilePath(source, path);
+        map->ReplaceReference(1, source);
         return path;
     }
 
@@ -242,11 +216,11 @@ protected:
 
 TEST_F(HistoryWindowTest, GeometryAndColoursOnThePaintedWindow) {
     ASSERT_EQ(GetSystemMetrics(SM_CXSCREEN), 1920);
-    const COLORREF picture = RGB(200, 40, 40);
+    const COLORREF picture = RGB(200, 40, 40), line = RGB(104, 104, 104), frame = RGB(90, 170, 255);
+    const COLORREF current = RGB(24, 78, 118), normal = RGB(54, 54, 54);
     struct Case {
-        int previewW, previewH;
-        int thumbW, thumbH, cellW, rowH, labelW;
-    } cases[] = {{0, 0, 320, 180, 336, 246, 220}, {640, 480, 320, 240, 336, 306, 220}};
+        int previewW, previewH, thumbW, thumbH, cellW, rowH;
+    } cases[] = {{0, 0, 320, 180, 336, 246}, {640, 480, 320, 240, 336, 306}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.previewH);
         std::vector<uint8_t> jpeg =
@@ -254,42 +228,37 @@ TEST_F(HistoryWindowTest, GeometryAndColoursOnThePaintedWindow) {
         map->history = {Look(u"1", u"va", u"C:\\HDR\\a.hdr", u"", 0, jpeg),
                         Look(u"2", u"vb", u"C:\\HDR\\a.hdr", u"", 0, jpeg),
                         Look(u"3", u"vc", u"C:\\HDR\\b.hdr", u"", 0, jpeg)};
-        CurrentLookRegistry::Put(map, u"C:\\HDR\\B.hdr", u"vc");  // row 1 is the current look
+        CurrentLookRegistry::Put(map, u"C:\\HDR\\B.hdr", u"vc");  // row 1: current and selected
         HWND window = Open();
         const HistoryWindowState& s = State(window);
         EXPECT_EQ((std::vector<int>{s.thumbW, s.thumbH, s.cellW, s.rowH, s.labelW}),
-                  (std::vector<int>{c.thumbW, c.thumbH, c.cellW, c.rowH, c.labelW}));
-        ASSERT_EQ(s.selectedRow, 1);
+                  (std::vector<int>{c.thumbW, c.thumbH, c.cellW, c.rowH, 220}));
         Shot shot = Capture(window);
         ASSERT_GE(shot.height, s.headerH + 2 * c.rowH + s.barH);
         EXPECT_EQ(shot.At(5, 5), RGB(64, 64, 64));  // header
-        for (int column = 0; column < 2; ++column) {
-            SCOPED_TRACE(column);
-            int x = c.labelW + column * c.cellW;
-            int selectedY = s.headerH + c.rowH, middle = selectedY + c.rowH / 2;
-            EXPECT_EQ(shot.At(x, middle), RGB(104, 104, 104));     // grid line
-            EXPECT_EQ(shot.At(x + 1, middle), RGB(90, 170, 255));  // 2-pixel selection frame
-            EXPECT_EQ(shot.At(x + 2, middle), RGB(90, 170, 255));
-            EXPECT_EQ(shot.At(x + 3, middle), RGB(24, 78, 118));  // current-look row
-            EXPECT_EQ(shot.At(x + c.cellW - 3, selectedY + 1), RGB(90, 170, 255));
-            EXPECT_EQ(shot.At(x + c.cellW - 4, selectedY + 3), RGB(24, 78, 118));
-            int top = s.headerH;  // row 0: normal fill, no frame
-            EXPECT_EQ(shot.At(x + 1, top + c.rowH / 2), RGB(54, 54, 54));
-            if (c.previewW) {  // the thumbnail fills exactly thumbW x thumbH at (8, 8)
-                EXPECT_TRUE(Near(shot.At(x + 9, top + 9), picture));
-                EXPECT_TRUE(Near(shot.At(x + 8 + c.thumbW - 2, top + 8 + c.thumbH - 2), picture));
-                EXPECT_EQ(shot.At(x + 8 + c.thumbW + 1, top + 8 + c.thumbH / 2), RGB(54, 54, 54));
-                EXPECT_EQ(shot.At(x + 8 + c.thumbW / 2, top + 8 + c.thumbH + 1), RGB(54, 54, 54));
+        EXPECT_EQ(shot.At(s.saveRect.left + 3, s.saveRect.top + 3), RGB(82, 82, 82));
+        for (int x : {0, 220, 220 + c.cellW}) {  // the label cell and both columns' cells
+            int top = s.headerH + c.rowH, middle = top + c.rowH / 2, right = x ? x + c.cellW : 220;
+            std::vector<COLORREF> selectedRow = {
+                shot.At(x, middle),     shot.At(x + 1, middle),      shot.At(x + 2, middle),
+                shot.At(x + 3, middle), shot.At(right - 3, top + 1), shot.At(right - 4, top + 3)};
+            EXPECT_EQ(selectedRow,
+                      (std::vector<COLORREF>{line, frame, frame, current, frame, current}))
+                << x;
+            EXPECT_EQ(shot.At(x + 1, s.headerH + c.rowH / 2), normal) << x;  // row 0
+            if (c.previewW && x) {  // the thumbnail fills exactly thumbW x thumbH at (8, 8)
+                EXPECT_TRUE(Near(shot.At(x + 9, s.headerH + 9), picture));
+                EXPECT_TRUE(Near(shot.At(x + 6 + c.thumbW, s.headerH + 6 + c.thumbH), picture));
+                EXPECT_EQ(shot.At(x + 9 + c.thumbW, s.headerH + 8 + c.thumbH / 2), normal);
+                EXPECT_EQ(shot.At(x + 8 + c.thumbW / 2, s.headerH + 9 + c.thumbH), normal);
             }
         }
-        EXPECT_EQ(shot.At(s.saveRect.left + 3, s.saveRect.top + 3), RGB(82, 82, 82));
         DestroyWindow(window);
     }
 }
 
 TEST_F(HistoryWindowTest, EmptyHistoryShowsOnlyItsTextAndCancelsPlaceStillCloses) {
     HWND window = Open();
-    const HistoryWindowState& s = State(window);
     Shot shot = Capture(window);
     int left = shot.width, right = -1, inBar = 0;
     for (int y = 0; y < shot.height; ++y) {
@@ -297,25 +266,24 @@ TEST_F(HistoryWindowTest, EmptyHistoryShowsOnlyItsTextAndCancelsPlaceStillCloses
             if (shot.At(x, y) != RGB(46, 46, 46)) {
                 left = std::min(left, x);
                 right = std::max(right, x);
-                inBar += y >= shot.height - s.barH;
+                inBar += y >= shot.height - State(window).barH;
             }
         }
     }
-    ASSERT_GE(right, 0);                                // the text
-    EXPECT_LE(std::abs(left + right - shot.width), 4);  // centred
-    EXPECT_EQ(inBar, 0);                                // no buttons
+    ASSERT_GE(right, 0);                                // the text,
+    EXPECT_LE(std::abs(left + right - shot.width), 4);  // centred,
+    EXPECT_EQ(inBar, 0);                                // and no buttons
     Send(window, WM_LBUTTONDOWN, POINT{shot.width - 70, shot.height - 29});
     EXPECT_FALSE(IsWindow(window));
 }
 
 TEST_F(HistoryWindowTest, RowsByHdrColumnsByVariantAndTheirCaptions) {
-    map->history = {Look(u"2", u"20261207_101010_123_deadbeef", u"C:\\HDR\\A.HDR", u"CamA", 10),
-                    Look(u"1", u"20261207_101010_123_deadbeef", u"C:\\HDR\\a.hdr", u"CamA", 0, {},
-                         {0, .5f, 1, 1.5f, 2, 2.5f}),
+    const MSTR id = u"20261207_101010_123_deadbeef";
+    map->history = {Look(u"2", id, u"C:\\HDR\\A.HDR", u"CamA", 10),
+                    Look(u"1", id, u"C:\\HDR\\a.hdr", u"CamA", 0, {}, {0, .5f, 1, 1.5f, 2, 2.5f}),
                     Look(u"3", u"v2", u"c:\\hdr\\a.hdr", u"CamB", 5),
                     Look(u"4", u"", u"C:\\HDR\\b.hdr", u"", 0, {}, {1})};
-    HWND window = Open();
-    const HistoryWindowState& s = State(window);
+    const HistoryWindowState& s = State(Open());
     ASSERT_EQ(s.rows.size(), 2u);
     ASSERT_EQ(s.rows[0].columns.size(), 2u);  // two cameras, one HDR: one row
     EXPECT_EQ(FileNameOfPath(s.rows[0].hdrPath), u"A.HDR");
@@ -326,17 +294,17 @@ TEST_F(HistoryWindowTest, RowsByHdrColumnsByVariantAndTheirCaptions) {
     EXPECT_EQ(HistoryCellCaption(s.rows[1].columns[0]), u"4 | 1 frame | S1 1.00");
 }
 
-TEST_F(HistoryWindowTest, KeysWheelScrollBarClicksAndTheDeleteMenu) {
+TEST_F(HistoryWindowTest, KeysWheelScrollBarClicksMenuAndRowDeletion) {
     Rows(5);
     map->history[1].previewJpeg = Jpeg(64, 48, RGB(0, 0, 255));
-    SourceFor(u"C:\\HDR\\row0.hdr");
+    map->ReplaceReference(1, standalone::CreateBitmapMap());
     HWND window = Open();
     HistoryWindowState& s = State(window);
-    int visible = VisibleGridHeight(s, window);
-    ASSERT_GT(5 * s.rowH, visible);  // scrolls
+    int visible = VisibleGridHeight(s, window), bottom = 5 * s.rowH - visible;
+    ASSERT_GT(bottom, 0);
     UINT lines = 3;
     SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
-    int line = std::max(s.rowH / 6, 8), bottom = 5 * s.rowH - visible;
+    int line = std::max(s.rowH / 6, 8);
     struct Step {
         UINT msg;
         WPARAM wParam;
@@ -365,14 +333,13 @@ TEST_F(HistoryWindowTest, KeysWheelScrollBarClicksAndTheDeleteMenu) {
     SendMessageW(window, WM_KEYDOWN, VK_RETURN, 0);
     EXPECT_EQ(CurrentLookRegistry::Get(map).variantId, u"v2");
     Send(window, WM_LBUTTONDBLCLK, CellCentre(s, 1, 0));
-    EXPECT_EQ(CurrentLookRegistry::Get(map).variantId, u"v1");
-    EXPECT_EQ(s.currentKey, MakePathKey(u"C:\\HDR\\row1.hdr"));
+    EXPECT_EQ(std::pair(CurrentLookRegistry::Get(map).variantId, s.currentKey),
+              std::pair(MSTR(u"v1"), MakePathKey(u"C:\\HDR\\row1.hdr")));
     Send(window, WM_LBUTTONDOWN, CellCentre(s, 0, 0));
     Send(window, WM_LBUTTONDOWN, Middle(s.loadRect));
     EXPECT_EQ(CurrentLookRegistry::Get(map).variantId, u"v0");
 
-    // Right click: the one-item menu, dismissed, then chosen.
-    for (int choice : {0, 1}) {
+    for (int choice : {0, 1}) {  // right click: the one-item menu, dismissed, then chosen
         menuScript = MenuScript{choice, {}};
         UINT_PTR timer = SetTimer(nullptr, 0, 100, AnswerMenu);
         Send(window, WM_RBUTTONUP, CellCentre(s, 1, 0));
@@ -381,73 +348,59 @@ TEST_F(HistoryWindowTest, KeysWheelScrollBarClicksAndTheDeleteMenu) {
         EXPECT_EQ(map->history.size(), choice ? 4u : 5u);
     }
     Pump();
-    EXPECT_EQ(s.rows.size(), 4u);
+    ASSERT_EQ(s.rows.size(), 4u);
+
+    // The last row deleted while scrolled to the bottom: no empty space scrolled into view.
+    for (int i = 0; i < 4; ++i) {
+        SendMessageW(window, WM_KEYDOWN, VK_DOWN, 0);
+    }
+    ASSERT_EQ(s.scrollY, 4 * s.rowH - VisibleGridHeight(s, window));
+    for (int answer : {IDNO, IDYES}) {
+        testsupport::ScopedBoxAnswer box(answer);
+        Send(window, WM_LBUTTONDOWN, Middle(s.deleteRect));
+        EXPECT_EQ(box.texts, std::vector<std::u16string>{
+                                 u"Delete all saved lighting looks for\n\"row4.hdr\"?\n\nAll "
+                                 u"variants and frames in this row will be removed."});
+    }
+    EXPECT_EQ(std::pair(map->history.size(), s.rows.size()), std::pair(size_t(3), size_t(3)));
+    EXPECT_EQ(s.scrollY, std::max(3 * s.rowH - VisibleGridHeight(s, window), 0));
+    EXPECT_EQ(GetScrollPos(window, SB_VERT), s.scrollY);
     SendMessageW(window, WM_KEYDOWN, VK_ESCAPE, 0);
     EXPECT_FALSE(IsWindow(window));
 }
 
-TEST_F(HistoryWindowTest, DeletingTheLastRowWhileScrolledToTheBottomClampsTheScroll) {
-    Rows(5);
-    HWND window = Open();
-    HistoryWindowState& s = State(window);
-    for (int i = 0; i < 5; ++i) {
-        SendMessageW(window, WM_KEYDOWN, VK_DOWN, 0);
-    }
-    ASSERT_EQ(s.selectedRow, 4);
-    ASSERT_EQ(s.scrollY, 5 * s.rowH - VisibleGridHeight(s, window));
-    for (int answer : {IDNO, IDYES}) {
-        testsupport::ScopedBoxAnswer box(answer);
-        Send(window, WM_LBUTTONDOWN, Middle(s.deleteRect));
-        ASSERT_EQ(box.texts.size(), 1u);
-        EXPECT_EQ(box.texts[0],
-                  u"Delete all saved lighting looks for\n\"row4.hdr\"?\n\nAll variants and frames "
-                  u"in this row will be removed.");
-    }
-    EXPECT_EQ(map->history.size(), 4u);
-    EXPECT_EQ(s.rows.size(), 4u);
-    EXPECT_EQ(s.scrollY, std::max(4 * s.rowH - VisibleGridHeight(s, window), 0));
-    EXPECT_EQ(GetScrollPos(window, SB_VERT), s.scrollY);
-}
-
 TEST_F(HistoryWindowTest, SaveInTheWindowPromptsForAnExistingVariantAndReselectsIt) {
     map->history = {Look(u"0", u"other", u"C:\\HDR\\other.hdr", u"", 0)};
-    std::u16string hdr = Hdr(u"grey.hdr", .5f, .5f, .5f);
-    SourceFor(hdr);
+    std::u16string hdr = Source(u"grey.hdr", testsupport::UniformImage(8, 4, .5f, .5f, .5f));
     HWND window = Open();
     HistoryWindowState& s = State(window);
-    {
-        testsupport::ScopedBoxAnswer box(IDYES);
-        Send(window, WM_LBUTTONDOWN, Middle(s.saveRect));  // a first variant: no prompt
-        EXPECT_TRUE(box.texts.empty());
-    }
-    ASSERT_EQ(s.rows.size(), 2u);
+    testsupport::ScopedBoxAnswer box(IDYES);
+    Send(window, WM_LBUTTONDOWN, Middle(s.saveRect));  // a first variant: no prompt
+    ASSERT_EQ(std::pair(box.texts.size(), s.rows.size()), std::pair(size_t(0), size_t(2)));
     MSTR variant = map->history.back().variantId;
     Send(window, WM_LBUTTONDOWN, CellCentre(s, 0, 0));
     ASSERT_EQ(s.selectedRow, 0);
-    testsupport::ScopedBoxAnswer box(IDYES);
     Send(window, WM_LBUTTONDOWN, Middle(s.saveRect));
     ASSERT_EQ(box.texts.size(), 1u);
     EXPECT_NE(box.texts[0].find(u"saved variants already exist"), MSTR::npos);
     EXPECT_EQ(std::pair(s.selectedRow, s.selectedColumn), std::pair(1, 0));
-    EXPECT_EQ(s.rows[1].columns.size(), 1u);  // overwritten
-    EXPECT_EQ(s.rows[1].columns[0].variantId, variant);
-    EXPECT_EQ(s.currentKey, MakePathKey(hdr));
+    ASSERT_EQ(s.rows[1].columns.size(), 1u);  // overwritten
+    EXPECT_EQ(std::pair(s.rows[1].columns[0].variantId, s.currentKey),
+              std::pair(variant, MakePathKey(hdr)));
 }
 
 TEST_F(HistoryWindowTest, AltHoverShowsTheEnlargedPreviewUntilAltOrTheCellIsLeft) {
     struct Edge {
-        POINT point;
-        POINT expected;
-    } edges[] = {{{100, 100}, {118, 118}},    // below right of the cursor
-                 {{1800, 100}, {1142, 118}},  // flipped at the right edge
-                 {{100, 1000}, {118, 502}},   // flipped at the bottom edge
-                 {{1000, 300}, {0, 318}}};    // flipped, then kept inside on the left
-    RECT work{0, 0, 1920, 1040};
+        POINT point, expected;
+        int width;
+    } edges[] = {{{100, 100}, {118, 118}, 640},    // below right of the cursor
+                 {{1800, 100}, {1142, 118}, 640},  // flipped at the right edge
+                 {{100, 1000}, {118, 502}, 640},   // flipped at the bottom edge
+                 {{1000, 300}, {0, 318}, 1000}};   // flipped, then kept inside on the left
     for (const Edge& e : edges) {
-        POINT at = PreviewPopupPosition(e.point, e.point.x == 1000 ? 1000 : 640, 480, work);
+        POINT at = PreviewPopupPosition(e.point, e.width, 480, RECT{0, 0, 1920, 1040});
         EXPECT_EQ(std::pair(at.x, at.y), std::pair(e.expected.x, e.expected.y));
     }
-
     map->history = {Look(u"1", u"a", u"C:\\HDR\\a.hdr", u"", 0, Jpeg(640, 480, RGB(0, 200, 0))),
                     Look(u"2", u"b", u"C:\\HDR\\a.hdr", u"", 0)};
     HWND window = Open();
@@ -465,24 +418,22 @@ TEST_F(HistoryWindowTest, AltHoverShowsTheEnlargedPreviewUntilAltOrTheCellIsLeft
         POINT screen = hover(CellCentre(s, 0, 0));
         Pump(150);  // the pointer's own moves, over the same cell: the popup stays
         ASSERT_TRUE(s.popup && IsWindowVisible(s.popup));
-        EXPECT_EQ(s.popupEntryId, u"1");
+        HWND popup = s.popup;
         RECT r{};
-        GetWindowRect(s.popup, &r);
+        GetWindowRect(popup, &r);
         int x = screen.x + 18 + 640 > 1920 ? screen.x - 640 - 18 : screen.x + 18;
         EXPECT_EQ((std::vector<LONG>{r.left, r.top, r.right - r.left, r.bottom - r.top}),
                   (std::vector<LONG>{std::max(x, 0), screen.y + 18, 640, 480}));
         wchar_t className[64] = {};
-        GetClassNameW(s.popup, className, 64);
-        EXPECT_STREQ(className, L"Zenithra_HistoryPreviewPopup");
-        HWND popup = s.popup;
+        GetClassNameW(popup, className, 64);
+        EXPECT_EQ(std::pair(std::wstring(className), s.popupEntryId),
+                  std::pair(std::wstring(L"Zenithra_HistoryPreviewPopup"), MSTR(u"1")));
         if (leave == 0) {
-            SetAlt(false);  // Alt released: the timer takes it down
+            SetAlt(false);  // Alt released: only the timer can see it
         } else if (leave == 1) {
-            POINT elsewhere = CellCentre(s, 0, 0);
-            elsewhere.x = s.labelW / 2;
-            POINT outside = elsewhere;
-            ClientToScreen(window, &outside);
-            SetCursorPos(outside.x, outside.y);  // the cell left, Alt still held
+            POINT label{s.labelW / 2, CellCentre(s, 0, 0).y};
+            ClientToScreen(window, &label);
+            SetCursorPos(label.x, label.y);  // the cell left, Alt still held
         } else {
             SendMessageW(window, WM_MOUSELEAVE, 0, 0);
             EXPECT_FALSE(IsWindow(popup));
@@ -504,42 +455,37 @@ TEST_F(HistoryWindowTest, OneWindowPerMapPlacedWhereItClosedRefreshedAndClosedWi
     win::OpenMaterialEditor();
     GetCOREInterface()->PutMtlToMtlEditor(map, 0);
     SendMessageW(GetDlgItem(win::RollupPages().at(0), IDC_LOAD_LOOK), BM_CLICK, 0, 0);
-    HWND window = FindHistoryWindow(map);
+    HWND window = FindHistoryWindow(map), otherWindow = OpenHistoryWindow(other);
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(OpenHistoryWindow(map), window);
-    HWND otherWindow = OpenHistoryWindow(other);
     EXPECT_NE(otherWindow, window);
 
     DeleteHdrLooks(map, u"C:\\HDR\\ROW0.hdr");  // reaches only the map's own window
-    EXPECT_EQ(State(window).rows.size(), 1u);
-    EXPECT_EQ(State(otherWindow).rows.size(), 2u);
+    EXPECT_EQ(std::pair(State(window).rows.size(), State(otherWindow).rows.size()),
+              std::pair(size_t(1), size_t(2)));
 
     MoveWindow(window, 100, 120, 700, 500, TRUE);
     DestroyWindow(window);
     WindowPlacement placed = ReadHistoryWindowPlacement();
     EXPECT_EQ((std::vector<int>{placed.x, placed.y, placed.width, placed.height}),
               (std::vector<int>{100, 120, 700, 500}));
-    window = Open();
     RECT r{};
-    GetWindowRect(window, &r);
+    GetWindowRect(Open(), &r);
     EXPECT_EQ(std::pair(int(r.left), int(r.top)), std::pair(100, 120));
 
     scene.Remove(1);  // the other map goes: its window goes with it
     EXPECT_FALSE(IsWindow(otherWindow));
-    Pump();
     win::CloseMaterialEditor();
 }
 
-// The whole workflow with real previews: three HDR files stepped through with Next, three
-// looks saved on each, the History window opened from Load, the first look applied, and the
-// scene saved and loaded again; screenshots of the window and of the enlarged preview.
+// The workflow with real previews: three HDR files stepped through with Next, three looks saved
+// on each, History opened from Load, the first look applied, the scene saved and loaded again.
 TEST_F(HistoryWindowTest, RealLooksThroughTheStudioWindowsAndTheSceneFile) {
-    testsupport::TestImage grid = testsupport::GridImage();
-    std::u16string files[] = {drive.ScratchFolder() + u"\\a_grid.hdr",
-                              Hdr(u"b_warm.hdr", 1.2f, .6f, .3f),
-                              Hdr(u"c_cool.hdr", .25f, .5f, 1.2f)};
-    ASSERT_TRUE(testsupport::WriteHdrFile(files[0], grid));
-    SourceFor(files[0]);
+    std::u16string files[] = {
+        Source(u"c_cool.hdr", testsupport::UniformImage(64, 32, .25f, .5f, 1.2f)),
+        Source(u"b_warm.hdr", testsupport::UniformImage(64, 32, 1.2f, .6f, .3f)),
+        Source(u"a_grid.hdr", testsupport::GridImage())};
+    std::swap(files[0], files[2]);  // the source shows the first file in the folder's order
     map->SetSlotCount(2);
     win::OpenMaterialEditor();
     GetCOREInterface()->PutMtlToMtlEditor(map, 0);
@@ -572,36 +518,36 @@ TEST_F(HistoryWindowTest, RealLooksThroughTheStudioWindowsAndTheSceneFile) {
     HistoryWindowState& s = State(window);
     ASSERT_EQ(std::pair(int(s.rows.size()), s.maxColumns), std::pair(3, 3));
     Send(window, WM_LBUTTONDBLCLK, CellCentre(s, 0, 0));
-    EXPECT_TRUE(IsSamePath(GetTexmapFilePath(map->sourceMap), files[0]));
-    EXPECT_EQ(map->GetSlotExposures(2)[0], -1.0f);
+    auto expectFirstLook = [&](Zenithra* m) {
+        float degrees = 0;
+        EXPECT_TRUE(IsSamePath(GetTexmapFilePath(m->sourceMap), files[0]));
+        EXPECT_EQ(m->GetSlotExposures(2)[0], -1.0f);
+        EXPECT_TRUE(FindMapRotation(m->sourceMap, 0, degrees));
+        EXPECT_FLOAT_EQ(degrees, 30.0f);
+    };
+    expectFirstLook(map);
     EXPECT_EQ(view.GetViewCamera(), cameras[0]);
-    float degrees = 0;
-    EXPECT_TRUE(FindMapRotation(map->sourceMap, 0, degrees));
-    EXPECT_FLOAT_EQ(degrees, 30.0f);
     EXPECT_EQ(std::pair(s.selectedRow, s.currentKey), std::pair(0, MakePathKey(files[0])));
 
     CreateDirectoryW(L"..\\artifacts", nullptr);
-    EXPECT_TRUE(SaveScreenPng(L"..\\artifacts\\history-window.png"));
+    EXPECT_TRUE(SavePng(Capture(nullptr), L"..\\artifacts\\history-window.png"));
     SetAlt(true);
     POINT cell = CellCentre(s, 1, 1), screen = cell;
     ClientToScreen(window, &screen);
     SetCursorPos(screen.x, screen.y);
     Send(window, WM_MOUSEMOVE, cell);
     EXPECT_NE(s.popup, nullptr);
-    EXPECT_TRUE(SaveScreenPng(L"..\\artifacts\\history-preview-popup.png"));
+    EXPECT_TRUE(SavePng(Capture(nullptr), L"..\\artifacts\\history-preview-popup.png"));
     SetAlt(false);
 
     standalone::RegisterClassDesc(GetZenithraDesc());
-    std::vector<unsigned char> bytes = standalone::SaveSceneToBytes(scene);
     standalone::SceneRoot loaded;
     std::string error;
-    ASSERT_TRUE(standalone::LoadSceneFromBytes(bytes, loaded, &error)) << error;
+    ASSERT_TRUE(standalone::LoadSceneFromBytes(standalone::SaveSceneToBytes(scene), loaded, &error))
+        << error;
     auto* back = static_cast<Zenithra*>(static_cast<Texmap*>(loaded.Get(0)));
     EXPECT_TRUE(back->history == map->history);
-    EXPECT_TRUE(IsSamePath(GetTexmapFilePath(back->sourceMap), files[0]));
-    EXPECT_EQ(back->GetSlotExposures(2)[0], -1.0f);
-    EXPECT_TRUE(FindMapRotation(back->sourceMap, 0, degrees));
-    EXPECT_FLOAT_EQ(degrees, 30.0f);
+    expectFirstLook(back);
     win::CloseFrameBuffer();
     win::CloseMaterialEditor();
 }
