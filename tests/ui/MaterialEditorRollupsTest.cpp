@@ -6,6 +6,7 @@
 #include "host/CustomControls.h"
 #include "source/MapRotation.h"
 #include "source/SourceFile.h"
+#include "support/BoxAnswers.h"
 #include "support/MapTestSupport.h"
 #include "support/TestDrive.h"
 #include "support/TestImages.h"
@@ -30,12 +31,11 @@ namespace win = standalone::win;
 
 namespace {
 
-// What the modal loop showed: a menu's entries (separators empty) and place, a box's text.
-struct ModalSeen {
-    bool menu = false;
+// What the modal loop showed of a menu: its entries (separators empty) and place.
+struct MenuSeen {
+    bool shown = false;
     std::vector<std::wstring> items;
-    RECT menuRect{};
-    std::wstring boxText;
+    RECT rect{};
 };
 
 std::wstring Text(HWND window) {
@@ -44,47 +44,36 @@ std::wstring Text(HWND window) {
     return text;
 }
 
-struct Script {
-    int choice = 0;
-    int boxButton = IDNO;
-    bool boxAnswered = false;
-    ModalSeen seen;
-} script;
+int menuChoice = 0;
+MenuSeen menuSeen;
 
-void CALLBACK Answer(HWND, UINT, UINT_PTR, DWORD) {
+void CALLBACK AnswerMenu(HWND, UINT, UINT_PTR, DWORD) {
     HWND menuWindow = FindWindowW(L"#32768", nullptr);
-    if (!script.seen.menu && menuWindow && IsWindowVisible(menuWindow)) {
-        script.seen.menu = true;
-        GetWindowRect(menuWindow, &script.seen.menuRect);
+    if (!menuSeen.shown && menuWindow && IsWindowVisible(menuWindow)) {
+        menuSeen.shown = true;
+        GetWindowRect(menuWindow, &menuSeen.rect);
         auto menu = reinterpret_cast<HMENU>(SendMessageW(menuWindow, 0x01E1, 0, 0));  // MN_GETHMENU
         for (int i = 0; i < GetMenuItemCount(menu); ++i) {
             wchar_t text[128] = {};
             GetMenuStringW(menu, UINT(i), text, 128, MF_BYPOSITION);
-            script.seen.items.push_back(text);
+            menuSeen.items.push_back(text);
         }
-        for (int i = 0; i < script.choice; ++i) {
+        for (int i = 0; i < menuChoice; ++i) {
             PostMessageW(menuWindow, WM_KEYDOWN, VK_DOWN, 0);
         }
-        PostMessageW(menuWindow, WM_KEYDOWN, script.choice ? VK_RETURN : VK_ESCAPE, 0);
-    }
-    HWND box = FindWindowW(L"#32770", L"HDR Lighting History");
-    if (box && !script.boxAnswered) {
-        script.boxAnswered = true;
-        for (HWND c = nullptr; (c = FindWindowExW(box, c, L"Static", nullptr));) {
-            script.seen.boxText += Text(c);  // the icon's static has no text
-        }
-        PostMessageW(GetDlgItem(box, script.boxButton), BM_CLICK, 0, 0);
+        PostMessageW(menuWindow, WM_KEYDOWN, menuChoice ? VK_RETURN : VK_ESCAPE, 0);
     }
 }
 
 // Runs `action`, choosing entry `choice` (1-based, separators not counted; 0 dismisses) of a
-// menu it opens, then `boxButton` of a lighting-history message box.
-ModalSeen Answering(const std::function<void()>& action, int choice, int boxButton = IDNO) {
-    script = Script{choice, boxButton, false, {}};
-    UINT_PTR timer = SetTimer(nullptr, 0, 100, Answer);
+// menu it opens.
+MenuSeen Answering(const std::function<void()>& action, int choice) {
+    menuChoice = choice;
+    menuSeen = MenuSeen{};
+    UINT_PTR timer = SetTimer(nullptr, 0, 100, AnswerMenu);
     action();
     KillTimer(nullptr, timer);
-    return script.seen;
+    return menuSeen;
 }
 
 void Click(HWND dialog, int id) {
@@ -331,7 +320,7 @@ TEST_F(RollupTest, MenusResetValuesCopyColoursAndClearLooks) {
     testsupport::SetSlotFloat(*map, pb_slotSunSpotHeight, 0, 10.0f);
     testsupport::SetSlotColor(*map, pb_slotTint, 0, Point4(1, 128 / 255.0f, 0, 1));
     map->SyncSlotRollups();
-    ModalSeen seen = Answering([&] { RightClick(GetDlgItem(slot, IDC_SPOT_HEIGHT_SPIN)); }, 1);
+    MenuSeen seen = Answering([&] { RightClick(GetDlgItem(slot, IDC_SPOT_HEIGHT_SPIN)); }, 1);
     EXPECT_EQ(seen.items, (std::vector<std::wstring>{L"Сбросить", L"Удалить анимацию"}));
     EXPECT_EQ(Value(pb_slotSunSpotHeight, 0), 45.0f);
     {
@@ -355,7 +344,7 @@ TEST_F(RollupTest, MenusResetValuesCopyColoursAndClearLooks) {
 
     HWND swatch = GetDlgItem(slot, IDC_SUN_TINT_SWATCH);
     seen = Answering([&] { SendMessageW(swatch, WM_CONTEXTMENU, WPARAM(swatch), -1); }, 0);
-    EXPECT_EQ((std::pair{seen.menuRect.left, seen.menuRect.top}),
+    EXPECT_EQ((std::pair{seen.rect.left, seen.rect.top}),
               (std::pair{Centre(swatch).x, Centre(swatch).y}));
     RECT caption{};
     GetWindowRect(FindWindowExW(slot, nullptr, L"Static", L"Hue"), &caption);
@@ -368,15 +357,17 @@ TEST_F(RollupTest, MenusResetValuesCopyColoursAndClearLooks) {
             RightClick(t);
             SendMessageW(slot, WM_CONTEXTMENU, WPARAM(t), MAKELPARAM(p.x, p.y));
         };
-        EXPECT_FALSE(Answering(contextMenu, 0).menu);
+        EXPECT_FALSE(Answering(contextMenu, 0).shown);
     }
     for (int answer : {IDNO, IDYES}) {
         map->history.assign(2, HistoryEntry{});
-        seen = Answering([&] { Click(Page(0), IDC_CLEAR_LOOKS); }, 3, answer);
+        testsupport::ScopedBoxAnswer box(answer);
+        seen = Answering([&] { Click(Page(0), IDC_CLEAR_LOOKS); }, 3);
         EXPECT_EQ(seen.items, (std::vector<std::wstring>{L"Clear current HDR only",
                                                          L"Clear current camera only", L"",
                                                          L"Clear everything in this scene"}));
-        EXPECT_EQ(seen.boxText, L"Delete all saved lighting looks for this Zenithra?");
+        EXPECT_EQ(box.texts, std::vector<std::u16string>{
+                                 u"Delete all saved lighting looks for this Zenithra?"});
         EXPECT_EQ(map->history.size(), answer == IDYES ? 0u : 2u);
     }
 }
