@@ -522,7 +522,7 @@ TEST_F(HistoryWindowTest, RealLooksThroughTheStudioWindowsAndTheSceneFile) {
         float degrees = 0;
         EXPECT_TRUE(IsSamePath(GetTexmapFilePath(m->sourceMap), files[0]));
         EXPECT_EQ(m->GetSlotExposures(2)[0], -1.0f);
-        EXPECT_TRUE(FindMapRotation(m->sourceMap, 0, degrees));
+        EXPECT_TRUE(FindMapRotation(m->sourceMap, m->history.front().frame, degrees));
         EXPECT_FLOAT_EQ(degrees, 30.0f);
     };
     expectFirstLook(map);
@@ -531,6 +531,7 @@ TEST_F(HistoryWindowTest, RealLooksThroughTheStudioWindowsAndTheSceneFile) {
 
     CreateDirectoryW(L"..\\artifacts", nullptr);
     EXPECT_TRUE(SavePng(Capture(nullptr), L"..\\artifacts\\history-window.png"));
+    EXPECT_TRUE(SavePng(Capture(window), L"..\\artifacts\\history-window-client.png"));
     SetAlt(true);
     POINT cell = CellCentre(s, 1, 1), screen = cell;
     ClientToScreen(window, &screen);
