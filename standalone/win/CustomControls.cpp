@@ -7,6 +7,7 @@
 #include "CustomControlsWin32.h"
 #include "DragAndDropWin32.h"
 #include "HostWindows.h"
+#include "WindowClass.h"
 
 #include "platform/Platform.h"
 
@@ -613,20 +614,10 @@ void RegisterCustomControls() {
     }
     registered = true;
     HINSTANCE instance = GetModuleHandleW(nullptr);
-    auto registerClass = [&](const wchar_t* name, WNDPROC proc, HBRUSH background) {
-        WNDCLASSEXW wc{};
-        wc.cbSize = sizeof(wc);
-        wc.style = CS_GLOBALCLASS | CS_DBLCLKS;
-        wc.lpfnWndProc = proc;
-        wc.hInstance = instance;
-        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        wc.hbrBackground = background;
-        wc.lpszClassName = name;
-        RegisterClassExW(&wc);
-    };
-    registerClass(kButtonClass, ButtonProc, nullptr);
-    registerClass(kSwatchClass, SwatchProc, nullptr);
-    registerClass(kSpinnerClass, SpinnerProc, nullptr);
+    const UINT style = CS_GLOBALCLASS | CS_DBLCLKS;
+    RegisterWindowClass(kButtonClass, ButtonProc, nullptr, style);
+    RegisterWindowClass(kSwatchClass, SwatchProc, nullptr, style);
+    RegisterWindowClass(kSpinnerClass, SpinnerProc, nullptr, style);
     // The edit field is the system's own edit, superclassed so that Enter commits its value.
     WNDCLASSEXW edit{};
     edit.cbSize = sizeof(edit);

@@ -8,6 +8,7 @@
 
 #include "HostWindows.h"
 #include "HostWindowsLink.h"
+#include "WindowClass.h"
 #include "LatLongRender.h"
 
 #include "host/Interface.h"
@@ -70,18 +71,8 @@ public:
         if (window) {
             return window;
         }
-        static bool registered = false;
-        if (!registered) {
-            registered = true;
-            WNDCLASSEXW wc{};
-            wc.cbSize = sizeof(wc);
-            wc.lpfnWndProc = WindowProc;
-            wc.hInstance = GetModuleHandleW(nullptr);
-            wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-            wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-            wc.lpszClassName = kFrameBufferClass;
-            RegisterClassExW(&wc);
-        }
+        RegisterWindowClass(kFrameBufferClass, WindowProc,
+                            static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
         width = std::max(8, w);
         height = std::max(4, h);
         RECT r{0, 0, width, height};

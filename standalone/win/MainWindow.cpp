@@ -10,6 +10,7 @@
 #include "FrameBufferWin32.h"
 #include "HostWindows.h"
 #include "HostWindowsLink.h"
+#include "WindowClass.h"
 #include "StandaloneHost.h"
 
 #include <windows.h>
@@ -222,20 +223,9 @@ HWND OpenMainWindow() {
         return scene.window;
     }
     RegisterCustomControls();
-    static bool registered = false;
-    if (!registered) {
-        registered = true;
-        INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_BAR_CLASSES};
-        InitCommonControlsEx(&controls);
-        WNDCLASSEXW wc{};
-        wc.cbSize = sizeof(wc);
-        wc.lpfnWndProc = MainProc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-        wc.lpszClassName = kMainClass;
-        RegisterClassExW(&wc);
-    }
+    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_BAR_CLASSES};
+    InitCommonControlsEx(&controls);
+    RegisterWindowClass(kMainClass, MainProc, GetSysColorBrush(COLOR_BTNFACE));
     scene.window = CreateWindowExW(
         0, kMainClass, L"Zenithra Studio", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
         520, 340, 560, 190, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);

@@ -7,6 +7,7 @@
 
 #include "HostWindows.h"
 #include "HostWindowsLink.h"
+#include "WindowClass.h"
 #include "RollupPanel.h"
 
 #include <windows.h>
@@ -122,18 +123,7 @@ public:
             return window;
         }
         RegisterCustomControls();
-        static bool registered = false;
-        if (!registered) {
-            registered = true;
-            WNDCLASSEXW wc{};
-            wc.cbSize = sizeof(wc);
-            wc.lpfnWndProc = WindowProc;
-            wc.hInstance = GetModuleHandleW(nullptr);
-            wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-            wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-            wc.lpszClassName = kEditorClass;
-            RegisterClassExW(&wc);
-        }
+        RegisterWindowClass(kEditorClass, WindowProc, GetSysColorBrush(COLOR_BTNFACE));
         HWND owner = HostMainWindow();
         window = CreateWindowExW(WS_EX_TOOLWINDOW, kEditorClass, L"Material Editor",
                                  WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 40, 40, 420, 860, owner,

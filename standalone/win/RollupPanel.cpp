@@ -3,6 +3,8 @@
 
 #include "RollupPanel.h"
 
+#include "WindowClass.h"
+
 #include <windowsx.h>
 
 #include <algorithm>
@@ -16,26 +18,6 @@ const wchar_t* const kTitleClass = L"HostRollupTitle";
 constexpr int kTitleHeight = 18;
 constexpr int kMargin = 4;
 constexpr int kGap = 3;
-
-void RegisterPanelClasses(WNDPROC panelProc, WNDPROC titleProc) {
-    static bool registered = false;
-    if (registered) {
-        return;
-    }
-    registered = true;
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof(wc);
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-    wc.lpfnWndProc = panelProc;
-    wc.lpszClassName = kPanelClass;
-    RegisterClassExW(&wc);
-    wc.hbrBackground = nullptr;
-    wc.lpfnWndProc = titleProc;
-    wc.lpszClassName = kTitleClass;
-    RegisterClassExW(&wc);
-}
 
 int WindowHeight(HWND hwnd) {
     RECT r{};
@@ -51,7 +33,8 @@ int WindowWidth(HWND hwnd) {
 }  // namespace
 
 RollupPanel::RollupPanel(HWND parent) {
-    RegisterPanelClasses(PanelProc, TitleProc);
+    RegisterWindowClass(kPanelClass, PanelProc, GetSysColorBrush(COLOR_BTNFACE));
+    RegisterWindowClass(kTitleClass, TitleProc, nullptr);
     panel =
         CreateWindowExW(0, kPanelClass, L"", WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_CLIPCHILDREN,
                         0, 0, 100, 100, parent, nullptr, GetModuleHandleW(nullptr), this);
