@@ -11,8 +11,11 @@
 #include <cstdio>
 
 HistoryWindowState* HistoryStateOf(HWND window) {
+    // Another process's History window (a second host) holds a pointer of that process.
+    DWORD process = 0;
     wchar_t className[64] = {};
-    if (!window || !GetClassNameW(window, className, 64) ||
+    if (!window || !GetWindowThreadProcessId(window, &process) ||
+        process != GetCurrentProcessId() || !GetClassNameW(window, className, 64) ||
         std::wstring_view(className) != kHistoryWindowClass) {
         return nullptr;
     }
