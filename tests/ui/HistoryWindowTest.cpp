@@ -369,26 +369,6 @@ TEST_F(HistoryWindowTest, KeysWheelScrollBarClicksMenuAndRowDeletion) {
     EXPECT_FALSE(IsWindow(window));
 }
 
-TEST_F(HistoryWindowTest, SaveInTheWindowPromptsForAnExistingVariantAndReselectsIt) {
-    map->history = {Look(u"0", u"other", u"C:\\HDR\\other.hdr", u"", 0)};
-    std::u16string hdr = Source(u"grey.hdr", testsupport::UniformImage(8, 4, .5f, .5f, .5f));
-    HWND window = Open();
-    HistoryWindowState& s = State(window);
-    testsupport::ScopedBoxAnswer box(IDYES);
-    Send(window, WM_LBUTTONDOWN, Middle(s.saveRect));  // a first variant: no prompt
-    ASSERT_EQ(std::pair(box.texts.size(), s.rows.size()), std::pair(size_t(0), size_t(2)));
-    MSTR variant = map->history.back().variantId;
-    Send(window, WM_LBUTTONDOWN, CellCentre(s, 0, 0));
-    ASSERT_EQ(s.selectedRow, 0);
-    Send(window, WM_LBUTTONDOWN, Middle(s.saveRect));
-    ASSERT_EQ(box.texts.size(), 1u);
-    EXPECT_NE(box.texts[0].find(u"saved variants already exist"), MSTR::npos);
-    EXPECT_EQ(std::pair(s.selectedRow, s.selectedColumn), std::pair(1, 0));
-    ASSERT_EQ(s.rows[1].columns.size(), 1u);  // overwritten
-    EXPECT_EQ(std::pair(s.rows[1].columns[0].variantId, s.currentKey),
-              std::pair(variant, MakePathKey(hdr)));
-}
-
 TEST_F(HistoryWindowTest, AltHoverShowsTheEnlargedPreviewUntilAltOrTheCellIsLeft) {
     struct Edge {
         POINT point, expected;
@@ -528,6 +508,16 @@ TEST_F(HistoryWindowTest, RealLooksThroughTheStudioWindowsAndTheSceneFile) {
     expectFirstLook(map);
     EXPECT_EQ(view.GetViewCamera(), cameras[0]);
     EXPECT_EQ(std::pair(s.selectedRow, s.currentKey), std::pair(0, MakePathKey(files[0])));
+    // Save in the window over the latest look of this HDR and camera: asked, then reselected.
+    Send(window, WM_LBUTTONDOWN, CellCentre(s, 2, 0));
+    boxes.button = IDYES;
+    size_t asked = boxes.texts.size();
+    Send(window, WM_LBUTTONDOWN, Middle(s.saveRect));
+    ASSERT_EQ(boxes.texts.size(), asked + 1);
+    EXPECT_NE(boxes.texts.back().find(u"saved variants already exist"), MSTR::npos);
+    EXPECT_EQ(std::pair(s.selectedRow, s.selectedColumn), std::pair(0, 2));
+    EXPECT_EQ(std::pair(map->history.size(), s.rows[0].columns.size()),
+              std::pair(size_t(9), size_t(3)));
 
     CreateDirectoryW(L"..\\artifacts", nullptr);
     EXPECT_TRUE(SavePng(Capture(nullptr), L"..\\artifacts\\history-window.png"));
