@@ -466,12 +466,13 @@ TEST_F(HistoryWindowTest, RealLooksThroughTheStudioWindowsAndTheSceneFile) {
         Source(u"b_warm.hdr", testsupport::UniformImage(64, 32, 1.2f, .6f, .3f)),
         Source(u"a_grid.hdr", testsupport::GridImage())};
     std::swap(files[0], files[2]);  // the source shows the first file in the folder's order
-    map->SetSlotCount(2);
     win::OpenMaterialEditor();
     GetCOREInterface()->PutMtlToMtlEditor(map, 0);
+    HWND rollup = win::RollupPages().at(0);
+    SendMessageW(GetDlgItem(rollup, IDC_ADD_SLOT), BM_CLICK, 0, 0);
+    ASSERT_EQ(map->GetSlotCount(), 2);
     win::SetEnvironmentMap(map->GetSubTexmap(1));
     win::OpenFrameBuffer(512, 256);
-    HWND rollup = win::RollupPages().at(0);
     testsupport::ScopedBoxAnswer boxes(IDNO);  // every Save after the first: one more variant
     INode* cameras[] = {standalone::CreateNode(u"CamFront", Matrix3()),
                         standalone::CreateNode(u"CamBack", Matrix3())};
