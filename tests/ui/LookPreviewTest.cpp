@@ -41,8 +41,9 @@ struct Picture {
 };
 
 Picture Draw(const std::vector<uint8_t>& bytes, int width, int height) {
-    Picture picture{width, height};
-    BITMAPINFO info{{sizeof(BITMAPINFOHEADER), width, -height, 1, 32}};
+    Picture picture{width, height, {}};
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
     void* bits = nullptr;
     HDC dc = CreateCompatibleDC(nullptr);
     HBITMAP target = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
