@@ -58,4 +58,9 @@ HOST_API bool WaitForFrameBuffer(int timeoutMs);
 /// The linear colour the newest finished render gave at pixel (x, y); false without one.
 HOST_API bool FrameBufferPixel(int x, int y, AColor& colour);
 
+// --- Pictures -------------------------------------------------------------------------------
+/// Writes what a window's client area (the whole screen for null) shows as a PNG file, once
+/// pending paints are done; false when it cannot be written.
+HOST_API bool SaveWindowPng(HWND window, const std::u16string& path);
+
 }  // namespace standalone::win

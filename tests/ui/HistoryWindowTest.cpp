@@ -107,19 +107,6 @@ Shot Capture(HWND window) {
     return shot;
 }
 
-bool SavePng(Shot shot, const wchar_t* path) {
-    Gdiplus::GdiplusStartupInput input;
-    ULONG_PTR token = 0;
-    Gdiplus::GdiplusStartup(&token, &input, nullptr);
-    auto* bitmap = new Gdiplus::Bitmap(shot.width, shot.height, shot.width * 4, PixelFormat32bppRGB,
-                                       reinterpret_cast<BYTE*>(shot.pixels.data()));
-    CLSID png = Encoder(6);
-    bool saved = bitmap->Save(path, &png, nullptr) == Gdiplus::Ok;
-    delete bitmap;
-    Gdiplus::GdiplusShutdown(token);
-    return saved;
-}
-
 bool Near(COLORREF a, COLORREF b) {
     return std::abs(GetRValue(a) - GetRValue(b)) + std::abs(GetGValue(a) - GetGValue(b)) +
                std::abs(GetBValue(a) - GetBValue(b)) <=
@@ -521,15 +508,15 @@ TEST_F(HistoryWindowTest, RealLooksThroughTheStudioWindowsAndTheSceneFile) {
               std::pair(size_t(9), size_t(3)));
 
     CreateDirectoryW(L"..\\artifacts", nullptr);
-    EXPECT_TRUE(SavePng(Capture(nullptr), L"..\\artifacts\\history-window.png"));
-    EXPECT_TRUE(SavePng(Capture(window), L"..\\artifacts\\history-window-client.png"));
+    EXPECT_TRUE(win::SaveWindowPng(nullptr, u"..\\artifacts\\history-window.png"));
+    EXPECT_TRUE(win::SaveWindowPng(window, u"..\\artifacts\\history-window-client.png"));
     SetAlt(true);
     POINT cell = CellCentre(s, 1, 1), screen = cell;
     ClientToScreen(window, &screen);
     SetCursorPos(screen.x, screen.y);
     Send(window, WM_MOUSEMOVE, cell);
     EXPECT_NE(s.popup, nullptr);
-    EXPECT_TRUE(SavePng(Capture(nullptr), L"..\\artifacts\\history-preview-popup.png"));
+    EXPECT_TRUE(win::SaveWindowPng(nullptr, u"..\\artifacts\\history-preview-popup.png"));
     SetAlt(false);
 
     standalone::RegisterClassDesc(GetZenithraDesc());

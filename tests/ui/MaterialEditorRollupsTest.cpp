@@ -19,8 +19,6 @@
 #include "../../res/resource.h"
 
 #include <windows.h>
-#include <objidl.h>  // GDI+ needs what WIN32_LEAN_AND_MEAN leaves out
-#include <gdiplus.h>
 #undef GetClassName
 
 #include <gtest/gtest.h>
@@ -112,31 +110,6 @@ std::wstring ClipboardText() {
     GlobalUnlock(data);
     CloseClipboard();
     return text;
-}
-
-// What the screen shows, as a PNG file.
-bool SaveScreenshot(const wchar_t* path) {
-    RedrawWindow(nullptr, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
-    for (MSG msg; PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE);) {
-        DispatchMessageW(&msg);
-    }
-    int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY | CAPTUREBLT);
-    SelectObject(memory, old);
-    Gdiplus::GdiplusStartupInput input;
-    ULONG_PTR token = 0;
-    Gdiplus::GdiplusStartup(&token, &input, nullptr);
-    const CLSID png = {0x557CF406, 0x1A04, 0x11D3, {0x9A, 0x73, 0, 0, 0xF8, 0x1E, 0xF3, 0x2E}};
-    bool saved = Gdiplus::Bitmap(bitmap, nullptr).Save(path, &png, nullptr) == Gdiplus::Ok;
-    Gdiplus::GdiplusShutdown(token);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return saved;
 }
 
 const std::wstring kHint = L"  |  click to show, drag to assign";
@@ -437,10 +410,10 @@ TEST_F(RollupTest, Screenshot) {
     win::WaitForFrameBuffer(20000);
     MoveWindow(win::OpenMaterialEditor(), 0, 0, 460, GetSystemMetrics(SM_CYSCREEN), TRUE);
     CreateDirectoryW(L"..\\artifacts", nullptr);
-    EXPECT_TRUE(SaveScreenshot(L"..\\artifacts\\material-editor.png"));
+    EXPECT_TRUE(win::SaveWindowPng(nullptr, u"..\\artifacts\\material-editor.png"));
     // The three slot rollups whole, with the main rollup folded.
     win::SetRollupPageOpen(Page(0), false);
-    EXPECT_TRUE(SaveScreenshot(L"..\\artifacts\\material-editor-slots.png"));
+    EXPECT_TRUE(win::SaveWindowPng(nullptr, u"..\\artifacts\\material-editor-slots.png"));
     win::CloseFrameBuffer();
     win::SetEnvironmentMap(nullptr);
 }

@@ -13,9 +13,6 @@
 
 #include <windows.h>
 
-#include <objidl.h>
-// after objidl.h, which GDI+ needs and a lean windows.h leaves out
-#include <gdiplus.h>
 #include <shellapi.h>
 
 #include <string>
@@ -24,41 +21,6 @@ namespace {
 
 // The plug-in's first class is the Zenithra map.
 constexpr int kZenithraClassIndex = 0;
-
-// Writes what the screen shows, as PNG through GDI+'s encoder; for the documentation's pictures.
-bool SaveScreenshot(const std::wstring& path) {
-    Gdiplus::GdiplusStartupInput input;
-    ULONG_PTR token = 0;
-    if (Gdiplus::GdiplusStartup(&token, &input, nullptr) != Gdiplus::Ok) {
-        return false;
-    }
-    bool saved = false;
-    {
-        int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
-        HDC screen = GetDC(nullptr);
-        HDC memory = CreateCompatibleDC(screen);
-        HBITMAP bitmap = CreateCompatibleBitmap(screen, w, h);
-        HGDIOBJ old = SelectObject(memory, bitmap);
-        BitBlt(memory, 0, 0, w, h, screen, 0, 0, SRCCOPY | CAPTUREBLT);
-        SelectObject(memory, old);
-        Gdiplus::Bitmap image(bitmap, nullptr);
-        UINT count = 0, bytes = 0;
-        Gdiplus::GetImageEncodersSize(&count, &bytes);
-        std::string buffer(bytes, '\0');
-        auto* encoders = reinterpret_cast<Gdiplus::ImageCodecInfo*>(buffer.data());
-        Gdiplus::GetImageEncoders(count, bytes, encoders);
-        for (UINT i = 0; i < count; ++i) {
-            if (std::wstring(encoders[i].MimeType) == L"image/png") {
-                saved = image.Save(path.c_str(), &encoders[i].Clsid, nullptr) == Gdiplus::Ok;
-            }
-        }
-        DeleteObject(bitmap);
-        DeleteDC(memory);
-        ReleaseDC(nullptr, screen);
-    }
-    Gdiplus::GdiplusShutdown(token);
-    return saved;
-}
 
 int Fail(const std::string& message) {
     std::wstring text(message.begin(), message.end());
@@ -75,12 +37,13 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     // looking through the scene's camera; with --screenshot, the program writes what the screen
     // shows once the first frame is rendered, and ends.
     std::u16string imagePath;
-    std::wstring screenshotPath;
+    std::u16string screenshotPath;
     bool throughCamera = false;
     for (int i = 1; argv && i < argc; ++i) {
         std::wstring arg = argv[i];
         if (arg == L"--screenshot" && i + 1 < argc) {
-            screenshotPath = argv[++i];
+            std::wstring file = argv[++i];
+            screenshotPath.assign(file.begin(), file.end());
         } else if (arg == L"--camera") {
             throughCamera = true;
         } else {
@@ -129,7 +92,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
 
     if (!screenshotPath.empty()) {
         standalone::win::WaitForFrameBuffer(60000);
-        bool saved = SaveScreenshot(screenshotPath);
+        bool saved = standalone::win::SaveWindowPng(nullptr, screenshotPath);
         standalone::win::CloseMainWindow();
         return saved ? 0 : 1;
     }
