@@ -86,6 +86,31 @@ void RenderRows(LatLongImage& image, int threads, const LatLongRowsReady& rowsRe
     }
 }
 
+// A width x height image (at least 1 x 1) of `map`'s colours: `rowSamples(y)` gives, once per
+// row, the shading sample of each column x of that row.
+template <class RowSamples>
+LatLongImage RenderImage(Texmap& map, int width, int height, int threads,
+                         const LatLongRowsReady& rowsReady, const RowSamples& rowSamples) {
+    LatLongImage image;
+    image.width = std::max(width, 1);
+    image.height = std::max(height, 1);
+    image.rgb.assign(size_t(image.width) * size_t(image.height) * 3, 0.0f);
+    auto renderRow = [&](int y) {
+        auto sampleAt = rowSamples(y);
+        float* out = &image.rgb[size_t(y) * size_t(image.width) * 3];
+        for (int x = 0; x < image.width; ++x) {
+            EnvironmentSample sample = sampleAt(x);
+            AColor c = map.EvalColor(sample);
+            out[0] = c.r;
+            out[1] = c.g;
+            out[2] = c.b;
+            out += 3;
+        }
+    };
+    RenderRows(image, threads, rowsReady, renderRow);
+    return image;
+}
+
 }  // namespace
 
 Point3 LatLongPixelDirection(int column, int row, int width, int height) {
@@ -97,70 +122,46 @@ Point3 LatLongPixelDirection(int column, int row, int width, int height) {
 
 LatLongImage RenderLatLong(Texmap& map, int width, int height, TimeValue t, int threads,
                            const LatLongRowsReady& rowsReady) {
-    LatLongImage image;
-    image.width = std::max(width, 1);
-    image.height = std::max(height, 1);
-    image.rgb.assign(size_t(image.width) * size_t(image.height) * 3, 0.0f);
+    width = std::max(width, 1);
+    height = std::max(height, 1);
     // Every row shares its columns' angles; sines and cosines once per column, not per pixel.
-    std::vector<double> columnSin(size_t(image.width)), columnCos(size_t(image.width));
-    for (int x = 0; x < image.width; ++x) {
-        double phi = ColumnAngle(x, image.width);
+    std::vector<double> columnSin(static_cast<size_t>(width)),
+        columnCos(static_cast<size_t>(width));
+    for (int x = 0; x < width; ++x) {
+        double phi = ColumnAngle(x, width);
         columnSin[size_t(x)] = std::sin(phi);
         columnCos[size_t(x)] = std::cos(phi);
     }
-    auto renderRow = [&](int y) {
-        double theta = RowAngle(y, image.height);
+    return RenderImage(map, width, height, threads, rowsReady, [&](int y) {
+        double theta = RowAngle(y, height);
         double rowSin = std::sin(theta);
         float z = float(std::cos(theta));
-        float* out = &image.rgb[size_t(y) * size_t(image.width) * 3];
-        for (int x = 0; x < image.width; ++x) {
+        return [&, rowSin, z](int x) {
             Point3 d(float(rowSin * columnSin[size_t(x)]), float(-rowSin * columnCos[size_t(x)]),
                      z);
-            EnvironmentSample sample(d, t);
-            AColor c = map.EvalColor(sample);
-            out[0] = c.r;
-            out[1] = c.g;
-            out[2] = c.b;
-            out += 3;
-        }
-    };
-
-    RenderRows(image, threads, rowsReady, renderRow);
-    return image;
+            return EnvironmentSample(d, t);
+        };
+    });
 }
-
-}  // namespace standalone
-
-namespace standalone {
 
 LatLongImage RenderCameraView(Texmap& map, int width, int height, TimeValue t,
                               const Matrix3& cameraTM, float fovDegrees, int threads,
                               const LatLongRowsReady& rowsReady) {
-    LatLongImage image;
-    image.width = std::max(width, 1);
-    image.height = std::max(height, 1);
-    image.rgb.assign(size_t(image.width) * size_t(image.height) * 3, 0.0f);
+    width = std::max(width, 1);
+    height = std::max(height, 1);
     // The camera looks down its own -Z with +Y up; the field of view spans the width.
     double halfWidth = std::tan(double(fovDegrees) * kPi / 360.0);
-    double halfHeight = halfWidth * double(image.height) / double(image.width);
-    auto renderRow = [&](int y) {
-        double cy = halfHeight * (1.0 - 2.0 * (double(y) + 0.5) / double(image.height));
-        float* out = &image.rgb[size_t(y) * size_t(image.width) * 3];
-        for (int x = 0; x < image.width; ++x) {
-            double cx = halfWidth * (2.0 * (double(x) + 0.5) / double(image.width) - 1.0);
+    double halfHeight = halfWidth * double(height) / double(width);
+    return RenderImage(map, width, height, threads, rowsReady, [&](int y) {
+        double cy = halfHeight * (1.0 - 2.0 * (double(y) + 0.5) / double(height));
+        return [&, cy](int x) {
+            double cx = halfWidth * (2.0 * (double(x) + 0.5) / double(width) - 1.0);
             Point3 world = cameraTM.VectorTransform(Point3(float(cx), float(cy), -1.0f));
             float len = world.Length();
-            EnvironmentSample sample(len > 0 ? world * (1.0f / len) : Point3(0, -1, 0), t,
+            return EnvironmentSample(len > 0 ? world * (1.0f / len) : Point3(0, -1, 0), t,
                                      cameraTM);
-            AColor c = map.EvalColor(sample);
-            out[0] = c.r;
-            out[1] = c.g;
-            out[2] = c.b;
-            out += 3;
-        }
-    };
-    RenderRows(image, threads, rowsReady, renderRow);
-    return image;
+        };
+    });
 }
 
 }  // namespace standalone
