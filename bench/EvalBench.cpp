@@ -6,8 +6,8 @@
 // through a proxy over the sum of its parts (at most 1.10 is the target) and the throughput of
 // two render threads over one (at least 1.8).
 
-#include "EnvironmentSample.h"
-#include "ProceduralSky.h"
+#include "render/EnvironmentSample.h"
+#include "maps/ProceduralSky.h"
 
 #include "ZenithraProxy.h"
 #include "core/ZenithraClassDesc.h"

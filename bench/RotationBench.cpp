@@ -2,11 +2,11 @@
 // the full walk over the parameters' names and the planned lookup the map uses, on each kind of
 // source map, against whole samples through a proxy over an EXR image.
 
-#include "BitmapMap.h"
-#include "EnvironmentSample.h"
-#include "ProceduralSky.h"
-#include "StandaloneHost.h"
-#include "VRayBitmapMap.h"
+#include "maps/BitmapMap.h"
+#include "render/EnvironmentSample.h"
+#include "maps/ProceduralSky.h"
+#include "scene/StandaloneHost.h"
+#include "maps/VRayBitmapMap.h"
 
 #include "core/ZenithraClassDesc.h"
 #include "shading/Zenithra.h"

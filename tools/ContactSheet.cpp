@@ -1,6 +1,6 @@
 #include "ContactSheet.h"
 
-#include "HdrImageReader.h"
+#include "maps/HdrImageReader.h"
 #include "ImageFiles.h"
 
 #define STB_TRUETYPE_IMPLEMENTATION

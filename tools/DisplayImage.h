@@ -2,7 +2,7 @@
 // What a display shows of a linear HDR image: the tone curve of the previews and the contact
 // sheet, and reduced copies for the sheet.
 
-#include "LatLongRender.h"
+#include "render/LatLongRender.h"
 
 #include <cstdint>
 #include <vector>

@@ -1,7 +1,7 @@
 #include "ImageFiles.h"
 
 #include "DisplayImage.h"
-#include "HdrImageReader.h"
+#include "maps/HdrImageReader.h"
 
 #include <OpenEXR/ImfChannelList.h>
 #include <OpenEXR/ImfFrameBuffer.h>

@@ -3,7 +3,7 @@
 // a full-range EXR (OpenEXR) or an 8-bit display image (stb_image_write).
 
 #include "DisplayImage.h"
-#include "LatLongRender.h"
+#include "render/LatLongRender.h"
 
 #include <filesystem>
 #include <memory>

@@ -1,9 +1,9 @@
 #include "ToolScene.h"
 
-#include "BitmapMap.h"
-#include "HdrSourceMap.h"
-#include "ProceduralSky.h"
-#include "VRayBitmapMap.h"
+#include "maps/BitmapMap.h"
+#include "maps/HdrSourceMap.h"
+#include "maps/ProceduralSky.h"
+#include "maps/VRayBitmapMap.h"
 #include "loader/PluginLibrary.h"
 
 #include "core/ZenithraIds.h"

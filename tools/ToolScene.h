@@ -5,7 +5,7 @@
 
 #include "ImageFiles.h"
 #include "SlotAssignments.h"
-#include "StandaloneHost.h"
+#include "scene/StandaloneHost.h"
 
 #include "host/Texmap.h"
 

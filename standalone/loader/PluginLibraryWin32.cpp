@@ -2,7 +2,7 @@
 
 #include "PluginLibrary.h"
 
-#include "StandaloneHost.h"
+#include "scene/StandaloneHost.h"
 
 #include <windows.h>
 

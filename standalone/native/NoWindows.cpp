@@ -1,8 +1,8 @@
 // The native host shows no windows: no main window, no material editor, and automatic rollups
 // have no dialog procedure.
 
-#include "HostParamDlg.h"
-#include "HostWindowsLink.h"
+#include "scene/HostParamDlg.h"
+#include "scene/HostWindowsLink.h"
 
 DLGPROC HostParamMapDlgProc() {
     return nullptr;

@@ -1,7 +1,7 @@
 // Native builds read EXR source images with OpenEXR, which decodes every compression (DWAA and
 // DWAB included); Radiance files go through the shared stb_image reader.
 
-#include "HdrImageReader.h"
+#include "maps/HdrImageReader.h"
 
 #include <OpenEXR/ImfChannelList.h>
 #include <OpenEXR/ImfFrameBuffer.h>

@@ -7,9 +7,9 @@
 #include "FrameBufferWin32.h"
 
 #include "HostWindows.h"
-#include "HostWindowsLink.h"
+#include "scene/HostWindowsLink.h"
 #include "WindowClass.h"
-#include "LatLongRender.h"
+#include "render/LatLongRender.h"
 
 #include "host/Interface.h"
 

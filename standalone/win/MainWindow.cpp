@@ -9,9 +9,9 @@
 
 #include "FrameBufferWin32.h"
 #include "HostWindows.h"
-#include "HostWindowsLink.h"
+#include "scene/HostWindowsLink.h"
 #include "WindowClass.h"
-#include "StandaloneHost.h"
+#include "scene/StandaloneHost.h"
 
 #include <windows.h>
 #undef GetClassName

@@ -6,7 +6,7 @@
 #include "host/DragAndDrop.h"
 
 #include "HostWindows.h"
-#include "HostWindowsLink.h"
+#include "scene/HostWindowsLink.h"
 #include "WindowClass.h"
 #include "RollupPanel.h"
 

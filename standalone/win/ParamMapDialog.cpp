@@ -1,7 +1,7 @@
 // The dialog procedure of automatic rollups, which hands every message to the block's user
 // dialog procedure together with the rollup's parameter map and the current time.
 
-#include "HostParamDlg.h"
+#include "scene/HostParamDlg.h"
 
 #include "host/Interface.h"
 

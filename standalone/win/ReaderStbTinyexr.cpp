@@ -3,7 +3,7 @@
 // compressions that real environment maps often use; such files are refused with the compression's
 // name.
 
-#include "HdrImageReader.h"
+#include "maps/HdrImageReader.h"
 
 // ZIP through the system's zlib rather than tinyexr's bundled copy of miniz.
 #define TINYEXR_USE_MINIZ 0

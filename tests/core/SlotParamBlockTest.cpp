@@ -3,7 +3,7 @@
 #include "core/ZenithraClassDesc.h"
 #include "support/MapTestSupport.h"
 
-#include "StandaloneHost.h"
+#include "scene/StandaloneHost.h"
 
 #include <gtest/gtest.h>
 

@@ -4,8 +4,8 @@
 #include "core/ZenithraClassDesc.h"
 #include "shading/Zenithra.h"
 
-#include "ChunkIO.h"
-#include "StandaloneHost.h"
+#include "scene/ChunkIO.h"
+#include "scene/StandaloneHost.h"
 
 #include <cstddef>
 #include <cstdint>

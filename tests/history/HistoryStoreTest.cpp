@@ -8,8 +8,8 @@
 #include "shading/Zenithra.h"
 #include "source/SourceFile.h"
 
-#include "ChunkIO.h"
-#include "StandaloneHost.h"
+#include "scene/ChunkIO.h"
+#include "scene/StandaloneHost.h"
 #include "support/MapTestSupport.h"
 
 #include <gtest/gtest.h>

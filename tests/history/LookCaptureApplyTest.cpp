@@ -7,8 +7,8 @@
 #include "source/MapRotation.h"
 #include "source/SourceFile.h"
 
-#include "StandaloneHost.h"
-#include "VRayBitmapMap.h"
+#include "scene/StandaloneHost.h"
+#include "maps/VRayBitmapMap.h"
 #include "support/BoxAnswers.h"
 #include "support/MapTestSupport.h"
 

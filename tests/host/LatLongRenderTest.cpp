@@ -1,7 +1,7 @@
 // The renderer of latitude-longitude images hands finished rows to its caller while the rest
 // still renders, and stops when the caller refuses them.
 
-#include "LatLongRender.h"
+#include "render/LatLongRender.h"
 
 #include "support/MapTestSupport.h"
 

@@ -1,7 +1,7 @@
 // The standalone host's parameter blocks: keyed animation, tables, type checks and lock-free
 // reads while the user-interface thread writes (saving is checked by the scene round trips).
 
-#include "HostParamBlock.h"
+#include "scene/HostParamBlock.h"
 
 #include "host/IParamBlock2.h"
 #include "host/Interface.h"

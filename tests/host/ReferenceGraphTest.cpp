@@ -1,7 +1,7 @@
 // The standalone host's reference graph: notification through dependents, replacing and
 // deleting targets, and automatic deletion of targets nothing references.
 
-#include "StandaloneHost.h"
+#include "scene/StandaloneHost.h"
 
 #include <gtest/gtest.h>
 

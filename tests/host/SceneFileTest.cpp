@@ -1,9 +1,9 @@
 // The standalone host's chunked scene data and its scene file: chunk bounds, damaged data, and
 // scenes that load back as they were saved.
 
-#include "ChunkIO.h"
-#include "ProceduralSky.h"
-#include "StandaloneHost.h"
+#include "scene/ChunkIO.h"
+#include "maps/ProceduralSky.h"
+#include "scene/StandaloneHost.h"
 
 #include "core/ZenithraClassDesc.h"
 #include "host/IOApi.h"

@@ -1,7 +1,7 @@
 // The host's scene nodes as the lighting history reaches them: through the active viewport's
 // camera, which must not outlive its node.
 
-#include "StandaloneHost.h"
+#include "scene/StandaloneHost.h"
 
 #include "host/Interface.h"
 

@@ -4,8 +4,8 @@
 #include "support/FileSizeLimit.h"
 #include "support/TestDrive.h"
 
-#include "ProceduralSky.h"
-#include "StandaloneHost.h"
+#include "maps/ProceduralSky.h"
+#include "scene/StandaloneHost.h"
 
 #include "host/Interface.h"
 #include "platform/Platform.h"

@@ -2,12 +2,12 @@
 // where each direction looks in the image, broken files, reloading, evaluation during reloads,
 // and scenes that load back as they were saved.
 
-#include "BitmapMap.h"
-#include "EnvironmentSample.h"
-#include "HdrSourceMap.h"
-#include "HostLog.h"
-#include "StandaloneHost.h"
-#include "VRayBitmapMap.h"
+#include "maps/BitmapMap.h"
+#include "render/EnvironmentSample.h"
+#include "maps/HdrSourceMap.h"
+#include "scene/HostLog.h"
+#include "scene/StandaloneHost.h"
+#include "maps/VRayBitmapMap.h"
 
 #include "host/AssetManagement.h"
 #include "host/Interface.h"

@@ -4,8 +4,8 @@
 #include "core/ZenithraClassDesc.h"
 #include "shading/Zenithra.h"
 
-#include "EnvironmentSample.h"
-#include "StandaloneHost.h"
+#include "render/EnvironmentSample.h"
+#include "scene/StandaloneHost.h"
 #include "support/NamedParamMap.h"
 
 #include <gtest/gtest.h>

@@ -5,7 +5,7 @@
 #include "support/MapTestSupport.h"
 #include "support/TestDrive.h"
 
-#include "StandaloneHost.h"
+#include "scene/StandaloneHost.h"
 
 #include <gtest/gtest.h>
 

@@ -5,8 +5,8 @@
 #include "support/MapTestSupport.h"
 #include "support/TestDrive.h"
 
-#include "ChunkIO.h"
-#include "StandaloneHost.h"
+#include "scene/ChunkIO.h"
+#include "scene/StandaloneHost.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 #include "platform/Platform.h"
 #include "source/SourceFile.h"
 
-#include "InteractiveRender.h"
+#include "render/InteractiveRender.h"
 #include "support/MapTestSupport.h"
 #include "support/NamedParamMap.h"
 #include "support/TestDrive.h"

@@ -3,7 +3,7 @@
 
 #include "source/RenderRefresh.h"
 
-#include "InteractiveRender.h"
+#include "render/InteractiveRender.h"
 #include "support/MapTestSupport.h"
 #include "support/NamedParamMap.h"
 

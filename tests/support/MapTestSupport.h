@@ -6,8 +6,8 @@
 #include "ZenithraProxy.h"
 #include "shading/Zenithra.h"
 
-#include "EnvironmentSample.h"
-#include "StandaloneHost.h"
+#include "render/EnvironmentSample.h"
+#include "scene/StandaloneHost.h"
 #include "support/TestTexmap.h"
 
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 
 #include "LoadedPlugin.h"
 
-#include "StandaloneHost.h"
+#include "scene/StandaloneHost.h"
 
 #include <gtest/gtest.h>
 

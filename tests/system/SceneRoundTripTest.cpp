@@ -3,10 +3,10 @@
 
 #include "LoadedPlugin.h"
 
-#include "EnvironmentSample.h"
-#include "LatLongRender.h"
-#include "ProceduralSky.h"
-#include "StandaloneHost.h"
+#include "render/EnvironmentSample.h"
+#include "render/LatLongRender.h"
+#include "maps/ProceduralSky.h"
+#include "scene/StandaloneHost.h"
 #include "support/TestDrive.h"
 
 #include <gtest/gtest.h>

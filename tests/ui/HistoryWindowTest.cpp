@@ -16,9 +16,9 @@
 
 #include "host/INode.h"
 
-#include "BitmapMap.h"
+#include "maps/BitmapMap.h"
 #include "HostWindows.h"
-#include "StandaloneHost.h"
+#include "scene/StandaloneHost.h"
 
 #include "../../res/resource.h"
 

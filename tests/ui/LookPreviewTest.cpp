@@ -12,7 +12,7 @@
 #include "support/TestDrive.h"
 #include "support/TestImages.h"
 
-#include "BitmapMap.h"
+#include "maps/BitmapMap.h"
 #include "HostWindows.h"
 
 #include "../../res/resource.h"

@@ -11,9 +11,9 @@
 #include "support/TestDrive.h"
 #include "support/TestImages.h"
 
-#include "BitmapMap.h"
+#include "maps/BitmapMap.h"
 #include "HostWindows.h"
-#include "VRayBitmapMap.h"
+#include "maps/VRayBitmapMap.h"
 #include "platform/Platform.h"
 
 #include "../../res/resource.h"

@@ -5,10 +5,10 @@
 
 #include "host/Interface.h"
 
-#include "BitmapMap.h"
+#include "maps/BitmapMap.h"
 #include "win/HostWindows.h"
-#include "ProceduralSky.h"
-#include "StandaloneHost.h"
+#include "maps/ProceduralSky.h"
+#include "scene/StandaloneHost.h"
 #include "loader/PluginLibrary.h"
 
 #include <windows.h>

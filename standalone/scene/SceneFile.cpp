@@ -1,9 +1,9 @@
 // The standalone host's scene file: every object reachable from the scene root, with its class,
 // its name, its own chunks and its references, so that loading rebuilds the same graph.
 
-#include "ChunkIO.h"
-#include "SceneNodes.h"
-#include "StandaloneHost.h"
+#include "scene/ChunkIO.h"
+#include "scene/SceneNodes.h"
+#include "scene/StandaloneHost.h"
 
 #include "core/ChunkFields.h"
 

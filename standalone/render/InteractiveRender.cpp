@@ -1,4 +1,4 @@
-#include "InteractiveRender.h"
+#include "render/InteractiveRender.h"
 
 #include "host/Interface.h"
 

@@ -1,6 +1,6 @@
 // Radiance .hdr files through stb_image, in both builds, so that they decode the same way.
 
-#include "HdrImageReader.h"
+#include "maps/HdrImageReader.h"
 
 #define STBI_ONLY_HDR
 #define STBI_NO_STDIO

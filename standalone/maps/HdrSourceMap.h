@@ -5,8 +5,8 @@
 // published through an atomic pointer, and every image ever published lives until the map is
 // destroyed, so a sample never reads freed pixels and takes no lock.
 
-#include "HdrImage.h"
-#include "OneBlockTexmap.h"
+#include "maps/HdrImage.h"
+#include "maps/OneBlockTexmap.h"
 
 #include <atomic>
 #include <memory>

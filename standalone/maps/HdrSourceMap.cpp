@@ -1,6 +1,6 @@
-#include "HdrSourceMap.h"
+#include "maps/HdrSourceMap.h"
 
-#include "HostLog.h"
+#include "scene/HostLog.h"
 
 #include "host/AssetManagement.h"
 #include "platform/Platform.h"

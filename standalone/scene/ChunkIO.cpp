@@ -1,4 +1,4 @@
-#include "ChunkIO.h"
+#include "scene/ChunkIO.h"
 
 #include <cstring>
 

@@ -4,7 +4,7 @@
 // and tinyexr in the Win64 build (win/ReaderStbTinyexr.cpp). LoadHdrImage is the only caller of
 // ReadHdrFile; it has already checked the extension and that the file exists.
 
-#include "HdrImage.h"
+#include "maps/HdrImage.h"
 
 #include <cstdint>
 #include <filesystem>

@@ -1,6 +1,6 @@
-#include "BitmapMap.h"
+#include "maps/BitmapMap.h"
 
-#include "HdrSourceMap.h"
+#include "maps/HdrSourceMap.h"
 
 namespace standalone {
 

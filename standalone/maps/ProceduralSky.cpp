@@ -1,7 +1,7 @@
-#include "ProceduralSky.h"
+#include "maps/ProceduralSky.h"
 
-#include "OneBlockTexmap.h"
-#include "StandaloneHost.h"
+#include "maps/OneBlockTexmap.h"
+#include "scene/StandaloneHost.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "HostLog.h"
+#include "scene/HostLog.h"
 
 #include <cstdio>
 #include <mutex>

@@ -2,7 +2,7 @@
 
 #include "host/ClassDesc2.h"
 
-#include "HostParamDlg.h"
+#include "scene/HostParamDlg.h"
 
 #include <algorithm>
 

@@ -3,12 +3,12 @@
 
 #include "host/Interface.h"
 
-#include "BitmapMap.h"
-#include "HostWindowsLink.h"
-#include "ProceduralSky.h"
-#include "SceneNodes.h"
-#include "StandaloneHost.h"
-#include "VRayBitmapMap.h"
+#include "maps/BitmapMap.h"
+#include "scene/HostWindowsLink.h"
+#include "maps/ProceduralSky.h"
+#include "scene/SceneNodes.h"
+#include "scene/StandaloneHost.h"
+#include "maps/VRayBitmapMap.h"
 
 #include <algorithm>
 #include <atomic>

@@ -1,4 +1,4 @@
-#include "HostParamDlg.h"
+#include "scene/HostParamDlg.h"
 
 void HostParamDlg::DeleteThis() {
     if (imp && paramMap.hwnd) {

@@ -1,6 +1,6 @@
-#include "LatLongRender.h"
+#include "render/LatLongRender.h"
 
-#include "EnvironmentSample.h"
+#include "render/EnvironmentSample.h"
 
 #include <algorithm>
 #include <atomic>

@@ -1,9 +1,9 @@
 // Loading source images and looking them up. The decoding itself is the build's image library
 // (HdrImageReader.h); what every build shares is checked here once.
 
-#include "HdrImage.h"
+#include "maps/HdrImage.h"
 
-#include "HdrImageReader.h"
+#include "maps/HdrImageReader.h"
 
 #include "platform/Platform.h"
 

@@ -1,6 +1,6 @@
-#include "VRayBitmapMap.h"
+#include "maps/VRayBitmapMap.h"
 
-#include "HdrSourceMap.h"
+#include "maps/HdrSourceMap.h"
 
 namespace standalone {
 

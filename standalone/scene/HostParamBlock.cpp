@@ -3,7 +3,7 @@
 // controller that is replaced is published as a new object; the old one is kept until the block
 // is destroyed, so a reader never follows a freed pointer. Writers serialise on one mutex.
 
-#include "HostParamBlock.h"
+#include "scene/HostParamBlock.h"
 
 #include "core/ChunkFields.h"
 #include "host/ClassDesc2.h"
