@@ -21,6 +21,7 @@
 #include "scene/StandaloneHost.h"
 
 #include "../../res/resource.h"
+#include "WindowDrive.h"
 
 #include <windows.h>
 #include <objidl.h>
@@ -29,10 +30,10 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <tuple>
 
 namespace win = standalone::win;
+using namespace uidrive;
 
 namespace {
 
@@ -59,91 +60,6 @@ std::vector<uint8_t> Jpeg(int width, int height, COLORREF c) {
     stream->Release();
     Gdiplus::GdiplusShutdown(token);
     return bytes;
-}
-
-void Pump(int ms = 30) {
-    for (auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-         std::chrono::steady_clock::now() < end; Sleep(5)) {
-        for (MSG msg; PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE);) {
-            DispatchMessageW(&msg);
-        }
-    }
-}
-
-// What a window's client area (the screen for none) shows, as 32-bit pixels.
-struct Shot {
-    int width = 0, height = 0;
-    std::vector<uint32_t> pixels;
-    COLORREF At(int x, int y) const {
-        uint32_t p = pixels.at(size_t(y) * size_t(width) + size_t(x));
-        return RGB((p >> 16) & 255, (p >> 8) & 255, p & 255);
-    }
-};
-
-Shot Capture(HWND window) {
-    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-    Pump(window ? 0 : 200);
-    RECT r{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-    if (window) {
-        GetClientRect(window, &r);
-    }
-    Shot shot{int(r.right), int(r.bottom), {}};
-    BITMAPINFO info{};
-    info.bmiHeader = {
-        sizeof(BITMAPINFOHEADER), shot.width, -shot.height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    void* bits = nullptr;
-    HDC dc = GetDC(window);
-    HDC memory = CreateCompatibleDC(dc);
-    HBITMAP dib = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, dib);
-    BitBlt(memory, 0, 0, shot.width, shot.height, dc, 0, 0, SRCCOPY | CAPTUREBLT);
-    GdiFlush();
-    shot.pixels.assign(static_cast<uint32_t*>(bits),
-                       static_cast<uint32_t*>(bits) + r.right * r.bottom);
-    SelectObject(memory, old);
-    DeleteObject(dib);
-    DeleteDC(memory);
-    ReleaseDC(window, dc);
-    return shot;
-}
-
-bool Near(COLORREF a, COLORREF b) {
-    return std::abs(GetRValue(a) - GetRValue(b)) + std::abs(GetGValue(a) - GetGValue(b)) +
-               std::abs(GetBValue(a) - GetBValue(b)) <=
-           24;
-}
-
-// A popup menu's entries, and the entry (1-based; 0 dismisses) chosen from a thread timer.
-struct MenuScript {
-    int choice = 0;
-    std::vector<std::wstring> items;
-} menuScript;
-
-void CALLBACK AnswerMenu(HWND, UINT, UINT_PTR, DWORD) {
-    HWND menuWindow = FindWindowW(L"#32768", nullptr);
-    if (!menuScript.items.empty() || !menuWindow || !IsWindowVisible(menuWindow)) {
-        return;
-    }
-    auto menu = reinterpret_cast<HMENU>(SendMessageW(menuWindow, 0x01E1, 0, 0));  // MN_GETHMENU
-    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
-        wchar_t text[64] = {};
-        GetMenuStringW(menu, UINT(i), text, 64, MF_BYPOSITION);
-        menuScript.items.push_back(text);
-    }
-    for (int i = 0; i <= menuScript.choice; ++i) {
-        PostMessageW(menuWindow, WM_KEYDOWN,
-                     i < menuScript.choice ? VK_DOWN
-                     : menuScript.choice   ? VK_RETURN
-                                           : VK_ESCAPE,
-                     0);
-    }
-}
-
-void SetAlt(bool down) {
-    BYTE keys[256] = {};
-    GetKeyboardState(keys);
-    keys[VK_MENU] = keys[VK_LMENU] = down ? 0x80 : 0;
-    SetKeyboardState(keys);
 }
 
 HistoryEntry Look(const MSTR& id, const MSTR& variant, const MSTR& path, const MSTR& camera,
@@ -187,12 +103,9 @@ protected:
         SendMessageW(window, msg, wParam, MAKELPARAM(p.x, p.y));
     }
     static POINT Middle(const RECT& r) { return {(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
-    std::u16string Source(const std::u16string& name, const testsupport::TestImage& image) {
+    std::u16string Hdr(const std::u16string& name, const testsupport::TestImage& image) {
         std::u16string path = drive.ScratchFolder() + u"\\" + name;
         EXPECT_TRUE(testsupport::WriteHdrFile(path, image));
-        Texmap* source = standalone::CreateBitmapMap();
-        SetTexmapFilePath(source, path);
-        map->ReplaceReference(1, source);
         return path;
     }
 
@@ -327,11 +240,9 @@ TEST_F(HistoryWindowTest, KeysWheelScrollBarClicksMenuAndRowDeletion) {
     EXPECT_EQ(CurrentLookRegistry::Get(map).variantId, u"v0");
 
     for (int choice : {0, 1}) {  // right click: the one-item menu, dismissed, then chosen
-        menuScript = MenuScript{choice, {}};
-        UINT_PTR timer = SetTimer(nullptr, 0, 100, AnswerMenu);
-        Send(window, WM_RBUTTONUP, CellCentre(s, 1, 0));
-        KillTimer(nullptr, timer);
-        EXPECT_EQ(menuScript.items, std::vector<std::wstring>{L"Delete"});
+        MenuSeen seen =
+            AnsweringMenu([&] { Send(window, WM_RBUTTONUP, CellCentre(s, 1, 0)); }, choice);
+        EXPECT_EQ(seen.items, std::vector<std::wstring>{L"Delete"});
         EXPECT_EQ(map->history.size(), choice ? 4u : 5u);
     }
     Pump();
@@ -445,18 +356,26 @@ TEST_F(HistoryWindowTest, OneWindowPerMapPlacedWhereItClosedRefreshedAndClosedWi
     win::CloseMaterialEditor();
 }
 
-// The workflow with real previews: three HDR files stepped through with Next, three looks saved
-// on each, History opened from Load, the first look applied, the scene saved and loaded again.
+// The workflow as a user goes through it: a Bitmap dragged onto the source-map button, the first
+// HDR file browsed to, a second slot added, values typed into the slot rollup, three looks saved
+// on each of three files stepped through with Next, History opened from Load, the first look
+// applied, the scene saved and loaded again.
 TEST_F(HistoryWindowTest, RealLooksThroughTheStudioWindowsAndTheSceneFile) {
-    std::u16string files[] = {
-        Source(u"c_cool.hdr", testsupport::UniformImage(64, 32, .25f, .5f, 1.2f)),
-        Source(u"b_warm.hdr", testsupport::UniformImage(64, 32, 1.2f, .6f, .3f)),
-        Source(u"a_grid.hdr", testsupport::GridImage())};
-    std::swap(files[0], files[2]);  // the source shows the first file in the folder's order
+    const std::u16string files[] = {
+        Hdr(u"a_grid.hdr", testsupport::GridImage()),
+        Hdr(u"b_warm.hdr", testsupport::UniformImage(64, 32, 1.2f, .6f, .3f)),
+        Hdr(u"c_cool.hdr", testsupport::UniformImage(64, 32, .25f, .5f, 1.2f))};
     win::OpenMaterialEditor();
+    Texmap* bitmap = standalone::CreateBitmapMap();
+    GetCOREInterface()->PutMtlToMtlEditor(bitmap, 5);
     GetCOREInterface()->PutMtlToMtlEditor(map, 0);
     HWND rollup = win::RollupPages().at(0);
-    SendMessageW(GetDlgItem(rollup, IDC_ADD_SLOT), BM_CLICK, 0, 0);
+    Drag(win::SampleSlotWindow(5), GetDlgItem(rollup, IDC_SOURCE_MAP));
+    ASSERT_EQ(map->sourceMap, bitmap);
+    ASSERT_TRUE(AnsweringOpenFile([&] { Click(rollup, IDC_BROWSE_HDR); }, L"Choose HDR / EXR",
+                                  std::wstring(files[0].begin(), files[0].end())));
+    ASSERT_TRUE(IsSamePath(GetTexmapFilePath(bitmap), files[0]));
+    Click(rollup, IDC_ADD_SLOT);
     ASSERT_EQ(map->GetSlotCount(), 2);
     win::SetEnvironmentMap(map->GetSubTexmap(1));
     win::OpenFrameBuffer(512, 256);
@@ -464,22 +383,21 @@ TEST_F(HistoryWindowTest, RealLooksThroughTheStudioWindowsAndTheSceneFile) {
     INode* cameras[] = {standalone::CreateNode(u"CamFront", Matrix3()),
                         standalone::CreateNode(u"CamBack", Matrix3())};
     ViewExp& view = GetCOREInterface()->GetActiveViewExp();
+    HWND slot = win::RollupPages().at(1);
+    Type(slot, IDC_SPOT_SIZE_EDIT, L"8");
     for (int hdr = 0; hdr < 3; ++hdr) {
         view.SetViewCamera(cameras[hdr ? 1 : 0]);
-        SetMapRotation(map->sourceMap, 0, 30.0f + 60.0f * float(hdr));
+        Type(slot, IDC_MAP_ROTATION_EDIT, std::to_wstring(30 + 60 * hdr).c_str());
         for (int variant = 0; variant < 3; ++variant) {
-            map->SetSlotExposure(0, float(variant) - 1.0f);
-            testsupport::SetSlotFloat(*map, pb_slotSunExposure, 0, float(variant) * 3.0f);
-            testsupport::SetSlotFloat(*map, pb_slotSunSpotSize, 0, 8.0f);
-            map->SyncSlotRollups();
-            map->NotifyAll(PART_ALL, REFMSG_CHANGE, false);
+            Type(slot, IDC_EXPOSURE_EDIT, std::to_wstring(variant - 1).c_str());
+            Type(slot, IDC_SUN_EXPOSURE_EDIT, std::to_wstring(variant * 3).c_str());
             ASSERT_TRUE(win::WaitForFrameBuffer(20000));
-            SendMessageW(GetDlgItem(rollup, IDC_SAVE_LOOK), BM_CLICK, 0, 0);
+            Click(rollup, IDC_SAVE_LOOK);
         }
-        SendMessageW(GetDlgItem(rollup, IDC_NEXT_HDR), BM_CLICK, 0, 0);
+        Click(rollup, IDC_NEXT_HDR);
     }
     ASSERT_EQ(map->history.size(), 9u);
-    SendMessageW(GetDlgItem(rollup, IDC_LOAD_LOOK), BM_CLICK, 0, 0);
+    Click(rollup, IDC_LOAD_LOOK);
     HWND window = FindHistoryWindow(map);
     ASSERT_NE(window, nullptr);
     Pump();

@@ -16,6 +16,7 @@
 #include "HostWindows.h"
 
 #include "../../res/resource.h"
+#include "WindowDrive.h"
 
 #include <windows.h>
 #undef GetClassName
@@ -23,42 +24,28 @@
 #include <gtest/gtest.h>
 
 namespace win = standalone::win;
+using namespace uidrive;
 
 namespace {
 
-// A preview as the plug-in draws it stretched to width x height over white, as 0x00RRGGBB.
-struct Picture {
-    int width = 0, height = 0;
-    std::vector<DWORD> pixels;
-    int Channel(int x, int y, int shift) const { return (pixels[y * width + x] >> shift) & 255; }
-    double MeanRed() const {
-        double sum = 0;
-        for (DWORD p : pixels) {
-            sum += (p >> 16) & 255;
-        }
-        return sum / double(pixels.size());
-    }
-};
-
-Picture Draw(const std::vector<uint8_t>& bytes, int width, int height) {
-    Picture picture{width, height, {}};
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    void* bits = nullptr;
-    HDC dc = CreateCompatibleDC(nullptr);
-    HBITMAP target = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    SelectObject(dc, target);
-    const RECT rect{0, 0, width, height};
-    FillRect(dc, &rect, HBRUSH(GetStockObject(WHITE_BRUSH)));
-    DrawPreviewImage(dc, rect, bytes);
-    GdiFlush();
-    picture.pixels.assign(static_cast<DWORD*>(bits), static_cast<DWORD*>(bits) + width * height);
-    DeleteDC(dc);
-    DeleteObject(target);
-    return picture;
+// A preview as the plug-in draws it stretched to width x height over white.
+Shot Draw(const std::vector<uint8_t>& bytes, int width, int height) {
+    return Paint(width, height, [&](HDC dc) {
+        const RECT rect{0, 0, width, height};
+        FillRect(dc, &rect, HBRUSH(GetStockObject(WHITE_BRUSH)));
+        DrawPreviewImage(dc, rect, bytes);
+    });
 }
 
-Picture Draw(const std::vector<uint8_t>& jpeg) {
+double MeanRed(const Shot& shot) {
+    double sum = 0;
+    for (uint32_t p : shot.pixels) {
+        sum += (p >> 16) & 255;
+    }
+    return sum / double(shot.pixels.size());
+}
+
+Shot Draw(const std::vector<uint8_t>& jpeg) {
     PreviewImageSize size = GetPreviewImageSize(jpeg);
     return Draw(jpeg, int(size.width), int(size.height));
 }
@@ -143,15 +130,15 @@ TEST_F(LookPreviewTest, GrabSkipsTinyFrameBuffersAndStretchesWithoutLetterbox) {
     DestroyWindow(tiny);
 
     HWND wide = SolidWindow(L"vfb", 1600, 400, RGB(255, 0, 0));
-    Picture picture = Draw(Capture());
+    Shot picture = Draw(Capture());
     DestroyWindow(wide);
     ASSERT_EQ(std::pair(picture.width, picture.height),
               std::pair(DefaultSize().width, DefaultSize().height));
     for (auto [x, y] : {std::pair{2, 2},
                         {picture.width - 3, picture.height / 2},
                         {picture.width / 2, picture.height - 3}}) {
-        EXPECT_GT(picture.Channel(x, y, 16), 200) << x << "," << y;  // red to every edge
-        EXPECT_LT(picture.Channel(x, y, 8), 60) << x << "," << y;
+        EXPECT_GT(GetRValue(picture.At(x, y)), 200) << x << "," << y;  // red to every edge
+        EXPECT_LT(GetGValue(picture.At(x, y)), 60) << x << "," << y;
     }
 }
 
@@ -167,7 +154,7 @@ TEST_F(LookPreviewTest, DrawingShowsThePictureNoPreviewOrNothing) {
         {jpeg, {300, 200}, true, RGB(255, 0, 0)},
     };
     for (const auto& [bytes, size, drawn, centre] : rows) {
-        Picture picture = Draw(bytes, 200, 100);
+        Shot picture = Draw(bytes, 200, 100);
         EXPECT_EQ(GetPreviewImageSize(bytes).width, size.width);
         EXPECT_EQ(GetPreviewImageSize(bytes).height, size.height);
         RECT box{200, 100, -1, -1};
@@ -185,8 +172,8 @@ TEST_F(LookPreviewTest, DrawingShowsThePictureNoPreviewOrNothing) {
             EXPECT_NEAR((box.top + box.bottom) / 2, 50, 3);
         }
         if (centre) {
-            EXPECT_NEAR(picture.Channel(100, 50, 16), GetRValue(centre), 8);
-            EXPECT_NEAR(picture.Channel(100, 50, 8), GetGValue(centre), 8);
+            EXPECT_NEAR(GetRValue(picture.At(100, 50)), GetRValue(centre), 8);
+            EXPECT_NEAR(GetGValue(picture.At(100, 50)), GetGValue(centre), 8);
         }
     }
 
@@ -239,10 +226,10 @@ TEST_F(LookPreviewTest, SaveKeepsTheFrameBufferAndTheOpenRollupsThroughTheSceneF
         SendMessageW(GetDlgItem(win::RollupPages().at(0), IDC_SAVE_LOOK), BM_CLICK, 0, 0);
         const HistoryEntry& saved = map->history.back();
         EXPECT_EQ(saved.slotExposures, (std::vector<float>{ev, 0.0f, 1.5f}));
-        Picture picture = Draw(saved.previewJpeg);
+        Shot picture = Draw(saved.previewJpeg);
         EXPECT_EQ(std::pair(picture.width, picture.height),
                   std::pair(DefaultSize().width, DefaultSize().height));
-        brightness.push_back(picture.MeanRed());
+        brightness.push_back(MeanRed(picture));
     }
     EXPECT_EQ(map->history.size(), 2u);
     EXPECT_EQ(boxes.texts.size(), 1u);  // the second Save asked about the first one's variant

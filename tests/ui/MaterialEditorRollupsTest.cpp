@@ -17,100 +17,17 @@
 #include "platform/Platform.h"
 
 #include "../../res/resource.h"
+#include "WindowDrive.h"
 
 #include <windows.h>
 #undef GetClassName
 
 #include <gtest/gtest.h>
 
-#include <functional>
-
 namespace win = standalone::win;
+using namespace uidrive;
 
 namespace {
-
-// What the modal loop showed of a menu: its entries (separators empty) and place.
-struct MenuSeen {
-    bool shown = false;
-    std::vector<std::wstring> items;
-    RECT rect{};
-};
-
-std::wstring Text(HWND window) {
-    wchar_t text[512] = {};
-    GetWindowTextW(window, text, 512);
-    return text;
-}
-
-int menuChoice = 0;
-MenuSeen menuSeen;
-
-void CALLBACK AnswerMenu(HWND, UINT, UINT_PTR, DWORD) {
-    HWND menuWindow = FindWindowW(L"#32768", nullptr);
-    if (!menuSeen.shown && menuWindow && IsWindowVisible(menuWindow)) {
-        menuSeen.shown = true;
-        GetWindowRect(menuWindow, &menuSeen.rect);
-        auto menu = reinterpret_cast<HMENU>(SendMessageW(menuWindow, 0x01E1, 0, 0));  // MN_GETHMENU
-        for (int i = 0; i < GetMenuItemCount(menu); ++i) {
-            wchar_t text[128] = {};
-            GetMenuStringW(menu, UINT(i), text, 128, MF_BYPOSITION);
-            menuSeen.items.push_back(text);
-        }
-        for (int i = 0; i < menuChoice; ++i) {
-            PostMessageW(menuWindow, WM_KEYDOWN, VK_DOWN, 0);
-        }
-        PostMessageW(menuWindow, WM_KEYDOWN, menuChoice ? VK_RETURN : VK_ESCAPE, 0);
-    }
-}
-
-// Runs `action`, choosing entry `choice` (1-based, separators not counted; 0 dismisses) of a
-// menu it opens.
-MenuSeen Answering(const std::function<void()>& action, int choice) {
-    menuChoice = choice;
-    menuSeen = MenuSeen{};
-    UINT_PTR timer = SetTimer(nullptr, 0, 100, AnswerMenu);
-    action();
-    KillTimer(nullptr, timer);
-    return menuSeen;
-}
-
-void Click(HWND dialog, int id) {
-    SendMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
-}
-
-void Type(HWND dialog, int editId, const wchar_t* text) {
-    SetDlgItemTextW(dialog, editId, text);
-    SendMessageW(GetDlgItem(dialog, editId), WM_KEYDOWN, VK_RETURN, 0);
-}
-
-void RightClick(HWND control) {
-    SendMessageW(control, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(2, 2));
-    SendMessageW(control, WM_RBUTTONUP, 0, MAKELPARAM(2, 2));
-}
-
-POINT Centre(HWND window) {
-    RECT r{};
-    GetWindowRect(window, &r);
-    return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-}
-
-void Drag(HWND from, HWND to) {
-    POINT start = Centre(from), end = Centre(to);
-    ScreenToClient(from, &start);
-    ScreenToClient(from, &end);
-    SendMessageW(from, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(start.x, start.y));
-    SendMessageW(from, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(start.x + 10, start.y + 10));
-    SendMessageW(from, WM_LBUTTONUP, 0, MAKELPARAM(end.x, end.y));
-}
-
-std::wstring ClipboardText() {
-    OpenClipboard(nullptr);
-    HANDLE data = GetClipboardData(CF_UNICODETEXT);
-    std::wstring text = data ? static_cast<const wchar_t*>(GlobalLock(data)) : L"";
-    GlobalUnlock(data);
-    CloseClipboard();
-    return text;
-}
 
 const std::wstring kHint = L"  |  click to show, drag to assign";
 
@@ -293,7 +210,7 @@ TEST_F(RollupTest, MenusResetValuesCopyColoursAndClearLooks) {
     testsupport::SetSlotFloat(*map, pb_slotSunSpotHeight, 0, 10.0f);
     testsupport::SetSlotColor(*map, pb_slotTint, 0, Point4(1, 128 / 255.0f, 0, 1));
     map->SyncSlotRollups();
-    MenuSeen seen = Answering([&] { RightClick(GetDlgItem(slot, IDC_SPOT_HEIGHT_SPIN)); }, 1);
+    MenuSeen seen = AnsweringMenu([&] { RightClick(GetDlgItem(slot, IDC_SPOT_HEIGHT_SPIN)); }, 1);
     EXPECT_EQ(seen.items, (std::vector<std::wstring>{L"Сбросить", L"Удалить анимацию"}));
     EXPECT_EQ(Value(pb_slotSunSpotHeight, 0), 45.0f);
     {
@@ -302,21 +219,21 @@ TEST_F(RollupTest, MenusResetValuesCopyColoursAndClearLooks) {
         Type(slot, IDC_CONTRAST_EDIT, L"130");
         ASSERT_NE(map->block->GetControllerByID(pb_slotContrast, 0), nullptr);
     }
-    Answering([&] { RightClick(GetDlgItem(slot, IDC_CONTRAST_EDIT)); }, 2);
+    AnsweringMenu([&] { RightClick(GetDlgItem(slot, IDC_CONTRAST_EDIT)); }, 2);
     EXPECT_EQ(map->block->GetControllerByID(pb_slotContrast, 0), nullptr);
     EXPECT_EQ(Value(pb_slotContrast, 0), 130.0f);
 
-    seen = Answering([&] { RightClick(GetDlgItem(slot, IDC_TINT_SWATCH)); }, 1);
+    seen = AnsweringMenu([&] { RightClick(GetDlgItem(slot, IDC_TINT_SWATCH)); }, 1);
     EXPECT_EQ(seen.items, (std::vector<std::wstring>{L"Copy", L"Reset"}));
     EXPECT_EQ(ClipboardText(), L"#FF8000");
-    Answering([&] { RightClick(GetDlgItem(slot, IDC_TINT_SWATCH)); }, 2);
+    AnsweringMenu([&] { RightClick(GetDlgItem(slot, IDC_TINT_SWATCH)); }, 2);
     Interval valid = FOREVER;
     Point4 tint;
     map->block->GetValue(pb_slotTint, 0, tint, valid, 0);
     EXPECT_EQ(tint, Point4(1, 1, 1, 1));
 
     HWND swatch = GetDlgItem(slot, IDC_SUN_TINT_SWATCH);
-    seen = Answering([&] { SendMessageW(swatch, WM_CONTEXTMENU, WPARAM(swatch), -1); }, 0);
+    seen = AnsweringMenu([&] { SendMessageW(swatch, WM_CONTEXTMENU, WPARAM(swatch), -1); }, 0);
     EXPECT_EQ((std::pair{seen.rect.left, seen.rect.top}),
               (std::pair{Centre(swatch).x, Centre(swatch).y}));
     RECT caption{};
@@ -330,12 +247,12 @@ TEST_F(RollupTest, MenusResetValuesCopyColoursAndClearLooks) {
             RightClick(t);
             SendMessageW(slot, WM_CONTEXTMENU, WPARAM(t), MAKELPARAM(p.x, p.y));
         };
-        EXPECT_FALSE(Answering(contextMenu, 0).shown);
+        EXPECT_FALSE(AnsweringMenu(contextMenu, 0).shown);
     }
     for (int answer : {IDNO, IDYES}) {
         map->history.assign(2, HistoryEntry{});
         testsupport::ScopedBoxAnswer box(answer);
-        seen = Answering([&] { Click(Page(0), IDC_CLEAR_LOOKS); }, 3);
+        seen = AnsweringMenu([&] { Click(Page(0), IDC_CLEAR_LOOKS); }, 3);
         EXPECT_EQ(seen.items, (std::vector<std::wstring>{L"Clear current HDR only",
                                                          L"Clear current camera only", L"",
                                                          L"Clear everything in this scene"}));

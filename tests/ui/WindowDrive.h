@@ -1,0 +1,60 @@
+#pragma once
+// Driving real windows as a user does: messages, drags, pixels read back from the screen, and
+// the modal menus and dialogs a click opens answered from a thread timer inside their loop.
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace uidrive {
+
+/// Dispatches this thread's messages for `ms` milliseconds.
+void Pump(int ms = 30);
+
+/// 32-bit pixels, top row first.
+struct Shot {
+    int width = 0, height = 0;
+    std::vector<uint32_t> pixels;
+    COLORREF At(int x, int y) const;
+};
+
+/// What `paint` draws into a width x height bitmap.
+Shot Paint(int width, int height, const std::function<void(HDC)>& paint);
+/// What a window's client area shows after it repainted (the whole screen for null).
+Shot Capture(HWND window);
+/// Within a JPEG's error of each other.
+bool Near(COLORREF a, COLORREF b);
+
+std::wstring Text(HWND window);
+POINT Centre(HWND window);  // in screen coordinates
+void Click(HWND dialog, int id);
+/// Types `text` into an edit field and presses Enter.
+void Type(HWND dialog, int editId, const wchar_t* text);
+void RightClick(HWND control);
+/// Presses on `from`, moves, and releases over `to`.
+void Drag(HWND from, HWND to);
+std::wstring ClipboardText();
+/// The Alt key as GetKeyState and GetAsyncKeyState report it.
+void SetAlt(bool down);
+
+/// Runs `action` while a thread timer calls `answer` until it returns true.
+void Answering(const std::function<void()>& action, const std::function<bool()>& answer);
+
+/// What a popup menu showed: its entries (separators empty) and place.
+struct MenuSeen {
+    bool shown = false;
+    std::vector<std::wstring> items;
+    RECT rect{};
+};
+/// Runs `action`, choosing entry `choice` (1-based, separators not counted; 0 dismisses) of the
+/// popup menu it opens.
+MenuSeen AnsweringMenu(const std::function<void()>& action, int choice);
+/// Runs `action`, typing `path` into the open-file dialog titled `title` that it opens and
+/// pressing Open. False when no such dialog came.
+bool AnsweringOpenFile(const std::function<void()>& action, const wchar_t* title,
+                       const std::wstring& path);
+
+}  // namespace uidrive
