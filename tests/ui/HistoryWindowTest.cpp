@@ -24,11 +24,10 @@
 #include "WindowDrive.h"
 
 #include <windows.h>
-#include <objidl.h>
-#include <gdiplus.h>
 #undef GetClassName
 
 #include <gtest/gtest.h>
+#include <stb/stb_image_write.h>
 
 #include <tuple>
 
@@ -37,28 +36,17 @@ using namespace uidrive;
 
 namespace {
 
-CLSID Encoder(unsigned long kind) {  // 1 JPEG, 6 PNG
-    return {0x557CF400 + kind, 0x1A04, 0x11D3, {0x9A, 0x73, 0, 0, 0xF8, 0x1E, 0xF3, 0x2E}};
-}
-
 std::vector<uint8_t> Jpeg(int width, int height, COLORREF c) {
-    Gdiplus::GdiplusStartupInput input;
-    ULONG_PTR token = 0;
-    Gdiplus::GdiplusStartup(&token, &input, nullptr);
-    IStream* stream = nullptr;
-    CreateStreamOnHGlobal(nullptr, TRUE, &stream);
-    Gdiplus::Bitmap* bitmap = new Gdiplus::Bitmap(width, height, PixelFormat24bppRGB);
-    Gdiplus::Graphics(bitmap).Clear(Gdiplus::Color(GetRValue(c), GetGValue(c), GetBValue(c)));
-    CLSID jpeg = Encoder(1);
-    bitmap->Save(stream, &jpeg, nullptr);
-    delete bitmap;
-    STATSTG stat{};
-    stream->Stat(&stat, STATFLAG_NONAME);
-    std::vector<uint8_t> bytes(size_t(stat.cbSize.QuadPart));
-    stream->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr);
-    stream->Read(bytes.data(), ULONG(bytes.size()), nullptr);
-    stream->Release();
-    Gdiplus::GdiplusShutdown(token);
+    std::vector<uint8_t> rgb(size_t(width) * size_t(height) * 3), bytes;
+    for (size_t i = 0; i < rgb.size(); i += 3) {
+        std::tie(rgb[i], rgb[i + 1], rgb[i + 2]) =
+            std::tuple(GetRValue(c), GetGValue(c), GetBValue(c));
+    }
+    auto append = [](void* out, void* data, int size) {
+        auto* to = static_cast<std::vector<uint8_t>*>(out);
+        to->insert(to->end(), static_cast<uint8_t*>(data), static_cast<uint8_t*>(data) + size);
+    };
+    stbi_write_jpg_to_func(append, &bytes, width, height, 3, rgb.data(), 90);
     return bytes;
 }
 
