@@ -238,6 +238,8 @@ HWND OpenMainWindow() {
     AddButton(scene.window, L"BUTTON", L"Frame Buffer", kFrameBufferButtonId, 170, 76, 150, 24);
     HWND slider = AddButton(scene.window, TRACKBAR_CLASSW, L"", kTimeSliderId, 10, 110, 380, 28);
     SendMessageW(slider, TBM_SETRANGE, TRUE, MAKELPARAM(0, kLastFrame));
+    // A tick every ten frames needs the automatic-ticks style, which a plain child lacks.
+    SetWindowLongPtrW(slider, GWL_STYLE, GetWindowLongPtrW(slider, GWL_STYLE) | TBS_AUTOTICKS);
     SendMessageW(slider, TBM_SETTICFREQ, 10, 0);
     AddButton(scene.window, L"STATIC", L"", kFrameLabelId, 400, 116, 60, 20);
     HWND animate = AddButton(scene.window, L"BUTTON", L"Auto Key", kAnimateId, 460, 112, 80, 24);
