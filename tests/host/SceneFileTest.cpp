@@ -36,14 +36,6 @@ std::string ReadAll(ChunkReader& in) {
 
 // --- Chunk writer and reader ---------------------------------------------------------------
 
-TEST(ChunkIOTest, ChunkIsIdThenLengthWithHeaderLittleEndianThenData) {
-    ChunkWriter out;
-    out.BeginChunk(0x1234);
-    WriteBytes(out, "\xAA");
-    out.EndChunk();
-    EXPECT_EQ(out.Bytes(), (Bytes{0x34, 0x12, 0x07, 0x00, 0x00, 0x00, 0xAA}));
-}
-
 TEST(ChunkIOTest, NestedChunksReadBackLevelByLevelAndNoReadCrossesAChunkEnd) {
     ChunkWriter out;
     out.BeginChunk(0x10);

@@ -13,6 +13,7 @@
 #include "host/Interface.h"
 #include "platform/Platform.h"
 #include "support/MapTestSupport.h"
+#include "support/NamedParamMap.h"
 #include "support/TestDrive.h"
 #include "support/TestImages.h"
 
@@ -36,6 +37,7 @@ using testsupport::GridImage;
 using testsupport::GridPixel;
 using testsupport::kGridHeight;
 using testsupport::kGridWidth;
+using testsupport::Narrow;
 using testsupport::NativePath;
 using testsupport::UniformImage;
 
@@ -117,10 +119,6 @@ bool IsOpaqueBlack(const AColor& c) {
     return c == AColor(0, 0, 0, 1);
 }
 
-std::string Utf8(const std::u16string& s) {
-    return platform::Utf16ToUtf8(s);
-}
-
 class SourceMapTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -151,7 +149,7 @@ TEST_F(SourceMapTest, EveryPixelCentreShowsItsColourForHdrExrAndDwaaExrTurnedByR
     const std::u16string files[] = {GridHdr(), GridExr(), dwaa};
     for (const MapKind& kind : kBothKinds) {
         for (const std::u16string& file : files) {
-            const std::string where = std::string(kind.name) + " " + Utf8(file);
+            const std::string where = std::string(kind.name) + " " + Narrow(file);
             standalone::ClearHostLog();
             MapPtr map = MapShowing(kind, file);
             Set(*map, kind.rotationParam, kind.quarterTurn);
@@ -198,7 +196,7 @@ TEST_F(SourceMapTest, BrokenFilesEvaluateBlackAndLogOneLinePerLoadAttempt) {
     for (const std::u16string& path :
          {Scratch(u"missing.hdr"), truncated, pixels, header, text, empty}) {
         for (const MapKind& kind : kBothKinds) {
-            const std::string where = std::string(kind.name) + ", " + Utf8(path);
+            const std::string where = std::string(kind.name) + ", " + Narrow(path);
             standalone::ClearHostLog();
             MapPtr map = MapShowing(kind, path);
             EXPECT_FALSE(AsSourceMap(*map).HasImage()) << where;
@@ -208,7 +206,7 @@ TEST_F(SourceMapTest, BrokenFilesEvaluateBlackAndLogOneLinePerLoadAttempt) {
             std::vector<std::string> lines = standalone::HostLogLines();
             ASSERT_EQ(lines.size(), 1u) << where;
             EXPECT_NE(lines[0].find(kind.name), std::string::npos) << lines[0];
-            EXPECT_NE(lines[0].find(Utf8(path)), std::string::npos) << lines[0];
+            EXPECT_NE(lines[0].find(Narrow(path)), std::string::npos) << lines[0];
             EXPECT_EQ(lines[0].find('\n'), std::string::npos) << "one line: " << lines[0];
             // LoadMapFiles and an explicit reload are attempts of their own.
             map->LoadMapFiles(0);
@@ -237,7 +235,7 @@ TEST_F(SourceMapTest, AChangedFileNameOrARewrittenOrRemovedFileIsReadAgain) {
     Write(u"grid.exr", UniformImage(8, 4, 1, 2, 3));
     auto stamp = std::filesystem::last_write_time(NativePath(path));
     std::filesystem::last_write_time(NativePath(path), stamp + std::chrono::seconds(2));
-    Set(*map, standalone::kBitmapVOffset, 0.25f);
+    Set(*map, standalone::kBitmapOutputAmount, 1.0f);
     EXPECT_TRUE(Near(Eval(*map, d), Grid(3, 2))) << "after another parameter changed";
     map->LoadMapFiles(0);
     EXPECT_TRUE(Near(Eval(*map, d), AColor(1, 2, 3, 1))) << "LoadMapFiles after the rewrite";
@@ -311,8 +309,8 @@ TEST_F(SourceMapTest, LoadedScenesAndClonesHaveTheImageAtOnceWithTheirParameters
         MSTR name;
         copy->GetClassName(name);
         // Ready without LoadMapFiles: the image was read when the block arrived.
-        EXPECT_TRUE(AsSourceMap(*copy).HasImage()) << Utf8(name);
-        ExpectGrid(*copy, Utf8(name), 90);
+        EXPECT_TRUE(AsSourceMap(*copy).HasImage()) << Narrow(name);
+        ExpectGrid(*copy, Narrow(name), 90);
     }
     EXPECT_EQ(loaded.Get(0)->ClassID(), root.Get(0)->ClassID());
     EXPECT_EQ(loaded.Get(1)->ClassID(), root.Get(1)->ClassID());
