@@ -116,7 +116,10 @@ std::vector<uint8_t> Hex(const char* text) {
     return bytes;
 }
 
-TEST(HistoryStoreTest, LookIdAndCameraIdentity) {
+/// A map held by a scene of the test's own.
+class HistoryStoreTest : public testsupport::MapFixture {};
+
+TEST_F(HistoryStoreTest, LookIdAndCameraIdentity) {
     std::string id = platform::Utf16ToUtf8(MakeLookId());
     EXPECT_TRUE(std::regex_match(id, std::regex("[0-9]{8}_[0-9]{6}_[0-9]{3}_[0-9a-f]{8}"))) << id;
 
@@ -130,9 +133,7 @@ TEST(HistoryStoreTest, LookIdAndCameraIdentity) {
     EXPECT_FALSE(SameCamera(u"", 6, unnamed));
 }
 
-TEST(HistoryStoreTest, RemovalKeepsOrderAndNotifies) {
-    standalone::SceneRoot scene;
-    Zenithra* map = NewMapIn(scene);
+TEST_F(HistoryStoreTest, RemovalKeepsOrderAndNotifies) {
     std::vector<testsupport::Notice> log;
     RecordingDependent watcher(log, map);
     auto ids = [&] {
@@ -181,9 +182,7 @@ TEST(HistoryStoreTest, RemovalKeepsOrderAndNotifies) {
     EXPECT_TRUE(map->history.empty());
 }
 
-TEST(HistoryStoreTest, CurrentLookRegistryFollowsRefreshAndTheMapsLife) {
-    standalone::SceneRoot scene;
-    Zenithra* map = NewMapIn(scene);
+TEST_F(HistoryStoreTest, CurrentLookRegistryFollowsRefreshAndTheMapsLife) {
     RefreshHistoryWindows(map, u"", u"v");  // an empty path remembers nothing
     EXPECT_TRUE(CurrentLookRegistry::Get(map).path.empty());
     RefreshHistoryWindows(map, u"C:\\HDR\\Noon.HDR", u"v1");
@@ -196,7 +195,7 @@ TEST(HistoryStoreTest, CurrentLookRegistryFollowsRefreshAndTheMapsLife) {
 }
 
 // One fixed look's chunk bytes, written out by hand: the same list holds for both builds.
-TEST(HistoryStoreTest, EntryChunkBytesAreFixed) {
+TEST_F(HistoryStoreTest, EntryChunkBytesAreFixed) {
     HistoryEntry e = Look(u"A1", u"", u"C:\\h.hdr", u"Cam", 7);
     e.frame = 160;
     e.cameraTM.SetRow(3, Point3(1, 2, 3));
@@ -229,8 +228,6 @@ TEST(HistoryStoreTest, EntryChunkBytesAreFixed) {
     EXPECT_EQ(EntryPayload(e), expected);
 
     // The map writes its exposures first (one slot at 0 EV), then one chunk per look.
-    standalone::SceneRoot scene;
-    Zenithra* map = NewMapIn(scene);
     map->history = {e};
     std::vector<uint8_t> chunks = SaveMapChunks(*map);
     std::vector<uint8_t> head = Hex("1070 0E000000 01000000 00000000 0670");
@@ -239,10 +236,8 @@ TEST(HistoryStoreTest, EntryChunkBytesAreFixed) {
     EXPECT_EQ(chunks.size(), 14 + 6 + expected.size());
 }
 
-TEST(HistoryStoreTest, SceneRoundTripKeepsEveryFieldOrderAndExposures) {
+TEST_F(HistoryStoreTest, SceneRoundTripKeepsEveryFieldOrderAndExposures) {
     standalone::RegisterClassDesc(GetZenithraDesc());  // scene loading creates maps by class
-    standalone::SceneRoot scene;
-    Zenithra* map = NewMapIn(scene);
     testsupport::ResizeSlots(*map, 3);
     map->SetSlotExposure(1, 2.5f);
     map->SetSlotExposure(2, -1.0f);
@@ -278,9 +273,7 @@ TEST(HistoryStoreTest, SceneRoundTripKeepsEveryFieldOrderAndExposures) {
     EXPECT_EQ(back->GetSlotExposures(3), (std::vector<float>{0.0f, 2.5f, -1.0f}));
 }
 
-TEST(HistoryStoreTest, LoadValidatesEntriesAndExposureCounts) {
-    standalone::SceneRoot scene;
-    Zenithra* map = NewMapIn(scene);
+TEST_F(HistoryStoreTest, LoadValidatesEntriesAndExposureCounts) {
     auto exposures = [](uint32_t count, size_t values) {
         std::vector<uint8_t> p = {uint8_t(count), uint8_t(count >> 8), 0, 0};
         for (size_t i = 0; i < values; ++i) {
@@ -336,9 +329,7 @@ TEST(HistoryStoreTest, LoadValidatesEntriesAndExposureCounts) {
 
 // A look cut short at every byte: the looks before and after it load intact, and what is kept
 // of the damaged one is either what was saved or the default, never something made up.
-TEST(HistoryStoreTest, TruncatedAndOversizedEntriesNeverHurtTheirNeighbours) {
-    standalone::SceneRoot scene;
-    Zenithra* map = NewMapIn(scene);
+TEST_F(HistoryStoreTest, TruncatedAndOversizedEntriesNeverHurtTheirNeighbours) {
     HistoryEntry before = Look(u"before", u"v", u"C:\\a.hdr", u"", 0);
     HistoryEntry after = Look(u"after", u"w", u"C:\\b.hdr", u"", 0);
     HistoryEntry full = FullLook();
@@ -389,7 +380,7 @@ TEST(HistoryStoreTest, TruncatedAndOversizedEntriesNeverHurtTheirNeighbours) {
 }
 
 #ifdef ZENITHRA_FUZZ_REGRESSIONS
-TEST(HistoryStoreTest, InputsThatOnceFailedTheFuzzerLoadQuietly) {
+TEST_F(HistoryStoreTest, InputsThatOnceFailedTheFuzzerLoadQuietly) {
     standalone::RegisterClassDesc(GetZenithraDesc());
     int replayed = 0;
     for (const auto& file : std::filesystem::directory_iterator(ZENITHRA_FUZZ_REGRESSIONS)) {
@@ -398,12 +389,12 @@ TEST(HistoryStoreTest, InputsThatOnceFailedTheFuzzerLoadQuietly) {
         }
         std::ifstream in(file.path(), std::ios::binary);
         std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)), {});
-        standalone::SceneRoot scene;
+        standalone::SceneRoot loaded;
         std::string error;
-        standalone::LoadSceneFromBytes(bytes, scene, &error);
-        Zenithra* map = NewMapIn(scene);
-        LoadMapChunks(*map, bytes);
-        SaveMapChunks(*map);
+        standalone::LoadSceneFromBytes(bytes, loaded, &error);
+        Zenithra* fresh = NewMapIn(loaded);
+        LoadMapChunks(*fresh, bytes);
+        SaveMapChunks(*fresh);
         ++replayed;
     }
     EXPECT_GT(replayed, 0);

@@ -1,11 +1,10 @@
 // The sun disc of a slot follows the source map's rotation around the environment.
 
-#include "ZenithraProxy.h"
-#include "core/ZenithraClassDesc.h"
 #include "shading/Zenithra.h"
 
 #include "render/EnvironmentSample.h"
 #include "scene/StandaloneHost.h"
+#include "support/MapTestSupport.h"
 #include "support/NamedParamMap.h"
 
 #include <gtest/gtest.h>
@@ -28,8 +27,7 @@ float RedAt(Texmap& map, const Point3& direction) {
 
 TEST(SunPlacement, TheSunDiscTurnsWithTheSourceMapsRotation) {
     standalone::SceneRoot scene;
-    auto* map = static_cast<Zenithra*>(static_cast<Texmap*>(GetZenithraDesc()->Create(FALSE)));
-    scene.Add(map);
+    Zenithra* map = testsupport::NewMapIn(scene);
     auto* source = new testsupport::NamedParamMap(u"VRayBitmap",
                                                   {{{u"mapping_type", TYPE_INT, 1.0f},
                                                     {u"u_rotation", TYPE_FLOAT, 0.0f},

@@ -141,12 +141,6 @@ TEST_F(MapTest, SubAnimsAndSubTexmapsFollowTheSlotCountAndSlotProxiesAreMadeOnDe
     EXPECT_EQ(map->NumSubTexmaps(), 4);
     EXPECT_EQ(map->GetSubTexmapSlotName(3), u"Sky:Slot 3");
     EXPECT_EQ(map->SubAnimName(3), u"Sky:Slot 2");
-
-    EXPECT_NE(map->timeCallback, nullptr);
-    standalone::SetCoreInterfaceAvailable(false);
-    Zenithra* lonely = NewMapIn(scene);
-    standalone::SetCoreInterfaceAvailable(true);
-    EXPECT_EQ(lonely->timeCallback, nullptr);
 }
 
 TEST_F(MapTest, SetSubTexmapOnASlotTakesOnlyProxies) {
