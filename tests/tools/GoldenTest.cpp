@@ -3,10 +3,11 @@
 // with one-line errors. ZENITHRA_UPDATE_REFS=1 rewrites the references from the tool's output.
 
 #include "DisplayImage.h"
+#include "ReadBack.h"
+#include "ToolScene.h"
 
 #include "support/TestImages.h"
 
-#include <OpenImageIO/imageio.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -32,20 +33,12 @@ protected:
         folder = fs::temp_directory_path() / ("zenithra-golden-" + std::to_string(::getpid()));
         fs::remove_all(folder);
         fs::create_directories(folder);
-        ASSERT_TRUE(testsupport::WriteExrFile(u"Z:" + ZPath(folder / "grid.exr"),
-                                              testsupport::GridImage()));
-        ASSERT_TRUE(testsupport::WriteHdrFile(u"Z:" + ZPath(folder / "grid.hdr"),
-                                              testsupport::GridImage()));
+        ASSERT_TRUE(
+            testsupport::WriteExrFile(HostPathOf(folder / "grid.exr"), testsupport::GridImage()));
+        ASSERT_TRUE(
+            testsupport::WriteHdrFile(HostPathOf(folder / "grid.hdr"), testsupport::GridImage()));
     }
     void TearDown() override { fs::remove_all(folder); }
-
-    static std::u16string ZPath(const fs::path& file) {
-        std::u16string path;
-        for (char c : file.string()) {
-            path += c == '/' ? u'\\' : char16_t(c);
-        }
-        return path;
-    }
 
     ToolRun Run(std::string args) {
         for (size_t at = 0; (at = args.find("DIR", at)) != std::string::npos;) {
@@ -66,19 +59,6 @@ protected:
 
     fs::path folder;
 };
-
-std::vector<float> ReadPixels(const fs::path& file, int& width, int& height) {
-    std::unique_ptr<OIIO::ImageInput> in = OIIO::ImageInput::open(file.string());
-    if (!in) {
-        ADD_FAILURE() << "cannot read " << file;
-        return {};
-    }
-    width = in->spec().width;
-    height = in->spec().height;
-    std::vector<float> pixels(size_t(width) * size_t(height) * 3);
-    EXPECT_TRUE(in->read_image(0, 0, 0, 3, OIIO::TypeFloat, pixels.data()));
-    return pixels;
-}
 
 TEST_F(ToolTest, SlotImagesMatchTheirReferences) {
     struct Case {
@@ -109,18 +89,16 @@ TEST_F(ToolTest, SlotImagesMatchTheirReferences) {
                 fs::copy_file(folder / "out" / (name + ".exr"), ref,
                               fs::copy_options::overwrite_existing);
             }
-            int width = 0, height = 0, refWidth = 0, refHeight = 0, previewWidth = 0;
-            std::vector<float> got = ReadPixels(folder / "out" / (name + ".exr"), width, height);
-            std::vector<float> want = ReadPixels(ref, refWidth, refHeight);
-            std::vector<float> preview =
-                ReadPixels(folder / "out" / (name + ".png"), previewWidth, height);
-            ASSERT_EQ(width, refWidth);
-            ASSERT_EQ(got.size(), want.size());
-            ASSERT_EQ(preview.size(), got.size());
-            for (size_t i = 0; i < got.size(); ++i) {
-                ASSERT_NEAR(got[i], want[i], 1e-4f * std::fmax(1.0f, std::fabs(want[i])))
+            const ReadImage got = Read(folder / "out" / (name + ".exr")), want = Read(ref);
+            const std::vector<float> preview = Read(folder / "out" / (name + ".png")).pixels;
+            ASSERT_EQ(got.width, want.width);
+            ASSERT_EQ(got.pixels.size(), want.pixels.size());
+            ASSERT_EQ(preview.size(), got.pixels.size());
+            for (size_t i = 0; i < got.pixels.size(); ++i) {
+                const float value = got.pixels[i], wanted = want.pixels[i];
+                ASSERT_NEAR(value, wanted, 1e-4f * std::fmax(1.0f, std::fabs(wanted)))
                     << name << " value " << i;
-                ASSERT_EQ(std::lround(preview[i] * 255.0f), ToneMapToDisplay(got[i]));
+                ASSERT_EQ(std::lround(preview[i] * 255.0f), ToneMapToDisplay(value));
             }
         }
         fs::remove_all(folder / "out");

@@ -1,6 +1,7 @@
 // The command-line tool's render job: what it writes is true to the source, a scene it saves
 // renders the same again, and bad input fails cleanly without leaving files that look complete.
 
+#include "ReadBack.h"
 #include "RenderJob.h"
 #include "ToolScene.h"
 
@@ -8,7 +9,6 @@
 #include "support/TestDrive.h"
 #include "support/TestImages.h"
 
-#include <OpenImageIO/imageio.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -67,28 +67,6 @@ protected:
     testsupport::ScopedTestDrive drive;
     const fs::path folder = testsupport::NativePath(drive.ScratchFolder());
 };
-
-struct ReadImage {
-    int width = 0, height = 0, channels = 0;
-    OIIO::TypeDesc format;
-    std::vector<float> pixels;
-};
-
-ReadImage Read(const fs::path& file) {
-    ReadImage image;
-    std::unique_ptr<OIIO::ImageInput> in = OIIO::ImageInput::open(file.string());
-    if (!in) {
-        ADD_FAILURE() << "cannot read " << file << ": " << OIIO::geterror();
-        return image;
-    }
-    image.width = in->spec().width;
-    image.height = in->spec().height;
-    image.channels = in->spec().nchannels;
-    image.format = in->spec().format;
-    image.pixels.resize(size_t(image.width) * size_t(image.height) * size_t(image.channels));
-    EXPECT_TRUE(in->read_image(0, 0, 0, image.channels, OIIO::TypeFloat, image.pixels.data()));
-    return image;
-}
 
 TEST_F(RenderJobTest, NeutralSlotReproducesTheSourceAndOneEvDoublesIt) {
     const testsupport::TestImage source = SourceImage(48, 24);
