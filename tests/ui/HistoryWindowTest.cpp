@@ -70,6 +70,7 @@ protected:
     void TearDown() override {
         SetAlt(false);
         DestroyWindow(FindHistoryWindow(map));
+        standalone::RemoveAllNodes();
     }
     HWND Open() {
         HWND window = OpenHistoryWindow(map);
@@ -425,16 +426,21 @@ TEST_F(HistoryWindowTest, RealLooksThroughTheStudioWindowsAndTheSceneFile) {
     EXPECT_TRUE(win::SaveWindowPng(nullptr, u"..\\artifacts\\history-preview-popup.png"));
     SetAlt(false);
 
+    // Saved to a file, and loaded into a fresh session: no editor, no frame buffer, no nodes.
+    const std::u16string sceneFile = drive.ScratchFolder() + u"\\lighting.zscene";
+    std::string error;
+    ASSERT_TRUE(standalone::SaveScene(sceneFile, scene, &error)) << error;
+    win::CloseFrameBuffer();
+    win::CloseMaterialEditor();
+    standalone::RemoveAllNodes();
     standalone::RegisterClassDesc(GetZenithraDesc());
     standalone::SceneRoot loaded;
-    std::string error;
-    ASSERT_TRUE(standalone::LoadSceneFromBytes(standalone::SaveSceneToBytes(scene), loaded, &error))
-        << error;
+    ASSERT_TRUE(standalone::LoadScene(sceneFile, loaded, &error)) << error;
     auto* back = static_cast<Zenithra*>(static_cast<Texmap*>(loaded.Get(0)));
     EXPECT_TRUE(back->history == map->history);
     expectFirstLook(back);
-    win::CloseFrameBuffer();
-    win::CloseMaterialEditor();
+    ASSERT_NE(view.GetViewCamera(), nullptr);
+    EXPECT_EQ(std::u16string(view.GetViewCamera()->GetName()), u"CamFront");
 }
 
 }  // namespace
