@@ -214,7 +214,6 @@ TEST(MapTeardownTest, DeleteThisWaitsForARunningSampleAndRefusesNewOnes) {
     ASSERT_TRUE(h.gated->WaitUntilEntered(1, kPatience));
     std::atomic<bool> deleteCalled{false}, deleteReturned{false};
     struct Seen {
-        bool tearingDown = false;
         int refusedDirect = 0;
         int refusedThroughProxy = 0;
         int sourceEvaluations = 0;
@@ -224,7 +223,6 @@ TEST(MapTeardownTest, DeleteThisWaitsForARunningSampleAndRefusesNewOnes) {
         // DeleteThis sets the flag before it starts waiting; the held sample keeps the map
         // alive until this thread opens the gate, and after that it touches the map no more.
         WaitFor([&] { return deleteCalled.load() && h.map->tearingDown.load(); });
-        seen.tearingDown = h.map->tearingDown.load();
         const int before = h.gated->evaluations.load();
         for (int i = 0; i < 50; ++i) {
             seen.refusedDirect += HeldSample::Sample(*h.map) == kOpaqueBlack ? 1 : 0;
@@ -242,7 +240,6 @@ TEST(MapTeardownTest, DeleteThisWaitsForARunningSampleAndRefusesNewOnes) {
     latecomer.join();
     h.renderer.join();
 
-    EXPECT_TRUE(seen.tearingDown);
     EXPECT_FALSE(seen.deleteHadReturned);
     EXPECT_EQ(seen.refusedDirect, 50);
     EXPECT_EQ(seen.refusedThroughProxy, 50);
@@ -278,7 +275,6 @@ TEST(MapTeardownTest, DeleteThisGivesUpAfterAboutTwoSecondsAndTheSlowSampleStill
     // The map is unlinked but kept: it refuses every later sample without reaching its source.
     EXPECT_EQ(HeldSample::Sample(*h.map), kOpaqueBlack);
     EXPECT_EQ(h.gated->evaluations.load(), 1);
-    EXPECT_EQ(h.map->inFlightEvals.load(), 0);
     KeepReachable(h.map);
 }
 

@@ -1,10 +1,14 @@
-// Adding, copying, removing and resetting output slots.
+// Adding, copying, removing and resetting output slots, also while render threads evaluate.
 
 #include "support/MapTestSupport.h"
+#include "support/NamedParamMap.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -139,6 +143,50 @@ TEST_F(SlotOperations, ResettingRemovesAnimationAndRefusesColoursAndTheCount) {
         EXPECT_FALSE(map->SlotParamReset(refused, 0, 1.0f)) << "param " << refused;
     }
     EXPECT_FALSE(map->SlotParamReset(pb_slotContrast, 2, 1.0f));
+}
+
+// Run under ThreadSanitizer and AddressSanitizer as well: render threads evaluate other slots
+// while the user-interface thread copies and removes slots.
+TEST_F(SlotOperations, CopyingAndRemovingSlotsWhileRenderingLeavesRenderedSlotsIntact) {
+    map->SetSubTexmap(0, new testsupport::NamedParamMap(u"Checker", {}));
+    map->SetSlotCount(2);
+    map->SetSlotExposure(1, 1.0f);  // slot 1 doubles the grey 0.5 source
+    Texmap* first = map->GetSubTexmap(1);
+    Texmap* second = map->GetSubTexmap(2);
+    scene.Add(first);
+    scene.Add(second);  // held while the map removes and rebuilds slots
+
+    std::atomic<bool> stop{false};
+    std::atomic<int> wrong{0};
+    std::vector<std::thread> renderers;
+    for (int r = 0; r < 3; ++r) {
+        renderers.emplace_back([&, r] {
+            int i = 0;
+            while (!stop.load()) {
+                standalone::EnvironmentSample sample(
+                    standalone::DirectionFromUV(float(i++ % 97) / 97.0f, 0.4f), 0);
+                AColor a = (r % 2 ? first : second)->EvalColor(sample);
+                float expected = r % 2 ? 0.5f : 1.0f;
+                if (a.r != expected || a.g != expected || a.b != expected) {
+                    wrong.fetch_add(1);
+                }
+            }
+        });
+    }
+    for (int round = 0; round < 30; ++round) {
+        ASSERT_TRUE(map->CopySlot(0));
+        ASSERT_TRUE(map->CopySlot(1));
+        map->block->SetValue(pb_slotContrast, 0, 150.0f, 2);
+        ASSERT_TRUE(map->RemoveSlot(2));
+        map->SetSlotCount(5 + round % 4);
+        map->SetSlotCount(2);
+    }
+    stop.store(true);
+    for (std::thread& t : renderers) {
+        t.join();
+    }
+    EXPECT_EQ(wrong.load(), 0);
+    EXPECT_EQ(map->GetSlotCount(), 2);
 }
 
 }  // namespace
