@@ -2,6 +2,7 @@
 // every malformed one.
 
 #include "CommandLine.h"
+#include "SlotAssignments.h"
 #include "ToolScene.h"
 
 #include <gtest/gtest.h>
@@ -120,27 +121,16 @@ TEST(SlotValues, NumbersAndColoursReachTheirSlots) {
     EXPECT_EQ(scene.SlotName(2), "Zenithra:Slot 3");
 
     IParamBlock2& block = *scene.Map()->GetParamBlock(0);
-    auto id = [&](const char16_t* name) {
-        for (int i = 0; i < block.NumParams(); ++i) {
-            if (MSTR(block.GetParamDef(block.IndextoID(i))->int_name) == name) {
-                return block.IndextoID(i);
-            }
-        }
-        return ParamID(-1);
+    auto value = [&](const char16_t* name, int slot, auto read) {
+        Interval valid = FOREVER;
+        EXPECT_TRUE(block.GetValue(FindBlockParam(block, name)->id, 0, read, valid, slot));
+        return read;
     };
-    Interval valid = FOREVER;
-    Point4 tint, sunTint;
-    float saturation = 0, neutralSaturation = 0, hue = 0;
-    block.GetValue(id(u"slotTint"), 0, tint, valid, 2);
-    block.GetValue(id(u"slotSunTint"), 0, sunTint, valid, 1);
-    block.GetValue(id(u"slotSaturation"), 0, saturation, valid, 1);
-    block.GetValue(id(u"slotSaturation"), 0, neutralSaturation, valid, 0);
-    block.GetValue(id(u"slotHue"), 0, hue, valid, 2);
-    EXPECT_EQ(tint, Point4(1.0f, 128.0f / 255.0f, 0.0f, 1.0f));
-    EXPECT_EQ(sunTint, Point4(0.5f, 2.0f, 1.0f, 1.0f));
-    EXPECT_EQ(saturation, 25.0f);
-    EXPECT_EQ(neutralSaturation, 100.0f);
-    EXPECT_EQ(hue, 0.5f);
+    EXPECT_EQ(value(u"slotTint", 2, Point4()), Point4(1.0f, 128.0f / 255.0f, 0.0f, 1.0f));
+    EXPECT_EQ(value(u"slotSunTint", 1, Point4()), Point4(0.5f, 2.0f, 1.0f, 1.0f));
+    EXPECT_EQ(value(u"slotSaturation", 1, 0.0f), 25.0f);
+    EXPECT_EQ(value(u"slotSaturation", 0, 0.0f), 100.0f);
+    EXPECT_EQ(value(u"slotHue", 2, 0.0f), 0.5f);
 }
 
 }  // namespace
