@@ -12,6 +12,10 @@ constexpr float kDegreesToRadians = 0.017453292f;
 constexpr float kReferenceSunHalfAngle = 0.08726646f;
 // The fall-off of the sun disc starts at this fraction of its radius.
 constexpr float kSunInnerFraction = 0.65f;
+// Radians added to the sun's radius before a sample is known to lie outside its disc by its
+// elevation alone. The float law of cosines is off by about 1e-6 in the cosine, which the acos
+// turns into at most about 1.5e-3 radians (near the centre, where it is coarsest).
+constexpr float kSunBandMargin = 0.01f;
 
 // 0 is the first argument so that a NaN component comes out as 0: std::max returns its first
 // argument when the two do not compare.
@@ -116,11 +120,14 @@ AdjustmentParams AdjustmentParamsFromFloats(const AdjustmentParamFloats& values)
 
 AColor ApplyAdjustment(AColor source, const AdjustmentParams& params, float u, float v) {
     // Exposure. The clamp keeps the gain a finite, non-zero float. exp2 gives 2 to the power
-    // exactly as pow does, for less.
-    const float gain = std::exp2(std::clamp(params.exposure, -100.0f, 100.0f));
-    const float r0 = NonNegative(gain * source.r);
-    const float g0 = NonNegative(gain * source.g);
-    const float b0 = NonNegative(gain * source.b);
+    // exactly as pow does, for less. At 0 EV the gain is exactly 1, whose product changes no
+    // float (NaN and -0 included), so neither is computed.
+    const float stops = std::clamp(params.exposure, -100.0f, 100.0f);
+    const bool exposed = stops != 0.0f;
+    const float gain = exposed ? std::exp2(stops) : 1.0f;
+    const float r0 = NonNegative(exposed ? gain * source.r : source.r);
+    const float g0 = NonNegative(exposed ? gain * source.g : source.g);
+    const float b0 = NonNegative(exposed ? gain * source.b : source.b);
 
     // Contrast: a power curve, so 1.0 stays fixed; the floor keeps the exponent positive.
     // At 100 percent the curve is the identity, which the power gives exactly too; skipping it
@@ -143,10 +150,11 @@ AColor ApplyAdjustment(AColor source, const AdjustmentParams& params, float u, f
         c = RotateHue(c, h);
     }
 
-    // Tint.
-    float r4 = NonNegative(c.r * params.tint.r);
-    float g4 = NonNegative(c.g * params.tint.g);
-    float b4 = NonNegative(c.b * params.tint.b);
+    // Tint. White multiplies by exactly 1, which changes no float.
+    const bool tinted = !(params.tint.r == 1.0f && params.tint.g == 1.0f && params.tint.b == 1.0f);
+    float r4 = NonNegative(tinted ? c.r * params.tint.r : c.r);
+    float g4 = NonNegative(tinted ? c.g * params.tint.g : c.g);
+    float b4 = NonNegative(tinted ? c.b * params.tint.b : c.b);
 
     // Sun: added whatever the source holds, so a dark image still gets its sun.
     const float w = SunSpotWeight(u, v, params);
@@ -166,21 +174,28 @@ float SunSpotWeight(float u, float v, const AdjustmentParams& params) {
     if (size <= kNoSunDiscSize) {
         return 0.0f;
     }
+    const float vClamped = std::clamp(v, 0.0f, 1.0f);
+    const float elevation = (0.5f - vClamped) * kPi;
+    const float sunElevation = std::clamp(params.sunSpotHeight, 0.0f, 90.0f) * kDegreesToRadians;
+    const float radius = size * 0.5f * kDegreesToRadians;
+
+    // The angle to the sun's centre is never below the difference in elevation, so a sample
+    // outside the disc's band of elevations, with room for the rounding of the acos below, gets
+    // 0 without any trigonometry: most samples of an environment.
+    if (std::fabs(elevation - sunElevation) >= radius + kSunBandMargin) {
+        return 0.0f;
+    }
+
     float uWrapped = std::fmod(u, 1.0f);
     if (uWrapped < 0.0f) {
         uWrapped = uWrapped + 1.0f;
     }
-    const float vClamped = std::clamp(v, 0.0f, 1.0f);
-    const float elevation = (0.5f - vClamped) * kPi;
-    const float sunElevation = std::clamp(params.sunSpotHeight, 0.0f, 90.0f) * kDegreesToRadians;
-
     // Spherical law of cosines between the sample and the sun's centre (at u = 0.5).
     const float cosAngle =
         std::cos(sunElevation) * std::cos(elevation) * std::cos((uWrapped - 0.5f) * kTwoPi) +
         std::sin(sunElevation) * std::sin(elevation);
     const float angle = std::acos(std::clamp(cosAngle, -1.0f, 1.0f));
 
-    const float radius = size * 0.5f * kDegreesToRadians;
     if (angle >= radius) {
         return 0.0f;
     }

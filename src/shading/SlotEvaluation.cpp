@@ -39,31 +39,31 @@ struct EvalCountGuard {
 }  // namespace
 
 AdjustmentParams Zenithra::BuildAdjustmentParams(int slot, TimeValue t) {
+    int n = GetSlotCount();
     if (block && slot >= 0) {
-        int n = GetSlotCount();
         int s = slot < n ? slot : 0;
         EnsureSlotTabs(block, n);
         SyncExposureCache(std::max(s + 1, n));
     }
-    return ReadAdjustmentParams(slot, t, false);
+    return ReadAdjustmentParams(slot, n, t, false);
 }
 
 // Gives exactly what BuildAdjustmentParams gives, but where a table or the cache is shorter
 // than the slot needs it reads what growing them would have put there instead of growing them:
 // render threads never write the map.
-AdjustmentParams Zenithra::ReadAdjustmentParams(int slot, TimeValue t, bool forShading) {
+AdjustmentParams Zenithra::ReadAdjustmentParams(int slot, int n, TimeValue t, bool forShading) {
     AdjustmentParams p = kFallbackAdjustmentParams;
     IParamBlock2* pb = block;
     if (!pb || slot < 0) {
         return p;
     }
-    int n = GetSlotCount();
     int s = slot < n ? slot : 0;
     Interval ignored = FOREVER;
 
-    if (exposureCacheReady.load() && s < exposureCache.size()) {
+    const bool cacheReady = exposureCacheReady.load();
+    if (cacheReady && s < exposureCache.size()) {
         p.exposure = exposureCache[s];
-    } else if (exposureCacheReady.load() && exposureCachePending.load()) {
+    } else if (cacheReady && exposureCachePending.load()) {
         p.exposure = 0.0f;  // a pending cache grows with zeros
     } else {
         float ev = 0.0f;
@@ -109,7 +109,7 @@ AColor Zenithra::EvalSlotColor(int slot, ShadeContext& sc) {
     }
     AColor c = source->EvalColor(sc);
     TimeValue t = sc.CurTime();
-    AdjustmentParams p = ReadAdjustmentParams(slot, t, true);
+    AdjustmentParams p = ReadAdjustmentParams(slot, GetSlotCount(), t, true);
     float rotationDegrees = 0.0f;
     float u = 0.0f, v = 0.0f;
     if (!DrawsSunDisc(p.sunSpotSize)) {

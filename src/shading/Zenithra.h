@@ -154,9 +154,10 @@ protected:
 
 private:
     /// One slot's values at t without writing anything: what BuildAdjustmentParams gives once
-    /// the tables and the cache have the slot count's length. forShading leaves the values that
-    /// ApplyAdjustment would not read at their fallbacks.
-    AdjustmentParams ReadAdjustmentParams(int slot, TimeValue t, bool forShading);
+    /// the tables and the cache have the slot count's length. `slotCount` is GetSlotCount(),
+    /// which the caller has read already. forShading leaves the values that ApplyAdjustment
+    /// would not read at their fallbacks.
+    AdjustmentParams ReadAdjustmentParams(int slot, int slotCount, TimeValue t, bool forShading);
     /// The destructor's work; a map parked by DeleteThis keeps its references.
     void Unlink(bool releaseReferences);
     /// Rebuilds the source map's rotation plan when its class or blocks changed
