@@ -43,18 +43,10 @@ Zenithra::Zenithra() {
     if (block) {
         AnimateSuspend noKeys;
         block->SetValue(pb_slotCount, 0, 1);
-        const ParamID tables[] = {pb_slotExposure,    pb_slotContrast,      pb_slotSaturation,
-                                  pb_slotHue,         pb_slotBrightPix,     pb_slotSunExposure,
-                                  pb_slotSunSpotSize, pb_slotSunSpotHeight, pb_slotTint,
-                                  pb_slotSunTint};
-        for (ParamID id : tables) {
-            block->SetCount(id, 1);
-            const ParamDef* def = block->GetParamDef(id);
-            if (id == pb_slotTint || id == pb_slotSunTint) {
-                block->SetValue(id, 0, def->defPoint4, 0);
-            } else {
-                block->SetValue(id, 0, def->defFloat, 0);
-            }
+        // Every table is declared empty: one default entry each for the one slot.
+        SetSlotTabCount(*block, pb_slotExposure, 1);
+        for (ParamID id : kSlotTabOrder) {
+            SetSlotTabCount(*block, id, 1);
         }
     }
     if (Interface* core = GetCOREInterface()) {

@@ -172,8 +172,9 @@ private:
 /// Grows the block's slot tables (all but exposure) to at least n entries of default values.
 void EnsureSlotTabs(IParamBlock2* block, int n);
 
-/// Sets one slot table's count to n; entries added at the end get the table's default at time 0.
-void SetSlotTabCount(IParamBlock2& block, ParamID id, int n);
+/// Sets one slot table's count to n; entries added at the end get the table's default at time
+/// t. Every operation that grows a slot table goes through here.
+void SetSlotTabCount(IParamBlock2& block, ParamID id, int n, TimeValue t = 0);
 
 /// Clamps a slot count to 1..16.
 constexpr int ClampSlotCount(int n) {

@@ -37,23 +37,6 @@ Point4 ReadColour(IParamBlock2& block, ParamID id, TimeValue t, int index) {
     return block.GetValue(id, t, v, ignored, index) ? v : kWhite;
 }
 
-/// Grows a table to n entries, writing its default into the new ones at time t.
-void GrowWithDefaults(IParamBlock2& block, ParamID id, int n, TimeValue t) {
-    int c = block.Count(id);
-    if (c >= n) {
-        return;
-    }
-    block.SetCount(id, n);
-    const ParamDef* def = block.GetParamDef(id);
-    for (int i = std::max(c, 0); i < n; ++i) {
-        if (id == pb_slotTint || id == pb_slotSunTint) {
-            block.SetValue(id, t, def->defPoint4, i);
-        } else {
-            block.SetValue(id, t, def->defFloat, i);
-        }
-    }
-}
-
 }  // namespace
 
 void Zenithra::SetSlotCount(int n) {
@@ -136,14 +119,18 @@ bool Zenithra::RemoveSlot(int i) {
     FlushExposureCache(n - 1);
     for (ParamID id : kFloatTables) {
         TimeValue tt = TableTime(id, t);
-        GrowWithDefaults(*block, id, n, tt);
+        if (block->Count(id) < n) {
+            SetSlotTabCount(*block, id, n, tt);
+        }
         for (int j = i; j + 1 < n; ++j) {
             block->SetValue(id, tt, ReadFloat(*block, id, tt, j + 1), j);
         }
         block->SetCount(id, n - 1);
     }
     for (ParamID id : kColourTables) {
-        GrowWithDefaults(*block, id, n, t);
+        if (block->Count(id) < n) {
+            SetSlotTabCount(*block, id, n, t);
+        }
         for (int j = i; j + 1 < n; ++j) {
             block->SetValue(id, t, ReadColour(*block, id, t, j + 1), j);
         }
