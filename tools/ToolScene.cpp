@@ -10,7 +10,6 @@
 
 #include "platform/Platform.h"
 
-#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <system_error>
@@ -46,9 +45,7 @@ ParamID FileNameParam(Texmap& source) {
 std::u16string HostPathOf(const std::filesystem::path& file) {
     std::error_code ec;
     std::filesystem::path absolute = std::filesystem::absolute(file, ec);
-    std::u16string path = u"Z:" + platform::Utf8ToUtf16((ec ? file : absolute).generic_string());
-    std::replace(path.begin(), path.end(), u'/', u'\\');
-    return path;
+    return platform::WindowsPathOf(ec ? file : absolute);
 }
 
 bool ToolScene::Build(const SceneSetup& setup, std::string* error) {
@@ -147,7 +144,7 @@ bool ToolScene::CheckSource(std::string* error) {
     MSTR hostPath;
     Interval valid = FOREVER;
     source->GetParamBlock(0)->GetValue(fileParam, 0, hostPath, valid);
-    sourceFile = platform::ToNativePath(hostPath);
+    sourceFile = platform::NativeFilePath(hostPath);
     if (sourceFile.empty()) {
         *error = "the source map names no image file";
         return false;

@@ -4,6 +4,7 @@
 // map onto folders of this machine (see MapDrive).
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -38,6 +39,14 @@ std::string Utf16ToUtf8(std::u16string_view utf16);
 /// The path of this machine's file system that a Windows path names. On Win64 this is the path
 /// itself; on POSIX, "X:\a\b" becomes "<folder mapped to X>/a/b". Empty when the drive is unmapped.
 std::string ToNativePath(std::u16string_view windowsPath);
+
+/// The file a Windows path names, as a std::filesystem path: the Windows path itself on Win64 (no
+/// detour through UTF-8), ToNativePath's on POSIX. Empty when the drive is unmapped.
+std::filesystem::path NativeFilePath(std::u16string_view windowsPath);
+
+/// The Windows path of an absolute path of this machine's file system: the path itself with '\'
+/// separators on Win64; on POSIX, the path on drive Z: (which names "/", as under Wine).
+std::u16string WindowsPathOf(const std::filesystem::path& nativePath);
 
 /// Creates every missing folder of a Windows path. False when a level cannot be made (for
 /// instance when a plain file stands in the way).

@@ -232,6 +232,20 @@ std::string ToNativePath(std::u16string_view windowsPath) {
     return native.empty() ? std::string("/") : native;
 }
 
+std::filesystem::path NativeFilePath(std::u16string_view windowsPath) {
+    return std::filesystem::path(ToNativePath(windowsPath));
+}
+
+std::u16string WindowsPathOf(const std::filesystem::path& nativePath) {
+    std::u16string path = u"Z:" + Utf8ToUtf16(nativePath.generic_string());
+    for (char16_t& c : path) {
+        if (c == u'/') {
+            c = u'\\';
+        }
+    }
+    return path;
+}
+
 bool CreateDirectories(std::u16string_view windowsPath) {
     const std::string native = ToNativePath(windowsPath);
     if (native.empty()) {
@@ -307,12 +321,7 @@ std::u16string GetEnvironmentText(std::u16string_view name) {
 std::u16string GetTempFolder() {
     const char* tmp = std::getenv("TMPDIR");
     std::string folder = tmp && *tmp == '/' ? tmp : "/tmp";
-    std::u16string path = u"Z:" + Utf8ToUtf16(folder);
-    for (char16_t& c : path) {
-        if (c == u'/') {
-            c = u'\\';
-        }
-    }
+    std::u16string path = WindowsPathOf(folder);
     if (path.back() != u'\\') {
         path += u'\\';
     }

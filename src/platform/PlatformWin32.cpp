@@ -111,6 +111,20 @@ std::string ToNativePath(std::u16string_view windowsPath) {
     return Utf16ToUtf8(windowsPath);
 }
 
+std::filesystem::path NativeFilePath(std::u16string_view windowsPath) {
+    return std::filesystem::path(std::u16string(windowsPath));
+}
+
+std::u16string WindowsPathOf(const std::filesystem::path& nativePath) {
+    std::u16string path = nativePath.u16string();
+    for (char16_t& c : path) {
+        if (c == u'/') {
+            c = u'\\';
+        }
+    }
+    return path;
+}
+
 bool CreateDirectories(std::u16string_view windowsPath) {
     const std::u16string path(windowsPath);
     if (path.empty()) {
@@ -252,13 +266,7 @@ bool WeaklyCanonical(std::u16string_view windowsPath, std::u16string& out) {
     if (ec) {
         return false;
     }
-    std::u16string result = canonical.u16string();
-    for (char16_t& c : result) {
-        if (c == u'/') {
-            c = u'\\';
-        }
-    }
-    out = result;
+    out = WindowsPathOf(canonical);
     return !out.empty();
 }
 

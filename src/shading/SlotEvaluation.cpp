@@ -2,13 +2,12 @@
 
 #include "shading/Zenithra.h"
 
+#include "host/LatLong.h"
+
 #include <algorithm>
 #include <cmath>
 
 namespace {
-
-constexpr float kPi = 3.1415927f;
-constexpr float kTwoPi = 6.2831855f;
 
 // The float tables and where each lands in the record. Hue is not animatable and is read at
 // time 0. A shading sample skips what its arithmetic never reads: brightPix always, and the
@@ -117,12 +116,7 @@ AColor Zenithra::EvalSlotColor(int slot, ShadeContext& sc) {
     } else if (FindMapRotation(rotationPlan.load(std::memory_order_acquire), source, t,
                                rotationDegrees)) {
         // The sun disc follows the source map's rotation around the environment.
-        Point3 d = sc.VectorTo(sc.V(), REF_WORLD);
-        float length = d.Length();
-        d = length > 1e-6f ? d * (1.0f / length) : Point3(0, -1, 0);
-        u = std::atan2(d.x, -d.y) / kTwoPi + 0.5f + (rotationDegrees - 90.0f) / 360.0f;
-        u = u - std::floor(u);
-        v = std::acos(std::clamp(d.z, -1.0f, 1.0f)) / kPi;
+        LatLongPosition(sc.VectorTo(sc.V(), REF_WORLD), rotationDegrees, u, v);
     } else {
         Point3 uvw = sc.UVW(1);
         u = uvw.x;

@@ -6,8 +6,6 @@ namespace standalone {
 
 namespace {
 
-constexpr float kDegreesPerRadian = 57.295776f;
-
 class BitmapMapClassDesc : public ClassDesc2 {
 public:
     int IsPublic() override { return TRUE; }
@@ -35,28 +33,25 @@ ParamBlockDesc2 bitmapBlockDesc(
      MakeBlockParam(kBitmapOutputAmount, u"output_amount", TYPE_FLOAT, P_ANIMATABLE, 1.0f),
      MakeBlockParam(kBitmapGamma, u"gamma", TYPE_FLOAT, 0, 1.0f)});
 
+void ReadMapping(IParamBlock2& pb, TimeValue t, ImagePlacement& p, Interval& valid) {
+    float uAngleRadians = 0, vAngleRadians = 0, wAngleRadians = 0;
+    pb.GetValue(kBitmapUAngle, t, uAngleRadians, valid);
+    pb.GetValue(kBitmapVAngle, t, vAngleRadians, valid);
+    pb.GetValue(kBitmapWAngle, t, wAngleRadians, valid);
+    pb.GetValue(kBitmapUOffset, t, p.uShift, valid);
+    pb.GetValue(kBitmapVOffset, t, p.vShift, valid);
+    p.rotationDegrees = uAngleRadians * kDegreesPerRadian;
+    SetTilt(p, vAngleRadians, wAngleRadians);
+}
+
 const HdrSourceMapClass& BitmapClass() {
-    static const HdrSourceMapClass mapClass{&Desc(), u"Bitmap", kBitmapFileName,
-                                            kBitmapOutputAmount, kBitmapGamma};
+    static const HdrSourceMapClass mapClass{
+        &Desc(), u"Bitmap", kBitmapFileName, kBitmapOutputAmount, kBitmapGamma, &ReadMapping};
     return mapClass;
 }
 
-class BitmapMap : public HdrSourceMap {
-public:
-    BitmapMap() : HdrSourceMap(BitmapClass()) {}
-
-protected:
-    void ImagePosition(ShadeContext& sc, TimeValue t, IParamBlock2& pb, float& u,
-                       float& v) override {
-        float uAngleRadians = 0;
-        Interval valid = FOREVER;
-        pb.GetValue(kBitmapUAngle, t, uAngleRadians, valid);
-        LatLongPosition(sc.VectorTo(sc.V(), REF_WORLD), uAngleRadians * kDegreesPerRadian, u, v);
-    }
-};
-
 void* BitmapMapClassDesc::Create(BOOL) {
-    return static_cast<Texmap*>(new BitmapMap());
+    return static_cast<Texmap*>(new HdrSourceMap(BitmapClass()));
 }
 
 }  // namespace

@@ -10,13 +10,12 @@
 #include <algorithm>
 #include <cmath>
 #include <exception>
+#include <limits>
 #include <system_error>
 
 namespace standalone {
 
 namespace {
-
-constexpr float kPi = 3.14159265f;
 
 // The extension of the last path component, lower-cased (ASCII is enough for ".hdr"/".exr").
 std::u16string LowerExtension(const std::u16string& path) {
@@ -33,14 +32,6 @@ std::u16string LowerExtension(const std::u16string& path) {
         }
     }
     return ext;
-}
-
-std::filesystem::path NativeFile(const std::u16string& windowsPath) {
-#if defined(_WIN32)
-    return std::filesystem::path(windowsPath);
-#else
-    return std::filesystem::path(platform::ToNativePath(windowsPath));
-#endif
 }
 
 // Readers may list several problems on lines of their own; the log wants one line.
@@ -80,7 +71,7 @@ bool LoadHdrImage(const std::u16string& windowsPath, HdrImage& out, std::string*
         SetError(error, "not an .hdr or .exr file");
         return false;
     }
-    std::filesystem::path file = NativeFile(windowsPath);
+    std::filesystem::path file = platform::NativeFilePath(windowsPath);
     std::error_code ec;
     if (file.empty() || !std::filesystem::is_regular_file(file, ec)) {
         SetError(error, "file not found");
@@ -105,11 +96,11 @@ bool LoadHdrImage(const std::u16string& windowsPath, HdrImage& out, std::string*
         SetError(error, reason.empty() ? "cannot read the image" : OneLine(reason));
         return false;
     }
-    // One NaN or infinity would spread into every bilinear sample around it.
+    // One NaN or infinity would spread into every bilinear sample around it. Values within a
+    // quarter of the float range and no -0 let the lookup skip blends whose weight is 0.
+    constexpr float kLargest = 0.25f * std::numeric_limits<float>::max();
     for (float& c : image.rgb) {
-        if (!std::isfinite(c)) {
-            c = 0.0f;
-        }
+        c = std::isfinite(c) ? std::clamp(c, -kLargest, kLargest) + 0.0f : 0.0f;
     }
     out = std::move(image);
     return true;
@@ -117,7 +108,7 @@ bool LoadHdrImage(const std::u16string& windowsPath, HdrImage& out, std::string*
 
 HdrFileStamp StampHdrFile(const std::u16string& windowsPath) {
     HdrFileStamp stamp;
-    std::filesystem::path file = NativeFile(windowsPath);
+    std::filesystem::path file = platform::NativeFilePath(windowsPath);
     std::error_code ec;
     if (file.empty() || !std::filesystem::is_regular_file(file, ec)) {
         return stamp;
@@ -136,27 +127,17 @@ HdrFileStamp StampHdrFile(const std::u16string& windowsPath) {
     return stamp;
 }
 
-void LatLongPosition(const Point3& worldDir, float rotationDegrees, float& u, float& v) {
-    float len = worldDir.Length();
-    Point3 d = len > 1e-6f ? worldDir * (1.0f / len) : Point3(0, -1, 0);
-    // The same arithmetic, in the same order, as the plug-in's placement of its sun disc, so
-    // that a disc placed there lands on the same pixels.
-    u = std::atan2(d.x, -d.y) / (2 * kPi) + 0.5f + (rotationDegrees - 90.0f) / 360.0f;
-    u = u - std::floor(u);
-    v = std::acos(std::clamp(d.z, -1.0f, 1.0f)) / kPi;
-}
-
 AColor SampleLatLong(const HdrImage& image, float u, float v) {
     if (image.width <= 0 || image.height <= 0) {
         return AColor(0, 0, 0, 1);
     }
-    if (!std::isfinite(u)) {
-        u = 0;
+    // Most samples arrive with u already in 0..1 (LatLongPosition wraps it).
+    if (!(u >= 0.0f && u < 1.0f)) {
+        u = std::isfinite(u) ? u - std::floor(u) : 0.0f;
     }
     if (!std::isfinite(v)) {
         v = 0;
     }
-    u -= std::floor(u);
     float x = u * float(image.width) - 0.5f;
     float y = std::clamp(v * float(image.height) - 0.5f, 0.0f, float(image.height - 1));
     float x0f = std::floor(x), y0f = std::floor(y);
@@ -166,21 +147,29 @@ AColor SampleLatLong(const HdrImage& image, float u, float v) {
     int x1 = x0 + 1;
     x0 = x0 < 0 ? x0 + image.width : x0;
     x1 = x1 >= image.width ? x1 - image.width : x1;
+    const float* row0 = &image.rgb[size_t(y0) * size_t(image.width) * 3];
+    const float* p00 = row0 + size_t(x0) * 3;
+    // A weight of 0 adds nothing: the blend would give the pixel itself, since a loaded image
+    // holds no -0 and no values whose differences overflow. A pixel centre needs no blend, and
+    // rows at or beyond the top and bottom centres blend along the row only.
+    if (fx == 0.0f && fy == 0.0f) {
+        return AColor(p00[0], p00[1], p00[2], 1.0f);
+    }
+    const float* p10 = row0 + size_t(x1) * 3;
+    if (fy == 0.0f) {
+        return AColor(p00[0] + (p10[0] - p00[0]) * fx, p00[1] + (p10[1] - p00[1]) * fx,
+                      p00[2] + (p10[2] - p00[2]) * fx, 1.0f);
+    }
     int y1 = y0 + 1 < image.height ? y0 + 1 : y0;
-    auto pixel = [&](int px, int py) {
-        return &image.rgb[(size_t(py) * size_t(image.width) + size_t(px)) * 3];
-    };
-    const float* p00 = pixel(x0, y0);
-    const float* p10 = pixel(x1, y0);
-    const float* p01 = pixel(x0, y1);
-    const float* p11 = pixel(x1, y1);
-    float c[3];
-    for (int i = 0; i < 3; ++i) {
+    const float* row1 = &image.rgb[size_t(y1) * size_t(image.width) * 3];
+    const float* p01 = row1 + size_t(x0) * 3;
+    const float* p11 = row1 + size_t(x1) * 3;
+    auto blend = [&](int i) {
         float top = p00[i] + (p10[i] - p00[i]) * fx;
         float bottom = p01[i] + (p11[i] - p01[i]) * fx;
-        c[i] = top + (bottom - top) * fy;
-    }
-    return AColor(c[0], c[1], c[2], 1.0f);
+        return top + (bottom - top) * fy;
+    };
+    return AColor(blend(0), blend(1), blend(2), 1.0f);
 }
 
 }  // namespace standalone

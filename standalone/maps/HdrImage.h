@@ -18,7 +18,8 @@ struct HdrImage {
 };
 
 /// Reads a Radiance .hdr or an OpenEXR .exr file (chosen by the extension, case ignored) named by
-/// a Windows path. Non-finite pixel values become 0. False with a one-line reason in `error`
+/// a Windows path. Non-finite pixel values and -0 become 0; values beyond a quarter of the float
+/// range are held there. False with a one-line reason in `error`
 /// (missing, truncated or damaged file, unsupported compression) and `out` untouched.
 HOST_API bool LoadHdrImage(const std::u16string& windowsPath, HdrImage& out, std::string* error);
 
@@ -32,11 +33,6 @@ struct HdrFileStamp {
 };
 
 HOST_API HdrFileStamp StampHdrFile(const std::u16string& windowsPath);
-
-/// The image position of a world direction (Z up) on an environment turned by rotationDegrees:
-/// u = atan2(d.x, -d.y) / 2pi + 0.5 + (rotationDegrees - 90) / 360, wrapped to 0..1, and
-/// v = acos(d.z) / pi, 0 at the zenith and 1 at the nadir. A zero direction counts as (0, -1, 0).
-HOST_API void LatLongPosition(const Point3& worldDir, float rotationDegrees, float& u, float& v);
 
 /// Bilinear lookup: u runs over the columns (pixel centres at (column + 0.5) / width) and wraps
 /// around, v over the rows (row 0 at v = 0) and clamps at the top and bottom rows. Alpha is 1;

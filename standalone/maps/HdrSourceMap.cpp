@@ -1,8 +1,10 @@
 #include "maps/HdrSourceMap.h"
 
 #include "scene/HostLog.h"
+#include "scene/HostParamBlock.h"
 
 #include "host/AssetManagement.h"
+#include "host/LatLong.h"
 #include "platform/Platform.h"
 
 #include <cmath>
@@ -10,12 +12,66 @@
 
 namespace standalone {
 
+namespace {
+std::atomic<int> heldImages{0};
+}  // namespace
+
+// A published image, counted while it is allocated.
+struct HdrSourceMap::HeldImage : HdrImage {
+    explicit HeldImage(HdrImage&& loaded) : HdrImage(std::move(loaded)) { heldImages.fetch_add(1); }
+    ~HeldImage() { heldImages.fetch_sub(1); }
+};
+
+int HdrSourceMap::HeldImageCount() {
+    return heldImages.load();
+}
+
+void SetTilt(ImagePlacement& p, float aboutXRadians, float aboutYRadians) {
+    p.tilted = aboutXRadians != 0.0f || aboutYRadians != 0.0f;
+    float cx = std::cos(aboutXRadians), sx = std::sin(aboutXRadians);
+    float cy = std::cos(aboutYRadians), sy = std::sin(aboutYRadians);
+    // The turn about Y after the turn about X.
+    p.tilt[0] = Point3(cy, sy * sx, sy * cx);
+    p.tilt[1] = Point3(0, cx, -sx);
+    p.tilt[2] = Point3(-sy, cy * sx, cy * cx);
+}
+
+void ImagePosition(ShadeContext& sc, const ImagePlacement& p, float& u, float& v) {
+    if (p.mapChannel) {
+        Point3 uvw = sc.UVW(p.channel);
+        u = uvw.x + p.uShift;
+        v = uvw.y;
+    } else {
+        Point3 d = sc.VectorTo(sc.V(), REF_WORLD);
+        if (p.tilted) {
+            const Point3* r = p.tilt;
+            d = Point3(r[0].x * d.x + r[0].y * d.y + r[0].z * d.z,
+                       r[1].x * d.x + r[1].y * d.y + r[1].z * d.z,
+                       r[2].x * d.x + r[2].y * d.y + r[2].z * d.z);
+        }
+        LatLongPosition(d, p.rotationDegrees, u, v);
+        // Only a shift moves u out of 0..1; without one the lookup takes u as it is.
+        if (p.uShift != 0.0f) {
+            u += p.uShift;
+        }
+        if (p.vShift != 0.0f) {
+            v += p.vShift;
+        }
+    }
+    if (p.flipU) {
+        u = 1.0f - u;
+    }
+}
+
 HdrSourceMap::HdrSourceMap(const HdrSourceMapClass& mapClass) : mapClass(mapClass) {
     mapClass.desc->MakeAutoParamBlocks(this);
 }
 
 HdrSourceMap::~HdrSourceMap() {
     DeleteAllRefsFromMe();
+    // Nothing evaluates a map that is being destroyed.
+    delete image.load();
+    delete placement.load();
 }
 
 MSTR HdrSourceMap::CurrentFileName() {
@@ -33,23 +89,51 @@ void HdrSourceMap::Load(const MSTR& fileName) {
     // Stamped before reading: a file rewritten during the read is read again next time.
     attemptedStamp = StampHdrFile(fileName);
     if (fileName.empty()) {
-        image.store(nullptr, std::memory_order_release);
+        Publish(nullptr);
         return;
     }
     std::string error;
     try {
-        auto next = std::make_unique<HdrImage>();
-        if (LoadHdrImage(fileName, *next, &error)) {
-            publishedImages.push_back(std::move(next));
-            image.store(publishedImages.back().get(), std::memory_order_release);
+        HdrImage loaded;
+        if (LoadHdrImage(fileName, loaded, &error)) {
+            Publish(new HeldImage(std::move(loaded)));
             return;
         }
     } catch (const std::exception& e) {
         error = e.what();
     }
-    image.store(nullptr, std::memory_order_release);
+    Publish(nullptr);
     HostLog(platform::Utf16ToUtf8(mapClass.className) + ": cannot load \"" +
             platform::Utf16ToUtf8(fileName) + "\": " + error);
+}
+
+void HdrSourceMap::Publish(const HeldImage* next) {
+    retired.Retire(image.exchange(next, std::memory_order_acq_rel));
+}
+
+void HdrSourceMap::ReadPlacement(IParamBlock2& pb, TimeValue t, ImagePlacement& p,
+                                 Interval& valid) {
+    mapClass.readMapping(pb, t, p, valid);
+    float gamma = 1.0f;
+    pb.GetValue(mapClass.multiplierParam, t, p.multiplier, valid);
+    pb.GetValue(mapClass.gammaParam, t, gamma, valid);
+    p.applyGamma = gamma != 1.0f && gamma > 0.0f;
+    p.gammaExponent = p.applyGamma ? 1.0f / gamma : 1.0f;
+}
+
+void HdrSourceMap::RefreshPlacement() {
+    const ImagePlacement* next = nullptr;
+    if (block && hostBlock) {
+        auto p = std::make_unique<ImagePlacement>();
+        // The version first: values read after it are at least as new.
+        p->blockVersion = hostBlock->Version();
+        Interval valid = FOREVER;
+        ReadPlacement(*block, 0, *p, valid);
+        if (valid == FOREVER) {
+            next = p.release();
+        }
+    }
+    retired.Retire(placement.exchange(next, std::memory_order_acq_rel));
 }
 
 void HdrSourceMap::LoadIfStale() {
@@ -58,6 +142,8 @@ void HdrSourceMap::LoadIfStale() {
     if (!attempted || name != attemptedName || StampHdrFile(name) != attemptedStamp) {
         Load(name);
     }
+    // Images replaced while samples were reading them go once no sample can read them.
+    retired.Reclaim();
 }
 
 bool HdrSourceMap::Reload() {
@@ -72,6 +158,11 @@ void HdrSourceMap::SetReference(int i, ReferenceTarget* target) {
         return;
     }
     OneBlockTexmap::SetReference(i, target);
+    hostBlock = dynamic_cast<HostParamBlock*>(block);
+    {
+        std::lock_guard<std::mutex> lock(loadMutex);
+        RefreshPlacement();
+    }
     // A loaded scene sets its blocks here, on the user-interface thread, with their values
     // already read: the image is ready before the first render sample.
     if (block) {
@@ -85,6 +176,7 @@ RefResult HdrSourceMap::NotifyRefChanged(const Interval&, ReferenceTarget* hTarg
         // Any parameter change arrives here; only another file name means another image.
         MSTR name = CurrentFileName();
         std::lock_guard<std::mutex> lock(loadMutex);
+        RefreshPlacement();
         if (!attempted || name != attemptedName) {
             Load(name);
         }
@@ -128,26 +220,30 @@ int HdrSourceMap::LoadMapFiles(TimeValue) {
 }
 
 AColor HdrSourceMap::EvalColor(ShadeContext& sc) {
+    ReadSection reading;
     const HdrImage* shown = image.load(std::memory_order_acquire);
     IParamBlock2* pb = block;
     if (!shown || !pb) {
         return AColor(0, 0, 0, 1);
     }
-    TimeValue t = sc.CurTime();
-    float u = 0, v = 0;
-    ImagePosition(sc, t, *pb, u, v);
-    AColor c = SampleLatLong(*shown, u, v);
-    float multiplier = 1.0f, gamma = 1.0f;
-    Interval valid = FOREVER;
-    pb->GetValue(mapClass.multiplierParam, t, multiplier, valid);
-    pb->GetValue(mapClass.gammaParam, t, gamma, valid);
-    if (gamma != 1.0f && gamma > 0.0f) {
-        float exponent = 1.0f / gamma;
-        c.r = std::pow(std::fmax(c.r, 0.0f), exponent);
-        c.g = std::pow(std::fmax(c.g, 0.0f), exponent);
-        c.b = std::pow(std::fmax(c.b, 0.0f), exponent);
+    // Parameters that hold at every time were read once; a change since, or animation, makes
+    // the sample read them.
+    const ImagePlacement* p = placement.load(std::memory_order_acquire);
+    ImagePlacement atTime;
+    if (!p || !hostBlock || p->blockVersion != hostBlock->Version()) {
+        Interval valid = FOREVER;
+        ReadPlacement(*pb, sc.CurTime(), atTime, valid);
+        p = &atTime;
     }
-    return AColor(c.r * multiplier, c.g * multiplier, c.b * multiplier, 1.0f);
+    float u = 0, v = 0;
+    ImagePosition(sc, *p, u, v);
+    AColor c = SampleLatLong(*shown, u, v);
+    if (p->applyGamma) {
+        c.r = std::pow(std::fmax(c.r, 0.0f), p->gammaExponent);
+        c.g = std::pow(std::fmax(c.g, 0.0f), p->gammaExponent);
+        c.b = std::pow(std::fmax(c.b, 0.0f), p->gammaExponent);
+    }
+    return AColor(c.r * p->multiplier, c.g * p->multiplier, c.b * p->multiplier, 1.0f);
 }
 
 }  // namespace standalone

@@ -1,19 +1,53 @@
 #pragma once
 // The common part of the standalone host's image source maps (Bitmap, VRayBitmap): a parameter
 // block that holds all of the map's state, the image file it names, and the environment lookup.
-// Render threads call EvalColor while the user-interface thread reloads the image: the image is
-// published through an atomic pointer, and every image ever published lives until the map is
-// destroyed, so a sample never reads freed pixels and takes no lock.
+// Render threads call EvalColor while the user-interface thread reloads the image or changes a
+// parameter: the image and the placement read from the parameters are published through atomic
+// pointers, and the ones they replace are freed once no sample can still read them (see
+// scene/Retirement.h), so a sample never reads freed pixels and takes no lock.
 
 #include "maps/HdrImage.h"
 #include "maps/OneBlockTexmap.h"
+#include "scene/Retirement.h"
 
 #include <atomic>
-#include <memory>
+#include <cstdint>
 #include <mutex>
-#include <vector>
+
+class HostParamBlock;
 
 namespace standalone {
+
+constexpr float kDegreesPerRadian = 57.295776f;
+
+/// Where an image map looks and how it scales what it finds, from its parameters at one time.
+/// The spherical environment turns the sample's world direction by `tilt` (when `tilted`), takes
+/// its LatLongPosition under `rotationDegrees`, then adds `uShift` and `vShift`; map-channel
+/// mapping takes (u, v) from the sample's UVW and adds `uShift`. Either way u wraps, v clamps,
+/// and `flipU` mirrors u last.
+struct ImagePlacement {
+    bool mapChannel = false;
+    int channel = 1;
+    float rotationDegrees = 90.0f;  ///< about Z; 90 leaves the spherical coordinates
+    bool tilted = false;
+    Point3 tilt[3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}};  ///< rows of the turn
+    float uShift = 0.0f;
+    float vShift = 0.0f;
+    bool flipU = false;
+    float multiplier = 1.0f;
+    bool applyGamma = false;     ///< gamma is neither 1 nor <= 0
+    float gammaExponent = 1.0f;  ///< 1 / gamma
+    uint64_t blockVersion = 0;   ///< the block's version the values were read at
+};
+
+/// Sets `p.tilt` to a turn of the lookup direction by aboutXRadians about X, then by
+/// aboutYRadians about Y (each counter-clockwise seen from the axis' positive end); no turn when
+/// both are 0.
+HOST_API void SetTilt(ImagePlacement& p, float aboutXRadians, float aboutYRadians);
+
+/// The image position (u, v) that a sample looks at under a placement (not yet wrapped or
+/// clamped).
+HOST_API void ImagePosition(ShadeContext& sc, const ImagePlacement& p, float& u, float& v);
 
 /// What tells one image map class from another.
 struct HdrSourceMapClass {
@@ -22,6 +56,10 @@ struct HdrSourceMapClass {
     ParamID fileNameParam = -1;    ///< TYPE_FILENAME: the image file (a Windows path)
     ParamID multiplierParam = -1;  ///< TYPE_FLOAT: scales the colour (1 leaves it)
     ParamID gammaParam = -1;       ///< TYPE_FLOAT: c becomes c^(1/gamma); 1 or <= 0 leaves it
+    /// Reads the class's own mapping (everything but the multiplier and gamma) at time t and
+    /// narrows `valid` to where the values hold.
+    void (*readMapping)(IParamBlock2& pb, TimeValue t, ImagePlacement& p,
+                        Interval& valid) = nullptr;
 };
 
 /// An image map. The image is (re)read on the user-interface thread:
@@ -62,28 +100,38 @@ public:
     AColor EvalColor(ShadeContext& sc) override;
     Point3 EvalNormalPerturb(ShadeContext&) override { return {0, 0, 0}; }
 
+    /// Images that image maps of this process hold: shown, or replaced and waiting until no
+    /// sample can read them.
+    static int HeldImageCount();
+
 protected:
-    /// The image position (u wraps, v clamps) of the sample under the map's own mapping and
-    /// rotation at time t.
-    virtual void ImagePosition(ShadeContext& sc, TimeValue t, IParamBlock2& pb, float& u,
-                               float& v) = 0;
     void SetReference(int i, ReferenceTarget* target) override;
 
 private:
+    struct HeldImage;
+
     MSTR CurrentFileName();
     /// Loads when the name or the file's stamp differ from the last attempt.
     void LoadIfStale();
     /// Reads `fileName` and publishes the result; loadMutex held.
     void Load(const MSTR& fileName);
+    void Publish(const HeldImage* next);
+    /// The whole placement at time t.
+    void ReadPlacement(IParamBlock2& pb, TimeValue t, ImagePlacement& p, Interval& valid);
+    /// Publishes the placement when no parameter is animated, else none (samples then read the
+    /// block); loadMutex held.
+    void RefreshPlacement();
 
     const HdrSourceMapClass& mapClass;
-    std::atomic<const HdrImage*> image{nullptr};
-    // The loading side, on the user-interface thread; the mutex only orders two reloads.
+    std::atomic<const HeldImage*> image{nullptr};
+    std::atomic<const ImagePlacement*> placement{nullptr};
+    HostParamBlock* hostBlock = nullptr;  // the block, when the host made it: its version
+    // The writing side; the mutex orders reloads and placement changes from any thread.
     std::mutex loadMutex;
     bool attempted = false;
     MSTR attemptedName;
     HdrFileStamp attemptedStamp;
-    std::vector<std::unique_ptr<HdrImage>> publishedImages;  // freed with the map
+    RetiredList retired;
 };
 
 }  // namespace standalone

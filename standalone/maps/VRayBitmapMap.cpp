@@ -34,44 +34,33 @@ ParamBlockDesc2 vrayBitmapBlockDesc(
      MakeBlockParam(kVRayMultiplier, u"multiplier", TYPE_FLOAT, P_ANIMATABLE, 1.0f),
      MakeBlockParam(kVRayGamma, u"gamma", TYPE_FLOAT, 0, 1.0f)});
 
+void ReadMapping(IParamBlock2& pb, TimeValue t, ImagePlacement& p, Interval& valid) {
+    int mappingType = 1, flip = 0;
+    pb.GetValue(kVRayMappingType, t, mappingType, valid);
+    pb.GetValue(kVRayHorizontalFlip, t, flip, valid);
+    p.flipU = flip != 0;
+    if (mappingType == 0) {
+        float uRotationDegrees = 0;
+        p.mapChannel = true;
+        pb.GetValue(kVRayMappingChannel, t, p.channel, valid);
+        pb.GetValue(kVRayURotation, t, uRotationDegrees, valid);
+        p.uShift = uRotationDegrees / 360.0f;
+    } else {
+        float verticalDegrees = 0;
+        pb.GetValue(kVRayHorizontalRotation, t, p.rotationDegrees, valid);
+        pb.GetValue(kVRayVerticalRotation, t, verticalDegrees, valid);
+        SetTilt(p, verticalDegrees / kDegreesPerRadian, 0);
+    }
+}
+
 const HdrSourceMapClass& VRayBitmapClass() {
-    static const HdrSourceMapClass mapClass{&Desc(), u"VRayBitmap", kVRayHdriMapName,
-                                            kVRayMultiplier, kVRayGamma};
+    static const HdrSourceMapClass mapClass{&Desc(),         u"VRayBitmap", kVRayHdriMapName,
+                                            kVRayMultiplier, kVRayGamma,    &ReadMapping};
     return mapClass;
 }
 
-class VRayBitmapMap : public HdrSourceMap {
-public:
-    VRayBitmapMap() : HdrSourceMap(VRayBitmapClass()) {}
-
-protected:
-    void ImagePosition(ShadeContext& sc, TimeValue t, IParamBlock2& pb, float& u,
-                       float& v) override {
-        Interval valid = FOREVER;
-        int mappingType = 1, flip = 0;
-        pb.GetValue(kVRayMappingType, t, mappingType, valid);
-        if (mappingType == 0) {
-            int channel = 1;
-            float uRotationDegrees = 0;
-            pb.GetValue(kVRayMappingChannel, t, channel, valid);
-            pb.GetValue(kVRayURotation, t, uRotationDegrees, valid);
-            Point3 uvw = sc.UVW(channel);
-            u = uvw.x + uRotationDegrees / 360.0f;
-            v = uvw.y;
-        } else {
-            float rotationDegrees = 0;
-            pb.GetValue(kVRayHorizontalRotation, t, rotationDegrees, valid);
-            LatLongPosition(sc.VectorTo(sc.V(), REF_WORLD), rotationDegrees, u, v);
-        }
-        pb.GetValue(kVRayHorizontalFlip, t, flip, valid);
-        if (flip) {
-            u = 1.0f - u;
-        }
-    }
-};
-
 void* VRayBitmapMapClassDesc::Create(BOOL) {
-    return static_cast<Texmap*>(new VRayBitmapMap());
+    return static_cast<Texmap*>(new HdrSourceMap(VRayBitmapClass()));
 }
 
 }  // namespace

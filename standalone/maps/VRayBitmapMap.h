@@ -15,7 +15,8 @@ enum VRayBitmapMapParam : ParamID {
                                   ///< environment (default 1)
     kVRayMappingChannel = 2,      ///< "mapping_channel", TYPE_INT (default 1)
     kVRayHorizontalRotation = 3,  ///< "horizontal_rotation", TYPE_FLOAT degrees about Z
-    kVRayVerticalRotation = 4,    ///< "vertical_rotation", TYPE_FLOAT degrees (default 0)
+    kVRayVerticalRotation = 4,    ///< "vertical_rotation", TYPE_FLOAT degrees about X
+                                  ///< (default 0)
     kVRayURotation = 5,           ///< "u_rotation", TYPE_FLOAT degrees: shifts u by /360 (map
                                   ///< channel mapping only)
     kVRayHorizontalFlip = 6,      ///< "horizontal_flip", TYPE_BOOL: mirrors the image left-right
@@ -23,10 +24,11 @@ enum VRayBitmapMapParam : ParamID {
     kVRayGamma = 8,               ///< "gamma", TYPE_FLOAT: colour^(1/gamma) when not 1 (default 1)
 };
 
-// Spherical mapping turns with "horizontal_rotation", as the plug-in expects of this map's
-// rotation when it places its sun disc. Map-channel mapping reads (u, v) from the sample's UVW of
-// "mapping_channel" (v = 0 is the image's top row). "vertical_rotation" is kept in the block but
-// does not move the image.
+// Spherical mapping turns the sample's world direction by "vertical_rotation" about X as the
+// Bitmap's "v_angle" does (counter-clockwise seen from +X), then about Z with
+// "horizontal_rotation", as the plug-in expects of this map's rotation when it places its sun
+// disc. Map-channel mapping reads (u, v) from the sample's UVW of "mapping_channel" (v = 0 is the
+// image's top row). "horizontal_flip" mirrors u after either.
 
 /// The VRayBitmap class descriptor (registered with the host's class directory).
 HOST_API ClassDesc2* GetVRayBitmapMapDesc();

@@ -1,6 +1,7 @@
 #pragma once
 // A shading sample of the environment: a world direction seen from a camera at one time.
 
+#include "host/LatLong.h"
 #include "host/ShadeContext.h"
 
 #include <cmath>
@@ -10,12 +11,8 @@ namespace standalone {
 /// The host's spherical environment coordinates of a world direction (Z up): u turns once
 /// around the horizon, v runs from the zenith (0) to the nadir (1).
 inline Point3 SphericalUVW(const Point3& worldDir) {
-    constexpr float kPi = 3.14159265f;
-    float len = worldDir.Length();
-    Point3 d = len > 0 ? worldDir * (1.0f / len) : Point3(0, -1, 0);
-    float u = std::atan2(d.x, -d.y) / (2 * kPi) + 0.5f;
-    u -= std::floor(u);
-    float v = std::acos(std::fmax(-1.0f, std::fmin(1.0f, d.z))) / kPi;
+    float u = 0, v = 0;
+    LatLongPosition(worldDir, 90.0f, u, v);  // 90 degrees: unturned
     return {u, v, 0};
 }
 

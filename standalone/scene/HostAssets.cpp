@@ -17,17 +17,9 @@ MSTR AssetUser::GetFullFilePath() const {
         (fileName[2] != u'\\' && fileName[2] != u'/')) {
         return MSTR();
     }
-#if defined(_WIN32)
-    std::filesystem::path native(fileName);
-#else
-    std::string nativeName = platform::ToNativePath(fileName);
-    if (nativeName.empty()) {
-        return MSTR();
-    }
-    std::filesystem::path native(nativeName);
-#endif
+    std::filesystem::path native = platform::NativeFilePath(fileName);
     std::error_code ec;
-    return std::filesystem::is_regular_file(native, ec) ? fileName : MSTR();
+    return !native.empty() && std::filesystem::is_regular_file(native, ec) ? fileName : MSTR();
 }
 
 }  // namespace MaxSDK::AssetManagement

@@ -1,7 +1,9 @@
 // The host's parameter blocks. Render threads read values while the user-interface thread
 // writes them, so entries hold their values in atomics, and a table that is resized or a
-// controller that is replaced is published as a new object; the old one is kept until the block
-// is destroyed, so a reader never follows a freed pointer. Writers serialise on one mutex.
+// controller that is replaced is published as a new object. Old tables are kept until the block
+// is destroyed; an old controller is freed once no read section can hold it (a reader finds
+// and reads a track inside one), so a reader never follows a freed pointer. Writers serialise on
+// one mutex.
 
 #include "scene/HostParamBlock.h"
 
@@ -123,7 +125,28 @@ HostParamBlock::HostParamBlock(ParamBlockDesc2* desc) : desc(desc) {
     }
 }
 
-HostParamBlock::~HostParamBlock() = default;
+HostParamBlock::~HostParamBlock() {
+    for (Param& p : params) {
+        const EntryArray* array = p.entries.load(std::memory_order_acquire);
+        for (int i = 0; i < array->count; ++i) {
+            delete array->entries[size_t(i)].track.load(std::memory_order_acquire);
+        }
+    }
+}
+
+void HostParamBlock::RetireTrack(const KeyTrack* old) {
+    if (old && old->handedOut) {
+        handedOutTracks.emplace_back(const_cast<KeyTrack*>(old));
+    } else {
+        retiredTracks.Retire(old);
+    }
+}
+
+void HostParamBlock::RetireTracks(const EntryArray* array, int from) {
+    for (int i = std::max(from, 0); i < array->count; ++i) {
+        RetireTrack(array->entries[size_t(i)].track.load(std::memory_order_acquire));
+    }
+}
 
 HostParamBlock::EntryArray* HostParamBlock::NewEntries(Param& p, int n, const EntryArray* from) {
     auto array = std::make_unique<EntryArray>();
@@ -226,15 +249,30 @@ bool HostParamBlock::Write(ParamID id, TimeValue t, int tabIndex, int kind, cons
                     }
                 }
             }
-            e.track.store(next.get(), std::memory_order_release);
-            retiredTracks.push_back(std::move(next));
+            e.track.store(next.release(), std::memory_order_release);
+            RetireTrack(track);
         } else {
             for (int c = 0; c < 4; ++c) {
                 e.value[c].store(value[c], std::memory_order_relaxed);
             }
         }
+        Changed();
     }
     NotifyDependents(FOREVER, PART_ALL, REFMSG_CHANGE);
+    return true;
+}
+
+// A track is found and read again inside a read section: the entry found before may belong to
+// a table replaced since, whose track pointers are not kept current.
+bool HostParamBlock::KeyedValue(ParamID id, int kind, int tabIndex, TimeValue t, Interval& valid,
+                                Value4& out) const {
+    standalone::ReadSection reading;
+    const Entry* e = ReadableEntry(id, kind, tabIndex);
+    const KeyTrack* track = e ? e->track.load(std::memory_order_acquire) : nullptr;
+    if (!track) {
+        return false;
+    }
+    out = track->ValueAt(t, valid);
     return true;
 }
 
@@ -243,8 +281,10 @@ bool HostParamBlock::GetValue(ParamID id, TimeValue t, int& v, Interval& valid, 
     if (!e) {
         return false;
     }
-    if (const KeyTrack* track = e->track.load(std::memory_order_acquire)) {
-        v = ToIntValue(track->ValueAt(t, valid)[0]);
+    Value4 keyed;
+    if (e->track.load(std::memory_order_relaxed) &&
+        KeyedValue(id, int(ValueKind::Int), tabIndex, t, valid, keyed)) {
+        v = ToIntValue(keyed[0]);
     } else {
         v = ToIntValue(e->value[0].load(std::memory_order_relaxed));
     }
@@ -256,8 +296,10 @@ bool HostParamBlock::GetValue(ParamID id, TimeValue t, float& v, Interval& valid
     if (!e) {
         return false;
     }
-    if (const KeyTrack* track = e->track.load(std::memory_order_acquire)) {
-        v = track->ValueAt(t, valid)[0];
+    Value4 keyed;
+    if (e->track.load(std::memory_order_relaxed) &&
+        KeyedValue(id, int(ValueKind::Float), tabIndex, t, valid, keyed)) {
+        v = keyed[0];
     } else {
         v = e->value[0].load(std::memory_order_relaxed);
     }
@@ -269,9 +311,10 @@ bool HostParamBlock::GetValue(ParamID id, TimeValue t, Point4& v, Interval& vali
     if (!e) {
         return false;
     }
-    if (const KeyTrack* track = e->track.load(std::memory_order_acquire)) {
-        Value4 out = track->ValueAt(t, valid);
-        v = Point4(out[0], out[1], out[2], out[3]);
+    Value4 keyed;
+    if (e->track.load(std::memory_order_relaxed) &&
+        KeyedValue(id, int(ValueKind::Point4), tabIndex, t, valid, keyed)) {
+        v = Point4(keyed[0], keyed[1], keyed[2], keyed[3]);
     } else {
         v = Point4(e->value[0].load(std::memory_order_relaxed),
                    e->value[1].load(std::memory_order_relaxed),
@@ -286,9 +329,10 @@ bool HostParamBlock::GetValue(ParamID id, TimeValue t, Point3& v, Interval& vali
     if (!e) {
         return false;
     }
-    if (const KeyTrack* track = e->track.load(std::memory_order_acquire)) {
-        Value4 out = track->ValueAt(t, valid);
-        v = Point3(out[0], out[1], out[2]);
+    Value4 keyed;
+    if (e->track.load(std::memory_order_relaxed) &&
+        KeyedValue(id, int(ValueKind::Point3), tabIndex, t, valid, keyed)) {
+        v = Point3(keyed[0], keyed[1], keyed[2]);
     } else {
         v = Point3(e->value[0].load(std::memory_order_relaxed),
                    e->value[1].load(std::memory_order_relaxed),
@@ -353,6 +397,7 @@ bool HostParamBlock::SetValue(ParamID id, TimeValue, const MSTR& v, int tabIndex
             return false;
         }
         p->strings[size_t(index)] = v;
+        Changed();
     }
     NotifyDependents(FOREVER, PART_ALL, REFMSG_CHANGE);
     return true;
@@ -378,7 +423,9 @@ void HostParamBlock::SetCount(ParamID id, int n) {
             return;
         }
         p->entries.store(NewEntries(*p, n, old), std::memory_order_release);
+        RetireTracks(old, n);
         p->strings.resize(size_t(n));
+        Changed();
     }
     NotifyDependents(FOREVER, PART_ALL, REFMSG_CHANGE);
 }
@@ -403,13 +450,18 @@ const ParamDef* HostParamBlock::GetParamDef(ParamID id) const {
 }
 
 Control* HostParamBlock::TrackControl(Param& p, int tabIndex) {
+    std::lock_guard<std::mutex> lock(writeMutex);
     EntryArray* array = p.entries.load(std::memory_order_acquire);
     int index = IsTabType(p.def.type) ? tabIndex : 0;
     if (index < 0 || index >= array->count) {
         return nullptr;
     }
-    const KeyTrack* track = array->entries[size_t(index)].track.load(std::memory_order_acquire);
-    return const_cast<KeyTrack*>(track);
+    auto* track =
+        const_cast<KeyTrack*>(array->entries[size_t(index)].track.load(std::memory_order_acquire));
+    if (track) {
+        track->handedOut = true;
+    }
+    return track;
 }
 
 Control* HostParamBlock::GetControllerByID(ParamID id, int tabIndex) {
@@ -448,11 +500,14 @@ void HostParamBlock::RemoveController(int index, int tabIndex) {
             e.value[c].store(v[c], std::memory_order_relaxed);
         }
         e.track.store(nullptr, std::memory_order_release);
+        RetireTrack(track);
+        Changed();
     }
     NotifyDependents(FOREVER, PART_ALL, REFMSG_CHANGE);
 }
 
 void HostParamBlock::GetValidity(TimeValue t, Interval& valid) {
+    standalone::ReadSection reading;
     for (const Param& p : params) {
         const EntryArray* array = p.entries.load(std::memory_order_acquire);
         for (int i = 0; i < array->count; ++i) {
@@ -469,9 +524,11 @@ void HostParamBlock::ResetAll() {
         std::lock_guard<std::mutex> lock(writeMutex);
         for (Param& p : params) {
             int n = IsTabType(p.def.type) ? std::max(0, p.def.tabSize) : 1;
-            p.entries.store(NewEntries(p, n, nullptr), std::memory_order_release);
+            const EntryArray* old = p.entries.exchange(NewEntries(p, n, nullptr));
+            RetireTracks(old, 0);
             p.strings.assign(size_t(n), MSTR());
         }
+        Changed();
     }
     NotifyDependents(FOREVER, PART_ALL, REFMSG_CHANGE);
 }
@@ -498,9 +555,10 @@ ReferenceTarget* HostParamBlock::Clone(RemapDir&) {
             }
             if (const KeyTrack* track =
                     source->entries[size_t(e)].track.load(std::memory_order_acquire)) {
-                auto trackCopy = std::make_unique<KeyTrack>(*track);
-                target->entries[size_t(e)].track.store(trackCopy.get(), std::memory_order_release);
-                copy->retiredTracks.push_back(std::move(trackCopy));
+                auto trackCopy = std::make_unique<KeyTrack>();
+                trackCopy->keys = track->keys;
+                target->entries[size_t(e)].track.store(trackCopy.release(),
+                                                       std::memory_order_release);
             }
         }
         to.strings = from.strings;
@@ -526,6 +584,7 @@ bool Get(ILoad* iload, T& v) {
 }  // namespace
 
 IOResult HostParamBlock::Save(ISave* isave) {
+    standalone::ReadSection reading;
     for (const Param& p : params) {
         const EntryArray* array = p.entries.load(std::memory_order_acquire);
         isave->BeginChunk(kParamChunk);
@@ -594,12 +653,11 @@ IOResult HostParamBlock::Load(ILoad* iload) {
                             track->keys.push_back(key);
                         }
                     }
-                    e.track.store(track.get(), std::memory_order_release);
-                    retiredTracks.push_back(std::move(track));
+                    e.track.store(track.release(), std::memory_order_release);
                 }
             }
             if (ok) {
-                p->entries.store(array, std::memory_order_release);
+                RetireTracks(p->entries.exchange(array), 0);
                 p->strings.assign(size_t(array->count), MSTR());
                 int32_t strings = 0;
                 if (Get(iload, strings)) {
@@ -619,10 +677,16 @@ IOResult HostParamBlock::Load(ILoad* iload) {
                         p->strings[size_t(s)] = std::move(text);
                     }
                 }
+            } else {
+                // Never published: no reader has seen its tracks.
+                for (int i = 0; i < array->count; ++i) {
+                    delete array->entries[size_t(i)].track.load(std::memory_order_relaxed);
+                }
             }
         }
         iload->CloseChunk();
     }
+    Changed();
     return IO_OK;
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 // The standalone host's parameter block (see HostParamBlock.cpp for the threading rules).
 
+#include "scene/Retirement.h"
+
 #include "host/IParamBlock2.h"
 
 #include <array>
@@ -20,6 +22,9 @@ public:
         Value4 value{};
     };
     std::vector<Key> keys;  // sorted by time, no two at one time
+    // Set when GetControllerBy* hands the track out; such a track, once replaced, is kept until
+    // the block goes, as callers may hold it. Guarded by the block's write mutex.
+    bool handedOut = false;
 
     int NumKeys() const override { return int(keys.size()); }
     TimeValue GetKeyTime(int i) const override { return keys[size_t(i)].time; }
@@ -70,6 +75,10 @@ public:
     IOResult Save(ISave* isave) override;
     IOResult Load(ILoad* iload) override;
 
+    /// Moves on with every change of a value, a table's size or a controller: two equal
+    /// readings mean that nothing changed in between.
+    uint64_t Version() const { return version.load(std::memory_order_acquire); }
+
 private:
     struct Entry {
         std::atomic<float> value[4] = {0.0f, 0.0f, 0.0f, 0.0f};
@@ -101,13 +110,27 @@ private:
     /// The entry a read of `kind` at `tabIndex` finds; null when the read fails.
     const Entry* ReadableEntry(ParamID id, int kind, int tabIndex) const;
     bool Write(ParamID id, TimeValue t, int tabIndex, int kind, const Value4& v);
+    /// The keyed value of an entry that has a track, read inside a read section; false when the
+    /// track went meanwhile.
+    bool KeyedValue(ParamID id, int kind, int tabIndex, TimeValue t, Interval& valid,
+                    Value4& out) const;
     Control* TrackControl(Param& p, int tabIndex);
+    /// A track no entry of the current tables holds any more; writeMutex held.
+    void RetireTrack(const KeyTrack* old);
+    /// The tracks of `array` from entry `from` on; writeMutex held.
+    void RetireTracks(const EntryArray* array, int from);
+    /// Marks a change for Version(); writeMutex held, after the change.
+    void Changed() { version.fetch_add(1, std::memory_order_release); }
 
     ParamBlockDesc2* desc;
     std::vector<Param> params;
     std::vector<int> indexOfId;
     mutable std::mutex writeMutex;
-    // Everything ever published to readers, freed with the block.
+    std::atomic<uint64_t> version{0};
+    // Every table ever published to readers, freed with the block (they are small and resized
+    // rarely). The current tables' entries own their tracks; replaced tracks are freed once no
+    // reader can hold them, or with the block when they were handed out.
     std::vector<std::unique_ptr<EntryArray>> retiredArrays;
-    std::vector<std::unique_ptr<KeyTrack>> retiredTracks;
+    standalone::RetiredList retiredTracks;
+    std::vector<std::unique_ptr<KeyTrack>> handedOutTracks;
 };
