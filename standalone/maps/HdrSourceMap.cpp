@@ -36,6 +36,9 @@ void SetTilt(ImagePlacement& p, float aboutXRadians, float aboutYRadians) {
     p.tilt[2] = Point3(-sy, cy * sx, cy * cx);
 }
 
+namespace {
+
+// The image position (u, v) a sample looks at under a placement, not yet wrapped or clamped.
 void ImagePosition(ShadeContext& sc, const ImagePlacement& p, float& u, float& v) {
     if (p.mapChannel) {
         Point3 uvw = sc.UVW(p.channel);
@@ -62,6 +65,8 @@ void ImagePosition(ShadeContext& sc, const ImagePlacement& p, float& u, float& v
         u = 1.0f - u;
     }
 }
+
+}  // namespace
 
 HdrSourceMap::HdrSourceMap(const HdrSourceMapClass& mapClass) : mapClass(mapClass) {
     mapClass.desc->MakeAutoParamBlocks(this);

@@ -43,11 +43,7 @@ struct ImagePlacement {
 /// Sets `p.tilt` to a turn of the lookup direction by aboutXRadians about X, then by
 /// aboutYRadians about Y (each counter-clockwise seen from the axis' positive end); no turn when
 /// both are 0.
-HOST_API void SetTilt(ImagePlacement& p, float aboutXRadians, float aboutYRadians);
-
-/// The image position (u, v) that a sample looks at under a placement (not yet wrapped or
-/// clamped).
-HOST_API void ImagePosition(ShadeContext& sc, const ImagePlacement& p, float& u, float& v);
+void SetTilt(ImagePlacement& p, float aboutXRadians, float aboutYRadians);
 
 /// What tells one image map class from another.
 struct HdrSourceMapClass {
