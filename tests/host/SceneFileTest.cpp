@@ -1,5 +1,5 @@
-// The standalone host's chunked scene data and its scene file: chunk bounds, damaged data, and
-// scenes that load back as they were saved.
+// The standalone host's chunked scene data and its scene file: damaged chunk lengths and data,
+// and scenes that load back as they were saved.
 
 #include "scene/ChunkIO.h"
 #include "maps/ProceduralSky.h"
@@ -12,20 +12,13 @@
 
 #include <gtest/gtest.h>
 
-#include <iterator>
 #include <string>
 #include <vector>
 
 namespace {
 
 using standalone::ChunkReader;
-using standalone::ChunkWriter;
 using Bytes = std::vector<uint8_t>;
-
-void WriteBytes(ChunkWriter& out, const std::string& text) {
-    ULONG written = 0;
-    out.Write(text.data(), ULONG(text.size()), &written);
-}
 
 std::string ReadAll(ChunkReader& in) {
     std::string text(in.CurChunkLength(), '\0');
@@ -34,75 +27,7 @@ std::string ReadAll(ChunkReader& in) {
     return text;
 }
 
-// --- Chunk writer and reader ---------------------------------------------------------------
-
-TEST(ChunkIOTest, NestedChunksReadBackLevelByLevelAndNoReadCrossesAChunkEnd) {
-    ChunkWriter out;
-    out.BeginChunk(0x10);
-    WriteBytes(out, "head");
-    out.BeginChunk(0x20);
-    WriteBytes(out, "abc");
-    out.EndChunk();
-    out.BeginChunk(0x21);  // empty
-    out.EndChunk();
-    out.EndChunk();
-    out.BeginChunk(0x30);
-    WriteBytes(out, "tail");
-    out.EndChunk();
-
-    // Each step's result, then the open chunk's id and length, and what a read got.
-    enum Op { Open, Read, Close };
-    struct Step {
-        Op op;
-        IOResult result;
-        USHORT id = 0;
-        ULONG length = 0;
-        size_t readBytes = 0;
-        std::string got = "";
-    };
-    const Step steps[] = {
-        {Open, IO_OK, 0x10, 4 + (6 + 3) + 6},
-        {Read, IO_OK, 0x10, 19, 4, "head"},
-        {Open, IO_OK, 0x20, 3},
-        {Read, IO_OK, 0x20, 3, 3, "abc"},
-        {Close, IO_OK, 0x10, 19},
-        {Open, IO_OK, 0x21, 0},
-        {Close, IO_OK, 0x10, 19},
-        {Open, IO_END, 0x10, 19},
-        {Close, IO_OK},
-        {Open, IO_OK, 0x30, 4},
-        {Read, IO_ERROR, 0x30, 4, 8, "tail"},  // stops at the chunk's end
-        {Read, IO_ERROR, 0x30, 4, 1, ""},
-        {Close, IO_OK},
-        {Open, IO_END},
-        {Close, IO_ERROR},  // nothing is open
-    };
-    ChunkReader in(out.Bytes().data(), out.Bytes().size());
-    for (size_t i = 0; i < std::size(steps); ++i) {
-        const Step& step = steps[i];
-        std::string buffer(step.readBytes, '#');
-        ULONG got = 99;
-        const IOResult result = step.op == Open ? in.OpenChunk()
-                                : step.op == Close
-                                    ? in.CloseChunk()
-                                    : in.Read(buffer.data(), ULONG(step.readBytes), &got);
-        EXPECT_EQ(result, step.result) << "step " << i;
-        EXPECT_EQ(in.CurChunkID(), step.id) << "step " << i;
-        EXPECT_EQ(in.CurChunkLength(), step.length) << "step " << i;
-        if (step.op == Read) {
-            ASSERT_LE(got, step.readBytes) << "step " << i;
-            EXPECT_EQ(buffer.substr(0, got), step.got) << "step " << i;
-            EXPECT_EQ(buffer.substr(got), std::string(step.readBytes - got, '#')) << "step " << i;
-        }
-    }
-
-    // Closing skips what was not read, children included.
-    ChunkReader skipping(out.Bytes().data(), out.Bytes().size());
-    ASSERT_EQ(skipping.OpenChunk(), IO_OK);
-    ASSERT_EQ(skipping.CloseChunk(), IO_OK);
-    ASSERT_EQ(skipping.OpenChunk(), IO_OK);
-    EXPECT_EQ(skipping.CurChunkID(), 0x30);
-}
+// --- Chunk reader --------------------------------------------------------------------------
 
 TEST(ChunkIOTest, ALengthThatDoesNotFitItsParentEndsTheLevelAndNothingElse) {
     // A parent of 6 + 10 bytes whose only child claims `length`, then a sibling of the parent.
