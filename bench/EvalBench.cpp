@@ -262,7 +262,8 @@ void BM_SharedEvalCountThreads(benchmark::State& state) {
 BENCHMARK(BM_SharedEvalCountThreads)->Threads(1)->Threads(2)->UseRealTime();
 
 // Reports every run as the console reporter does, keeping each one's samples per second; once
-// all have run, adds the row of ratios computed from those same runs.
+// all have run, adds the row of ratios computed from those same runs. With repetitions the
+// ratios take each benchmark's median, which a machine shared with other work disturbs least.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
     // Colours only on a terminal, as the library's own console reporter.
@@ -271,9 +272,13 @@ public:
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& run : runs) {
             auto rate = run.counters.find("items_per_second");
-            if (!run.error_occurred && run.run_type == Run::RT_Iteration &&
-                rate != run.counters.end()) {
-                samplesPerSecond[run.benchmark_name()] = rate->second.value;
+            if (run.error_occurred || rate == run.counters.end()) {
+                continue;
+            }
+            if (run.run_type == Run::RT_Iteration) {
+                samplesPerSecond[run.run_name.str()] = rate->second.value;
+            } else if (run.aggregate_name == "median") {
+                medianSamplesPerSecond[run.run_name.str()] = rate->second.value;
             }
         }
         ConsoleReporter::ReportRuns(runs);
@@ -300,13 +305,16 @@ public:
 private:
     // NaN for a run that did not take place (filtered out or failed).
     double SecondsPerSample(const std::string& name) const {
-        auto found = samplesPerSecond.find(name);
-        return found == samplesPerSecond.end() || !(found->second > 0)
+        const auto& runs =
+            medianSamplesPerSecond.count(name) ? medianSamplesPerSecond : samplesPerSecond;
+        auto found = runs.find(name);
+        return found == runs.end() || !(found->second > 0)
                    ? std::numeric_limits<double>::quiet_NaN()
                    : 1.0 / found->second;
     }
 
-    std::map<std::string, double> samplesPerSecond;
+    std::map<std::string, double> samplesPerSecond;        // the last run of each
+    std::map<std::string, double> medianSamplesPerSecond;  // of repeated runs
 };
 
 }  // namespace

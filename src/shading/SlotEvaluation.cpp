@@ -9,25 +9,17 @@
 
 namespace {
 
-// The float tables and where each lands in the record. Hue is not animatable and is read at
-// time 0. A shading sample skips what its arithmetic never reads: brightPix always, and the
-// sun's values when the slot has no disc (the spot size is read before them to know that).
-enum class FieldUse { Shading, RecordOnly, SunDisc };
-struct FloatField {
-    ParamID id;
-    float AdjustmentParams::*field;
-    bool atTimeZero;
-    FieldUse use;
-};
-constexpr FloatField kFloatFields[] = {
-    {pb_slotContrast, &AdjustmentParams::contrast, false, FieldUse::Shading},
-    {pb_slotSaturation, &AdjustmentParams::saturation, false, FieldUse::Shading},
-    {pb_slotHue, &AdjustmentParams::hue, true, FieldUse::Shading},
-    {pb_slotBrightPix, &AdjustmentParams::brightPix, false, FieldUse::RecordOnly},
-    {pb_slotSunSpotSize, &AdjustmentParams::sunSpotSize, false, FieldUse::Shading},
-    {pb_slotSunExposure, &AdjustmentParams::sunExposure, false, FieldUse::SunDisc},
-    {pb_slotSunSpotHeight, &AdjustmentParams::sunSpotHeight, false, FieldUse::SunDisc},
-};
+// Entry s of a float table at t; past the table's end, the default that growing the table to
+// the slot count would have written there (s is always below the slot count).
+float SlotFloat(IParamBlock2& pb, ParamID id, TimeValue t, int s) {
+    float value = 0.0f;
+    Interval ignored = FOREVER;
+    if (pb.GetValue(id, t, value, ignored, s)) {
+        return value;
+    }
+    const ParamDef* def = pb.GetParamDef(id);
+    return def ? def->defFloat : 0.0f;
+}
 
 /// Decrements the evaluation count on every way out of EvalSlotColor.
 struct EvalCountGuard {
@@ -69,22 +61,23 @@ AdjustmentParams Zenithra::ReadAdjustmentParams(int slot, int n, TimeValue t, bo
         p.exposure = pb->GetValue(pb_slotExposure, 0, ev, ignored, s) ? ev : 0.0f;
     }
 
-    for (const FloatField& f : kFloatFields) {
-        if (forShading && (f.use == FieldUse::RecordOnly ||
-                           (f.use == FieldUse::SunDisc && !DrawsSunDisc(p.sunSpotSize)))) {
-            continue;
-        }
-        float value = 0.0f;
-        if (!pb->GetValue(f.id, f.atTimeZero ? 0 : t, value, ignored, s)) {
-            // Past the table's end: the default that growing the table would have written.
-            const ParamDef* def = s < n ? pb->GetParamDef(f.id) : nullptr;
-            value = def ? def->defFloat : 0.0f;
-        }
-        p.*(f.field) = value;
+    // Hue is not animatable and is read at time 0. A shading sample skips what its arithmetic
+    // never reads: brightPix always, and the sun's other values when the slot has no disc.
+    p.contrast = SlotFloat(*pb, pb_slotContrast, t, s);
+    p.saturation = SlotFloat(*pb, pb_slotSaturation, t, s);
+    p.hue = SlotFloat(*pb, pb_slotHue, 0, s);
+    if (!forShading) {
+        p.brightPix = SlotFloat(*pb, pb_slotBrightPix, t, s);
+    }
+    p.sunSpotSize = SlotFloat(*pb, pb_slotSunSpotSize, t, s);
+    const bool sunValues = !forShading || DrawsSunDisc(p.sunSpotSize);
+    if (sunValues) {
+        p.sunExposure = SlotFloat(*pb, pb_slotSunExposure, t, s);
+        p.sunSpotHeight = SlotFloat(*pb, pb_slotSunSpotHeight, t, s);
     }
     Point4 tint(1, 1, 1, 1), sunTint(1, 1, 1, 1);
     pb->GetValue(pb_slotTint, t, tint, ignored, s);
-    if (!forShading || DrawsSunDisc(p.sunSpotSize)) {
+    if (sunValues) {
         pb->GetValue(pb_slotSunTint, t, sunTint, ignored, s);
     }
     p.tint = AColor(tint.x, tint.y, tint.z, tint.w);
