@@ -157,65 +157,22 @@ TEST_F(HdrCycling, BrowseOpensTheDialogAtTheCurrentFileAndWritesTheChoice) {
 }  // namespace
 
 #if defined(_WIN32)
-#include <windows.h>
-#include <commdlg.h>
-#undef GetClassName
-
-#include <thread>
+#include "support/WindowDrive.h"
 
 namespace {
 
-/// Answers the real open-file dialog from another thread: types `path` into the file name
-/// field and presses Open, or presses Cancel when `path` is empty. False when no dialog came.
-bool AnswerRealDialog(const std::wstring& path, std::wstring* seenFolderText) {
-    for (int attempt = 0; attempt < 400; ++attempt) {
-        HWND dialog = FindWindowW(L"#32770", L"Choose HDR / EXR");
-        if (dialog) {
-            if (seenFolderText) {
-                wchar_t text[4096] = {};
-                SendMessageW(dialog, CDM_GETFOLDERPATH, 4096, reinterpret_cast<LPARAM>(text));
-                *seenFolderText = text;
-            }
-            if (path.empty()) {
-                PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
-            } else {
-                SendMessageW(dialog, CDM_SETCONTROLTEXT, 0x47C /* file name */,
-                             reinterpret_cast<LPARAM>(path.c_str()));
-                PostMessageW(dialog, WM_COMMAND, IDOK, 0);
-            }
-            return true;
-        }
-        Sleep(25);
-    }
-    return false;
-}
-
 TEST_F(HdrCycling, BrowseAnswersTheRealOpenFileDialog) {
-    // The dialog moves the process's current folder to the chosen one; put it back so that the
-    // scratch folder can be removed afterwards.
-    wchar_t startFolder[MAX_PATH] = {};
-    GetCurrentDirectoryW(MAX_PATH, startFolder);
-    struct RestoreFolder {
-        const wchar_t* folder;
-        ~RestoreFolder() { SetCurrentDirectoryW(folder); }
-    } restore{startFolder};
     Touch(u"c.HDR");
     Touch(u"picked.exr");
     Show(folder + u"\\c.HDR");
-    bool answered = false;
-    std::thread cancel([&] { answered = AnswerRealDialog(L"", nullptr); });
-    BrowseHdrFile(map, nullptr);
-    cancel.join();
-    ASSERT_TRUE(answered) << "the open-file dialog did not appear";
+    auto browse = [&] { BrowseHdrFile(map, nullptr); };
+    ASSERT_TRUE(uidrive::AnsweringOpenFile(browse, L"Choose HDR / EXR", L""));
     EXPECT_EQ(Shown(), folder + u"\\c.HDR");
     EXPECT_TRUE(standalone::ExecutedScripts().empty());
 
     std::wstring picked = std::wstring(folder.begin(), folder.end()) + L"\\picked.exr";
     std::wstring dialogFolder;
-    std::thread open([&] { answered = AnswerRealDialog(picked, &dialogFolder); });
-    BrowseHdrFile(map, nullptr);
-    open.join();
-    ASSERT_TRUE(answered);
+    ASSERT_TRUE(uidrive::AnsweringOpenFile(browse, L"Choose HDR / EXR", picked, &dialogFolder));
     EXPECT_TRUE(IsSamePath(Shown(), folder + u"\\picked.exr")) << testsupport::Narrow(Shown());
     EXPECT_TRUE(IsSamePath(MSTR(dialogFolder.begin(), dialogFolder.end()), folder));
     EXPECT_EQ(standalone::ExecutedScripts().size(), 1u);

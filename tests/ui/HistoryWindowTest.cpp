@@ -11,6 +11,7 @@
 #include "support/MapTestSupport.h"
 #include "support/TestDrive.h"
 #include "support/TestImages.h"
+#include "support/WindowDrive.h"
 #include "ui/HistoryPreviewPopup.h"
 #include "ui/HistoryWindow.h"
 
@@ -21,7 +22,6 @@
 #include "scene/StandaloneHost.h"
 
 #include "../../res/resource.h"
-#include "WindowDrive.h"
 
 #include <windows.h>
 #undef GetClassName

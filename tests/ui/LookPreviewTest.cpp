@@ -11,12 +11,12 @@
 #include "support/MapTestSupport.h"
 #include "support/TestDrive.h"
 #include "support/TestImages.h"
+#include "support/WindowDrive.h"
 
 #include "maps/BitmapMap.h"
 #include "HostWindows.h"
 
 #include "../../res/resource.h"
-#include "WindowDrive.h"
 
 #include <windows.h>
 #undef GetClassName

@@ -10,6 +10,7 @@
 #include "support/MapTestSupport.h"
 #include "support/TestDrive.h"
 #include "support/TestImages.h"
+#include "support/WindowDrive.h"
 
 #include "maps/BitmapMap.h"
 #include "HostWindows.h"
@@ -17,7 +18,6 @@
 #include "platform/Platform.h"
 
 #include "../../res/resource.h"
-#include "WindowDrive.h"
 
 #include <windows.h>
 #undef GetClassName

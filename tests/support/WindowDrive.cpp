@@ -1,5 +1,6 @@
-#include "WindowDrive.h"
+#include "support/WindowDrive.h"
 
+#if defined(_WIN32)
 #include <commdlg.h>
 
 #include <chrono>
@@ -157,19 +158,28 @@ MenuSeen AnsweringMenu(const std::function<void()>& action, int choice) {
 }
 
 bool AnsweringOpenFile(const std::function<void()>& action, const wchar_t* title,
-                       const std::wstring& path) {
+                       const std::wstring& path, std::wstring* shownFolder) {
+    wchar_t startFolder[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, startFolder);
     bool seen = false;
     Answering(action, [&] {
         HWND dialog = FindWindowW(L"#32770", title);
         if (!dialog || !IsWindowVisible(dialog)) {
             return false;
         }
+        if (shownFolder) {
+            wchar_t text[4096] = {};
+            SendMessageW(dialog, CDM_GETFOLDERPATH, 4096, reinterpret_cast<LPARAM>(text));
+            *shownFolder = text;
+        }
         SendMessageW(dialog, CDM_SETCONTROLTEXT, 0x47C /* file name */,
                      reinterpret_cast<LPARAM>(path.c_str()));
-        PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+        PostMessageW(dialog, WM_COMMAND, path.empty() ? IDCANCEL : IDOK, 0);
         return seen = true;
     });
+    SetCurrentDirectoryW(startFolder);  // else the scratch folder could not be removed
     return seen;
 }
 
 }  // namespace uidrive
+#endif

@@ -2,6 +2,7 @@
 // Driving real windows as a user does: messages, drags, pixels read back from the screen, and
 // the modal menus and dialogs a click opens answered from a thread timer inside their loop.
 
+#if defined(_WIN32)
 #include <windows.h>
 
 #include <cstdint>
@@ -53,8 +54,10 @@ struct MenuSeen {
 /// popup menu it opens.
 MenuSeen AnsweringMenu(const std::function<void()>& action, int choice);
 /// Runs `action`, typing `path` into the open-file dialog titled `title` that it opens and
-/// pressing Open. False when no such dialog came.
+/// pressing Open (Cancel for an empty path), with the folder the dialog showed in `shownFolder`.
+/// The dialog's change of the current folder is undone. False when no such dialog came.
 bool AnsweringOpenFile(const std::function<void()>& action, const wchar_t* title,
-                       const std::wstring& path);
+                       const std::wstring& path, std::wstring* shownFolder = nullptr);
 
 }  // namespace uidrive
+#endif
