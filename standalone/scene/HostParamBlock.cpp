@@ -276,68 +276,55 @@ bool HostParamBlock::KeyedValue(ParamID id, int kind, int tabIndex, TimeValue t,
     return true;
 }
 
-bool HostParamBlock::GetValue(ParamID id, TimeValue t, int& v, Interval& valid, int tabIndex) {
-    const Entry* e = ReadableEntry(id, int(ValueKind::Int), tabIndex);
+template <int components>
+inline bool HostParamBlock::ReadValue(ParamID id, int kind, TimeValue t, Interval& valid,
+                                      int tabIndex, Value4& out) const {
+    const Entry* e = ReadableEntry(id, kind, tabIndex);
     if (!e) {
         return false;
     }
-    Value4 keyed;
-    if (e->track.load(std::memory_order_relaxed) &&
-        KeyedValue(id, int(ValueKind::Int), tabIndex, t, valid, keyed)) {
-        v = ToIntValue(keyed[0]);
-    } else {
-        v = ToIntValue(e->value[0].load(std::memory_order_relaxed));
+    if (e->track.load(std::memory_order_relaxed) && KeyedValue(id, kind, tabIndex, t, valid, out)) {
+        return true;
     }
+    for (size_t i = 0; i < components; ++i) {
+        out[i] = e->value[i].load(std::memory_order_relaxed);
+    }
+    return true;
+}
+
+bool HostParamBlock::GetValue(ParamID id, TimeValue t, int& v, Interval& valid, int tabIndex) {
+    Value4 r;
+    if (!ReadValue<1>(id, int(ValueKind::Int), t, valid, tabIndex, r)) {
+        return false;
+    }
+    v = ToIntValue(r[0]);
     return true;
 }
 
 bool HostParamBlock::GetValue(ParamID id, TimeValue t, float& v, Interval& valid, int tabIndex) {
-    const Entry* e = ReadableEntry(id, int(ValueKind::Float), tabIndex);
-    if (!e) {
+    Value4 r;
+    if (!ReadValue<1>(id, int(ValueKind::Float), t, valid, tabIndex, r)) {
         return false;
     }
-    Value4 keyed;
-    if (e->track.load(std::memory_order_relaxed) &&
-        KeyedValue(id, int(ValueKind::Float), tabIndex, t, valid, keyed)) {
-        v = keyed[0];
-    } else {
-        v = e->value[0].load(std::memory_order_relaxed);
-    }
+    v = r[0];
     return true;
 }
 
 bool HostParamBlock::GetValue(ParamID id, TimeValue t, Point4& v, Interval& valid, int tabIndex) {
-    const Entry* e = ReadableEntry(id, int(ValueKind::Point4), tabIndex);
-    if (!e) {
+    Value4 r;
+    if (!ReadValue<4>(id, int(ValueKind::Point4), t, valid, tabIndex, r)) {
         return false;
     }
-    Value4 keyed;
-    if (e->track.load(std::memory_order_relaxed) &&
-        KeyedValue(id, int(ValueKind::Point4), tabIndex, t, valid, keyed)) {
-        v = Point4(keyed[0], keyed[1], keyed[2], keyed[3]);
-    } else {
-        v = Point4(e->value[0].load(std::memory_order_relaxed),
-                   e->value[1].load(std::memory_order_relaxed),
-                   e->value[2].load(std::memory_order_relaxed),
-                   e->value[3].load(std::memory_order_relaxed));
-    }
+    v = Point4(r[0], r[1], r[2], r[3]);
     return true;
 }
 
 bool HostParamBlock::GetValue(ParamID id, TimeValue t, Point3& v, Interval& valid, int tabIndex) {
-    const Entry* e = ReadableEntry(id, int(ValueKind::Point3), tabIndex);
-    if (!e) {
+    Value4 r;
+    if (!ReadValue<3>(id, int(ValueKind::Point3), t, valid, tabIndex, r)) {
         return false;
     }
-    Value4 keyed;
-    if (e->track.load(std::memory_order_relaxed) &&
-        KeyedValue(id, int(ValueKind::Point3), tabIndex, t, valid, keyed)) {
-        v = Point3(keyed[0], keyed[1], keyed[2]);
-    } else {
-        v = Point3(e->value[0].load(std::memory_order_relaxed),
-                   e->value[1].load(std::memory_order_relaxed),
-                   e->value[2].load(std::memory_order_relaxed));
-    }
+    v = Point3(r[0], r[1], r[2]);
     return true;
 }
 

@@ -114,6 +114,11 @@ private:
     /// track went meanwhile.
     bool KeyedValue(ParamID id, int kind, int tabIndex, TimeValue t, Interval& valid,
                     Value4& out) const;
+    /// The first `components` values of a read of `kind`: keyed at `t` when the entry has a
+    /// track, else its constant. False when the read fails.
+    template <int components>
+    bool ReadValue(ParamID id, int kind, TimeValue t, Interval& valid, int tabIndex,
+                   Value4& out) const;
     Control* TrackControl(Param& p, int tabIndex);
     /// A track no entry of the current tables holds any more; writeMutex held.
     void RetireTrack(const KeyTrack* old);
