@@ -155,28 +155,3 @@ TEST_F(HdrCycling, BrowseOpensTheDialogAtTheCurrentFileAndWritesTheChoice) {
 #endif
 
 }  // namespace
-
-#if defined(_WIN32)
-#include "support/WindowDrive.h"
-
-namespace {
-
-TEST_F(HdrCycling, BrowseAnswersTheRealOpenFileDialog) {
-    Touch(u"c.HDR");
-    Touch(u"picked.exr");
-    Show(folder + u"\\c.HDR");
-    auto browse = [&] { BrowseHdrFile(map, nullptr); };
-    ASSERT_TRUE(uidrive::AnsweringOpenFile(browse, L"Choose HDR / EXR", L""));
-    EXPECT_EQ(Shown(), folder + u"\\c.HDR");
-    EXPECT_TRUE(standalone::ExecutedScripts().empty());
-
-    std::wstring picked = std::wstring(folder.begin(), folder.end()) + L"\\picked.exr";
-    std::wstring dialogFolder;
-    ASSERT_TRUE(uidrive::AnsweringOpenFile(browse, L"Choose HDR / EXR", picked, &dialogFolder));
-    EXPECT_TRUE(IsSamePath(Shown(), folder + u"\\picked.exr")) << testsupport::Narrow(Shown());
-    EXPECT_TRUE(IsSamePath(MSTR(dialogFolder.begin(), dialogFolder.end()), folder));
-    EXPECT_EQ(standalone::ExecutedScripts().size(), 1u);
-}
-
-}  // namespace
-#endif

@@ -158,7 +158,7 @@ MenuSeen AnsweringMenu(const std::function<void()>& action, int choice) {
 }
 
 bool AnsweringOpenFile(const std::function<void()>& action, const wchar_t* title,
-                       const std::wstring& path, std::wstring* shownFolder) {
+                       const std::wstring& path) {
     wchar_t startFolder[MAX_PATH] = {};
     GetCurrentDirectoryW(MAX_PATH, startFolder);
     bool seen = false;
@@ -167,14 +167,9 @@ bool AnsweringOpenFile(const std::function<void()>& action, const wchar_t* title
         if (!dialog || !IsWindowVisible(dialog)) {
             return false;
         }
-        if (shownFolder) {
-            wchar_t text[4096] = {};
-            SendMessageW(dialog, CDM_GETFOLDERPATH, 4096, reinterpret_cast<LPARAM>(text));
-            *shownFolder = text;
-        }
         SendMessageW(dialog, CDM_SETCONTROLTEXT, 0x47C /* file name */,
                      reinterpret_cast<LPARAM>(path.c_str()));
-        PostMessageW(dialog, WM_COMMAND, path.empty() ? IDCANCEL : IDOK, 0);
+        PostMessageW(dialog, WM_COMMAND, IDOK, 0);
         return seen = true;
     });
     SetCurrentDirectoryW(startFolder);  // else the scratch folder could not be removed

@@ -54,10 +54,10 @@ struct MenuSeen {
 /// popup menu it opens.
 MenuSeen AnsweringMenu(const std::function<void()>& action, int choice);
 /// Runs `action`, typing `path` into the open-file dialog titled `title` that it opens and
-/// pressing Open (Cancel for an empty path), with the folder the dialog showed in `shownFolder`.
-/// The dialog's change of the current folder is undone. False when no such dialog came.
+/// pressing Open. The dialog's change of the current folder is undone. False when no such dialog
+/// came.
 bool AnsweringOpenFile(const std::function<void()>& action, const wchar_t* title,
-                       const std::wstring& path, std::wstring* shownFolder = nullptr);
+                       const std::wstring& path);
 
 }  // namespace uidrive
 #endif
