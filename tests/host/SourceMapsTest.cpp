@@ -1,11 +1,13 @@
 // The standalone host's image source maps (Bitmap, VRayBitmap) reading real .hdr and .exr files:
-// where each direction looks in the image, broken files, reloading, evaluation during reloads,
-// and scenes that load back as they were saved.
+// where each direction looks in the image under rotations, offsets and angles, broken files,
+// reloading, evaluation during reloads and how long replaced images live, and scenes that load
+// back as they were saved.
 
 #include "maps/BitmapMap.h"
 #include "render/EnvironmentSample.h"
 #include "maps/HdrSourceMap.h"
 #include "scene/HostLog.h"
+#include "scene/Retirement.h"
 #include "scene/StandaloneHost.h"
 #include "maps/VRayBitmapMap.h"
 
@@ -32,7 +34,6 @@
 namespace {
 
 using standalone::HdrSourceMap;
-using testsupport::GridColour;
 using testsupport::GridImage;
 using testsupport::GridPixel;
 using testsupport::kGridHeight;
@@ -95,7 +96,7 @@ AColor Eval(Texmap& map, const Point3& worldDir, TimeValue t = 0) {
 }
 
 AColor Grid(int column, int row) {
-    const GridColour c = GridPixel(column, row);
+    const testsupport::Rgb c = GridPixel(column, row);
     return AColor(c.r, c.g, c.b, 1);
 }
 
@@ -132,10 +133,8 @@ protected:
     }
     /// `image` in the scratch folder as .hdr or .exr, as the name ends.
     std::u16string Write(const std::u16string& name, const testsupport::TestImage& image) {
-        const std::u16string path = Scratch(name);
-        EXPECT_TRUE(name.ends_with(u".hdr") ? testsupport::WriteHdrFile(path, image)
-                                            : testsupport::WriteExrFile(path, image));
-        return path;
+        EXPECT_TRUE(testsupport::WriteImageFile(Scratch(name), image));
+        return Scratch(name);
     }
     std::u16string GridHdr() { return Write(u"grid.hdr", GridImage()); }
     std::u16string GridExr() { return Write(u"grid.exr", GridImage()); }
@@ -251,35 +250,149 @@ TEST_F(SourceMapTest, AChangedFileNameOrARewrittenOrRemovedFileIsReadAgain) {
     EXPECT_EQ(standalone::HostLogLines().size(), 1u) << "the removal only";
 }
 
-TEST_F(SourceMapTest, SamplesDuringReloadsSeeAWholeImage) {
-    const std::u16string grid = GridHdr();
-    const std::u16string uniform = Write(u"uniform.hdr", UniformImage(8, 4, 0.5f, 1, 3));
-    MapPtr map = MapShowing(kVRayBitmap, grid);
-    const Point3 d = PixelCentreDirection(3, 1, 0);
-    std::atomic<bool> stop{false};
-    std::atomic<int> samples{0}, unexpected{0};
-    std::vector<std::thread> renderers;
-    for (int i = 0; i < 3; ++i) {
-        renderers.emplace_back([&] {
-            for (; !stop.load(); samples.fetch_add(1)) {
-                const AColor c = Eval(*map, d);
-                unexpected.fetch_add(!Near(c, Grid(3, 1)) && !Near(c, AColor(0.5f, 1, 3, 1)));
+// Render threads sample while the file name steps through twenty images, every other one read
+// again as well: each sample sees one whole image, and once every thread has begun another
+// sample only the image shown is held.
+TEST_F(SourceMapTest, FilesSteppedAndReloadedUnderRenderThreadsShowWholeImagesAndKeepOne) {
+    std::vector<std::u16string> files;
+    for (int i = 1; i <= 20; ++i) {
+        files.push_back(Write(u"step" + platform::Utf8ToUtf16(std::to_string(i)) + u".hdr",
+                              UniformImage(16, 8, float(i), 1, 1)));
+    }
+    const int before = HdrSourceMap::HeldImageCount();
+    const Point3 d(0.3f, -1, 0.2f);
+    for (const MapKind& kind : kBothKinds) {
+        MapPtr map = MapShowing(kind, files[0]);
+        std::atomic<bool> stop{false};
+        std::atomic<int> samples{0}, torn{0};
+        std::vector<std::thread> renderers;
+        for (int r = 0; r < 3; ++r) {
+            renderers.emplace_back([&] {
+                for (; !stop.load(); samples.fetch_add(1)) {
+                    const AColor c = Eval(*map, d);
+                    torn.fetch_add(c.r < 1 || c.r != std::floor(c.r) || c.g != 1 || c.b != 1);
+                }
+            });
+        }
+        for (size_t i = 1; i < files.size(); ++i) {
+            SetFileName(*map, kind, files[i]);
+            if (i % 2 == 0) {
+                AsSourceMap(*map).Reload();
             }
-        });
+        }
+        Interval valid = FOREVER;
+        for (int wait = 0;
+             wait < 5000 && (samples.load() < 1000 || HdrSourceMap::HeldImageCount() > before + 1);
+             ++wait) {
+            map->Update(0, valid);
+            platform::SleepMilliseconds(1);
+        }
+        EXPECT_EQ(HdrSourceMap::HeldImageCount(), before + 1) << kind.name;
+        stop.store(true);
+        for (std::thread& t : renderers) {
+            t.join();
+        }
+        EXPECT_EQ(torn.load(), 0) << kind.name;
+        EXPECT_TRUE(Near(Eval(*map, d), AColor(20, 1, 1, 1))) << kind.name << ", the last file";
+        map.reset();
+        EXPECT_EQ(HdrSourceMap::HeldImageCount(), before) << kind.name;
     }
-    for (int i = 0; i < 20; ++i) {
-        SetFileName(*map, kVRayBitmap, i % 2 == 0 ? uniform : grid);
-        AsSourceMap(*map).Reload();
+}
+
+TEST_F(SourceMapTest, OffsetsAndAnglesMoveTheLookupAsTheHostsSphericalMappingDoes) {
+    // Red is the column and green the row, so a bilinear lookup away from the edges reads back
+    // x = u * width - 0.5 and y = v * height - 0.5.
+    constexpr int kWidth = 64, kHeight = 32;
+    const std::u16string file =
+        Write(u"position.exr", testsupport::ImageOf(kWidth, kHeight, [](int x, int y) {
+                  return testsupport::Rgb{float(x), float(y), 1};
+              }));
+    using namespace standalone;
+    constexpr float kEighth = kHalfPiRadians / 2;
+    struct Row {
+        const char* what;
+        const MapKind& kind;
+        std::vector<std::pair<ParamID, float>> params;
+        Point3 direction;
+        float u, v;  // worked out by hand
+    };
+    const Point3 front(0, -1, 0), zenith(0, 0, 1), east(1, 0, 0);
+    const Row rows[] = {
+        {"unturned: 0 is a quarter turn back", kBitmap, {}, front, 0.25f, 0.5f},
+        {"u_angle about Z, u grows", kBitmap, {{kBitmapUAngle, kHalfPiRadians}}, front, 0.5f, 0.5f},
+        {"u_offset 0.25 as u_angle 90", kBitmap, {{kBitmapUOffset, 0.25f}}, front, 0.5f, 0.5f},
+        {"u wraps around", kBitmap, {{kBitmapUOffset, -0.5f}}, front, 0.75f, 0.5f},
+        {"v_offset towards the nadir", kBitmap, {{kBitmapVOffset, 0.125f}}, front, 0.25f, 0.625f},
+        {"v_angle about X", kBitmap, {{kBitmapVAngle, kEighth}}, front, 0.25f, 0.75f},
+        {"w_angle about Y", kBitmap, {{kBitmapWAngle, kEighth}}, east, 0.5f, 0.75f},
+        {"V before W",
+         kBitmap,
+         {{kBitmapVAngle, kHalfPiRadians}, {kBitmapWAngle, kHalfPiRadians}},
+         zenith,
+         0.25f,
+         0.5f},
+        {"vertical_rotation as v_angle",
+         kVRayBitmap,
+         {{kVRayHorizontalRotation, 90.0f}, {kVRayVerticalRotation, 45.0f}},
+         front,
+         0.5f,
+         0.75f},
+    };
+    for (const Row& row : rows) {
+        MapPtr map = MapShowing(row.kind, file);
+        for (auto [id, value] : row.params) {
+            Set(*map, id, value);
+        }
+        const AColor c = Eval(*map, row.direction);
+        EXPECT_NEAR((c.r + 0.5f) / kWidth, row.u, 1e-4f) << row.what;
+        EXPECT_NEAR((c.g + 0.5f) / kHeight, row.v, 1e-4f) << row.what;
     }
-    while (samples.load() < 1000) {
-        std::this_thread::yield();
+    // A keyed angle is read at each sample's time: halfway between 0 and a quarter turn.
+    MapPtr map = MapShowing(kBitmap, file);
+    {
+        testsupport::ScopedAnimateMode animate(true);
+        map->GetParamBlock(0)->SetValue(kBitmapUAngle, 160, kHalfPiRadians);
     }
-    stop.store(true);
-    for (std::thread& t : renderers) {
-        t.join();
+    EXPECT_NEAR((Eval(*map, front, 80).r + 0.5f) / kWidth, 0.375f, 1e-4f);
+}
+
+// A counted object, to see when a retired one is freed.
+struct Counted {
+    static inline std::atomic<int> alive{0};
+    Counted() { alive.fetch_add(1); }
+    ~Counted() { alive.fetch_sub(1); }
+};
+
+TEST(RetirementTest, ARetiredObjectLivesUntilTheSectionsThatCouldSeeItClose) {
+    standalone::RetiredList retired;
+    std::atomic<int> step{0};
+    auto waitFor = [&step](int value) {
+        while (step.load() != value) {
+            std::this_thread::yield();
+        }
+    };
+    // A reader inside a section opened before the retirement, then nested sections.
+    std::thread reader([&] {
+        standalone::ReadSection outer;
+        step.store(1);
+        waitFor(2);
+        { standalone::ReadSection nested; }
+        step.store(3);
+        waitFor(4);
+    });
+    waitFor(1);
+    retired.Retire(new Counted);
+    EXPECT_EQ(Counted::alive.load(), 1) << "a section open since before holds it";
+    {
+        standalone::ReadSection later;
+        step.store(2);
+        waitFor(3);
+        EXPECT_EQ(retired.Reclaim(), 1u) << "a nested section closing is not the outer one";
+        step.store(4);
+        reader.join();
+        EXPECT_EQ(retired.Reclaim(), 0u) << "a section opened after the retirement";
     }
-    EXPECT_EQ(unexpected.load(), 0);
-    EXPECT_TRUE(Near(Eval(*map, d), Grid(3, 1))) << "last file";
+    EXPECT_EQ(Counted::alive.load(), 0);
 }
 
 TEST_F(SourceMapTest, LoadedScenesAndClonesHaveTheImageAtOnceWithTheirParameters) {

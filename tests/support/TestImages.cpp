@@ -22,27 +22,27 @@
 
 namespace testsupport {
 
-GridColour GridPixel(int column, int row) {
-    return {float(column + 1) / 8.0f, float(row + 1) / 4.0f, 2.0f + float(column) / 4.0f};
-}
-
-TestImage GridImage() {
-    TestImage image{kGridWidth, kGridHeight, {}};
-    for (int row = 0; row < kGridHeight; ++row) {
-        for (int column = 0; column < kGridWidth; ++column) {
-            GridColour c = GridPixel(column, row);
+TestImage ImageOf(int width, int height, const std::function<Rgb(int column, int row)>& pixel) {
+    TestImage image{width, height, {}};
+    for (int row = 0; row < height; ++row) {
+        for (int column = 0; column < width; ++column) {
+            const Rgb c = pixel(column, row);
             image.rgb.insert(image.rgb.end(), {c.r, c.g, c.b});
         }
     }
     return image;
 }
 
+Rgb GridPixel(int column, int row) {
+    return {float(column + 1) / 8.0f, float(row + 1) / 4.0f, 2.0f + float(column) / 4.0f};
+}
+
+TestImage GridImage() {
+    return ImageOf(kGridWidth, kGridHeight, GridPixel);
+}
+
 TestImage UniformImage(int width, int height, float r, float g, float b) {
-    TestImage image{width, height, {}};
-    for (int i = 0; i < width * height; ++i) {
-        image.rgb.insert(image.rgb.end(), {r, g, b});
-    }
-    return image;
+    return ImageOf(width, height, [=](int, int) { return Rgb{r, g, b}; });
 }
 
 #if defined(_WIN32)
@@ -93,7 +93,7 @@ bool WriteGridDwaaExrFile(const std::u16string& windowsPath) {
     std::ofstream out(NativePath(windowsPath), std::ios::binary | std::ios::trunc);
     out.write(kGridDwaaExrHead, sizeof kGridDwaaExrHead - 1);  // without the final NUL
     for (int row = 0; row < kGridHeight; ++row) {
-        for (float GridColour::*channel : {&GridColour::b, &GridColour::g, &GridColour::r}) {
+        for (float Rgb::*channel : {&Rgb::b, &Rgb::g, &Rgb::r}) {
             for (int column = 0; column < kGridWidth; ++column) {
                 const float value = GridPixel(column, row).*channel;  // little-endian, as x86
                 out.write(reinterpret_cast<const char*>(&value), sizeof value);
@@ -140,5 +140,10 @@ bool WriteGridDwaaExrFile(const std::u16string& windowsPath) {
 }
 
 #endif
+
+bool WriteImageFile(const std::u16string& windowsPath, const TestImage& image) {
+    return windowsPath.ends_with(u".hdr") ? WriteHdrFile(windowsPath, image)
+                                          : WriteExrFile(windowsPath, image);
+}
 
 }  // namespace testsupport

@@ -2,6 +2,7 @@
 // Small synthetic latitude-longitude images, written as real .hdr and .exr files for the
 // standalone host's source maps to read.
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -13,15 +14,19 @@ struct TestImage {
     std::vector<float> rgb;  ///< row-major, row 0 at the top
 };
 
+struct Rgb {
+    float r, g, b;
+};
+
+/// width x height pixels, each the colour `pixel(column, row)`.
+TestImage ImageOf(int width, int height, const std::function<Rgb(int column, int row)>& pixel);
+
 constexpr int kGridWidth = 8;
 constexpr int kGridHeight = 4;
 
 /// The colour of GridImage's pixel: red (column + 1) / 8, green (row + 1) / 4, blue
 /// 2 + column / 4. Every value is exact in RGBE (.hdr) and in float and half channels.
-struct GridColour {
-    float r, g, b;
-};
-GridColour GridPixel(int column, int row);
+Rgb GridPixel(int column, int row);
 
 /// kGridWidth x kGridHeight pixels of GridPixel colours, each pixel its own.
 TestImage GridImage();
@@ -32,6 +37,8 @@ TestImage UniformImage(int width, int height, float r, float g, float b);
 bool WriteHdrFile(const std::u16string& windowsPath, const TestImage& image);
 /// OpenEXR with 32-bit float RGB channels and ZIP compression.
 bool WriteExrFile(const std::u16string& windowsPath, const TestImage& image);
+/// .hdr when the path ends so, else .exr.
+bool WriteImageFile(const std::u16string& windowsPath, const TestImage& image);
 /// GridImage as a DWAA-compressed OpenEXR file with float channels (which DWAA keeps exactly).
 /// Natively written by OpenImageIO; the Win64 build has no DWAA encoder and writes a stored copy
 /// of such a file.

@@ -6,6 +6,7 @@
 #include "ReadBack.h"
 #include "ToolScene.h"
 
+#include "support/TestDrive.h"
 #include "support/TestImages.h"
 
 #include <gtest/gtest.h>
@@ -30,15 +31,12 @@ struct ToolRun {
 class ToolTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        folder = fs::temp_directory_path() / ("zenithra-golden-" + std::to_string(::getpid()));
-        fs::remove_all(folder);
-        fs::create_directories(folder);
-        ASSERT_TRUE(
-            testsupport::WriteExrFile(HostPathOf(folder / "grid.exr"), testsupport::GridImage()));
-        ASSERT_TRUE(
-            testsupport::WriteHdrFile(HostPathOf(folder / "grid.hdr"), testsupport::GridImage()));
+        ASSERT_TRUE(fs::create_directories(folder));
+        for (const char* name : {"grid.exr", "grid.hdr"}) {
+            ASSERT_TRUE(
+                testsupport::WriteImageFile(HostPathOf(folder / name), testsupport::GridImage()));
+        }
     }
-    void TearDown() override { fs::remove_all(folder); }
 
     ToolRun Run(std::string args) {
         for (size_t at = 0; (at = args.find("DIR", at)) != std::string::npos;) {
@@ -57,7 +55,8 @@ protected:
         return run;
     }
 
-    fs::path folder;
+    testsupport::ScopedTestDrive drive;
+    const fs::path folder = testsupport::NativePath(drive.ScratchFolder());
 };
 
 TEST_F(ToolTest, SlotImagesMatchTheirReferences) {

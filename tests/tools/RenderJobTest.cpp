@@ -28,23 +28,15 @@ protected:
 
     // Pixel (x, y) of the source: every pixel its own colour, a wide range of values.
     static testsupport::TestImage SourceImage(int width, int height) {
-        testsupport::TestImage image{width, height, {}};
-        for (int y = 0; y < height; ++y) {
-            for (int x = 0; x < width; ++x) {
-                image.rgb.insert(image.rgb.end(), {0.05f + float(x) * 0.1f, 0.25f + float(y),
-                                                   float((x * 7 + y * 3) % 11) * 0.5f});
-            }
-        }
-        return image;
+        return testsupport::ImageOf(width, height, [](int x, int y) {
+            return testsupport::Rgb{0.05f + float(x) * 0.1f, 0.25f + float(y),
+                                    float((x * 7 + y * 3) % 11) * 0.5f};
+        });
     }
 
     fs::path WriteSource(const std::string& name, const testsupport::TestImage& image) {
-        fs::path file = folder / name;
-        std::u16string hostPath = HostPathOf(file);
-        bool ok = file.extension() == ".hdr" ? testsupport::WriteHdrFile(hostPath, image)
-                                             : testsupport::WriteExrFile(hostPath, image);
-        EXPECT_TRUE(ok);
-        return file;
+        EXPECT_TRUE(testsupport::WriteImageFile(HostPathOf(folder / name), image));
+        return folder / name;
     }
 
     RenderJobOptions Options(const fs::path& source, const std::string& out) {
