@@ -1,6 +1,7 @@
 #include "support/NamedParamMap.h"
 
 #include "host/AssetManagement.h"
+#include "platform/Platform.h"
 
 #include <stdexcept>
 
@@ -30,9 +31,8 @@ NamedParamMap::NamedParamMap(const char16_t* name,
                              const std::vector<std::vector<NamedParam>>& layout, Class_ID id)
     : className(name), classId(id), blocks(layout.size(), nullptr) {
     for (size_t b = 0; b < layout.size(); ++b) {
-        descs.push_back(MakeDesc(int(b), layout[b]));
         if (!layout[b].empty()) {
-            ReplaceReference(int(b), CreateParameterBlock2(descs.back().get(), this));
+            ReplaceBlock(int(b), layout[b]);
         }
     }
 }
@@ -44,10 +44,6 @@ NamedParamMap::~NamedParamMap() {
 void NamedParamMap::ReplaceBlock(int index, const std::vector<NamedParam>& params) {
     descs.push_back(MakeDesc(index, params));
     ReplaceReference(index, CreateParameterBlock2(descs.back().get(), this));
-}
-
-ReferenceTarget* NamedParamMap::GetReference(int i) {
-    return i >= 0 && size_t(i) < blocks.size() ? blocks[size_t(i)] : nullptr;
 }
 
 IParamBlock2* NamedParamMap::GetParamBlock(int i) {
@@ -80,12 +76,8 @@ ParamID NamedParamMap::IdOf(int blockIndex, const char16_t* name) {
     return -1;
 }
 
-}  // namespace testsupport
-
-#include "platform/Platform.h"
-
-namespace testsupport {
 std::string Narrow(const std::u16string& text) {
     return platform::Utf16ToUtf8(text);
 }
+
 }  // namespace testsupport

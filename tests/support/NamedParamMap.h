@@ -27,7 +27,7 @@ public:
     void GetClassName(MSTR& s) const override { s = className; }
     Class_ID ClassID() override { return classId; }
     int NumRefs() override { return int(blocks.size()); }
-    ReferenceTarget* GetReference(int i) override;
+    ReferenceTarget* GetReference(int i) override { return GetParamBlock(i); }
     int NumParamBlocks() override { return int(blocks.size()); }
     IParamBlock2* GetParamBlock(int i) override;
     void EnumAuxFiles(AssetEnumCallback& cb, DWORD flags) override;
@@ -51,9 +51,7 @@ private:
     std::vector<IParamBlock2*> blocks;
 };
 
-}  // namespace testsupport
-
-namespace testsupport {
 /// UTF-16 as UTF-8, for test messages.
 std::string Narrow(const std::u16string& text);
+
 }  // namespace testsupport

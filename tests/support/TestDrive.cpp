@@ -1,6 +1,5 @@
 #include "support/TestDrive.h"
 
-#include "diag/DiagLog.h"
 #include "platform/Platform.h"
 
 #include <cstdlib>
@@ -44,18 +43,6 @@ ScopedTestDrive::~ScopedTestDrive() {
     std::error_code ignored;
     std::filesystem::remove_all(root_, ignored);
 #endif
-}
-
-std::filesystem::path ScopedTestDrive::LogFolderPath() const {
-    return NativePath(diag::kLogFolder);
-}
-
-std::filesystem::path ScopedTestDrive::LogFilePath() const {
-    return NativePath(diag::kLogFile);
-}
-
-std::string ScopedTestDrive::ReadLogBytes() const {
-    return ReadFileBytes(LogFilePath());
 }
 
 void ScopedTestDrive::RemoveLeftovers() const {

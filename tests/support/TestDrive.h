@@ -2,6 +2,8 @@
 // A C: drive of the test's own for code that writes to fixed Windows paths such as the
 // diagnostic log.
 
+#include "diag/DiagLog.h"
+
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -28,9 +30,9 @@ public:
     /// A Windows path on C: that the test may fill freely; it does not exist yet.
     std::u16string ScratchFolder() const { return u"C:\\ZenithraTestScratch"; }
 
-    std::filesystem::path LogFolderPath() const;
-    std::filesystem::path LogFilePath() const;
-    std::string ReadLogBytes() const;
+    std::filesystem::path LogFolderPath() const { return NativePath(diag::kLogFolder); }
+    std::filesystem::path LogFilePath() const { return NativePath(diag::kLogFile); }
+    std::string ReadLogBytes() const { return ReadFileBytes(LogFilePath()); }
 
 private:
     void RemoveLeftovers() const;
