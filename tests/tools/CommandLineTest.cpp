@@ -7,27 +7,36 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
+#include <sstream>
+
 namespace {
 
-CommandLine Parse(const std::vector<std::string>& args) {
+// The words of a command line, split at spaces.
+std::vector<std::string> Words(const std::string& line) {
+    std::istringstream in(line);
+    return {std::istream_iterator<std::string>(in), std::istream_iterator<std::string>()};
+}
+
+CommandLine Parse(const std::string& words) {
     CommandLine line;
     std::string error;
-    EXPECT_TRUE(ParseCommandLine(args, line, &error)) << error;
+    EXPECT_TRUE(ParseCommandLine(Words(words), line, &error)) << words << ": " << error;
     return line;
 }
 
 TEST(CommandLine, CommandsOptionsAndWhatSceneMeans) {
     // Nothing at all, or options alone, render the default map.
-    CommandLine none = Parse({});
+    CommandLine none = Parse("");
     EXPECT_EQ(none.action, CommandLine::Action::Render);
     EXPECT_TRUE(none.render.setup.sourceFile.empty());
-    EXPECT_EQ(Parse({"--out", "out"}).render.outputFolder, "out");
-    EXPECT_EQ(Parse({"--help"}).action, CommandLine::Action::ShowHelp);
-    EXPECT_EQ(Parse({"render", "-h"}).action, CommandLine::Action::ShowRenderHelp);
+    EXPECT_EQ(Parse("--out out").render.outputFolder, "out");
+    EXPECT_EQ(Parse("--help").action, CommandLine::Action::ShowHelp);
+    EXPECT_EQ(Parse("render -h").action, CommandLine::Action::ShowRenderHelp);
 
-    CommandLine full = Parse({"render", "sky.exr", "--source=vraybitmap", "--slots", "3", "--set",
-                              "2.slotExposure=1.5", "--size", "640x320", "--threads", "2",
-                              "--preview", "png", "-q"});
+    CommandLine full = Parse(
+        "render sky.exr --source=vraybitmap --slots 3 --set 2.slotExposure=1.5 --size 640x320 "
+        "--threads 2 --preview png -q");
     EXPECT_EQ(full.render.setup.sourceFile, "sky.exr");
     EXPECT_EQ(full.render.setup.sourceKind, SourceKind::VRayBitmap);
     EXPECT_EQ(full.render.setup.slotCount, 3);
@@ -37,42 +46,28 @@ TEST(CommandLine, CommandsOptionsAndWhatSceneMeans) {
     EXPECT_EQ(full.render.setup.assignments[0].valueText, "1.5");
     EXPECT_EQ(full.render.width, 640);
     EXPECT_EQ(full.render.height, 320);
+    EXPECT_EQ(full.render.threads, 2);
     EXPECT_EQ(full.render.previewFormat, ImageFormat::Png);
     EXPECT_TRUE(full.quiet);
     EXPECT_EQ(full.render.sceneFileUse, SceneFileUse::None);
 
-    EXPECT_EQ(Parse({"render", "--scene", "s.zscene"}).render.sceneFileUse, SceneFileUse::Load);
-    EXPECT_EQ(Parse({"render", "--scene", "s.zscene", "--size", "8x4"}).render.sceneFileUse,
-              SceneFileUse::Load);
-    EXPECT_EQ(Parse({"render", "sky.hdr", "--scene", "s.zscene"}).render.sceneFileUse,
+    // A scene alone is loaded; with a source or slot values it is the scene to save.
+    EXPECT_EQ(Parse("render --scene s.zscene").render.sceneFileUse, SceneFileUse::Load);
+    EXPECT_EQ(Parse("render --scene s.zscene --size 8x4").render.sceneFileUse, SceneFileUse::Load);
+    EXPECT_EQ(Parse("render sky.hdr --scene s.zscene").render.sceneFileUse, SceneFileUse::Save);
+    EXPECT_EQ(Parse("--scene s.zscene --set 1.slotHue=0.5").render.sceneFileUse,
               SceneFileUse::Save);
-    EXPECT_EQ(Parse({"--scene", "s.zscene", "--set", "1.slotHue=0.5"}).render.sceneFileUse,
-              SceneFileUse::Save);
-    EXPECT_FALSE(Parse({"--preview", "none"}).render.previews);
+    EXPECT_FALSE(Parse("--preview none").render.previews);
 
-    const std::vector<std::vector<std::string>> bad = {
-        {"--slots"},
-        {"--size", "640"},
-        {"--size", "0x10"},
-        {"--threads", "two"},
-        {"--preview", "gif"},
-        {"--source", "bitmap2", "a.exr"},
-        {"--source", "vraybitmap"},
-        {"--source", "bitmap"},
-        {"a.exr", "b.exr"},
-        {"--quiet=yes"},
-        {"--scene", "looks/"},
-        {"--set", "2slotExposure=1"},
-        {"--set", "0.slotExposure=1"},
-        {"--set", "17.slotExposure=1"},
-        {"--set", "x.slotExposure=1"},
-        {"--set", "1.=1"},
-    };
-    for (const std::vector<std::string>& args : bad) {
+    for (const char* words :
+         {"--slots", "--size 640", "--size 0x10", "--threads two", "--preview gif",
+          "--source bitmap2 a.exr", "--source vraybitmap", "--source bitmap", "a.exr b.exr",
+          "--quiet=yes", "--scene looks/", "--set 2slotExposure=1", "--set 0.slotExposure=1",
+          "--set 17.slotExposure=1", "--set x.slotExposure=1", "--set 1.=1"}) {
         CommandLine line;
         std::string error;
-        EXPECT_FALSE(ParseCommandLine(args, line, &error)) << args[0];
-        EXPECT_FALSE(error.empty());
+        EXPECT_FALSE(ParseCommandLine(Words(words), line, &error)) << words;
+        EXPECT_FALSE(error.empty()) << words;
     }
 }
 
