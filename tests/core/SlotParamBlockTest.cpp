@@ -3,12 +3,7 @@
 #include "core/ZenithraClassDesc.h"
 #include "support/MapTestSupport.h"
 
-#include "scene/StandaloneHost.h"
-
-#include <gtest/gtest.h>
-
 #include <utility>
-#include <vector>
 
 namespace {
 
@@ -21,9 +16,9 @@ class SlotBlockTest : public testsupport::MapFixture {
 protected:
     std::vector<float> Cache() const { return map->exposureCache.ToVector(); }
     std::vector<float> Table() {
-        std::vector<float> entries;
-        for (int i = 0; i < map->block->Count(pb_slotExposure); ++i) {
-            entries.push_back(Float(pb_slotExposure, i));
+        std::vector<float> entries(size_t(map->block->Count(pb_slotExposure)));
+        for (size_t i = 0; i < entries.size(); ++i) {
+            entries[i] = Float(pb_slotExposure, int(i));
         }
         return entries;
     }
@@ -89,9 +84,7 @@ TEST_F(SlotBlockTest, ExposuresAreStoredOnlyBelowTheSlotCountAndReadBackPaddedWi
     EXPECT_EQ(map->GetSlotExposures(6), (Floats{0, -2.0f, 0, 0, 0, 0}));
     map->SetSlotExposures({1, 2, 3}, 2);
     EXPECT_EQ(Table(), (Floats{1, 2}));
-    Floats all{1, 2};
-    all.resize(16);
-    EXPECT_EQ(map->GetSlotExposures(20), all);
+    EXPECT_EQ(map->GetSlotExposures(20), (Floats{1, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
     EXPECT_EQ(map->GetSlotExposures(0), (Floats{1}));
     map->SetSlotExposures({7}, 3);
     EXPECT_EQ(Cache(), (Floats{7, 0, 0}));

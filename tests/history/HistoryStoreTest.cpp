@@ -5,14 +5,10 @@
 #include "history/HistoryChunks.h"
 #include "history/HistoryStore.h"
 #include "platform/Platform.h"
-#include "shading/Zenithra.h"
 #include "source/SourceFile.h"
 
 #include "scene/ChunkIO.h"
-#include "scene/StandaloneHost.h"
 #include "support/MapTestSupport.h"
-
-#include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -25,24 +21,18 @@ using testsupport::NewMapIn;
 using testsupport::RecordingDependent;
 
 SourceParamSnapshot FloatParam(uint16_t id, float value) {
-    SourceParamSnapshot p;
-    p.paramId = id;
-    p.kind = SourceParamSnapshot::kFloat;
-    p.floatValue = value;
-    return p;
+    return {.paramId = id, .kind = SourceParamSnapshot::kFloat, .floatValue = value};
 }
 
 HistoryEntry Look(const char16_t* id, const char16_t* variant, const char16_t* hdr,
                   const char16_t* camera, uint32_t handle) {
-    HistoryEntry e;
-    e.entryId = id;
-    e.variantId = variant;
-    e.hdrPath = hdr;
-    e.cameraName = camera;
-    e.cameraHandle = handle;
-    e.hasCamera = handle != 0;
-    e.sourceParams = {FloatParam(1, 0.5f)};
-    return e;
+    return {.entryId = id,
+            .variantId = variant,
+            .hdrPath = hdr,
+            .cameraHandle = handle,
+            .cameraName = camera,
+            .hasCamera = handle != 0,
+            .sourceParams = {FloatParam(1, 0.5f)}};
 }
 
 // A look that uses every field, with values that survive only an exact round trip.
@@ -55,18 +45,17 @@ HistoryEntry FullLook() {
     e.cameraTM.SetFlags(0x24);
     e.mapRotation = -123.5f;
     e.hasMapRotation = true;
-    SourceParamSnapshot s;
-    s.paramBlockIndex = 1;
-    s.paramId = 0xFFFE;
-    s.kind = SourceParamSnapshot::kString;
-    s.stringValue = u"C:\\maps\\sky.hdr";
-    SourceParamSnapshot p4 = FloatParam(7, 0.0f);
-    p4.kind = SourceParamSnapshot::kPoint4;
-    p4.point4Value = Point4(0.1f, -0.2f, 3e-8f, 1.0f);
-    p4.point3Value = Point3(1, 2, 3);
-    p4.isAngle = true;
-    p4.intValue = -7;
-    e.sourceParams = {FloatParam(3, 45.0f), s, p4};
+    e.sourceParams = {FloatParam(3, 45.0f),
+                      {.paramBlockIndex = 1,
+                       .paramId = 0xFFFE,
+                       .kind = SourceParamSnapshot::kString,
+                       .stringValue = u"C:\\maps\\sky.hdr"},
+                      {.paramId = 7,
+                       .kind = SourceParamSnapshot::kPoint4,
+                       .isAngle = true,
+                       .intValue = -7,
+                       .point3Value = Point3(1, 2, 3),
+                       .point4Value = Point4(0.1f, -0.2f, 3e-8f, 1.0f)}};
     e.adjust.exposure = 1.25f;
     e.adjust.hue = -0.5f;
     e.adjust.sunSpotSize = 3.0f;
@@ -103,15 +92,11 @@ void AppendChunk(std::vector<uint8_t>& out, USHORT id, const std::vector<uint8_t
     out.insert(out.end(), payload.begin(), payload.end());
 }
 
-std::vector<uint8_t> Hex(const char* text) {
+std::vector<uint8_t> Hex(std::string text) {
+    std::erase(text, ' ');
     std::vector<uint8_t> bytes;
-    for (const char* p = text; *p;) {
-        if (*p == ' ') {
-            ++p;
-            continue;
-        }
-        bytes.push_back(uint8_t(std::strtoul(std::string(p, 2).c_str(), nullptr, 16)));
-        p += 2;
+    for (size_t i = 0; i + 1 < text.size(); i += 2) {
+        bytes.push_back(uint8_t(std::stoul(text.substr(i, 2), nullptr, 16)));
     }
     return bytes;
 }
@@ -160,19 +145,17 @@ TEST_F(HistoryStoreTest, RemovalKeepsOrderAndNotifies) {
     EXPECT_EQ(ids(), u"");
 
     // The active viewport's camera: only the handle counts, across every HDR.
-    map->history = {Look(u"1", u"", u"C:\\a.hdr", u"Cam", 10),
-                    Look(u"2", u"", u"C:\\b.hdr", u"Top", 11),
-                    Look(u"3", u"", u"C:\\c.hdr", u"other name", 10)};
+    const uint32_t camera = standalone::CreateNode(u"Cam", Matrix3())->GetHandle();
+    const uint32_t other = standalone::CreateNode(u"Top", Matrix3())->GetHandle();
+    map->history = {Look(u"1", u"", u"C:\\a.hdr", u"Cam", camera),
+                    Look(u"2", u"", u"C:\\b.hdr", u"Top", other),
+                    Look(u"3", u"", u"C:\\c.hdr", u"other name", camera)};
     log.clear();
     ClearCurrentCameraLooks(map);  // no camera in the viewport: nothing, not even a notice
     EXPECT_EQ(ids(), u"123");
     EXPECT_TRUE(log.empty());
-    INode* camera = standalone::CreateNode(u"Cam", Matrix3());
-    INode* other = standalone::CreateNode(u"Top", Matrix3());
-    for (HistoryEntry& e : map->history) {
-        e.cameraHandle = e.cameraHandle == 10 ? camera->GetHandle() : other->GetHandle();
-    }
-    GetCOREInterface()->GetActiveViewExp().SetViewCamera(camera);
+    GetCOREInterface()->GetActiveViewExp().SetViewCamera(
+        GetCOREInterface()->GetINodeByHandle(camera));
     ClearCurrentCameraLooks(map);
     standalone::RemoveAllNodes();
     EXPECT_EQ(ids(), u"2");
@@ -201,10 +184,11 @@ TEST_F(HistoryStoreTest, EntryChunkBytesAreFixed) {
     e.cameraTM.SetRow(3, Point3(1, 2, 3));
     e.mapRotation = 90.0f;
     e.hasMapRotation = true;
-    SourceParamSnapshot p = FloatParam(3, 45.0f);
-    p.isAngle = true;
-    p.stringValue = u"x";
-    e.sourceParams = {p};
+    e.sourceParams = {{.paramId = 3,
+                       .kind = SourceParamSnapshot::kFloat,
+                       .isAngle = true,
+                       .floatValue = 45.0f,
+                       .stringValue = u"x"}};
     e.adjust.exposure = 1.0f;
     e.slotExposures = {1.0f, -0.5f};
     e.savedAt = u"2026";
@@ -277,8 +261,7 @@ TEST_F(HistoryStoreTest, LoadValidatesEntriesAndExposureCounts) {
     auto exposures = [](uint32_t count, size_t values) {
         std::vector<uint8_t> p = {uint8_t(count), uint8_t(count >> 8), 0, 0};
         for (size_t i = 0; i < values; ++i) {
-            std::vector<uint8_t> one = Hex("0000803F");  // 1.0
-            p.insert(p.end(), one.begin(), one.end());
+            p.insert(p.end(), {0x00, 0x00, 0x80, 0x3F});  // 1.0
         }
         return p;
     };

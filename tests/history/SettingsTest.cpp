@@ -13,6 +13,7 @@
 #include <fstream>
 #include <optional>
 #include <string>
+#include <tuple>
 
 #if defined(_WIN32)
 #include <windows.h>
@@ -25,32 +26,25 @@ using testsupport::NativePath;
 /// Sets (or, with nullopt, removes) an environment variable while it lives.
 class ScopedEnvironment {
 public:
-    ScopedEnvironment(const char* name, std::optional<std::u16string> value) : name(name) {
-        std::u16string old = platform::GetEnvironmentText(platform::Utf8ToUtf16(name));
-        if (!old.empty()) {
-            saved = old;
-        }
+    ScopedEnvironment(const char* name, std::optional<std::u16string> value)
+        : name(name), saved(platform::GetEnvironmentText(platform::Utf8ToUtf16(name))) {
         Set(value);
     }
-    ~ScopedEnvironment() { Set(saved); }
+    ~ScopedEnvironment() { Set(saved.empty() ? std::nullopt : std::optional(saved)); }
 
 private:
     void Set(const std::optional<std::u16string>& value) {
 #if defined(_WIN32)
-        std::u16string wname = platform::Utf8ToUtf16(name);
+        const std::u16string wname = platform::Utf8ToUtf16(name);
         ::SetEnvironmentVariableW(
             reinterpret_cast<const wchar_t*>(wname.c_str()),
             value ? reinterpret_cast<const wchar_t*>(value->c_str()) : nullptr);
 #else
-        if (value) {
-            ::setenv(name, platform::Utf16ToUtf8(*value).c_str(), 1);
-        } else {
-            ::unsetenv(name);
-        }
+        value ? ::setenv(name, platform::Utf16ToUtf8(*value).c_str(), 1) : ::unsetenv(name);
 #endif
     }
     const char* name;
-    std::optional<std::u16string> saved;
+    std::u16string saved;
 };
 
 class SettingsTest : public ::testing::Test {
@@ -164,11 +158,8 @@ TEST_F(SettingsTest, WithoutAGivenWorkAreaTheScreensIsUsed) {
     const WindowPlacement p = ReadHistoryWindowPlacement();
     const PreviewSize size = ReadPreviewSize();
     platform::SetScreenWorkArea(platform::ScreenRect{0, 0, 1920, 1040});
-    EXPECT_EQ(p.x, -1280);
-    EXPECT_EQ(p.width, 1280);
-    EXPECT_EQ(p.height, 1400);
-    EXPECT_EQ(size.width, 853);
-    EXPECT_EQ(size.height, 466);
+    EXPECT_EQ(std::tuple(p.x, p.width, p.height), std::tuple(-1280, 1280, 1400));
+    EXPECT_EQ(std::pair(size.width, size.height), std::pair(853, 466));
 #endif
 }
 

@@ -4,24 +4,15 @@
 
 #include "shading/Zenithra.h"
 
-#include "ZenithraProxy.h"
 #include "core/ZenithraClassDesc.h"
 #include "shading/MapReaders.h"
 #include "support/MapTestSupport.h"
 #include "support/TestDrive.h"
 
-#include "scene/StandaloneHost.h"
-
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <array>
-#include <atomic>
-#include <chrono>
 #include <cmath>
-#include <string>
 #include <thread>
-#include <vector>
 
 namespace {
 
@@ -30,8 +21,6 @@ using Clock = std::chrono::steady_clock;
 
 using namespace testsupport;
 
-const AColor kSource(0.5f, 0.25f, 1.0f, 0.3f);
-const AColor kOpaqueBlack(0, 0, 0, 1);
 // Slot 0 with exposure 1: the source doubled.
 const AColor kDoubled(1.0f, 0.5f, 2.0f, 1);
 
@@ -46,14 +35,11 @@ Zenithra* NewUnheldMap() {
 // 200 and its tint components between 1 and 0.5, each channel of a sample is
 // (2^exposure * source)^(contrast / 100) * tint for one of those values.
 bool IsPossibleChannel(float value, float source) {
-    for (float gain : {1.0f, 2.0f}) {
-        for (float power : {1.0f, 2.0f}) {
-            for (float tint : {1.0f, 0.5f}) {
-                float expected = std::pow(gain * source, power) * tint;
-                if (std::fabs(value - expected) <= 1e-5f * std::fmax(1.0f, expected)) {
-                    return true;
-                }
-            }
+    for (int i = 0; i < 8; ++i) {  // the bits choose gain, power and tint
+        const float expected =
+            std::pow((i & 1 ? 2.0f : 1.0f) * source, i & 2 ? 2.0f : 1.0f) * (i & 4 ? 0.5f : 1.0f);
+        if (std::fabs(value - expected) <= 1e-5f * std::fmax(1.0f, expected)) {
+            return true;
         }
     }
     return false;
@@ -100,10 +86,7 @@ struct HeldSample {
             finished.store(true);
         });
     }
-    static AColor Sample(Texmap& texmap) {
-        standalone::EnvironmentSample sample = SampleAt(0.3f, 0.6f);
-        return texmap.EvalColor(sample);
-    }
+    static AColor Sample(Texmap& texmap) { return EvalColorAt(texmap, 0.3f, 0.6f); }
 
     standalone::SceneRoot lights;
     GatedColorMap* gated = new GatedColorMap(kSource, kPatience);
@@ -129,15 +112,15 @@ TEST(MapTeardownTest, RenderThreadsSurviveEditingAndDeletionOfTheMap) {
         lights.Add(proxies.back());
     }
 
-    std::atomic<bool> directAllowed{true}, deletionBegun{false}, deleteReturned{false}, stop{false};
+    std::atomic<bool> directAllowed{true}, deletionBegun{false}, deleteReturned{false};
     std::atomic<int> stoppedDirect{0};
     std::array<RenderTally, 4> tallies;
-    std::vector<std::jthread> renderers;
+    std::vector<std::jthread> renderers;  // stopped and joined on every way out
     for (int r = 0; r < 4; ++r) {
-        renderers.emplace_back([&, r] {
+        renderers.emplace_back([&, r](std::stop_token stop) {
             RenderTally& tally = tallies[size_t(r)];
             bool direct = true;
-            for (int n = 0; !stop.load(); ++n) {
+            for (int n = 0; !stop.stop_requested(); ++n) {
                 if (direct && !directAllowed.load()) {
                     direct = false;  // from here on the map itself is never called again
                     stoppedDirect.fetch_add(1);
@@ -163,11 +146,6 @@ TEST(MapTeardownTest, RenderThreadsSurviveEditingAndDeletionOfTheMap) {
             }
         });
     }
-    // On every way out, the renderers stop before they are joined.
-    struct StopOnExit {
-        std::atomic<bool>& stop;
-        ~StopOnExit() { stop.store(true); }
-    } stopOnExit{stop};
     auto everyRenderer = [&](std::atomic<int> RenderTally::*counter, int atLeast) {
         return std::all_of(tallies.begin(), tallies.end(),
                            [&](RenderTally& t) { return (t.*counter).load() >= atLeast; });
@@ -195,8 +173,7 @@ TEST(MapTeardownTest, RenderThreadsSurviveEditingAndDeletionOfTheMap) {
     map->DeleteThis();
     deleteReturned.store(true);
     EXPECT_TRUE(WaitFor([&] { return everyRenderer(&RenderTally::afterDelete, 20); }));
-    stop.store(true);
-    renderers.clear();  // joins
+    renderers.clear();
 
     for (size_t r = 0; r < tallies.size(); ++r) {
         EXPECT_EQ(tallies[r].impossible, 0) << "renderer " << r;

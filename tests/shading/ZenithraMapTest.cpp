@@ -1,19 +1,13 @@
 #include "shading/Zenithra.h"
 
-#include "ZenithraProxy.h"
 #include "core/ZenithraClassDesc.h"
 #include "support/MapTestSupport.h"
 #include "support/NamedParamMap.h"
 #include "support/TestDrive.h"
 
-#include "scene/StandaloneHost.h"
-
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <cmath>
 #include <functional>
-#include <vector>
 
 namespace {
 
@@ -21,9 +15,7 @@ using namespace testsupport;
 using Proxies = std::vector<ZenithraProxy*>;
 using Messages = std::vector<RefMessage>;
 
-const AColor kSource(0.5f, 0.25f, 1.0f, 0.3f);
 const AColor kOpaqueSource(0.5f, 0.25f, 1.0f, 1);
-const AColor kOpaqueBlack(0, 0, 0, 1);
 
 class MapTest : public MapFixture {
 protected:
@@ -37,17 +29,8 @@ protected:
         return map->EvalSlotColor(slot, sample);
     }
     AColor Eval(TimeValue t = 0) { return EvalColorAt(*map, 0.3f, 0.6f, t); }
-    // Two slots with both proxies made.
-    void MakeTwoProxies() {
-        ResizeSlots(*map, 2);
-        map->GetSubTexmap(2);
-        p0 = map->slotProxies[0];
-        p1 = map->slotProxies[1];
-    }
 
     ConstantColorMap* source = nullptr;
-    ZenithraProxy* p0 = nullptr;
-    ZenithraProxy* p1 = nullptr;
 };
 
 constexpr float kHeightDegrees = 30.0f;
@@ -181,9 +164,8 @@ TEST_F(MapTest, SubAnimsAndSubTexmapsFollowTheSlotCountAndSlotProxiesAreMadeOnDe
     EXPECT_EQ(map->SubAnim(2), slot0);
     EXPECT_EQ(map->GetSubTexmap(1), slot0);
     EXPECT_EQ(map->registeredProxies, (Proxies{slot0}));
-    for (int i : {2, -1}) {
-        EXPECT_EQ(map->GetSubTexmap(i), nullptr) << "sub-texmap " << i;
-    }
+    EXPECT_EQ(map->GetSubTexmap(2), nullptr);
+    EXPECT_EQ(map->GetSubTexmap(-1), nullptr);
 
     ResizeSlots(*map, 3);
     map->SetName(u"Sky");
@@ -203,7 +185,7 @@ TEST_F(MapTest, SetSubTexmapOnASlotTakesOnlyProxies) {
 
     // A non-proxy creates the slots' proxies and changes nothing else.
     map->SetSubTexmap(2, bitmap);
-    p0 = map->slotProxies[0];
+    ZenithraProxy* p0 = map->slotProxies[0];
     ASSERT_NE(p0, nullptr);
     ASSERT_NE(map->slotProxies[1], nullptr);
     EXPECT_EQ(map->registeredProxies, (Proxies{p0, map->slotProxies[1]}));
@@ -274,8 +256,8 @@ TEST_F(MapTest, SourceChangeTellsDependentsThenProxiesAndAProxyChangeOnlyInvalid
     // The lights reference the proxies before the map does, so that they hear a proxy's
     // notification before the map passes it on to its own dependents.
     std::vector<Notice> log;
-    p0 = NewProxyIn(scene);
-    p1 = NewProxyIn(scene);
+    ZenithraProxy* p0 = NewProxyIn(scene);
+    ZenithraProxy* p1 = NewProxyIn(scene);
     RecordingDependent ofProxy0(log, p0), ofProxy1(log, p1);
     map->SetSubTexmap(1, p0);
     map->SetSubTexmap(2, p1);
@@ -330,7 +312,9 @@ TEST_F(MapTest, SourceChangeTellsDependentsThenProxiesAndAProxyChangeOnlyInvalid
 TEST_F(MapTest, CloneHasItsOwnProxiesAndAPendingCopyOfTheExposures) {
     ScopedTestDrive drive;  // cloned proxies write a log line
     UseSource();
-    MakeTwoProxies();
+    ResizeSlots(*map, 2);
+    map->GetSubTexmap(2);
+    const Proxies originals{map->slotProxies[0], map->slotProxies[1]};
     map->SetSlotExposures({1.0f, 2.0f}, 2);
     SetSlotFloat(*map, pb_slotContrast, 1, 200.0f);
     DefaultRemapDir remap;
@@ -340,19 +324,18 @@ TEST_F(MapTest, CloneHasItsOwnProxiesAndAPendingCopyOfTheExposures) {
     EXPECT_NE(copy->block, map->block);
     ASSERT_NE(copy->sourceMap, nullptr);
     EXPECT_NE(copy->sourceMap, map->sourceMap);
-    for (int i = 0; i < 2; ++i) {
-        ASSERT_NE(copy->slotProxies[i], nullptr) << "slot " << i;
-        EXPECT_NE(copy->slotProxies[i], map->slotProxies[i]);
-        EXPECT_EQ(copy->slotProxies[i]->slotIndex.load(), i);
-    }
-    EXPECT_EQ(copy->registeredProxies, (Proxies{copy->slotProxies[0], copy->slotProxies[1]}));
-    EXPECT_EQ(map->registeredProxies, (Proxies{p0, p1}));
+    const Proxies copies{copy->slotProxies[0], copy->slotProxies[1]};
+    ASSERT_TRUE(copies[0] && copies[1]);
+    EXPECT_TRUE(std::ranges::find_first_of(copies, originals) == copies.end());  // its own
+    EXPECT_EQ(copy->registeredProxies, copies);
+    EXPECT_EQ(map->registeredProxies, originals);
     EXPECT_EQ(copy->exposureCache.ToVector(), (std::vector<float>{1.0f, 2.0f}));
     EXPECT_EQ(copy->validity, NEVER);
 
-    // The clone lives on its own once the original is gone. Slot 1: (2, 1, 4) squared.
+    // The clone lives on its own once the original is gone; each proxy serves its own slot.
+    // Slot 1: (2, 1, 4) squared.
     scene.Remove(0);
-    EXPECT_EQ(copy->slotProxies[1]->master.load(), copy);
-    EXPECT_TRUE(ColorNear(EvalColorAt(*copy->slotProxies[1], 0.3f, 0.6f), AColor(4, 1, 16, 1)));
-    EXPECT_TRUE(ColorNear(EvalColorAt(*copy->slotProxies[0], 0.3f, 0.6f), AColor(1, 0.5f, 2, 1)));
+    EXPECT_EQ(copies[1]->master.load(), copy);
+    EXPECT_TRUE(ColorNear(EvalColorAt(*copies[1], 0.3f, 0.6f), AColor(4, 1, 16, 1)));
+    EXPECT_TRUE(ColorNear(EvalColorAt(*copies[0], 0.3f, 0.6f), AColor(1, 0.5f, 2, 1)));
 }

@@ -3,12 +3,9 @@
 #include "support/MapTestSupport.h"
 #include "support/NamedParamMap.h"
 
-#include <gtest/gtest.h>
-
-#include <atomic>
 #include <thread>
+#include <tuple>
 #include <utility>
-#include <vector>
 
 namespace {
 
@@ -27,7 +24,7 @@ protected:
     }
 };
 
-TEST_F(SlotOperations, AddingASlotGivesItDefaultsAndEveryProxyTheMapsCurrentName) {
+TEST_F(SlotOperations, RaisingTheCountAddsDefaultsAndNamedProxiesAndLoweringItKeepsProxies) {
     map->SetSlotCount(3);
     map->SetSlotExposure(2, 1.0f);
     map->block->SetValue(pb_slotContrast, 0, 130.0f, 2);
@@ -35,17 +32,10 @@ TEST_F(SlotOperations, AddingASlotGivesItDefaultsAndEveryProxyTheMapsCurrentName
     map->SetSlotCount(4);
     ASSERT_EQ(map->GetSlotCount(), 4);
     ExpectTablesHaveLength(4);
-    const std::pair<ParamID, float> defaults[] = {
-        {pb_slotContrast, 100.0f},  {pb_slotSaturation, 100.0f},   {pb_slotHue, 0.0f},
-        {pb_slotSunSpotSize, 0.0f}, {pb_slotSunSpotHeight, 45.0f},
-    };
-    for (const auto& [id, value] : defaults) {
-        EXPECT_EQ(Float(id, 3), value) << "table " << id;
-    }
-    EXPECT_EQ(Exposure(3), 0.0f);
-    EXPECT_EQ(Tint(3), Point4(1, 1, 1, 1));
-    EXPECT_EQ(Exposure(2), 1.0f);
-    EXPECT_EQ(Float(pb_slotContrast, 2), 130.0f);
+    // The new slot holds the defaults, not the last slot's values, which stay.
+    EXPECT_EQ(std::tuple(Exposure(3), Float(pb_slotContrast, 3), Tint(3)),
+              std::tuple(0.0f, 100.0f, Point4(1, 1, 1, 1)));
+    EXPECT_EQ(std::pair(Exposure(2), Float(pb_slotContrast, 2)), std::pair(1.0f, 130.0f));
     for (int i = 0; i < 4; ++i) {
         ASSERT_NE(map->slotProxies[i], nullptr);
         EXPECT_EQ(map->slotProxies[i]->slotIndex.load(), i);
@@ -53,6 +43,16 @@ TEST_F(SlotOperations, AddingASlotGivesItDefaultsAndEveryProxyTheMapsCurrentName
     }
     EXPECT_EQ(map->slotProxies[0]->GetName(), u"Key:Slot 1");
     EXPECT_EQ(map->slotProxies[3]->GetName(), u"Key:Slot 4");
+
+    // Lowering the count and raising it again keeps the proxies but resets the values.
+    map->block->SetValue(pb_slotHue, 0, 0.5f, 3);
+    map->SetSlotExposure(3, 1.0f);
+    ZenithraProxy* fourth = map->slotProxies[3];
+    map->SetSlotCount(2);
+    ExpectTablesHaveLength(2);
+    map->SetSlotCount(4);
+    EXPECT_EQ(map->slotProxies[3], fourth);
+    EXPECT_EQ(std::pair(Float(pb_slotHue, 3), Exposure(3)), std::pair(0.0f, 0.0f));
 
     map->SetSlotCount(16);
     map->SetSlotCount(17);
@@ -109,20 +109,6 @@ TEST_F(SlotOperations, RemovingASlotMovesLaterSlotsDownAndKeepsProxyIndices) {
     EXPECT_FALSE(map->RemoveSlot(3));
 }
 
-TEST_F(SlotOperations, LoweringAndRaisingTheCountResetsValuesButKeepsProxies) {
-    map->SetSlotCount(4);
-    map->block->SetValue(pb_slotHue, 0, 0.5f, 3);
-    map->SetSlotExposure(3, 1.0f);
-    ZenithraProxy* fourth = map->slotProxies[3];
-    map->SetSlotCount(2);
-    ExpectTablesHaveLength(2);
-    EXPECT_EQ(map->slotProxies[3], fourth);
-    map->SetSlotCount(4);
-    EXPECT_EQ(map->slotProxies[3], fourth);
-    EXPECT_EQ(Float(pb_slotHue, 3), 0.0f);
-    EXPECT_EQ(Exposure(3), 0.0f);
-}
-
 TEST_F(SlotOperations, ResettingRemovesAnimationAndRefusesColoursAndTheCount) {
     map->SetSlotCount(2);
     AnimateOn();
@@ -156,13 +142,12 @@ TEST_F(SlotOperations, CopyingAndRemovingSlotsWhileRenderingLeavesRenderedSlotsI
     scene.Add(first);
     scene.Add(second);  // held while the map removes and rebuilds slots
 
-    std::atomic<bool> stop{false};
     std::atomic<int> wrong{0};
-    std::vector<std::thread> renderers;
+    std::vector<std::jthread> renderers;  // stopped and joined on every way out
     for (int r = 0; r < 3; ++r) {
-        renderers.emplace_back([&, r] {
+        renderers.emplace_back([&, r](std::stop_token stop) {
             int i = 0;
-            while (!stop.load()) {
+            while (!stop.stop_requested()) {
                 standalone::EnvironmentSample sample(
                     standalone::DirectionFromUV(float(i++ % 97) / 97.0f, 0.4f), 0);
                 AColor a = (r % 2 ? first : second)->EvalColor(sample);
@@ -181,10 +166,7 @@ TEST_F(SlotOperations, CopyingAndRemovingSlotsWhileRenderingLeavesRenderedSlotsI
         map->SetSlotCount(5 + round % 4);
         map->SetSlotCount(2);
     }
-    stop.store(true);
-    for (std::thread& t : renderers) {
-        t.join();
-    }
+    renderers.clear();
     EXPECT_EQ(wrong.load(), 0);
     EXPECT_EQ(map->GetSlotCount(), 2);
 }

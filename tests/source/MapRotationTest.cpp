@@ -10,6 +10,7 @@
 
 #include <cmath>
 #include <random>
+#include <tuple>
 
 namespace {
 
@@ -48,10 +49,8 @@ TEST(MapRotation, BitmapUAngleIsReadInDegreesAndAnglesAreWrittenInRadians) {
     int blockIndex = -1;
     bool isAngle = true;
     ASSERT_TRUE(FindMapRotation(&map, 0, angle, &id, &blockIndex, &isAngle));
-    EXPECT_FLOAT_EQ(angle, 33.0f);
-    EXPECT_EQ(id, map.IdOf(0, u"u_angle"));
-    EXPECT_EQ(blockIndex, 0);
-    EXPECT_FALSE(isAngle);
+    EXPECT_EQ(std::tuple(angle, id, blockIndex, isAngle),
+              std::tuple(33.0f, map.IdOf(0, u"u_angle"), 0, false));
 
     NamedParamMap radians(u"Bitmap",
                           {{{u"gamma", TYPE_FLOAT, 1.0f}, {u"rotation", TYPE_ANGLE, 0.5f}}});
@@ -86,13 +85,12 @@ TEST(MapRotation, VRayBitmapMappingTypeChoosesBetweenHorizontalAndURotation) {
                                        {u"u_rotation", TYPE_FLOAT, 20.0f},
                                        {u"horizontal_rotation", TYPE_FLOAT, 70.0f}}});
     bool nonZero = false;
-    ASSERT_TRUE(ReadVRayMappingType(&map, 0, nonZero));
-    EXPECT_TRUE(nonZero);
-    EXPECT_FLOAT_EQ(Rotation(&map), 70.0f);
-    map.GetParamBlock(0)->SetValue(map.IdOf(0, u"mapping_type"), 0, 0);
-    ASSERT_TRUE(ReadVRayMappingType(&map, 0, nonZero));
-    EXPECT_FALSE(nonZero);
-    EXPECT_FLOAT_EQ(Rotation(&map), 20.0f);
+    for (auto [type, rotation] : {std::pair{1, 70.0f}, {0, 20.0f}}) {
+        map.GetParamBlock(0)->SetValue(map.IdOf(0, u"mapping_type"), 0, type);
+        ASSERT_TRUE(ReadVRayMappingType(&map, 0, nonZero));
+        EXPECT_EQ(nonZero, type != 0);
+        EXPECT_FLOAT_EQ(Rotation(&map), rotation);
+    }
 
     // 'mapping_channel' alone never counts as the mapping type.
     NamedParamMap channelOnly(u"VRayBitmap", {{{u"mapping_channel", TYPE_INT, 2.0f},

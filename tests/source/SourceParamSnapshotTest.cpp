@@ -5,8 +5,6 @@
 #include "support/MapTestSupport.h"
 #include "support/NamedParamMap.h"
 
-#include <gtest/gtest.h>
-
 namespace {
 
 using testsupport::NamedParamMap;
@@ -31,7 +29,7 @@ NamedParamMap* MakeSource() {
                                              {{u"offset", TYPE_POINT3}, {u"crop", TYPE_POINT4}}});
 }
 
-TEST(SourceParamSnapshot, EverySimpleKindRoundTrips) {
+TEST(SourceParamSnapshot, EverySimpleKindRoundTripsAndOnlyMatchingBlocksIdsAndTypesAreWritten) {
     std::vector<Notice> log;
     NamedParamMap* source = MakeSource();
     RecordingDependent holder(log, source);
@@ -72,34 +70,27 @@ TEST(SourceParamSnapshot, EverySimpleKindRoundTrips) {
     const Notice &change = log[log.size() - 2], &followUp = log.back();
     EXPECT_TRUE(change.message == REFMSG_CHANGE && change.part == PART_ALL);
     EXPECT_TRUE(followUp.message == REFMSG_ZENITHRA_CHANGED && followUp.part == 0);
-}
 
-TEST(SourceParamSnapshot, OnlyMatchingBlocksIdsAndTypesAreWritten) {
-    std::vector<Notice> log;
-    NamedParamMap* source = MakeSource();
-    RecordingDependent holder(log, source);
-    source->GetParamBlock(0)->SetValue(source->IdOf(0, u"HDRIMapName"), 0, MSTR(u"sky.exr"));
-    std::vector<SourceParamSnapshot> snapshot = CaptureSourceMapParams(source, 0);
+    // A record of a block the map lacks is passed over.
     SourceParamSnapshot farBlock = snapshot[0];
     farBlock.paramBlockIndex = 3;
     farBlock.floatValue = 77.0f;
     snapshot.push_back(farBlock);
-
     // Another class: "multiplier" became an angle, "rotation" an integer, and the integer a
     // float; the file name sits where the same id is a string.
-    auto* other = new NamedParamMap(u"Bitmap",
-                                    {{{u"gain", TYPE_ANGLE, 0.0f},
-                                      {u"rotation", TYPE_INT, 5.0f},
-                                      {u"mode", TYPE_FLOAT, 9.0f},
-                                      {u"path", TYPE_STRING}}},
-                                    Class_ID(0x7E570100, 2));
-    RecordingDependent otherHolder(log, other);
-    ASSERT_TRUE(ApplySourceMapParams(other, 0, snapshot));
-    EXPECT_FLOAT_EQ(Read<float>(*other, 0, u"gain"), 2.0f * 0.017453292f);  // degrees to radians
-    EXPECT_EQ(Read<int>(*other, 0, u"rotation"), 5);   // a float record never writes an integer
-    EXPECT_EQ(Read<float>(*other, 0, u"mode"), 9.0f);  // an integer record never writes a float
-    EXPECT_EQ(Read<MSTR>(*other, 0, u"path"), u"sky.exr");  // a file name fits a string
-    EXPECT_EQ(other->NumParamBlocks(), 1);
+    auto* bitmap = new NamedParamMap(u"Bitmap",
+                                     {{{u"gain", TYPE_ANGLE, 0.0f},
+                                       {u"rotation", TYPE_INT, 5.0f},
+                                       {u"mode", TYPE_FLOAT, 9.0f},
+                                       {u"path", TYPE_STRING}}},
+                                     Class_ID(0x7E570100, 2));
+    RecordingDependent bitmapHolder(log, bitmap);
+    ASSERT_TRUE(ApplySourceMapParams(bitmap, 0, snapshot));
+    EXPECT_FLOAT_EQ(Read<float>(*bitmap, 0, u"gain"), 2.0f * 0.017453292f);  // degrees to radians
+    EXPECT_EQ(Read<int>(*bitmap, 0, u"rotation"), 5);   // a float record never writes an integer
+    EXPECT_EQ(Read<float>(*bitmap, 0, u"mode"), 9.0f);  // an integer record never writes a float
+    EXPECT_EQ(Read<MSTR>(*bitmap, 0, u"path"), u"sky.exr");  // a file name fits a string
+    EXPECT_EQ(bitmap->NumParamBlocks(), 1);
 
     // Nothing matches at all, or nothing to write: no notification.
     auto* unrelated = new NamedParamMap(u"Checker", {{{u"size", TYPE_POINT3}}});

@@ -64,27 +64,6 @@ int GatedColorMap::Finished() {
 
 // --- RecordingDependent --------------------------------------------------------------------
 
-RecordingDependent::RecordingDependent(std::vector<Notice>& log, ReferenceTarget* target)
-    : log(log) {
-    ReplaceReference(0, target);
-}
-
-RecordingDependent::~RecordingDependent() {
-    DeleteAllRefsFromMe();
-}
-
-RefResult RecordingDependent::NotifyRefChanged(const Interval&, ReferenceTarget* hTarget,
-                                               PartID& part, RefMessage message, bool) {
-    log.push_back({this, hTarget, message, part});
-    return REF_SUCCEED;
-}
-
-void RecordingDependent::SetReference(int i, ReferenceTarget* t) {
-    if (i == 0) {
-        target = t;
-    }
-}
-
 std::vector<RefMessage> MessagesTo(const std::vector<Notice>& log, const ReferenceMaker& receiver) {
     std::vector<RefMessage> messages;
     for (const Notice& n : log) {
@@ -124,20 +103,6 @@ void SetSlotFloat(Zenithra& map, ParamID id, int slot, float value) {
 void SetSlotColor(Zenithra& map, ParamID id, int slot, const Point4& value) {
     ScopedAnimateMode off(false);
     map.block->SetValue(id, 0, value, slot);
-}
-
-float MapFixture::Float(ParamID id, int slot, TimeValue t) {
-    float v = -999.0f;
-    Interval valid = FOREVER;
-    EXPECT_TRUE(map->block->GetValue(id, t, v, valid, slot)) << "param " << id << " slot " << slot;
-    return v;
-}
-
-Point4 MapFixture::Colour(ParamID id, int slot, TimeValue t) {
-    Point4 v(-999, -999, -999, -999);
-    Interval valid = FOREVER;
-    EXPECT_TRUE(map->block->GetValue(id, t, v, valid, slot)) << "param " << id << " slot " << slot;
-    return v;
 }
 
 ScopedAnimateMode::ScopedAnimateMode(bool on) : wasOn(Animating() != 0) {
@@ -194,19 +159,13 @@ std::vector<LogRecord> ParseLog(const std::string& bytes) {
     return records;
 }
 
-namespace {
-std::mutex keptMutex;
-ReferenceTarget* kept[16] = {};
-}  // namespace
-
 void KeepReachable(ReferenceTarget* deliberatelyKept) {
-    std::lock_guard<std::mutex> lock(keptMutex);
-    for (ReferenceTarget*& slot : kept) {
-        if (!slot) {
-            slot = deliberatelyKept;
-            return;
-        }
-    }
+    // A plain array: a container's destructor would free the pointers before the leak check.
+    static std::mutex mutex;
+    static ReferenceTarget* kept[16] = {};
+    static size_t count = 0;
+    std::lock_guard<std::mutex> lock(mutex);
+    kept[count++ % 16] = deliberatelyKept;
 }
 
 }  // namespace testsupport

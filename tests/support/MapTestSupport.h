@@ -2,6 +2,7 @@
 // Doubles and helpers for the tests of the Zenithra map and its proxies: source maps of one
 // known colour (one of them able to hold its evaluations), a dependent that records what it is
 // told, slot editing as the slot operations do it, and the diagnostic log read back as records.
+// It brings in the map, its proxy, the standalone host and GoogleTest for the tests that use it.
 
 #include "ZenithraProxy.h"
 #include "shading/Zenithra.h"
@@ -20,6 +21,10 @@
 #include <vector>
 
 namespace testsupport {
+
+/// The colour the tests' constant sources give, and what a refused or sourceless sample gives.
+inline const AColor kSource(0.5f, 0.25f, 1.0f, 0.3f);
+inline const AColor kOpaqueBlack(0, 0, 0, 1);
 
 /// A source map that is one colour everywhere. It counts its colour evaluations and its
 /// LoadMapFiles calls, and clones into another map of the same colour.
@@ -77,17 +82,22 @@ struct Notice {
 /// receives to a log shared with other recorders, so that the order across them shows.
 class RecordingDependent : public ReferenceMaker {
 public:
-    RecordingDependent(std::vector<Notice>& log, ReferenceTarget* target);
-    ~RecordingDependent() override;
+    RecordingDependent(std::vector<Notice>& log, ReferenceTarget* target) : log(log) {
+        ReplaceReference(0, target);
+    }
+    ~RecordingDependent() override { DeleteAllRefsFromMe(); }
 
     SClass_ID SuperClassID() override { return 0; }
     int NumRefs() override { return 1; }
     ReferenceTarget* GetReference(int i) override { return i == 0 ? target : nullptr; }
-    RefResult NotifyRefChanged(const Interval&, ReferenceTarget* hTarget, PartID&,
-                               RefMessage message, bool) override;
+    RefResult NotifyRefChanged(const Interval&, ReferenceTarget* hTarget, PartID& part,
+                               RefMessage message, bool) override {
+        log.push_back({this, hTarget, message, part});
+        return REF_SUCCEED;
+    }
 
 protected:
-    void SetReference(int i, ReferenceTarget* t) override;
+    void SetReference(int i, ReferenceTarget* t) override { target = i == 0 ? t : target; }
 
 private:
     std::vector<Notice>& log;
@@ -112,8 +122,16 @@ void SetSlotColor(Zenithra& map, ParamID id, int slot, const Point4& value);
 /// A Zenithra held by a scene of the test's own, and its block's slot tables read at time t.
 class MapFixture : public ::testing::Test {
 protected:
-    float Float(ParamID id, int slot, TimeValue t = 0);
-    Point4 Colour(ParamID id, int slot, TimeValue t = 0);
+    float Float(ParamID id, int slot, TimeValue t = 0) { return Read(id, slot, t, -999.0f); }
+    Point4 Colour(ParamID id, int slot, TimeValue t = 0) {
+        return Read(id, slot, t, Point4(-999, -999, -999, -999));
+    }
+    template <typename Value>
+    Value Read(ParamID id, int slot, TimeValue t, Value value) {
+        Interval valid = FOREVER;
+        EXPECT_TRUE(map->block->GetValue(id, t, value, valid, slot)) << id << " slot " << slot;
+        return value;
+    }
 
     standalone::SceneRoot scene;
     Zenithra* map = NewMapIn(scene);
