@@ -21,6 +21,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cmath>
@@ -68,13 +69,14 @@ HdrSourceMap& AsSourceMap(Texmap& map) {
     return dynamic_cast<HdrSourceMap&>(map);
 }
 
-void SetFileName(Texmap& map, const MapKind& kind, const std::u16string& path) {
-    ASSERT_TRUE(map.GetParamBlock(0)->SetValue(kind.fileParam, 0, path));
+template <typename T>
+void Set(Texmap& map, ParamID id, T value) {
+    EXPECT_TRUE(map.GetParamBlock(0)->SetValue(id, 0, value)) << id;
 }
 
 MapPtr MapShowing(const MapKind& kind, const std::u16string& path) {
     MapPtr map(kind.create());
-    SetFileName(*map, kind, path);
+    Set(*map, kind.fileParam, path);
     return map;
 }
 
@@ -109,11 +111,6 @@ void ExpectGrid(Texmap& map, const std::string& where, float rotationDegrees = 0
                 << where << " pixel (" << column << ", " << row << ")";
         }
     }
-}
-
-template <typename T>
-void Set(Texmap& map, ParamID id, T value) {
-    EXPECT_TRUE(map.GetParamBlock(0)->SetValue(id, 0, value)) << id;
 }
 
 bool IsOpaqueBlack(const AColor& c) {
@@ -218,9 +215,9 @@ TEST_F(SourceMapTest, AChangedFileNameOrARewrittenOrRemovedFileIsReadAgain) {
     for (const MapKind& kind : kBothKinds) {
         MapPtr map = MapShowing(kind, uniform);
         EXPECT_TRUE(Near(Eval(*map, d), AColor(0.5f, 1, 3, 1))) << kind.name;
-        SetFileName(*map, kind, u"");
+        Set(*map, kind.fileParam, std::u16string());
         EXPECT_TRUE(IsOpaqueBlack(Eval(*map, d))) << kind.name << " without a file";
-        SetFileName(*map, kind, path);
+        Set(*map, kind.fileParam, path);
         EXPECT_TRUE(Near(Eval(*map, d), Grid(3, 2))) << kind.name << " after the change";
     }
     EXPECT_TRUE(standalone::HostLogLines().empty()) << "no file is not a failure";
@@ -275,7 +272,7 @@ TEST_F(SourceMapTest, FilesSteppedAndReloadedUnderRenderThreadsShowWholeImagesAn
             });
         }
         for (size_t i = 1; i < files.size(); ++i) {
-            SetFileName(*map, kind, files[i]);
+            Set(*map, kind.fileParam, files[i]);
             if (i % 2 == 0) {
                 AsSourceMap(*map).Reload();
             }
@@ -399,11 +396,9 @@ TEST_F(SourceMapTest, LoadedScenesAndClonesHaveTheImageAtOnceWithTheirParameters
     standalone::SceneRoot root;
     const std::u16string files[] = {GridHdr(), GridExr()};
     for (int i = 0; i < 2; ++i) {
-        const MapKind& kind = kBothKinds[i];
-        root.Add(kind.create());
-        auto* map = static_cast<Texmap*>(root.Get(i));
-        SetFileName(*map, kind, files[i]);
-        Set(*map, kind.rotationParam, kind.quarterTurn);
+        MapPtr map = MapShowing(kBothKinds[i], files[i]);
+        Set(*map, kBothKinds[i].rotationParam, kBothKinds[i].quarterTurn);
+        root.Add(map.release());
     }
     standalone::SceneRoot loaded;
     std::string error;
@@ -412,17 +407,16 @@ TEST_F(SourceMapTest, LoadedScenesAndClonesHaveTheImageAtOnceWithTheirParameters
     ASSERT_EQ(loaded.Count(), 2);
     DefaultRemapDir remap;
     MapPtr clone(static_cast<Texmap*>(root.Get(1)->Clone(remap)));
-    for (Texmap* copy :
-         {static_cast<Texmap*>(loaded.Get(0)), static_cast<Texmap*>(loaded.Get(1)), clone.get()}) {
-        ASSERT_NE(copy, nullptr);
-        MSTR name;
-        copy->GetClassName(name);
+    Texmap* copies[] = {static_cast<Texmap*>(loaded.Get(0)), static_cast<Texmap*>(loaded.Get(1)),
+                        clone.get()};
+    for (int i = 0; i < 3; ++i) {
+        const std::string name = kBothKinds[std::min(i, 1)].name;
+        ASSERT_NE(copies[i], nullptr);
+        EXPECT_EQ(copies[i]->ClassID(), root.Get(std::min(i, 1))->ClassID()) << name;
         // Ready without LoadMapFiles: the image was read when the block arrived.
-        EXPECT_TRUE(AsSourceMap(*copy).HasImage()) << Narrow(name);
-        ExpectGrid(*copy, Narrow(name), 90);
+        EXPECT_TRUE(AsSourceMap(*copies[i]).HasImage()) << name;
+        ExpectGrid(*copies[i], name, 90);
     }
-    EXPECT_EQ(loaded.Get(0)->ClassID(), root.Get(0)->ClassID());
-    EXPECT_EQ(loaded.Get(1)->ClassID(), root.Get(1)->ClassID());
     EXPECT_TRUE(standalone::HostLogLines().empty());
 }
 
