@@ -23,28 +23,17 @@ enum TestParam : ParamID {
     kFixed = 5,    // float that is not animatable, default 2
 };
 
+constexpr int kTab = P_ANIMATABLE | P_VARIABLE_SIZE;
 ParamBlockDesc2 testBlockDesc(
     7, u"testParams", 0, nullptr, 0, 0, {},
-    {
-        ParamDef{.id = kLevel,
-                 .int_name = u"level",
-                 .type = TYPE_FLOAT,
-                 .flags = P_ANIMATABLE,
-                 .defFloat = 1.5f},
-        ParamDef{.id = kWeights,
-                 .int_name = u"weights",
-                 .type = TYPE_FLOAT_TAB,
-                 .tabSize = 2,
-                 .flags = P_ANIMATABLE | P_VARIABLE_SIZE,
-                 .defFloat = 0.25f},
-        ParamDef{.id = kColours,
-                 .int_name = u"colours",
-                 .type = TYPE_POINT4_TAB,
-                 .tabSize = 1,
-                 .flags = P_ANIMATABLE | P_VARIABLE_SIZE,
-                 .defPoint4 = Point4(1, 1, 1, 1)},
-        ParamDef{.id = kFixed, .int_name = u"fixed", .type = TYPE_FLOAT, .defFloat = 2.0f},
-    });
+    {{.id = kLevel, .type = TYPE_FLOAT, .flags = P_ANIMATABLE, .defFloat = 1.5f},
+     {.id = kWeights, .type = TYPE_FLOAT_TAB, .tabSize = 2, .flags = kTab, .defFloat = 0.25f},
+     {.id = kColours,
+      .type = TYPE_POINT4_TAB,
+      .tabSize = 1,
+      .flags = kTab,
+      .defPoint4 = {1, 1, 1, 1}},
+     {.id = kFixed, .type = TYPE_FLOAT, .defFloat = 2.0f}});
 
 struct BlockDeleter {
     void operator()(IParamBlock2* block) const { block->DeleteThis(); }
