@@ -21,18 +21,24 @@ using testsupport::NewMapIn;
 using testsupport::RecordingDependent;
 
 SourceParamSnapshot FloatParam(uint16_t id, float value) {
-    return {.paramId = id, .kind = SourceParamSnapshot::kFloat, .floatValue = value};
+    SourceParamSnapshot p;
+    p.paramId = id;
+    p.kind = SourceParamSnapshot::kFloat;
+    p.floatValue = value;
+    return p;
 }
 
 HistoryEntry Look(const char16_t* id, const char16_t* variant, const char16_t* hdr,
                   const char16_t* camera, uint32_t handle) {
-    return {.entryId = id,
-            .variantId = variant,
-            .hdrPath = hdr,
-            .cameraHandle = handle,
-            .cameraName = camera,
-            .hasCamera = handle != 0,
-            .sourceParams = {FloatParam(1, 0.5f)}};
+    HistoryEntry e;
+    e.entryId = id;
+    e.variantId = variant;
+    e.hdrPath = hdr;
+    e.cameraName = camera;
+    e.cameraHandle = handle;
+    e.hasCamera = handle != 0;
+    e.sourceParams = {FloatParam(1, 0.5f)};
+    return e;
 }
 
 // A look that uses every field, with values that survive only an exact round trip.
@@ -45,17 +51,18 @@ HistoryEntry FullLook() {
     e.cameraTM.SetFlags(0x24);
     e.mapRotation = -123.5f;
     e.hasMapRotation = true;
-    e.sourceParams = {FloatParam(3, 45.0f),
-                      {.paramBlockIndex = 1,
-                       .paramId = 0xFFFE,
-                       .kind = SourceParamSnapshot::kString,
-                       .stringValue = u"C:\\maps\\sky.hdr"},
-                      {.paramId = 7,
-                       .kind = SourceParamSnapshot::kPoint4,
-                       .isAngle = true,
-                       .intValue = -7,
-                       .point3Value = Point3(1, 2, 3),
-                       .point4Value = Point4(0.1f, -0.2f, 3e-8f, 1.0f)}};
+    SourceParamSnapshot s;
+    s.paramBlockIndex = 1;
+    s.paramId = 0xFFFE;
+    s.kind = SourceParamSnapshot::kString;
+    s.stringValue = u"C:\\maps\\sky.hdr";
+    SourceParamSnapshot p4 = FloatParam(7, 0.0f);
+    p4.kind = SourceParamSnapshot::kPoint4;
+    p4.point4Value = Point4(0.1f, -0.2f, 3e-8f, 1.0f);
+    p4.point3Value = Point3(1, 2, 3);
+    p4.isAngle = true;
+    p4.intValue = -7;
+    e.sourceParams = {FloatParam(3, 45.0f), s, p4};
     e.adjust.exposure = 1.25f;
     e.adjust.hue = -0.5f;
     e.adjust.sunSpotSize = 3.0f;
@@ -184,11 +191,10 @@ TEST_F(HistoryStoreTest, EntryChunkBytesAreFixed) {
     e.cameraTM.SetRow(3, Point3(1, 2, 3));
     e.mapRotation = 90.0f;
     e.hasMapRotation = true;
-    e.sourceParams = {{.paramId = 3,
-                       .kind = SourceParamSnapshot::kFloat,
-                       .isAngle = true,
-                       .floatValue = 45.0f,
-                       .stringValue = u"x"}};
+    SourceParamSnapshot p = FloatParam(3, 45.0f);
+    p.isAngle = true;
+    p.stringValue = u"x";
+    e.sourceParams = {p};
     e.adjust.exposure = 1.0f;
     e.slotExposures = {1.0f, -0.5f};
     e.savedAt = u"2026";
@@ -250,10 +256,7 @@ TEST_F(HistoryStoreTest, SceneRoundTripKeepsEveryFieldOrderAndExposures) {
     // Looks without a variant id are written with their entry id in the variant field.
     expected[1].variantId = full.entryId;
     expected[3].variantId = u"7";
-    ASSERT_EQ(back->history.size(), expected.size());
-    for (size_t i = 0; i < expected.size(); ++i) {
-        EXPECT_TRUE(back->history[i] == expected[i]) << "entry " << i;
-    }
+    EXPECT_EQ(back->history, expected);
     EXPECT_EQ(back->GetSlotExposures(3), (std::vector<float>{0.0f, 2.5f, -1.0f}));
 }
 
@@ -349,10 +352,7 @@ TEST_F(HistoryStoreTest, TruncatedAndOversizedEntriesNeverHurtTheirNeighbours) {
     HistoryEntry hungry = Look(u"h", u"v", u"C:\\a.hdr", u"", 0);
     hungry.previewJpeg = {1, 2, 3};
     std::vector<uint8_t> hungryBytes = EntryPayload(hungry);
-    size_t jpegCountAt = hungryBytes.size() - 3 - 4;
-    for (int i = 0; i < 4; ++i) {
-        hungryBytes[jpegCountAt + size_t(i)] = 0xFF;
-    }
+    std::fill_n(hungryBytes.end() - 3 - 4, 4, 0xFF);  // the preview's byte count
     std::vector<uint8_t> bytes;
     AppendChunk(bytes, kHistoryEntryChunk, hungryBytes);
     AppendChunk(bytes, kHistoryEntryChunk, EntryPayload(after));

@@ -13,6 +13,7 @@
 #include <array>
 #include <cmath>
 #include <thread>
+#include <tuple>
 
 namespace {
 
@@ -106,10 +107,9 @@ TEST(MapTeardownTest, RenderThreadsSurviveEditingAndDeletionOfTheMap) {
     map->ReplaceReference(1, new ConstantColorMap(kSource));
     ResizeSlots(*map, 3);
     map->GetSubTexmap(3);
-    std::vector<ZenithraProxy*> proxies;
-    for (int slot = 0; slot < 3; ++slot) {
-        proxies.push_back(map->slotProxies[slot]);
-        lights.Add(proxies.back());
+    const std::vector<ZenithraProxy*> proxies(map->slotProxies, map->slotProxies + 3);
+    for (ZenithraProxy* proxy : proxies) {
+        lights.Add(proxy);
     }
 
     std::atomic<bool> directAllowed{true}, deletionBegun{false}, deleteReturned{false};
@@ -175,10 +175,10 @@ TEST(MapTeardownTest, RenderThreadsSurviveEditingAndDeletionOfTheMap) {
     EXPECT_TRUE(WaitFor([&] { return everyRenderer(&RenderTally::afterDelete, 20); }));
     renderers.clear();
 
-    for (size_t r = 0; r < tallies.size(); ++r) {
-        EXPECT_EQ(tallies[r].impossible, 0) << "renderer " << r;
-        EXPECT_EQ(tallies[r].blackBeforeDeletion, 0) << "renderer " << r;
-        EXPECT_EQ(tallies[r].notBlackAfterDelete, 0) << "renderer " << r;
+    for (const RenderTally& t : tallies) {
+        EXPECT_EQ(std::tuple(t.impossible, t.blackBeforeDeletion, t.notBlackAfterDelete),
+                  std::tuple(0, 0, 0))
+            << "renderer " << (&t - tallies.data());
     }
     for (ZenithraProxy* proxy : proxies) {
         EXPECT_EQ(proxy->master.load(), nullptr);

@@ -154,18 +154,32 @@ TEST_F(MapTest, TheSunDiscTurnsWithTheSourceMapsRotation) {
 
 // --- The map object -----------------------------------------------------------------------------
 
-TEST_F(MapTest, SubAnimsAndSubTexmapsFollowTheSlotCountAndSlotProxiesAreMadeOnDemand) {
-    ASSERT_EQ(map->NumSubs(), 3);
-    EXPECT_EQ(map->SubAnim(2), nullptr);  // no proxy yet
-    auto* slot0 = static_cast<ZenithraProxy*>(map->GetSubTexmap(1));
-    ASSERT_NE(slot0, nullptr);
-    EXPECT_EQ(slot0->master.load(), map);
-    EXPECT_EQ(slot0->slotIndex.load(), 0);
-    EXPECT_EQ(map->SubAnim(2), slot0);
-    EXPECT_EQ(map->GetSubTexmap(1), slot0);
-    EXPECT_EQ(map->registeredProxies, (Proxies{slot0}));
+TEST_F(MapTest, SlotSubTexmapsFollowTheSlotCountAreMadeOnDemandAndTakeOnlyProxies) {
+    standalone::SceneRoot others;
+    auto* bitmap = new ConstantColorMap(kSource);
+    others.Add(bitmap);
+    const std::vector<ReferenceMaker*> othersOnly{&others};
+    // On a map of one slot, sub-texmap 2 does not exist.
+    ZenithraProxy* spare = NewProxyIn(scene);
+    map->SetSubTexmap(2, spare);
+    map->SetSubTexmap(2, bitmap);
+    for (int i = 2; i < 18; ++i) {
+        EXPECT_EQ(map->GetReference(i), nullptr) << "reference " << i;
+    }
+    EXPECT_EQ(bitmap->GetDependents(), othersOnly);
+    EXPECT_EQ(spare->master.load(), nullptr);
+    EXPECT_TRUE(map->registeredProxies.empty());
     EXPECT_EQ(map->GetSubTexmap(2), nullptr);
     EXPECT_EQ(map->GetSubTexmap(-1), nullptr);
+
+    ASSERT_EQ(map->NumSubs(), 3);
+    EXPECT_EQ(map->SubAnim(2), nullptr);  // no proxy yet
+    auto* p0 = static_cast<ZenithraProxy*>(map->GetSubTexmap(1));
+    ASSERT_NE(p0, nullptr);
+    EXPECT_EQ(p0->master.load(), map);
+    EXPECT_EQ(p0->slotIndex.load(), 0);
+    EXPECT_EQ(map->SubAnim(2), p0);
+    EXPECT_EQ(map->GetSubTexmap(1), p0);
 
     ResizeSlots(*map, 3);
     map->SetName(u"Sky");
@@ -173,28 +187,18 @@ TEST_F(MapTest, SubAnimsAndSubTexmapsFollowTheSlotCountAndSlotProxiesAreMadeOnDe
     EXPECT_EQ(map->NumSubTexmaps(), 4);
     EXPECT_EQ(map->GetSubTexmapSlotName(3), u"Sky:Slot 3");
     EXPECT_EQ(map->SubAnimName(3), u"Sky:Slot 2");
-}
 
-TEST_F(MapTest, SetSubTexmapOnASlotTakesOnlyProxies) {
-    ResizeSlots(*map, 2);
+    // A non-proxy creates the proxies up to its slot and changes nothing else.
     map->SetSlotExposure(1, 2.0f);
-    standalone::SceneRoot others;
-    auto* bitmap = new ConstantColorMap(kSource);
-    others.Add(bitmap);
-    const std::vector<ReferenceMaker*> othersOnly{&others};
-
-    // A non-proxy creates the slots' proxies and changes nothing else.
     map->SetSubTexmap(2, bitmap);
-    ZenithraProxy* p0 = map->slotProxies[0];
-    ASSERT_NE(p0, nullptr);
-    ASSERT_NE(map->slotProxies[1], nullptr);
-    EXPECT_EQ(map->registeredProxies, (Proxies{p0, map->slotProxies[1]}));
-    EXPECT_EQ(map->GetReference(3), map->slotProxies[1]);
-    EXPECT_EQ(map->slotProxies[1]->slotIndex.load(), 1);
+    ZenithraProxy* p1 = map->slotProxies[1];
+    ASSERT_NE(p1, nullptr);
+    EXPECT_EQ(map->registeredProxies, (Proxies{p0, p1}));
+    EXPECT_EQ(p1->slotIndex.load(), 1);
     EXPECT_EQ(map->sourceMap, nullptr);
     EXPECT_EQ(map->GetReference(4), nullptr);
     EXPECT_EQ(bitmap->GetDependents(), othersOnly);
-    EXPECT_EQ(map->GetSlotExposures(2), (std::vector<float>{0, 2.0f}));
+    EXPECT_EQ(map->GetSlotExposures(3), (std::vector<float>{0, 2.0f, 0}));
 
     // A proxy becomes that slot's proxy.
     ZenithraProxy* offered = NewProxyIn(scene);
@@ -204,18 +208,6 @@ TEST_F(MapTest, SetSubTexmapOnASlotTakesOnlyProxies) {
     EXPECT_EQ(offered->master.load(), map);
     EXPECT_EQ(offered->slotIndex.load(), 1);
     EXPECT_EQ(map->registeredProxies, (Proxies{p0, offered}));
-
-    // On a map of one slot, sub-texmap 2 does not exist.
-    Zenithra* single = NewMapIn(scene);
-    ZenithraProxy* spare = NewProxyIn(scene);
-    single->SetSubTexmap(2, spare);
-    single->SetSubTexmap(2, bitmap);
-    for (int i = 2; i < 18; ++i) {
-        EXPECT_EQ(single->GetReference(i), nullptr) << "reference " << i;
-    }
-    EXPECT_EQ(bitmap->GetDependents(), othersOnly);
-    EXPECT_EQ(spare->master.load(), nullptr);
-    EXPECT_TRUE(single->registeredProxies.empty());
 }
 
 TEST_F(MapTest, SubTexmapZeroIsTheSourceMapAndWithoutOneEverySlotIsOpaqueBlack) {

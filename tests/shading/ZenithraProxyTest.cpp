@@ -47,7 +47,8 @@ const std::string kUnlinked =
 
 }  // namespace
 
-TEST_F(ProxyTest, EvaluatesItsSlotThroughTheMasterAndFollowsItsValidity) {
+TEST_F(ProxyTest, EvaluatesItsSlotThroughTheMasterFollowsItsValidityAndClonesServeTheSameSlot) {
+    ScopedTestDrive drive;  // clones write a log line
     MakeThreeDistinctSlots();
     EXPECT_TRUE(ColorNear(EvalColorAt(*Proxy(0), 0.3f, 0.6f), kSlot0Look));
     EXPECT_TRUE(ColorNear(EvalColorAt(*Proxy(1), 0.3f, 0.6f), kSlot1Look));
@@ -68,61 +69,8 @@ TEST_F(ProxyTest, EvaluatesItsSlotThroughTheMasterAndFollowsItsValidity) {
     Interval valid(0, 10000);
     Proxy(0)->Update(-100, valid);
     EXPECT_EQ(valid, Interval(0, 0));
-}
 
-TEST_F(ProxyTest, SavesItsSlotIndexInChunk0x100AndLoadsItSkippingOtherChunks) {
-    // A chunk is its 16-bit id, its 32-bit length (the 6-byte header included) and its data.
-    ZenithraProxy* proxy = NewProxyIn(scene);
-    proxy->slotIndex.store(7);
-    standalone::ChunkWriter out;
-    EXPECT_EQ(proxy->Save(&out), IO_OK);
-    EXPECT_EQ(out.Bytes(), (std::vector<uint8_t>{0x00, 0x01, 10, 0, 0, 0, 7, 0, 0, 0}));
-
-    // An unknown chunk first, then the slot index 0x0000010B, little-endian.
-    const std::vector<uint8_t> data{0x00, 0x02, 11, 0, 0, 0, 9,    9,    9, 9, 9,
-                                    0x00, 0x01, 10, 0, 0, 0, 0x0B, 0x01, 0, 0};
-    ZenithraProxy* loaded = NewProxyIn(scene);
-    standalone::ChunkReader reader(data.data(), data.size());
-    EXPECT_EQ(loaded->Load(&reader), IO_OK);
-    EXPECT_EQ(loaded->slotIndex.load(), 0x10B);
-}
-
-TEST_F(ProxyTest, LoadedMasterRelinksItsProxiesWithTheirReferenceIndex) {
-    // Scene loading creates objects through the host's class directory. Registering twice is
-    // harmless, so other tests may register the same classes.
-    standalone::RegisterClassDesc(GetZenithraDesc());
-    standalone::RegisterClassDesc(GetZenithraProxyDesc());
-    ResizeSlots(*map, 2);
-    map->GetSubTexmap(2);
-    Proxy(1)->slotIndex.store(5);  // saved as 5, referenced as reference 3
-    NewProxyIn(scene)->slotIndex.store(5);
-    std::vector<unsigned char> bytes = standalone::SaveSceneToBytes(scene);
-
-    standalone::SceneRoot loaded;
-    std::string error;
-    ASSERT_TRUE(standalone::LoadSceneFromBytes(bytes, loaded, &error)) << error;
-    ASSERT_EQ(loaded.Count(), 2);
-    ASSERT_EQ(loaded.Get(0)->ClassID(), Class_ID(0x3A131461, 0x7AD0204C));
-    auto* loadedMap = static_cast<Zenithra*>(static_cast<Texmap*>(loaded.Get(0)));
-    for (int slot = 0; slot < 2; ++slot) {
-        ZenithraProxy* proxy = loadedMap->slotProxies[slot];
-        ASSERT_NE(proxy, nullptr) << "slot " << slot;
-        EXPECT_EQ(loadedMap->GetReference(2 + slot), proxy);
-        EXPECT_EQ(proxy->slotIndex.load(), slot);
-        EXPECT_EQ(proxy->master.load(), loadedMap);
-    }
-    EXPECT_EQ(loadedMap->registeredProxies.size(), 2u);
-
-    // The proxy no master references keeps what it saved and stays unlinked.
-    ASSERT_EQ(loaded.Get(1)->ClassID(), Class_ID(0x4D4E3AA1, 0x19FFB205));
-    auto* lone = static_cast<ZenithraProxy*>(static_cast<Texmap*>(loaded.Get(1)));
-    EXPECT_EQ(lone->slotIndex.load(), 5);
-    EXPECT_EQ(lone->master.load(), nullptr);
-}
-
-TEST_F(ProxyTest, CloneOfALinkedProxyServesTheSameSlotOfTheSameMaster) {
-    ScopedTestDrive drive;
-    MakeThreeDistinctSlots();
+    // A clone of a linked proxy serves the same slot of the same master.
     ZenithraProxy* original = Proxy(2);
     DefaultRemapDir remap;
     auto* twin = static_cast<ZenithraProxy*>(static_cast<Texmap*>(original->Clone(remap)));
@@ -155,6 +103,53 @@ TEST_F(ProxyTest, CloneOfALinkedProxyServesTheSameSlotOfTheSameMaster) {
     scene.Remove(0);
     EXPECT_EQ(twin->master.load(), nullptr);
     EXPECT_EQ(original->master.load(), nullptr);
+}
+
+TEST_F(ProxyTest, SavesItsSlotIndexInChunk0x100AndALoadedMasterRelinksItsProxiesByReference) {
+    // Scene loading creates objects through the host's class directory. Registering twice is
+    // harmless, so other tests may register the same classes.
+    standalone::RegisterClassDesc(GetZenithraDesc());
+    standalone::RegisterClassDesc(GetZenithraProxyDesc());
+    ResizeSlots(*map, 2);
+    map->GetSubTexmap(2);
+    Proxy(1)->slotIndex.store(5);  // saved as 5, referenced as reference 3
+    NewProxyIn(scene)->slotIndex.store(5);
+    std::vector<unsigned char> bytes = standalone::SaveSceneToBytes(scene);
+
+    standalone::SceneRoot loaded;
+    std::string error;
+    ASSERT_TRUE(standalone::LoadSceneFromBytes(bytes, loaded, &error)) << error;
+    ASSERT_EQ(loaded.Count(), 2);
+    ASSERT_EQ(loaded.Get(0)->ClassID(), Class_ID(0x3A131461, 0x7AD0204C));
+    auto* loadedMap = static_cast<Zenithra*>(static_cast<Texmap*>(loaded.Get(0)));
+    for (int slot = 0; slot < 2; ++slot) {
+        ZenithraProxy* proxy = loadedMap->slotProxies[slot];
+        ASSERT_NE(proxy, nullptr) << "slot " << slot;
+        EXPECT_EQ(std::pair(proxy->slotIndex.load(), proxy->master.load()),
+                  std::pair(slot, loadedMap));
+    }
+    EXPECT_EQ(loadedMap->registeredProxies.size(), 2u);
+
+    // The proxy no master references keeps what it saved and stays unlinked.
+    ASSERT_EQ(loaded.Get(1)->ClassID(), Class_ID(0x4D4E3AA1, 0x19FFB205));
+    auto* lone = static_cast<ZenithraProxy*>(static_cast<Texmap*>(loaded.Get(1)));
+    EXPECT_EQ(lone->slotIndex.load(), 5);
+    EXPECT_EQ(lone->master.load(), nullptr);
+
+    // A chunk is its 16-bit id, its 32-bit length (the 6-byte header included) and its data.
+    ZenithraProxy* written = NewProxyIn(scene);
+    written->slotIndex.store(7);
+    standalone::ChunkWriter out;
+    EXPECT_EQ(written->Save(&out), IO_OK);
+    EXPECT_EQ(out.Bytes(), (std::vector<uint8_t>{0x00, 0x01, 10, 0, 0, 0, 7, 0, 0, 0}));
+
+    // An unknown chunk first, then the slot index 0x0000010B, little-endian.
+    const std::vector<uint8_t> data{0x00, 0x02, 11, 0, 0, 0, 9,    9,    9, 9, 9,
+                                    0x00, 0x01, 10, 0, 0, 0, 0x0B, 0x01, 0, 0};
+    ZenithraProxy* read = NewProxyIn(scene);
+    standalone::ChunkReader reader(data.data(), data.size());
+    EXPECT_EQ(read->Load(&reader), IO_OK);
+    EXPECT_EQ(read->slotIndex.load(), 0x10B);
 }
 
 TEST_F(ProxyTest, SetMasterKeepsEachProxyListedOnceWithItsMaster) {
