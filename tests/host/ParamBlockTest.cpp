@@ -110,8 +110,7 @@ TEST(ParamBlockAnimationTest, KeyedWritesMakeALinearCurveWhoseValidityNarrowsToT
     Interval valid = FOREVER;
     ASSERT_TRUE(block->GetValue(kColours, 800, v, valid, 0));
     EXPECT_EQ(v, Point4(2, 3, 4, 5));  // per component
-    EXPECT_EQ(block->GetControllerByID(kFixed), nullptr);
-    valid = FOREVER;
+    valid = FOREVER;                   // not keyed: valid forever
     EXPECT_EQ(FloatAt(*block, kFixed, 400, 0, &valid), 9.0f);
     EXPECT_EQ(valid, FOREVER);
 

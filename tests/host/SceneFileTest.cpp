@@ -105,8 +105,9 @@ void ExpectEditedSky(ReferenceTarget* target) {
 // The map holds the sky the root holds too, and a proxy nothing else holds. Loaded with every
 // class known, the sky is one object with both dependents; with the map's class unknown, the map
 // is dropped with the proxy only it held (the leak checker of the sanitised builds would report
-// it otherwise), and the sky loads as saved.
-TEST(SceneFileTest, SharedTargetsLoadOnceAndObjectsOfUnknownClassesAreDroppedWithWhatOnlyTheyHeld) {
+// it otherwise), and the sky loads as saved. The scene's nodes, a camera's keys and the viewport's
+// camera come back with it, in place of the nodes there were.
+TEST(SceneFileTest, SharedTargetsNodesAndTheViewportCameraLoadAsSavedAndUnknownClassesAreDropped) {
     standalone::RegisterClassDesc(GetZenithraDesc());
     standalone::RegisterClassDesc(GetZenithraProxyDesc());
     standalone::SceneRoot root;
@@ -115,7 +116,23 @@ TEST(SceneFileTest, SharedTargetsLoadOnceAndObjectsOfUnknownClassesAreDroppedWit
     map->SetSubTexmap(0, sky);
     map->GetSubTexmap(1);
     root.Add(sky);
+    standalone::RemoveAllNodes();
+    Matrix3 start;
+    start.SetRow(3, {1, 2, 3});
+    INode* other = standalone::CreateNode(u"Other", Matrix3());
+    INode* camera = standalone::CreateNode(u"Cam\u00e9ra", start);
+    Matrix3 moved = start;
+    moved.SetRow(0, {0, 1, 0});
+    moved.SetRow(3, {4, 5, 6});
+    AnimateOn();
+    camera->SetNodeTM(100 * TICKS_PER_FRAME, moved);
+    AnimateOff();
+    Interface& core = *GetCOREInterface();
+    core.GetActiveViewExp().SetViewCamera(camera);
+    const ULONG handle = camera->GetHandle(), otherHandle = other->GetHandle();
     const std::vector<unsigned char> bytes = standalone::SaveSceneToBytes(root);
+    standalone::RemoveAllNodes();
+    standalone::CreateNode(u"Unsaved", Matrix3());
 
     standalone::SceneRoot known;
     std::string error;
@@ -126,6 +143,15 @@ TEST(SceneFileTest, SharedTargetsLoadOnceAndObjectsOfUnknownClassesAreDroppedWit
     EXPECT_EQ(loadedMap->GetSubTexmap(0), known.Get(1));
     EXPECT_EQ(known.Get(1)->GetDependents().size(), 2u);  // the map and the root
     ExpectEditedSky(known.Get(1));
+    INode* back = core.GetINodeByHandle(handle);
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(std::u16string(back->GetName()), u"Cam\u00e9ra");
+    EXPECT_EQ(back->GetNodeTM(100 * TICKS_PER_FRAME), moved);
+    EXPECT_EQ(core.GetActiveViewExp().GetViewCamera(), back);
+    EXPECT_NE(core.GetINodeByHandle(otherHandle), nullptr);
+    EXPECT_EQ(core.GetINodeByName(u"Unsaved"), nullptr);
+    // New nodes never take a loaded node's handle.
+    EXPECT_GT(standalone::CreateNode(u"New", Matrix3())->GetHandle(), handle);
 
     standalone::UnregisterClassDesc(GetZenithraDesc());
     standalone::SceneRoot unknown;
@@ -134,6 +160,7 @@ TEST(SceneFileTest, SharedTargetsLoadOnceAndObjectsOfUnknownClassesAreDroppedWit
     ASSERT_TRUE(loaded) << error;
     ASSERT_EQ(unknown.Count(), 1);
     ExpectEditedSky(unknown.Get(0));
+    standalone::RemoveAllNodes();
 }
 
 TEST(SceneFileDamageTest, EveryTruncationAndEveryDamagedByteLoadsWithoutCrashing) {
@@ -193,41 +220,5 @@ TEST(SceneSaveTest, ASaveThatFailsPartWayKeepsTheLastGoodFile) {
     EXPECT_EQ(loaded.Count(), 1);
 }
 #endif
-
-TEST(SceneSaveTest, CamerasWithTheirKeysAndTheViewportCameraComeBackWithTheScene) {
-    standalone::RemoveAllNodes();
-    Matrix3 start;
-    start.SetRow(3, {1, 2, 3});
-    INode* other = standalone::CreateNode(u"Other", Matrix3());
-    INode* camera = standalone::CreateNode(u"Cam\u00e9ra", start);
-    Matrix3 moved = start;
-    moved.SetRow(0, {0, 1, 0});
-    moved.SetRow(3, {4, 5, 6});
-    AnimateOn();
-    camera->SetNodeTM(100 * TICKS_PER_FRAME, moved);
-    AnimateOff();
-    Interface& core = *GetCOREInterface();
-    core.GetActiveViewExp().SetViewCamera(camera);
-    const ULONG handle = camera->GetHandle(), otherHandle = other->GetHandle();
-
-    standalone::SceneRoot root;
-    root.Add(standalone::CreateProceduralSky());
-    const std::vector<unsigned char> bytes = standalone::SaveSceneToBytes(root);
-    standalone::RemoveAllNodes();
-    standalone::CreateNode(u"Unsaved", Matrix3());
-
-    standalone::SceneRoot loaded;
-    ASSERT_TRUE(standalone::LoadSceneFromBytes(bytes, loaded, nullptr));
-    INode* back = core.GetINodeByHandle(handle);
-    ASSERT_NE(back, nullptr);
-    EXPECT_EQ(std::u16string(back->GetName()), u"Cam\u00e9ra");
-    EXPECT_EQ(back->GetNodeTM(100 * TICKS_PER_FRAME), moved);
-    EXPECT_EQ(core.GetActiveViewExp().GetViewCamera(), back);
-    EXPECT_NE(core.GetINodeByHandle(otherHandle), nullptr);
-    EXPECT_EQ(core.GetINodeByName(u"Unsaved"), nullptr);  // loading replaces the scene's nodes
-    // New nodes never take a loaded node's handle.
-    EXPECT_GT(standalone::CreateNode(u"New", Matrix3())->GetHandle(), handle);
-    standalone::RemoveAllNodes();
-}
 
 }  // namespace
