@@ -1,0 +1,216 @@
+// The library as the host loads it: its seven exports and its two class descriptors, and a scene
+// with a Zenithra map, its source and its proxies that renders the same after it was saved to a
+// file and loaded again, and on many render threads as on one.
+
+#include "loader/PluginLibrary.h"
+#include "maps/ProceduralSky.h"
+#include "render/EnvironmentSample.h"
+#include "render/LatLongRender.h"
+#include "scene/StandaloneHost.h"
+#include "support/TestDrive.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#if defined(_WIN32)
+#include <windows.h>
+#undef GetClassName  // the Win32 macro would rename the host's Animatable::GetClassName
+#endif
+
+namespace {
+
+/// The library, loaded once per test program; the test fails at once when it cannot be loaded.
+PluginLibrary& LoadedPlugin() {
+    static PluginLibrary lib;
+    static bool loaded = [] {
+        std::string error;
+        bool ok = LoadPluginLibrary(u"", lib, &error);
+        EXPECT_TRUE(ok) << error;
+        return ok;
+    }();
+    if (!loaded) {
+        ADD_FAILURE() << "the plug-in library is not loaded";
+    }
+    return lib;
+}
+
+/// A new object of the plug-in's class i, created through its descriptor.
+Texmap* CreatePluginMap(int classIndex) {
+    ClassDesc2* cd = LoadedPlugin().LibClassDesc(classIndex);
+    return cd ? static_cast<Texmap*>(cd->Create(FALSE)) : nullptr;
+}
+
+TEST(Exports, AnswerAsTheHostExpectsAndDescribeTheTwoMapClasses) {
+    PluginLibrary& lib = LoadedPlugin();
+    ASSERT_NE(lib.LibDescription, nullptr);
+    EXPECT_EQ(MSTR(lib.LibDescription()), u"Zenithra");
+    EXPECT_EQ(lib.LibNumberClasses(), 2);
+    EXPECT_EQ(lib.LibVersion(), 0x69784200u);
+    EXPECT_EQ(lib.LibInitialize(), TRUE);
+    EXPECT_EQ(lib.LibShutdown(), TRUE);
+    EXPECT_EQ(lib.CanAutoDefer(), ULONG(TRUE));
+    EXPECT_EQ(lib.LibClassDesc(2), nullptr);
+    EXPECT_EQ(lib.LibClassDesc(-1), nullptr);
+
+    // The two class descriptors.
+    const struct {
+        const char16_t* name;
+        Class_ID id;
+        int isPublic;
+    } expected[] = {
+        {u"Zenithra", Class_ID(0x3A131461, 0x7AD0204C), TRUE},
+        {u"ZenithraProxy", Class_ID(0x4D4E3AA1, 0x19FFB205), FALSE},
+    };
+    for (int i = 0; i < 2; ++i) {
+        ClassDesc2* cd = lib.LibClassDesc(i);
+        ASSERT_NE(cd, nullptr);
+        EXPECT_EQ(MSTR(cd->ClassName()), expected[i].name);
+        EXPECT_EQ(MSTR(cd->NonLocalizedClassName()), expected[i].name);
+        EXPECT_EQ(MSTR(cd->InternalName()), expected[i].name);
+        EXPECT_EQ(cd->SuperClassID(), TEXMAP_CLASS_ID);
+        EXPECT_EQ(cd->ClassID(), expected[i].id);
+        EXPECT_EQ(cd->IsPublic(), expected[i].isPublic);
+        EXPECT_EQ(MSTR(cd->Category()), MSTR(TEXMAP_CAT_ENV));
+        EXPECT_EQ(cd->HInstance(), lib.module);
+    }
+#if defined(_WIN32)
+    // The string table holds the class names.
+    wchar_t text[64] = {};
+    ASSERT_GT(LoadStringW(reinterpret_cast<HMODULE>(lib.module), 100, text, 64), 0);
+    EXPECT_STREQ(text, L"Zenithra");
+    ASSERT_GT(LoadStringW(reinterpret_cast<HMODULE>(lib.module), 101, text, 64), 0);
+    EXPECT_STREQ(text, L"ZenithraProxy");
+#endif
+}
+
+TEST(Exports, MapsHaveTheirBlockAtOnceAndProxiesComeUnlinked) {
+    standalone::SceneRoot scene;
+    Texmap* map = CreatePluginMap(0);
+    ASSERT_NE(map, nullptr);
+    scene.Add(map);
+    EXPECT_EQ(map->ClassID(), Class_ID(0x3A131461, 0x7AD0204C));
+    IParamBlock2* block = map->GetParamBlock(0);
+    ASSERT_NE(block, nullptr);
+    EXPECT_EQ(block->GetDesc()->int_name, u"zenithraParams");
+    EXPECT_EQ(block->ID(), 0);
+    EXPECT_EQ(map->GetParamBlockByID(0), block);
+    EXPECT_EQ(map->NumRefs(), 18);
+    EXPECT_EQ(map->GetReference(0), block);
+    EXPECT_EQ(map->NumSubTexmaps(), 2);
+
+    // The parameters scripts know, in the block's index order.
+    const char16_t* names[] = {
+        u"slotCount",     u"slotExposure",    u"slotContrast",    u"slotSaturation",
+        u"slotBrightPix", u"slotSunExposure", u"slotSunSpotSize", u"slotSunSpotHeight",
+        u"slotTint",      u"slotSunTint",     u"slotHue"};
+    const ParamID ids[] = {0, 1, 2, 3, 4, 5, 9, 10, 6, 7, 8};
+    ASSERT_EQ(block->NumParams(), 11);
+    for (int i = 0; i < 11; ++i) {
+        EXPECT_EQ(block->IndextoID(i), ids[i]);
+        EXPECT_EQ(MSTR(block->GetParamDef(ids[i])->int_name), names[i]);
+    }
+
+    // A proxy comes unlinked.
+    Texmap* proxy = CreatePluginMap(1);
+    ASSERT_NE(proxy, nullptr);
+    scene.Add(proxy);
+    EXPECT_EQ(proxy->ClassID(), Class_ID(0x4D4E3AA1, 0x19FFB205));
+    EXPECT_TRUE(proxy->Validity(0).Empty());
+}
+
+constexpr TimeValue kLater = 4800;  // one second
+
+ParamID IdOf(IParamBlock2& block, const char16_t* name) {
+    for (int i = 0; i < block.NumParams(); ++i) {
+        ParamID id = block.IndextoID(i);
+        if (MSTR(block.GetParamDef(id)->int_name) == name) {
+            return id;
+        }
+    }
+    ADD_FAILURE() << "no parameter of that name";
+    return -1;
+}
+
+// Three slots set through the block as a script would, slot 1's contrast and slot 2's tint
+// animated.
+Texmap* BuildMap(standalone::SceneRoot& scene) {
+    Texmap* map = CreatePluginMap(0);
+    scene.Add(map);
+    map->SetName(u"Studio");
+    Texmap* sky = standalone::CreateProceduralSky();
+    sky->GetParamBlock(0)->SetValue(standalone::kSkySunElevation, 0, 20.0f);
+    map->SetSubTexmap(0, sky);
+    IParamBlock2& block = *map->GetParamBlock(0);
+    block.SetValue(IdOf(block, u"slotCount"), 0, 3);
+    for (const char16_t* table :
+         {u"slotExposure", u"slotContrast", u"slotSaturation", u"slotBrightPix", u"slotSunExposure",
+          u"slotSunSpotSize", u"slotSunSpotHeight", u"slotTint", u"slotSunTint", u"slotHue"}) {
+        block.SetCount(IdOf(block, table), 3);
+    }
+    block.SetValue(IdOf(block, u"slotExposure"), 0, 1.5f, 1);
+    block.SetValue(IdOf(block, u"slotHue"), 0, 0.25f, 2);
+    block.SetValue(IdOf(block, u"slotSunSpotSize"), 0, 8.0f, 2);
+    block.SetValue(IdOf(block, u"slotSunExposure"), 0, 2.0f, 2);
+    AnimateOn();
+    block.SetValue(IdOf(block, u"slotContrast"), kLater, 150.0f, 1);
+    block.SetValue(IdOf(block, u"slotTint"), kLater, Point4(1.0f, 0.5f, 0.25f, 1.0f), 2);
+    AnimateOff();
+    for (int slot = 1; slot <= 3; ++slot) {
+        scene.Add(map->GetSubTexmap(slot));  // as a light or a material would use it
+    }
+    return map;
+}
+
+std::vector<AColor> Sample(Texmap& map) {
+    std::vector<AColor> colours;
+    for (int i = 0; i < 24; ++i) {
+        for (TimeValue t : {0, kLater / 2, kLater}) {
+            float u = (float(i) + 0.5f) / 24.0f;
+            standalone::EnvironmentSample sample(standalone::DirectionFromUV(u, 0.3f), t);
+            colours.push_back(map.EvalColor(sample));
+        }
+    }
+    return colours;
+}
+
+TEST(SceneRoundTrip, SavedAndLoadedSceneRendersTheSameOnManyThreadsAsOnOne) {
+    testsupport::ScopedTestDrive drive;
+    standalone::SceneRoot scene;
+    Texmap* map = BuildMap(scene);
+    std::vector<std::vector<AColor>> before;
+    for (int i = 1; i <= 3; ++i) {
+        before.push_back(Sample(*static_cast<Texmap*>(scene.Get(i))));
+    }
+    // Slots really differ, and the animations change their colours over time.
+    EXPECT_NE(before[0][0], before[1][0]);
+    EXPECT_NE(before[1][0], before[1][2]);
+    EXPECT_NE(before[2][0], before[2][2]);
+
+    std::filesystem::create_directories(testsupport::NativePath(drive.ScratchFolder()));
+    std::u16string file = drive.ScratchFolder() + u"\\studio.zscene";
+    std::string error;
+    ASSERT_TRUE(standalone::SaveScene(file, scene, &error)) << error;
+
+    standalone::SceneRoot loaded;
+    ASSERT_TRUE(standalone::LoadScene(file, loaded, &error)) << error;
+    ASSERT_EQ(loaded.Count(), 4);
+    auto* loadedMap = static_cast<Texmap*>(loaded.Get(0));
+    EXPECT_EQ(loadedMap->GetName(), u"Studio");
+    EXPECT_EQ(loadedMap->GetSubTexmapSlotName(3), u"Studio:Slot 3");
+    EXPECT_NE(loadedMap->GetSubTexmap(0), nullptr);
+    for (int i = 1; i <= 3; ++i) {
+        auto* proxy = static_cast<Texmap*>(loaded.Get(i));
+        EXPECT_EQ(loadedMap->GetSubTexmap(i), proxy) << "slot " << i;
+        EXPECT_EQ(proxy->GetName(), map->GetSubTexmap(i)->GetName());
+        EXPECT_EQ(Sample(*proxy), before[size_t(i - 1)]) << "slot " << i;
+        // Four render threads after loading give what one gave before.
+        EXPECT_EQ(standalone::RenderLatLong(*proxy, 64, 32, kLater / 3, 4).rgb,
+                  standalone::RenderLatLong(*map->GetSubTexmap(i), 64, 32, kLater / 3, 1).rgb)
+            << "slot " << i;
+    }
+    EXPECT_FALSE(
+        standalone::LoadScene(drive.ScratchFolder() + u"\\missing.zscene", loaded, &error));
+}
+
+}  // namespace
