@@ -190,25 +190,22 @@ TEST(MapTeardownTest, DeleteThisWaitsForARunningSampleAndRefusesNewOnes) {
     HeldSample h;
     ASSERT_TRUE(h.gated->WaitUntilEntered(1, kPatience));
     std::atomic<bool> deleteCalled{false}, deleteReturned{false};
-    struct Seen {
-        int refusedDirect = 0;
-        int refusedThroughProxy = 0;
-        int sourceEvaluations = 0;
-        bool deleteHadReturned = true;
-    } seen;
+    // What the latecomer saw.
+    int refusedDirect = 0, refusedThroughProxy = 0, sourceEvaluations = 0;
+    bool deleteHadReturned = true;
     std::jthread latecomer([&] {
         // DeleteThis sets the flag before it starts waiting; the held sample keeps the map
         // alive until this thread opens the gate, and after that it touches the map no more.
         WaitFor([&] { return deleteCalled.load() && h.map->tearingDown.load(); });
         const int before = h.gated->evaluations.load();
         for (int i = 0; i < 50; ++i) {
-            seen.refusedDirect += HeldSample::Sample(*h.map) == kOpaqueBlack ? 1 : 0;
-            seen.refusedThroughProxy += HeldSample::Sample(*h.proxy) == kOpaqueBlack ? 1 : 0;
+            refusedDirect += HeldSample::Sample(*h.map) == kOpaqueBlack ? 1 : 0;
+            refusedThroughProxy += HeldSample::Sample(*h.proxy) == kOpaqueBlack ? 1 : 0;
         }
-        seen.sourceEvaluations = h.gated->evaluations.load() - before;
+        sourceEvaluations = h.gated->evaluations.load() - before;
         // Time in which a DeleteThis that did not wait would have returned.
         std::this_thread::sleep_for(50ms);
-        seen.deleteHadReturned = deleteReturned.load();
+        deleteHadReturned = deleteReturned.load();
         h.gated->OpenGate();
     });
     deleteCalled.store(true);
@@ -217,10 +214,9 @@ TEST(MapTeardownTest, DeleteThisWaitsForARunningSampleAndRefusesNewOnes) {
     latecomer.join();
     h.renderer.join();
 
-    EXPECT_FALSE(seen.deleteHadReturned);
-    EXPECT_EQ(seen.refusedDirect, 50);
-    EXPECT_EQ(seen.refusedThroughProxy, 50);
-    EXPECT_EQ(seen.sourceEvaluations, 0);
+    EXPECT_FALSE(deleteHadReturned);
+    EXPECT_EQ(std::tuple(refusedDirect, refusedThroughProxy, sourceEvaluations),
+              std::tuple(50, 50, 0));
     // The sample that was running finished with the slot's values.
     EXPECT_TRUE(ColorNear(h.held, kDoubled));
     EXPECT_EQ(h.gated->Finished(), 1);

@@ -8,6 +8,7 @@
 #include "support/NamedParamMap.h"
 
 #include <algorithm>
+#include <tuple>
 
 namespace {
 
@@ -74,9 +75,8 @@ TEST_F(RenderRefresh, ReloadAndNotificationsComeFirstAndOnlyARunningRenderIsRest
     // A stopped render is left alone and the slider does not move, but the script runs.
     RefreshAfterSourceChange(map, source, nullptr);
     standalone::InteractiveRenderState state = standalone::GetInteractiveRenderState();
-    EXPECT_FALSE(state.running);
-    EXPECT_EQ(state.stops, 0);
-    EXPECT_TRUE(state.sliderMoves.empty());
+    EXPECT_EQ(std::tuple(state.running, state.stops, state.sliderMoves.size()),
+              std::tuple(false, 0, size_t{0}));
     EXPECT_EQ(log.back().message, kScriptRan);
 
     // Without a source map the map and its proxies are still told and the script still runs.
@@ -111,9 +111,7 @@ TEST_F(RenderRefresh, ReloadAndNotificationsComeFirstAndOnlyARunningRenderIsRest
     ASSERT_EQ(scripts.size(), 3u);
     EXPECT_EQ(scripts.back(), IprRestartScript);
     state = standalone::GetInteractiveRenderState();
-    EXPECT_TRUE(state.running);
-    EXPECT_EQ(state.stops, 1);
-    EXPECT_EQ(state.starts, 1);
+    EXPECT_EQ(std::tuple(state.running, state.stops, state.starts), std::tuple(true, 1, 1));
     EXPECT_EQ(state.sliderMoves, (std::vector<TimeValue>{480 + 160, 480}));
     EXPECT_EQ(core->GetTime(), 480);
     core->SetTime(0);
@@ -156,24 +154,16 @@ HWND FindFrameBuffer() {
 }
 
 TEST(FrameBufferWindow, EnumerationFindsTheVisibleFrameBufferAmongRealWindows) {
-    WNDCLASSW wc = {};
-    wc.lpfnWndProc = DefWindowProcW;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = L"ZenithraTestTopLevel";
-    RegisterClassW(&wc);
-    auto open = [&](const wchar_t* title, bool visible) {
-        HWND w = CreateWindowExW(0, wc.lpszClassName, title, WS_OVERLAPPEDWINDOW, 0, 0, 200, 100,
-                                 nullptr, nullptr, wc.hInstance, nullptr);
-        if (w && visible) {
-            ShowWindow(w, SW_SHOWNOACTIVATE);
-        }
-        return w;
+    auto open = [](const wchar_t* title) {
+        return CreateWindowExW(0, L"STATIC", title, WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr,
+                               nullptr, nullptr, nullptr);
     };
     // Hidden frame buffers are passed over.
-    HWND hidden = open(L"V-Ray Frame Buffer - hidden", false);
+    HWND hidden = open(L"V-Ray Frame Buffer - hidden");
     ASSERT_NE(hidden, nullptr) << "no display for real windows";
     EXPECT_EQ(FindFrameBuffer(), nullptr);
-    HWND frameBuffer = open(L"VFB history", true);
+    HWND frameBuffer = open(L"VFB history");
+    ShowWindow(frameBuffer, SW_SHOWNOACTIVATE);
     EXPECT_EQ(FindFrameBuffer(), frameBuffer);
     DestroyWindow(frameBuffer);
     DestroyWindow(hidden);

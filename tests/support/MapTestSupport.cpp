@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <ranges>
 #include <regex>
 #include <sstream>
 
@@ -65,13 +66,10 @@ int GatedColorMap::Finished() {
 // --- RecordingDependent --------------------------------------------------------------------
 
 std::vector<RefMessage> MessagesTo(const std::vector<Notice>& log, const ReferenceMaker& receiver) {
-    std::vector<RefMessage> messages;
-    for (const Notice& n : log) {
-        if (n.receiver == &receiver) {
-            messages.push_back(n.message);
-        }
-    }
-    return messages;
+    auto heard = log |
+                 std::views::filter([&](const Notice& n) { return n.receiver == &receiver; }) |
+                 std::views::transform(&Notice::message);
+    return {heard.begin(), heard.end()};
 }
 
 // --- Maps and slots ------------------------------------------------------------------------
@@ -159,13 +157,16 @@ std::vector<LogRecord> ParseLog(const std::string& bytes) {
     return records;
 }
 
+namespace {
+std::mutex keptMutex;
+size_t keptCount = 0;
+}  // namespace
+// Not static, so that the compiler keeps the stores the leak checker must see.
+ReferenceTarget* keptObjects[16] = {};
+
 void KeepReachable(ReferenceTarget* deliberatelyKept) {
-    // A plain array: a container's destructor would free the pointers before the leak check.
-    static std::mutex mutex;
-    static ReferenceTarget* kept[16] = {};
-    static size_t count = 0;
-    std::lock_guard<std::mutex> lock(mutex);
-    kept[count++ % 16] = deliberatelyKept;
+    std::lock_guard<std::mutex> lock(keptMutex);
+    keptObjects[keptCount++ % 16] = deliberatelyKept;
 }
 
 }  // namespace testsupport
