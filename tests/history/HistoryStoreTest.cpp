@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <ranges>
 #include <regex>
 
 namespace {
@@ -128,12 +129,10 @@ TEST_F(HistoryStoreTest, LookIdAndCameraIdentity) {
 TEST_F(HistoryStoreTest, RemovalKeepsOrderAndNotifies) {
     std::vector<testsupport::Notice> log;
     RecordingDependent watcher(log, map);
-    auto ids = [&] {
-        std::u16string all;
-        for (const HistoryEntry& e : map->history) {
-            all += e.entryId;
-        }
-        return all;
+    auto ids = [&] {  // the looks' entry ids in order, run together
+        auto joined =
+            map->history | std::views::transform(&HistoryEntry::entryId) | std::views::join;
+        return std::u16string(joined.begin(), joined.end());
     };
     map->history = {
         Look(u"1", u"v1", u"C:\\a.hdr", u"Cam", 10), Look(u"2", u"v1", u"c:\\A.HDR", u"Cam", 10),

@@ -219,7 +219,7 @@ TEST(MapTeardownTest, DeleteThisWaitsForARunningSampleAndRefusesNewOnes) {
               std::tuple(50, 50, 0));
     // The sample that was running finished with the slot's values.
     EXPECT_TRUE(ColorNear(h.held, kDoubled));
-    EXPECT_EQ(h.gated->Finished(), 1);
+    EXPECT_EQ(h.gated->evaluations.load(), 1);
 
     EXPECT_EQ(h.proxy->master.load(), nullptr);
     EXPECT_EQ(HeldSample::Sample(*h.proxy), kOpaqueBlack);

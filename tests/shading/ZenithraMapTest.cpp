@@ -271,18 +271,15 @@ TEST_F(MapTest, SourceChangeTellsDependentsThenProxiesAndAProxyChangeOnlyInvalid
     // The map's dependents first, then the proxies in registration order; the change before
     // the follow-up message.
     auto first = [&](const ReferenceMaker& to, RefMessage message) {
-        return std::find_if(
-                   log.begin(), log.end(),
-                   [&](const Notice& n) { return n.receiver == &to && n.message == message; }) -
-               log.begin();
+        auto heard = [&](const Notice& n) { return n.receiver == &to && n.message == message; };
+        return std::ranges::find_if(log, heard) - log.begin();
     };
     const std::vector<std::ptrdiff_t> order{
         first(ofMap, REFMSG_CHANGE), first(ofProxy0, REFMSG_CHANGE), first(ofProxy1, REFMSG_CHANGE),
         first(ofMap, 0x102),         first(ofProxy0, 0x102),         first(ofProxy1, 0x102),
         std::ptrdiff_t(log.size())};
     EXPECT_EQ(order[0], 0);
-    EXPECT_TRUE(std::adjacent_find(order.begin(), order.end(), std::greater_equal<>()) ==
-                order.end());
+    EXPECT_TRUE(std::ranges::adjacent_find(order, std::greater_equal<>()) == order.end());
 
     // A proxy's own change only invalidates the map, which passes it to no other proxy; other
     // messages change nothing.

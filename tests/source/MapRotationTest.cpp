@@ -26,16 +26,15 @@ TEST(MapRotation, ClassNamesDecideTheKind) {
     bool vray = true, bitmap = true;
     EXPECT_FALSE(ClassifySourceMap(nullptr, vray, bitmap));
     EXPECT_FALSE(vray || bitmap);
-    struct Case {
-        const char16_t* name;
-        bool vray, bitmap;
-    };
-    for (Case c : {Case{u"bitmaptexture", false, true}, Case{u"VRayBitmap", true, false},
-                   Case{u"VRayHDRI", false, false}, Case{u"Bitmap", false, true}}) {
-        NamedParamMap map(c.name, {});
+    // Class name, then whether it is a VRayBitmap and whether a Bitmap.
+    for (auto [name, isVRay, isBitmap] : {std::tuple{u"bitmaptexture", false, true},
+                                          {u"VRayBitmap", true, false},
+                                          {u"VRayHDRI", false, false},
+                                          {u"Bitmap", false, true}}) {
+        NamedParamMap map(name, {});
         EXPECT_TRUE(ClassifySourceMap(&map, vray, bitmap));
-        EXPECT_EQ(vray, c.vray) << testsupport::Narrow(c.name);
-        EXPECT_EQ(bitmap, c.bitmap) << testsupport::Narrow(c.name);
+        EXPECT_EQ(std::pair(vray, bitmap), std::pair(isVRay, isBitmap))
+            << testsupport::Narrow(name);
     }
 }
 

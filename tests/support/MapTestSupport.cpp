@@ -4,9 +4,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iomanip>
 #include <ranges>
 #include <regex>
-#include <sstream>
 
 namespace testsupport {
 
@@ -36,8 +36,6 @@ AColor GatedColorMap::EvalColor(ShadeContext& sc) {
     ++entered;
     changed.notify_all();
     changed.wait_until(lock, reopensAt, [this] { return !closed; });
-    ++finished;
-    changed.notify_all();
     return c;
 }
 
@@ -56,11 +54,6 @@ void GatedColorMap::OpenGate() {
 bool GatedColorMap::WaitUntilEntered(int count, std::chrono::milliseconds timeout) {
     std::unique_lock<std::mutex> lock(mutex);
     return changed.wait_for(lock, timeout, [&] { return entered >= count; });
-}
-
-int GatedColorMap::Finished() {
-    std::lock_guard<std::mutex> lock(mutex);
-    return finished;
 }
 
 // --- RecordingDependent --------------------------------------------------------------------
@@ -130,11 +123,10 @@ AColor EvalColorAt(Texmap& map, float u, float v, TimeValue t) {
     const float e[4] = {expected.r, expected.g, expected.b, expected.a};
     for (int i = 0; i < 4; ++i) {
         if (!(std::fabs(a[i] - e[i]) <= tolerance * std::fmax(1.0f, std::fabs(e[i])))) {
-            std::ostringstream text;
-            text.precision(9);
-            text << "got (" << a[0] << ", " << a[1] << ", " << a[2] << ", " << a[3]
-                 << "), expected (" << e[0] << ", " << e[1] << ", " << e[2] << ", " << e[3] << ")";
-            return ::testing::AssertionFailure() << text.str();
+            return ::testing::AssertionFailure()
+                   << std::setprecision(9) << "got (" << a[0] << ", " << a[1] << ", " << a[2]
+                   << ", " << a[3] << "), expected (" << e[0] << ", " << e[1] << ", " << e[2]
+                   << ", " << e[3] << ")";
         }
     }
     return ::testing::AssertionSuccess();

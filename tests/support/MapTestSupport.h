@@ -57,8 +57,6 @@ public:
     void OpenGate();
     /// True once at least `count` evaluations have reached the gate; false after `timeout`.
     bool WaitUntilEntered(int count, std::chrono::milliseconds timeout);
-    /// Evaluations that have left the gate.
-    int Finished();
 
 private:
     const std::chrono::milliseconds maxHold;
@@ -67,7 +65,6 @@ private:
     bool closed = false;
     std::chrono::steady_clock::time_point reopensAt;
     int entered = 0;
-    int finished = 0;
 };
 
 /// One message received by a RecordingDependent.
