@@ -11,8 +11,6 @@
 #include "scene/StandaloneHost.h"
 #include "maps/VRayBitmapMap.h"
 
-#include "host/AssetManagement.h"
-#include "host/Interface.h"
 #include "platform/Platform.h"
 #include "support/MapTestSupport.h"
 #include "support/NamedParamMap.h"
@@ -113,9 +111,7 @@ void ExpectGrid(Texmap& map, const std::string& where, float rotationDegrees = 0
     }
 }
 
-bool IsOpaqueBlack(const AColor& c) {
-    return c == AColor(0, 0, 0, 1);
-}
+const AColor kOpaqueBlack(0, 0, 0, 1);
 
 class SourceMapTest : public ::testing::Test {
 protected:
@@ -155,7 +151,7 @@ TEST_F(SourceMapTest, EveryPixelCentreShowsItsColourForHdrExrAndDwaaExrTurnedByR
 #if defined(_WIN32)
             if (file == dwaa) {  // the Win64 build has no DWAA decoder and says so
                 EXPECT_FALSE(AsSourceMap(*map).HasImage()) << where;
-                EXPECT_TRUE(IsOpaqueBlack(Eval(*map, PixelCentreDirection(2, 2, 0)))) << where;
+                EXPECT_TRUE(Eval(*map, PixelCentreDirection(2, 2, 0)) == kOpaqueBlack) << where;
                 std::vector<std::string> lines = standalone::HostLogLines();
                 ASSERT_EQ(lines.size(), 1u) << where;
                 EXPECT_NE(lines[0].find("DWAA"), std::string::npos) << lines[0];
@@ -195,7 +191,7 @@ TEST_F(SourceMapTest, BrokenFilesEvaluateBlackAndLogOneLinePerLoadAttempt) {
             standalone::ClearHostLog();
             MapPtr map = MapShowing(kind, path);
             EXPECT_FALSE(AsSourceMap(*map).HasImage()) << where;
-            EXPECT_TRUE(IsOpaqueBlack(Eval(*map, PixelCentreDirection(2, 1, 0)))) << where;
+            EXPECT_TRUE(Eval(*map, PixelCentreDirection(2, 1, 0)) == kOpaqueBlack) << where;
             Interval valid = FOREVER;
             map->Update(0, valid);  // unchanged, the file is not read again
             std::vector<std::string> lines = standalone::HostLogLines();
@@ -215,7 +211,7 @@ TEST_F(SourceMapTest, AChangedFileNameOrARewrittenOrRemovedFileIsReadAgain) {
         MapPtr map = MapShowing(kind, uniform);
         EXPECT_TRUE(Near(Eval(*map, d), AColor(0.5f, 1, 3, 1))) << kind.name;
         Set(*map, kind.fileParam, std::u16string());
-        EXPECT_TRUE(IsOpaqueBlack(Eval(*map, d))) << kind.name << " without a file";
+        EXPECT_TRUE(Eval(*map, d) == kOpaqueBlack) << kind.name << " without a file";
         Set(*map, kind.fileParam, path);
         EXPECT_TRUE(Near(Eval(*map, d), Grid(3, 2))) << kind.name << " after the change";
     }
@@ -239,7 +235,7 @@ TEST_F(SourceMapTest, AChangedFileNameOrARewrittenOrRemovedFileIsReadAgain) {
 
     std::filesystem::remove(NativePath(path));
     map->LoadMapFiles(0);
-    EXPECT_TRUE(IsOpaqueBlack(Eval(*map, d))) << "removed";
+    EXPECT_TRUE(Eval(*map, d) == kOpaqueBlack) << "removed";
     Write(u"grid.exr", UniformImage(8, 4, 1, 2, 3));
     map->LoadMapFiles(0);
     EXPECT_TRUE(Near(Eval(*map, d), AColor(1, 2, 3, 1))) << "the file is back";
@@ -270,6 +266,9 @@ TEST_F(SourceMapTest, FilesSteppedAndReloadedUnderRenderThreadsShowWholeImagesAn
                 }
             });
         }
+        while (samples.load() < 100) {  // the file changes while the render threads sample
+            std::this_thread::yield();
+        }
         for (size_t i = 1; i < files.size(); ++i) {
             Set(*map, kind.fileParam, files[i]);
             if (i % 2 == 0) {
@@ -277,9 +276,7 @@ TEST_F(SourceMapTest, FilesSteppedAndReloadedUnderRenderThreadsShowWholeImagesAn
             }
         }
         Interval valid = FOREVER;
-        for (int wait = 0;
-             wait < 5000 && (samples.load() < 1000 || HdrSourceMap::HeldImageCount() > before + 1);
-             ++wait) {
+        for (int wait = 0; wait < 5000 && HdrSourceMap::HeldImageCount() > before + 1; ++wait) {
             map->Update(0, valid);
             platform::SleepMilliseconds(1);
         }

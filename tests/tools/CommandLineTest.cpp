@@ -9,6 +9,7 @@
 
 #include <iterator>
 #include <sstream>
+#include <tuple>
 
 namespace {
 
@@ -41,11 +42,10 @@ TEST(CommandLine, CommandsOptionsAndWhatSceneMeans) {
     EXPECT_EQ(full.render.setup.sourceKind, SourceKind::VRayBitmap);
     EXPECT_EQ(full.render.setup.slotCount, 3);
     ASSERT_EQ(full.render.setup.assignments.size(), 1u);
-    EXPECT_EQ(full.render.setup.assignments[0].slot, 1);
-    EXPECT_EQ(full.render.setup.assignments[0].paramName, "slotExposure");
-    EXPECT_EQ(full.render.setup.assignments[0].valueText, "1.5");
-    EXPECT_EQ(full.render.width, 640);
-    EXPECT_EQ(full.render.height, 320);
+    const SlotAssignment& set = full.render.setup.assignments[0];
+    EXPECT_EQ(std::tie(set.slot, set.paramName, set.valueText),
+              std::tuple(1, "slotExposure", "1.5"));
+    EXPECT_EQ(std::pair(full.render.width, full.render.height), std::pair(640, 320));
     EXPECT_EQ(full.render.threads, 2);
     EXPECT_EQ(full.render.previewFormat, ImageFormat::Png);
     EXPECT_TRUE(full.quiet);

@@ -16,6 +16,7 @@
 #include <set>
 
 #include <sys/resource.h>
+#include <unistd.h>
 
 namespace {
 
@@ -76,8 +77,9 @@ TEST_F(RenderJobTest, NeutralSlotReproducesTheSourceAndOneEvDoublesIt) {
 
             ReadImage neutral = Read(options.outputFolder / "slot01.exr");
             ReadImage brighter = Read(options.outputFolder / "slot02.exr");
-            ASSERT_EQ(neutral.width, source.width);  // the source's own size by default
-            ASSERT_EQ(neutral.height, source.height);
+            // The source's own size by default.
+            ASSERT_EQ(std::pair(neutral.width, neutral.height),
+                      std::pair(source.width, source.height));
             EXPECT_EQ(neutral.format, OIIO::TypeDesc::FLOAT);
             ASSERT_EQ(neutral.pixels.size(), stored.pixels.size());
             for (size_t i = 0; i < neutral.pixels.size(); ++i) {
@@ -156,11 +158,7 @@ TEST_F(RenderJobTest, BrokenSourcesFailBeforeAnythingIsWritten) {
         std::ofstream(folder / name, std::ios::binary) << content;
         return folder / name;
     };
-    struct Case {
-        fs::path file;
-        const char* reason;
-    };
-    const Case cases[] = {
+    const std::pair<fs::path, const char*> cases[] = {
         {folder / "missing.exr", "no such file"},
         {writeBytes("noise.exr", std::string(4096, '\x5a')), "cannot read"},
         {writeBytes("truncated.exr", bytes.substr(0, bytes.size() - 200)), "cannot read"},
@@ -169,14 +167,14 @@ TEST_F(RenderJobTest, BrokenSourcesFailBeforeAnythingIsWritten) {
         {writeBytes("picture.png", bytes), "not an .hdr or .exr"},
         {folder, "not a file"},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.file.filename().string());
-        RenderJobOptions options = Options(c.file, "out");
+    for (const auto& [file, reason] : cases) {
+        SCOPED_TRACE(file.filename().string());
+        RenderJobOptions options = Options(file, "out");
         options.sceneFileUse = SceneFileUse::Save;
         options.sceneFile = folder / "never.zscene";
         RenderJobResult result = RunRenderJob(options);
         EXPECT_FALSE(result.ok);
-        EXPECT_NE(result.error.find(c.reason), std::string::npos) << result.error;
+        EXPECT_NE(result.error.find(reason), std::string::npos) << result.error;
         EXPECT_TRUE(FilesIn(folder / "out").empty());
         EXPECT_FALSE(fs::exists(options.sceneFile));
     }
@@ -244,19 +242,13 @@ TEST_F(RenderJobTest, RunningOutOfMemoryFailsCleanly) {
     GTEST_SKIP() << "the sanitizers reserve more address space than any limit would leave";
 #else
     // A gibibyte more address space than the test has now; one 16384 x 16384 image needs three.
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    long long usedKiB = 0;
-    while (std::getline(status, line)) {
-        if (line.rfind("VmSize:", 0) == 0) {
-            usedKiB = std::stoll(line.substr(7));
-        }
-    }
-    ASSERT_GT(usedKiB, 0);
+    rlim_t usedPages = 0;
+    std::ifstream("/proc/self/statm") >> usedPages;  // the address space's size first
+    ASSERT_GT(usedPages, 0u);
     rlimit before{};
     ASSERT_EQ(::getrlimit(RLIMIT_AS, &before), 0);
     rlimit small = before;
-    small.rlim_cur = rlim_t(usedKiB + (1 << 20)) * 1024;
+    small.rlim_cur = usedPages * rlim_t(::sysconf(_SC_PAGESIZE)) + (rlim_t(1) << 30);
     ASSERT_EQ(::setrlimit(RLIMIT_AS, &small), 0);
     RenderJobOptions options = Options({}, "out");
     options.width = options.height = 16384;
