@@ -54,7 +54,6 @@ TEST_F(SlotOperations, RaisingTheCountAddsDefaultsAndNamedProxiesAndLoweringItKe
     EXPECT_EQ(map->slotProxies[3], fourth);
     EXPECT_EQ(std::pair(Float(pb_slotHue, 3), Exposure(3)), std::pair(0.0f, 0.0f));
 
-    map->SetSlotCount(16);
     map->SetSlotCount(17);
     EXPECT_EQ(map->GetSlotCount(), 16);
     EXPECT_FALSE(map->CopySlot(0));
