@@ -32,14 +32,8 @@
 
 namespace {
 
+using namespace testsupport;
 using standalone::HdrSourceMap;
-using testsupport::GridImage;
-using testsupport::GridPixel;
-using testsupport::kGridHeight;
-using testsupport::kGridWidth;
-using testsupport::Narrow;
-using testsupport::NativePath;
-using testsupport::UniformImage;
 
 constexpr float kTolerance = 1e-4f;
 constexpr float kHalfPiRadians = 1.5707964f;  // 90 degrees
@@ -92,11 +86,11 @@ AColor Eval(Texmap& map, const Point3& worldDir, TimeValue t = 0) {
 }
 
 ::testing::AssertionResult Near(const AColor& got, const AColor& want) {
-    return testsupport::ColorNear(got, want, kTolerance);
+    return ColorNear(got, want, kTolerance);
 }
 
 AColor Grid(int column, int row) {
-    const testsupport::Rgb c = GridPixel(column, row);
+    const Rgb c = GridPixel(column, row);
     return AColor(c.r, c.g, c.b, 1);
 }
 
@@ -125,19 +119,19 @@ protected:
         return drive.ScratchFolder() + u"\\" + name;
     }
     /// `image` in the scratch folder as .hdr or .exr, as the name ends.
-    std::u16string Write(const std::u16string& name, const testsupport::TestImage& image) {
-        EXPECT_TRUE(testsupport::WriteImageFile(Scratch(name), image));
+    std::u16string Write(const std::u16string& name, const TestImage& image) {
+        EXPECT_TRUE(WriteImageFile(Scratch(name), image));
         return Scratch(name);
     }
     std::u16string GridHdr() { return Write(u"grid.hdr", GridImage()); }
     std::u16string GridExr() { return Write(u"grid.exr", GridImage()); }
 
-    testsupport::ScopedTestDrive drive;
+    ScopedTestDrive drive;
 };
 
 TEST_F(SourceMapTest, EveryPixelCentreShowsItsColourForHdrExrAndDwaaExrTurnedByRotation) {
     const std::u16string dwaa = Scratch(u"grid-dwaa.exr");
-    ASSERT_TRUE(testsupport::WriteGridDwaaExrFile(dwaa));
+    ASSERT_TRUE(WriteGridDwaaExrFile(dwaa));
     const std::u16string files[] = {GridHdr(), GridExr(), dwaa};
     for (const MapKind& kind : kBothKinds) {
         for (const std::u16string& file : files) {
@@ -296,10 +290,9 @@ TEST_F(SourceMapTest, OffsetsAndAnglesMoveTheLookupAsTheHostsSphericalMappingDoe
     // Red is the column and green the row, so a bilinear lookup away from the edges reads back
     // x = u * width - 0.5 and y = v * height - 0.5.
     constexpr int kWidth = 64, kHeight = 32;
-    const std::u16string file =
-        Write(u"position.exr", testsupport::ImageOf(kWidth, kHeight, [](int x, int y) {
-                  return testsupport::Rgb{float(x), float(y), 1};
-              }));
+    const std::u16string file = Write(u"position.exr", ImageOf(kWidth, kHeight, [](int x, int y) {
+                                          return Rgb{float(x), float(y), 1};
+                                      }));
     using namespace standalone;
     constexpr float kEighth = kHalfPiRadians / 2;
     struct Row {
@@ -343,7 +336,7 @@ TEST_F(SourceMapTest, OffsetsAndAnglesMoveTheLookupAsTheHostsSphericalMappingDoe
     // A keyed angle is read at each sample's time: halfway between 0 and a quarter turn.
     MapPtr map = MapShowing(kBitmap, file);
     {
-        testsupport::ScopedAnimateMode animate(true);
+        ScopedAnimateMode animate(true);
         map->GetParamBlock(0)->SetValue(kBitmapUAngle, 160, kHalfPiRadians);
     }
     EXPECT_NEAR((Eval(*map, front, 80).r + 0.5f) / kWidth, 0.375f, 1e-4f);

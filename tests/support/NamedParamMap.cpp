@@ -14,14 +14,12 @@ std::unique_ptr<ParamBlockDesc2> MakeDesc(int index, const std::vector<NamedPara
                                                   std::initializer_list<ParamDef>{});
     ParamID id = 0;
     for (const NamedParam& p : params) {
-        ParamDef def;
-        def.id = id++;
-        def.int_name = p.name;
-        def.type = p.type;
-        def.flags = P_ANIMATABLE;
-        def.defFloat = p.defaultValue;
-        def.defInt = int(p.defaultValue);
-        desc->paramdefs.push_back(def);
+        desc->paramdefs.push_back({.id = id++,
+                                   .int_name = p.name,
+                                   .type = p.type,
+                                   .flags = P_ANIMATABLE,
+                                   .defInt = int(p.defaultValue),
+                                   .defFloat = p.defaultValue});
     }
     return desc;
 }
