@@ -1,5 +1,5 @@
 // Frame-buffer previews on real GDI+ and the Save button over real windows: what is grabbed,
-// its size, how bytes are drawn, and what a saved look keeps of the rollups and the scene file.
+// its size, how bytes are drawn, and what a saved look keeps of the rollups.
 
 #include "core/ZenithraClassDesc.h"
 #include "history/LookCapture.h"
@@ -157,24 +157,19 @@ TEST_F(LookPreviewTest, DrawingShowsThePictureNoPreviewOrNothing) {
         Shot picture = Draw(bytes, 200, 100);
         EXPECT_EQ(GetPreviewImageSize(bytes).width, size.width);
         EXPECT_EQ(GetPreviewImageSize(bytes).height, size.height);
-        RECT box{200, 100, -1, -1};
-        for (int y = 0; y < 100; ++y) {
-            for (int x = 0; x < 200; ++x) {
-                if ((picture.pixels[size_t(y * 200 + x)] & 0xFFFFFF) != 0xFFFFFF) {
-                    box = {std::min(box.left, LONG(x)), std::min(box.top, LONG(y)),
-                           std::max(box.right, LONG(x)), std::max(box.bottom, LONG(y))};
-                }
+        // What is not white, centred on both axes.
+        int left = 200, right = -1, top = 100, bottom = -1;
+        for (int i = 0; i < 200 * 100; ++i) {
+            if ((picture.pixels[size_t(i)] & 0xFFFFFF) != 0xFFFFFF) {
+                left = std::min(left, i % 200), right = std::max(right, i % 200);
+                top = std::min(top, i / 200), bottom = std::max(bottom, i / 200);
             }
         }
-        EXPECT_EQ(box.right >= 0, drawn);
-        if (drawn) {  // centred on both axes
-            EXPECT_NEAR((box.left + box.right) / 2, 100, 3);
-            EXPECT_NEAR((box.top + box.bottom) / 2, 50, 3);
-        }
-        if (centre) {
-            EXPECT_NEAR(GetRValue(picture.At(100, 50)), GetRValue(centre), 8);
-            EXPECT_NEAR(GetGValue(picture.At(100, 50)), GetGValue(centre), 8);
-        }
+        EXPECT_EQ(right >= 0, drawn);
+        EXPECT_TRUE(!drawn ||
+                    (std::abs(left + right - 200) <= 6 && std::abs(top + bottom - 100) <= 6))
+            << left << " " << top << " " << right << " " << bottom;
+        EXPECT_TRUE(!centre || Near(picture.At(100, 50), centre)) << picture.At(100, 50);
     }
 
     WNDCLASSW wc{};
@@ -186,19 +181,14 @@ TEST_F(LookPreviewTest, DrawingShowsThePictureNoPreviewOrNothing) {
         HWND popup = CreateWindowExW(WS_EX_TOPMOST, wc.lpszClassName, L"", WS_POPUP | WS_VISIBLE, 0,
                                      0, 120, 80, nullptr, nullptr, wc.hInstance, data);
         UpdateWindow(popup);
-        HBITMAP shown = CaptureWindowBitmap(popup);
-        HDC memory = CreateCompatibleDC(nullptr);
-        SelectObject(memory, shown);
-        const COLORREF centre = GetPixel(memory, 60, 40);
+        const COLORREF centre = uidrive::Capture(popup).At(60, 40);
         // The picture over the blue background, or the empty popup's grey.
         EXPECT_TRUE(data ? GetRValue(centre) > 200 : centre == RGB(46, 46, 46)) << centre;
-        DeleteDC(memory);
-        DeleteObject(shown);
         DestroyWindow(popup);  // frees the data
     }
 }
 
-TEST_F(LookPreviewTest, SaveKeepsTheFrameBufferAndTheOpenRollupsThroughTheSceneFile) {
+TEST_F(LookPreviewTest, SaveKeepsTheFrameBufferAndTheOpenRollups) {
     standalone::SceneRoot scene;
     Zenithra* map = testsupport::NewMapIn(scene);
     std::u16string hdr = drive.ScratchFolder() + u"\\grey.hdr";
@@ -236,19 +226,6 @@ TEST_F(LookPreviewTest, SaveKeepsTheFrameBufferAndTheOpenRollupsThroughTheSceneF
     EXPECT_GT(brightness[1], brightness[0] + 20);
     EXPECT_EQ(map->GetSlotExposures(3)[2], 0.0f);
 
-    HistoryStore looks;
-    for (int i = 0; looks.size() < 100; ++i) {
-        looks.push_back(map->history[size_t(i) % 2]);
-        looks.back().entryId += u"_" + platform::Utf8ToUtf16(std::to_string(i));
-    }
-    map->history = looks;
-    standalone::RegisterClassDesc(GetZenithraDesc());  // scene loading creates maps by class
-    std::vector<unsigned char> bytes = standalone::SaveSceneToBytes(scene);
-    standalone::SceneRoot loaded;
-    std::string error;
-    ASSERT_TRUE(standalone::LoadSceneFromBytes(bytes, loaded, &error)) << error;
-    auto* back = static_cast<Zenithra*>(static_cast<Texmap*>(loaded.Get(0)));
-    EXPECT_TRUE(back && back->history == looks);  // previews byte for byte
     win::SetEnvironmentMap(nullptr);
     win::CloseMaterialEditor();
 }
