@@ -68,6 +68,15 @@ void SleepMilliseconds(uint32_t ms) {
     ::Sleep(ms);
 }
 
+bool ProcessWideFences() {
+    return true;
+}
+
+void HeavyFence() {
+    std::atomic_thread_fence(std::memory_order_seq_cst);
+    ::FlushProcessWriteBuffers();
+}
+
 std::u16string Utf8ToUtf16(std::string_view utf8) {
     if (utf8.empty() || utf8.size() > static_cast<size_t>(INT_MAX)) {
         return {};

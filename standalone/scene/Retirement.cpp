@@ -5,21 +5,15 @@
 // whose thread has ended is taken by the next new thread.
 //
 // The reader's announcement and the writer's scan of the slots are ordered by a fence on each
-// side: either the scan sees the announcement, or the reader's next load sees the replacement.
-// The writer's side may force the fence onto every running thread instead.
+// side (platform::LightFence and HeavyFence): either the scan sees the announcement, or the
+// reader's next load sees the replacement.
 
 #include "scene/Retirement.h"
 
+#include "platform/Platform.h"
+
 #include <atomic>
 #include <limits>
-
-#if defined(__linux__)
-#include <linux/membarrier.h>
-#include <sys/syscall.h>
-#include <unistd.h>
-#elif defined(_WIN32)
-#include <windows.h>
-#endif
 
 namespace standalone {
 
@@ -34,51 +28,6 @@ struct alignas(64) ReaderSlot {
 
 std::atomic<uint64_t> currentEpoch{1};
 std::atomic<ReaderSlot*> slotList{nullptr};
-
-#if defined(__SANITIZE_THREAD__)
-// ThreadSanitizer does not model fences; a read-modify-write of one shared word orders the two
-// sides as the fences do.
-std::atomic<int> fenceWord{0};
-void ReaderFence() {
-    fenceWord.fetch_add(0, std::memory_order_seq_cst);
-}
-void WriterFence() {
-    fenceWord.fetch_add(0, std::memory_order_seq_cst);
-}
-#else
-// Readers announce on every shading sample, writers scan rarely: where the system can make
-// every running thread of the process pass a full fence at the writer's request, the reader's
-// fence is only a compiler barrier.
-bool RegisterProcessFence() {
-#if defined(__linux__)
-    return syscall(SYS_membarrier, MEMBARRIER_CMD_REGISTER_PRIVATE_EXPEDITED, 0, 0) == 0;
-#elif defined(_WIN32)
-    return true;
-#else
-    return false;
-#endif
-}
-// Set before main, before any render thread runs.
-const bool processFence = RegisterProcessFence();
-
-void ReaderFence() {
-    if (processFence) {
-        std::atomic_signal_fence(std::memory_order_seq_cst);
-    } else {
-        std::atomic_thread_fence(std::memory_order_seq_cst);
-    }
-}
-void WriterFence() {
-    std::atomic_thread_fence(std::memory_order_seq_cst);
-    if (processFence) {
-#if defined(__linux__)
-        syscall(SYS_membarrier, MEMBARRIER_CMD_PRIVATE_EXPEDITED, 0, 0);
-#elif defined(_WIN32)
-        FlushProcessWriteBuffers();
-#endif
-    }
-}
-#endif
 
 ReaderSlot* TakeSlot() {
     for (ReaderSlot* s = slotList.load(std::memory_order_acquire); s; s = s->next) {
@@ -124,7 +73,7 @@ ReadSection::ReadSection() noexcept {
     ReaderSlot* slot = SlotOfThisThread();
     if (slot->depth++ == 0) {
         slot->epoch.store(currentEpoch.load(std::memory_order_acquire), std::memory_order_relaxed);
-        ReaderFence();
+        platform::LightFence();
     }
 }
 
@@ -153,7 +102,7 @@ size_t RetiredList::Reclaim() {
     if (items.empty()) {
         return 0;
     }
-    WriterFence();
+    platform::HeavyFence();
     uint64_t oldest = std::numeric_limits<uint64_t>::max();
     for (ReaderSlot* s = slotList.load(std::memory_order_acquire); s; s = s->next) {
         uint64_t epoch = s->epoch.load(std::memory_order_acquire);
