@@ -62,6 +62,11 @@ inline void LightFence() {
 std::u16string Utf8ToUtf16(std::string_view utf8);
 std::string Utf16ToUtf8(std::u16string_view utf16);
 
+/// '\' or '/': Windows paths accept both.
+inline bool IsPathSeparator(char16_t c) {
+    return c == u'\\' || c == u'/';
+}
+
 /// The path of this machine's file system that a Windows path names. On Win64 this is the path
 /// itself; on POSIX, "X:\a\b" becomes "<folder mapped to X>/a/b". Empty when the drive is unmapped.
 std::string ToNativePath(std::u16string_view windowsPath);
