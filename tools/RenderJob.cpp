@@ -90,10 +90,15 @@ RenderJobResult RunSteps(const RenderJobOptions& options, const RenderJobProgres
         }
     };
     std::unique_ptr<PendingPreview> pending;
+    // A slot renders into the storage of an image already written: fresh memory for every slot
+    // would cost as much in page faults as a slot's render.
+    standalone::LatLongImage spare;
     auto finishPreview = [&] {
         bool ok = !pending || pending->written.get();
         if (!ok) {
             result.error = pending->file.string() + ": " + pending->error;
+        } else if (pending) {
+            spare = std::move(pending->image);
         }
         pending.reset();
         return ok;
@@ -124,12 +129,13 @@ RenderJobResult RunSteps(const RenderJobOptions& options, const RenderJobProgres
             exrFailed = !exr.WriteRows(image, rows, &result.error);
             return !exrFailed;
         };
-        standalone::LatLongImage image =
-            standalone::RenderLatLong(*output, width, height, 0, threads, rowsReady);
+        standalone::LatLongImage image = standalone::RenderLatLong(
+            *output, width, height, 0, threads, rowsReady, std::move(spare));
         if (exrFailed || !exr.Close(&result.error)) {
             return failWith(options.outputFolder / (stem + ".exr"));
         }
         if (!options.previews) {
+            spare = std::move(image);
             continue;
         }
         if (!finishPreview()) {

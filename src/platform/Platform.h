@@ -3,6 +3,7 @@
 // Paths are Windows paths (UTF-16, drive letters, '\') in both builds; on POSIX, drive letters
 // map onto folders of this machine (see MapDrive).
 
+#include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -32,9 +33,39 @@ uint32_t CurrentThreadId();
 
 void SleepMilliseconds(uint32_t ms);
 
+/// A pair of fences for a store-then-load handshake between threads that announce often (render
+/// threads entering a map) and a thread that scans the announcements rarely (one freeing what
+/// they read): the announcer calls LightFence between its store and its next load, the scanner
+/// HeavyFence between its store and its scan. Either the scan sees the announcement or the
+/// announcer's load sees the scanner's store. Where the system can make every running thread of
+/// the process pass a full fence at the scanner's request, LightFence is a compiler barrier.
+void HeavyFence();
+bool ProcessWideFences();  // decided once, on the first call
+#if defined(__SANITIZE_THREAD__)
+// ThreadSanitizer models no fences; a read-modify-write of one shared word on both sides
+// orders them as the fences do.
+inline void LightFence() {
+    HeavyFence();
+}
+#else
+inline void LightFence() {
+    static const bool processWide = ProcessWideFences();
+    if (processWide) {
+        std::atomic_signal_fence(std::memory_order_seq_cst);
+    } else {
+        std::atomic_thread_fence(std::memory_order_seq_cst);
+    }
+}
+#endif
+
 /// UTF-8 to UTF-16 and back. Invalid input never throws; invalid sequences become U+FFFD.
 std::u16string Utf8ToUtf16(std::string_view utf8);
 std::string Utf16ToUtf8(std::u16string_view utf16);
+
+/// '\' or '/': Windows paths accept both.
+inline bool IsPathSeparator(char16_t c) {
+    return c == u'\\' || c == u'/';
+}
 
 /// The path of this machine's file system that a Windows path names. On Win64 this is the path
 /// itself; on POSIX, "X:\a\b" becomes "<folder mapped to X>/a/b". Empty when the drive is unmapped.

@@ -1,6 +1,7 @@
 #include "platform/Platform.h"
 
 #include <fcntl.h>
+#include <linux/membarrier.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -108,6 +109,28 @@ void SleepMilliseconds(uint32_t ms) {
     timespec remaining{static_cast<time_t>(ms / 1000), static_cast<long>(ms % 1000) * 1000000L};
     while (::nanosleep(&remaining, &remaining) != 0 && errno == EINTR) {
     }
+}
+
+bool ProcessWideFences() {
+#if defined(__SANITIZE_THREAD__)
+    return false;
+#else
+    static const bool registered =
+        ::syscall(SYS_membarrier, MEMBARRIER_CMD_REGISTER_PRIVATE_EXPEDITED, 0, 0) == 0;
+    return registered;
+#endif
+}
+
+void HeavyFence() {
+#if defined(__SANITIZE_THREAD__)
+    static std::atomic<int> word{0};
+    word.fetch_add(0, std::memory_order_seq_cst);
+#else
+    std::atomic_thread_fence(std::memory_order_seq_cst);
+    if (ProcessWideFences()) {
+        ::syscall(SYS_membarrier, MEMBARRIER_CMD_PRIVATE_EXPEDITED, 0, 0);
+    }
+#endif
 }
 
 // Decodes as MultiByteToWideChar does with no flags (as observed under Wine), so that both builds

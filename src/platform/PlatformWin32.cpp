@@ -16,10 +16,6 @@ const wchar_t* Wide(const std::u16string& text) {
     return reinterpret_cast<const wchar_t*>(text.c_str());
 }
 
-bool IsSeparator(char16_t c) {
-    return c == u'\\' || c == u'/';
-}
-
 bool IsDirectory(const std::u16string& path) {
     const DWORD attributes = ::GetFileAttributesW(Wide(path));
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
@@ -28,16 +24,16 @@ bool IsDirectory(const std::u16string& path) {
 // Length of the part of a path that cannot be created: "C:\", "\\server\share\" or "\".
 size_t RootLength(const std::u16string& path) {
     if (path.size() >= 2 && path[1] == u':') {
-        return path.size() >= 3 && IsSeparator(path[2]) ? 3 : 2;
+        return path.size() >= 3 && IsPathSeparator(path[2]) ? 3 : 2;
     }
-    if (path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1])) {
+    if (path.size() >= 2 && IsPathSeparator(path[0]) && IsPathSeparator(path[1])) {
         size_t end = path.find_first_of(u"\\/", 2);  // after the server
         if (end != std::u16string::npos) {
             end = path.find_first_of(u"\\/", end + 1);  // after the share
         }
         return end == std::u16string::npos ? path.size() : end + 1;
     }
-    return !path.empty() && IsSeparator(path[0]) ? 1 : 0;
+    return !path.empty() && IsPathSeparator(path[0]) ? 1 : 0;
 }
 
 }  // namespace
@@ -66,6 +62,15 @@ uint32_t CurrentThreadId() {
 
 void SleepMilliseconds(uint32_t ms) {
     ::Sleep(ms);
+}
+
+bool ProcessWideFences() {
+    return true;
+}
+
+void HeavyFence() {
+    std::atomic_thread_fence(std::memory_order_seq_cst);
+    ::FlushProcessWriteBuffers();
 }
 
 std::u16string Utf8ToUtf16(std::string_view utf8) {
@@ -135,7 +140,7 @@ bool CreateDirectories(std::u16string_view windowsPath) {
     while (end < path.size()) {
         end = path.find_first_of(u"\\/", end + 1);
         const std::u16string level = path.substr(0, end);
-        if (level.empty() || IsSeparator(level.back())) {
+        if (level.empty() || IsPathSeparator(level.back())) {
             continue;
         }
         if (!::CreateDirectoryW(Wide(level), nullptr) &&

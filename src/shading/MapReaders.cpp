@@ -51,12 +51,13 @@ Announcement::Announcement(const std::atomic<Zenithra*>& master) : slot(ThisThre
         return;
     }
     ++slot.depth;
-    Zenithra* m = master.load();
+    Zenithra* m = master.load(std::memory_order_acquire);
     while (m) {
-        // Sequentially consistent on both sides: either the map being freed sees this
-        // announcement, or this thread sees the master it was taken out of.
-        slot.map.store(m);
-        Zenithra* again = master.load();
+        // Fenced on both sides: either the map being freed sees this announcement, or this
+        // thread sees the master it was taken out of.
+        slot.map.store(m, std::memory_order_relaxed);
+        platform::LightFence();
+        Zenithra* again = master.load(std::memory_order_acquire);
         if (again == m) {
             break;
         }
@@ -76,6 +77,7 @@ void WaitUntilUnannounced(const Zenithra* map) {
     // This thread's own announcement is further up its stack, not in the window (a map freed
     // from within a proxy's forwarding on the same thread): waiting for it would never end.
     const Slot* own = &ThisThreadSlot();
+    platform::HeavyFence();  // the masters were taken out before this
     for (Slot* slot = slots.load(); slot; slot = slot->next) {
         while (slot != own && slot->map.load() == map) {
             platform::SleepMilliseconds(0);

@@ -18,10 +18,6 @@ constexpr uint32_t kDialogFlags = 0x1804;
 // Description and pattern pairs, each NUL-terminated, the list ended by a second NUL.
 constexpr char16_t kDialogFilter[] = u"HDR / EXR (*.hdr;*.exr)\0*.hdr;*.exr\0All (*.*)\0*.*\0";
 
-bool IsSeparator(char16_t c) {
-    return c == u'\\' || c == u'/';
-}
-
 void Step(Zenithra* map, int direction) {
     if (!map || !map->sourceMap) {
         return;
@@ -52,7 +48,7 @@ MSTR ParentFolder(const MSTR& path) {
         return MSTR();
     }
     size_t end = last;
-    while (end > 0 && IsSeparator(path[end - 1])) {
+    while (end > 0 && platform::IsPathSeparator(path[end - 1])) {
         --end;
     }
     // The separator of a root stays: "C:\sky.hdr" has the parent "C:\", "\sky.hdr" has "\".
@@ -82,7 +78,7 @@ std::vector<MSTR> ScanHdrFolder(const MSTR& currentPath) {
     }
     std::vector<std::u16string> names;
     platform::ListRegularFiles(folder, names);
-    bool endsInSeparator = IsSeparator(folder.back());
+    bool endsInSeparator = platform::IsPathSeparator(folder.back());
     for (const std::u16string& name : names) {
         MSTR entry = endsInSeparator ? folder + name : folder + u"\\" + name;
         if (IsHdrOrExrPath(entry)) {

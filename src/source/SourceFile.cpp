@@ -15,18 +15,15 @@ namespace {
 constexpr ParamType2 kFileNameType = TYPE_FILENAME;  // 9
 constexpr ParamType2 kStringType = TYPE_STRING;      // 8
 
-bool IsSeparator(char16_t c) {
-    return c == u'\\' || c == u'/';
-}
-
 /// Length of the root name: "X:" or a network/device prefix "\\server" / "\\?".
 size_t RootNameLength(const MSTR& path) {
     if (path.size() >= 2 && path[1] == u':') {
         return 2;
     }
-    if (path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1])) {
+    if (path.size() >= 2 && platform::IsPathSeparator(path[0]) &&
+        platform::IsPathSeparator(path[1])) {
         size_t i = 2;
-        while (i < path.size() && !IsSeparator(path[i])) {
+        while (i < path.size() && !platform::IsPathSeparator(path[i])) {
             ++i;
         }
         return i;
@@ -98,14 +95,14 @@ MSTR LexicallyNormalPath(const MSTR& path) {
         }
     }
     size_t i = rootLength;
-    bool absolute = i < path.size() && IsSeparator(path[i]);
+    bool absolute = i < path.size() && platform::IsPathSeparator(path[i]);
     std::vector<MSTR> parts;
     while (i < path.size()) {
-        while (i < path.size() && IsSeparator(path[i])) {
+        while (i < path.size() && platform::IsPathSeparator(path[i])) {
             ++i;
         }
         size_t end = i;
-        while (end < path.size() && !IsSeparator(path[end])) {
+        while (end < path.size() && !platform::IsPathSeparator(path[end])) {
             ++end;
         }
         if (end > i) {
@@ -133,7 +130,7 @@ MSTR LexicallyNormalPath(const MSTR& path) {
         out += parts[p];
     }
     // A trailing separator names the folder itself; keep it so "C:\dir\" stays a folder.
-    if (!parts.empty() && !path.empty() && IsSeparator(path.back())) {
+    if (!parts.empty() && !path.empty() && platform::IsPathSeparator(path.back())) {
         out += u'\\';
     }
     return out;

@@ -3,6 +3,7 @@
 // and the latitude-longitude lookup that the maps shade with.
 
 #include "host/MaxTypes.h"
+#include "maps/PixelBuffer.h"
 
 #include <cstdint>
 #include <string>
@@ -14,7 +15,7 @@ namespace standalone {
 struct HdrImage {
     int width = 0;
     int height = 0;
-    std::vector<float> rgb;  ///< width * height * 3 floats
+    PixelBuffer rgb;  ///< width * height * 3 floats
 };
 
 /// Reads a Radiance .hdr or an OpenEXR .exr file (chosen by the extension, case ignored) named by

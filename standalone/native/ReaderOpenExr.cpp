@@ -35,7 +35,8 @@ bool ReadOpenExr(const std::filesystem::path& file, HdrImage& out, std::string* 
         channels.findChannel("R") && channels.findChannel("G") && channels.findChannel("B");
     const char* grey = channels.findChannel("Y") ? "Y" : channels.begin().name();
     size_t pixels = size_t(width) * size_t(height);
-    std::vector<float> rgb(pixels * 3);
+    PixelBuffer rgb;
+    rgb.resize(pixels * 3);  // OpenEXR sets every pixel of the data window
     Imf::FrameBuffer frame;
     const size_t xStride = 3 * sizeof(float), yStride = xStride * size_t(width);
     for (int c = 0; c < (colour ? 3 : 1); ++c) {

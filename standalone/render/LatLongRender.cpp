@@ -84,17 +84,25 @@ void RenderRows(LatLongImage& image, int threads, const LatLongRowsReady& rowsRe
             }
         }
     }
+    // The image grew unset; rows never begun show black.
+    for (int y = 0; y < image.height; ++y) {
+        if (!finished[size_t(y)]) {
+            std::fill_n(&image.rgb[size_t(y) * size_t(image.width) * 3], size_t(image.width) * 3,
+                        0.0f);
+        }
+    }
 }
 
 // A width x height image (at least 1 x 1) of `map`'s colours: `rowSamples(y)` gives, once per
 // row, the shading sample of each column x of that row.
 template <class RowSamples>
 LatLongImage RenderImage(Texmap& map, int width, int height, int threads,
-                         const LatLongRowsReady& rowsReady, const RowSamples& rowSamples) {
-    LatLongImage image;
+                         const LatLongRowsReady& rowsReady, LatLongImage&& recycled,
+                         const RowSamples& rowSamples) {
+    LatLongImage image = std::move(recycled);
     image.width = std::max(width, 1);
     image.height = std::max(height, 1);
-    image.rgb.assign(size_t(image.width) * size_t(image.height) * 3, 0.0f);
+    image.rgb.resize(size_t(image.width) * size_t(image.height) * 3);
     auto renderRow = [&](int y) {
         auto sampleAt = rowSamples(y);
         float* out = &image.rgb[size_t(y) * size_t(image.width) * 3];
@@ -121,7 +129,7 @@ Point3 LatLongPixelDirection(int column, int row, int width, int height) {
 }
 
 LatLongImage RenderLatLong(Texmap& map, int width, int height, TimeValue t, int threads,
-                           const LatLongRowsReady& rowsReady) {
+                           const LatLongRowsReady& rowsReady, LatLongImage recycled) {
     width = std::max(width, 1);
     height = std::max(height, 1);
     // Every row shares its columns' angles; sines and cosines once per column, not per pixel.
@@ -132,7 +140,7 @@ LatLongImage RenderLatLong(Texmap& map, int width, int height, TimeValue t, int 
         columnSin[size_t(x)] = std::sin(phi);
         columnCos[size_t(x)] = std::cos(phi);
     }
-    return RenderImage(map, width, height, threads, rowsReady, [&](int y) {
+    return RenderImage(map, width, height, threads, rowsReady, std::move(recycled), [&](int y) {
         double theta = RowAngle(y, height);
         double rowSin = std::sin(theta);
         float z = float(std::cos(theta));
@@ -152,7 +160,7 @@ LatLongImage RenderCameraView(Texmap& map, int width, int height, TimeValue t,
     // The camera looks down its own -Z with +Y up; the field of view spans the width.
     double halfWidth = std::tan(double(fovDegrees) * kPi / 360.0);
     double halfHeight = halfWidth * double(height) / double(width);
-    return RenderImage(map, width, height, threads, rowsReady, [&](int y) {
+    return RenderImage(map, width, height, threads, rowsReady, {}, [&](int y) {
         double cy = halfHeight * (1.0 - 2.0 * (double(y) + 0.5) / double(height));
         return [&, cy](int x) {
             double cx = halfWidth * (2.0 * (double(x) + 0.5) / double(width) - 1.0);

@@ -3,16 +3,16 @@
 // an environment: many threads, one shading sample per pixel.
 
 #include "host/Texmap.h"
+#include "maps/PixelBuffer.h"
 
 #include <functional>
-#include <vector>
 
 namespace standalone {
 
 struct LatLongImage {
     int width = 0;
     int height = 0;
-    std::vector<float> rgb;  ///< row-major, top row looks at the zenith
+    PixelBuffer rgb;  ///< row-major, top row looks at the zenith
 };
 
 /// The world direction (Z up, unit length) that pixel (column, row) of a width x height image
@@ -29,9 +29,11 @@ using LatLongRowsReady = std::function<bool(const LatLongImage& image, int rowsR
 
 /// Evaluates `map` once per pixel centre at time t on `threads` render threads (at least 1),
 /// each pixel looking along LatLongPixelDirection, while the caller's thread hands finished rows
-/// to `rowsReady`.
+/// to `rowsReady`. The image is rendered into the storage of `recycled`, an image the caller is
+/// done with: memory already in use costs no page faults.
 HOST_API LatLongImage RenderLatLong(Texmap& map, int width, int height, TimeValue t, int threads,
-                                    const LatLongRowsReady& rowsReady = {});
+                                    const LatLongRowsReady& rowsReady = {},
+                                    LatLongImage recycled = {});
 
 /// Evaluates `map` once per pixel of a camera's view: the camera (world transform `cameraTM`)
 /// looks down its own -Z with +Y up, and `fovDegrees` spans the image's width. Rows as for

@@ -5,9 +5,12 @@
 // whose thread has ended is taken by the next new thread.
 //
 // The reader's announcement and the writer's scan of the slots are ordered by a fence on each
-// side: either the scan sees the announcement, or the reader's next load sees the replacement.
+// side (platform::LightFence and HeavyFence): either the scan sees the announcement, or the
+// reader's next load sees the replacement.
 
 #include "scene/Retirement.h"
+
+#include "platform/Platform.h"
 
 #include <atomic>
 #include <limits>
@@ -25,19 +28,6 @@ struct alignas(64) ReaderSlot {
 
 std::atomic<uint64_t> currentEpoch{1};
 std::atomic<ReaderSlot*> slotList{nullptr};
-
-#if defined(__SANITIZE_THREAD__)
-// ThreadSanitizer does not model fences; a read-modify-write of one shared word orders the two
-// sides as the fences do.
-std::atomic<int> fenceWord{0};
-void FullFence() {
-    fenceWord.fetch_add(0, std::memory_order_seq_cst);
-}
-#else
-void FullFence() {
-    std::atomic_thread_fence(std::memory_order_seq_cst);
-}
-#endif
 
 ReaderSlot* TakeSlot() {
     for (ReaderSlot* s = slotList.load(std::memory_order_acquire); s; s = s->next) {
@@ -83,7 +73,7 @@ ReadSection::ReadSection() noexcept {
     ReaderSlot* slot = SlotOfThisThread();
     if (slot->depth++ == 0) {
         slot->epoch.store(currentEpoch.load(std::memory_order_acquire), std::memory_order_relaxed);
-        FullFence();
+        platform::LightFence();
     }
 }
 
@@ -112,7 +102,7 @@ size_t RetiredList::Reclaim() {
     if (items.empty()) {
         return 0;
     }
-    FullFence();
+    platform::HeavyFence();
     uint64_t oldest = std::numeric_limits<uint64_t>::max();
     for (ReaderSlot* s = slotList.load(std::memory_order_acquire); s; s = s->next) {
         uint64_t epoch = s->epoch.load(std::memory_order_acquire);

@@ -33,7 +33,7 @@ public:
 
 TEST(LatLongRender, RowsHandedOutAreFinalAndARefusalStopsTheRender) {
     RowColourMap map(false);
-    std::vector<float> handedOut;
+    standalone::PixelBuffer handedOut;
     int lastReady = 0;
     auto keepRows = [&](const standalone::LatLongImage& image, int ready) {
         EXPECT_GT(ready, lastReady);

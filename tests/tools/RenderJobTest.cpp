@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <set>
@@ -220,7 +221,8 @@ TEST_F(RenderJobTest, ExrRowsWrittenWhileRenderingHoldTheImageOrFailCleanly) {
     for (int s = 0; s < 2; ++s) {
         standalone::LatLongImage rendered =
             standalone::RenderLatLong(*scene.SlotOutput(s), 64, 256, 0, 1);
-        EXPECT_TRUE(Read(options.outputFolder / (SlotFileStem(s) + ".exr")).pixels == rendered.rgb)
+        EXPECT_TRUE(std::ranges::equal(
+            Read(options.outputFolder / (SlotFileStem(s) + ".exr")).pixels, rendered.rgb))
             << "slot " << s + 1;
     }
 
