@@ -9,6 +9,7 @@
 #include "maps/VRayBitmapMap.h"
 
 #include "core/ZenithraClassDesc.h"
+#include "platform/Platform.h"
 #include "shading/Zenithra.h"
 #include "source/MapRotation.h"
 
@@ -36,9 +37,7 @@ const std::u16string& ExrPath() {
         out->open(file.string(), OIIO::ImageSpec(w, h, 3, OIIO::TypeDesc::HALF));
         out->write_image(OIIO::TypeDesc::FLOAT, pixels.data());
         out->close();
-        // Z: names this machine's root, as under Wine.
-        std::string windows = "Z:" + file.string();
-        return std::u16string(windows.begin(), windows.end());
+        return platform::WindowsPathOf(file);
     }();
     return path;
 }
