@@ -77,6 +77,10 @@ private:
     };
     std::vector<HeldRef> heldRefs;  // the host's own record of what this maker references
     void ForgetTarget(ReferenceTarget* target);
+    /// True when `from` reaches `maker` through the references the host holds for it (whatever
+    /// the maker's GetReference reports): making `maker` reference `from` would close a loop.
+    static bool Reaches(ReferenceMaker* from, const ReferenceMaker* maker,
+                        std::vector<ReferenceMaker*>& seen);
 };
 
 class HOST_API ReferenceTarget : public ReferenceMaker {

@@ -57,10 +57,11 @@ void ReferenceMaker::DeleteAllRefsFromMe() {
     }
 }
 
-namespace {
-// True when `from` reaches `maker` through references: making `maker` reference `from` would
-// close a loop, which the host refuses.
-bool Reaches(ReferenceMaker* from, ReferenceMaker* maker, std::vector<ReferenceMaker*>& seen) {
+// A loop is refused by what the host itself holds: a maker that does not take a target of the
+// wrong kind (GetReference then reports nothing) still keeps it alive, and a loop of such
+// references would never be deleted.
+bool ReferenceMaker::Reaches(ReferenceMaker* from, const ReferenceMaker* maker,
+                             std::vector<ReferenceMaker*>& seen) {
     if (from == maker) {
         return true;
     }
@@ -68,15 +69,13 @@ bool Reaches(ReferenceMaker* from, ReferenceMaker* maker, std::vector<ReferenceM
         return false;
     }
     seen.push_back(from);
-    for (int i = 0; i < from->NumRefs(); ++i) {
-        ReferenceTarget* next = from->GetReference(i);
-        if (next && Reaches(next, maker, seen)) {
+    for (const HeldRef& held : from->heldRefs) {
+        if (Reaches(held.target, maker, seen)) {
             return true;
         }
     }
     return false;
 }
-}  // namespace
 
 RefResult ReferenceMaker::ReplaceReference(int which, ReferenceTarget* target, bool delOld) {
     std::vector<ReferenceMaker*> seen;
