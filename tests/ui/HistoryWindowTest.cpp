@@ -2,9 +2,7 @@
 // from a thread timer inside their modal loops, and its geometry read back from its pixels.
 
 #include "core/ZenithraClassDesc.h"
-#include "core/ZenithraIds.h"
 #include "history/Settings.h"
-#include "shading/Zenithra.h"
 #include "source/MapRotation.h"
 #include "source/SourceFile.h"
 #include "support/BoxAnswers.h"
@@ -15,16 +13,10 @@
 #include "ui/HistoryPreviewPopup.h"
 #include "ui/HistoryWindow.h"
 
-#include "host/INode.h"
-
 #include "maps/BitmapMap.h"
 #include "HostWindows.h"
-#include "scene/StandaloneHost.h"
 
 #include "../../res/resource.h"
-
-#include <windows.h>
-#undef GetClassName
 
 #include <gtest/gtest.h>
 #include <stb/stb_image_write.h>
@@ -36,15 +28,15 @@ using namespace uidrive;
 
 namespace {
 
+// A picture of one colour; no bytes for 0 x 0, which the encoder refuses.
 std::vector<uint8_t> Jpeg(int width, int height, COLORREF c) {
-    std::vector<uint8_t> rgb(size_t(width) * size_t(height) * 3), bytes;
-    for (size_t i = 0; i < rgb.size(); i += 3) {
-        std::tie(rgb[i], rgb[i + 1], rgb[i + 2]) =
-            std::tuple(GetRValue(c), GetGValue(c), GetBValue(c));
+    std::vector<uint8_t> rgb, bytes;
+    for (int i = 0; i < width * height; ++i) {
+        rgb.insert(rgb.end(), {GetRValue(c), GetGValue(c), GetBValue(c)});
     }
     auto append = [](void* out, void* data, int size) {
-        auto* to = static_cast<std::vector<uint8_t>*>(out);
-        to->insert(to->end(), static_cast<uint8_t*>(data), static_cast<uint8_t*>(data) + size);
+        auto& to = *static_cast<std::vector<uint8_t>*>(out);
+        to.insert(to.end(), static_cast<uint8_t*>(data), static_cast<uint8_t*>(data) + size);
     };
     stbi_write_jpg_to_func(append, &bytes, width, height, 3, rgb.data(), 90);
     return bytes;
@@ -58,12 +50,11 @@ HistoryEntry Look(const MSTR& id, const MSTR& variant, const MSTR& path, const M
     return e;
 }
 
-class HistoryWindowTest : public ::testing::Test {
+class HistoryWindowTest : public testsupport::MapFixture {
 protected:
     void SetUp() override {
         SetModuleInstance(GetModuleHandleW(nullptr));
         win::OpenMainWindow();
-        map = testsupport::NewMapIn(scene);
         platform::CreateDirectories(drive.ScratchFolder());
         SetAlt(false);
     }
@@ -92,6 +83,14 @@ protected:
         SendMessageW(window, msg, wParam, MAKELPARAM(p.x, p.y));
     }
     static POINT Middle(const RECT& r) { return {(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
+    // The pointer over a client point, as the system and the window's WM_MOUSEMOVE tell it.
+    static POINT Hover(HWND window, POINT client) {
+        POINT screen = client;
+        ClientToScreen(window, &screen);
+        SetCursorPos(screen.x, screen.y);
+        Send(window, WM_MOUSEMOVE, client);
+        return screen;
+    }
     std::u16string Hdr(const std::u16string& name, const testsupport::TestImage& image) {
         std::u16string path = drive.ScratchFolder() + u"\\" + name;
         EXPECT_TRUE(testsupport::WriteHdrFile(path, image));
@@ -99,47 +98,54 @@ protected:
     }
 
     testsupport::ScopedTestDrive drive;
-    standalone::SceneRoot scene;
-    Zenithra* map = nullptr;
 };
 
-TEST_F(HistoryWindowTest, GeometryAndColoursOnThePaintedWindow) {
+TEST_F(HistoryWindowTest, RowsByHdrColumnsByVariantCaptionsGeometryAndColours) {
     ASSERT_EQ(GetSystemMetrics(SM_CXSCREEN), 1920);
     const COLORREF picture = RGB(200, 40, 40), line = RGB(104, 104, 104), frame = RGB(90, 170, 255);
     const COLORREF current = RGB(24, 78, 118), normal = RGB(54, 54, 54);
-    struct Case {
-        int previewW, previewH, thumbW, thumbH, cellW, rowH;
-    } cases[] = {{0, 0, 320, 180, 336, 246}, {640, 480, 320, 240, 336, 306}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.previewH);
-        std::vector<uint8_t> jpeg =
-            c.previewW ? Jpeg(c.previewW, c.previewH, picture) : std::vector<uint8_t>{};
-        map->history = {Look(u"1", u"va", u"C:\\HDR\\a.hdr", u"", 0, jpeg),
-                        Look(u"2", u"vb", u"C:\\HDR\\a.hdr", u"", 0, jpeg),
-                        Look(u"3", u"vc", u"C:\\HDR\\b.hdr", u"", 0, jpeg)};
-        CurrentLookRegistry::Put(map, u"C:\\HDR\\B.hdr", u"vc");  // row 1: current and selected
+    const MSTR id = u"20261207_101010_123_deadbeef";
+    // Preview width and height, then the thumbnail, cell and row they give.
+    const std::tuple<int, int, int, int, int, int> cases[] = {{0, 0, 320, 180, 336, 246},
+                                                              {640, 480, 320, 240, 336, 306}};
+    for (const auto& [previewW, previewH, thumbW, thumbH, cellW, rowH] : cases) {
+        SCOPED_TRACE(previewH);
+        std::vector<uint8_t> jpeg = Jpeg(previewW, previewH, picture);
+        map->history = {
+            Look(u"2", id, u"C:\\HDR\\A.HDR", u"CamA", 10, jpeg),
+            Look(u"1", id, u"C:\\HDR\\a.hdr", u"CamA", 0, jpeg, {0, .5f, 1, 1.5f, 2, 2.5f}),
+            Look(u"3", u"v2", u"c:\\hdr\\a.hdr", u"CamB", 5, jpeg),
+            Look(u"4", u"", u"C:\\HDR\\b.hdr", u"", 0, jpeg, {1})};
+        CurrentLookRegistry::Put(map, u"C:\\HDR\\B.hdr", u"");  // row 1: current and selected
         HWND window = Open();
         const HistoryWindowState& s = State(window);
-        EXPECT_EQ((std::vector<int>{s.thumbW, s.thumbH, s.cellW, s.rowH, s.labelW}),
-                  (std::vector<int>{c.thumbW, c.thumbH, c.cellW, c.rowH, 220}));
+        ASSERT_EQ(s.rows.size(), 2u);
+        ASSERT_EQ(s.rows[0].columns.size(), 2u);  // two cameras, one HDR: one row
+        EXPECT_EQ(FileNameOfPath(s.rows[0].hdrPath), u"A.HDR");
+        EXPECT_EQ(s.rows[0].columns[0].entries.front()->entryId, u"1");  // by frame
+        EXPECT_EQ(HistoryCellCaption(s.rows[0].columns[0]),
+                  u"deadbeef | 2 frames\r\nCam: CamA | S1 0.00  S2 0.50  S3 1.00  S4 1.50  ...");
+        EXPECT_EQ(HistoryCellCaption(s.rows[0].columns[1]), u"v2 | 1 frame\r\nCam: CamB");
+        EXPECT_EQ(HistoryCellCaption(s.rows[1].columns[0]), u"4 | 1 frame | S1 1.00");
+        // The cells' sizes as their pixels show them.
         Shot shot = Capture(window);
-        ASSERT_GE(shot.height, s.headerH + 2 * c.rowH + s.barH);
+        ASSERT_GE(shot.height, s.headerH + 2 * rowH + s.barH);
         EXPECT_EQ(shot.At(5, 5), RGB(64, 64, 64));  // header
         EXPECT_EQ(shot.At(s.saveRect.left + 3, s.saveRect.top + 3), RGB(82, 82, 82));
-        for (int x : {0, 220, 220 + c.cellW}) {  // the label cell and both columns' cells
-            int top = s.headerH + c.rowH, middle = top + c.rowH / 2, right = x ? x + c.cellW : 220;
+        for (int x : {0, 220, 220 + cellW}) {  // the label cell and both columns' cells
+            int top = s.headerH + rowH, middle = top + rowH / 2, right = x ? x + cellW : 220;
             std::vector<COLORREF> selectedRow = {
                 shot.At(x, middle),     shot.At(x + 1, middle),      shot.At(x + 2, middle),
                 shot.At(x + 3, middle), shot.At(right - 3, top + 1), shot.At(right - 4, top + 3)};
             EXPECT_EQ(selectedRow,
                       (std::vector<COLORREF>{line, frame, frame, current, frame, current}))
                 << x;
-            EXPECT_EQ(shot.At(x + 1, s.headerH + c.rowH / 2), normal) << x;  // row 0
-            if (c.previewW && x) {  // the thumbnail fills exactly thumbW x thumbH at (8, 8)
+            EXPECT_EQ(shot.At(x + 1, s.headerH + rowH / 2), normal) << x;  // row 0
+            if (previewW && x) {  // the thumbnail fills exactly thumbW x thumbH at (8, 8)
                 EXPECT_TRUE(Near(shot.At(x + 9, s.headerH + 9), picture));
-                EXPECT_TRUE(Near(shot.At(x + 6 + c.thumbW, s.headerH + 6 + c.thumbH), picture));
-                EXPECT_EQ(shot.At(x + 9 + c.thumbW, s.headerH + 8 + c.thumbH / 2), normal);
-                EXPECT_EQ(shot.At(x + 8 + c.thumbW / 2, s.headerH + 9 + c.thumbH), normal);
+                EXPECT_TRUE(Near(shot.At(x + 6 + thumbW, s.headerH + 6 + thumbH), picture));
+                EXPECT_EQ(shot.At(x + 9 + thumbW, s.headerH + 8 + thumbH / 2), normal);
+                EXPECT_EQ(shot.At(x + 8 + thumbW / 2, s.headerH + 9 + thumbH), normal);
             }
         }
         DestroyWindow(window);
@@ -150,13 +156,10 @@ TEST_F(HistoryWindowTest, EmptyHistoryShowsOnlyItsTextAndCancelsPlaceStillCloses
     HWND window = Open();
     Shot shot = Capture(window);
     int left = shot.width, right = -1, inBar = 0;
-    for (int y = 0; y < shot.height; ++y) {
-        for (int x = 0; x < shot.width; ++x) {
-            if (shot.At(x, y) != RGB(46, 46, 46)) {
-                left = std::min(left, x);
-                right = std::max(right, x);
-                inBar += y >= shot.height - State(window).barH;
-            }
+    for (int i = 0; i < shot.width * shot.height; ++i) {
+        if (int x = i % shot.width, y = i / shot.width; shot.At(x, y) != RGB(46, 46, 46)) {
+            std::tie(left, right) = std::pair(std::min(left, x), std::max(right, x));
+            inBar += y >= shot.height - State(window).barH;
         }
     }
     ASSERT_GE(right, 0);                                // the text,
@@ -164,23 +167,6 @@ TEST_F(HistoryWindowTest, EmptyHistoryShowsOnlyItsTextAndCancelsPlaceStillCloses
     EXPECT_EQ(inBar, 0);                                // and no buttons
     Send(window, WM_LBUTTONDOWN, POINT{shot.width - 70, shot.height - 29});
     EXPECT_FALSE(IsWindow(window));
-}
-
-TEST_F(HistoryWindowTest, RowsByHdrColumnsByVariantAndTheirCaptions) {
-    const MSTR id = u"20261207_101010_123_deadbeef";
-    map->history = {Look(u"2", id, u"C:\\HDR\\A.HDR", u"CamA", 10),
-                    Look(u"1", id, u"C:\\HDR\\a.hdr", u"CamA", 0, {}, {0, .5f, 1, 1.5f, 2, 2.5f}),
-                    Look(u"3", u"v2", u"c:\\hdr\\a.hdr", u"CamB", 5),
-                    Look(u"4", u"", u"C:\\HDR\\b.hdr", u"", 0, {}, {1})};
-    const HistoryWindowState& s = State(Open());
-    ASSERT_EQ(s.rows.size(), 2u);
-    ASSERT_EQ(s.rows[0].columns.size(), 2u);  // two cameras, one HDR: one row
-    EXPECT_EQ(FileNameOfPath(s.rows[0].hdrPath), u"A.HDR");
-    EXPECT_EQ(s.rows[0].columns[0].entries.front()->entryId, u"1");  // by frame
-    EXPECT_EQ(HistoryCellCaption(s.rows[0].columns[0]),
-              u"deadbeef | 2 frames\r\nCam: CamA | S1 0.00  S2 0.50  S3 1.00  S4 1.50  ...");
-    EXPECT_EQ(HistoryCellCaption(s.rows[0].columns[1]), u"v2 | 1 frame\r\nCam: CamB");
-    EXPECT_EQ(HistoryCellCaption(s.rows[1].columns[0]), u"4 | 1 frame | S1 1.00");
 }
 
 TEST_F(HistoryWindowTest, KeysWheelScrollBarClicksMenuAndRowDeletion) {
@@ -194,11 +180,8 @@ TEST_F(HistoryWindowTest, KeysWheelScrollBarClicksMenuAndRowDeletion) {
     UINT lines = 3;
     SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
     int line = std::max(s.rowH / 6, 8);
-    struct Step {
-        UINT msg;
-        WPARAM wParam;
-        int row, scrollY;
-    } steps[] = {
+    const std::tuple<UINT, WPARAM, int, int> steps[] = {
+        // message, wParam, row and scroll after
         {WM_KEYDOWN, VK_DOWN, 1, 0},
         {WM_KEYDOWN, VK_UP, 0, 0},
         {WM_KEYDOWN, VK_UP, 0, 0},
@@ -208,25 +191,24 @@ TEST_F(HistoryWindowTest, KeysWheelScrollBarClicksMenuAndRowDeletion) {
         {WM_VSCROLL, SB_PAGEDOWN, 0, std::min(line + std::max(line, visible - line), bottom)},
         {WM_VSCROLL, SB_BOTTOM, 0, bottom},
         {WM_KEYDOWN, VK_DOWN, 1, s.rowH},  // row 1 scrolled back into view
-        {WM_VSCROLL, SB_TOP, 1, 0},
-    };
-    for (const Step& step : steps) {
-        SendMessageW(window, step.msg, step.wParam, 0);
-        EXPECT_EQ(std::pair(s.selectedRow, s.scrollY), std::pair(step.row, step.scrollY))
-            << step.msg << " " << step.wParam;
+        {WM_VSCROLL, SB_TOP, 1, 0}};
+    for (const auto& [msg, wParam, row, scrollY] : steps) {
+        SendMessageW(window, msg, wParam, 0);
+        EXPECT_EQ(std::pair(s.selectedRow, s.scrollY), std::pair(row, scrollY))
+            << msg << " " << wParam;
         EXPECT_EQ(GetScrollPos(window, SB_VERT), s.scrollY);
     }
-    // A click selects; Enter, a double click and Load apply the selected variant.
-    Send(window, WM_LBUTTONDOWN, CellCentre(s, 2, 0));
-    EXPECT_EQ(std::pair(s.selectedRow, s.selectedColumn), std::pair(2, 0));
-    SendMessageW(window, WM_KEYDOWN, VK_RETURN, 0);
-    EXPECT_EQ(CurrentLookRegistry::Get(map).variantId, u"v2");
-    Send(window, WM_LBUTTONDBLCLK, CellCentre(s, 1, 0));
-    EXPECT_EQ(std::pair(CurrentLookRegistry::Get(map).variantId, s.currentKey),
-              std::pair(MSTR(u"v1"), MakePathKey(u"C:\\HDR\\row1.hdr")));
-    Send(window, WM_LBUTTONDOWN, CellCentre(s, 0, 0));
-    Send(window, WM_LBUTTONDOWN, Middle(s.loadRect));
-    EXPECT_EQ(CurrentLookRegistry::Get(map).variantId, u"v0");
+    // A click only selects; Enter, a double click and Load apply the selected variant.
+    const std::tuple<UINT, WPARAM, POINT, const char16_t*> applies[] = {
+        {WM_LBUTTONDOWN, 0, CellCentre(s, 2, 0), u""},
+        {WM_KEYDOWN, VK_RETURN, {}, u"v2"},
+        {WM_LBUTTONDBLCLK, 0, CellCentre(s, 1, 0), u"v1"},
+        {WM_LBUTTONDOWN, 0, CellCentre(s, 0, 0), u"v1"},
+        {WM_LBUTTONDOWN, 0, Middle(s.loadRect), u"v0"}};
+    for (const auto& [msg, wParam, point, variant] : applies) {
+        Send(window, msg, point, wParam);
+        EXPECT_EQ(CurrentLookRegistry::Get(map).variantId, variant) << msg;
+    }
 
     for (int choice : {0, 1}) {  // right click: the one-item menu, dismissed, then chosen
         MenuSeen seen =
@@ -238,9 +220,8 @@ TEST_F(HistoryWindowTest, KeysWheelScrollBarClicksMenuAndRowDeletion) {
     ASSERT_EQ(s.rows.size(), 4u);
 
     // The last row deleted while scrolled to the bottom: no empty space scrolled into view.
-    for (int i = 0; i < 4; ++i) {
-        SendMessageW(window, WM_KEYDOWN, VK_DOWN, 0);
-    }
+    SendMessageW(window, WM_VSCROLL, SB_BOTTOM, 0);
+    Send(window, WM_LBUTTONDOWN, CellCentre(s, 3, 0));
     ASSERT_EQ(s.scrollY, 4 * s.rowH - VisibleGridHeight(s, window));
     for (int answer : {IDNO, IDYES}) {
         testsupport::ScopedBoxAnswer box(answer);
@@ -257,32 +238,24 @@ TEST_F(HistoryWindowTest, KeysWheelScrollBarClicksMenuAndRowDeletion) {
 }
 
 TEST_F(HistoryWindowTest, AltHoverShowsTheEnlargedPreviewUntilAltOrTheCellIsLeft) {
-    struct Edge {
-        POINT point, expected;
-        int width;
-    } edges[] = {{{100, 100}, {118, 118}, 640},    // below right of the cursor
-                 {{1800, 100}, {1142, 118}, 640},  // flipped at the right edge
-                 {{100, 1000}, {118, 502}, 640},   // flipped at the bottom edge
-                 {{1000, 300}, {0, 318}, 1000}};   // flipped, then kept inside on the left
-    for (const Edge& e : edges) {
-        POINT at = PreviewPopupPosition(e.point, e.width, 480, RECT{0, 0, 1920, 1040});
-        EXPECT_EQ(std::pair(at.x, at.y), std::pair(e.expected.x, e.expected.y));
+    const std::tuple<POINT, int, POINT> edges[] = {
+        // cursor, popup width, popup position
+        {{100, 100}, 640, {118, 118}},    // below right of the cursor
+        {{1800, 100}, 640, {1142, 118}},  // flipped at the right edge
+        {{100, 1000}, 640, {118, 502}},   // flipped at the bottom edge
+        {{1000, 300}, 1000, {0, 318}}};   // flipped, then kept inside on the left
+    for (const auto& [cursor, width, expected] : edges) {
+        POINT at = PreviewPopupPosition(cursor, width, 480, RECT{0, 0, 1920, 1040});
+        EXPECT_EQ(std::pair(at.x, at.y), std::pair(expected.x, expected.y));
     }
     map->history = {Look(u"1", u"a", u"C:\\HDR\\a.hdr", u"", 0, Jpeg(640, 480, RGB(0, 200, 0))),
                     Look(u"2", u"b", u"C:\\HDR\\a.hdr", u"", 0)};
     HWND window = Open();
     HistoryWindowState& s = State(window);
-    auto hover = [&](POINT client) {
-        POINT screen = client;
-        ClientToScreen(window, &screen);
-        SetCursorPos(screen.x, screen.y);
-        Send(window, WM_MOUSEMOVE, client);
-        return screen;
-    };
     for (int leave = 0; leave < 3; ++leave) {
         SCOPED_TRACE(leave);
         SetAlt(true);
-        POINT screen = hover(CellCentre(s, 0, 0));
+        POINT screen = Hover(window, CellCentre(s, 0, 0));
         Pump(150);  // the pointer's own moves, over the same cell: the popup stays
         ASSERT_TRUE(s.popup && IsWindowVisible(s.popup));
         HWND popup = s.popup;
@@ -291,16 +264,12 @@ TEST_F(HistoryWindowTest, AltHoverShowsTheEnlargedPreviewUntilAltOrTheCellIsLeft
         int x = screen.x + 18 + 640 > 1920 ? screen.x - 640 - 18 : screen.x + 18;
         EXPECT_EQ((std::vector<LONG>{r.left, r.top, r.right - r.left, r.bottom - r.top}),
                   (std::vector<LONG>{std::max(x, 0), screen.y + 18, 640, 480}));
-        wchar_t className[64] = {};
-        GetClassNameW(popup, className, 64);
-        EXPECT_EQ(std::pair(std::wstring(className), s.popupEntryId),
-                  std::pair(std::wstring(L"Zenithra_HistoryPreviewPopup"), MSTR(u"1")));
+        EXPECT_TRUE(Near(Capture(popup).At(320, 240), RGB(0, 200, 0)));  // look 1's picture
         if (leave == 0) {
             SetAlt(false);  // Alt released: only the timer can see it
         } else if (leave == 1) {
-            POINT label{s.labelW / 2, CellCentre(s, 0, 0).y};
-            ClientToScreen(window, &label);
-            SetCursorPos(label.x, label.y);  // the cell left, Alt still held
+            // Onto the row's label: the cell left, Alt still held.
+            SetCursorPos(screen.x - (s.labelW + s.cellW) / 2, screen.y);
         } else {
             SendMessageW(window, WM_MOUSELEAVE, 0, 0);
             EXPECT_FALSE(IsWindow(popup));
@@ -308,47 +277,17 @@ TEST_F(HistoryWindowTest, AltHoverShowsTheEnlargedPreviewUntilAltOrTheCellIsLeft
         }
         Pump(400);
         EXPECT_FALSE(IsWindow(popup));
-        EXPECT_EQ(s.popup, nullptr);
     }
     SetAlt(true);
-    hover(CellCentre(s, 0, 1));  // a cell without a preview: no popup
+    Hover(window, CellCentre(s, 0, 1));  // a cell without a preview: no popup
     EXPECT_EQ(s.popup, nullptr);
-}
-
-TEST_F(HistoryWindowTest, OneWindowPerMapPlacedWhereItClosedRefreshedAndClosedWithItsMap) {
-    Rows(2);
-    Zenithra* other = testsupport::NewMapIn(scene);
-    other->history = map->history;
-    win::OpenMaterialEditor();
-    GetCOREInterface()->PutMtlToMtlEditor(map, 0);
-    SendMessageW(GetDlgItem(win::RollupPages().at(0), IDC_LOAD_LOOK), BM_CLICK, 0, 0);
-    HWND window = FindHistoryWindow(map), otherWindow = OpenHistoryWindow(other);
-    ASSERT_NE(window, nullptr);
-    EXPECT_EQ(OpenHistoryWindow(map), window);
-    EXPECT_NE(otherWindow, window);
-
-    DeleteHdrLooks(map, u"C:\\HDR\\ROW0.hdr");  // reaches only the map's own window
-    EXPECT_EQ(std::pair(State(window).rows.size(), State(otherWindow).rows.size()),
-              std::pair(size_t(1), size_t(2)));
-
-    MoveWindow(window, 100, 120, 700, 500, TRUE);
-    DestroyWindow(window);
-    WindowPlacement placed = ReadHistoryWindowPlacement();
-    EXPECT_EQ((std::vector<int>{placed.x, placed.y, placed.width, placed.height}),
-              (std::vector<int>{100, 120, 700, 500}));
-    RECT r{};
-    GetWindowRect(Open(), &r);
-    EXPECT_EQ(std::pair(int(r.left), int(r.top)), std::pair(100, 120));
-
-    scene.Remove(1);  // the other map goes: its window goes with it
-    EXPECT_FALSE(IsWindow(otherWindow));
-    win::CloseMaterialEditor();
 }
 
 // The workflow as a user goes through it: a Bitmap dragged onto the source-map button, the first
 // HDR file browsed to, a second slot added, values typed into the slot rollup, three looks saved
 // on each of three files stepped through with Next, History opened from Load, the first look
-// applied, the scene saved and loaded again.
+// applied, the window closed where it was moved to and reopened there, the scene saved and
+// loaded again.
 TEST_F(HistoryWindowTest, RealLooksThroughTheStudioWindowsAndTheSceneFile) {
     const std::u16string files[] = {
         Hdr(u"a_grid.hdr", testsupport::GridImage()),
@@ -392,6 +331,15 @@ TEST_F(HistoryWindowTest, RealLooksThroughTheStudioWindowsAndTheSceneFile) {
     Pump();
     HistoryWindowState& s = State(window);
     ASSERT_EQ(std::pair(int(s.rows.size()), s.maxColumns), std::pair(3, 3));
+    EXPECT_EQ(OpenHistoryWindow(map), window);  // one window per map
+    Zenithra* other = testsupport::NewMapIn(scene);
+    other->history = map->history;
+    HWND otherWindow = OpenHistoryWindow(other);
+    DeleteHdrLooks(other, files[0]);  // reaches only that map's own window
+    EXPECT_EQ(std::pair(s.rows.size(), State(otherWindow).rows.size()),
+              std::pair(size_t(3), size_t(2)));
+    scene.Remove(1);  // the other map goes: its window goes with it
+    EXPECT_FALSE(IsWindow(otherWindow));
     Send(window, WM_LBUTTONDBLCLK, CellCentre(s, 0, 0));
     auto expectFirstLook = [&](Zenithra* m) {
         float degrees = 0;
@@ -418,13 +366,18 @@ TEST_F(HistoryWindowTest, RealLooksThroughTheStudioWindowsAndTheSceneFile) {
     EXPECT_TRUE(win::SaveWindowPng(nullptr, u"..\\artifacts\\history-window.png"));
     EXPECT_TRUE(win::SaveWindowPng(window, u"..\\artifacts\\history-window-client.png"));
     SetAlt(true);
-    POINT cell = CellCentre(s, 1, 1), screen = cell;
-    ClientToScreen(window, &screen);
-    SetCursorPos(screen.x, screen.y);
-    Send(window, WM_MOUSEMOVE, cell);
+    Hover(window, CellCentre(s, 1, 1));
     EXPECT_NE(s.popup, nullptr);
     EXPECT_TRUE(win::SaveWindowPng(nullptr, u"..\\artifacts\\history-preview-popup.png"));
     SetAlt(false);
+    MoveWindow(window, 100, 120, 700, 500, TRUE);
+    DestroyWindow(window);
+    WindowPlacement placed = ReadHistoryWindowPlacement();
+    EXPECT_EQ((std::vector<int>{placed.x, placed.y, placed.width, placed.height}),
+              (std::vector<int>{100, 120, 700, 500}));
+    RECT r{};
+    GetWindowRect(Open(), &r);
+    EXPECT_EQ(std::pair(int(r.left), int(r.top)), std::pair(100, 120));
 
     // Saved to a file, and loaded into a fresh session: no editor, no frame buffer, no nodes.
     const std::u16string sceneFile = drive.ScratchFolder() + u"\\lighting.zscene";

@@ -19,34 +19,34 @@
 
 #include "../../res/resource.h"
 
-#include <windows.h>
-#undef GetClassName
-
 #include <gtest/gtest.h>
 
 namespace win = standalone::win;
 using namespace uidrive;
+using namespace testsupport;
 
 namespace {
 
 const std::wstring kHint = L"  |  click to show, drag to assign";
 
-class RollupTest : public ::testing::Test {
+std::wstring Wide(const std::u16string& text) {
+    return {text.begin(), text.end()};
+}
+
+class RollupTest : public MapFixture {
 protected:
     void SetUp() override {
         SetModuleInstance(GetModuleHandleW(nullptr));
         win::OpenMainWindow();
         win::OpenMaterialEditor();
         platform::CreateDirectories(drive.ScratchFolder());
-        map = testsupport::NewMapIn(scene);
     }
     void TearDown() override { win::CloseMaterialEditor(); }
 
     std::u16string Hdr(const char16_t* name,
-                       const testsupport::TestImage& image = testsupport::UniformImage(8, 4, .5, .5,
-                                                                                       .5)) {
+                       const TestImage& image = UniformImage(8, 4, .5, .5, .5)) {
         std::u16string path = drive.ScratchFolder() + u"\\" + name;
-        EXPECT_TRUE(testsupport::WriteHdrFile(path, image));
+        EXPECT_TRUE(WriteHdrFile(path, image));
         return path;
     }
     Texmap* Source(Texmap* source, const std::u16string& file, const char16_t* name = u"") {
@@ -57,46 +57,33 @@ protected:
     }
     void Show(MtlBase* shown, int slot = 0) { GetCOREInterface()->PutMtlToMtlEditor(shown, slot); }
     HWND Page(int i) { return win::RollupPages().at(size_t(i)); }
-    // The map, its proxies and the open rollups tell the same story.
+    HWND Item(int page, int id) { return GetDlgItem(Page(page), id); }
+    // The map and the open rollups tell the same story.
     void ExpectRollupsAgree() {
         int n = map->GetSlotCount();
-        std::vector<HWND> pages = win::RollupPages();
-        ASSERT_EQ(int(pages.size()), n + 1);
-        EXPECT_EQ(Text(GetDlgItem(pages[0], IDC_OUTPUT_COUNT)),
+        ASSERT_EQ(int(win::RollupPages().size()), n + 1);
+        EXPECT_EQ(Text(Item(0, IDC_OUTPUT_COUNT)),
                   L"Active outputs: " + std::to_wstring(n) + L" / 16");
-        EXPECT_EQ(std::vector<HWND>(pages.begin() + 1, pages.end()), map->slotRollupWnds);
         for (int i = 0; i < n; ++i) {
-            HWND page = pages[size_t(i) + 1];
             std::wstring output = (i < 9 ? L"Output 0" : L"Output ") + std::to_wstring(i + 1);
-            EXPECT_EQ(win::RollupPageTitle(page), map->SlotName(i));
-            EXPECT_EQ(map->GetSubTexmap(i + 1)->GetName(), map->SlotName(i));
-            EXPECT_EQ(Text(GetDlgItem(page, IDC_OUTPUT_BUTTON)), output + kHint);
-            EXPECT_EQ(IsWindowEnabled(GetDlgItem(page, IDC_REMOVE_THIS_SLOT)), n > 1);
+            EXPECT_EQ(win::RollupPageTitle(Page(i + 1)), map->SlotName(i));
+            EXPECT_EQ(Text(Item(i + 1, IDC_OUTPUT_BUTTON)), output + kHint);
+            EXPECT_EQ(IsWindowEnabled(Item(i + 1, IDC_REMOVE_THIS_SLOT)), n > 1);
         }
     }
-    float Value(ParamID id, int slot, TimeValue t = 0) {
-        Interval valid = FOREVER;
-        float v = -999;
-        map->block->GetValue(id, t, v, valid, slot);
-        return v;
-    }
 
-    testsupport::ScopedTestDrive drive;
-    standalone::SceneRoot scene;
-    Zenithra* map = nullptr;
+    ScopedTestDrive drive;
 };
 
 TEST_F(RollupTest, MainAndSlotRollupsShowTheStateOfTheirMap) {
     // Name, source (0 none, 1 Bitmap, 2 VRayBitmap), with an HDR file, source name, slots,
     // source-map button.
-    using Case = std::tuple<const char*, int, bool, const char16_t*, int, std::wstring>;
-    const Case cases[] = {
+    const std::tuple<const char*, int, bool, const char16_t*, int, std::wstring> cases[] = {
         {"no source", 0, false, u"", 1, L"No source map assigned"},
         {"no HDR file", 1, false, u"", 16, L"Bitmap" + kHint},
         {"HDR file", 1, true, u"", 3, L"Bitmap" + kHint},
         {"named Sky", 2, true, u"Sky", 2, L"VRayBitmap: Sky" + kHint},
-        {"unnamed", 2, true, u"", 1, L"VRayBitmap" + kHint},
-    };
+        {"unnamed", 2, true, u"", 1, L"VRayBitmap" + kHint}};
     for (const auto& [name, source, hdr, sourceName, slots, button] : cases) {
         SCOPED_TRACE(name);
         std::u16string file = hdr ? Hdr(u"sky.hdr") : u"C:\\ZenithraTestScratch\\sky.png";
@@ -106,36 +93,35 @@ TEST_F(RollupTest, MainAndSlotRollupsShowTheStateOfTheirMap) {
         }
         map->SetSlotCount(slots);
         Show(map);
-        HWND main = Page(0);
         bool hasMap = source != 0;
         std::wstring status = !hasMap ? L"Assign a source map first"
-                              : hdr   ? std::wstring(file.begin(), file.end())
+                              : hdr   ? Wide(file)
                                       : L"No HDR/EXR file detected inside the source map";
         // In template order: status, Browse, Previous, Next, source map, Add, Remove, Save,
-        // Load, Clear all.
-        const int ids[] = {1130, 1131, 1102, 1103, 1132, 1133, 1134, 1136, 1137, 1138};
-        const std::wstring texts[] = {status,  L"Browse...",   L"< Previous", L"Next >",
-                                      button,  L"+ Add",       L"- Remove",   L"Save",
-                                      L"Load", L"Clear all..."};
-        const bool enabled[] = {true,         hasMap,      hasMap, hasMap, true,
-                                (slots < 16), (slots > 1), hasMap, true,   true};
-        for (int i = 0; i < 10; ++i) {
-            EXPECT_EQ(Text(GetDlgItem(main, ids[i])), texts[i]) << ids[i];
-            EXPECT_EQ(IsWindowEnabled(GetDlgItem(main, ids[i])) != 0, enabled[i]) << ids[i];
+        // Load, Clear all; their texts and whether they are enabled.
+        const std::tuple<int, std::wstring, bool> controls[] = {
+            {1130, status, true},           {1131, L"Browse...", hasMap},
+            {1102, L"< Previous", hasMap},  {1103, L"Next >", hasMap},
+            {1132, button, true},           {1133, L"+ Add", slots < 16},
+            {1134, L"- Remove", slots > 1}, {1136, L"Save", hasMap},
+            {1137, L"Load", true},          {1138, L"Clear all...", true}};
+        for (const auto& [id, text, enabled] : controls) {
+            EXPECT_EQ(Text(Item(0, id)), text) << id;
+            EXPECT_EQ(IsWindowEnabled(Item(0, id)) != 0, enabled) << id;
         }
         ExpectRollupsAgree();
-        EXPECT_EQ(IsWindowEnabled(GetDlgItem(Page(1), IDC_MAP_ROTATION_SPIN)) != 0, hasMap);
+        EXPECT_EQ(IsWindowEnabled(Item(1, IDC_MAP_ROTATION_SPIN)) != 0, hasMap);
         map->ReplaceReference(1, nullptr);
     }
     // The degree captions come out of the template as U+00B0.
     EXPECT_TRUE(FindWindowExW(Page(1), nullptr, L"Static", L"Map Rot. \u00B0"));
 }
 
-TEST_F(RollupTest, ClicksEditSlotsAndCycleFilesAndTheRollupsFollow) {
+TEST_F(RollupTest, ClicksEditSlotsCycleFilesAndSpinnersWriteAtTheTimeTheirValueLivesAt) {
     std::u16string first = Hdr(u"a.hdr"), second = Hdr(u"b.hdr");
-    Source(standalone::CreateBitmapMap(), first);
+    Texmap* source = Source(standalone::CreateBitmapMap(), first);
     Show(map);
-    testsupport::SetSlotFloat(*map, pb_slotContrast, 0, 120.0f);
+    SetSlotFloat(*map, pb_slotContrast, 0, 120.0f);
     // "+ Add", "+ Add", "- Remove", Copy of slot 1, Remove of slot 2: page, button, slots after.
     const int steps[][3] = {{0, IDC_ADD_SLOT, 2},
                             {0, IDC_ADD_SLOT, 3},
@@ -148,89 +134,78 @@ TEST_F(RollupTest, ClicksEditSlotsAndCycleFilesAndTheRollupsFollow) {
         EXPECT_EQ(map->GetSlotCount(), slotsAfter);
         ExpectRollupsAgree();
     }
-    EXPECT_EQ(Value(pb_slotContrast, 1), 120.0f);  // the copy moved down into slot 2's place
+    EXPECT_EQ(Float(pb_slotContrast, 1), 120.0f);  // the copy moved down into slot 2's place
     for (const auto& [id, file] :
          {std::pair{IDC_NEXT_HDR, second}, {IDC_NEXT_HDR, first}, {IDC_PREV_HDR, second}}) {
         Click(Page(0), id);
-        EXPECT_EQ(Text(GetDlgItem(Page(0), IDC_HDR_STATUS)),
-                  std::wstring(file.begin(), file.end()));
+        EXPECT_EQ(Text(Item(0, IDC_HDR_STATUS)), Wide(file));
     }
-}
 
-TEST_F(RollupTest, SpinnersWriteTheBlockAtTheTimeTheirValueLivesAt) {
-    Texmap* source = Source(standalone::CreateBitmapMap(), Hdr(u"sky.hdr"));
-    map->SetSlotCount(2);
-    Show(map);
+    // Two slots now; slot 2's edit fields and spinners write the block at the scene's time.
     GetCOREInterface()->SetTime(4800);
-    std::vector<testsupport::Notice> log;
-    testsupport::RecordingDependent listener(log, map);
-    testsupport::ScopedAnimateMode animate(true);
+    std::vector<Notice> log;
+    RecordingDependent listener(log, map);
+    ScopedAnimateMode animate(true);
     // Edit field, parameter, typed text, the time it is written at, keyed in animate mode.
     const std::tuple<int, ParamID, const wchar_t*, TimeValue, bool> rows[] = {
         {IDC_CONTRAST_EDIT, pb_slotContrast, L"150", 4800, true},
         {IDC_SUN_EXPOSURE_EDIT, pb_slotSunExposure, L"2.5", 4800, true},
         {IDC_HUE_EDIT, pb_slotHue, L"0.25", 0, false},
-        {IDC_EXPOSURE_EDIT, pb_slotExposure, L"1.5", 0, false},
-    };
+        {IDC_EXPOSURE_EDIT, pb_slotExposure, L"1.5", 0, false}};
     for (const auto& [edit, id, typed, writtenAt, keyed] : rows) {
         SCOPED_TRACE(id);
         Type(Page(2), edit, typed);
-        EXPECT_FLOAT_EQ(Value(id, 1, writtenAt), std::stof(typed));
+        EXPECT_FLOAT_EQ(Float(id, 1, writtenAt), std::stof(typed));
         EXPECT_EQ(map->block->GetControllerByID(id, 1) != nullptr, keyed);
         log.clear();
         Type(Page(2), edit, typed);
-        EXPECT_TRUE(testsupport::MessagesTo(log, listener).empty());
+        EXPECT_TRUE(MessagesTo(log, listener).empty());
     }
     // A press on the upper arrow steps contrast by its scale.
-    HWND spinner = GetDlgItem(Page(2), IDC_CONTRAST_SPIN);
+    HWND spinner = Item(2, IDC_CONTRAST_SPIN);
     SendMessageW(spinner, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 1));
     SendMessageW(spinner, WM_LBUTTONUP, 0, MAKELPARAM(2, 1));
-    EXPECT_FLOAT_EQ(Value(pb_slotContrast, 1, 4800), 151.0f);
+    EXPECT_FLOAT_EQ(Float(pb_slotContrast, 1, 4800), 151.0f);
 
     Type(Page(1), IDC_MAP_ROTATION_EDIT, L"90");
     float degrees = 0;
     EXPECT_TRUE(FindMapRotation(source, 4800, degrees));
     EXPECT_NEAR(degrees, 90.0f, 1e-4f);
-    EXPECT_EQ(Text(GetDlgItem(Page(2), IDC_MAP_ROTATION_EDIT)), L"90.0");  // every slot follows
-    map->SetSubTexmap(0, new testsupport::ConstantColorMap(AColor(1, 1, 1)));
-    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(Page(1), IDC_MAP_ROTATION_SPIN)));
+    EXPECT_EQ(Text(Item(2, IDC_MAP_ROTATION_EDIT)), L"90.0");  // every slot follows
+    map->SetSubTexmap(0, new ConstantColorMap(AColor(1, 1, 1)));
+    EXPECT_FALSE(IsWindowEnabled(Item(1, IDC_MAP_ROTATION_SPIN)));
     // A change of scene time shows the animated values of that time.
     for (TimeValue t : {0, 4800, 2400}) {
         GetCOREInterface()->SetTime(t);
-        ISpinnerControl* spinner = GetISpinner(GetDlgItem(Page(2), IDC_CONTRAST_SPIN));
-        EXPECT_FLOAT_EQ(spinner->GetFVal(), Value(pb_slotContrast, 1, t)) << t;
-        ReleaseISpinner(spinner);
+        ISpinnerControl* shown = GetISpinner(Item(2, IDC_CONTRAST_SPIN));
+        EXPECT_FLOAT_EQ(shown->GetFVal(), Float(pb_slotContrast, 1, t)) << t;
+        ReleaseISpinner(shown);
     }
-    EXPECT_NE(Value(pb_slotContrast, 1, 0), Value(pb_slotContrast, 1, 4800));
+    EXPECT_NE(Float(pb_slotContrast, 1, 0), Float(pb_slotContrast, 1, 4800));
 }
 
 TEST_F(RollupTest, MenusResetValuesCopyColoursAndClearLooks) {
     Show(map);
     HWND slot = Page(1);
-    testsupport::SetSlotFloat(*map, pb_slotSunSpotHeight, 0, 10.0f);
-    testsupport::SetSlotColor(*map, pb_slotTint, 0, Point4(1, 128 / 255.0f, 0, 1));
+    SetSlotFloat(*map, pb_slotSunSpotHeight, 0, 10.0f);
+    SetSlotColor(*map, pb_slotTint, 0, Point4(1, 128 / 255.0f, 0, 1));
     map->SyncSlotRollups();
     MenuSeen seen = AnsweringMenu([&] { RightClick(GetDlgItem(slot, IDC_SPOT_HEIGHT_SPIN)); }, 1);
     EXPECT_EQ(seen.items, (std::vector<std::wstring>{L"Сбросить", L"Удалить анимацию"}));
-    EXPECT_EQ(Value(pb_slotSunSpotHeight, 0), 45.0f);
+    EXPECT_EQ(Float(pb_slotSunSpotHeight, 0), 45.0f);
     {
-        testsupport::ScopedAnimateMode animate(true);
+        ScopedAnimateMode animate(true);
         GetCOREInterface()->SetTime(4800);
-        Type(slot, IDC_CONTRAST_EDIT, L"130");
-        ASSERT_NE(map->block->GetControllerByID(pb_slotContrast, 0), nullptr);
+        Type(slot, IDC_CONTRAST_EDIT, L"130");  // keyed at 0 and 4800
     }
     AnsweringMenu([&] { RightClick(GetDlgItem(slot, IDC_CONTRAST_EDIT)); }, 2);
-    EXPECT_EQ(map->block->GetControllerByID(pb_slotContrast, 0), nullptr);
-    EXPECT_EQ(Value(pb_slotContrast, 0), 130.0f);
+    EXPECT_EQ(Float(pb_slotContrast, 0), 130.0f);  // no key left: the value of 4800 everywhere
 
     seen = AnsweringMenu([&] { RightClick(GetDlgItem(slot, IDC_TINT_SWATCH)); }, 1);
     EXPECT_EQ(seen.items, (std::vector<std::wstring>{L"Copy", L"Reset"}));
     EXPECT_EQ(ClipboardText(), L"#FF8000");
     AnsweringMenu([&] { RightClick(GetDlgItem(slot, IDC_TINT_SWATCH)); }, 2);
-    Interval valid = FOREVER;
-    Point4 tint;
-    map->block->GetValue(pb_slotTint, 0, tint, valid, 0);
-    EXPECT_EQ(tint, Point4(1, 1, 1, 1));
+    EXPECT_EQ(Colour(pb_slotTint, 0), Point4(1, 1, 1, 1));
 
     HWND swatch = GetDlgItem(slot, IDC_SUN_TINT_SWATCH);
     seen = AnsweringMenu([&] { SendMessageW(swatch, WM_CONTEXTMENU, WPARAM(swatch), -1); }, 0);
@@ -251,7 +226,7 @@ TEST_F(RollupTest, MenusResetValuesCopyColoursAndClearLooks) {
     }
     for (int answer : {IDNO, IDYES}) {
         map->history.assign(2, HistoryEntry{});
-        testsupport::ScopedBoxAnswer box(answer);
+        ScopedBoxAnswer box(answer);
         seen = AnsweringMenu([&] { Click(Page(0), IDC_CLEAR_LOOKS); }, 3);
         EXPECT_EQ(seen.items, (std::vector<std::wstring>{L"Clear current HDR only",
                                                          L"Clear current camera only", L"",
@@ -265,11 +240,10 @@ TEST_F(RollupTest, MenusResetValuesCopyColoursAndClearLooks) {
 TEST_F(RollupTest, ButtonsDragProxiesTakeSourceMapsAndShowThem) {
     Source(standalone::CreateBitmapMap(), Hdr(u"grey.hdr"));
     map->SetSlotCount(3);
-    testsupport::SetSlotFloat(*map, pb_slotContrast, 2, 100.0f);
+    SetSlotFloat(*map, pb_slotContrast, 2, 100.0f);
     map->SetSlotExposure(2, 1.0f);
     Show(map);
-    Drag(GetDlgItem(Page(3), IDC_OUTPUT_BUTTON),
-         GetDlgItem(win::OpenMainWindow(), win::kEnvironmentButtonId));
+    Drag(Item(3, IDC_OUTPUT_BUTTON), GetDlgItem(win::OpenMainWindow(), win::kEnvironmentButtonId));
     ASSERT_EQ(win::GetEnvironmentMap(), map->GetSubTexmap(3));
     win::OpenFrameBuffer(64, 32);
     ASSERT_TRUE(win::WaitForFrameBuffer(20000));
@@ -278,16 +252,16 @@ TEST_F(RollupTest, ButtonsDragProxiesTakeSourceMapsAndShowThem) {
     EXPECT_NEAR(pixel.r, 1.0f, 0.02f);  // the grey of 0.5 one stop up: slot 3's look
 
     Texmap* proxy = map->GetSubTexmap(1);
-    Drag(GetDlgItem(Page(0), IDC_SOURCE_MAP), GetDlgItem(Page(1), IDC_OUTPUT_BUTTON));
+    Drag(Item(0, IDC_SOURCE_MAP), Item(1, IDC_OUTPUT_BUTTON));
     EXPECT_EQ(map->GetSubTexmap(1), proxy);  // refused
     std::u16string other = Hdr(u"other.hdr");
     Texmap* dropped = standalone::CreateVRayBitmapMap();
     SetTexmapFilePath(dropped, other);
     Show(dropped, 5);
     Show(map, 0);
-    Drag(win::SampleSlotWindow(5), GetDlgItem(Page(0), IDC_SOURCE_MAP));
+    Drag(win::SampleSlotWindow(5), Item(0, IDC_SOURCE_MAP));
     EXPECT_EQ(map->sourceMap, dropped);
-    EXPECT_EQ(Text(GetDlgItem(Page(0), IDC_HDR_STATUS)), std::wstring(other.begin(), other.end()));
+    EXPECT_EQ(Text(Item(0, IDC_HDR_STATUS)), Wide(other));
     // A click shows the source map where it already sits, instead of replacing slot 0.
     auto* editor = static_cast<IMtlEditInterface*>(GetCOREInterface(MTLEDIT_INTERFACE));
     Click(Page(0), IDC_SOURCE_MAP);
@@ -297,29 +271,9 @@ TEST_F(RollupTest, ButtonsDragProxiesTakeSourceMapsAndShowThem) {
     win::SetEnvironmentMap(nullptr);
 }
 
-TEST_F(RollupTest, DeletingTheMapOrClosingTheEditorLeavesNoWindowOnIt) {
-    for (bool closeEditor : {false, true}) {
-        map = closeEditor ? testsupport::NewMapIn(scene) : map;
-        map->SetSlotCount(3);
-        Show(map);
-        std::vector<HWND> pages = win::RollupPages();
-        if (closeEditor) {
-            win::CloseMaterialEditor();
-            EXPECT_EQ(map->mainRollupWnd, nullptr);
-            EXPECT_EQ(map->slotRollupWnds, std::vector<HWND>(3, nullptr));
-        } else {
-            map->DeleteThis();
-        }
-        for (HWND page : pages) {
-            EXPECT_TRUE(!IsWindow(page) || (!GetPropW(page, L"ZENITHRA_OWNER") &&
-                                            !GetWindowLongPtrW(page, GWLP_USERDATA)));
-        }
-        win::OpenMaterialEditor();
-    }
-}
-
-TEST_F(RollupTest, Screenshot) {
-    Source(standalone::CreateBitmapMap(), Hdr(u"sky.hdr", testsupport::GridImage()), u"Sky");
+// Screenshots of the editor, then what goes when the editor or the map goes.
+TEST_F(RollupTest, ScreenshotsThenClosingTheEditorOrDeletingTheMapLeavesNoWindowOnIt) {
+    Source(standalone::CreateBitmapMap(), Hdr(u"sky.hdr", GridImage()), u"Sky");
     map->SetSlotCount(3);
     Show(map);
     win::SetEnvironmentMap(map->GetSubTexmap(1));
@@ -333,6 +287,18 @@ TEST_F(RollupTest, Screenshot) {
     EXPECT_TRUE(win::SaveWindowPng(nullptr, u"..\\artifacts\\material-editor-slots.png"));
     win::CloseFrameBuffer();
     win::SetEnvironmentMap(nullptr);
+
+    win::CloseMaterialEditor();  // the map keeps no handle of the pages that went with it
+    EXPECT_EQ(map->mainRollupWnd, nullptr);
+    EXPECT_EQ(map->slotRollupWnds, std::vector<HWND>(3, nullptr));
+    win::OpenMaterialEditor();
+    Show(map);
+    std::vector<HWND> pages = win::RollupPages();
+    map->DeleteThis();  // with the editor open: whatever pages remain no longer lead to it
+    for (HWND page : pages) {
+        EXPECT_TRUE(!IsWindow(page) || (!GetPropW(page, L"ZENITHRA_OWNER") &&
+                                        !GetWindowLongPtrW(page, GWLP_USERDATA)));
+    }
 }
 
 }  // namespace
