@@ -62,21 +62,6 @@ protected:
         }
         return out;
     }
-    // Contrast of slot 0 keyed at 0 and 100, rotation and the camera keyed at the same frames.
-    INode* AnimateScene() {
-        INode* camera = standalone::CreateNode(u"Camera01", Matrix3());
-        GetCOREInterface()->GetActiveViewExp().SetViewCamera(camera);
-        testsupport::ScopedAnimateMode on(true);
-        for (auto [f, contrast, degrees] : {std::tuple{0, 110.f, 10.f}, {100, 150.f, 40.f}}) {
-            map->block->SetValue(pb_slotContrast, f, contrast, 0);
-            SetMapRotation(source, f, degrees);
-            Matrix3 tm;
-            tm.SetRow(3, Point3(float(f), 1, 2));
-            camera->SetNodeTM(f, tm);
-        }
-        return camera;
-    }
-
     Texmap* source = nullptr;
 };
 
@@ -130,7 +115,19 @@ TEST_F(LookTest, SaveRecordsTheSceneAtEachFrameAndApplyWritesItBackAsKeys) {
         SCOPED_TRACE(range);
         map->history.clear();
         map->SetSlotExposures({0.5f, -1.0f, 2.0f}, 3);
-        INode* camera = AnimateScene();
+        // Contrast of slot 0 keyed at 0 and 100, rotation and the camera keyed at the same frames.
+        INode* camera = standalone::CreateNode(u"Camera01", Matrix3());
+        GetCOREInterface()->GetActiveViewExp().SetViewCamera(camera);
+        {
+            testsupport::ScopedAnimateMode on(true);
+            for (auto [f, contrast, degrees] : {std::tuple{0, 110.f, 10.f}, {100, 150.f, 40.f}}) {
+                map->block->SetValue(pb_slotContrast, f, contrast, 0);
+                SetMapRotation(source, f, degrees);
+                Matrix3 tm;
+                tm.SetRow(3, Point3(float(f), 1, 2));
+                camera->SetNodeTM(f, tm);
+            }
+        }
         if (range) {
             Store("A0 A100", u"Camera01");
         }

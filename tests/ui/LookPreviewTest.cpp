@@ -30,18 +30,14 @@ using namespace uidrive;
 
 namespace {
 
-// A preview as the plug-in draws it stretched to width x height over white.
-Shot Draw(const std::vector<uint8_t>& bytes, int width, int height) {
-    return Paint(width, height, [&](HDC dc) {
-        const RECT rect{0, 0, width, height};
+// A preview as the plug-in draws it stretched to width x height (its own size for 0) over white.
+Shot Draw(const std::vector<uint8_t>& bytes, int width = 0, int height = 0) {
+    const PreviewImageSize size = GetPreviewImageSize(bytes);
+    const RECT rect{0, 0, width ? width : int(size.width), height ? height : int(size.height)};
+    return Paint(rect.right, rect.bottom, [&](HDC dc) {
         FillRect(dc, &rect, HBRUSH(GetStockObject(WHITE_BRUSH)));
         DrawPreviewImage(dc, rect, bytes);
     });
-}
-
-Shot Draw(const std::vector<uint8_t>& jpeg) {
-    PreviewImageSize size = GetPreviewImageSize(jpeg);
-    return Draw(jpeg, int(size.width), int(size.height));
 }
 
 // A borderless window on top of all others whose client area is width x height.
