@@ -19,7 +19,6 @@
 
 namespace {
 
-using testsupport::ScopedBoxAnswer;
 const std::u16string kHdr = u"C:\\hdr\\sky.hdr";
 const std::u16string kPrompt =
     u"For this HDR/camera saved variants already exist.\n\nYes - overwrite the latest "
@@ -52,13 +51,20 @@ protected:
             map->history.push_back(e);
         }
     }
-    // The store in the same notation; a new variant id shows as N, a new entry with a '*'.
-    std::string Layout() {
+    // The store in the same notation; a new variant id shows as N, a new entry with '*' when it
+    // records `camera` by its own name and handle, with '-' when it records no camera.
+    std::string Layout(INode* camera) {
+        using Camera = std::tuple<std::u16string, ULONG, bool>;
         std::string out;
         for (const HistoryEntry& e : map->history) {
+            const Camera seen(e.cameraName, e.cameraHandle, e.hasCamera);
             out += std::string(out.empty() ? "" : " ") + (IsSamePath(e.hdrPath, kHdr) ? "" : "o") +
                    (e.variantId.size() == 1 ? platform::Utf16ToUtf8(e.variantId) : "N") +
-                   std::to_string(e.frame) + (e.entryId == u"old" ? "" : "*");
+                   std::to_string(e.frame) +
+                   (e.entryId == u"old"                                      ? ""
+                    : seen == Camera()                                       ? "-"
+                    : seen == Camera(u"Camera01", camera->GetHandle(), true) ? "*"
+                                                                             : "?");
         }
         return out;
     }
@@ -77,7 +83,7 @@ TEST_F(LookTest, SaveChoosesFramesAndVariantAndWhereTheyGo) {
             {"No", kHdrFile, "A10 A30 B10 oB70 B30", platform::kAnswerNo, true,
              "A10 A30 B10 oB70 B30 N10* N30*", kPrompt},
             {"Cancel", kHdrFile, "A10 B30", platform::kAnswerCancel, false, "A10 B30", kPrompt},
-            {"no camera", kNoCamera, "A40", platform::kAnswerNo, true, "A40 N40*", kPrompt},
+            {"no camera", kNoCamera, "A40", platform::kAnswerNo, true, "A40 N40-", kPrompt},
             {"no source", kNoSource, "A10", 0, false, "A10",
              u"Assign a VRayBitmap source map first."},
             {"no file", kNoPath, "A10", 0, false, "A10",
@@ -93,18 +99,11 @@ TEST_F(LookTest, SaveChoosesFramesAndVariantAndWhereTheyGo) {
         GetCOREInterface()->GetActiveViewExp().SetViewCamera(setup == kNoCamera ? nullptr : camera);
         map->ReplaceReference(1, setup == kNoSource ? nullptr : source);
         SetTexmapFilePath(source, setup == kNoPath ? u"C:\\hdr\\sky.png" : kHdr);
-        ScopedBoxAnswer boxes(answer);
+        testsupport::ScopedBoxAnswer boxes(answer);
         EXPECT_EQ(CaptureLook(map), saved);
-        EXPECT_EQ(Layout(), after);
+        EXPECT_EQ(Layout(camera), after);
         EXPECT_EQ(boxes.texts,
                   box.empty() ? std::vector<std::u16string>{} : std::vector<std::u16string>{box});
-        using Camera = std::tuple<std::u16string, ULONG, bool>;
-        for (const HistoryEntry& e : map->history) {
-            EXPECT_TRUE(e.entryId == u"old" ||
-                        Camera(e.cameraName, e.cameraHandle, e.hasCamera) ==
-                            (setup == kNoCamera ? Camera()
-                                                : Camera(u"Camera01", camera->GetHandle(), true)));
-        }
         map->ReplaceReference(1, source);
     }
 }
@@ -132,7 +131,7 @@ TEST_F(LookTest, SaveRecordsTheSceneAtEachFrameAndApplyWritesItBackAsKeys) {
             Store("A0 A100", u"Camera01");
         }
         GetCOREInterface()->SetTime(range ? 50 : 0);
-        ScopedBoxAnswer boxes(platform::kAnswerNo);
+        testsupport::ScopedBoxAnswer boxes(platform::kAnswerNo);
         ASSERT_TRUE(CaptureLook(map));
         HistoryStore saved(map->history.end() - (range ? 2 : 1), map->history.end());
         for (size_t i = 0; i < saved.size(); ++i) {
@@ -158,9 +157,7 @@ TEST_F(LookTest, SaveRecordsTheSceneAtEachFrameAndApplyWritesItBackAsKeys) {
         ASSERT_TRUE(ApplyLook(map, saved[0].variantId));
         EXPECT_FALSE(Animating());
         Control* keys = map->block->GetControllerByID(pb_slotContrast, 0);
-        ASSERT_NE(keys, nullptr);
-        ASSERT_EQ(keys->NumKeys(), range ? 2 : 1);
-        EXPECT_EQ(keys->GetKeyTime(keys->NumKeys() - 1), range ? 100 : 0);
+        EXPECT_EQ(keys ? keys->NumKeys() : 0, range ? 2 : 1);  // the key at 50 is gone
         EXPECT_EQ(standalone::SelectedNodes(), std::vector<INode*>{camera});
         // Saved again over the same variant, every field but the ids and the time comes back.
         boxes.button = platform::kAnswerYes;
