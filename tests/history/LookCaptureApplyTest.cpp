@@ -42,13 +42,11 @@ protected:
         std::istringstream in(tokens);
         for (std::string t; in >> t;) {
             bool other = t[0] == 'o';
-            HistoryEntry e;
-            e.entryId = u"old";
-            e.variantId = std::u16string(1, char16_t(t[other]));
-            e.hdrPath = other ? u"C:\\hdr\\other.hdr" : u"c:\\HDR\\sky.hdr";
-            e.frame = std::stoi(t.substr(other + 1));
-            e.cameraName = camera;
-            map->history.push_back(e);
+            HistoryEntry& e = map->history.emplace_back();
+            std::tie(e.entryId, e.variantId, e.hdrPath, e.frame, e.cameraName) =
+                std::tuple(u"old", std::u16string(1, char16_t(t[other])),
+                           other ? u"C:\\hdr\\other.hdr" : u"c:\\HDR\\sky.hdr",
+                           std::stoi(t.substr(other + 1)), camera);
         }
     }
     // The store in the same notation; a new variant id shows as N, a new entry with '*' when it
@@ -73,24 +71,21 @@ protected:
 
 TEST_F(LookTest, SaveChoosesFramesAndVariantAndWhereTheyGo) {
     enum Setup { kHdrFile, kNoSource, kNoPath, kNoCamera };
-    // Case, setup, store, answer, saved, store after, the boxes' text.
-    const std::tuple<const char*, Setup, std::string, int, bool, std::string, std::u16string>
-        cases[] = {
-            {"empty store", kHdrFile, "", 0, true, "N25*", u""},
-            {"other HDR only", kHdrFile, "oA0 oA50", 0, true, "oA0 oA50 N0* N50*", u""},
-            {"Yes", kHdrFile, "A10 A30 B10 oB70 B30", platform::kAnswerYes, true,
-             "A10 A30 B10* B30* oB70", kPrompt},
-            {"No", kHdrFile, "A10 A30 B10 oB70 B30", platform::kAnswerNo, true,
-             "A10 A30 B10 oB70 B30 N10* N30*", kPrompt},
-            {"Cancel", kHdrFile, "A10 B30", platform::kAnswerCancel, false, "A10 B30", kPrompt},
-            {"no camera", kNoCamera, "A40", platform::kAnswerNo, true, "A40 N40-", kPrompt},
-            {"no source", kNoSource, "A10", 0, false, "A10",
-             u"Assign a VRayBitmap source map first."},
-            {"no file", kNoPath, "A10", 0, false, "A10",
-             u"Current VRayBitmap has no HDR/EXR file path."},
-        };
+    // Case, setup, store, answer, store after (saved when it has new entries), the box's text.
+    const std::tuple<const char*, Setup, std::string, int, std::string, std::u16string> cases[] = {
+        {"empty store", kHdrFile, "", 0, "N25*", u""},
+        {"other HDR only", kHdrFile, "oA0 oA50", 0, "oA0 oA50 N0* N50*", u""},
+        {"Yes", kHdrFile, "A10 A30 B10 oB70 B30", platform::kAnswerYes, "A10 A30 B10* B30* oB70",
+         kPrompt},
+        {"No", kHdrFile, "A10 A30 B10 oB70 B30", platform::kAnswerNo,
+         "A10 A30 B10 oB70 B30 N10* N30*", kPrompt},
+        {"Cancel", kHdrFile, "A10 B30", platform::kAnswerCancel, "A10 B30", kPrompt},
+        {"no camera", kNoCamera, "A40", platform::kAnswerNo, "A40 N40-", kPrompt},
+        {"no source", kNoSource, "A10", 0, "A10", u"Assign a VRayBitmap source map first."},
+        {"no file", kNoPath, "A10", 0, "A10", u"Current VRayBitmap has no HDR/EXR file path."},
+    };
     INode* camera = standalone::CreateNode(u"Camera01", Matrix3());
-    for (const auto& [name, setup, store, answer, saved, after, box] : cases) {
+    for (const auto& [name, setup, store, answer, after, box] : cases) {
         SCOPED_TRACE(name);
         map->history.clear();
         GetCOREInterface()->SetTime(25);
@@ -100,10 +95,9 @@ TEST_F(LookTest, SaveChoosesFramesAndVariantAndWhereTheyGo) {
         map->ReplaceReference(1, setup == kNoSource ? nullptr : source);
         SetTexmapFilePath(source, setup == kNoPath ? u"C:\\hdr\\sky.png" : kHdr);
         testsupport::ScopedBoxAnswer boxes(answer);
-        EXPECT_EQ(CaptureLook(map), saved);
+        EXPECT_EQ(CaptureLook(map), after.find_first_of("*-") != std::string::npos);
         EXPECT_EQ(Layout(camera), after);
-        EXPECT_EQ(boxes.texts,
-                  box.empty() ? std::vector<std::u16string>{} : std::vector<std::u16string>{box});
+        EXPECT_EQ(boxes.texts, std::vector<std::u16string>(!box.empty(), box));
         map->ReplaceReference(1, source);
     }
 }
@@ -136,11 +130,11 @@ TEST_F(LookTest, SaveRecordsTheSceneAtEachFrameAndApplyWritesItBackAsKeys) {
         HistoryStore saved(map->history.end() - (range ? 2 : 1), map->history.end());
         for (size_t i = 0; i < saved.size(); ++i) {
             const HistoryEntry& e = saved[i];
-            EXPECT_EQ(std::tuple(e.frame, e.adjust.contrast, e.adjust.exposure, e.hasMapRotation),
-                      std::tuple(100 * int(i), i ? 150.f : 110.f, 0.5f, true));
-            EXPECT_EQ(e.cameraTM.GetRow(3), Point3(100.f * i, 1, 2));
+            EXPECT_EQ(std::tuple(e.frame, e.adjust.contrast, e.adjust.exposure, e.hasMapRotation,
+                                 e.cameraTM.GetRow(3), e.slotExposures),
+                      std::tuple(100 * int(i), i ? 150.f : 110.f, 0.5f, true,
+                                 Point3(100.f * i, 1, 2), std::vector<float>{0.5f, -1.0f, 2.0f}));
             EXPECT_NEAR(e.mapRotation, i ? 40.f : 10.f, 1e-4f);
-            EXPECT_EQ(e.slotExposures, (std::vector<float>{0.5f, -1.0f, 2.0f}));
             EXPECT_EQ(e.sourceParams, CaptureSourceMapParams(source, e.frame));
             EXPECT_TRUE(std::regex_match(platform::Utf16ToUtf8(e.savedAt),
                                          std::regex(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d)")));
@@ -178,14 +172,9 @@ TEST_F(LookTest, ApplyWritesExposuresCameraAndEqualFramesInIdOrder) {
     INode* other = standalone::CreateNode(u"Other", Matrix3());
     auto look = [&](const char16_t* id, float contrast, std::vector<float> exposures = {}) {
         HistoryEntry e;
-        e.entryId = id;
-        e.variantId = u"V";
-        e.hdrPath = kHdr;
-        e.slot = 1;
-        e.adjust.contrast = contrast;
-        e.adjust.exposure = -4.f;
-        e.slotExposures = exposures;
-        e.cameraHandle = camera->GetHandle();
+        std::tie(e.entryId, e.variantId, e.hdrPath, e.slot, e.adjust.contrast, e.adjust.exposure,
+                 e.slotExposures, e.cameraHandle) =
+            std::tuple(id, u"V", kHdr, 1, contrast, -4.f, exposures, camera->GetHandle());
         return e;
     };
     // Case, store (ids out of order at one frame), viewport camera, camera gone, exposures after,

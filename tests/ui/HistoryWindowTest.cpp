@@ -2,7 +2,9 @@
 // from a thread timer inside their modal loops, and its geometry read back from its pixels.
 
 #include "core/ZenithraClassDesc.h"
+#include "history/PreviewImages.h"
 #include "history/Settings.h"
+#include "host/CustomControls.h"
 #include "source/MapRotation.h"
 #include "source/SourceFile.h"
 #include "support/BoxAnswers.h"
@@ -56,9 +58,12 @@ protected:
         SetModuleInstance(GetModuleHandleW(nullptr));
         win::OpenMainWindow();
         platform::CreateDirectories(drive.ScratchFolder());
+        // Settings of the test's own, so that no run sees the placement an earlier one left.
+        SetEnvironmentVariableW(L"LOCALAPPDATA", L"C:\\ZenithraTestScratch");
         SetAlt(false);
     }
     void TearDown() override {
+        SetEnvironmentVariableW(L"LOCALAPPDATA", nullptr);
         SetAlt(false);
         DestroyWindow(FindHistoryWindow(map));
         standalone::RemoveAllNodes();
@@ -316,6 +321,11 @@ TEST_F(HistoryWindowTest, RealLooksThroughTheStudioWindowsAndTheSceneFile) {
     for (int hdr = 0; hdr < 3; ++hdr) {
         view.SetViewCamera(cameras[hdr ? 1 : 0]);
         Type(slot, IDC_MAP_ROTATION_EDIT, std::to_wstring(30 + 60 * hdr).c_str());
+        // The second slot's rollup shows 1.5 EV that the block does not hold.
+        ISpinnerControl* spinner =
+            GetISpinner(GetDlgItem(win::RollupPages().at(2), IDC_EXPOSURE_SPIN));
+        spinner->SetValue(1.5f, FALSE);
+        ReleaseISpinner(spinner);
         for (int variant = 0; variant < 3; ++variant) {
             Type(slot, IDC_EXPOSURE_EDIT, std::to_wstring(variant - 1).c_str());
             Type(slot, IDC_SUN_EXPOSURE_EDIT, std::to_wstring(variant * 3).c_str());
@@ -325,6 +335,26 @@ TEST_F(HistoryWindowTest, RealLooksThroughTheStudioWindowsAndTheSceneFile) {
         Click(rollup, IDC_NEXT_HDR);
     }
     ASSERT_EQ(map->history.size(), 9u);
+    EXPECT_EQ(map->GetSlotExposures(2)[1], 0.0f);
+    // The warm file's looks at -1 and +1 EV: pictures of the frame buffer at a third of the work
+    // area, the second brighter (its blue channel, which neither look clips).
+    RECT area{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+    double blue[2] = {};
+    for (int k : {0, 1}) {
+        const HistoryEntry& look = map->history[3 + 2 * k];
+        EXPECT_EQ(look.slotExposures, (std::vector<float>{2.0f * k - 1, 1.5f}));
+        const PreviewImageSize size = GetPreviewImageSize(look.previewJpeg);
+        EXPECT_EQ(std::pair(LONG(size.width), LONG(size.height)),
+                  std::pair((area.right - area.left) / 3, (area.bottom - area.top) / 3));
+        const RECT rect{0, 0, LONG(size.width), LONG(size.height)};
+        Shot picture = Paint(rect.right, rect.bottom,
+                             [&](HDC dc) { DrawPreviewImage(dc, rect, look.previewJpeg); });
+        for (uint32_t p : picture.pixels) {
+            blue[k] += (p & 255) / double(picture.pixels.size());
+        }
+    }
+    EXPECT_GT(blue[1], blue[0] + 20);
     Click(rollup, IDC_LOAD_LOOK);
     HWND window = FindHistoryWindow(map);
     ASSERT_NE(window, nullptr);

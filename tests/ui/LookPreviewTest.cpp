@@ -1,24 +1,15 @@
-// Frame-buffer previews on real GDI+ and the Save button over real windows: what is grabbed,
-// its size, how bytes are drawn, and what a saved look keeps of the rollups.
+// Frame-buffer previews on real GDI+ and real windows: what is grabbed, its size, and how bytes
+// are drawn.
 
 #include "core/ZenithraClassDesc.h"
 #include "history/PreviewImages.h"
 #include "history/Settings.h"
-#include "host/CustomControls.h"
-#include "source/SourceFile.h"
-#include "support/BoxAnswers.h"
-#include "support/MapTestSupport.h"
 #include "support/TestDrive.h"
-#include "support/TestImages.h"
 #include "support/WindowDrive.h"
 
-#include "maps/BitmapMap.h"
 #include "HostWindows.h"
 
-#include "../../res/resource.h"
-
 #include <windows.h>
-#undef GetClassName
 
 #include <gtest/gtest.h>
 
@@ -152,48 +143,6 @@ TEST_F(LookPreviewTest, DrawingShowsThePictureNoPreviewOrNothing) {
     HWND popup = TopWindow(L"", 120, 80, RGB(0, 0, 1), PreviewPopupWndProc);
     EXPECT_EQ(uidrive::Capture(popup).At(60, 40), RGB(46, 46, 46));
     DestroyWindow(popup);
-}
-
-TEST_F(LookPreviewTest, SaveKeepsTheFrameBufferAndTheOpenRollups) {
-    standalone::SceneRoot scene;
-    Zenithra* map = testsupport::NewMapIn(scene);
-    std::u16string hdr = drive.ScratchFolder() + u"\\grey.hdr";
-    ASSERT_TRUE(testsupport::WriteHdrFile(hdr, testsupport::UniformImage(8, 4, .2f, .2f, .2f)));
-    Texmap* source = standalone::CreateBitmapMap();
-    SetTexmapFilePath(source, hdr);
-    map->ReplaceReference(1, source);
-    map->SetSlotCount(3);
-    win::OpenMaterialEditor();
-    GetCOREInterface()->PutMtlToMtlEditor(map, 0);
-    win::SetEnvironmentMap(map->GetSubTexmap(1));
-    win::OpenFrameBuffer(256, 128);
-    testsupport::ScopedBoxAnswer boxes(IDNO);
-    std::vector<int> brightness;  // of the uniform sky's picture
-    for (float ev : {-2.0f, 2.0f}) {
-        map->SetSlotExposure(0, ev);
-        map->SyncSlotRollups();
-        // The rollup of slot 2 shows 1.5 EV that the block does not hold.
-        ISpinnerControl* spinner =
-            GetISpinner(GetDlgItem(win::RollupPages().at(3), IDC_EXPOSURE_SPIN));
-        spinner->SetValue(1.5f, FALSE);
-        ReleaseISpinner(spinner);
-        map->NotifyAll(PART_ALL, REFMSG_CHANGE, false);
-        ASSERT_TRUE(win::WaitForFrameBuffer(20000));
-        SendMessageW(GetDlgItem(win::RollupPages().at(0), IDC_SAVE_LOOK), BM_CLICK, 0, 0);
-        const HistoryEntry& saved = map->history.back();
-        EXPECT_EQ(saved.slotExposures, (std::vector<float>{ev, 0.0f, 1.5f}));
-        Shot picture = Draw(saved.previewJpeg);
-        EXPECT_EQ(std::pair(picture.width, picture.height),
-                  std::pair(DefaultSize().width, DefaultSize().height));
-        brightness.push_back(GetRValue(picture.At(picture.width / 2, picture.height / 2)));
-    }
-    EXPECT_EQ(map->history.size(), 2u);
-    EXPECT_EQ(boxes.texts.size(), 1u);  // the second Save asked about the first one's variant
-    EXPECT_GT(brightness[1], brightness[0] + 20);
-    EXPECT_EQ(map->GetSlotExposures(3)[2], 0.0f);
-
-    win::SetEnvironmentMap(nullptr);
-    win::CloseMaterialEditor();
 }
 
 }  // namespace
