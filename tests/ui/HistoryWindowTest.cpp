@@ -368,7 +368,7 @@ TEST_F(HistoryWindowTest, RealLooksThroughTheStudioWindowsAndTheSceneFile) {
     DeleteHdrLooks(other, files[0]);  // reaches only that map's own window
     EXPECT_EQ(std::pair(s.rows.size(), State(otherWindow).rows.size()),
               std::pair(size_t(3), size_t(2)));
-    scene.Remove(1);  // the other map goes: its window goes with it
+    scene.Remove(scene.Count() - 1);  // the other map, added last, goes: its window with it
     EXPECT_FALSE(IsWindow(otherWindow));
     Send(window, WM_LBUTTONDBLCLK, CellCentre(s, 0, 0));
     auto expectFirstLook = [&](Zenithra* m) {
