@@ -19,11 +19,10 @@ using namespace uidrive;
 
 namespace {
 
-// A preview as the plug-in draws it stretched to width x height (its own size for 0) over white.
-Shot Draw(const std::vector<uint8_t>& bytes, int width = 0, int height = 0) {
-    const PreviewImageSize size = GetPreviewImageSize(bytes);
-    const RECT rect{0, 0, width ? width : int(size.width), height ? height : int(size.height)};
-    return Paint(rect.right, rect.bottom, [&](HDC dc) {
+// A preview as the plug-in draws it stretched to width x height over white.
+Shot Draw(const std::vector<uint8_t>& bytes, int width, int height) {
+    const RECT rect{0, 0, width, height};
+    return Paint(width, height, [&](HDC dc) {
         FillRect(dc, &rect, HBRUSH(GetStockObject(WHITE_BRUSH)));
         DrawPreviewImage(dc, rect, bytes);
     });
@@ -91,7 +90,7 @@ TEST_F(LookPreviewTest, PreviewSizeFollowsSettingsAndTheWorkArea) {
     }
 }
 
-TEST_F(LookPreviewTest, GrabSkipsTinyFrameBuffersAndStretchesWithoutLetterbox) {
+TEST_F(LookPreviewTest, GrabSkipsTinyFrameBuffersStretchesWithoutLetterboxAndDraws) {
     // A frame buffer below 9 x 9 is passed over for the host's main window.
     const std::vector<uint8_t> mainWindow = Capture();
     for (const auto& [width, height, taken] :
@@ -100,29 +99,16 @@ TEST_F(LookPreviewTest, GrabSkipsTinyFrameBuffersAndStretchesWithoutLetterbox) {
         EXPECT_EQ(Capture() != mainWindow, taken) << width << "x" << height;
         DestroyWindow(small);
     }
-
     HWND wide = TopWindow(L"vfb", 1600, 400, RGB(255, 0, 0));
-    Shot picture = Draw(Capture());
-    DestroyWindow(wide);
-    const PreviewSize size = DefaultSize();
-    EXPECT_EQ(std::pair(picture.width, picture.height), std::pair(size.width, size.height));
-    for (auto [x, y] : {std::pair{2, 2},
-                        {picture.width - 3, picture.height / 2},
-                        {picture.width / 2, picture.height - 3}}) {
-        EXPECT_TRUE(Near(picture.At(x, y), RGB(255, 0, 0))) << x << "," << y;  // red to each edge
-    }
-}
-
-TEST_F(LookPreviewTest, DrawingShowsThePictureNoPreviewOrNothing) {
-    SetHistorySection(L"PreviewWidth=300\0PreviewHeight=200\0");
-    HWND red = TopWindow(L"vfb", 300, 200, RGB(255, 0, 0));
     const std::vector<uint8_t> jpeg = Capture();
-    DestroyWindow(red);
-    // Bytes, decoded size, anything drawn; a picture is stretched over the whole rectangle.
+    DestroyWindow(wide);
+    const PreviewSize third = DefaultSize();
+    // Bytes, decoded size, anything drawn. The wide grab fills the preview, and the preview the
+    // rectangle it is drawn into, red to every edge: no letterbox in either.
     const std::tuple<std::vector<uint8_t>, PreviewImageSize, bool> rows[] = {
         {{}, {}, true},  // "no preview"
         {{0x12, 0xFF, 0xD8, 0x00, 0x77, 0x31}, {}, false},
-        {jpeg, {300, 200}, true},
+        {jpeg, {uint32_t(third.width), uint32_t(third.height)}, true},
     };
     for (const auto& [bytes, size, drawn] : rows) {
         const Shot picture = Draw(bytes, 200, 100);
