@@ -290,9 +290,9 @@ TEST_F(HistoryWindowTest, AltHoverShowsTheEnlargedPreviewUntilAltOrTheCellIsLeft
 
 // The workflow as a user goes through it: a Bitmap dragged onto the source-map button, the first
 // HDR file browsed to, a second slot added, values typed into the slot rollup, three looks saved
-// on each of three files stepped through with Next, History opened from Load, the first look
-// applied, the window closed where it was moved to and reopened there, the scene saved and
-// loaded again.
+// on each of three files stepped through with Next (each keeping the second slot's rollup value
+// and a picture of the frame buffer), History opened from Load, the first look applied, the
+// window closed where it was moved to and reopened there, the scene saved and loaded again.
 TEST_F(HistoryWindowTest, RealLooksThroughTheStudioWindowsAndTheSceneFile) {
     const std::u16string files[] = {
         Hdr(u"a_grid.hdr", testsupport::GridImage()),
@@ -337,7 +337,7 @@ TEST_F(HistoryWindowTest, RealLooksThroughTheStudioWindowsAndTheSceneFile) {
     ASSERT_EQ(map->history.size(), 9u);
     EXPECT_EQ(map->GetSlotExposures(2)[1], 0.0f);
     // The warm file's looks at -1 and +1 EV: pictures of the frame buffer at a third of the work
-    // area, the second brighter (its blue channel, which neither look clips).
+    // area, the second brighter in blue (the channel the file's own colour leaves unclipped).
     RECT area{};
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
     double blue[2] = {};
