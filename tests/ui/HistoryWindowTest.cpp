@@ -383,6 +383,7 @@ TEST_F(HistoryWindowTest, RealLooksThroughTheStudioWindowsAndTheSceneFile) {
     EXPECT_EQ(std::pair(s.selectedRow, s.currentKey), std::pair(0, MakePathKey(files[0])));
     // Save in the window over the latest look of this HDR and camera: asked, then reselected.
     Send(window, WM_LBUTTONDOWN, CellCentre(s, 2, 0));
+    ASSERT_TRUE(win::WaitForFrameBuffer(20000));  // the applied look shown, as a user would see it
     boxes.button = IDYES;
     size_t asked = boxes.texts.size();
     Send(window, WM_LBUTTONDOWN, Middle(s.saveRect));
