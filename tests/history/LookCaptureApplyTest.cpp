@@ -148,7 +148,9 @@ TEST_F(LookTest, SaveRecordsTheSceneAtEachFrameAndApplyWritesItBackAsKeys) {
         ASSERT_TRUE(ApplyLook(map, saved[0].variantId));
         EXPECT_FALSE(Animating());
         Control* keys = map->block->GetControllerByID(pb_slotContrast, 0);
-        EXPECT_EQ(keys ? keys->NumKeys() : 0, range ? 2 : 1);  // the saved frames' keys alone
+        ASSERT_NE(keys, nullptr);
+        ASSERT_EQ(keys->NumKeys(), range ? 2 : 1);  // the saved frames' keys alone
+        EXPECT_EQ(keys->GetKeyTime(keys->NumKeys() - 1), range ? 100 : 0);
         EXPECT_EQ(standalone::SelectedNodes(), std::vector<INode*>{camera});
         // Saved again over the same variant, every field but the ids and the time comes back.
         boxes.button = platform::kAnswerYes;
