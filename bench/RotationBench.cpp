@@ -25,8 +25,8 @@ namespace {
 enum SourceKind { kBitmap = 0, kVRayBitmap = 1, kSky = 2 };
 
 // A 512 x 256 latitude-longitude EXR, written once into the temporary folder.
-const std::u16string& ExrPath() {
-    static const std::u16string path = [] {
+const std::wstring& ExrPath() {
+    static const std::wstring path = [] {
         std::filesystem::path file = std::filesystem::temp_directory_path() / "zenithra-bench.exr";
         const int w = 512, h = 256;
         std::vector<float> pixels(size_t(w) * h * 3);

@@ -38,10 +38,10 @@ double ResidentMiB() {
     return 0;
 }
 
-std::vector<std::u16string> WriteFiles() {
+std::vector<std::wstring> WriteFiles() {
     std::filesystem::path folder = std::filesystem::temp_directory_path() / "zenithra-step-bench";
     std::filesystem::create_directories(folder);
-    std::vector<std::u16string> paths;
+    std::vector<std::wstring> paths;
     const int w = 1024, h = 512;
     std::vector<float> pixels(size_t(w) * h * 3);
     for (int f = 0; f < kFileCount; ++f) {
@@ -53,13 +53,13 @@ std::vector<std::u16string> WriteFiles() {
         out->open(file.string(), OIIO::ImageSpec(w, h, 3, OIIO::TypeDesc::HALF));
         out->write_image(OIIO::TypeDesc::FLOAT, pixels.data());
         out->close();
-        paths.push_back(u"Z:" + platform::Utf8ToUtf16(file.string()));
+        paths.push_back(L"Z:" + platform::Utf8ToWide(file.string()));
     }
     return paths;
 }
 
 void BM_StepThroughImageFiles(benchmark::State& state) {
-    static const std::vector<std::u16string> files = WriteFiles();
+    static const std::vector<std::wstring> files = WriteFiles();
     double before = ResidentMiB();
     for (auto _ : state) {
         Texmap* map = standalone::CreateBitmapMap();
@@ -74,7 +74,7 @@ void BM_StepThroughImageFiles(benchmark::State& state) {
                 }
             });
         }
-        for (const std::u16string& file : files) {
+        for (const std::wstring& file : files) {
             map->GetParamBlock(0)->SetValue(standalone::kBitmapFileName, 0, MSTR(file));
         }
         state.counters["VmRSS_MiB"] = ResidentMiB();

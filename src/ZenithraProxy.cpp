@@ -58,7 +58,7 @@ AColor ZenithraProxy::EvalWithMaster(ShadeContext& sc) {
     }
     if (unlinked) {
         ZENITHRA_LOG("ZenithraProxy::EvalColor")
-            << u"Proxy::EvalColor: m_master is NULL, slot=" << slotIndex.load();
+            << _M("Proxy::EvalColor: m_master is NULL, slot=") << slotIndex.load();
     }
     return c;
 }
@@ -109,8 +109,9 @@ ReferenceTarget* ZenithraProxy::Clone(RemapDir& remap) {
     copy->slotIndex.store(slotIndex.load());
     copy->SetMaster(master.load());
     BaseClone(this, copy, remap);
-    ZENITHRA_LOG("ZenithraProxy::Clone") << u"Proxy::Clone slot=" << slotIndex.load() << u" master="
-                                         << (master.load() ? u"OK" : u"NULL");
+    ZENITHRA_LOG("ZenithraProxy::Clone")
+        << _M("Proxy::Clone slot=") << slotIndex.load() << _M(" master=")
+        << (master.load() ? _M("OK") : _M("NULL"));
     return copy;
 }
 

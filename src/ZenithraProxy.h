@@ -17,7 +17,7 @@ public:
     ~ZenithraProxy() override;
 
     void DeleteThis() override;
-    void GetClassName(MSTR& s) const override { s = u"ZenithraProxy"; }
+    void GetClassName(MSTR& s) const override { s = _M("ZenithraProxy"); }
     SClass_ID SuperClassID() override { return TEXMAP_CLASS_ID; }
     Class_ID ClassID() override { return ZENITHRA_PROXY_CLASS_ID; }
     MSTR SubAnimName(int) override { return MSTR(); }

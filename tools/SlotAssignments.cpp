@@ -83,7 +83,7 @@ std::string SlotParamNames(IParamBlock2& block) {
     for (int i = 0; i < block.NumParams(); ++i) {
         const ParamDef* def = block.GetParamDef(block.IndextoID(i));
         if (IsSlotTable(def)) {
-            names += (names.empty() ? "" : ", ") + platform::Utf16ToUtf8(def->int_name);
+            names += (names.empty() ? "" : ", ") + platform::WideToUtf8(def->int_name);
         }
     }
     return names;
@@ -112,7 +112,7 @@ std::string ColourText(const Point4& colour) {
 
 }  // namespace
 
-const ParamDef* FindBlockParam(IParamBlock2& block, const std::u16string& name) {
+const ParamDef* FindBlockParam(IParamBlock2& block, const std::wstring& name) {
     for (int i = 0; i < block.NumParams(); ++i) {
         const ParamDef* def = block.GetParamDef(block.IndextoID(i));
         if (def && def->int_name == name) {
@@ -153,7 +153,7 @@ bool ApplySlotAssignments(IParamBlock2& block, int slotCount,
     std::vector<CheckedAssignment> checked;
     for (const SlotAssignment& a : assignments) {
         std::string where = SlotText(a.slot) + " " + a.paramName;
-        const ParamDef* def = FindBlockParam(block, platform::Utf8ToUtf16(a.paramName));
+        const ParamDef* def = FindBlockParam(block, platform::Utf8ToWide(a.paramName));
         if (!IsSlotTable(def)) {
             *error = "--set: unknown slot parameter '" + a.paramName +
                      "' (known: " + SlotParamNames(block) + ")";
@@ -216,7 +216,7 @@ std::string SlotValuesText(IParamBlock2& block, int slot) {
             value = colour == def->defPoint4 ? "" : ColourText(colour);
         }
         if (!value.empty()) {
-            text += (text.empty() ? "" : ", ") + platform::Utf16ToUtf8(def->int_name) + "=" + value;
+            text += (text.empty() ? "" : ", ") + platform::WideToUtf8(def->int_name) + "=" + value;
         }
     }
     return text;

@@ -15,7 +15,7 @@ struct SlotAssignment {
 };
 
 /// The block's parameter of that script name; null when there is none.
-const ParamDef* FindBlockParam(IParamBlock2& block, const std::u16string& name);
+const ParamDef* FindBlockParam(IParamBlock2& block, const std::wstring& name);
 
 /// Splits "SLOT.PARAM=VALUE". False with a one-line reason when the shape or the slot number
 /// (1 to 16) is wrong.

@@ -20,7 +20,7 @@ namespace {
 ClassDesc2* ZenithraDesc(std::string* error) {
     static PluginLibrary lib;
     static std::string loadError;
-    static bool loaded = LoadPluginLibrary(u"", lib, &loadError);
+    static bool loaded = LoadPluginLibrary(L"", lib, &loadError);
     ClassDesc2* desc = loaded ? lib.LibClassDesc(0) : nullptr;
     if (!desc) {
         *error = "cannot load the plug-in: " +
@@ -42,7 +42,7 @@ ParamID FileNameParam(Texmap& source) {
 
 }  // namespace
 
-std::u16string HostPathOf(const std::filesystem::path& file) {
+std::wstring HostPathOf(const std::filesystem::path& file) {
     std::error_code ec;
     std::filesystem::path absolute = std::filesystem::absolute(file, ec);
     return platform::WindowsPathOf(ec ? file : absolute);
@@ -67,7 +67,7 @@ bool ToolScene::Build(const SceneSetup& setup, std::string* error) {
     // Slot count and values through the block, as a script sets them. Tables grow with their
     // parameters' defaults: a slot not set is neutral.
     int slots = std::clamp(setup.slotCount, 1, kMaxSlots);
-    const ParamDef* slotCount = FindBlockParam(*block, u"slotCount");
+    const ParamDef* slotCount = FindBlockParam(*block, L"slotCount");
     if (!slotCount) {
         *error = "the map's block has no slotCount";
         return false;
@@ -192,5 +192,5 @@ std::string ToolScene::SlotDetails(int slot) {
 }
 
 std::string ToolScene::SlotName(int slot) {
-    return map ? platform::Utf16ToUtf8(map->GetSubTexmapSlotName(slot + 1)) : std::string();
+    return map ? platform::WideToUtf8(map->GetSubTexmapSlotName(slot + 1)) : std::string();
 }

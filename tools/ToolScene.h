@@ -71,4 +71,4 @@ private:
 
 /// The Windows path under which the host's maps name a file of this machine (drive Z: is the
 /// root of the file system, as under Wine).
-std::u16string HostPathOf(const std::filesystem::path& file);
+std::wstring HostPathOf(const std::filesystem::path& file);

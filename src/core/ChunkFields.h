@@ -1,8 +1,9 @@
 #pragma once
 // Little-endian fields of the plug-in's own scene chunks: integers, floats, flags, strings as a
-// 32-bit count of UTF-16 units followed by the units, and byte blobs.
+// 32-bit count of UTF-16 units followed by the units (in both builds), and byte blobs.
 
 #include "host/IOApi.h"
+#include "platform/Platform.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -38,14 +39,9 @@ public:
         U32(bits);
     }
     void Str(const MSTR& s) {
-        U32(uint32_t(s.size()));
-        std::vector<uint8_t> b;
-        b.reserve(s.size() * 2);
-        for (char16_t c : s) {
-            b.push_back(uint8_t(c));
-            b.push_back(uint8_t(c >> 8));
-        }
-        Bytes(b.data(), b.size());
+        const std::string units = platform::WideToUtf16Bytes(s);
+        U32(uint32_t(units.size() / 2));
+        Bytes(units.data(), units.size());
     }
 
 private:
@@ -125,10 +121,8 @@ public:
         }
         std::vector<uint8_t> b;
         Blob(count > UINT32_MAX / 2 ? UINT32_MAX : count * 2, b);
-        s.resize(b.size() / 2);
-        for (size_t i = 0; i < s.size(); ++i) {
-            s[i] = char16_t(b[2 * i] | b[2 * i + 1] << 8);
-        }
+        s = platform::Utf16BytesToWide(
+            std::string_view(reinterpret_cast<const char*>(b.data()), b.size()));
     }
 
 private:

@@ -12,8 +12,8 @@
 /// The host's plug-in version value: release 27000 (0x6978), interface 66 (0x42), SDK revision 0.
 constexpr ULONG kLibVersion = 0x69784200;
 
-ZENITHRA_EXPORT const char16_t* LibDescription() {
-    return u"Zenithra";
+ZENITHRA_EXPORT const wchar_t* LibDescription() {
+    return _M("Zenithra");
 }
 
 ZENITHRA_EXPORT int LibNumberClasses() {

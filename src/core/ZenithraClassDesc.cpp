@@ -15,12 +15,12 @@ class ZenithraClassDesc : public ClassDesc2 {
 public:
     int IsPublic() override { return TRUE; }
     void* Create(BOOL) override { return static_cast<Texmap*>(new Zenithra()); }
-    const char16_t* ClassName() override { return u"Zenithra"; }
-    const char16_t* NonLocalizedClassName() override { return u"Zenithra"; }
+    const wchar_t* ClassName() override { return _M("Zenithra"); }
+    const wchar_t* NonLocalizedClassName() override { return _M("Zenithra"); }
     SClass_ID SuperClassID() override { return TEXMAP_CLASS_ID; }
     Class_ID ClassID() override { return ZENITHRA_CLASS_ID; }
-    const char16_t* Category() override { return TEXMAP_CAT_ENV; }
-    const char16_t* InternalName() override { return u"Zenithra"; }
+    const wchar_t* Category() override { return TEXMAP_CAT_ENV; }
+    const wchar_t* InternalName() override { return _M("Zenithra"); }
     HINSTANCE HInstance() override { return moduleInstance; }
 };
 
@@ -45,7 +45,7 @@ void SetModuleInstance(HINSTANCE instance) {
 
 namespace {
 
-ParamDef IntParam(ParamID id, const char16_t* name, int def, float low, float high) {
+ParamDef IntParam(ParamID id, const wchar_t* name, int def, float low, float high) {
     ParamDef p;
     p.id = id;
     p.int_name = name;
@@ -58,7 +58,7 @@ ParamDef IntParam(ParamID id, const char16_t* name, int def, float low, float hi
     return p;
 }
 
-ParamDef FloatTab(ParamID id, const char16_t* name, int flags, float def) {
+ParamDef FloatTab(ParamID id, const wchar_t* name, int flags, float def) {
     ParamDef p;
     p.id = id;
     p.int_name = name;
@@ -76,7 +76,7 @@ ParamDef Ranged(ParamDef p, float low, float high) {
     return p;
 }
 
-ParamDef ColourTab(ParamID id, const char16_t* name) {
+ParamDef ColourTab(ParamID id, const wchar_t* name) {
     ParamDef p;
     p.id = id;
     p.int_name = name;
@@ -91,18 +91,18 @@ ParamDef ColourTab(ParamID id, const char16_t* name) {
 
 // Declaration order is the order of the block's parameter indices: 9 and 10 come before 6.
 ParamBlockDesc2 zenithraParamBlockDesc(
-    zenithra_params, u"zenithraParams", 0, GetZenithraDesc(), P_AUTO_CONSTRUCT | P_AUTO_UI, 0,
+    zenithra_params, _M("zenithraParams"), 0, GetZenithraDesc(), P_AUTO_CONSTRUCT | P_AUTO_UI, 0,
     ParamBlockDesc2::AutoUi{IDD_ZENITHRA_MAIN, IDS_CLASS_NAME, 0, 0, GetZenithraMainDlgProc()},
     {
-        IntParam(pb_slotCount, u"slotCount", 1, 1, 16),
-        FloatTab(pb_slotExposure, u"slotExposure", 0, 0.0f),
-        FloatTab(pb_slotContrast, u"slotContrast", P_ANIMATABLE, 100.0f),
-        FloatTab(pb_slotSaturation, u"slotSaturation", P_ANIMATABLE, 100.0f),
-        FloatTab(pb_slotBrightPix, u"slotBrightPix", P_ANIMATABLE, 0.0f),
-        FloatTab(pb_slotSunExposure, u"slotSunExposure", P_ANIMATABLE, 0.0f),
-        Ranged(FloatTab(pb_slotSunSpotSize, u"slotSunSpotSize", P_ANIMATABLE, 0.0f), 0, 90),
-        Ranged(FloatTab(pb_slotSunSpotHeight, u"slotSunSpotHeight", P_ANIMATABLE, 45.0f), 0, 90),
-        ColourTab(pb_slotTint, u"slotTint"),
-        ColourTab(pb_slotSunTint, u"slotSunTint"),
-        Ranged(FloatTab(pb_slotHue, u"slotHue", 0, 0.0f), -1, 1),
+        IntParam(pb_slotCount, _M("slotCount"), 1, 1, 16),
+        FloatTab(pb_slotExposure, _M("slotExposure"), 0, 0.0f),
+        FloatTab(pb_slotContrast, _M("slotContrast"), P_ANIMATABLE, 100.0f),
+        FloatTab(pb_slotSaturation, _M("slotSaturation"), P_ANIMATABLE, 100.0f),
+        FloatTab(pb_slotBrightPix, _M("slotBrightPix"), P_ANIMATABLE, 0.0f),
+        FloatTab(pb_slotSunExposure, _M("slotSunExposure"), P_ANIMATABLE, 0.0f),
+        Ranged(FloatTab(pb_slotSunSpotSize, _M("slotSunSpotSize"), P_ANIMATABLE, 0.0f), 0, 90),
+        Ranged(FloatTab(pb_slotSunSpotHeight, _M("slotSunSpotHeight"), P_ANIMATABLE, 45.0f), 0, 90),
+        ColourTab(pb_slotTint, _M("slotTint")),
+        ColourTab(pb_slotSunTint, _M("slotSunTint")),
+        Ranged(FloatTab(pb_slotHue, _M("slotHue"), 0, 0.0f), -1, 1),
     });

@@ -12,17 +12,17 @@ namespace {
 std::mutex logMutex;
 
 template <typename Integer>
-void AppendDecimal(std::u16string& out, Integer value) {
+void AppendDecimal(std::wstring& out, Integer value) {
     char digits[24];
     const auto result = std::to_chars(digits, digits + sizeof digits, value);
     for (const char* c = digits; c != result.ptr; ++c) {
-        out += static_cast<char16_t>(*c);
+        out += static_cast<wchar_t>(*c);
     }
 }
 
-void AppendTwoDigits(std::u16string& out, int value) {
+void AppendTwoDigits(std::wstring& out, int value) {
     if (value >= 0 && value < 10) {
-        out += u'0';
+        out += _M('0');
     }
     AppendDecimal(out, value);
 }
@@ -38,76 +38,76 @@ void Guarded(Append append) noexcept {
 
 }  // namespace
 
-std::u16string Utf8ToWide(const char* utf8) {
+std::wstring Utf8ToWide(const char* utf8) {
     if (utf8 == nullptr) {
         return {};
     }
     const std::string_view bytes(utf8, std::strlen(utf8));
-    std::u16string wide = platform::Utf8ToUtf16(bytes);
+    std::wstring wide = platform::Utf8ToWide(bytes);
     if (wide.empty()) {
         // The conversion failed (or there was nothing to convert): keep the bytes as they are.
         for (const char byte : bytes) {
-            wide += static_cast<char16_t>(static_cast<unsigned char>(byte));
+            wide += static_cast<wchar_t>(static_cast<unsigned char>(byte));
         }
     }
     return wide;
 }
 
-std::u16string FormatLogPrefix(const char* file, int32_t line, const char* function) {
+std::wstring FormatLogPrefix(const char* file, int32_t line, const char* function) {
     return FormatLogPrefix(file, line, function, platform::GetLocalTimeNow(),
                            platform::CurrentThreadId());
 }
 
-std::u16string FormatLogPrefix(const char* file, int32_t line, const char* function,
-                               const platform::LocalTime& time, uint32_t threadId) {
-    std::u16string prefix = u"[";
+std::wstring FormatLogPrefix(const char* file, int32_t line, const char* function,
+                             const platform::LocalTime& time, uint32_t threadId) {
+    std::wstring prefix = _M("[");
     AppendDecimal(prefix, time.year);
-    prefix += u'-';
+    prefix += _M('-');
     AppendTwoDigits(prefix, time.month);
-    prefix += u'-';
+    prefix += _M('-');
     AppendTwoDigits(prefix, time.day);
-    prefix += u' ';
+    prefix += _M(' ');
     AppendTwoDigits(prefix, time.hour);
-    prefix += u':';
+    prefix += _M(':');
     AppendTwoDigits(prefix, time.minute);
-    prefix += u':';
+    prefix += _M(':');
     AppendTwoDigits(prefix, time.second);
-    prefix += u'.';
+    prefix += _M('.');
     AppendDecimal(prefix, time.millisecond);
-    prefix += u"] [T";
+    prefix += _M("] [T");
     AppendDecimal(prefix, threadId);
-    prefix += u"] ";
+    prefix += _M("] ");
     prefix += Utf8ToWide(function);
-    prefix += u" (";
+    prefix += _M(" (");
     prefix += Utf8ToWide(file);
-    prefix += u':';
+    prefix += _M(':');
     AppendDecimal(prefix, line);
-    prefix += u')';
+    prefix += _M(')');
     return prefix;
 }
 
-void AppendLogLine(std::u16string_view text) noexcept {
+void AppendLogLine(std::wstring_view text) noexcept {
     try {
         // Held over the whole append, so that lines of different threads never mix.
         std::lock_guard<std::mutex> lock(logMutex);
         if (!platform::CreateDirectories(kLogFolder)) {
             return;
         }
-        std::u16string withLineEnd(text);
-        withLineEnd += u"\r\n";
-        platform::AppendToFile(kLogFile, platform::Utf16ToUtf8(withLineEnd));
+        std::wstring withLineEnd(text);
+        withLineEnd += _M("\r\n");
+        platform::AppendToFile(kLogFile, platform::WideToUtf8(withLineEnd));
     } catch (...) {
         // Logging never disturbs its caller.
     }
 }
 
 void LogWrite(const char* file, int32_t line, const char* function,
-              std::u16string_view message) noexcept {
+              std::wstring_view message) noexcept {
     try {
         // Formatted before the lock is taken, to keep the time under the process-wide lock short.
-        std::u16string text = FormatLogPrefix(file, line, function);
+        std::wstring text = FormatLogPrefix(file, line, function);
         if (!message.empty()) {
-            text += u" | ";
+            text += _M(" | ");
             text += message;
         }
         AppendLogLine(text);
@@ -115,19 +115,19 @@ void LogWrite(const char* file, int32_t line, const char* function,
     }
 }
 
-LogLine& LogLine::operator<<(const char16_t* text) noexcept {
+LogLine& LogLine::operator<<(const wchar_t* text) noexcept {
     if (text != nullptr) {
         Guarded([&] { message_ += text; });
     }
     return *this;
 }
 
-LogLine& LogLine::operator<<(std::u16string_view text) noexcept {
+LogLine& LogLine::operator<<(std::wstring_view text) noexcept {
     Guarded([&] { message_ += text; });
     return *this;
 }
 
-LogLine& LogLine::operator<<(char16_t unit) noexcept {
+LogLine& LogLine::operator<<(wchar_t unit) noexcept {
     Guarded([&] { message_ += unit; });
     return *this;
 }

@@ -46,7 +46,7 @@ MSTR MakeLookId() {
                   unsigned(now.month), unsigned(now.day), unsigned(now.hour), unsigned(now.minute),
                   unsigned(now.second), unsigned(now.millisecond),
                   unsigned(platform::GetTickCount32()));
-    return platform::Utf8ToUtf16(text);
+    return platform::Utf8ToWide(text);
 }
 
 bool SameCamera(const MSTR& name, uint32_t handle, const HistoryEntry& entry) {

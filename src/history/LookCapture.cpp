@@ -18,7 +18,7 @@
 
 namespace {
 
-const char16_t* const kBoxTitle = u"HDR Lighting History";
+const wchar_t* const kBoxTitle = _M("HDR Lighting History");
 
 struct CameraSeen {
     ULONG handle = 0;
@@ -35,8 +35,8 @@ CameraSeen ActiveCamera(Interface* core, TimeValue t) {
         INode* node = view.IsAlive() ? view.GetViewCamera() : nullptr;
         if (node) {
             camera.handle = node->GetHandle();
-            const char16_t* name = node->GetName();
-            camera.name = name ? name : u"";
+            const wchar_t* name = node->GetName();
+            camera.name = name ? name : _M("");
             camera.tm = node->GetNodeTM(t);
             camera.has = true;
         }
@@ -61,12 +61,12 @@ MSTR SavedAtNow() {
     std::snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u", unsigned(now.year),
                   unsigned(now.month), unsigned(now.day), unsigned(now.hour), unsigned(now.minute),
                   unsigned(now.second));
-    return platform::Utf8ToUtf16(text);
+    return platform::Utf8ToWide(text);
 }
 
-const char16_t* const kOverwritePrompt =
-    u"For this HDR/camera saved variants already exist.\n\nYes - overwrite the latest "
-    u"variant.\nNo - create one more variant.\nCancel - do nothing.";
+const wchar_t* const kOverwritePrompt =
+    _M("For this HDR/camera saved variants already exist.\n\nYes - overwrite the latest ")
+        _M("variant.\nNo - create one more variant.\nCancel - do nothing.");
 
 }  // namespace
 
@@ -76,7 +76,7 @@ bool CaptureLook(Zenithra* map) {
     }
     void* owner = map->mainRollupWnd;
     if (!map->sourceMap) {
-        platform::ShowMessageBox(owner, u"Assign a VRayBitmap source map first.", kBoxTitle,
+        platform::ShowMessageBox(owner, _M("Assign a VRayBitmap source map first."), kBoxTitle,
                                  platform::kBoxOk | platform::kBoxIconInformation);
         return false;
     }
@@ -84,8 +84,8 @@ bool CaptureLook(Zenithra* map) {
     const TimeValue t = core ? core->GetTime() : 0;
     const MSTR path = GetTexmapFilePath(map->sourceMap);
     if (path.empty()) {
-        platform::ShowMessageBox(owner, u"Current VRayBitmap has no HDR/EXR file path.", kBoxTitle,
-                                 platform::kBoxOk | platform::kBoxIconInformation);
+        platform::ShowMessageBox(owner, _M("Current VRayBitmap has no HDR/EXR file path."),
+                                 kBoxTitle, platform::kBoxOk | platform::kBoxIconInformation);
         return false;
     }
     const CameraSeen camera = core ? ActiveCamera(core, t) : CameraSeen{};

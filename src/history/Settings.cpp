@@ -13,21 +13,21 @@ constexpr size_t kPathUnits = 260;  // the buffers the file's path is built in, 
 
 /// Appends a path part with exactly one '\' between, within the buffer's capacity.
 MSTR AppendPathPart(MSTR base, const MSTR& part) {
-    while (!base.empty() && base.back() == u'\\') {
+    while (!base.empty() && base.back() == _M('\\')) {
         base.pop_back();
     }
     size_t start = 0;
-    while (start < part.size() && part[start] == u'\\') {
+    while (start < part.size() && part[start] == _M('\\')) {
         ++start;
     }
-    MSTR joined = base + u'\\' + part.substr(start);
+    MSTR joined = base + _M('\\') + part.substr(start);
     if (joined.size() > kPathUnits - 1) {
         joined.resize(kPathUnits - 1);
     }
     return joined;
 }
 
-int ReadInt(const char16_t* section, const char16_t* key, int defaultValue) {
+int ReadInt(const wchar_t* section, const wchar_t* key, int defaultValue) {
     MSTR file = GetSettingsFilePath();
     return int32_t(MaxSDK::Util::GetPrivateProfileIntW(section, key, defaultValue, file.c_str()));
 }
@@ -40,38 +40,38 @@ void* HostMainWindow() {
 }  // namespace
 
 MSTR GetSettingsFilePath() {
-    MSTR folder = platform::GetEnvironmentText(u"LOCALAPPDATA");
+    MSTR folder = platform::GetEnvironmentText(_M("LOCALAPPDATA"));
     if (folder.size() > kPathUnits - 1) {
         folder.resize(kPathUnits - 1);
     }
     if (folder.empty()) {
         folder = platform::GetTempFolder();
     }
-    folder = AppendPathPart(folder, u"Zenithra");
+    folder = AppendPathPart(folder, _M("Zenithra"));
     platform::CreateFolder(folder);  // an existing folder and a failure are treated alike
-    return AppendPathPart(folder, u"Zenithra.ini");
+    return AppendPathPart(folder, _M("Zenithra.ini"));
 }
 
 void WriteHistoryWindowValue(const MSTR& key, int32_t value) {
     char digits[64];
     std::snprintf(digits, sizeof digits, "%d", int(value));
     MSTR file = GetSettingsFilePath();
-    MaxSDK::Util::WritePrivateProfileStringW(u"HistoryWindow", key.c_str(),
-                                             platform::Utf8ToUtf16(digits).c_str(), file.c_str());
+    MaxSDK::Util::WritePrivateProfileStringW(_M("HistoryWindow"), key.c_str(),
+                                             platform::Utf8ToWide(digits).c_str(), file.c_str());
 }
 
 PreviewSize ReadPreviewSize(const platform::ScreenRect& area) {
     const int defaultWidth = (area.right - area.left) / 3;
     const int defaultHeight = (area.bottom - area.top) / 3;
     PreviewSize size;
-    size.width = ReadInt(u"History", u"PreviewWidth", defaultWidth);
+    size.width = ReadInt(_M("History"), _M("PreviewWidth"), defaultWidth);
     if (size.width < 1) {
         size.width = defaultWidth;
     }
     if (size.width < 80) {
         size.width = 80;
     }
-    size.height = ReadInt(u"History", u"PreviewHeight", defaultHeight);
+    size.height = ReadInt(_M("History"), _M("PreviewHeight"), defaultHeight);
     if (size.height < 1) {
         size.height = defaultHeight;
     }
@@ -89,10 +89,10 @@ PreviewSize ReadPreviewSize() {
 WindowPlacement ReadHistoryWindowPlacement(const platform::ScreenRect& area) {
     const int halfWidth = (area.right - area.left) / 2;
     WindowPlacement p;
-    p.x = ReadInt(u"HistoryWindow", u"X", area.left + halfWidth);
-    p.y = ReadInt(u"HistoryWindow", u"Y", area.top);
-    p.width = ReadInt(u"HistoryWindow", u"W", halfWidth);
-    p.height = ReadInt(u"HistoryWindow", u"H", area.bottom - area.top);
+    p.x = ReadInt(_M("HistoryWindow"), _M("X"), area.left + halfWidth);
+    p.y = ReadInt(_M("HistoryWindow"), _M("Y"), area.top);
+    p.width = ReadInt(_M("HistoryWindow"), _M("W"), halfWidth);
+    p.height = ReadInt(_M("HistoryWindow"), _M("H"), area.bottom - area.top);
     return p;
 }
 
@@ -101,8 +101,8 @@ WindowPlacement ReadHistoryWindowPlacement() {
 }
 
 void WriteHistoryWindowPlacement(const platform::ScreenRect& r) {
-    WriteHistoryWindowValue(u"X", r.left);
-    WriteHistoryWindowValue(u"Y", r.top);
-    WriteHistoryWindowValue(u"W", r.right - r.left);
-    WriteHistoryWindowValue(u"H", r.bottom - r.top);
+    WriteHistoryWindowValue(_M("X"), r.left);
+    WriteHistoryWindowValue(_M("Y"), r.top);
+    WriteHistoryWindowValue(_M("W"), r.right - r.left);
+    WriteHistoryWindowValue(_M("H"), r.bottom - r.top);
 }

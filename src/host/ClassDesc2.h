@@ -12,12 +12,12 @@ public:
 
     virtual int IsPublic() = 0;
     virtual void* Create(BOOL loading = FALSE) = 0;
-    virtual const char16_t* ClassName() = 0;
-    virtual const char16_t* NonLocalizedClassName() { return ClassName(); }
+    virtual const wchar_t* ClassName() = 0;
+    virtual const wchar_t* NonLocalizedClassName() { return ClassName(); }
     virtual SClass_ID SuperClassID() = 0;
     virtual Class_ID ClassID() = 0;
-    virtual const char16_t* Category() = 0;
-    virtual const char16_t* InternalName() { return ClassName(); }
+    virtual const wchar_t* Category() = 0;
+    virtual const wchar_t* InternalName() { return ClassName(); }
     virtual HINSTANCE HInstance() = 0;
 
     // Blocks registered by their descriptors' constructors.

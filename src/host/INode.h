@@ -9,7 +9,7 @@ public:
     virtual ~INode();
     /// Unique within the scene for the node's lifetime; never 0.
     virtual ULONG GetHandle() = 0;
-    virtual const char16_t* GetName() = 0;
+    virtual const wchar_t* GetName() = 0;
     /// The node's world transform at t; `valid` is narrowed to the interval it holds for.
     virtual Matrix3 GetNodeTM(TimeValue t, Interval* valid = nullptr) = 0;
     /// Sets the world transform at t (a key when animate mode is on).

@@ -49,7 +49,7 @@ constexpr int P_AUTO_UI = 0x4;
 /// One parameter of a block descriptor.
 struct ParamDef {
     ParamID id = -1;
-    const char16_t* int_name = u"";  ///< the internal (script) name
+    const wchar_t* int_name = L"";  ///< the internal (script) name
     ParamType2 type = TYPE_FLOAT;
     int tabSize = 0;     ///< initial entries of a table
     int flags = 0;       ///< P_ANIMATABLE, P_VARIABLE_SIZE, ...
@@ -137,7 +137,7 @@ public:
         class ParamMap2UserDlgProc* dlgProc = nullptr;
     };
 
-    ParamBlockDesc2(BlockID id, const char16_t* int_name, int local_name, ClassDesc2* owner,
+    ParamBlockDesc2(BlockID id, const wchar_t* int_name, int local_name, ClassDesc2* owner,
                     int flags, int refNo, AutoUi ui, std::initializer_list<ParamDef> params);
     ~ParamBlockDesc2();
 

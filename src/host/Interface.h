@@ -31,7 +31,7 @@ public:
     virtual ViewExp& GetActiveViewExp() = 0;
     /// Null when no node has that handle or name.
     virtual INode* GetINodeByHandle(ULONG handle) = 0;
-    virtual INode* GetINodeByName(const char16_t* name) = 0;
+    virtual INode* GetINodeByName(const wchar_t* name) = 0;
     virtual void ClearNodeSelection(bool redraw = true) = 0;
     virtual void SelectNode(INode* node, int clearSel = 1) = 0;
 };
@@ -78,7 +78,7 @@ constexpr int kScriptSourceDynamic = 0;
 
 /// Runs a MAXScript text synchronously on the user-interface thread. With quietErrors, errors
 /// do not reach the user. True when the host ran the text.
-HOST_API BOOL ExecuteMAXScriptScript(const char16_t* script, int scriptSource,
+HOST_API BOOL ExecuteMAXScriptScript(const wchar_t* script, int scriptSource,
                                      BOOL quietErrors = FALSE, void* fpv = nullptr,
                                      BOOL logQuietErrors = TRUE);
 

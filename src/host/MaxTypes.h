@@ -46,9 +46,10 @@ typedef DWORD COLORREF;
 #define FALSE 0
 #endif
 
-/// Host strings are UTF-16 in both builds (wchar_t is 32-bit on POSIX, so char16_t is used).
-using MSTR = std::u16string;
-using WStr = std::u16string;
+typedef wchar_t MCHAR;
+#define _M(x) L##x
+using MSTR = std::wstring;
+using WStr = std::wstring;
 
 constexpr TimeValue TIME_NegInfinity = INT32_MIN;
 constexpr TimeValue TIME_PosInfinity = INT32_MAX;
@@ -179,7 +180,7 @@ constexpr int U_WRAP = 1;
 constexpr int V_WRAP = 2;
 
 /// The material editor's environment-map category.
-inline const char16_t* const TEXMAP_CAT_ENV = u"Environment";
+inline const wchar_t* const TEXMAP_CAT_ENV = L"Environment";
 
 // Window and module handles, declared as the Win32 headers declare them (STRICT).
 struct HWND__;

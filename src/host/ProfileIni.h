@@ -10,12 +10,12 @@ namespace MaxSDK::Util {
 /// character ("12px" is 12, "px" is 0), wrapping at 32 bits; one pair of quotes around the value
 /// is ignored. `defaultValue` when the file, the section or the key is missing or the value is
 /// empty. Names are compared without regard to case. Callers take the result as signed.
-HOST_API UINT GetPrivateProfileIntW(const char16_t* section, const char16_t* key, int defaultValue,
-                                    const char16_t* file);
+HOST_API UINT GetPrivateProfileIntW(const wchar_t* section, const wchar_t* key, int defaultValue,
+                                    const wchar_t* file);
 
 /// Writes `key`=`value` into `section` of `file`, creating the file, the section or the key
 /// as needed and keeping everything else in the file. FALSE when the file cannot be written.
-HOST_API BOOL WritePrivateProfileStringW(const char16_t* section, const char16_t* key,
-                                         const char16_t* value, const char16_t* file);
+HOST_API BOOL WritePrivateProfileStringW(const wchar_t* section, const wchar_t* key,
+                                         const wchar_t* value, const wchar_t* file);
 
 }  // namespace MaxSDK::Util

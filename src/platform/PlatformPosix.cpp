@@ -20,7 +20,7 @@
 namespace platform {
 namespace {
 
-constexpr char16_t kReplacement = 0xFFFD;
+constexpr wchar_t kReplacement = 0xFFFD;
 
 // Drive letters A..Z and the folders they name; guarded because tests remap C: while other
 // code may be resolving paths.
@@ -39,12 +39,12 @@ DriveTable& Drives() {
     return table;
 }
 
-int DriveIndex(char16_t letter) {
-    if (letter >= u'a' && letter <= u'z') {
-        return letter - u'a';
+int DriveIndex(wchar_t letter) {
+    if (letter >= L'a' && letter <= L'z') {
+        return letter - L'a';
     }
-    if (letter >= u'A' && letter <= u'Z') {
-        return letter - u'A';
+    if (letter >= L'A' && letter <= L'Z') {
+        return letter - L'A';
     }
     return -1;
 }
@@ -142,14 +142,14 @@ void HeavyFence() {
 //   continue it;
 // - a lead byte and its second byte when these already mean an overlong form, a surrogate or a
 //   value above U+10FFFF.
-std::u16string Utf8ToUtf16(std::string_view utf8) {
-    std::u16string out;
+std::wstring Utf8ToWide(std::string_view utf8) {
+    std::wstring out;
     out.reserve(utf8.size());
     size_t i = 0;
     while (i < utf8.size()) {
         const auto lead = static_cast<unsigned char>(utf8[i]);
         if (lead < 0x80) {
-            out += static_cast<char16_t>(lead);
+            out += static_cast<wchar_t>(lead);
             ++i;
             continue;
         }
@@ -189,30 +189,24 @@ std::u16string Utf8ToUtf16(std::string_view utf8) {
             }
         }
         i += consumed;
-        if (!valid) {
-            out += kReplacement;
-        } else if (codePoint >= 0x10000) {
-            codePoint -= 0x10000;
-            out += static_cast<char16_t>(0xD800 + (codePoint >> 10));
-            out += static_cast<char16_t>(0xDC00 + (codePoint & 0x3FF));
-        } else {
-            out += static_cast<char16_t>(codePoint);
-        }
+        // Wide characters are whole code points here.
+        out += valid ? static_cast<wchar_t>(codePoint) : kReplacement;
     }
     return out;
 }
 
-// As WideCharToMultiByte with no flags: a surrogate without its partner becomes U+FFFD.
-std::string Utf16ToUtf8(std::u16string_view utf16) {
+// As WideCharToMultiByte with no flags: a surrogate without its partner becomes U+FFFD. Wide
+// characters are code points here; a surrogate pair that reached one is joined.
+std::string WideToUtf8(std::wstring_view wide) {
     std::string out;
-    out.reserve(utf16.size());
-    for (size_t i = 0; i < utf16.size(); ++i) {
-        const char16_t unit = utf16[i];
-        if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < utf16.size() && utf16[i + 1] >= 0xDC00 &&
-            utf16[i + 1] <= 0xDFFF) {
-            AppendUtf8(out, 0x10000 + ((char32_t{unit} - 0xD800) << 10) + (utf16[i + 1] - 0xDC00));
+    out.reserve(wide.size());
+    for (size_t i = 0; i < wide.size(); ++i) {
+        const auto unit = static_cast<char32_t>(wide[i]);
+        if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < wide.size() && wide[i + 1] >= 0xDC00 &&
+            wide[i + 1] <= 0xDFFF) {
+            AppendUtf8(out, 0x10000 + ((unit - 0xD800) << 10) + (char32_t(wide[i + 1]) - 0xDC00));
             ++i;
-        } else if (unit >= 0xD800 && unit <= 0xDFFF) {
+        } else if ((unit >= 0xD800 && unit <= 0xDFFF) || unit > 0x10FFFF) {
             AppendUtf8(out, kReplacement);
         } else {
             AppendUtf8(out, unit);
@@ -221,8 +215,8 @@ std::string Utf16ToUtf8(std::u16string_view utf16) {
     return out;
 }
 
-std::string ToNativePath(std::u16string_view windowsPath) {
-    if (windowsPath.size() < 2 || windowsPath[1] != u':') {
+std::string ToNativePath(std::wstring_view windowsPath) {
+    if (windowsPath.size() < 2 || windowsPath[1] != L':') {
         return {};
     }
     const int drive = DriveIndex(windowsPath[0]);
@@ -241,7 +235,7 @@ std::string ToNativePath(std::u16string_view windowsPath) {
     while (!folder.empty() && folder.back() == '/') {
         folder.pop_back();
     }
-    std::string rest = Utf16ToUtf8(windowsPath.substr(2));
+    std::string rest = WideToUtf8(windowsPath.substr(2));
     for (char& c : rest) {
         if (c == '\\') {
             c = '/';
@@ -255,21 +249,21 @@ std::string ToNativePath(std::u16string_view windowsPath) {
     return native.empty() ? std::string("/") : native;
 }
 
-std::filesystem::path NativeFilePath(std::u16string_view windowsPath) {
+std::filesystem::path NativeFilePath(std::wstring_view windowsPath) {
     return std::filesystem::path(ToNativePath(windowsPath));
 }
 
-std::u16string WindowsPathOf(const std::filesystem::path& nativePath) {
-    std::u16string path = u"Z:" + Utf8ToUtf16(nativePath.generic_string());
-    for (char16_t& c : path) {
-        if (c == u'/') {
-            c = u'\\';
+std::wstring WindowsPathOf(const std::filesystem::path& nativePath) {
+    std::wstring path = L"Z:" + Utf8ToWide(nativePath.generic_string());
+    for (wchar_t& c : path) {
+        if (c == L'/') {
+            c = L'\\';
         }
     }
     return path;
 }
 
-bool CreateDirectories(std::u16string_view windowsPath) {
+bool CreateDirectories(std::wstring_view windowsPath) {
     const std::string native = ToNativePath(windowsPath);
     if (native.empty()) {
         return false;
@@ -289,7 +283,7 @@ bool CreateDirectories(std::u16string_view windowsPath) {
     return IsDirectory(native);
 }
 
-bool ReadWholeFile(std::u16string_view windowsPath, std::string& bytes) {
+bool ReadWholeFile(std::wstring_view windowsPath, std::string& bytes) {
     const std::string native = ToNativePath(windowsPath);
     const int fd = native.empty() ? -1 : ::open(native.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
@@ -305,7 +299,7 @@ bool ReadWholeFile(std::u16string_view windowsPath, std::string& bytes) {
     return n == 0;
 }
 
-bool WriteWholeFile(std::u16string_view windowsPath, std::string_view bytes) {
+bool WriteWholeFile(std::wstring_view windowsPath, std::string_view bytes) {
     const std::string native = ToNativePath(windowsPath);
     if (native.empty()) {
         return false;
@@ -331,22 +325,22 @@ bool WriteWholeFile(std::u16string_view windowsPath, std::string_view bytes) {
     return true;
 }
 
-bool CreateFolder(std::u16string_view windowsPath) {
+bool CreateFolder(std::wstring_view windowsPath) {
     const std::string native = ToNativePath(windowsPath);
     return !native.empty() && ::mkdir(native.c_str(), 0777) == 0;
 }
 
-std::u16string GetEnvironmentText(std::u16string_view name) {
-    const char* value = std::getenv(Utf16ToUtf8(name).c_str());
-    return value ? Utf8ToUtf16(value) : std::u16string();
+std::wstring GetEnvironmentText(std::wstring_view name) {
+    const char* value = std::getenv(WideToUtf8(name).c_str());
+    return value ? Utf8ToWide(value) : std::wstring();
 }
 
-std::u16string GetTempFolder() {
+std::wstring GetTempFolder() {
     const char* tmp = std::getenv("TMPDIR");
     std::string folder = tmp && *tmp == '/' ? tmp : "/tmp";
-    std::u16string path = WindowsPathOf(folder);
-    if (path.back() != u'\\') {
-        path += u'\\';
+    std::wstring path = WindowsPathOf(folder);
+    if (path.back() != L'\\') {
+        path += L'\\';
     }
     return path;
 }
@@ -371,7 +365,7 @@ void* ForegroundWindow() {
     return nullptr;
 }
 
-bool AppendToFile(std::u16string_view windowsPath, std::string_view bytes) {
+bool AppendToFile(std::wstring_view windowsPath, std::string_view bytes) {
     const std::string native = ToNativePath(windowsPath);
     if (native.empty()) {
         return false;
@@ -401,7 +395,7 @@ bool AppendToFile(std::u16string_view windowsPath, std::string_view bytes) {
     return ok;
 }
 
-void MapDrive(char16_t driveLetter, const std::string& folder) {
+void MapDrive(wchar_t driveLetter, const std::string& folder) {
     const int drive = DriveIndex(driveLetter);
     if (drive < 0) {
         return;
@@ -411,20 +405,20 @@ void MapDrive(char16_t driveLetter, const std::string& folder) {
     table.folders[drive] = folder;
 }
 
-char16_t ToLowerUnit(char16_t unit) {
+wchar_t ToLowerUnit(wchar_t unit) {
     // The UTF-8 C locale maps the whole of Unicode, as the Win32 wide-character mapping does.
     if (unit < 0x80) {
-        return unit >= u'A' && unit <= u'Z' ? char16_t(unit + (u'a' - u'A')) : unit;
+        return unit >= L'A' && unit <= L'Z' ? wchar_t(unit + (L'a' - L'A')) : unit;
     }
     static const locale_t utf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t(0));
-    if (unit >= 0xD800 && unit <= 0xDFFF) {
-        return unit;  // half of a surrogate pair maps to itself
+    if ((unit >= 0xD800 && unit <= 0xDFFF) || unit > 0xFFFF) {
+        return unit;  // as on Win32, where such a character is a surrogate pair of two halves
     }
     wint_t lower = utf8 ? towlower_l(wint_t(unit), utf8) : towlower(wint_t(unit));
-    return lower <= 0xFFFF ? char16_t(lower) : unit;
+    return lower <= 0xFFFF ? wchar_t(lower) : unit;
 }
 
-bool WeaklyCanonical(std::u16string_view windowsPath, std::u16string& out) {
+bool WeaklyCanonical(std::wstring_view windowsPath, std::wstring& out) {
     const std::string native = ToNativePath(windowsPath);
     if (native.empty()) {
         return false;
@@ -463,20 +457,20 @@ bool WeaklyCanonical(std::u16string_view windowsPath, std::u16string& out) {
         return false;
     }
     std::string rest = canonical.substr(bestLength);
-    std::u16string result;
-    result.push_back(char16_t(u'A' + bestDrive));
-    result += u":";
-    for (char16_t c : Utf8ToUtf16(rest)) {
-        result.push_back(c == u'/' ? u'\\' : c);
+    std::wstring result;
+    result.push_back(wchar_t(L'A' + bestDrive));
+    result += L":";
+    for (wchar_t c : Utf8ToWide(rest)) {
+        result.push_back(c == L'/' ? L'\\' : c);
     }
     if (result.size() == 2) {
-        result += u"\\";
+        result += L"\\";
     }
     out = result;
     return true;
 }
 
-bool ListRegularFiles(std::u16string_view windowsFolder, std::vector<std::u16string>& names) {
+bool ListRegularFiles(std::wstring_view windowsFolder, std::vector<std::wstring>& names) {
     const std::string native = ToNativePath(windowsFolder);
     if (native.empty()) {
         return false;
@@ -496,40 +490,38 @@ bool ListRegularFiles(std::u16string_view windowsFolder, std::vector<std::u16str
             break;
         }
         if (std::filesystem::is_regular_file(status)) {
-            names.push_back(Utf8ToUtf16(it->path().filename().string()));
+            names.push_back(Utf8ToWide(it->path().filename().string()));
         }
     }
     return true;
 }
 
 namespace {
-std::atomic<bool (*)(const OpenFileRequest&, std::u16string&)> openFileChooser{nullptr};
+std::atomic<bool (*)(const OpenFileRequest&, std::wstring&)> openFileChooser{nullptr};
 }  // namespace
 
-bool ShowOpenFileDialog(const OpenFileRequest& request, std::u16string& chosen) {
+bool ShowOpenFileDialog(const OpenFileRequest& request, std::wstring& chosen) {
     auto chooser = openFileChooser.load();
     return chooser && chooser(request, chosen);
 }
 
-void SetOpenFileChooser(bool (*chooser)(const OpenFileRequest&, std::u16string&)) {
+void SetOpenFileChooser(bool (*chooser)(const OpenFileRequest&, std::wstring&)) {
     openFileChooser.store(chooser);
 }
 
 namespace {
-std::atomic<int (*)(const std::u16string&, const std::u16string&, uint32_t)> messageBoxAnswerer{
+std::atomic<int (*)(const std::wstring&, const std::wstring&, uint32_t)> messageBoxAnswerer{
     nullptr};
 }  // namespace
 
-int ShowMessageBox(void*, const std::u16string& text, const std::u16string& caption,
-                   uint32_t style) {
+int ShowMessageBox(void*, const std::wstring& text, const std::wstring& caption, uint32_t style) {
     if (auto answerer = messageBoxAnswerer.load()) {
         return answerer(text, caption, style);
     }
     return (style & 0xF) == kBoxOk ? kAnswerOk : kAnswerCancel;
 }
 
-void SetMessageBoxAnswerer(int (*answerer)(const std::u16string&, const std::u16string&,
-                                           uint32_t)) {
+void SetMessageBoxAnswerer(int (*answerer)(const std::wstring&, const std::wstring&, uint32_t)) {
     messageBoxAnswerer.store(answerer);
 }
 

@@ -12,26 +12,26 @@
 namespace platform {
 namespace {
 
-const wchar_t* Wide(const std::u16string& text) {
+const wchar_t* Wide(const std::wstring& text) {
     return reinterpret_cast<const wchar_t*>(text.c_str());
 }
 
-bool IsDirectory(const std::u16string& path) {
+bool IsDirectory(const std::wstring& path) {
     const DWORD attributes = ::GetFileAttributesW(Wide(path));
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
 // Length of the part of a path that cannot be created: "C:\", "\\server\share\" or "\".
-size_t RootLength(const std::u16string& path) {
-    if (path.size() >= 2 && path[1] == u':') {
+size_t RootLength(const std::wstring& path) {
+    if (path.size() >= 2 && path[1] == L':') {
         return path.size() >= 3 && IsPathSeparator(path[2]) ? 3 : 2;
     }
     if (path.size() >= 2 && IsPathSeparator(path[0]) && IsPathSeparator(path[1])) {
-        size_t end = path.find_first_of(u"\\/", 2);  // after the server
-        if (end != std::u16string::npos) {
-            end = path.find_first_of(u"\\/", end + 1);  // after the share
+        size_t end = path.find_first_of(L"\\/", 2);  // after the server
+        if (end != std::wstring::npos) {
+            end = path.find_first_of(L"\\/", end + 1);  // after the share
         }
-        return end == std::u16string::npos ? path.size() : end + 1;
+        return end == std::wstring::npos ? path.size() : end + 1;
     }
     return !path.empty() && IsPathSeparator(path[0]) ? 1 : 0;
 }
@@ -73,7 +73,7 @@ void HeavyFence() {
     ::FlushProcessWriteBuffers();
 }
 
-std::u16string Utf8ToUtf16(std::string_view utf8) {
+std::wstring Utf8ToWide(std::string_view utf8) {
     if (utf8.empty() || utf8.size() > static_cast<size_t>(INT_MAX)) {
         return {};
     }
@@ -82,7 +82,7 @@ std::u16string Utf8ToUtf16(std::string_view utf8) {
     if (length <= 0) {
         return {};
     }
-    std::u16string result(static_cast<size_t>(length), u'\0');
+    std::wstring result(static_cast<size_t>(length), L'\0');
     const int written = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size,
                                               reinterpret_cast<wchar_t*>(result.data()), length);
     if (written <= 0) {
@@ -92,7 +92,7 @@ std::u16string Utf8ToUtf16(std::string_view utf8) {
     return result;
 }
 
-std::string Utf16ToUtf8(std::u16string_view utf16) {
+std::string WideToUtf8(std::wstring_view utf16) {
     if (utf16.empty() || utf16.size() > static_cast<size_t>(INT_MAX)) {
         return {};
     }
@@ -112,34 +112,34 @@ std::string Utf16ToUtf8(std::u16string_view utf16) {
     return result;
 }
 
-std::string ToNativePath(std::u16string_view windowsPath) {
-    return Utf16ToUtf8(windowsPath);
+std::string ToNativePath(std::wstring_view windowsPath) {
+    return WideToUtf8(windowsPath);
 }
 
-std::filesystem::path NativeFilePath(std::u16string_view windowsPath) {
-    return std::filesystem::path(std::u16string(windowsPath));
+std::filesystem::path NativeFilePath(std::wstring_view windowsPath) {
+    return std::filesystem::path(std::wstring(windowsPath));
 }
 
-std::u16string WindowsPathOf(const std::filesystem::path& nativePath) {
-    std::u16string path = nativePath.u16string();
-    for (char16_t& c : path) {
-        if (c == u'/') {
-            c = u'\\';
+std::wstring WindowsPathOf(const std::filesystem::path& nativePath) {
+    std::wstring path = nativePath.wstring();
+    for (wchar_t& c : path) {
+        if (c == L'/') {
+            c = L'\\';
         }
     }
     return path;
 }
 
-bool CreateDirectories(std::u16string_view windowsPath) {
-    const std::u16string path(windowsPath);
+bool CreateDirectories(std::wstring_view windowsPath) {
+    const std::wstring path(windowsPath);
     if (path.empty()) {
         return false;
     }
     // Level by level, so that a plain file at any level stops the walk.
     size_t end = RootLength(path);
     while (end < path.size()) {
-        end = path.find_first_of(u"\\/", end + 1);
-        const std::u16string level = path.substr(0, end);
+        end = path.find_first_of(L"\\/", end + 1);
+        const std::wstring level = path.substr(0, end);
         if (level.empty() || IsPathSeparator(level.back())) {
             continue;
         }
@@ -151,8 +151,8 @@ bool CreateDirectories(std::u16string_view windowsPath) {
     return IsDirectory(path);
 }
 
-bool ReadWholeFile(std::u16string_view windowsPath, std::string& bytes) {
-    const std::u16string path(windowsPath);
+bool ReadWholeFile(std::wstring_view windowsPath, std::string& bytes) {
+    const std::wstring path(windowsPath);
     HANDLE file = ::CreateFileW(Wide(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
@@ -169,9 +169,9 @@ bool ReadWholeFile(std::u16string_view windowsPath, std::string& bytes) {
     return ok;
 }
 
-bool WriteWholeFile(std::u16string_view windowsPath, std::string_view bytes) {
-    const std::u16string path(windowsPath);
-    const std::u16string temporary = path + u".tmp";
+bool WriteWholeFile(std::wstring_view windowsPath, std::string_view bytes) {
+    const std::wstring path(windowsPath);
+    const std::wstring temporary = path + L".tmp";
     HANDLE file = ::CreateFileW(Wide(temporary), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
@@ -189,22 +189,22 @@ bool WriteWholeFile(std::u16string_view windowsPath, std::string_view bytes) {
     return true;
 }
 
-bool CreateFolder(std::u16string_view windowsPath) {
-    return ::CreateDirectoryW(Wide(std::u16string(windowsPath)), nullptr) != 0;
+bool CreateFolder(std::wstring_view windowsPath) {
+    return ::CreateDirectoryW(Wide(std::wstring(windowsPath)), nullptr) != 0;
 }
 
-std::u16string GetEnvironmentText(std::u16string_view name) {
+std::wstring GetEnvironmentText(std::wstring_view name) {
     wchar_t buffer[32768];
-    const DWORD n = ::GetEnvironmentVariableW(Wide(std::u16string(name)), buffer, 32768);
-    return n > 0 && n < 32768 ? std::u16string(reinterpret_cast<const char16_t*>(buffer), n)
-                              : std::u16string();
+    const DWORD n = ::GetEnvironmentVariableW(Wide(std::wstring(name)), buffer, 32768);
+    return n > 0 && n < 32768 ? std::wstring(reinterpret_cast<const wchar_t*>(buffer), n)
+                              : std::wstring();
 }
 
-std::u16string GetTempFolder() {
+std::wstring GetTempFolder() {
     wchar_t buffer[MAX_PATH + 1] = {};
     const DWORD n = ::GetTempPathW(MAX_PATH + 1, buffer);
-    return n > 0 && n <= MAX_PATH ? std::u16string(reinterpret_cast<const char16_t*>(buffer), n)
-                                  : std::u16string();
+    return n > 0 && n <= MAX_PATH ? std::wstring(reinterpret_cast<const wchar_t*>(buffer), n)
+                                  : std::wstring();
 }
 
 ScreenRect WorkAreaNearWindow(void* window) {
@@ -221,8 +221,8 @@ void* ForegroundWindow() {
     return ::GetForegroundWindow();
 }
 
-bool AppendToFile(std::u16string_view windowsPath, std::string_view bytes) {
-    const std::u16string path(windowsPath);
+bool AppendToFile(std::wstring_view windowsPath, std::string_view bytes) {
+    const std::wstring path(windowsPath);
     // FILE_APPEND_DATA alone makes every write land at the current end of the file, also
     // when other processes append at the same time.
     const HANDLE file =
@@ -250,9 +250,9 @@ bool AppendToFile(std::u16string_view windowsPath, std::string_view bytes) {
     return ok;
 }
 
-char16_t ToLowerUnit(char16_t unit) {
+wchar_t ToLowerUnit(wchar_t unit) {
     if (unit < 0x80) {
-        return unit >= u'A' && unit <= u'Z' ? char16_t(unit + (u'a' - u'A')) : unit;
+        return unit >= L'A' && unit <= L'Z' ? wchar_t(unit + (L'a' - L'A')) : unit;
     }
     // The invariant Unicode mapping: the C run-time's towlower maps only ASCII in the "C"
     // locale, and a plug-in must not change the process's locale.
@@ -261,13 +261,13 @@ char16_t ToLowerUnit(char16_t unit) {
                       0) != 1) {
         return unit;
     }
-    return char16_t(out);
+    return wchar_t(out);
 }
 
-bool WeaklyCanonical(std::u16string_view windowsPath, std::u16string& out) {
+bool WeaklyCanonical(std::wstring_view windowsPath, std::wstring& out) {
     std::error_code ec;
     const std::filesystem::path canonical =
-        std::filesystem::weakly_canonical(std::filesystem::path(std::u16string(windowsPath)), ec);
+        std::filesystem::weakly_canonical(std::filesystem::path(std::wstring(windowsPath)), ec);
     if (ec) {
         return false;
     }
@@ -275,10 +275,9 @@ bool WeaklyCanonical(std::u16string_view windowsPath, std::u16string& out) {
     return !out.empty();
 }
 
-bool ListRegularFiles(std::u16string_view windowsFolder, std::vector<std::u16string>& names) {
+bool ListRegularFiles(std::wstring_view windowsFolder, std::vector<std::wstring>& names) {
     std::error_code ec;
-    std::filesystem::directory_iterator it(std::filesystem::path(std::u16string(windowsFolder)),
-                                           ec);
+    std::filesystem::directory_iterator it(std::filesystem::path(std::wstring(windowsFolder)), ec);
     if (ec) {
         return false;
     }
@@ -292,17 +291,17 @@ bool ListRegularFiles(std::u16string_view windowsFolder, std::vector<std::u16str
             break;
         }
         if (std::filesystem::is_regular_file(status)) {
-            names.push_back(it->path().filename().u16string());
+            names.push_back(it->path().filename().wstring());
         }
     }
     return true;
 }
 
-bool ShowOpenFileDialog(const OpenFileRequest& request, std::u16string& chosen) {
+bool ShowOpenFileDialog(const OpenFileRequest& request, std::wstring& chosen) {
     std::vector<wchar_t> file(std::max<uint32_t>(request.bufferUnits, 1), L'\0');
     const size_t copied = std::min(request.initialFile.size(), file.size() - 1);
     std::copy_n(request.initialFile.begin(), copied, file.begin());
-    std::u16string folder = request.initialFolder;
+    std::wstring folder = request.initialFolder;
     OPENFILENAMEW ofn = {};
     ofn.lStructSize = sizeof(OPENFILENAMEW);
     ofn.hwndOwner = static_cast<HWND>(request.owner);
@@ -316,7 +315,7 @@ bool ShowOpenFileDialog(const OpenFileRequest& request, std::u16string& chosen) 
     if (!GetOpenFileNameW(&ofn)) {
         return false;
     }
-    chosen.assign(reinterpret_cast<const char16_t*>(file.data()));
+    chosen.assign(reinterpret_cast<const wchar_t*>(file.data()));
     return true;
 }
 
@@ -325,7 +324,7 @@ static_assert(kBoxOk == MB_OK && kBoxYesNoCancel == MB_YESNOCANCEL &&
 static_assert(kAnswerOk == IDOK && kAnswerCancel == IDCANCEL && kAnswerYes == IDYES &&
               kAnswerNo == IDNO);
 
-int ShowMessageBox(void* owner, const std::u16string& text, const std::u16string& caption,
+int ShowMessageBox(void* owner, const std::wstring& text, const std::wstring& caption,
                    uint32_t style) {
     return ::MessageBoxW(static_cast<HWND>(owner), Wide(text), Wide(caption), style);
 }

@@ -139,10 +139,10 @@ Animatable* Zenithra::SubAnim(int i) {
 
 MSTR Zenithra::SubAnimName(int i) {
     if (i == 0) {
-        return u"Parameters";
+        return _M("Parameters");
     }
     if (i == 1) {
-        return u"Source Map";
+        return _M("Source Map");
     }
     if (i >= 2 && i < GetSlotCount() + 2) {
         return SlotName(i - 2);
@@ -348,12 +348,12 @@ void Zenithra::SetSubTexmap(int i, Texmap* m) {
 }
 
 MSTR Zenithra::GetSubTexmapSlotName(int i) {
-    return i == 0 ? MSTR(u"Source Map") : SlotName(i - 1);
+    return i == 0 ? MSTR(_M("Source Map")) : SlotName(i - 1);
 }
 
 MSTR Zenithra::SlotName(int i) {
-    MSTR mapName = GetName().empty() ? MSTR(u"Zenithra") : GetName();
-    return mapName + u":Slot " + ToU16(i + 1);
+    MSTR mapName = GetName().empty() ? MSTR(_M("Zenithra")) : GetName();
+    return mapName + _M(":Slot ") + ToU16(i + 1);
 }
 
 void Zenithra::NotifyProxies(PartID part, RefMessage message) {

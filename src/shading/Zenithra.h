@@ -27,7 +27,7 @@ public:
     // --- Animatable / references ---------------------------------------------------------
     /// Refuses new evaluations, waits (at most about 2 s) for running ones, then destroys.
     void DeleteThis() override;
-    void GetClassName(MSTR& s) const override { s = u"Zenithra"; }
+    void GetClassName(MSTR& s) const override { s = _M("Zenithra"); }
     SClass_ID SuperClassID() override { return TEXMAP_CLASS_ID; }
     Class_ID ClassID() override { return ZENITHRA_CLASS_ID; }
     int NumSubs() override;

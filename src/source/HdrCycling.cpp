@@ -16,7 +16,7 @@ constexpr uint32_t kDialogBufferUnits = 4096;
 // Hide read-only, path must exist, file must exist.
 constexpr uint32_t kDialogFlags = 0x1804;
 // Description and pattern pairs, each NUL-terminated, the list ended by a second NUL.
-constexpr char16_t kDialogFilter[] = u"HDR / EXR (*.hdr;*.exr)\0*.hdr;*.exr\0All (*.*)\0*.*\0";
+constexpr wchar_t kDialogFilter[] = _M("HDR / EXR (*.hdr;*.exr)\0*.hdr;*.exr\0All (*.*)\0*.*\0");
 
 void Step(Zenithra* map, int direction) {
     if (!map || !map->sourceMap) {
@@ -43,7 +43,7 @@ void Step(Zenithra* map, int direction) {
 }  // namespace
 
 MSTR ParentFolder(const MSTR& path) {
-    size_t last = path.find_last_of(u"\\/");
+    size_t last = path.find_last_of(_M("\\/"));
     if (last == MSTR::npos) {
         return MSTR();
     }
@@ -52,7 +52,7 @@ MSTR ParentFolder(const MSTR& path) {
         --end;
     }
     // The separator of a root stays: "C:\sky.hdr" has the parent "C:\", "\sky.hdr" has "\".
-    bool root = end == 0 || (end == 2 && path[1] == u':');
+    bool root = end == 0 || (end == 2 && path[1] == _M(':'));
     return path.substr(0, root ? last + 1 : end);
 }
 
@@ -76,11 +76,11 @@ std::vector<MSTR> ScanHdrFolder(const MSTR& currentPath) {
     if (folder.empty()) {
         return list;
     }
-    std::vector<std::u16string> names;
+    std::vector<std::wstring> names;
     platform::ListRegularFiles(folder, names);
     bool endsInSeparator = platform::IsPathSeparator(folder.back());
-    for (const std::u16string& name : names) {
-        MSTR entry = endsInSeparator ? folder + name : folder + u"\\" + name;
+    for (const std::wstring& name : names) {
+        MSTR entry = endsInSeparator ? folder + name : folder + _M("\\") + name;
         if (IsHdrOrExrPath(entry)) {
             list.push_back(entry);
         }
@@ -110,9 +110,9 @@ void BrowseHdrFile(Zenithra* map, HWND rollupWindow) {
     Interface* core = GetCOREInterface();
     request.owner = core ? core->GetMAXHWnd() : rollupWindow;
     request.filter.assign(kDialogFilter, std::size(kDialogFilter));
-    request.title = u"Choose HDR / EXR";
+    request.title = _M("Choose HDR / EXR");
     request.flags = kDialogFlags;
-    std::u16string chosen;
+    std::wstring chosen;
     if (!platform::ShowOpenFileDialog(request, chosen)) {
         return;
     }

@@ -18,7 +18,7 @@ constexpr size_t kMaxNameUnits = 128;
 /// A lower-cased copy of a name in a fixed buffer: no allocation on the shading path.
 class LowerName {
 public:
-    explicit LowerName(const char16_t* name) {
+    explicit LowerName(const wchar_t* name) {
         if (name) {
             while (name[length] != 0 && length < kMaxNameUnits) {
                 units[length] = platform::ToLowerUnit(name[length]);
@@ -26,19 +26,19 @@ public:
             }
         }
     }
-    std::u16string_view View() const { return {units, length}; }
+    std::wstring_view View() const { return {units, length}; }
 
 private:
-    char16_t units[kMaxNameUnits];
+    wchar_t units[kMaxNameUnits];
     size_t length = 0;
 };
 
-bool Has(std::u16string_view name, std::u16string_view word) {
-    return name.find(word) != std::u16string_view::npos;
+bool Has(std::wstring_view name, std::wstring_view word) {
+    return name.find(word) != std::wstring_view::npos;
 }
 
 template <typename... Words>
-bool HasAny(std::u16string_view name, Words... words) {
+bool HasAny(std::wstring_view name, Words... words) {
     return (Has(name, words) || ...);
 }
 
@@ -49,14 +49,15 @@ bool IsMappingTypeParam(const ParamDef& def) {
         return false;
     }
     LowerName lower(def.int_name);
-    std::u16string_view name = lower.View();
+    std::wstring_view name = lower.View();
     if (name.empty()) {
         return false;
     }
-    bool p = HasAny(name, u"mapping", u"maptype", u"map_type", u"projection", u"projectiontype",
-                    u"projection_type");
-    bool q = HasAny(name, u"type", u"mode", u"source");
-    bool x = HasAny(name, u"channel", u"tiling", u"offset", u"rotat", u"angle", u"file");
+    bool p = HasAny(name, _M("mapping"), _M("maptype"), _M("map_type"), _M("projection"),
+                    _M("projectiontype"), _M("projection_type"));
+    bool q = HasAny(name, _M("type"), _M("mode"), _M("source"));
+    bool x = HasAny(name, _M("channel"), _M("tiling"), _M("offset"), _M("rotat"), _M("angle"),
+                    _M("file"));
     return p && q && !x;
 }
 
@@ -103,9 +104,9 @@ bool ClassifySourceMap(Texmap* map, bool& isVRayBitmap, bool& isBitmap) {
     MSTR className;
     map->GetClassName(className);
     LowerName lower(className.c_str());
-    std::u16string_view name = lower.View();
-    isVRayBitmap = Has(name, u"vray") && Has(name, u"bitmap");
-    isBitmap = !isVRayBitmap && Has(name, u"bitmap");
+    std::wstring_view name = lower.View();
+    isVRayBitmap = Has(name, _M("vray")) && Has(name, _M("bitmap"));
+    isBitmap = !isVRayBitmap && Has(name, _M("bitmap"));
     return true;
 }
 
@@ -123,15 +124,15 @@ bool ReadVRayMappingType(Texmap* map, TimeValue t, bool& nonZero) {
     return found;
 }
 
-int ScoreRotationParamName(std::u16string_view name, bool isVRayBitmap, bool isBitmap,
+int ScoreRotationParamName(std::wstring_view name, bool isVRayBitmap, bool isBitmap,
                            bool mappingFound, bool mappingNonZero) {
-    const bool an = Has(name, u"angle");
-    const bool ro = HasAny(name, u"rotat", u"rotate");
-    const bool hz = HasAny(name, u"horiz", u"horizontal", u"hrot");
-    const bool ua = name == u"u" || HasAny(name, u"u_", u"u ", u"_u", u"-u", u"angleu", u"uangle",
-                                           u"rotu", u"urot");
-    const bool co = HasAny(name, u"coord", u"uvw", u"uvgen");
-    const bool mp = HasAny(name, u"mapping", u"projection");
+    const bool an = Has(name, _M("angle"));
+    const bool ro = HasAny(name, _M("rotat"), _M("rotate"));
+    const bool hz = HasAny(name, _M("horiz"), _M("horizontal"), _M("hrot"));
+    const bool ua = name == _M("u") || HasAny(name, _M("u_"), _M("u "), _M("_u"), _M("-u"),
+                                              _M("angleu"), _M("uangle"), _M("rotu"), _M("urot"));
+    const bool co = HasAny(name, _M("coord"), _M("uvw"), _M("uvgen"));
+    const bool mp = HasAny(name, _M("mapping"), _M("projection"));
     const bool hr = hz && (ro || an);
     const bool ur = (ua && an) || (ua && ro && (co || mp)) || (co && (ro || an));
 

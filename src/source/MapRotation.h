@@ -17,7 +17,7 @@ bool ReadVRayMappingType(Texmap* map, TimeValue t, bool& nonZero);
 
 /// The rank of a parameter as the map's rotation, by its lower-cased internal name; negative
 /// when the name does not name a rotation.
-int ScoreRotationParamName(std::u16string_view lowerName, bool isVRayBitmap, bool isBitmap,
+int ScoreRotationParamName(std::wstring_view lowerName, bool isVRayBitmap, bool isBitmap,
                            bool mappingFound, bool mappingNonZero);
 
 /// The map's rotation in degrees at time t (angle-type parameters are converted from radians).

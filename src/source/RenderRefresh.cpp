@@ -5,18 +5,20 @@
 
 #include "host/Interface.h"
 
-const char16_t* const IprRestartScript =
-    u"try(fn zenithraBool v = (local s = try(toLower(v as string))catch(\"\");s == \"true\" or "
-    u"s == \"1\" or s == \"2\");fn zenithraIprActive = (local active = false;try(active = "
-    u"zenithraBool(vrayIsIPRRunning()))catch();if not active do(try(local r = "
-    u"renderers.current;try(active = zenithraBool(r.isIPRRunning))catch(try(active = "
-    u"zenithraBool(r.isIPRRunning()))catch()))catch());active);if zenithraIprActive() "
-    u"do(try(vrayStopIPR())catch(try(renderers.current.stopIPR())catch());local guard = "
-    u"0;while zenithraIprActive() and guard < 20 do(guard = guard + 1;sleep "
-    u"0.025;try(windows.processPostedMessages())catch());try(vrayStartIPR())catch(try("
-    u"renderers.current.startIPR())catch());local t = sliderTime;local dt = "
-    u"ticksPerFrame;try(sliderTime = t + dt)catch();try(sliderTime = "
-    u"t)catch();try(completeRedraw())catch();try(redrawViews())catch()))catch()";
+const wchar_t* const IprRestartScript = _M(
+    "try(fn zenithraBool v = (local s = try(toLower(v as string))catch(\"\");s == \"true\" or ")
+    _M("s == \"1\" or s == \"2\");fn zenithraIprActive = (local active = false;try(active = ") _M(
+        "zenithraBool(vrayIsIPRRunning()))catch();if not active do(try(local r = ")
+        _M("renderers.current;try(active = zenithraBool(r.isIPRRunning))catch(try(active = ") _M(
+            "zenithraBool(r.isIPRRunning()))catch()))catch());active);if zenithraIprActive() ")
+            _M("do(try(vrayStopIPR())catch(try(renderers.current.stopIPR())catch());local guard = ")
+                _M("0;while zenithraIprActive() and guard < 20 do(guard = guard + 1;sleep ")
+                    _M("0.025;try(windows.processPostedMessages())catch());try(vrayStartIPR())"
+                       "catch(try(")
+                        _M("renderers.current.startIPR())catch());local t = sliderTime;local dt = ")
+                            _M("ticksPerFrame;try(sliderTime = t + dt)catch();try(sliderTime = ")
+                                _M("t)catch();try(completeRedraw())catch();try(redrawViews())catch("
+                                   ")))catch()");
 
 void NotifyTwice(ReferenceTarget& target) {
     target.NotifyDependents(FOREVER, PART_ALL, REFMSG_CHANGE, NOTIFY_ALL, true);
@@ -48,7 +50,7 @@ void RefreshAfterSourceChange(Zenithra* map, Texmap* source, HWND window) {
 bool IsFrameBufferTitle(const MSTR& title) {
     // The title is read into 512 units: at most 511 characters take part.
     MSTR lower = platform::ToLower(MSTR(title.substr(0, 511)));
-    for (const char16_t* word : {u"v-ray frame buffer", u"vray frame buffer", u"vfb"}) {
+    for (const wchar_t* word : {_M("v-ray frame buffer"), _M("vray frame buffer"), _M("vfb")}) {
         if (lower.find(word) != MSTR::npos) {
             return true;
         }
@@ -63,7 +65,7 @@ BOOL CALLBACK FindFrameBufferWindowProc(HWND window, LPARAM slot) {
     }
     wchar_t buffer[512] = {};
     int length = GetWindowTextW(window, buffer, 512);
-    MSTR title(reinterpret_cast<const char16_t*>(buffer), size_t(length > 0 ? length : 0));
+    MSTR title(reinterpret_cast<const wchar_t*>(buffer), size_t(length > 0 ? length : 0));
     if (!IsFrameBufferTitle(title)) {
         return TRUE;
     }

@@ -8,7 +8,7 @@ class Zenithra;
 
 /// Restarts a running interactive render (and does nothing when none runs). Every failure is
 /// swallowed inside the script.
-extern const char16_t* const IprRestartScript;
+extern const wchar_t* const IprRestartScript;
 
 /// The two notifications every consumer of a changed source map is sent, in this order:
 /// REFMSG_CHANGE for PART_ALL, then REFMSG_ZENITHRA_CHANGED for part 0 (FOREVER, NOTIFY_ALL,

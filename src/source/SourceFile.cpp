@@ -17,7 +17,7 @@ constexpr ParamType2 kStringType = TYPE_STRING;      // 8
 
 /// Length of the root name: "X:" or a network/device prefix "\\server" / "\\?".
 size_t RootNameLength(const MSTR& path) {
-    if (path.size() >= 2 && path[1] == u':') {
+    if (path.size() >= 2 && path[1] == _M(':')) {
         return 2;
     }
     if (path.size() >= 2 && platform::IsPathSeparator(path[0]) &&
@@ -33,7 +33,7 @@ size_t RootNameLength(const MSTR& path) {
 
 MSTR AssetPath(const MaxSDK::AssetManagement::AssetUser& asset) {
     MSTR full = asset.GetFullFilePath();
-    if (full.empty() || full[0] == u'\0') {
+    if (full.empty() || full[0] == _M('\0')) {
         return asset.GetFileName();
     }
     return full;
@@ -66,32 +66,32 @@ void ForEachPathParam(Texmap* map, Visit visit) {
 
 bool IsHdrOrExrPath(const MSTR& path) {
     size_t start = RootNameLength(path);
-    size_t lastSeparator = path.find_last_of(u"\\/");
+    size_t lastSeparator = path.find_last_of(_M("\\/"));
     if (lastSeparator != MSTR::npos && lastSeparator >= start) {
         start = lastSeparator + 1;
     }
     MSTR name = path.substr(std::min(start, path.size()));
-    size_t colon = name.find(u':');
+    size_t colon = name.find(_M(':'));
     if (colon != MSTR::npos) {
         name.resize(colon);
     }
-    if (name.empty() || name == u"." || name == u"..") {
+    if (name.empty() || name == _M(".") || name == _M("..")) {
         return false;
     }
-    size_t dot = name.find_last_of(u'.');
+    size_t dot = name.find_last_of(_M('.'));
     if (dot == MSTR::npos || dot == 0) {
         return false;
     }
     MSTR extension = platform::ToLower(name.substr(dot));
-    return extension == u".hdr" || extension == u".exr";
+    return extension == _M(".hdr") || extension == _M(".exr");
 }
 
 MSTR LexicallyNormalPath(const MSTR& path) {
     size_t rootLength = RootNameLength(path);
     MSTR root = path.substr(0, rootLength);
-    for (char16_t& c : root) {
-        if (c == u'/') {
-            c = u'\\';
+    for (wchar_t& c : root) {
+        if (c == _M('/')) {
+            c = _M('\\');
         }
     }
     size_t i = rootLength;
@@ -107,13 +107,13 @@ MSTR LexicallyNormalPath(const MSTR& path) {
         }
         if (end > i) {
             MSTR part = path.substr(i, end - i);
-            if (part == u"..") {
-                if (!parts.empty() && parts.back() != u"..") {
+            if (part == _M("..")) {
+                if (!parts.empty() && parts.back() != _M("..")) {
                     parts.pop_back();
                 } else if (!absolute) {
                     parts.push_back(part);
                 }
-            } else if (part != u".") {
+            } else if (part != _M(".")) {
                 parts.push_back(part);
             }
         }
@@ -121,17 +121,17 @@ MSTR LexicallyNormalPath(const MSTR& path) {
     }
     MSTR out = root;
     if (absolute) {
-        out += u'\\';
+        out += _M('\\');
     }
     for (size_t p = 0; p < parts.size(); ++p) {
         if (p > 0) {
-            out += u'\\';
+            out += _M('\\');
         }
         out += parts[p];
     }
     // A trailing separator names the folder itself; keep it so "C:\dir\" stays a folder.
     if (!parts.empty() && !path.empty() && platform::IsPathSeparator(path.back())) {
-        out += u'\\';
+        out += _M('\\');
     }
     return out;
 }
@@ -167,7 +167,7 @@ bool ReadParamPath(IParamBlock2* block, ParamID id, MSTR& outPath) {
     }
     MSTR text;
     valid = FOREVER;
-    if (block->GetValue(id, 0, text, valid, 0) && !text.empty() && text[0] != u'\0') {
+    if (block->GetValue(id, 0, text, valid, 0) && !text.empty() && text[0] != _M('\0')) {
         outPath = text;
         return true;
     }

@@ -55,8 +55,8 @@ void DeleteSelectedRow(HistoryWindowState& state, HWND window) {
     }
     MSTR path = state.rows[size_t(state.selectedRow)].hdrPath;
     MSTR name = FileNameOfPath(path);
-    MSTR text = u"Delete all saved lighting looks for\n\"" + (name.empty() ? path : name) +
-                u"\"?\n\nAll variants and frames in this row will be removed.";
+    MSTR text = _M("Delete all saved lighting looks for\n\"") + (name.empty() ? path : name) +
+                _M("\"?\n\nAll variants and frames in this row will be removed.");
     int answer = MessageBoxW(window, Wide(text), L"HDR Lighting History",
                              MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2);
     if (answer != IDYES || !StillOpen(window, state) || !state.map) {
@@ -147,7 +147,7 @@ void OnRightButtonUp(HistoryWindowState& state, HWND window, POINT p) {
     HistoryEntry target = *entry;  // the store moves its entries while it removes
     POINT screen = p;
     ClientToScreen(window, &screen);
-    UINT chosen = TrackRollupMenu(window, screen, {{kDeleteVariantCommand, u"Delete"}});
+    UINT chosen = TrackRollupMenu(window, screen, {{kDeleteVariantCommand, _M("Delete")}});
     if (!StillOpen(window, state)) {
         return;
     }

@@ -10,9 +10,9 @@
 
 namespace {
 
-constexpr const char16_t* kEmptyHistoryText =
-    u"No saved lighting looks yet. Click Save in the master slot to capture the current "
-    u"VFB/frame/camera/rotate.";
+constexpr const wchar_t* kEmptyHistoryText =
+    _M("No saved lighting looks yet. Click Save in the master slot to capture the current ")
+        _M("VFB/frame/camera/rotate.");
 
 void Fill(HDC dc, const RECT& rect, COLORREF colour) {
     HBRUSH brush = CreateSolidBrush(colour);
@@ -88,7 +88,7 @@ void PaintRow(const HistoryWindowState& s, HDC dc, const RECT& client, const Pal
     FilledCell(dc, labelCell, fill, p.line);
     RECT labelText = labelCell;
     InflateRect(&labelText, -7, -7);
-    DrawCentredText(dc, FileNameOfPath(row.hdrPath) + u"\r\n" + row.hdrPath, labelText);
+    DrawCentredText(dc, FileNameOfPath(row.hdrPath) + _M("\r\n") + row.hdrPath, labelText);
     RECT frame = labelCell;
     InflateRect(&frame, -1, -1);
     if (selected) {

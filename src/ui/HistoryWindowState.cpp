@@ -248,7 +248,7 @@ MSTR FormatSlotExposures(const HistoryEntry& entry) {
         text += MSTR(part, part + std::char_traits<char>::length(part));
     }
     if (entry.slotExposures.size() > 4) {
-        text += u"  ...";
+        text += _M("  ...");
     }
     return text;
 }
@@ -256,10 +256,10 @@ MSTR FormatSlotExposures(const HistoryEntry& entry) {
 MSTR FileNameOfPath(const MSTR& path) {
     // The root ("C:\", "\\server\share\") is never a file name.
     size_t rootEnd = 0;
-    if (path.size() >= 2 && path[1] == u':') {
+    if (path.size() >= 2 && path[1] == _M(':')) {
         rootEnd = 2;
     }
-    size_t slash = path.find_last_of(u"\\/");
+    size_t slash = path.find_last_of(_M("\\/"));
     if (slash == MSTR::npos || slash < rootEnd || slash + 1 >= path.size()) {
         return path;
     }
@@ -271,14 +271,15 @@ MSTR HistoryCellCaption(const VariantColumn& column) {
     MSTR text = id.size() <= 8 ? id : id.substr(id.size() - 8);
     size_t count = column.entries.size();
     std::string number = std::to_string(count);
-    text += u" | " + MSTR(number.begin(), number.end()) + u" frame" + (count == 1 ? u"" : u"s");
+    text += _M(" | ") + MSTR(number.begin(), number.end()) + _M(" frame") +
+            (count == 1 ? _M("") : _M("s"));
     if (!column.cameraName.empty()) {
-        text += u"\r\nCam: " + column.cameraName;
+        text += _M("\r\nCam: ") + column.cameraName;
     }
     const HistoryEntry* shown = ShownEntry(column);
     MSTR exposures = shown ? FormatSlotExposures(*shown) : MSTR();
     if (!exposures.empty()) {
-        text += u" | " + exposures;
+        text += _M(" | ") + exposures;
     }
     return text;
 }

@@ -18,7 +18,7 @@
 
 namespace {
 
-const char16_t* const kDragHint = u"  |  click to show, drag to assign";
+const wchar_t* const kDragHint = _M("  |  click to show, drag to assign");
 
 enum ClearMenuCommand : UINT {
     kClearCurrentHdr = 1,
@@ -30,10 +30,10 @@ void ShowClearMenu(Zenithra& map, HWND rollup) {
     POINT cursor{};
     GetCursorPos(&cursor);
     UINT chosen = TrackRollupMenu(rollup, cursor,
-                                  {{kClearCurrentHdr, u"Clear current HDR only"},
-                                   {kClearCurrentCamera, u"Clear current camera only"},
+                                  {{kClearCurrentHdr, _M("Clear current HDR only")},
+                                   {kClearCurrentCamera, _M("Clear current camera only")},
                                    {0, nullptr},
-                                   {kClearEverything, u"Clear everything in this scene"}});
+                                   {kClearEverything, _M("Clear everything in this scene")}});
     switch (chosen) {
         case kClearCurrentHdr:
             ClearCurrentHdrLooks(&map);
@@ -175,22 +175,22 @@ void Zenithra::UpdateMainRollup(HWND rollup) {
         return;
     }
     MSTR path = sourceMap ? GetTexmapFilePath(sourceMap) : MSTR();
-    MSTR buttonText = u"No source map assigned";
+    MSTR buttonText = _M("No source map assigned");
     if (sourceMap) {
         MSTR className;
         sourceMap->GetClassName(className);
         const MSTR& name = sourceMap->GetName();
-        buttonText = name.empty() ? className + kDragHint : className + u": " + name + kDragHint;
+        buttonText = name.empty() ? className + kDragHint : className + _M(": ") + name + kDragHint;
     }
     MSTR status = !path.empty() ? path
-                  : sourceMap   ? MSTR(u"No HDR/EXR file detected inside the source map")
-                                : MSTR(u"Assign a source map first");
+                  : sourceMap   ? MSTR(_M("No HDR/EXR file detected inside the source map"))
+                                : MSTR(_M("Assign a source map first"));
     SetDlgItemTextW(rollup, IDC_HDR_STATUS, Wide(status));
     if (auto button = UseButton(rollup, IDC_SOURCE_MAP)) {
         button->SetText(buttonText);
     }
     int count = GetSlotCount();
-    MSTR outputs = u"Active outputs: " + DecimalText(count) + u" / " + DecimalText(kMaxSlots);
+    MSTR outputs = _M("Active outputs: ") + DecimalText(count) + _M(" / ") + DecimalText(kMaxSlots);
     SetDlgItemTextW(rollup, IDC_OUTPUT_COUNT, Wide(outputs));
 
     bool hasMap = sourceMap != nullptr;

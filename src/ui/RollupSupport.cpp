@@ -11,13 +11,13 @@ MSTR DecimalText(int value, int minDigits) {
     unsigned magnitude = negative ? 0u - unsigned(value) : unsigned(value);
     MSTR digits;
     do {
-        digits.insert(digits.begin(), char16_t(u'0' + magnitude % 10));
+        digits.insert(digits.begin(), wchar_t(_M('0') + magnitude % 10));
         magnitude /= 10;
     } while (magnitude != 0);
     while (int(digits.size()) < minDigits) {
-        digits.insert(digits.begin(), u'0');
+        digits.insert(digits.begin(), _M('0'));
     }
-    return negative ? u"-" + digits : digits;
+    return negative ? _M("-") + digits : digits;
 }
 
 TimeValue CurrentTime() {

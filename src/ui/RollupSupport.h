@@ -69,7 +69,7 @@ HostControlUse<IColorSwatch> UseSwatch(HWND dialog, int id);
 /// One menu entry: command 0 makes a separator.
 struct MenuEntry {
     UINT command;
-    const char16_t* text;
+    const wchar_t* text;
 };
 
 /// Tracks a popup menu at a screen point (right button, the chosen command returned) owned

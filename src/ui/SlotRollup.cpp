@@ -34,8 +34,8 @@ INT_PTR InitDialog(HWND rollup, SlotRollupContext* context) {
     context->dragManager.owner = &map;
     context->dragManager.slot = slot;
     if (auto button = UseButton(rollup, IDC_OUTPUT_BUTTON)) {
-        button->SetText(u"Output " + DecimalText(slot + 1, 2) +
-                        u"  |  click to show, drag to assign");
+        button->SetText(_M("Output ") + DecimalText(slot + 1, 2) +
+                        _M("  |  click to show, drag to assign"));
         button->SetDADMgr(&context->dragManager);
     }
     SubclassSlotControls(rollup);

@@ -40,12 +40,12 @@ void PutOnClipboard(HWND owner, const MSTR& text) {
         return;
     }
     EmptyClipboard();
-    size_t bytes = (text.size() + 1) * sizeof(char16_t);
+    size_t bytes = (text.size() + 1) * sizeof(wchar_t);
     HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
     if (memory) {
         bool handedOver = false;
         if (void* target = GlobalLock(memory)) {
-            std::copy_n(text.c_str(), text.size() + 1, static_cast<char16_t*>(target));
+            std::copy_n(text.c_str(), text.size() + 1, static_cast<wchar_t*>(target));
             GlobalUnlock(memory);
             handedOver = SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
         }
@@ -57,7 +57,8 @@ void PutOnClipboard(HWND owner, const MSTR& text) {
 }
 
 void SwatchMenu(HWND rollup, SlotRollupContext& context, int swatchId, POINT at) {
-    UINT chosen = TrackRollupMenu(rollup, at, {{kCopyColour, u"Copy"}, {kResetColour, u"Reset"}});
+    UINT chosen =
+        TrackRollupMenu(rollup, at, {{kCopyColour, _M("Copy")}, {kResetColour, _M("Reset")}});
     if (chosen == kCopyColour) {
         COLORREF colour = RGB(255, 255, 255);
         if (auto swatch = UseSwatch(rollup, swatchId)) {
@@ -80,7 +81,7 @@ void SwatchMenu(HWND rollup, SlotRollupContext& context, int swatchId, POINT at)
 
 void SpinnerMenu(HWND rollup, SlotRollupContext& context, ParamID param, int spinnerId, POINT at) {
     UINT chosen = TrackRollupMenu(
-        rollup, at, {{kResetValue, u"Сбросить"}, {kRemoveAnimation, u"Удалить анимацию"}});
+        rollup, at, {{kResetValue, _M("Сбросить")}, {kRemoveAnimation, _M("Удалить анимацию")}});
     if (chosen != kResetValue && chosen != kRemoveAnimation) {
         return;
     }

@@ -8,7 +8,7 @@
 #include <string>
 
 struct PluginLibrary {
-    const char16_t* (*LibDescription)() = nullptr;
+    const wchar_t* (*LibDescription)() = nullptr;
     int (*LibNumberClasses)() = nullptr;
     ClassDesc2* (*LibClassDesc)(int) = nullptr;
     ULONG (*LibVersion)() = nullptr;
@@ -20,6 +20,6 @@ struct PluginLibrary {
 
 /// Loads the library (empty path: zenithra.dlt beside the program), checks the seven exports,
 /// calls LibInitialize and registers every class with the host. False with a message on failure.
-bool LoadPluginLibrary(const std::u16string& path, PluginLibrary& out, std::string* error);
+bool LoadPluginLibrary(const std::wstring& path, PluginLibrary& out, std::string* error);
 /// Unregisters the classes, calls LibShutdown and unloads the library.
 void UnloadPluginLibrary(PluginLibrary& lib);

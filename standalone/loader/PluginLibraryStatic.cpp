@@ -5,7 +5,7 @@
 #include "scene/StandaloneHost.h"
 
 extern "C" {
-const char16_t* LibDescription();
+const wchar_t* LibDescription();
 int LibNumberClasses();
 ClassDesc2* LibClassDesc(int i);
 ULONG LibVersion();
@@ -14,7 +14,7 @@ int LibShutdown();
 ULONG CanAutoDefer();
 }
 
-bool LoadPluginLibrary(const std::u16string&, PluginLibrary& out, std::string*) {
+bool LoadPluginLibrary(const std::wstring&, PluginLibrary& out, std::string*) {
     out.LibDescription = &LibDescription;
     out.LibNumberClasses = &LibNumberClasses;
     out.LibClassDesc = &LibClassDesc;

@@ -26,7 +26,7 @@ std::wstring DefaultPath() {
 }
 }  // namespace
 
-bool LoadPluginLibrary(const std::u16string& path, PluginLibrary& out, std::string* error) {
+bool LoadPluginLibrary(const std::wstring& path, PluginLibrary& out, std::string* error) {
     std::wstring file = path.empty() ? DefaultPath() : std::wstring(path.begin(), path.end());
     HMODULE module = LoadLibraryW(file.c_str());
     if (!module) {

@@ -10,10 +10,10 @@ class BitmapMapClassDesc : public ClassDesc2 {
 public:
     int IsPublic() override { return TRUE; }
     void* Create(BOOL) override;
-    const char16_t* ClassName() override { return u"Bitmap"; }
+    const wchar_t* ClassName() override { return L"Bitmap"; }
     SClass_ID SuperClassID() override { return TEXMAP_CLASS_ID; }
     Class_ID ClassID() override { return kBitmapMapClassID; }
-    const char16_t* Category() override { return TEXMAP_CAT_ENV; }
+    const wchar_t* Category() override { return TEXMAP_CAT_ENV; }
     HINSTANCE HInstance() override { return nullptr; }
 };
 
@@ -23,15 +23,15 @@ BitmapMapClassDesc& Desc() {
 }
 
 ParamBlockDesc2 bitmapBlockDesc(
-    0, u"bitmapParams", 0, &Desc(), P_AUTO_CONSTRUCT, 0, {},
-    {MakeBlockParam(kBitmapFileName, u"fileName", TYPE_FILENAME, 0),
-     MakeBlockParam(kBitmapUOffset, u"u_offset", TYPE_FLOAT, P_ANIMATABLE),
-     MakeBlockParam(kBitmapVOffset, u"v_offset", TYPE_FLOAT, P_ANIMATABLE),
-     MakeBlockParam(kBitmapUAngle, u"u_angle", TYPE_ANGLE, P_ANIMATABLE),
-     MakeBlockParam(kBitmapVAngle, u"v_angle", TYPE_ANGLE, P_ANIMATABLE),
-     MakeBlockParam(kBitmapWAngle, u"w_angle", TYPE_ANGLE, P_ANIMATABLE),
-     MakeBlockParam(kBitmapOutputAmount, u"output_amount", TYPE_FLOAT, P_ANIMATABLE, 1.0f),
-     MakeBlockParam(kBitmapGamma, u"gamma", TYPE_FLOAT, 0, 1.0f)});
+    0, L"bitmapParams", 0, &Desc(), P_AUTO_CONSTRUCT, 0, {},
+    {MakeBlockParam(kBitmapFileName, L"fileName", TYPE_FILENAME, 0),
+     MakeBlockParam(kBitmapUOffset, L"u_offset", TYPE_FLOAT, P_ANIMATABLE),
+     MakeBlockParam(kBitmapVOffset, L"v_offset", TYPE_FLOAT, P_ANIMATABLE),
+     MakeBlockParam(kBitmapUAngle, L"u_angle", TYPE_ANGLE, P_ANIMATABLE),
+     MakeBlockParam(kBitmapVAngle, L"v_angle", TYPE_ANGLE, P_ANIMATABLE),
+     MakeBlockParam(kBitmapWAngle, L"w_angle", TYPE_ANGLE, P_ANIMATABLE),
+     MakeBlockParam(kBitmapOutputAmount, L"output_amount", TYPE_FLOAT, P_ANIMATABLE, 1.0f),
+     MakeBlockParam(kBitmapGamma, L"gamma", TYPE_FLOAT, 0, 1.0f)});
 
 void ReadMapping(IParamBlock2& pb, TimeValue t, ImagePlacement& p, Interval& valid) {
     float uAngleRadians = 0, vAngleRadians = 0, wAngleRadians = 0;
@@ -46,7 +46,7 @@ void ReadMapping(IParamBlock2& pb, TimeValue t, ImagePlacement& p, Interval& val
 
 const HdrSourceMapClass& BitmapClass() {
     static const HdrSourceMapClass mapClass{
-        &Desc(), u"Bitmap", kBitmapFileName, kBitmapOutputAmount, kBitmapGamma, &ReadMapping};
+        &Desc(), L"Bitmap", kBitmapFileName, kBitmapOutputAmount, kBitmapGamma, &ReadMapping};
     return mapClass;
 }
 

@@ -18,17 +18,17 @@ namespace standalone {
 namespace {
 
 // The extension of the last path component, lower-cased (ASCII is enough for ".hdr"/".exr").
-std::u16string LowerExtension(const std::u16string& path) {
-    size_t nameStart = path.find_last_of(u"\\/");
-    nameStart = nameStart == std::u16string::npos ? 0 : nameStart + 1;
-    size_t dot = path.find_last_of(u'.');
-    if (dot == std::u16string::npos || dot <= nameStart) {
-        return std::u16string();
+std::wstring LowerExtension(const std::wstring& path) {
+    size_t nameStart = path.find_last_of(L"\\/");
+    nameStart = nameStart == std::wstring::npos ? 0 : nameStart + 1;
+    size_t dot = path.find_last_of(L'.');
+    if (dot == std::wstring::npos || dot <= nameStart) {
+        return std::wstring();
     }
-    std::u16string ext = path.substr(dot);
-    for (char16_t& c : ext) {
-        if (c >= u'A' && c <= u'Z') {
-            c = char16_t(c - u'A' + u'a');
+    std::wstring ext = path.substr(dot);
+    for (wchar_t& c : ext) {
+        if (c >= L'A' && c <= L'Z') {
+            c = wchar_t(c - L'A' + L'a');
         }
     }
     return ext;
@@ -60,12 +60,12 @@ void SetError(std::string* error, const std::string& text) {
 
 }  // namespace
 
-bool LoadHdrImage(const std::u16string& windowsPath, HdrImage& out, std::string* error) {
-    std::u16string ext = LowerExtension(windowsPath);
+bool LoadHdrImage(const std::wstring& windowsPath, HdrImage& out, std::string* error) {
+    std::wstring ext = LowerExtension(windowsPath);
     HdrFileFormat format;
-    if (ext == u".hdr") {
+    if (ext == L".hdr") {
         format = HdrFileFormat::Radiance;
-    } else if (ext == u".exr") {
+    } else if (ext == L".exr") {
         format = HdrFileFormat::OpenExr;
     } else {
         SetError(error, "not an .hdr or .exr file");
@@ -106,7 +106,7 @@ bool LoadHdrImage(const std::u16string& windowsPath, HdrImage& out, std::string*
     return true;
 }
 
-HdrFileStamp StampHdrFile(const std::u16string& windowsPath) {
+HdrFileStamp StampHdrFile(const std::wstring& windowsPath) {
     HdrFileStamp stamp;
     std::filesystem::path file = platform::NativeFilePath(windowsPath);
     std::error_code ec;

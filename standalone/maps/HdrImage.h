@@ -22,7 +22,7 @@ struct HdrImage {
 /// a Windows path. Non-finite pixel values and -0 become 0; values beyond a quarter of the float
 /// range are held there. False with a one-line reason in `error`
 /// (missing, truncated or damaged file, unsupported compression) and `out` untouched.
-HOST_API bool LoadHdrImage(const std::u16string& windowsPath, HdrImage& out, std::string* error);
+HOST_API bool LoadHdrImage(const std::wstring& windowsPath, HdrImage& out, std::string* error);
 
 /// When and how large a file was last written. Equal stamps taken at two moments mean that the
 /// file was not rewritten in between; `exists` is false when the file cannot be found.
@@ -33,7 +33,7 @@ struct HdrFileStamp {
     bool operator==(const HdrFileStamp&) const = default;
 };
 
-HOST_API HdrFileStamp StampHdrFile(const std::u16string& windowsPath);
+HOST_API HdrFileStamp StampHdrFile(const std::wstring& windowsPath);
 
 /// Bilinear lookup: u runs over the columns (pixel centres at (column + 0.5) / width) and wraps
 /// around, v over the rows (row 0 at v = 0) and clamps at the top and bottom rows. Alpha is 1;

@@ -108,8 +108,8 @@ void HdrSourceMap::Load(const MSTR& fileName) {
         error = e.what();
     }
     Publish(nullptr);
-    HostLog(platform::Utf16ToUtf8(mapClass.className) + ": cannot load \"" +
-            platform::Utf16ToUtf8(fileName) + "\": " + error);
+    HostLog(platform::WideToUtf8(mapClass.className) + ": cannot load \"" +
+            platform::WideToUtf8(fileName) + "\": " + error);
 }
 
 void HdrSourceMap::Publish(const HeldImage* next) {

@@ -48,7 +48,7 @@ void SetTilt(ImagePlacement& p, float aboutXRadians, float aboutYRadians);
 /// What tells one image map class from another.
 struct HdrSourceMapClass {
     ClassDesc2* desc = nullptr;
-    const char16_t* className = u"";
+    const wchar_t* className = L"";
     ParamID fileNameParam = -1;    ///< TYPE_FILENAME: the image file (a Windows path)
     ParamID multiplierParam = -1;  ///< TYPE_FLOAT: scales the colour (1 leaves it)
     ParamID gammaParam = -1;       ///< TYPE_FLOAT: c becomes c^(1/gamma); 1 or <= 0 leaves it

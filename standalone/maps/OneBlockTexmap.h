@@ -7,7 +7,7 @@
 namespace standalone {
 
 /// A parameter definition of such a map's block.
-inline ParamDef MakeBlockParam(ParamID id, const char16_t* name, ParamType2 type, int flags,
+inline ParamDef MakeBlockParam(ParamID id, const wchar_t* name, ParamType2 type, int flags,
                                float defFloat = 0.0f, int defInt = 0) {
     ParamDef p;
     p.id = id;
@@ -25,7 +25,7 @@ public:
     ReferenceTarget* GetReference(int i) override { return i == 0 ? block : nullptr; }
     int NumSubs() override { return 1; }
     Animatable* SubAnim(int i) override { return i == 0 ? block : nullptr; }
-    MSTR SubAnimName(int i) override { return i == 0 ? u"Parameters" : MSTR(); }
+    MSTR SubAnimName(int i) override { return i == 0 ? L"Parameters" : MSTR(); }
     int NumParamBlocks() override { return 1; }
     IParamBlock2* GetParamBlock(int i) override { return i == 0 ? block : nullptr; }
     IParamBlock2* GetParamBlockByID(BlockID id) override {

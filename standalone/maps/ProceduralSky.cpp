@@ -20,10 +20,10 @@ class ProceduralSkyClassDesc : public ClassDesc2 {
 public:
     int IsPublic() override { return TRUE; }
     void* Create(BOOL) override;
-    const char16_t* ClassName() override { return u"Procedural Sky"; }
+    const wchar_t* ClassName() override { return L"Procedural Sky"; }
     SClass_ID SuperClassID() override { return TEXMAP_CLASS_ID; }
     Class_ID ClassID() override { return kProceduralSkyClassID; }
-    const char16_t* Category() override { return TEXMAP_CAT_ENV; }
+    const wchar_t* Category() override { return TEXMAP_CAT_ENV; }
     HINSTANCE HInstance() override { return nullptr; }
 };
 
@@ -32,22 +32,22 @@ ProceduralSkyClassDesc& Desc() {
     return desc;
 }
 
-ParamDef FloatParam(ParamID id, const char16_t* name, float def) {
+ParamDef FloatParam(ParamID id, const wchar_t* name, float def) {
     return MakeBlockParam(id, name, TYPE_FLOAT, P_ANIMATABLE, def);
 }
 
-ParamBlockDesc2 skyBlockDesc(0, u"skyParams", 0, &Desc(), P_AUTO_CONSTRUCT, 0, {},
-                             {FloatParam(kSkySunElevation, u"sunElevation", 30.0f),
-                              FloatParam(kSkySunAzimuth, u"sunAzimuth", 0.0f),
-                              FloatParam(kSkySunIntensity, u"sunIntensity", 5000.0f),
-                              FloatParam(kSkyIntensity, u"skyIntensity", 1.0f)});
+ParamBlockDesc2 skyBlockDesc(0, L"skyParams", 0, &Desc(), P_AUTO_CONSTRUCT, 0, {},
+                             {FloatParam(kSkySunElevation, L"sunElevation", 30.0f),
+                              FloatParam(kSkySunAzimuth, L"sunAzimuth", 0.0f),
+                              FloatParam(kSkySunIntensity, L"sunIntensity", 5000.0f),
+                              FloatParam(kSkyIntensity, L"skyIntensity", 1.0f)});
 
 class ProceduralSky : public OneBlockTexmap {
 public:
     ProceduralSky() { Desc().MakeAutoParamBlocks(this); }
     ~ProceduralSky() override { DeleteAllRefsFromMe(); }
 
-    void GetClassName(MSTR& s) const override { s = u"Procedural Sky"; }
+    void GetClassName(MSTR& s) const override { s = L"Procedural Sky"; }
     Class_ID ClassID() override { return kProceduralSkyClassID; }
     RefResult NotifyRefChanged(const Interval&, ReferenceTarget*, PartID&, RefMessage,
                                bool) override {

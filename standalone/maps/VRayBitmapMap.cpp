@@ -10,10 +10,10 @@ class VRayBitmapMapClassDesc : public ClassDesc2 {
 public:
     int IsPublic() override { return TRUE; }
     void* Create(BOOL) override;
-    const char16_t* ClassName() override { return u"VRayBitmap"; }
+    const wchar_t* ClassName() override { return L"VRayBitmap"; }
     SClass_ID SuperClassID() override { return TEXMAP_CLASS_ID; }
     Class_ID ClassID() override { return kVRayBitmapMapClassID; }
-    const char16_t* Category() override { return TEXMAP_CAT_ENV; }
+    const wchar_t* Category() override { return TEXMAP_CAT_ENV; }
     HINSTANCE HInstance() override { return nullptr; }
 };
 
@@ -23,16 +23,16 @@ VRayBitmapMapClassDesc& Desc() {
 }
 
 ParamBlockDesc2 vrayBitmapBlockDesc(
-    0, u"vrayBitmapParams", 0, &Desc(), P_AUTO_CONSTRUCT, 0, {},
-    {MakeBlockParam(kVRayHdriMapName, u"HDRIMapName", TYPE_FILENAME, 0),
-     MakeBlockParam(kVRayMappingType, u"mapping_type", TYPE_INT, 0, 0.0f, 1),
-     MakeBlockParam(kVRayMappingChannel, u"mapping_channel", TYPE_INT, 0, 0.0f, 1),
-     MakeBlockParam(kVRayHorizontalRotation, u"horizontal_rotation", TYPE_FLOAT, P_ANIMATABLE),
-     MakeBlockParam(kVRayVerticalRotation, u"vertical_rotation", TYPE_FLOAT, P_ANIMATABLE),
-     MakeBlockParam(kVRayURotation, u"u_rotation", TYPE_FLOAT, P_ANIMATABLE),
-     MakeBlockParam(kVRayHorizontalFlip, u"horizontal_flip", TYPE_BOOL, 0),
-     MakeBlockParam(kVRayMultiplier, u"multiplier", TYPE_FLOAT, P_ANIMATABLE, 1.0f),
-     MakeBlockParam(kVRayGamma, u"gamma", TYPE_FLOAT, 0, 1.0f)});
+    0, L"vrayBitmapParams", 0, &Desc(), P_AUTO_CONSTRUCT, 0, {},
+    {MakeBlockParam(kVRayHdriMapName, L"HDRIMapName", TYPE_FILENAME, 0),
+     MakeBlockParam(kVRayMappingType, L"mapping_type", TYPE_INT, 0, 0.0f, 1),
+     MakeBlockParam(kVRayMappingChannel, L"mapping_channel", TYPE_INT, 0, 0.0f, 1),
+     MakeBlockParam(kVRayHorizontalRotation, L"horizontal_rotation", TYPE_FLOAT, P_ANIMATABLE),
+     MakeBlockParam(kVRayVerticalRotation, L"vertical_rotation", TYPE_FLOAT, P_ANIMATABLE),
+     MakeBlockParam(kVRayURotation, L"u_rotation", TYPE_FLOAT, P_ANIMATABLE),
+     MakeBlockParam(kVRayHorizontalFlip, L"horizontal_flip", TYPE_BOOL, 0),
+     MakeBlockParam(kVRayMultiplier, L"multiplier", TYPE_FLOAT, P_ANIMATABLE, 1.0f),
+     MakeBlockParam(kVRayGamma, L"gamma", TYPE_FLOAT, 0, 1.0f)});
 
 void ReadMapping(IParamBlock2& pb, TimeValue t, ImagePlacement& p, Interval& valid) {
     int mappingType = 1, flip = 0;
@@ -54,7 +54,7 @@ void ReadMapping(IParamBlock2& pb, TimeValue t, ImagePlacement& p, Interval& val
 }
 
 const HdrSourceMapClass& VRayBitmapClass() {
-    static const HdrSourceMapClass mapClass{&Desc(),         u"VRayBitmap", kVRayHdriMapName,
+    static const HdrSourceMapClass mapClass{&Desc(),         L"VRayBitmap", kVRayHdriMapName,
                                             kVRayMultiplier, kVRayGamma,    &ReadMapping};
     return mapClass;
 }

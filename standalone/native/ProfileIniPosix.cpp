@@ -34,8 +34,7 @@ std::string_view Trim(std::string_view s) {
 }
 
 bool SameName(std::string_view a, std::string_view b) {
-    return platform::ToLower(platform::Utf8ToUtf16(a)) ==
-           platform::ToLower(platform::Utf8ToUtf16(b));
+    return platform::ToLower(platform::Utf8ToWide(a)) == platform::ToLower(platform::Utf8ToWide(b));
 }
 
 size_t ByteOrderMarkLength(const std::string& text) {
@@ -102,12 +101,12 @@ Place Find(const std::string& text, std::string_view section, std::string_view k
 
 /// The value without one pair of enclosing quotes (' or "), cut to what the system's reader
 /// keeps of it.
-std::u16string IntValueText(std::string_view value) {
+std::wstring IntValueText(std::string_view value) {
     if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
         value.back() == value.front()) {
         value = value.substr(1, value.size() - 2);
     }
-    std::u16string units = platform::Utf8ToUtf16(value);
+    std::wstring units = platform::Utf8ToWide(value);
     if (units.size() > kIntValueUnits) {
         units.resize(kIntValueUnits);
     }
@@ -116,28 +115,28 @@ std::u16string IntValueText(std::string_view value) {
 
 /// Control characters and blanks, then a sign, then digits in base 10, or 16, 8 or 2 after
 /// "0x", "0o" or "0b"; the first other character ends the number. Wraps at 32 bits.
-uint32_t ParseInt(std::u16string_view s) {
+uint32_t ParseInt(std::wstring_view s) {
     size_t i = 0;
-    while (i < s.size() && s[i] <= u' ') {
+    while (i < s.size() && s[i] <= L' ') {
         ++i;
     }
     bool negative = false;
-    if (i < s.size() && (s[i] == u'+' || s[i] == u'-')) {
-        negative = s[i] == u'-';
+    if (i < s.size() && (s[i] == L'+' || s[i] == L'-')) {
+        negative = s[i] == L'-';
         ++i;
     }
     uint32_t base = 10;
-    if (i + 1 < s.size() && s[i] == u'0') {
-        const char16_t prefix = s[i + 1];
-        base = prefix == u'x' ? 16 : prefix == u'o' ? 8 : prefix == u'b' ? 2 : 10;
+    if (i + 1 < s.size() && s[i] == L'0') {
+        const wchar_t prefix = s[i + 1];
+        base = prefix == L'x' ? 16 : prefix == L'o' ? 8 : prefix == L'b' ? 2 : 10;
         i += base == 10 ? 0 : 2;
     }
     uint32_t v = 0;
     for (; i < s.size(); ++i) {
-        const char16_t c = s[i];
-        const uint32_t digit = c >= u'0' && c <= u'9'   ? uint32_t(c - u'0')
-                               : c >= u'a' && c <= u'z' ? uint32_t(c - u'a' + 10)
-                               : c >= u'A' && c <= u'Z' ? uint32_t(c - u'A' + 10)
+        const wchar_t c = s[i];
+        const uint32_t digit = c >= L'0' && c <= L'9'   ? uint32_t(c - L'0')
+                               : c >= L'a' && c <= L'z' ? uint32_t(c - L'a' + 10)
+                               : c >= L'A' && c <= L'Z' ? uint32_t(c - L'A' + 10)
                                                         : base;
         if (digit >= base) {
             break;
@@ -147,27 +146,27 @@ uint32_t ParseInt(std::u16string_view s) {
     return negative ? 0u - v : v;
 }
 
-std::string Text(const char16_t* s) {
-    return s ? platform::Utf16ToUtf8(s) : std::string();
+std::string Text(const wchar_t* s) {
+    return s ? platform::WideToUtf8(s) : std::string();
 }
 
 }  // namespace
 
 namespace MaxSDK::Util {
 
-UINT GetPrivateProfileIntW(const char16_t* section, const char16_t* key, int defaultValue,
-                           const char16_t* file) {
+UINT GetPrivateProfileIntW(const wchar_t* section, const wchar_t* key, int defaultValue,
+                           const wchar_t* file) {
     std::string text;
     if (!section || !key || !file || !platform::ReadWholeFile(file, text)) {
         return UINT(defaultValue);
     }
     const Place place = Find(text, Text(section), Text(key));
-    const std::u16string value = IntValueText(place.value);
+    const std::wstring value = IntValueText(place.value);
     return value.empty() ? UINT(defaultValue) : ParseInt(value);
 }
 
-BOOL WritePrivateProfileStringW(const char16_t* section, const char16_t* key, const char16_t* value,
-                                const char16_t* file) {
+BOOL WritePrivateProfileStringW(const wchar_t* section, const wchar_t* key, const wchar_t* value,
+                                const wchar_t* file) {
     if (!section || !key || !value || !file) {
         return FALSE;  // deleting keys and sections is not needed here
     }

@@ -9,26 +9,26 @@ namespace standalone {
 namespace {
 
 // The restart script as the host knows it; the model below does what its statements do.
-constexpr char16_t kRestartScript[] =
-    u"try(fn zenithraBool v = (local s = try(toLower(v as string))catch(\"\");s == \"true\" or "
-    u"s == \"1\" or s == \"2\");fn zenithraIprActive = (local active = false;try(active = "
-    u"zenithraBool(vrayIsIPRRunning()))catch();if not active do(try(local r = "
-    u"renderers.current;try(active = zenithraBool(r.isIPRRunning))catch(try(active = "
-    u"zenithraBool(r.isIPRRunning()))catch()))catch());active);if zenithraIprActive() "
-    u"do(try(vrayStopIPR())catch(try(renderers.current.stopIPR())catch());local guard = "
-    u"0;while zenithraIprActive() and guard < 20 do(guard = guard + 1;sleep "
-    u"0.025;try(windows.processPostedMessages())catch());try(vrayStartIPR())catch(try("
-    u"renderers.current.startIPR())catch());local t = sliderTime;local dt = "
-    u"ticksPerFrame;try(sliderTime = t + dt)catch();try(sliderTime = "
-    u"t)catch();try(completeRedraw())catch();try(redrawViews())catch()))catch()";
+constexpr wchar_t kRestartScript[] =
+    L"try(fn zenithraBool v = (local s = try(toLower(v as string))catch(\"\");s == \"true\" or "
+    L"s == \"1\" or s == \"2\");fn zenithraIprActive = (local active = false;try(active = "
+    L"zenithraBool(vrayIsIPRRunning()))catch();if not active do(try(local r = "
+    L"renderers.current;try(active = zenithraBool(r.isIPRRunning))catch(try(active = "
+    L"zenithraBool(r.isIPRRunning()))catch()))catch());active);if zenithraIprActive() "
+    L"do(try(vrayStopIPR())catch(try(renderers.current.stopIPR())catch());local guard = "
+    L"0;while zenithraIprActive() and guard < 20 do(guard = guard + 1;sleep "
+    L"0.025;try(windows.processPostedMessages())catch());try(vrayStartIPR())catch(try("
+    L"renderers.current.startIPR())catch());local t = sliderTime;local dt = "
+    L"ticksPerFrame;try(sliderTime = t + dt)catch();try(sliderTime = "
+    L"t)catch();try(completeRedraw())catch();try(redrawViews())catch()))catch()";
 
 struct Session {
     std::mutex mutex;
     RendererModel model;
     InteractiveRenderState state;
     int pollsLeft = 0;  // still reporting running after a stop
-    std::vector<std::u16string> scripts;
-    std::function<void(const std::u16string&)> observer;
+    std::vector<std::wstring> scripts;
+    std::function<void(const std::wstring&)> observer;
 };
 
 Session& TheSession() {
@@ -37,19 +37,19 @@ Session& TheSession() {
 }
 
 // zenithraBool: lower-cased text form equal to "true", "1" or "2".
-bool ScriptBool(std::u16string text) {
-    for (char16_t& c : text) {
-        if (c >= u'A' && c <= u'Z') {
-            c = char16_t(c - u'A' + u'a');
+bool ScriptBool(std::wstring text) {
+    for (wchar_t& c : text) {
+        if (c >= L'A' && c <= L'Z') {
+            c = wchar_t(c - L'A' + L'a');
         }
     }
-    return text == u"true" || text == u"1" || text == u"2";
+    return text == L"true" || text == L"1" || text == L"2";
 }
 
 // zenithraIprActive: the global query first, then the renderer's property or method.
 bool IprActive(const Session& s) {
     bool reportsRunning = s.state.running || s.pollsLeft > 0;
-    std::u16string answer = reportsRunning ? s.model.runningAnswer : u"false";
+    std::wstring answer = reportsRunning ? s.model.runningAnswer : L"false";
     return s.model.query != RendererModel::Query::None && ScriptBool(answer);
 }
 
@@ -77,23 +77,23 @@ void ResetInteractiveRender() {
     TheSession().scripts.clear();
 }
 
-std::vector<std::u16string> ExecutedScripts() {
+std::vector<std::wstring> ExecutedScripts() {
     std::lock_guard<std::mutex> lock(TheSession().mutex);
     return TheSession().scripts;
 }
 
-void SetScriptObserver(std::function<void(const std::u16string&)> observer) {
+void SetScriptObserver(std::function<void(const std::wstring&)> observer) {
     std::lock_guard<std::mutex> lock(TheSession().mutex);
     TheSession().observer = std::move(observer);
 }
 
 }  // namespace standalone
 
-BOOL ExecuteMAXScriptScript(const char16_t* script, int, BOOL, void*, BOOL) {
+BOOL ExecuteMAXScriptScript(const wchar_t* script, int, BOOL, void*, BOOL) {
     using namespace standalone;
     Session& s = TheSession();
-    std::u16string text = script ? script : u"";
-    std::function<void(const std::u16string&)> observer;
+    std::wstring text = script ? script : L"";
+    std::function<void(const std::wstring&)> observer;
     {
         std::lock_guard<std::mutex> lock(s.mutex);
         s.scripts.push_back(text);

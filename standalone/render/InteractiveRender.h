@@ -16,7 +16,7 @@ struct RendererModel {
     enum class Query { GlobalFunction, Property, Method, None };
     Query query = Query::GlobalFunction;
     /// The answer's text form while running; "true", "1" and "2" count as running.
-    std::u16string runningAnswer = u"true";
+    std::wstring runningAnswer = L"true";
     /// Polls after a stop during which the renderer still reports running.
     int pollsBeforeStopped = 0;
 };
@@ -36,8 +36,8 @@ HOST_API InteractiveRenderState GetInteractiveRenderState();
 HOST_API void ResetInteractiveRender();
 
 /// Every script text the host was given, in order.
-HOST_API std::vector<std::u16string> ExecutedScripts();
+HOST_API std::vector<std::wstring> ExecutedScripts();
 /// Called with each script text before it runs (tests record the order of events).
-HOST_API void SetScriptObserver(std::function<void(const std::u16string&)> observer);
+HOST_API void SetScriptObserver(std::function<void(const std::wstring&)> observer);
 
 }  // namespace standalone

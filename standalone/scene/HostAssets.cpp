@@ -13,8 +13,8 @@ namespace MaxSDK::AssetManagement {
 
 MSTR AssetUser::GetFullFilePath() const {
     // Only absolute paths with a drive resolve: the standalone host has no search paths.
-    if (fileName.size() < 3 || fileName[1] != u':' ||
-        (fileName[2] != u'\\' && fileName[2] != u'/')) {
+    if (fileName.size() < 3 || fileName[1] != L':' ||
+        (fileName[2] != L'\\' && fileName[2] != L'/')) {
         return MSTR();
     }
     std::filesystem::path native = platform::NativeFilePath(fileName);

@@ -24,7 +24,7 @@ namespace {
 /// to the next; before the first key, the first key's value).
 class SceneNode : public INode {
 public:
-    SceneNode(ULONG h, std::u16string n, const Matrix3& tm)
+    SceneNode(ULONG h, std::wstring n, const Matrix3& tm)
         : handle(h), name(std::move(n)), base(tm) {}
     explicit SceneNode(const standalone::NodeRecord& r)
         : handle(r.handle), name(r.name), base(r.base), keys(r.keys.begin(), r.keys.end()) {}
@@ -32,7 +32,7 @@ public:
         return {handle, name, base, {keys.begin(), keys.end()}};
     }
     ULONG GetHandle() override { return handle; }
-    const char16_t* GetName() override { return name.c_str(); }
+    const wchar_t* GetName() override { return name.c_str(); }
     Matrix3 GetNodeTM(TimeValue t, Interval* valid) override {
         if (keys.empty()) {
             return base;
@@ -56,7 +56,7 @@ public:
 
 private:
     ULONG handle;
-    std::u16string name;
+    std::wstring name;
     Matrix3 base;
     std::map<TimeValue, Matrix3> keys;
 };
@@ -108,9 +108,9 @@ public:
         }
         return nullptr;
     }
-    INode* GetINodeByName(const char16_t* name) override {
+    INode* GetINodeByName(const wchar_t* name) override {
         for (auto& n : nodes) {
-            if (name && std::u16string_view(n->GetName()) == name) {
+            if (name && std::wstring_view(n->GetName()) == name) {
                 return n.get();
             }
         }
@@ -126,7 +126,7 @@ public:
         }
     }
 
-    INode* CreateNode(const std::u16string& name, const Matrix3& tm) {
+    INode* CreateNode(const std::wstring& name, const Matrix3& tm) {
         nodes.push_back(std::make_unique<SceneNode>(nextHandle++, name, tm));
         return nodes.back().get();
     }
@@ -222,7 +222,7 @@ void AnimateOff() {
 
 namespace standalone {
 
-INode* CreateNode(const std::u16string& name, const Matrix3& tm) {
+INode* CreateNode(const std::wstring& name, const Matrix3& tm) {
     return Core().CreateNode(name, tm);
 }
 void RemoveNode(INode* node) {

@@ -649,6 +649,7 @@ IOResult HostParamBlock::Load(ILoad* iload) {
                 int32_t strings = 0;
                 if (Get(iload, strings)) {
                     for (int32_t s = 0; s < strings && size_t(s) < p->strings.size(); ++s) {
+                        // A count past what the chunk holds ends the strings.
                         uint32_t units = 0;
                         if (!Get(iload, units) || units > iload->CurChunkLength() / 2) {
                             break;
@@ -657,11 +658,8 @@ IOResult HostParamBlock::Load(ILoad* iload) {
                         if (!ChunkIn(iload).Blob(units * 2, bytes)) {
                             break;
                         }
-                        MSTR text(units, u'\0');
-                        for (uint32_t u = 0; u < units; ++u) {
-                            text[u] = char16_t(bytes[2 * u] | bytes[2 * u + 1] << 8);
-                        }
-                        p->strings[size_t(s)] = std::move(text);
+                        p->strings[size_t(s)] = platform::Utf16BytesToWide(std::string_view(
+                            reinterpret_cast<const char*>(bytes.data()), bytes.size()));
                     }
                 }
             } else {
@@ -689,7 +687,7 @@ IParamBlock2* CreateParameterBlock2(ParamBlockDesc2* pdesc, ReferenceMaker*) {
 
 // --- Descriptors ----------------------------------------------------------------------------
 
-ParamBlockDesc2::ParamBlockDesc2(BlockID id, const char16_t* name, int localName, ClassDesc2* owner,
+ParamBlockDesc2::ParamBlockDesc2(BlockID id, const wchar_t* name, int localName, ClassDesc2* owner,
                                  int descFlags, int refNo, AutoUi autoUi,
                                  std::initializer_list<ParamDef> params)
     : ID(id),

@@ -37,7 +37,7 @@ public:
     explicit HostParamBlock(ParamBlockDesc2* desc);
     ~HostParamBlock() override;
 
-    void GetClassName(MSTR& s) const override { s = u"ParamBlock2"; }
+    void GetClassName(MSTR& s) const override { s = L"ParamBlock2"; }
     Class_ID ClassID() override { return Class_ID(0x82, 0); }
 
     BlockID ID() const override { return desc->ID; }

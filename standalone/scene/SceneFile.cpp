@@ -186,9 +186,9 @@ std::vector<unsigned char> SaveSceneToBytes(SceneRoot& root) {
         out.EndChunk();
         if (auto* mtl = dynamic_cast<MtlBase*>(t)) {
             out.BeginChunk(kObjectName);
-            const MSTR& name = mtl->GetName();
+            const std::string name = platform::WideToUtf16Bytes(mtl->GetName());
             ULONG n = 0;
-            out.Write(name.data(), ULONG(name.size() * sizeof(char16_t)), &n);
+            out.Write(name.data(), ULONG(name.size()), &n);
             out.EndChunk();
         }
         out.BeginChunk(kObjectData);
@@ -254,13 +254,12 @@ bool LoadSceneFromBytes(const std::vector<unsigned char>& bytes, SceneRoot& root
                                     }
                                 }
                                 break;
-                            case kObjectName:
-                                name.resize(in.CurChunkLength() / 2);
-                                {
-                                    ULONG n = 0;
-                                    in.Read(name.data(), ULONG(name.size() * 2), &n);
-                                }
-                                break;
+                            case kObjectName: {
+                                std::string bytes(in.CurChunkLength() & ~1u, '\0');
+                                ULONG n = 0;
+                                in.Read(bytes.data(), ULONG(bytes.size()), &n);
+                                name = platform::Utf16BytesToWide(bytes.substr(0, n));
+                            } break;
                             case kObjectData:
                                 if (loaded.object) {
                                     loaded.object->Load(&in);
@@ -327,7 +326,7 @@ bool LoadSceneFromBytes(const std::vector<unsigned char>& bytes, SceneRoot& root
     return true;
 }
 
-bool SaveScene(const std::u16string& windowsPath, SceneRoot& root, std::string* error) {
+bool SaveScene(const std::wstring& windowsPath, SceneRoot& root, std::string* error) {
     std::vector<unsigned char> bytes = SaveSceneToBytes(root);
     // Written beside the old file and moved over it: a save that fails leaves the last good
     // scene whole.
@@ -342,7 +341,7 @@ bool SaveScene(const std::u16string& windowsPath, SceneRoot& root, std::string* 
     return true;
 }
 
-bool LoadScene(const std::u16string& windowsPath, SceneRoot& root, std::string* error) {
+bool LoadScene(const std::wstring& windowsPath, SceneRoot& root, std::string* error) {
     std::string bytes;
     if (!platform::ReadWholeFile(windowsPath, bytes)) {
         if (error) {

@@ -12,7 +12,7 @@ namespace standalone {
 /// One node: its handle, name, constant transform and keyed transforms.
 struct NodeRecord {
     ULONG handle = 0;
-    std::u16string name;
+    std::wstring name;
     Matrix3 base;
     std::vector<std::pair<TimeValue, Matrix3>> keys;
 };

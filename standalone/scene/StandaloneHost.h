@@ -16,7 +16,7 @@ HOST_API void SetCoreInterfaceAvailable(bool available);
 /// Scene nodes (user-interface thread). Handles count up from 1 and are never reused; the host
 /// owns a node until it is removed. Removing a node takes it out of the viewport and the
 /// selection.
-HOST_API INode* CreateNode(const std::u16string& name, const Matrix3& tm);
+HOST_API INode* CreateNode(const std::wstring& name, const Matrix3& tm);
 HOST_API void RemoveNode(INode* node);
 HOST_API void RemoveAllNodes();
 /// The nodes selected, in selection order.
@@ -58,10 +58,10 @@ private:
 
 /// Writes every object reachable from the root's references, their references and their own
 /// chunks to a scene file. False with a message on failure.
-HOST_API bool SaveScene(const std::u16string& windowsPath, SceneRoot& root, std::string* error);
+HOST_API bool SaveScene(const std::wstring& windowsPath, SceneRoot& root, std::string* error);
 /// Reads a scene file written by SaveScene into `root` (appending its top-level objects).
 /// Objects of unknown classes are dropped; damaged chunks end their object's data.
-HOST_API bool LoadScene(const std::u16string& windowsPath, SceneRoot& root, std::string* error);
+HOST_API bool LoadScene(const std::wstring& windowsPath, SceneRoot& root, std::string* error);
 /// The same through memory, for tests of damaged data.
 HOST_API std::vector<unsigned char> SaveSceneToBytes(SceneRoot& root);
 HOST_API bool LoadSceneFromBytes(const std::vector<unsigned char>& bytes, SceneRoot& root,

@@ -40,7 +40,7 @@ HOST_API void CloseMaterialEditor();
 /// The editor's rollup pages (their dialog windows) from top to bottom.
 HOST_API std::vector<HWND> RollupPages();
 /// The title bar text of a page; empty for a window that is no page.
-HOST_API std::u16string RollupPageTitle(HWND page);
+HOST_API std::wstring RollupPageTitle(HWND page);
 /// Opens or closes a page; a closed page shows only its title bar.
 HOST_API void SetRollupPageOpen(HWND page, bool open);
 /// The window of sample slot `slot` (0..23), for clicks and screenshots.
@@ -61,6 +61,6 @@ HOST_API bool FrameBufferPixel(int x, int y, AColor& colour);
 // --- Pictures -------------------------------------------------------------------------------
 /// Writes what a window's client area (the whole screen for null) shows as a PNG file, once
 /// pending paints are done; false when it cannot be written.
-HOST_API bool SaveWindowPng(HWND window, const std::u16string& path);
+HOST_API bool SaveWindowPng(HWND window, const std::wstring& path);
 
 }  // namespace standalone::win

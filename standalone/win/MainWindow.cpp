@@ -54,7 +54,7 @@ public:
     void ShowView() {
         Interface* core = GetCOREInterface();
         INode* camera = core ? core->GetActiveViewExp().GetViewCamera() : nullptr;
-        std::u16string name = camera ? camera->GetName() : u"Perspective";
+        std::wstring name = camera ? camera->GetName() : L"Perspective";
         SetDlgItemTextW(window, kViewButtonId,
                         (L"View: " + std::wstring(name.begin(), name.end())).c_str());
     }

@@ -314,10 +314,10 @@ std::vector<HWND> RollupPages() {
     RollupPanel* panel = Editor().Panel();
     return panel ? panel->Pages() : std::vector<HWND>();
 }
-std::u16string RollupPageTitle(HWND page) {
+std::wstring RollupPageTitle(HWND page) {
     RollupPanel* panel = Editor().Panel();
     std::wstring title = panel ? panel->Title(page) : std::wstring();
-    return std::u16string(title.begin(), title.end());
+    return std::wstring(title.begin(), title.end());
 }
 void SetRollupPageOpen(HWND page, bool open) {
     if (RollupPanel* panel = Editor().Panel()) {

@@ -5,20 +5,20 @@
 #include <windows.h>
 
 namespace {
-const wchar_t* Wide(const char16_t* text) {
+const wchar_t* Wide(const wchar_t* text) {
     return reinterpret_cast<const wchar_t*>(text);
 }
 }  // namespace
 
 namespace MaxSDK::Util {
 
-UINT GetPrivateProfileIntW(const char16_t* section, const char16_t* key, int defaultValue,
-                           const char16_t* file) {
+UINT GetPrivateProfileIntW(const wchar_t* section, const wchar_t* key, int defaultValue,
+                           const wchar_t* file) {
     return ::GetPrivateProfileIntW(Wide(section), Wide(key), defaultValue, Wide(file));
 }
 
-BOOL WritePrivateProfileStringW(const char16_t* section, const char16_t* key, const char16_t* value,
-                                const char16_t* file) {
+BOOL WritePrivateProfileStringW(const wchar_t* section, const wchar_t* key, const wchar_t* value,
+                                const wchar_t* file) {
     return ::WritePrivateProfileStringW(Wide(section), Wide(key), Wide(value), Wide(file));
 }
 

@@ -11,7 +11,7 @@
 
 namespace standalone::win {
 
-bool SaveWindowPng(HWND window, const std::u16string& path) {
+bool SaveWindowPng(HWND window, const std::wstring& path) {
     // Pending paints first, so that the picture shows what the windows are about to show.
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     for (MSG msg; PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE);) {

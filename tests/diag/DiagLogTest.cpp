@@ -22,7 +22,7 @@ namespace fs = std::filesystem;
 
 // "[YYYY-MM-DD hh:mm:ss" of now, to compare with the start of lines.
 std::string Now() {
-    return platform::Utf16ToUtf8(
+    return platform::WideToUtf8(
                diag::FormatLogPrefix(nullptr, 0, nullptr, platform::GetLocalTimeNow(), 0))
         .substr(0, 20);
 }
@@ -42,16 +42,16 @@ TEST(DiagLog, LinesAreThePrefixOfTheirTimeAndThreadAndTheMessage) {
     testsupport::ScopedTestDrive drive;
     const std::string before = Now();
     const int line = __LINE__ + 1;
-    ZENITHRA_LOG("ZenithraProxy::Clone") << u"Proxy::Clone slot=" << 2 << u" master=" << u"OK";
+    ZENITHRA_LOG("ZenithraProxy::Clone") << L"Proxy::Clone slot=" << 2 << L" master=" << L"OK";
     ZENITHRA_LOG("ZenithraProxy::EvalColor");  // an empty message adds no " | "
     const char* const name = "Zenithra::Проверка::日本語::😀";
-    diag::LogWrite("src/x.cpp", 7, name, u"m");
-    ZENITHRA_LOG("F") << INT_MIN << u' ' << UINT_MAX << u" " << INT64_MIN << u" " << INT64_MAX
-                      << u" " << uint64_t{UINT64_MAX} << std::u16string(u" Übung ")
-                      << static_cast<const char16_t*>(nullptr) << -0;
+    diag::LogWrite("src/x.cpp", 7, name, L"m");
+    ZENITHRA_LOG("F") << INT_MIN << L' ' << UINT_MAX << L" " << INT64_MIN << L" " << INT64_MAX
+                      << L" " << uint64_t{UINT64_MAX} << std::wstring(L" Übung ")
+                      << static_cast<const wchar_t*>(nullptr) << -0;
     EXPECT_THROW(
-        ZENITHRA_LOG("F") << u"before" << []() -> int { throw std::runtime_error("x"); }()
-                                                      << u"after",
+        ZENITHRA_LOG("F") << L"before" << []() -> int { throw std::runtime_error("x"); }()
+                                                      << L"after",
         std::runtime_error);
 
     const std::string after = Now();
@@ -80,13 +80,13 @@ TEST(DiagLog, MissingFolderIsCreatedTheFileOnlyGrowsAndAPlainFileInTheWayMakesAN
         GTEST_SKIP() << "C:\\Temp holds files of others and cannot be removed";
     }
     std::ofstream(drive.LogFolderPath(), std::ios::binary) << "not a folder";
-    EXPECT_NO_THROW(ZENITHRA_LOG("F") << u"lost");
+    EXPECT_NO_THROW(ZENITHRA_LOG("F") << L"lost");
     EXPECT_EQ(testsupport::ReadFileBytes(drive.LogFolderPath()), "not a folder");
     fs::remove(drive.LogFolderPath());
-    diag::LogWrite("f", 1, "First", u"");
+    diag::LogWrite("f", 1, "First", L"");
     EXPECT_TRUE(fs::is_directory(drive.LogFolderPath()));
     std::ofstream(drive.LogFilePath(), std::ios::binary | std::ios::app) << "foreign\r\n";
-    diag::LogWrite("f", 2, "Second", u"");
+    diag::LogWrite("f", 2, "Second", L"");
 
     EXPECT_TRUE(std::regex_match(drive.ReadLogBytes(),
                                  std::regex(R"(\[[^\r\n]*\] First \(f:1\)\r\nforeign\r\n)"
@@ -105,7 +105,7 @@ TEST(DiagLog, ConcurrentWritersProduceOnlyWholeLines) {
             threadIds[t] = platform::CurrentThreadId();
             start.arrive_and_wait();
             for (int n = 0; n < kLinesPerThread; ++n) {
-                ZENITHRA_LOG("Worker") << u"writer=" << t << u" n=" << n;
+                ZENITHRA_LOG("Worker") << L"writer=" << t << L" n=" << n;
             }
         });
     }
@@ -131,13 +131,13 @@ TEST(DiagLog, PrefixFormatsTheGivenTimeAndThreadAndUtf8ToWideConverts) {
     // Milliseconds without leading zeros, as the host's own log writes them.
     EXPECT_EQ(diag::FormatLogPrefix("src/ZenithraProxy", 74, "ZenithraProxy::Clone",
                                     LocalTime{2027, 3, 2, 9, 5, 3, 7}, 5312),
-              u"[2027-03-02 09:05:03.7] [T5312] ZenithraProxy::Clone (src/ZenithraProxy:74)");
+              L"[2027-03-02 09:05:03.7] [T5312] ZenithraProxy::Clone (src/ZenithraProxy:74)");
     EXPECT_EQ(diag::FormatLogPrefix("f.cpp", -1, "F", LocalTime{2026, 12, 31, 23, 59, 59, 999},
                                     4294967295u),
-              u"[2026-12-31 23:59:59.999] [T4294967295] F (f.cpp:-1)");
+              L"[2026-12-31 23:59:59.999] [T4294967295] F (f.cpp:-1)");
     EXPECT_EQ(diag::FormatLogPrefix(nullptr, 0, nullptr, LocalTime{987, 10, 10, 10, 10, 10, 40}, 0),
-              u"[987-10-10 10:10:10.40] [T0]  (:0)");
-    EXPECT_EQ(diag::Utf8ToWide("caf\xE9 Привет 😀"), u"caf\uFFFD Привет \xD83D\xDE00");
+              L"[987-10-10 10:10:10.40] [T0]  (:0)");
+    EXPECT_EQ(diag::Utf8ToWide("caf\xE9 Привет 😀"), L"caf\uFFFD Привет \U0001F600");
 }
 
 }  // namespace

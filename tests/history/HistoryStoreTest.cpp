@@ -29,8 +29,8 @@ SourceParamSnapshot FloatParam(uint16_t id, float value) {
     return p;
 }
 
-HistoryEntry Look(const char16_t* id, const char16_t* variant, const char16_t* hdr,
-                  const char16_t* camera, uint32_t handle) {
+HistoryEntry Look(const wchar_t* id, const wchar_t* variant, const wchar_t* hdr,
+                  const wchar_t* camera, uint32_t handle) {
     HistoryEntry e;
     e.entryId = id;
     e.variantId = variant;
@@ -45,7 +45,7 @@ HistoryEntry Look(const char16_t* id, const char16_t* variant, const char16_t* h
 // A look that uses every field, with values that survive only an exact round trip.
 HistoryEntry FullLook() {
     HistoryEntry e =
-        Look(u"20261207_101500_123_0badf00d", u"", u"D:\\HDR\\Сумерки.exr", u"Camera01", 42);
+        Look(L"20261207_101500_123_0badf00d", L"", L"D:\\HDR\\Сумерки.exr", L"Camera01", 42);
     e.frame = -320;
     e.cameraTM.SetRow(0, Point3(0.0f, 1.0f, 0.0f));
     e.cameraTM.SetRow(3, Point3(-1.5f, 2.25f, 1e6f));
@@ -56,7 +56,7 @@ HistoryEntry FullLook() {
     s.paramBlockIndex = 1;
     s.paramId = 0xFFFE;
     s.kind = SourceParamSnapshot::kString;
-    s.stringValue = u"C:\\maps\\sky.hdr";
+    s.stringValue = L"C:\\maps\\sky.hdr";
     SourceParamSnapshot p4 = FloatParam(7, 0.0f);
     p4.kind = SourceParamSnapshot::kPoint4;
     p4.point4Value = Point4(0.1f, -0.2f, 3e-8f, 1.0f);
@@ -69,7 +69,7 @@ HistoryEntry FullLook() {
     e.adjust.sunSpotSize = 3.0f;
     e.adjust.tint = AColor(1.0f, 0.5f, 0.25f, 1.0f);
     e.slotExposures = {1.25f, -2.0f, 0.0f};
-    e.savedAt = u"2026-12-07 10:15:00";
+    e.savedAt = L"2026-12-07 10:15:00";
     e.previewJpeg = {0xFF, 0xD8, 0xFF, 0xE0, 0x00, 0x10, 0xFF, 0xD9};
     return e;
 }
@@ -113,17 +113,17 @@ std::vector<uint8_t> Hex(std::string text) {
 class HistoryStoreTest : public testsupport::MapFixture {};
 
 TEST_F(HistoryStoreTest, LookIdAndCameraIdentity) {
-    std::string id = platform::Utf16ToUtf8(MakeLookId());
+    std::string id = platform::WideToUtf8(MakeLookId());
     EXPECT_TRUE(std::regex_match(id, std::regex("[0-9]{8}_[0-9]{6}_[0-9]{3}_[0-9a-f]{8}"))) << id;
 
-    HistoryEntry named = Look(u"a", u"", u"x.hdr", u"CAMERA01", 5);
-    EXPECT_TRUE(SameCamera(u"camera01", 99, named));  // names decide, whatever the handles
-    EXPECT_TRUE(SameCamera(u"ÄUSSEN", 5, Look(u"a", u"", u"x", u"äussen", 1)));
-    EXPECT_FALSE(SameCamera(u"", 5, named));  // one name empty: never
-    HistoryEntry unnamed = Look(u"a", u"", u"x.hdr", u"", 5);
-    EXPECT_FALSE(SameCamera(u"Cam", 5, unnamed));
-    EXPECT_TRUE(SameCamera(u"", 5, unnamed));
-    EXPECT_FALSE(SameCamera(u"", 6, unnamed));
+    HistoryEntry named = Look(L"a", L"", L"x.hdr", L"CAMERA01", 5);
+    EXPECT_TRUE(SameCamera(L"camera01", 99, named));  // names decide, whatever the handles
+    EXPECT_TRUE(SameCamera(L"ÄUSSEN", 5, Look(L"a", L"", L"x", L"äussen", 1)));
+    EXPECT_FALSE(SameCamera(L"", 5, named));  // one name empty: never
+    HistoryEntry unnamed = Look(L"a", L"", L"x.hdr", L"", 5);
+    EXPECT_FALSE(SameCamera(L"Cam", 5, unnamed));
+    EXPECT_TRUE(SameCamera(L"", 5, unnamed));
+    EXPECT_FALSE(SameCamera(L"", 6, unnamed));
 }
 
 TEST_F(HistoryStoreTest, RemovalKeepsOrderAndNotifies) {
@@ -132,39 +132,39 @@ TEST_F(HistoryStoreTest, RemovalKeepsOrderAndNotifies) {
     auto ids = [&] {  // the looks' entry ids in order, run together
         auto joined =
             map->history | std::views::transform(&HistoryEntry::entryId) | std::views::join;
-        return std::u16string(joined.begin(), joined.end());
+        return std::wstring(joined.begin(), joined.end());
     };
     map->history = {
-        Look(u"1", u"v1", u"C:\\a.hdr", u"Cam", 10), Look(u"2", u"v1", u"c:\\A.HDR", u"Cam", 10),
-        Look(u"3", u"", u"C:\\b.hdr", u"Top", 11), Look(u"4", u"3", u"C:\\b.hdr", u"Cam", 10),
-        Look(u"5", u"v5", u"C:\\dir\\..\\a.hdr", u"", 0)};
+        Look(L"1", L"v1", L"C:\\a.hdr", L"Cam", 10), Look(L"2", L"v1", L"c:\\A.HDR", L"Cam", 10),
+        Look(L"3", L"", L"C:\\b.hdr", L"Top", 11), Look(L"4", L"3", L"C:\\b.hdr", L"Cam", 10),
+        Look(L"5", L"v5", L"C:\\dir\\..\\a.hdr", L"", 0)};
 
     // The variant key of an old record is its entry id, which later records may share.
-    DeleteVariant(map, Look(u"3", u"ignored", u"", u"", 0));
-    EXPECT_EQ(ids(), u"125");
+    DeleteVariant(map, Look(L"3", L"ignored", L"", L"", 0));
+    EXPECT_EQ(ids(), L"125");
     log.clear();
-    DeleteVariant(map, Look(u"gone", u"", u"", u"", 0));  // not in the store: still notifies
-    EXPECT_EQ(ids(), u"125");
+    DeleteVariant(map, Look(L"gone", L"", L"", L"", 0));  // not in the store: still notifies
+    EXPECT_EQ(ids(), L"125");
     EXPECT_EQ(testsupport::MessagesTo(log, watcher), std::vector<RefMessage>{REFMSG_CHANGE});
 
-    DeleteHdrLooks(map, u"C:\\A.hdr");  // by path key: case and ".." do not matter
-    EXPECT_EQ(ids(), u"");
+    DeleteHdrLooks(map, L"C:\\A.hdr");  // by path key: case and ".." do not matter
+    EXPECT_EQ(ids(), L"");
 
     // The active viewport's camera: only the handle counts, across every HDR.
-    const uint32_t camera = standalone::CreateNode(u"Cam", Matrix3())->GetHandle();
-    const uint32_t other = standalone::CreateNode(u"Top", Matrix3())->GetHandle();
-    map->history = {Look(u"1", u"", u"C:\\a.hdr", u"Cam", camera),
-                    Look(u"2", u"", u"C:\\b.hdr", u"Top", other),
-                    Look(u"3", u"", u"C:\\c.hdr", u"other name", camera)};
+    const uint32_t camera = standalone::CreateNode(L"Cam", Matrix3())->GetHandle();
+    const uint32_t other = standalone::CreateNode(L"Top", Matrix3())->GetHandle();
+    map->history = {Look(L"1", L"", L"C:\\a.hdr", L"Cam", camera),
+                    Look(L"2", L"", L"C:\\b.hdr", L"Top", other),
+                    Look(L"3", L"", L"C:\\c.hdr", L"other name", camera)};
     log.clear();
     ClearCurrentCameraLooks(map);  // no camera in the viewport: nothing, not even a notice
-    EXPECT_EQ(ids(), u"123");
+    EXPECT_EQ(ids(), L"123");
     EXPECT_TRUE(log.empty());
     GetCOREInterface()->GetActiveViewExp().SetViewCamera(
         GetCOREInterface()->GetINodeByHandle(camera));
     ClearCurrentCameraLooks(map);
     standalone::RemoveAllNodes();
-    EXPECT_EQ(ids(), u"2");
+    EXPECT_EQ(ids(), L"2");
     EXPECT_EQ(testsupport::MessagesTo(log, watcher), std::vector<RefMessage>{REFMSG_CHANGE});
 
     ClearAllLooks(map);
@@ -172,31 +172,31 @@ TEST_F(HistoryStoreTest, RemovalKeepsOrderAndNotifies) {
 }
 
 TEST_F(HistoryStoreTest, CurrentLookRegistryFollowsRefreshAndTheMapsLife) {
-    RefreshHistoryWindows(map, u"", u"v");  // an empty path remembers nothing
+    RefreshHistoryWindows(map, L"", L"v");  // an empty path remembers nothing
     EXPECT_TRUE(CurrentLookRegistry::Get(map).path.empty());
-    RefreshHistoryWindows(map, u"C:\\HDR\\Noon.HDR", u"v1");
+    RefreshHistoryWindows(map, L"C:\\HDR\\Noon.HDR", L"v1");
     CurrentLook look = CurrentLookRegistry::Get(map);
-    EXPECT_EQ(look.path, u"C:\\HDR\\Noon.HDR");
-    EXPECT_EQ(look.pathKey, MakePathKey(u"C:\\HDR\\Noon.HDR"));
-    EXPECT_EQ(look.variantId, u"v1");
+    EXPECT_EQ(look.path, L"C:\\HDR\\Noon.HDR");
+    EXPECT_EQ(look.pathKey, MakePathKey(L"C:\\HDR\\Noon.HDR"));
+    EXPECT_EQ(look.variantId, L"v1");
     scene.Remove(0);  // the map goes, and its current look with it
     EXPECT_TRUE(CurrentLookRegistry::Get(map).path.empty());
 }
 
 // One fixed look's chunk bytes, written out by hand: the same list holds for both builds.
 TEST_F(HistoryStoreTest, EntryChunkBytesAreFixed) {
-    HistoryEntry e = Look(u"A1", u"", u"C:\\h.hdr", u"Cam", 7);
+    HistoryEntry e = Look(L"A1", L"", L"C:\\h.hdr", L"Cam", 7);
     e.frame = 160;
     e.cameraTM.SetRow(3, Point3(1, 2, 3));
     e.mapRotation = 90.0f;
     e.hasMapRotation = true;
     SourceParamSnapshot p = FloatParam(3, 45.0f);
     p.isAngle = true;
-    p.stringValue = u"x";
+    p.stringValue = L"x";
     e.sourceParams = {p};
     e.adjust.exposure = 1.0f;
     e.slotExposures = {1.0f, -0.5f};
-    e.savedAt = u"2026";
+    e.savedAt = L"2026";
     e.previewJpeg = {0xFF, 0xD8};
     std::vector<uint8_t> expected =
         Hex("02000000 41003100"                                      // entry id
@@ -229,10 +229,10 @@ TEST_F(HistoryStoreTest, SceneRoundTripKeepsEveryFieldOrderAndExposures) {
     map->SetSlotExposure(1, 2.5f);
     map->SetSlotExposure(2, -1.0f);
     HistoryEntry full = FullLook();
-    HistoryEntry emptyVariant = Look(u"7", u"", u"C:\\b.hdr", u"", 0);
-    map->history = {Look(u"1", u"v1", u"C:\\a.hdr", u"Cam", 3), full,
-                    Look(u"2", u"v1", u"C:\\a.hdr", u"Cam", 3), emptyVariant,
-                    Look(u"3", u"v3", u"C:\\c.exr", u"Top", 4)};
+    HistoryEntry emptyVariant = Look(L"7", L"", L"C:\\b.hdr", L"", 0);
+    map->history = {Look(L"1", L"v1", L"C:\\a.hdr", L"Cam", 3), full,
+                    Look(L"2", L"v1", L"C:\\a.hdr", L"Cam", 3), emptyVariant,
+                    Look(L"3", L"v3", L"C:\\c.exr", L"Top", 4)};
     DefaultRemapDir remap;
     Zenithra* clone = static_cast<Zenithra*>(map->Clone(remap));
     scene.Add(clone);
@@ -252,7 +252,7 @@ TEST_F(HistoryStoreTest, SceneRoundTripKeepsEveryFieldOrderAndExposures) {
     HistoryStore expected = map->history;
     // Looks without a variant id are written with their entry id in the variant field.
     expected[1].variantId = full.entryId;
-    expected[3].variantId = u"7";
+    expected[3].variantId = L"7";
     EXPECT_EQ(back->history, expected);
     EXPECT_EQ(back->GetSlotExposures(3), (std::vector<float>{0.0f, 2.5f, -1.0f}));
 }
@@ -265,21 +265,21 @@ TEST_F(HistoryStoreTest, LoadValidatesEntriesAndExposureCounts) {
         }
         return p;
     };
-    HistoryEntry noParams = Look(u"1", u"v", u"C:\\a.hdr", u"", 0);
+    HistoryEntry noParams = Look(L"1", L"v", L"C:\\a.hdr", L"", 0);
     noParams.sourceParams.clear();
-    HistoryEntry tooMany = Look(u"2", u"v", u"C:\\a.hdr", u"", 0);
+    HistoryEntry tooMany = Look(L"2", L"v", L"C:\\a.hdr", L"", 0);
     std::vector<uint8_t> tooManyBytes = EntryPayload(tooMany);
     // The parameter count sits after ids, path, frame, handle, name, transform and four fields.
     size_t countAt = 4 + 2 + 4 + 2 + 4 + 16 + 4 + 4 + 4 + 52 + 1 + 4 + 4 + 1;
     tooManyBytes[countAt] = 0x88;  // 5000 parameters
     tooManyBytes[countAt + 1] = 0x13;
-    HistoryEntry badKind = Look(u"3", u"v", u"C:\\a.hdr", u"", 0);
+    HistoryEntry badKind = Look(L"3", L"v", L"C:\\a.hdr", L"", 0);
     badKind.sourceParams = {FloatParam(1, 1.0f), FloatParam(2, 2.0f), FloatParam(3, 3.0f)};
     badKind.sourceParams[0].kind = 6;
     badKind.sourceParams[1].paramBlockIndex = -1;
-    HistoryEntry manyExposures = Look(u"4", u"v", u"C:\\a.hdr", u"", 0);
+    HistoryEntry manyExposures = Look(L"4", L"v", L"C:\\a.hdr", L"", 0);
     manyExposures.slotExposures.assign(300, 1.0f);
-    HistoryEntry good = Look(u"5", u"v", u"C:\\a.hdr", u"", 0);
+    HistoryEntry good = Look(L"5", L"v", L"C:\\a.hdr", L"", 0);
 
     struct Case {
         std::vector<uint8_t> exposureChunk;
@@ -301,10 +301,10 @@ TEST_F(HistoryStoreTest, LoadValidatesEntriesAndExposureCounts) {
         LoadMapChunks(*map, bytes);
         EXPECT_EQ(map->exposureCache.ToVector(), c.cache);
         ASSERT_EQ(map->history.size(), 3u);
-        EXPECT_EQ(map->history[0].entryId, u"3");
+        EXPECT_EQ(map->history[0].entryId, L"3");
         ASSERT_EQ(map->history[0].sourceParams.size(), 1u);  // only the valid record is kept
         EXPECT_EQ(map->history[0].sourceParams[0].paramId, 3);
-        EXPECT_EQ(map->history[1].entryId, u"4");
+        EXPECT_EQ(map->history[1].entryId, L"4");
         EXPECT_TRUE(map->history[1].slotExposures.empty());
         EXPECT_EQ(map->history[2], good);
     }
@@ -313,10 +313,10 @@ TEST_F(HistoryStoreTest, LoadValidatesEntriesAndExposureCounts) {
 // A look cut short at every byte: the looks before and after it load intact, and what is kept
 // of the damaged one is either what was saved or the default, never something made up.
 TEST_F(HistoryStoreTest, TruncatedAndOversizedEntriesNeverHurtTheirNeighbours) {
-    HistoryEntry before = Look(u"before", u"v", u"C:\\a.hdr", u"", 0);
-    HistoryEntry after = Look(u"after", u"w", u"C:\\b.hdr", u"", 0);
+    HistoryEntry before = Look(L"before", L"v", L"C:\\a.hdr", L"", 0);
+    HistoryEntry after = Look(L"after", L"w", L"C:\\b.hdr", L"", 0);
     HistoryEntry full = FullLook();
-    full.variantId = u"variant";
+    full.variantId = L"variant";
     std::vector<uint8_t> payload = EntryPayload(full);
     const HistoryEntry defaults;
     int kept = 0;
@@ -346,7 +346,7 @@ TEST_F(HistoryStoreTest, TruncatedAndOversizedEntriesNeverHurtTheirNeighbours) {
     EXPECT_LT(kept, int(payload.size()) / 2);  // most cuts lose the parameter snapshot
 
     // Counts far beyond the chunk: only what it holds is read.
-    HistoryEntry hungry = Look(u"h", u"v", u"C:\\a.hdr", u"", 0);
+    HistoryEntry hungry = Look(L"h", L"v", L"C:\\a.hdr", L"", 0);
     hungry.previewJpeg = {1, 2, 3};
     std::vector<uint8_t> hungryBytes = EntryPayload(hungry);
     std::fill_n(hungryBytes.end() - 3 - 4, 4, 0xFF);  // the preview's byte count

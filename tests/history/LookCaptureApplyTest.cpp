@@ -19,10 +19,10 @@
 
 namespace {
 
-const std::u16string kHdr = u"C:\\hdr\\sky.hdr";
-const std::u16string kPrompt =
-    u"For this HDR/camera saved variants already exist.\n\nYes - overwrite the latest "
-    u"variant.\nNo - create one more variant.\nCancel - do nothing.";
+const std::wstring kHdr = L"C:\\hdr\\sky.hdr";
+const std::wstring kPrompt =
+    L"For this HDR/camera saved variants already exist.\n\nYes - overwrite the latest "
+    L"variant.\nNo - create one more variant.\nCancel - do nothing.";
 
 class LookTest : public testsupport::MapFixture {
 protected:
@@ -37,30 +37,30 @@ protected:
         GetCOREInterface()->SetTime(0);
     }
     // "A10" is variant A at frame 10 of this HDR seen through `camera`; "oA10" of another HDR.
-    void Store(const std::string& tokens, const std::u16string& camera) {
+    void Store(const std::string& tokens, const std::wstring& camera) {
         std::istringstream in(tokens);
         for (std::string t; in >> t;) {
             bool other = t[0] == 'o';
             HistoryEntry& e = map->history.emplace_back();
             std::tie(e.entryId, e.variantId, e.hdrPath, e.frame, e.cameraName) =
-                std::tuple(u"old", std::u16string(1, char16_t(t[other])),
-                           other ? u"C:\\hdr\\other.hdr" : u"c:\\HDR\\sky.hdr",
+                std::tuple(L"old", std::wstring(1, wchar_t(t[other])),
+                           other ? L"C:\\hdr\\other.hdr" : L"c:\\HDR\\sky.hdr",
                            std::stoi(t.substr(other + 1)), camera);
         }
     }
     // The store in the same notation; a new variant id shows as N, a new entry with '*' when it
     // records `camera` by its own name and handle, with '-' when it records no camera.
     std::string Layout(INode* camera) {
-        using Camera = std::tuple<std::u16string, ULONG, bool>;
+        using Camera = std::tuple<std::wstring, ULONG, bool>;
         std::string out;
         for (const HistoryEntry& e : map->history) {
             const Camera seen(e.cameraName, e.cameraHandle, e.hasCamera);
             out += std::string(out.empty() ? "" : " ") + (IsSamePath(e.hdrPath, kHdr) ? "" : "o") +
-                   (e.variantId.size() == 1 ? platform::Utf16ToUtf8(e.variantId) : "N") +
+                   (e.variantId.size() == 1 ? platform::WideToUtf8(e.variantId) : "N") +
                    std::to_string(e.frame) +
-                   (e.entryId == u"old"                                      ? ""
+                   (e.entryId == L"old"                                      ? ""
                     : seen == Camera()                                       ? "-"
-                    : seen == Camera(u"Camera01", camera->GetHandle(), true) ? "*"
+                    : seen == Camera(L"Camera01", camera->GetHandle(), true) ? "*"
                                                                              : "?");
         }
         return out;
@@ -71,32 +71,32 @@ protected:
 TEST_F(LookTest, SaveChoosesFramesAndVariantAndWhereTheyGo) {
     enum Setup { kHdrFile, kNoSource, kNoPath, kNoCamera };
     // Case, setup, store, answer, store after (saved when it has new entries), the box's text.
-    const std::tuple<const char*, Setup, std::string, int, std::string, std::u16string> cases[] = {
-        {"empty store", kHdrFile, "", 0, "N25*", u""},
-        {"other HDR only", kHdrFile, "oA0 oA50", 0, "oA0 oA50 N0* N50*", u""},
+    const std::tuple<const char*, Setup, std::string, int, std::string, std::wstring> cases[] = {
+        {"empty store", kHdrFile, "", 0, "N25*", L""},
+        {"other HDR only", kHdrFile, "oA0 oA50", 0, "oA0 oA50 N0* N50*", L""},
         {"Yes", kHdrFile, "A10 A30 B10 oB70 B30", platform::kAnswerYes, "A10 A30 B10* B30* oB70",
          kPrompt},
         {"No", kHdrFile, "A10 A30 B10 oB70 B30", platform::kAnswerNo,
          "A10 A30 B10 oB70 B30 N10* N30*", kPrompt},
         {"Cancel", kHdrFile, "A10 B30", platform::kAnswerCancel, "A10 B30", kPrompt},
         {"no camera", kNoCamera, "A40", platform::kAnswerNo, "A40 N40-", kPrompt},
-        {"no source", kNoSource, "A10", 0, "A10", u"Assign a VRayBitmap source map first."},
-        {"no file", kNoPath, "A10", 0, "A10", u"Current VRayBitmap has no HDR/EXR file path."},
+        {"no source", kNoSource, "A10", 0, "A10", L"Assign a VRayBitmap source map first."},
+        {"no file", kNoPath, "A10", 0, "A10", L"Current VRayBitmap has no HDR/EXR file path."},
     };
-    INode* camera = standalone::CreateNode(u"Camera01", Matrix3());
+    INode* camera = standalone::CreateNode(L"Camera01", Matrix3());
     for (const auto& [name, setup, store, answer, after, box] : cases) {
         SCOPED_TRACE(name);
         map->history.clear();
         GetCOREInterface()->SetTime(25);
         // Saved through "CAMERA01" (another handle): names compare without case.
-        Store(store, setup == kNoCamera ? u"" : u"CAMERA01");
+        Store(store, setup == kNoCamera ? L"" : L"CAMERA01");
         GetCOREInterface()->GetActiveViewExp().SetViewCamera(setup == kNoCamera ? nullptr : camera);
         map->ReplaceReference(1, setup == kNoSource ? nullptr : source);
-        SetTexmapFilePath(source, setup == kNoPath ? u"C:\\hdr\\sky.png" : kHdr);
+        SetTexmapFilePath(source, setup == kNoPath ? L"C:\\hdr\\sky.png" : kHdr);
         testsupport::ScopedBoxAnswer boxes(answer);
         EXPECT_EQ(CaptureLook(map), after.find_first_of("*-") != std::string::npos);
         EXPECT_EQ(Layout(camera), after);
-        EXPECT_EQ(boxes.texts, std::vector<std::u16string>(!box.empty(), box));
+        EXPECT_EQ(boxes.texts, std::vector<std::wstring>(!box.empty(), box));
         map->ReplaceReference(1, source);
     }
 }
@@ -108,7 +108,7 @@ TEST_F(LookTest, SaveRecordsTheSceneAtEachFrameAndApplyWritesItBackAsKeys) {
         map->history.clear();
         map->SetSlotExposures({0.5f, -1.0f, 2.0f}, 3);
         // Contrast of slot 0 keyed at 0 and 100, rotation and the camera keyed at the same frames.
-        INode* camera = standalone::CreateNode(u"Camera01", Matrix3());
+        INode* camera = standalone::CreateNode(L"Camera01", Matrix3());
         GetCOREInterface()->GetActiveViewExp().SetViewCamera(camera);
         {
             testsupport::ScopedAnimateMode on(true);
@@ -120,7 +120,7 @@ TEST_F(LookTest, SaveRecordsTheSceneAtEachFrameAndApplyWritesItBackAsKeys) {
                 camera->SetNodeTM(f, tm);
             }
         }
-        Store(range ? "A0 A100" : "", u"Camera01");
+        Store(range ? "A0 A100" : "", L"Camera01");
         GetCOREInterface()->SetTime(range ? 50 : 0);
         testsupport::ScopedBoxAnswer boxes(platform::kAnswerNo);
         ASSERT_TRUE(CaptureLook(map));
@@ -133,7 +133,7 @@ TEST_F(LookTest, SaveRecordsTheSceneAtEachFrameAndApplyWritesItBackAsKeys) {
                                  Point3(100.f * i, 1, 2), std::vector<float>{0.5f, -1.0f, 2.0f}));
             EXPECT_NEAR(e.mapRotation, i ? 40.f : 10.f, 1e-4f);
             EXPECT_EQ(e.sourceParams, CaptureSourceMapParams(source, e.frame));
-            EXPECT_TRUE(std::regex_match(platform::Utf16ToUtf8(e.savedAt),
+            EXPECT_TRUE(std::regex_match(platform::WideToUtf8(e.savedAt),
                                          std::regex(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d)")));
             EXPECT_EQ(e.variantId, CurrentLookRegistry::Get(map).variantId);
         }
@@ -143,7 +143,7 @@ TEST_F(LookTest, SaveRecordsTheSceneAtEachFrameAndApplyWritesItBackAsKeys) {
             SetMapRotation(source, 0, 90.f);
         }
         map->SetSlotExposure(0, 3.0f);
-        SetTexmapFilePath(source, u"C:\\hdr\\other.hdr");
+        SetTexmapFilePath(source, L"C:\\hdr\\other.hdr");
         GetCOREInterface()->ClearNodeSelection();
         ASSERT_TRUE(ApplyLook(map, saved[0].variantId));
         EXPECT_FALSE(Animating());
@@ -167,22 +167,22 @@ TEST_F(LookTest, SaveRecordsTheSceneAtEachFrameAndApplyWritesItBackAsKeys) {
 
 TEST_F(LookTest, ApplyWritesExposuresCameraAndEqualFramesInIdOrder) {
     testsupport::ResizeSlots(*map, 2);
-    INode* camera = standalone::CreateNode(u"Camera01", Matrix3());
-    INode* other = standalone::CreateNode(u"Other", Matrix3());
-    auto look = [&](const char16_t* id, float contrast, std::vector<float> exposures = {}) {
+    INode* camera = standalone::CreateNode(L"Camera01", Matrix3());
+    INode* other = standalone::CreateNode(L"Other", Matrix3());
+    auto look = [&](const wchar_t* id, float contrast, std::vector<float> exposures = {}) {
         HistoryEntry e;
         std::tie(e.entryId, e.variantId, e.hdrPath, e.slot, e.adjust.contrast, e.adjust.exposure,
                  e.slotExposures, e.cameraHandle) =
-            std::tuple(id, u"V", kHdr, 1, contrast, -4.f, exposures, camera->GetHandle());
+            std::tuple(id, L"V", kHdr, 1, contrast, -4.f, exposures, camera->GetHandle());
         return e;
     };
     // Case, store (ids out of order at one frame), viewport camera, camera gone, exposures after,
     // contrast of slot 1. The saved camera is selected and viewed unless it is gone.
     const std::tuple<const char*, HistoryStore, INode*, bool, std::vector<float>, float> cases[] = {
-        {"4 on 2", {look(u"b", 120, {1, 2, 3, 4}), look(u"a", 130)}, other, false, {1, 2}, 120},
-        {"no exposures", {look(u"a", 130)}, other, false, {0, -4}, 130},
-        {"perspective view", {look(u"a", 130)}, nullptr, false, {0, -4}, 130},
-        {"camera gone", {look(u"a", 130)}, other, true, {0, -4}, 130},
+        {"4 on 2", {look(L"b", 120, {1, 2, 3, 4}), look(L"a", 130)}, other, false, {1, 2}, 120},
+        {"no exposures", {look(L"a", 130)}, other, false, {0, -4}, 130},
+        {"perspective view", {look(L"a", 130)}, nullptr, false, {0, -4}, 130},
+        {"camera gone", {look(L"a", 130)}, other, true, {0, -4}, 130},
     };
     for (const auto& [name, store, view, gone, exposures, contrast] : cases) {
         SCOPED_TRACE(name);
@@ -193,16 +193,16 @@ TEST_F(LookTest, ApplyWritesExposuresCameraAndEqualFramesInIdOrder) {
         if (gone) {
             map->history[0].cameraHandle = 999;
         }
-        ASSERT_TRUE(ApplyLook(map, u"", &map->history[0]));
+        ASSERT_TRUE(ApplyLook(map, L"", &map->history[0]));
         EXPECT_EQ(map->GetSlotExposures(2), exposures);
         EXPECT_EQ(Float(pb_slotContrast, 1), contrast);
         EXPECT_EQ(standalone::SelectedNodes(), std::vector<INode*>{gone ? other : camera});
         EXPECT_EQ(GetCOREInterface()->GetActiveViewExp().GetViewCamera(),
                   view && !gone ? camera : view);
     }
-    EXPECT_FALSE(ApplyLook(map, u"unknown"));
+    EXPECT_FALSE(ApplyLook(map, L"unknown"));
     map->ReplaceReference(1, nullptr);
-    EXPECT_FALSE(ApplyLook(map, u"V"));
+    EXPECT_FALSE(ApplyLook(map, L"V"));
 }
 
 }  // namespace

@@ -26,25 +26,25 @@ using testsupport::NativePath;
 /// Sets (or, with nullopt, removes) an environment variable while it lives.
 class ScopedEnvironment {
 public:
-    ScopedEnvironment(const char* name, std::optional<std::u16string> value)
-        : name(name), saved(platform::GetEnvironmentText(platform::Utf8ToUtf16(name))) {
+    ScopedEnvironment(const char* name, std::optional<std::wstring> value)
+        : name(name), saved(platform::GetEnvironmentText(platform::Utf8ToWide(name))) {
         Set(value);
     }
     ~ScopedEnvironment() { Set(saved.empty() ? std::nullopt : std::optional(saved)); }
 
 private:
-    void Set(const std::optional<std::u16string>& value) {
+    void Set(const std::optional<std::wstring>& value) {
 #if defined(_WIN32)
-        const std::u16string wname = platform::Utf8ToUtf16(name);
+        const std::wstring wname = platform::Utf8ToWide(name);
         ::SetEnvironmentVariableW(
             reinterpret_cast<const wchar_t*>(wname.c_str()),
             value ? reinterpret_cast<const wchar_t*>(value->c_str()) : nullptr);
 #else
-        value ? ::setenv(name, platform::Utf16ToUtf8(*value).c_str(), 1) : ::unsetenv(name);
+        value ? ::setenv(name, platform::WideToUtf8(*value).c_str(), 1) : ::unsetenv(name);
 #endif
     }
     const char* name;
-    std::u16string saved;
+    std::wstring saved;
 };
 
 class SettingsTest : public ::testing::Test {
@@ -54,8 +54,8 @@ protected:
     /// The system's INI functions keep files by name and modification time, which two quick
     /// writes may leave unchanged: each file content the test writes gets a folder of its own.
     void UseFreshAppDataFolder() {
-        const std::u16string folder =
-            drive.ScratchFolder() + u"\\appdata" + platform::Utf8ToUtf16(std::to_string(++folders));
+        const std::wstring folder =
+            drive.ScratchFolder() + L"\\appdata" + platform::Utf8ToWide(std::to_string(++folders));
         ASSERT_TRUE(platform::CreateDirectories(folder));
         appData.reset();
         appData.emplace("LOCALAPPDATA", folder);
@@ -72,30 +72,30 @@ protected:
 };
 
 TEST_F(SettingsTest, FileLiesInTheLocalAppDataFolderOrTheTemporaryFolder) {
-    const std::u16string appDataFolder = platform::GetEnvironmentText(u"LOCALAPPDATA");
-    EXPECT_EQ(GetSettingsFilePath(), appDataFolder + u"\\Zenithra\\Zenithra.ini");
-    EXPECT_TRUE(std::filesystem::is_directory(NativePath(appDataFolder + u"\\Zenithra")));
+    const std::wstring appDataFolder = platform::GetEnvironmentText(L"LOCALAPPDATA");
+    EXPECT_EQ(GetSettingsFilePath(), appDataFolder + L"\\Zenithra\\Zenithra.ini");
+    EXPECT_TRUE(std::filesystem::is_directory(NativePath(appDataFolder + L"\\Zenithra")));
 
     // The temporary folder moved into the scratch folder, so that nothing is left behind.
-    const std::u16string tempFolder = drive.ScratchFolder() + u"\\temp";
+    const std::wstring tempFolder = drive.ScratchFolder() + L"\\temp";
     ASSERT_TRUE(platform::CreateDirectories(tempFolder));
 #if defined(_WIN32)
     ScopedEnvironment tmp("TMP", tempFolder), temp("TEMP", tempFolder);
 #else
-    ScopedEnvironment tmp("TMPDIR", NativePath(tempFolder).u16string());
+    ScopedEnvironment tmp("TMPDIR", NativePath(tempFolder).wstring());
 #endif
     ScopedEnvironment none("LOCALAPPDATA", std::nullopt);
-    const std::u16string reported = platform::GetTempFolder();
+    const std::wstring reported = platform::GetTempFolder();
     ASSERT_FALSE(reported.empty());
 #if defined(_WIN32)
-    EXPECT_EQ(reported, tempFolder + u"\\");
+    EXPECT_EQ(reported, tempFolder + L"\\");
 #else
-    EXPECT_EQ(reported.back(), u'\\');  // named through Z:, the drive of "/"
+    EXPECT_EQ(reported.back(), L'\\');  // named through Z:, the drive of "/"
     EXPECT_TRUE(std::filesystem::equivalent(NativePath(reported), NativePath(tempFolder)))
-        << platform::Utf16ToUtf8(reported);
+        << platform::WideToUtf8(reported);
 #endif
-    EXPECT_EQ(GetSettingsFilePath(), reported + u"Zenithra\\Zenithra.ini");
-    EXPECT_TRUE(std::filesystem::is_directory(NativePath(tempFolder + u"\\Zenithra")));
+    EXPECT_EQ(GetSettingsFilePath(), reported + L"Zenithra\\Zenithra.ini");
+    EXPECT_TRUE(std::filesystem::is_directory(NativePath(tempFolder + L"\\Zenithra")));
 }
 
 TEST_F(SettingsTest, PreviewSizeDefaultsAndClamps) {
@@ -144,7 +144,7 @@ TEST_F(SettingsTest, HistoryWindowPlacementDefaultsAndWritesThatKeepOtherContent
     EXPECT_EQ(ReadFile(), expected);
 
     // Negative values are written and read back as they are.
-    WriteHistoryWindowValue(u"X", -1700);
+    WriteHistoryWindowValue(L"X", -1700);
     EXPECT_EQ(read(area)[0], -1700);
 }
 

@@ -20,12 +20,12 @@
 
 namespace {
 
-const std::u16string kSunPath = u"C:\\HDR\\\U0001F305 Dawn\\k\u00fcste.hdr";
-const std::u16string kCameraName = u"Cam\u00e9ra \U0001F3A5";
+const std::wstring kSunPath = L"C:\\HDR\\\U0001F305 Dawn\\k\u00fcste.hdr";
+const std::wstring kCameraName = L"Cam\u00e9ra \U0001F3A5";
 
 HistoryEntry GoldenLook() {
     HistoryEntry look;
-    look.entryId = u"20261208_103000_125_0000abcd";
+    look.entryId = L"20261208_103000_125_0000abcd";
     look.variantId = look.entryId;
     look.hdrPath = kSunPath;
     look.frame = 12;
@@ -42,7 +42,7 @@ HistoryEntry GoldenLook() {
     look.sourceParams = {file};
     look.adjust.exposure = 1.5f;
     look.slotExposures = {1.5f, -0.5f};
-    look.savedAt = u"2026-12-08 10:30:00";
+    look.savedAt = L"2026-12-08 10:30:00";
     look.previewJpeg = {0xFF, 0xD8, 0xFF, 0xD9};
     return look;
 }
@@ -51,7 +51,7 @@ HistoryEntry GoldenLook() {
 // and one saved look.
 void BuildGoldenScene(standalone::SceneRoot& root) {
     Zenithra* map = testsupport::NewMapIn(root);
-    map->SetName(u"Sky \U0001F305");
+    map->SetName(L"Sky \U0001F305");
     testsupport::ResizeSlots(*map, 2);
     testsupport::SetSlotFloat(*map, pb_slotExposure, 0, 1.5f);
     testsupport::SetSlotFloat(*map, pb_slotExposure, 1, -0.5f);
@@ -90,7 +90,7 @@ TEST(GoldenSceneTest, TheGoldenFileLoadsAsSavedAndTheSameSceneSavesToItsBytes) {
     ASSERT_EQ(loaded.Count(), 1);
     auto* map = static_cast<Zenithra*>(static_cast<Texmap*>(loaded.Get(0)));
     ASSERT_EQ(map->ClassID(), ZENITHRA_CLASS_ID);
-    EXPECT_EQ(map->GetName(), u"Sky \U0001F305");
+    EXPECT_EQ(map->GetName(), L"Sky \U0001F305");
     ASSERT_EQ(map->history.size(), 1u);
     EXPECT_EQ(map->history[0], GoldenLook());
     ASSERT_NE(map->sourceMap, nullptr);

@@ -25,7 +25,7 @@ enum TestParam : ParamID {
 
 constexpr int kTab = P_ANIMATABLE | P_VARIABLE_SIZE;
 ParamBlockDesc2 testBlockDesc(
-    7, u"testParams", 0, nullptr, 0, 0, {},
+    7, L"testParams", 0, nullptr, 0, 0, {},
     {{.id = kLevel, .type = TYPE_FLOAT, .flags = P_ANIMATABLE, .defFloat = 1.5f},
      {.id = kWeights, .type = TYPE_FLOAT_TAB, .tabSize = 2, .flags = kTab, .defFloat = 0.25f},
      {.id = kColours,

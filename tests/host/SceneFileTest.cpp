@@ -82,7 +82,7 @@ Texmap* NewEditedSky() {
     AnimateOn();
     block->SetValue(standalone::kSkySunIntensity, 3200, 800.0f);  // 5000 at 0
     AnimateOff();
-    sky->SetName(u"Evening sky");
+    sky->SetName(L"Evening sky");
     return sky;
 }
 
@@ -90,7 +90,7 @@ void ExpectEditedSky(ReferenceTarget* target) {
     ASSERT_TRUE(target && target->SuperClassID() == TEXMAP_CLASS_ID &&
                 target->ClassID() == standalone::kProceduralSkyClassID);
     auto* sky = static_cast<Texmap*>(target);
-    EXPECT_EQ(sky->GetName(), u"Evening sky");
+    EXPECT_EQ(sky->GetName(), L"Evening sky");
     IParamBlock2* block = sky->GetParamBlock(0);
     ASSERT_NE(block, nullptr);
     EXPECT_EQ(sky->GetReference(0), block);
@@ -119,8 +119,8 @@ TEST(SceneFileTest, SharedTargetsNodesAndTheViewportCameraLoadAsSavedAndUnknownC
     standalone::RemoveAllNodes();
     Matrix3 start;
     start.SetRow(3, {1, 2, 3});
-    INode* other = standalone::CreateNode(u"Other", Matrix3());
-    INode* camera = standalone::CreateNode(u"Cam\u00e9ra", start);
+    INode* other = standalone::CreateNode(L"Other", Matrix3());
+    INode* camera = standalone::CreateNode(L"Cam\u00e9ra", start);
     Matrix3 moved = start;
     moved.SetRow(0, {0, 1, 0});
     moved.SetRow(3, {4, 5, 6});
@@ -132,7 +132,7 @@ TEST(SceneFileTest, SharedTargetsNodesAndTheViewportCameraLoadAsSavedAndUnknownC
     const ULONG handle = camera->GetHandle(), otherHandle = other->GetHandle();
     const std::vector<unsigned char> bytes = standalone::SaveSceneToBytes(root);
     standalone::RemoveAllNodes();
-    standalone::CreateNode(u"Unsaved", Matrix3());
+    standalone::CreateNode(L"Unsaved", Matrix3());
 
     standalone::SceneRoot known;
     std::string error;
@@ -145,13 +145,13 @@ TEST(SceneFileTest, SharedTargetsNodesAndTheViewportCameraLoadAsSavedAndUnknownC
     ExpectEditedSky(known.Get(1));
     INode* back = core.GetINodeByHandle(handle);
     ASSERT_NE(back, nullptr);
-    EXPECT_EQ(std::u16string(back->GetName()), u"Cam\u00e9ra");
+    EXPECT_EQ(std::wstring(back->GetName()), L"Cam\u00e9ra");
     EXPECT_EQ(back->GetNodeTM(100 * TICKS_PER_FRAME), moved);
     EXPECT_EQ(core.GetActiveViewExp().GetViewCamera(), back);
     EXPECT_NE(core.GetINodeByHandle(otherHandle), nullptr);
-    EXPECT_EQ(core.GetINodeByName(u"Unsaved"), nullptr);
+    EXPECT_EQ(core.GetINodeByName(L"Unsaved"), nullptr);
     // New nodes never take a loaded node's handle.
-    EXPECT_GT(standalone::CreateNode(u"New", Matrix3())->GetHandle(), handle);
+    EXPECT_GT(standalone::CreateNode(L"New", Matrix3())->GetHandle(), handle);
 
     standalone::UnregisterClassDesc(GetZenithraDesc());
     standalone::SceneRoot unknown;
@@ -192,7 +192,7 @@ TEST(SceneFileDamageTest, EveryTruncationAndEveryDamagedByteLoadsWithoutCrashing
 TEST(SceneSaveTest, ASaveThatFailsPartWayKeepsTheLastGoodFile) {
     testsupport::ScopedTestDrive drive;
     ASSERT_TRUE(platform::CreateFolder(drive.ScratchFolder()));
-    const std::u16string path = drive.ScratchFolder() + u"\\scene.zen";
+    const std::wstring path = drive.ScratchFolder() + L"\\scene.zen";
     standalone::SceneRoot small;
     small.Add(standalone::CreateProceduralSky());
     ASSERT_TRUE(standalone::SaveScene(path, small, nullptr));

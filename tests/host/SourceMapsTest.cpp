@@ -66,7 +66,7 @@ void Set(Texmap& map, ParamID id, T value) {
     EXPECT_TRUE(map.GetParamBlock(0)->SetValue(id, 0, value)) << id;
 }
 
-MapPtr MapShowing(const MapKind& kind, const std::u16string& path) {
+MapPtr MapShowing(const MapKind& kind, const std::wstring& path) {
     MapPtr map(kind.create());
     Set(*map, kind.fileParam, path);
     return map;
@@ -115,26 +115,26 @@ protected:
     }
     void TearDown() override { standalone::ClearHostLog(); }
 
-    std::u16string Scratch(const std::u16string& name) const {
-        return drive.ScratchFolder() + u"\\" + name;
+    std::wstring Scratch(const std::wstring& name) const {
+        return drive.ScratchFolder() + L"\\" + name;
     }
     /// `image` in the scratch folder as .hdr or .exr, as the name ends.
-    std::u16string Write(const std::u16string& name, const TestImage& image) {
+    std::wstring Write(const std::wstring& name, const TestImage& image) {
         EXPECT_TRUE(WriteImageFile(Scratch(name), image));
         return Scratch(name);
     }
-    std::u16string GridHdr() { return Write(u"grid.hdr", GridImage()); }
-    std::u16string GridExr() { return Write(u"grid.exr", GridImage()); }
+    std::wstring GridHdr() { return Write(L"grid.hdr", GridImage()); }
+    std::wstring GridExr() { return Write(L"grid.exr", GridImage()); }
 
     ScopedTestDrive drive;
 };
 
 TEST_F(SourceMapTest, EveryPixelCentreShowsItsColourForHdrExrAndDwaaExrTurnedByRotation) {
-    const std::u16string dwaa = Scratch(u"grid-dwaa.exr");
+    const std::wstring dwaa = Scratch(L"grid-dwaa.exr");
     ASSERT_TRUE(WriteGridDwaaExrFile(dwaa));
-    const std::u16string files[] = {GridHdr(), GridExr(), dwaa};
+    const std::wstring files[] = {GridHdr(), GridExr(), dwaa};
     for (const MapKind& kind : kBothKinds) {
-        for (const std::u16string& file : files) {
+        for (const std::wstring& file : files) {
             const std::string where = std::string(kind.name) + " " + Narrow(file);
             standalone::ClearHostLog();
             MapPtr map = MapShowing(kind, file);
@@ -159,27 +159,27 @@ TEST_F(SourceMapTest, EveryPixelCentreShowsItsColourForHdrExrAndDwaaExrTurnedByR
 }
 
 TEST_F(SourceMapTest, BrokenFilesEvaluateBlackAndLogOneLinePerLoadAttempt) {
-    auto overwrite = [&](const std::u16string& path, std::streamoff offset, std::ios::seekdir dir,
+    auto overwrite = [&](const std::wstring& path, std::streamoff offset, std::ios::seekdir dir,
                          int count) {
         std::fstream f(NativePath(path), std::ios::in | std::ios::out | std::ios::binary);
         f.seekp(offset, dir);
         f.write(std::string(size_t(count), '\xA5').data(), count);
     };
     // 48 bytes fewer cut into the run-length encoded pixels but keep the header.
-    const std::u16string truncated = Write(u"truncated.hdr", GridImage());
+    const std::wstring truncated = Write(L"truncated.hdr", GridImage());
     std::filesystem::resize_file(NativePath(truncated),
                                  std::filesystem::file_size(NativePath(truncated)) - 48);
     // One colour compresses well, so that the tail is the end of a zlib stream with its checksum
     // (EXR keeps chunks that would not shrink uncompressed, and without checksum).
-    const std::u16string pixels = Write(u"pixels.exr", UniformImage(64, 32, 1, 2, 3));
+    const std::wstring pixels = Write(L"pixels.exr", UniformImage(64, 32, 1, 2, 3));
     overwrite(pixels, -16, std::ios::end, 16);
-    const std::u16string header = Write(u"header.exr", GridImage());
+    const std::wstring header = Write(L"header.exr", GridImage());
     overwrite(header, 8, std::ios::beg, 32);  // the first attribute after the magic number
-    const std::u16string text = Scratch(u"text.exr"), empty = Scratch(u"empty.hdr");
+    const std::wstring text = Scratch(L"text.exr"), empty = Scratch(L"empty.hdr");
     std::ofstream(NativePath(text)) << "not an image\n";
     std::ofstream(NativePath(empty)).flush();
-    for (const std::u16string& path :
-         {Scratch(u"missing.hdr"), truncated, pixels, header, text, empty}) {
+    for (const std::wstring& path :
+         {Scratch(L"missing.hdr"), truncated, pixels, header, text, empty}) {
         for (const MapKind& kind : kBothKinds) {
             const std::string where = std::string(kind.name) + ", " + Narrow(path);
             standalone::ClearHostLog();
@@ -198,13 +198,13 @@ TEST_F(SourceMapTest, BrokenFilesEvaluateBlackAndLogOneLinePerLoadAttempt) {
 }
 
 TEST_F(SourceMapTest, AChangedFileNameOrARewrittenOrRemovedFileIsReadAgain) {
-    const std::u16string path = GridExr();
-    const std::u16string uniform = Write(u"uniform.exr", UniformImage(4, 2, 0.5f, 1, 3));
+    const std::wstring path = GridExr();
+    const std::wstring uniform = Write(L"uniform.exr", UniformImage(4, 2, 0.5f, 1, 3));
     Point3 d = PixelCentreDirection(3, 2, 0);
     for (const MapKind& kind : kBothKinds) {
         MapPtr map = MapShowing(kind, uniform);
         EXPECT_TRUE(Near(Eval(*map, d), AColor(0.5f, 1, 3, 1))) << kind.name;
-        Set(*map, kind.fileParam, std::u16string());
+        Set(*map, kind.fileParam, std::wstring());
         EXPECT_TRUE(Eval(*map, d) == kOpaqueBlack) << kind.name << " without a file";
         Set(*map, kind.fileParam, path);
         EXPECT_TRUE(Near(Eval(*map, d), Grid(3, 2))) << kind.name << " after the change";
@@ -213,7 +213,7 @@ TEST_F(SourceMapTest, AChangedFileNameOrARewrittenOrRemovedFileIsReadAgain) {
 
     MapPtr map = MapShowing(kBitmap, path);
     // Another parameter changing is no reason to read the file again.
-    Write(u"grid.exr", UniformImage(8, 4, 1, 2, 3));
+    Write(L"grid.exr", UniformImage(8, 4, 1, 2, 3));
     auto stamp = std::filesystem::last_write_time(NativePath(path));
     std::filesystem::last_write_time(NativePath(path), stamp + std::chrono::seconds(2));
     Set(*map, standalone::kBitmapOutputAmount, 1.0f);
@@ -230,7 +230,7 @@ TEST_F(SourceMapTest, AChangedFileNameOrARewrittenOrRemovedFileIsReadAgain) {
     std::filesystem::remove(NativePath(path));
     map->LoadMapFiles(0);
     EXPECT_TRUE(Eval(*map, d) == kOpaqueBlack) << "removed";
-    Write(u"grid.exr", UniformImage(8, 4, 1, 2, 3));
+    Write(L"grid.exr", UniformImage(8, 4, 1, 2, 3));
     map->LoadMapFiles(0);
     EXPECT_TRUE(Near(Eval(*map, d), AColor(1, 2, 3, 1))) << "the file is back";
     EXPECT_EQ(standalone::HostLogLines().size(), 1u) << "the removal only";
@@ -240,9 +240,9 @@ TEST_F(SourceMapTest, AChangedFileNameOrARewrittenOrRemovedFileIsReadAgain) {
 // again as well: each sample sees one whole image, and once every thread has begun another
 // sample only the image shown is held.
 TEST_F(SourceMapTest, FilesSteppedAndReloadedUnderRenderThreadsShowWholeImagesAndKeepOne) {
-    std::vector<std::u16string> files;
+    std::vector<std::wstring> files;
     for (int i = 1; i <= 20; ++i) {
-        files.push_back(Write(u"step" + platform::Utf8ToUtf16(std::to_string(i)) + u".hdr",
+        files.push_back(Write(L"step" + platform::Utf8ToWide(std::to_string(i)) + L".hdr",
                               UniformImage(16, 8, float(i), 1, 1)));
     }
     const int before = HdrSourceMap::HeldImageCount();
@@ -290,9 +290,9 @@ TEST_F(SourceMapTest, OffsetsAndAnglesMoveTheLookupAsTheHostsSphericalMappingDoe
     // Red is the column and green the row, so a bilinear lookup away from the edges reads back
     // x = u * width - 0.5 and y = v * height - 0.5.
     constexpr int kWidth = 64, kHeight = 32;
-    const std::u16string file = Write(u"position.exr", ImageOf(kWidth, kHeight, [](int x, int y) {
-                                          return Rgb{float(x), float(y), 1};
-                                      }));
+    const std::wstring file = Write(L"position.exr", ImageOf(kWidth, kHeight, [](int x, int y) {
+                                        return Rgb{float(x), float(y), 1};
+                                    }));
     using namespace standalone;
     constexpr float kEighth = kHalfPiRadians / 2;
     struct Row {
@@ -383,7 +383,7 @@ TEST(RetirementTest, ARetiredObjectLivesUntilTheSectionsThatCouldSeeItClose) {
 
 TEST_F(SourceMapTest, LoadedScenesAndClonesHaveTheImageAtOnceWithTheirParameters) {
     standalone::SceneRoot root;
-    const std::u16string files[] = {GridHdr(), GridExr()};
+    const std::wstring files[] = {GridHdr(), GridExr()};
     for (int i = 0; i < 2; ++i) {
         MapPtr map = MapShowing(kBothKinds[i], files[i]);
         Set(*map, kBothKinds[i].rotationParam, kBothKinds[i].quarterTurn);

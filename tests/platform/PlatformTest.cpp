@@ -15,39 +15,39 @@ namespace fs = std::filesystem;
 
 TEST(PlatformText, ConvertsValidTextBothWaysAndReplacesInvalidSequences) {
     // clang-format off
-    const std::pair<std::string, std::u16string> valid[] = {
-        {"", u""}, {std::string("a\0b", 3), std::u16string(u"a\0b", 3)},
-        {"\x7F\xC2\x80\xDF\xBF", u"\x7F\u0080\u07FF"},
-        {"\xF0\x90\x80\x80\xF4\x8F\xBF\xBF", u"\U00010000\U0010FFFF"}};
+    const std::pair<std::string, std::wstring> valid[] = {
+        {"", L""}, {std::string("a\0b", 3), std::wstring(L"a\0b", 3)},
+        {"\x7F\xC2\x80\xDF\xBF", L"\x7F\u0080\u07FF"},
+        {"\xF0\x90\x80\x80\xF4\x8F\xBF\xBF", L"\U00010000\U0010FFFF"}};
     for (const auto& [utf8, utf16] : valid) {
-        EXPECT_EQ(platform::Utf8ToUtf16(utf8), utf16) << utf8;
-        EXPECT_EQ(platform::Utf16ToUtf8(utf16), utf8) << utf8;
+        EXPECT_EQ(platform::Utf8ToWide(utf8), utf16) << utf8;
+        EXPECT_EQ(platform::WideToUtf8(utf16), utf8) << utf8;
     }
     // Broken, overlong, surrogate and too-large sequences, as MultiByteToWideChar decodes them.
-    const std::pair<std::string, std::u16string> invalidUtf8[] = {
-        {"\x80!\xFF", u"\uFFFD!\uFFFD"}, {"\xE2\xC2\xA9", u"\uFFFD\u00A9"},
-        {"\xF0\x9F\x98\x80\xF0\x9F", u"\U0001F600\uFFFD"}, {"\xE2!", u"\uFFFD"},
-        {"\xE0\x80\xAF", u"\uFFFD\uFFFD"}, {"\xED\xA0\x80", u"\uFFFD\uFFFD"},
-        {"\xF4\x90\x80\x80", u"\uFFFD\uFFFD\uFFFD"}};
+    const std::pair<std::string, std::wstring> invalidUtf8[] = {
+        {"\x80!\xFF", L"\uFFFD!\uFFFD"}, {"\xE2\xC2\xA9", L"\uFFFD\u00A9"},
+        {"\xF0\x9F\x98\x80\xF0\x9F", L"\U0001F600\uFFFD"}, {"\xE2!", L"\uFFFD"},
+        {"\xE0\x80\xAF", L"\uFFFD\uFFFD"}, {"\xED\xA0\x80", L"\uFFFD\uFFFD"},
+        {"\xF4\x90\x80\x80", L"\uFFFD\uFFFD\uFFFD"}};
     // clang-format on
     for (const auto& [utf8, utf16] : invalidUtf8) {
-        EXPECT_EQ(platform::Utf8ToUtf16(utf8), utf16) << testing::PrintToString(utf8);
+        EXPECT_EQ(platform::Utf8ToWide(utf8), utf16) << testing::PrintToString(utf8);
     }
-    EXPECT_EQ(platform::Utf16ToUtf8(std::u16string{0xD800, u'!', 0xDC00}),
+    EXPECT_EQ(platform::WideToUtf8(std::wstring{0xD800, L'!', 0xDC00}),
               "\xEF\xBF\xBD!\xEF\xBF\xBD");
 }
 
 TEST(PlatformPaths, NativePaths) {
 #if defined(_WIN32)
-    EXPECT_EQ(platform::ToNativePath(u"C:\\Temp\\Привет.log"), "C:\\Temp\\Привет.log");
+    EXPECT_EQ(platform::ToNativePath(L"C:\\Temp\\Привет.log"), "C:\\Temp\\Привет.log");
 #else
-    EXPECT_EQ(platform::ToNativePath(u"C:\\Temp\\x.log"), "/tmp/zenithra-drive-c/Temp/x.log");
-    EXPECT_EQ(platform::ToNativePath(u"Z:\\"), "/");
-    platform::MapDrive(u'q', "/srv/q/");
-    EXPECT_EQ(platform::ToNativePath(u"q:/a\\Привет.txt"), "/srv/q/a/Привет.txt");
-    EXPECT_EQ(platform::ToNativePath(u"Q:"), "/srv/q");
-    platform::MapDrive(u'Q', "");
-    for (const char16_t* unmapped : {u"Q:\\a", u"relative\\a", u"\\\\server\\share\\a"}) {
+    EXPECT_EQ(platform::ToNativePath(L"C:\\Temp\\x.log"), "/tmp/zenithra-drive-c/Temp/x.log");
+    EXPECT_EQ(platform::ToNativePath(L"Z:\\"), "/");
+    platform::MapDrive(L'q', "/srv/q/");
+    EXPECT_EQ(platform::ToNativePath(L"q:/a\\Привет.txt"), "/srv/q/a/Привет.txt");
+    EXPECT_EQ(platform::ToNativePath(L"Q:"), "/srv/q");
+    platform::MapDrive(L'Q', "");
+    for (const wchar_t* unmapped : {L"Q:\\a", L"relative\\a", L"\\\\server\\share\\a"}) {
         EXPECT_EQ(platform::ToNativePath(unmapped), "");
     }
 #endif
@@ -55,9 +55,9 @@ TEST(PlatformPaths, NativePaths) {
 
 TEST(PlatformFiles, CreateDirectoriesAndAppendToFile) {
     testsupport::ScopedTestDrive drive;
-    const std::u16string file = drive.ScratchFolder() + u"\\log.txt";
+    const std::wstring file = drive.ScratchFolder() + L"\\log.txt";
     EXPECT_FALSE(platform::AppendToFile(file, "x")) << "the folder is missing";
-    const std::u16string deep = drive.ScratchFolder() + u"\\a\\b/c\\";
+    const std::wstring deep = drive.ScratchFolder() + L"\\a\\b/c\\";
     EXPECT_TRUE(platform::CreateDirectories(deep));
     EXPECT_TRUE(fs::is_directory(testsupport::NativePath(deep)));
     EXPECT_TRUE(platform::CreateDirectories(deep)) << "an existing folder is no failure";
@@ -73,7 +73,7 @@ TEST(PlatformFiles, CreateDirectoriesAndAppendToFile) {
     }
     EXPECT_EQ(testsupport::ReadFileBytes(testsupport::NativePath(file)), first + second);
     EXPECT_FALSE(platform::CreateDirectories(file)) << "a plain file is in the way";
-    EXPECT_FALSE(platform::CreateDirectories(file + u"\\below"));
+    EXPECT_FALSE(platform::CreateDirectories(file + L"\\below"));
     EXPECT_TRUE(fs::is_regular_file(testsupport::NativePath(file)));
 }
 

@@ -118,9 +118,9 @@ TEST_F(MapTest, ShortTablesAndCacheReadAsIfGrownWithoutWritingTheMap) {
 
 TEST_F(MapTest, TheSunDiscTurnsWithTheSourceMapsRotation) {
     auto* source =
-        new NamedParamMap(u"VRayBitmap", {{{u"mapping_type", TYPE_INT, 1.0f},
-                                           {u"u_rotation", TYPE_FLOAT, 0.0f},
-                                           {u"horizontal_rotation", TYPE_FLOAT, 90.0f}}});
+        new NamedParamMap(L"VRayBitmap", {{{L"mapping_type", TYPE_INT, 1.0f},
+                                           {L"u_rotation", TYPE_FLOAT, 0.0f},
+                                           {L"horizontal_rotation", TYPE_FLOAT, 90.0f}}});
     map->SetSubTexmap(0, source);
     map->block->SetValue(pb_slotSunSpotSize, 0, 10.0f, 0);
     map->block->SetValue(pb_slotSunSpotHeight, 0, kHeightDegrees, 0);
@@ -133,19 +133,19 @@ TEST_F(MapTest, TheSunDiscTurnsWithTheSourceMapsRotation) {
     EXPECT_NEAR(RedAt(*proxy, SunDirectionToward(-1, 0)), 0.5f, 1e-6f);
     EXPECT_NEAR(RedAt(*proxy, SunDirectionToward(0, 1)), 0.5f, 1e-6f);
 
-    ParamID rotation = source->IdOf(0, u"horizontal_rotation");
+    ParamID rotation = source->IdOf(0, L"horizontal_rotation");
     source->GetParamBlock(0)->SetValue(rotation, 0, 180.0f);
     EXPECT_NEAR(RedAt(*proxy, SunDirectionToward(-1, 0)), 1.5f, 1e-4f);
     EXPECT_NEAR(RedAt(*proxy, SunDirectionToward(0, -1)), 0.5f, 1e-6f);
     EXPECT_NEAR(RedAt(*map, SunDirectionToward(-1, 0)), 1.5f, 1e-4f);
 
     // With mapping type 0 the map turns by its u rotation instead.
-    source->GetParamBlock(0)->SetValue(source->IdOf(0, u"mapping_type"), 0, 0);
-    source->GetParamBlock(0)->SetValue(source->IdOf(0, u"u_rotation"), 0, 0.0f);
+    source->GetParamBlock(0)->SetValue(source->IdOf(0, L"mapping_type"), 0, 0);
+    source->GetParamBlock(0)->SetValue(source->IdOf(0, L"u_rotation"), 0, 0.0f);
     EXPECT_NEAR(RedAt(*proxy, SunDirectionToward(1, 0)), 1.5f, 1e-4f);
 
     // A source without any rotation parameter: the disc goes by the sample's own coordinates.
-    auto* plain = new NamedParamMap(u"Checker", {{{u"size", TYPE_FLOAT, 1.0f}}});
+    auto* plain = new NamedParamMap(L"Checker", {{{L"size", TYPE_FLOAT, 1.0f}}});
     map->SetSubTexmap(0, plain);
     standalone::EnvironmentSample sample(SunDirectionToward(1, 0), 0);
     sample.SetUVW(Point3(0.5f, 1.0f / 3.0f, 0));
@@ -182,11 +182,11 @@ TEST_F(MapTest, SlotSubTexmapsFollowTheSlotCountAreMadeOnDemandAndTakeOnlyProxie
     EXPECT_EQ(map->GetSubTexmap(1), p0);
 
     ResizeSlots(*map, 3);
-    map->SetName(u"Sky");
+    map->SetName(L"Sky");
     EXPECT_EQ(map->NumSubs(), 5);
     EXPECT_EQ(map->NumSubTexmaps(), 4);
-    EXPECT_EQ(map->GetSubTexmapSlotName(3), u"Sky:Slot 3");
-    EXPECT_EQ(map->SubAnimName(3), u"Sky:Slot 2");
+    EXPECT_EQ(map->GetSubTexmapSlotName(3), L"Sky:Slot 3");
+    EXPECT_EQ(map->SubAnimName(3), L"Sky:Slot 2");
 
     // A non-proxy creates the proxies up to its slot and changes nothing else.
     map->SetSlotExposure(1, 2.0f);

@@ -28,7 +28,7 @@ TEST_F(SlotOperations, RaisingTheCountAddsDefaultsAndNamedProxiesAndLoweringItKe
     map->SetSlotCount(3);
     map->SetSlotExposure(2, 1.0f);
     map->block->SetValue(pb_slotContrast, 0, 130.0f, 2);
-    map->SetName(u"Key");  // the proxies made so far take the new name too
+    map->SetName(L"Key");  // the proxies made so far take the new name too
     map->SetSlotCount(4);
     ASSERT_EQ(map->GetSlotCount(), 4);
     ExpectTablesHaveLength(4);
@@ -41,8 +41,8 @@ TEST_F(SlotOperations, RaisingTheCountAddsDefaultsAndNamedProxiesAndLoweringItKe
         EXPECT_EQ(map->slotProxies[i]->slotIndex.load(), i);
         EXPECT_EQ(map->slotProxies[i]->GetName(), map->SlotName(i));
     }
-    EXPECT_EQ(map->slotProxies[0]->GetName(), u"Key:Slot 1");
-    EXPECT_EQ(map->slotProxies[3]->GetName(), u"Key:Slot 4");
+    EXPECT_EQ(map->slotProxies[0]->GetName(), L"Key:Slot 1");
+    EXPECT_EQ(map->slotProxies[3]->GetName(), L"Key:Slot 4");
 
     // Lowering the count and raising it again keeps the proxies but resets the values.
     map->block->SetValue(pb_slotHue, 0, 0.5f, 3);
@@ -129,7 +129,7 @@ TEST_F(SlotOperations, ResettingRemovesAnimationAndRefusesColoursAndTheCount) {
 // Run under ThreadSanitizer and AddressSanitizer as well: render threads evaluate other slots
 // while the user-interface thread copies and removes slots.
 TEST_F(SlotOperations, CopyingAndRemovingSlotsWhileRenderingLeavesRenderedSlotsIntact) {
-    map->SetSubTexmap(0, new testsupport::NamedParamMap(u"Checker", {}));
+    map->SetSubTexmap(0, new testsupport::NamedParamMap(L"Checker", {}));
     map->SetSlotCount(2);
     map->SetSlotExposure(1, 1.0f);  // slot 1 doubles the grey 0.5 source
     Texmap* first = map->GetSubTexmap(1);

@@ -21,49 +21,49 @@ class HdrCycling : public ::testing::Test {
 protected:
     void SetUp() override {
         standalone::ResetInteractiveRender();
-        folder = drive.ScratchFolder() + u"\\Skies";
+        folder = drive.ScratchFolder() + L"\\Skies";
         fs::create_directories(testsupport::NativePath(folder));
         map = testsupport::NewMapIn(scene);
-        source = new testsupport::NamedParamMap(u"Bitmap", {{{u"fileName", TYPE_FILENAME}}});
+        source = new testsupport::NamedParamMap(L"Bitmap", {{{L"fileName", TYPE_FILENAME}}});
         map->ReplaceReference(1, source);
     }
-    void Touch(const std::u16string& name) {
-        std::ofstream(testsupport::NativePath(folder + u"\\" + name)) << "x";
+    void Touch(const std::wstring& name) {
+        std::ofstream(testsupport::NativePath(folder + L"\\" + name)) << "x";
     }
     void Show(const MSTR& path) {
-        source->GetParamBlock(0)->SetValue(source->IdOf(0, u"fileName"), 0, path);
+        source->GetParamBlock(0)->SetValue(source->IdOf(0, L"fileName"), 0, path);
     }
     MSTR Shown() { return GetTexmapFilePath(source); }
 
     testsupport::ScopedTestDrive drive;
-    std::u16string folder;
+    std::wstring folder;
     standalone::SceneRoot scene;
     Zenithra* map = nullptr;
     testsupport::NamedParamMap* source = nullptr;
 };
 
 TEST_F(HdrCycling, FolderListsHdrFilesInLowerCasedOrderAndStepsWrapAroundAndRefresh) {
-    for (const char16_t* name :
-         {u"b.hdr", u"A.exr", u"c.HDR", u"notes.txt", u"_z.Exr", u"\u0401.hdr", u"sky.hdr.bak"}) {
+    for (const wchar_t* name :
+         {L"b.hdr", L"A.exr", L"c.HDR", L"notes.txt", L"_z.Exr", L"\u0401.hdr", L"sky.hdr.bak"}) {
         Touch(name);
     }
-    fs::create_directories(testsupport::NativePath(folder + u"\\d.hdr"));
+    fs::create_directories(testsupport::NativePath(folder + L"\\d.hdr"));
     std::error_code ec;
-    fs::create_symlink(testsupport::NativePath(folder + u"\\b.hdr"),
-                       testsupport::NativePath(folder + u"\\b_link.hdr"), ec);
-    std::vector<MSTR> expected = {folder + u"\\_z.Exr", folder + u"\\A.exr", folder + u"\\b.hdr",
-                                  folder + u"\\c.HDR", folder + u"\\\u0401.hdr"};
-    EXPECT_EQ(ScanHdrFolder(folder + u"\\c.HDR"), expected)
+    fs::create_symlink(testsupport::NativePath(folder + L"\\b.hdr"),
+                       testsupport::NativePath(folder + L"\\b_link.hdr"), ec);
+    std::vector<MSTR> expected = {folder + L"\\_z.Exr", folder + L"\\A.exr", folder + L"\\b.hdr",
+                                  folder + L"\\c.HDR", folder + L"\\\u0401.hdr"};
+    EXPECT_EQ(ScanHdrFolder(folder + L"\\c.HDR"), expected)
         << (ec ? "without a link: " + ec.message() : "with a link to b.hdr");
 
-    EXPECT_TRUE(ScanHdrFolder(u"").empty());
-    EXPECT_TRUE(ScanHdrFolder(u"c.HDR").empty());
-    EXPECT_TRUE(ScanHdrFolder(drive.ScratchFolder() + u"\\Gone\\x.hdr").empty());
-    EXPECT_EQ(ParentFolder(u"C:\\sky.hdr"), u"C:\\");
-    EXPECT_EQ(ParentFolder(u"C:\\a\\\\sky.hdr"), u"C:\\a");
-    EXPECT_TRUE(HdrPathLess(u"C:\\a\\_x", u"C:\\a\\A"));
-    EXPECT_TRUE(HdrPathLess(u"C:\\a\\b", u"C:\\a\\b1"));
-    EXPECT_FALSE(HdrPathLess(u"C:\\A\\B", u"c:\\a\\b"));
+    EXPECT_TRUE(ScanHdrFolder(L"").empty());
+    EXPECT_TRUE(ScanHdrFolder(L"c.HDR").empty());
+    EXPECT_TRUE(ScanHdrFolder(drive.ScratchFolder() + L"\\Gone\\x.hdr").empty());
+    EXPECT_EQ(ParentFolder(L"C:\\sky.hdr"), L"C:\\");
+    EXPECT_EQ(ParentFolder(L"C:\\a\\\\sky.hdr"), L"C:\\a");
+    EXPECT_TRUE(HdrPathLess(L"C:\\a\\_x", L"C:\\a\\A"));
+    EXPECT_TRUE(HdrPathLess(L"C:\\a\\b", L"C:\\a\\b1"));
+    EXPECT_FALSE(HdrPathLess(L"C:\\A\\B", L"c:\\a\\b"));
 
     Show(expected.back());
     SelectNextHdr(map);
@@ -76,29 +76,29 @@ TEST_F(HdrCycling, FolderListsHdrFilesInLowerCasedOrderAndStepsWrapAroundAndRefr
     EXPECT_EQ(Shown(), expected[2]);
 
     // Written with forward slashes and another case than on disk: found by its key.
-    Show(u"C:/ZenithraTestScratch/Skies/C.hdr");
+    Show(L"C:/ZenithraTestScratch/Skies/C.hdr");
     SelectNextHdr(map);
-    EXPECT_EQ(Shown(), u"C:/ZenithraTestScratch/Skies\\\u0401.hdr");
+    EXPECT_EQ(Shown(), L"C:/ZenithraTestScratch/Skies\\\u0401.hdr");
 }
 
 TEST_F(HdrCycling, StepsThatCannotBeTakenChangeNothing) {
-    Touch(u"only.hdr");
-    Show(folder + u"\\only.hdr");
+    Touch(L"only.hdr");
+    Show(folder + L"\\only.hdr");
     SelectNextHdr(map);
     SelectPreviousHdr(map);
-    EXPECT_EQ(Shown(), folder + u"\\only.hdr");
+    EXPECT_EQ(Shown(), folder + L"\\only.hdr");
 
-    Touch(u"other.exr");
-    Show(folder + u"\\deleted.hdr");  // no longer in its folder
+    Touch(L"other.exr");
+    Show(folder + L"\\deleted.hdr");  // no longer in its folder
     SelectNextHdr(map);
-    EXPECT_EQ(Shown(), folder + u"\\deleted.hdr");
-    Show(u"bare.hdr");
+    EXPECT_EQ(Shown(), folder + L"\\deleted.hdr");
+    Show(L"bare.hdr");
     SelectNextHdr(map);
-    EXPECT_EQ(Shown(), u"bare.hdr");
+    EXPECT_EQ(Shown(), L"bare.hdr");
     fs::remove_all(testsupport::NativePath(folder));  // the folder vanished
-    Show(folder + u"\\only.hdr");
+    Show(folder + L"\\only.hdr");
     SelectPreviousHdr(map);
-    EXPECT_EQ(Shown(), folder + u"\\only.hdr");
+    EXPECT_EQ(Shown(), folder + L"\\only.hdr");
     EXPECT_TRUE(standalone::ExecutedScripts().empty());
 
     map->ReplaceReference(1, nullptr);  // no source map: nothing to step
@@ -109,9 +109,9 @@ TEST_F(HdrCycling, StepsThatCannotBeTakenChangeNothing) {
 
 #if !defined(_WIN32)
 platform::OpenFileRequest lastRequest;
-std::u16string answer;
+std::wstring answer;
 
-bool AnswerDialog(const platform::OpenFileRequest& request, std::u16string& chosen) {
+bool AnswerDialog(const platform::OpenFileRequest& request, std::wstring& chosen) {
     lastRequest = request;
     chosen = answer;
     return !answer.empty();
@@ -119,30 +119,30 @@ bool AnswerDialog(const platform::OpenFileRequest& request, std::u16string& chos
 
 TEST_F(HdrCycling, BrowseOpensTheDialogAtTheCurrentFileAndWritesTheChoice) {
     platform::SetOpenFileChooser(&AnswerDialog);
-    Show(folder + u"\\c.HDR");
+    Show(folder + L"\\c.HDR");
     answer.clear();  // cancelled
     BrowseHdrFile(map, nullptr);
-    EXPECT_EQ(Shown(), folder + u"\\c.HDR");
+    EXPECT_EQ(Shown(), folder + L"\\c.HDR");
     EXPECT_TRUE(standalone::ExecutedScripts().empty());
-    EXPECT_EQ(lastRequest.title, u"Choose HDR / EXR");
+    EXPECT_EQ(lastRequest.title, L"Choose HDR / EXR");
     EXPECT_EQ(lastRequest.flags, 0x1804u);
     EXPECT_EQ(lastRequest.bufferUnits, 4096u);
-    EXPECT_EQ(lastRequest.initialFile, folder + u"\\c.HDR");
+    EXPECT_EQ(lastRequest.initialFile, folder + L"\\c.HDR");
     EXPECT_EQ(lastRequest.initialFolder, folder);
     EXPECT_EQ(lastRequest.filter,
-              MSTR(u"HDR / EXR (*.hdr;*.exr)\0*.hdr;*.exr\0All (*.*)\0*.*\0\0", 51));
+              MSTR(L"HDR / EXR (*.hdr;*.exr)\0*.hdr;*.exr\0All (*.*)\0*.*\0\0", 51));
 
-    answer = u"D:\\Other\\notes.txt";  // any file can be chosen through "All (*.*)"
+    answer = L"D:\\Other\\notes.txt";  // any file can be chosen through "All (*.*)"
     BrowseHdrFile(map, nullptr);
     MSTR written;
-    ReadParamPath(source->GetParamBlock(0), source->IdOf(0, u"fileName"), written);
-    EXPECT_EQ(written, u"D:\\Other\\notes.txt");
+    ReadParamPath(source->GetParamBlock(0), source->IdOf(0, L"fileName"), written);
+    EXPECT_EQ(written, L"D:\\Other\\notes.txt");
     EXPECT_EQ(standalone::ExecutedScripts().size(), 1u);
 
-    Show(u"bare.hdr");
+    Show(L"bare.hdr");
     BrowseHdrFile(map, nullptr);
-    EXPECT_EQ(lastRequest.initialFile, u"bare.hdr");
-    EXPECT_EQ(lastRequest.initialFolder, u"");
+    EXPECT_EQ(lastRequest.initialFile, L"bare.hdr");
+    EXPECT_EQ(lastRequest.initialFolder, L"");
     platform::SetOpenFileChooser(nullptr);
 }
 #endif

@@ -27,10 +27,10 @@ TEST(MapRotation, ClassNamesDecideTheKind) {
     EXPECT_FALSE(ClassifySourceMap(nullptr, vray, bitmap));
     EXPECT_FALSE(vray || bitmap);
     // Class name, then whether it is a VRayBitmap and whether a Bitmap.
-    for (auto [name, isVRay, isBitmap] : {std::tuple{u"bitmaptexture", false, true},
-                                          {u"VRayBitmap", true, false},
-                                          {u"VRayHDRI", false, false},
-                                          {u"Bitmap", false, true}}) {
+    for (auto [name, isVRay, isBitmap] : {std::tuple{L"bitmaptexture", false, true},
+                                          {L"VRayBitmap", true, false},
+                                          {L"VRayHDRI", false, false},
+                                          {L"Bitmap", false, true}}) {
         NamedParamMap map(name, {});
         EXPECT_TRUE(ClassifySourceMap(&map, vray, bitmap));
         EXPECT_EQ(std::pair(vray, bitmap), std::pair(isVRay, isBitmap))
@@ -39,29 +39,29 @@ TEST(MapRotation, ClassNamesDecideTheKind) {
 }
 
 TEST(MapRotation, BitmapUAngleIsReadInDegreesAndAnglesAreWrittenInRadians) {
-    NamedParamMap map(u"Bitmap", {{{u"u_offset", TYPE_FLOAT, 0.25f},
-                                   {u"v_angle", TYPE_FLOAT, 7.0f},
-                                   {u"u_angle", TYPE_FLOAT, 33.0f},
-                                   {u"w_angle", TYPE_FLOAT, 9.0f}}});
+    NamedParamMap map(L"Bitmap", {{{L"u_offset", TYPE_FLOAT, 0.25f},
+                                   {L"v_angle", TYPE_FLOAT, 7.0f},
+                                   {L"u_angle", TYPE_FLOAT, 33.0f},
+                                   {L"w_angle", TYPE_FLOAT, 9.0f}}});
     float angle = -1;
     ParamID id = -1;
     int blockIndex = -1;
     bool isAngle = true;
     ASSERT_TRUE(FindMapRotation(&map, 0, angle, &id, &blockIndex, &isAngle));
     EXPECT_EQ(std::tuple(angle, id, blockIndex, isAngle),
-              std::tuple(33.0f, map.IdOf(0, u"u_angle"), 0, false));
+              std::tuple(33.0f, map.IdOf(0, L"u_angle"), 0, false));
 
-    NamedParamMap radians(u"Bitmap",
-                          {{{u"gamma", TYPE_FLOAT, 1.0f}, {u"rotation", TYPE_ANGLE, 0.5f}}});
+    NamedParamMap radians(L"Bitmap",
+                          {{{L"gamma", TYPE_FLOAT, 1.0f}, {L"rotation", TYPE_ANGLE, 0.5f}}});
     EXPECT_FLOAT_EQ(Rotation(&radians), 28.647888f);
     ASSERT_TRUE(SetMapRotation(&radians, 0, 90.0f));
     float stored = 0;
     Interval valid = FOREVER;
-    radians.GetParamBlock(0)->GetValue(radians.IdOf(0, u"rotation"), 0, stored, valid);
+    radians.GetParamBlock(0)->GetValue(radians.IdOf(0, L"rotation"), 0, stored, valid);
     EXPECT_EQ(stored, 1.5707964f);
     EXPECT_NEAR(Rotation(&radians), 90.0f, 1e-4f);
 
-    NamedParamMap none(u"Bitmap", {{{u"gamma", TYPE_FLOAT, 1.0f}, {u"angle_count", TYPE_INT}}});
+    NamedParamMap none(L"Bitmap", {{{L"gamma", TYPE_FLOAT, 1.0f}, {L"angle_count", TYPE_INT}}});
     angle = 5;
     EXPECT_FALSE(FindMapRotation(&none, 0, angle));
     EXPECT_EQ(angle, 0.0f);
@@ -69,45 +69,45 @@ TEST(MapRotation, BitmapUAngleIsReadInDegreesAndAnglesAreWrittenInRadians) {
     EXPECT_FALSE(FindMapRotation(nullptr, 0, angle));
 
     // On equal scores the earlier block and parameter win.
-    NamedParamMap ties(u"Other",
-                       {{{u"gamma", TYPE_FLOAT}},
-                        {{u"rotate_a", TYPE_FLOAT, 1.0f}, {u"rotate_b", TYPE_FLOAT, 2.0f}},
-                        {{u"rotate_c", TYPE_FLOAT, 3.0f}}});
+    NamedParamMap ties(L"Other",
+                       {{{L"gamma", TYPE_FLOAT}},
+                        {{L"rotate_a", TYPE_FLOAT, 1.0f}, {L"rotate_b", TYPE_FLOAT, 2.0f}},
+                        {{L"rotate_c", TYPE_FLOAT, 3.0f}}});
     ASSERT_TRUE(FindMapRotation(&ties, 0, angle, nullptr, &blockIndex));
     EXPECT_FLOAT_EQ(angle, 1.0f);
     EXPECT_EQ(blockIndex, 1);
 }
 
 TEST(MapRotation, VRayBitmapMappingTypeChoosesBetweenHorizontalAndURotation) {
-    NamedParamMap map(u"VRayBitmap", {{{u"mapping_channel", TYPE_INT, 0.0f},
-                                       {u"mapping_type", TYPE_INT, 1.0f},
-                                       {u"u_rotation", TYPE_FLOAT, 20.0f},
-                                       {u"horizontal_rotation", TYPE_FLOAT, 70.0f}}});
+    NamedParamMap map(L"VRayBitmap", {{{L"mapping_channel", TYPE_INT, 0.0f},
+                                       {L"mapping_type", TYPE_INT, 1.0f},
+                                       {L"u_rotation", TYPE_FLOAT, 20.0f},
+                                       {L"horizontal_rotation", TYPE_FLOAT, 70.0f}}});
     bool nonZero = false;
     for (auto [type, rotation] : {std::pair{1, 70.0f}, {0, 20.0f}}) {
-        map.GetParamBlock(0)->SetValue(map.IdOf(0, u"mapping_type"), 0, type);
+        map.GetParamBlock(0)->SetValue(map.IdOf(0, L"mapping_type"), 0, type);
         ASSERT_TRUE(ReadVRayMappingType(&map, 0, nonZero));
         EXPECT_EQ(nonZero, type != 0);
         EXPECT_FLOAT_EQ(Rotation(&map), rotation);
     }
 
     // 'mapping_channel' alone never counts as the mapping type.
-    NamedParamMap channelOnly(u"VRayBitmap", {{{u"mapping_channel", TYPE_INT, 2.0f},
-                                               {u"u_rotation", TYPE_FLOAT, 20.0f},
-                                               {u"horizontal_rotation", TYPE_FLOAT, 70.0f}}});
+    NamedParamMap channelOnly(L"VRayBitmap", {{{L"mapping_channel", TYPE_INT, 2.0f},
+                                               {L"u_rotation", TYPE_FLOAT, 20.0f},
+                                               {L"horizontal_rotation", TYPE_FLOAT, 70.0f}}});
     EXPECT_FALSE(ReadVRayMappingType(&channelOnly, 0, nonZero));
     EXPECT_FLOAT_EQ(Rotation(&channelOnly), 70.0f);
     // Not a VRayBitmap: no mapping type is looked for.
-    NamedParamMap other(u"Checker", {{{u"mapping_type", TYPE_INT, 1.0f}}});
+    NamedParamMap other(L"Checker", {{{L"mapping_type", TYPE_INT, 1.0f}}});
     EXPECT_FALSE(ReadVRayMappingType(&other, 0, nonZero));
 }
 
 // The plan must give what the full walk gives at every time and after every change.
 TEST(MapRotation, PlannedLookupsMatchTheFullWalk) {
-    NamedParamMap map(u"VRayBitmap", {{{u"mapping_type", TYPE_INT, 1.0f},
-                                       {u"u_rotation", TYPE_FLOAT, 20.0f},
-                                       {u"horizontal_rotation", TYPE_FLOAT, 70.0f},
-                                       {u"angle", TYPE_ANGLE, 0.3f}}});
+    NamedParamMap map(L"VRayBitmap", {{{L"mapping_type", TYPE_INT, 1.0f},
+                                       {L"u_rotation", TYPE_FLOAT, 20.0f},
+                                       {L"horizontal_rotation", TYPE_FLOAT, 70.0f},
+                                       {L"angle", TYPE_ANGLE, 0.3f}}});
     std::unique_ptr<RotationPlan> plan(BuildRotationPlan(&map));
     IParamBlock2* block = map.GetParamBlock(0);
     auto expectSame = [&](const char* what) {
@@ -123,25 +123,25 @@ TEST(MapRotation, PlannedLookupsMatchTheFullWalk) {
     std::mt19937 random(7);
     std::uniform_real_distribution<float> degrees(-720.0f, 720.0f);
     for (int i = 0; i < 20; ++i) {
-        block->SetValue(map.IdOf(0, u"horizontal_rotation"), 0, degrees(random));
-        block->SetValue(map.IdOf(0, u"u_rotation"), 0, degrees(random));
-        block->SetValue(map.IdOf(0, u"mapping_type"), 0, i % 3 == 0 ? 0 : 1);
+        block->SetValue(map.IdOf(0, L"horizontal_rotation"), 0, degrees(random));
+        block->SetValue(map.IdOf(0, L"u_rotation"), 0, degrees(random));
+        block->SetValue(map.IdOf(0, L"mapping_type"), 0, i % 3 == 0 ? 0 : 1);
         expectSame("changed values");
     }
     AnimateOn();
-    block->SetValue(map.IdOf(0, u"horizontal_rotation"), 4800, 200.0f);
-    block->SetValue(map.IdOf(0, u"u_rotation"), 2400, -50.0f);
+    block->SetValue(map.IdOf(0, L"horizontal_rotation"), 4800, 200.0f);
+    block->SetValue(map.IdOf(0, L"u_rotation"), 2400, -50.0f);
     AnimateOff();
     expectSame("animated");
     // New blocks with other names: the old plan no longer matches and falls back to the walk.
-    map.ReplaceBlock(0, {{u"gamma", TYPE_FLOAT, 1.0f}, {u"rotate", TYPE_FLOAT, 12.0f}});
+    map.ReplaceBlock(0, {{L"gamma", TYPE_FLOAT, 1.0f}, {L"rotate", TYPE_FLOAT, 12.0f}});
     EXPECT_FALSE(plan->Matches(&map));
     expectSame("replaced block");
     plan.reset(BuildRotationPlan(&map));
     EXPECT_TRUE(plan->Matches(&map));
     expectSame("new plan");
     // Another map entirely.
-    NamedParamMap bitmap(u"Bitmap", {{{u"u_angle", TYPE_ANGLE, 1.0f}}}, Class_ID(0x7E570002, 2));
+    NamedParamMap bitmap(L"Bitmap", {{{L"u_angle", TYPE_ANGLE, 1.0f}}}, Class_ID(0x7E570002, 2));
     float angle = 0;
     ASSERT_TRUE(FindMapRotation(plan.get(), &bitmap, 0, angle));
     EXPECT_FLOAT_EQ(angle, 57.295776f);

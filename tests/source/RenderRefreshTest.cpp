@@ -43,7 +43,7 @@ protected:
         mapWatcher = std::make_unique<RecordingDependent>(log, map);
         proxyWatcher = std::make_unique<RecordingDependent>(log, proxy);
         sourceWatcher = std::make_unique<RecordingDependent>(log, source);
-        standalone::SetScriptObserver([this](const std::u16string&) {
+        standalone::SetScriptObserver([this](const std::wstring&) {
             log.push_back({nullptr, nullptr, kScriptRan});
         });
         log.clear();
@@ -107,7 +107,7 @@ TEST_F(RenderRefresh, ReloadAndNotificationsComeFirstAndOnlyARunningRenderIsRest
     EXPECT_LT(LastIndexOf(sourceWatcher.get()), LastIndexOf(mapWatcher.get()));
     EXPECT_LT(LastIndexOf(mapWatcher.get()), LastIndexOf(proxyWatcher.get()));
 
-    std::vector<std::u16string> scripts = standalone::ExecutedScripts();
+    std::vector<std::wstring> scripts = standalone::ExecutedScripts();
     ASSERT_EQ(scripts.size(), 3u);
     EXPECT_EQ(scripts.back(), IprRestartScript);
     state = standalone::GetInteractiveRenderState();
@@ -120,30 +120,30 @@ TEST_F(RenderRefresh, ReloadAndNotificationsComeFirstAndOnlyARunningRenderIsRest
 TEST_F(RenderRefresh, RenderersAnsweringByMethodOrWithTwoCountAsRunning) {
     standalone::RendererModel model;
     model.query = standalone::RendererModel::Query::Method;
-    model.runningAnswer = u"2";
+    model.runningAnswer = L"2";
     model.pollsBeforeStopped = 100;  // never stops within the wait: started again anyway
     standalone::SetRendererModel(model);
     standalone::SetInteractiveRenderRunning(true);
     RefreshAfterSourceChange(map, source, nullptr);
     EXPECT_EQ(standalone::GetInteractiveRenderState().starts, 1);
 
-    model.runningAnswer = u"yes";  // not a running answer
+    model.runningAnswer = L"yes";  // not a running answer
     standalone::SetRendererModel(model);
     RefreshAfterSourceChange(map, source, nullptr);
     EXPECT_EQ(standalone::GetInteractiveRenderState().starts, 1);
 }
 
 TEST(FrameBufferWindow, TitlesAreRecognisedByTheirWords) {
-    for (const char16_t* yes : {u"V-Ray Frame Buffer - [100% of 1920 x 1080]", u"VFB history",
-                                u"vray frame buffer", u"My VFB"}) {
+    for (const wchar_t* yes : {L"V-Ray Frame Buffer - [100% of 1920 x 1080]", L"VFB history",
+                               L"vray frame buffer", L"My VFB"}) {
         EXPECT_TRUE(IsFrameBufferTitle(yes)) << testsupport::Narrow(yes);
     }
-    for (const char16_t* no : {u"V Ray frame buffer", u"Frame Buffer", u"", u"v f b"}) {
+    for (const wchar_t* no : {L"V Ray frame buffer", L"Frame Buffer", L"", L"v f b"}) {
         EXPECT_FALSE(IsFrameBufferTitle(no)) << testsupport::Narrow(no);
     }
     // Only the first 511 characters of a title are read.
-    EXPECT_TRUE(IsFrameBufferTitle(MSTR(508, u'x') + u"vfb"));
-    EXPECT_FALSE(IsFrameBufferTitle(MSTR(509, u'x') + u"vfb"));
+    EXPECT_TRUE(IsFrameBufferTitle(MSTR(508, L'x') + L"vfb"));
+    EXPECT_FALSE(IsFrameBufferTitle(MSTR(509, L'x') + L"vfb"));
 }
 
 #if defined(_WIN32)

@@ -15,23 +15,23 @@ namespace {
 using testsupport::NamedParamMap;
 namespace fs = std::filesystem;
 
-void Set(NamedParamMap& map, int block, const char16_t* name, const MSTR& value) {
+void Set(NamedParamMap& map, int block, const wchar_t* name, const MSTR& value) {
     map.GetParamBlock(block)->SetValue(map.IdOf(block, name), 0, value);
 }
 
-MSTR Get(NamedParamMap& map, int block, const char16_t* name) {
+MSTR Get(NamedParamMap& map, int block, const wchar_t* name) {
     MSTR value;
     ReadParamPath(map.GetParamBlock(block), map.IdOf(block, name), value);
     return value;
 }
 
 TEST(SourceFile, HdrAndExrExtensionsAreRecognisedWhateverTheirCase) {
-    for (const char16_t* yes : {u"C:\\HDRI\\Sky.HDR", u"d:/x/y.Exr", u"sky.exr:meta", u"a.b.hdr",
-                                u"\\\\server\\share\\x.exr"}) {
+    for (const wchar_t* yes : {L"C:\\HDRI\\Sky.HDR", L"d:/x/y.Exr", L"sky.exr:meta", L"a.b.hdr",
+                               L"\\\\server\\share\\x.exr"}) {
         EXPECT_TRUE(IsHdrOrExrPath(yes)) << testsupport::Narrow(yes);
     }
-    for (const char16_t* no : {u"sky.hdr.bak", u".hdr", u"sky.hdrx", u"sky", u"C:\\dir.hdr\\", u"",
-                               u"C:.hdr", u"sky.", u"C:\\x.hdr\\..", u"sky.png"}) {
+    for (const wchar_t* no : {L"sky.hdr.bak", L".hdr", L"sky.hdrx", L"sky", L"C:\\dir.hdr\\", L"",
+                              L"C:.hdr", L"sky.", L"C:\\x.hdr\\..", L"sky.png"}) {
         EXPECT_FALSE(IsHdrOrExrPath(no)) << testsupport::Narrow(no);
     }
 }
@@ -40,92 +40,92 @@ TEST(SourceFile, HdrAndExrExtensionsAreRecognisedWhateverTheirCase) {
 // resolve links in the part that exists.
 TEST(SourceFile, PathKeysAreLowerCasedNormalFormsWithLinksResolved) {
     testsupport::ScopedTestDrive drive;
-    const std::u16string scratch = drive.ScratchFolder();
-    auto touch = [&](const std::u16string& folder, const std::u16string& file) {
+    const std::wstring scratch = drive.ScratchFolder();
+    auto touch = [&](const std::wstring& folder, const std::wstring& file) {
         fs::create_directories(testsupport::NativePath(scratch + folder));
         std::ofstream(testsupport::NativePath(scratch + folder + file)) << "x";
     };
-    EXPECT_TRUE(IsSamePath(u"C:\\A\\sky.hdr", u"c:/a/./B/../SKY.HDR"));
-    EXPECT_TRUE(IsSamePath(u"", u""));
-    EXPECT_FALSE(IsSamePath(u"C:\\A\\sky.hdr", u""));
-    EXPECT_EQ(MakePathKey(u""), u"");
-    EXPECT_EQ(MakePathKey(u"C:\\A\\\\B\\.\\..\\Sky.HDR"), u"c:\\a\\sky.hdr");
-    EXPECT_EQ(MakePathKey(u"C:\\\u0417\u0410\u041A\u0410\u0422\\Sky.HDR"),
-              u"c:\\\u0437\u0430\u043A\u0430\u0442\\sky.hdr");  // ЗАКАТ
+    EXPECT_TRUE(IsSamePath(L"C:\\A\\sky.hdr", L"c:/a/./B/../SKY.HDR"));
+    EXPECT_TRUE(IsSamePath(L"", L""));
+    EXPECT_FALSE(IsSamePath(L"C:\\A\\sky.hdr", L""));
+    EXPECT_EQ(MakePathKey(L""), L"");
+    EXPECT_EQ(MakePathKey(L"C:\\A\\\\B\\.\\..\\Sky.HDR"), L"c:\\a\\sky.hdr");
+    EXPECT_EQ(MakePathKey(L"C:\\\u0417\u0410\u041A\u0410\u0422\\Sky.HDR"),
+              L"c:\\\u0437\u0430\u043A\u0430\u0442\\sky.hdr");  // ЗАКАТ
 
     // A folder that exists, with a file in it and a name below it that does not exist.
-    touch(u"\\Real", u"\\Sky.HDR");
-    EXPECT_EQ(MakePathKey(scratch + u"\\Real\\Sky.HDR"), u"c:\\zenithratestscratch\\real\\sky.hdr");
-    EXPECT_EQ(MakePathKey(u"c:/ZENITHRATESTSCRATCH/./Real/Missing/../New/Dusk.exr"),
-              u"c:\\zenithratestscratch\\real\\new\\dusk.exr");
-    EXPECT_TRUE(IsSamePath(scratch + u"\\Real\\Sky.HDR", u"C:/ZenithraTestScratch/real/sky.hdr"));
-    EXPECT_FALSE(IsSamePath(scratch + u"\\Real\\Sky.HDR", scratch + u"\\Real\\Sky2.HDR"));
-    touch(u"\\\u041D\u0435\u0431\u043E", u"\\\u7A7A.EXR");  // Небо\空.EXR
-    EXPECT_EQ(MakePathKey(scratch + u"\\\u041D\u0435\u0431\u043E\\\u7A7A.EXR"),
-              u"c:\\zenithratestscratch\\\u043D\u0435\u0431\u043E\\\u7A7A.exr");
+    touch(L"\\Real", L"\\Sky.HDR");
+    EXPECT_EQ(MakePathKey(scratch + L"\\Real\\Sky.HDR"), L"c:\\zenithratestscratch\\real\\sky.hdr");
+    EXPECT_EQ(MakePathKey(L"c:/ZENITHRATESTSCRATCH/./Real/Missing/../New/Dusk.exr"),
+              L"c:\\zenithratestscratch\\real\\new\\dusk.exr");
+    EXPECT_TRUE(IsSamePath(scratch + L"\\Real\\Sky.HDR", L"C:/ZenithraTestScratch/real/sky.hdr"));
+    EXPECT_FALSE(IsSamePath(scratch + L"\\Real\\Sky.HDR", scratch + L"\\Real\\Sky2.HDR"));
+    touch(L"\\\u041D\u0435\u0431\u043E", L"\\\u7A7A.EXR");  // Небо\空.EXR
+    EXPECT_EQ(MakePathKey(scratch + L"\\\u041D\u0435\u0431\u043E\\\u7A7A.EXR"),
+              L"c:\\zenithratestscratch\\\u043D\u0435\u0431\u043E\\\u7A7A.exr");
 
-    touch(u"\\Target", u"\\a.hdr");
+    touch(L"\\Target", L"\\a.hdr");
     std::error_code ec;
-    fs::create_directory_symlink(testsupport::NativePath(scratch + u"\\Target"),
-                                 testsupport::NativePath(scratch + u"\\Link"), ec);
+    fs::create_directory_symlink(testsupport::NativePath(scratch + L"\\Target"),
+                                 testsupport::NativePath(scratch + L"\\Link"), ec);
     if (ec) {
         GTEST_SKIP() << "this file system makes no links: " << ec.message();
     }
-    EXPECT_EQ(MakePathKey(scratch + u"\\Link\\a.hdr"), MakePathKey(scratch + u"\\Target\\a.hdr"));
-    EXPECT_EQ(MakePathKey(scratch + u"\\Link\\later\\b.hdr"),
-              u"c:\\zenithratestscratch\\target\\later\\b.hdr");
+    EXPECT_EQ(MakePathKey(scratch + L"\\Link\\a.hdr"), MakePathKey(scratch + L"\\Target\\a.hdr"));
+    EXPECT_EQ(MakePathKey(scratch + L"\\Link\\later\\b.hdr"),
+              L"c:\\zenithratestscratch\\target\\later\\b.hdr");
 }
 
 TEST(SourceFile, TheFirstHdrAssetWinsThenFileNamesThenStrings) {
-    NamedParamMap map(u"Bitmap", {{{u"fileName", TYPE_FILENAME}, {u"label", TYPE_STRING}}});
-    map.assets = {u"a.png", u"b.exr"};
-    EXPECT_EQ(GetTexmapFilePath(&map), u"b.exr");
-    map.assets = {u"b.exr", u"c.hdr"};
-    EXPECT_EQ(GetTexmapFilePath(&map), u"b.exr");
+    NamedParamMap map(L"Bitmap", {{{L"fileName", TYPE_FILENAME}, {L"label", TYPE_STRING}}});
+    map.assets = {L"a.png", L"b.exr"};
+    EXPECT_EQ(GetTexmapFilePath(&map), L"b.exr");
+    map.assets = {L"b.exr", L"c.hdr"};
+    EXPECT_EQ(GetTexmapFilePath(&map), L"b.exr");
     // An asset the host cannot find on disk is known by its bare name.
-    map.assets = {u"sky.hdr"};
-    EXPECT_EQ(GetTexmapFilePath(&map), u"sky.hdr");
+    map.assets = {L"sky.hdr"};
+    EXPECT_EQ(GetTexmapFilePath(&map), L"sky.hdr");
     // A failing enumeration keeps what it reported before it failed.
     map.throwInEnumeration = true;
-    EXPECT_EQ(GetTexmapFilePath(&map), u"sky.hdr");
+    EXPECT_EQ(GetTexmapFilePath(&map), L"sky.hdr");
 
     map.assets.clear();
-    Set(map, 0, u"fileName", u"x.exr");
-    Set(map, 0, u"label", u"y.hdr");
-    EXPECT_EQ(GetTexmapFilePath(&map), u"x.exr");
-    Set(map, 0, u"fileName", u"x.png");
-    EXPECT_EQ(GetTexmapFilePath(&map), u"y.hdr");
-    Set(map, 0, u"label", u"notes");
-    EXPECT_EQ(GetTexmapFilePath(&map), u"");
-    EXPECT_EQ(GetTexmapFilePath(nullptr), u"");
+    Set(map, 0, L"fileName", L"x.exr");
+    Set(map, 0, L"label", L"y.hdr");
+    EXPECT_EQ(GetTexmapFilePath(&map), L"x.exr");
+    Set(map, 0, L"fileName", L"x.png");
+    EXPECT_EQ(GetTexmapFilePath(&map), L"y.hdr");
+    Set(map, 0, L"label", L"notes");
+    EXPECT_EQ(GetTexmapFilePath(&map), L"");
+    EXPECT_EQ(GetTexmapFilePath(nullptr), L"");
 
-    MSTR path = u"stale";
+    MSTR path = L"stale";
     EXPECT_FALSE(ReadParamPath(nullptr, 0, path));
-    EXPECT_EQ(path, u"");
-    EXPECT_TRUE(ReadParamPath(map.GetParamBlock(0), map.IdOf(0, u"label"), path));
-    EXPECT_EQ(path, u"notes");
+    EXPECT_EQ(path, L"");
+    EXPECT_TRUE(ReadParamPath(map.GetParamBlock(0), map.IdOf(0, L"label"), path));
+    EXPECT_EQ(path, L"notes");
 }
 
 TEST(SourceFile, NewPathsGoIntoTheFirstFileNameElseIntoAStringHoldingAnHdrPath) {
-    NamedParamMap map(u"Bitmap", {{{u"label", TYPE_STRING}, {u"first", TYPE_FILENAME}},
-                                  {{u"second", TYPE_FILENAME}}});
-    Set(map, 0, u"first", u"notes.txt");
-    Set(map, 0, u"label", u"old.hdr");
-    ASSERT_TRUE(SetTexmapFilePath(&map, u"C:\\new.exr"));
-    EXPECT_EQ(Get(map, 0, u"first"), u"C:\\new.exr");
-    EXPECT_EQ(Get(map, 1, u"second"), u"");
-    EXPECT_EQ(Get(map, 0, u"label"), u"old.hdr");
-    EXPECT_FALSE(SetTexmapFilePath(&map, u""));
-    EXPECT_FALSE(SetTexmapFilePath(nullptr, u"C:\\new.exr"));
+    NamedParamMap map(L"Bitmap", {{{L"label", TYPE_STRING}, {L"first", TYPE_FILENAME}},
+                                  {{L"second", TYPE_FILENAME}}});
+    Set(map, 0, L"first", L"notes.txt");
+    Set(map, 0, L"label", L"old.hdr");
+    ASSERT_TRUE(SetTexmapFilePath(&map, L"C:\\new.exr"));
+    EXPECT_EQ(Get(map, 0, L"first"), L"C:\\new.exr");
+    EXPECT_EQ(Get(map, 1, L"second"), L"");
+    EXPECT_EQ(Get(map, 0, L"label"), L"old.hdr");
+    EXPECT_FALSE(SetTexmapFilePath(&map, L""));
+    EXPECT_FALSE(SetTexmapFilePath(nullptr, L"C:\\new.exr"));
 
     // Without a file name, only a string that holds an HDR/EXR path is written.
-    NamedParamMap strings(u"Other", {{{u"label", TYPE_STRING}, {u"path", TYPE_STRING}}});
-    Set(strings, 0, u"label", u"my sky");
-    EXPECT_FALSE(SetTexmapFilePath(&strings, u"C:\\new.hdr"));
-    Set(strings, 0, u"path", u"D:\\old.EXR");
-    EXPECT_TRUE(SetTexmapFilePath(&strings, u"C:\\new.hdr"));
-    EXPECT_EQ(GetTexmapFilePath(&strings), u"C:\\new.hdr");
-    EXPECT_EQ(Get(strings, 0, u"label"), u"my sky");
+    NamedParamMap strings(L"Other", {{{L"label", TYPE_STRING}, {L"path", TYPE_STRING}}});
+    Set(strings, 0, L"label", L"my sky");
+    EXPECT_FALSE(SetTexmapFilePath(&strings, L"C:\\new.hdr"));
+    Set(strings, 0, L"path", L"D:\\old.EXR");
+    EXPECT_TRUE(SetTexmapFilePath(&strings, L"C:\\new.hdr"));
+    EXPECT_EQ(GetTexmapFilePath(&strings), L"C:\\new.hdr");
+    EXPECT_EQ(Get(strings, 0, L"label"), L"my sky");
 }
 
 }  // namespace

@@ -12,7 +12,7 @@ using testsupport::Notice;
 using testsupport::RecordingDependent;
 
 template <typename T>
-T Read(NamedParamMap& map, int block, const char16_t* name) {
+T Read(NamedParamMap& map, int block, const wchar_t* name) {
     T value{};
     Interval valid = FOREVER;
     map.GetParamBlock(block)->GetValue(map.IdOf(block, name), 0, value, valid);
@@ -20,13 +20,13 @@ T Read(NamedParamMap& map, int block, const char16_t* name) {
 }
 
 NamedParamMap* MakeSource() {
-    return new NamedParamMap(u"VRayBitmap", {{{u"multiplier", TYPE_FLOAT, 2.0f},
-                                              {u"rotation", TYPE_ANGLE, 0.0f},
-                                              {u"mapping_type", TYPE_INT, 3.0f},
-                                              {u"HDRIMapName", TYPE_FILENAME},
-                                              {u"label", TYPE_STRING},
-                                              {u"tint", TYPE_RGBA}},
-                                             {{u"offset", TYPE_POINT3}, {u"crop", TYPE_POINT4}}});
+    return new NamedParamMap(L"VRayBitmap", {{{L"multiplier", TYPE_FLOAT, 2.0f},
+                                              {L"rotation", TYPE_ANGLE, 0.0f},
+                                              {L"mapping_type", TYPE_INT, 3.0f},
+                                              {L"HDRIMapName", TYPE_FILENAME},
+                                              {L"label", TYPE_STRING},
+                                              {L"tint", TYPE_RGBA}},
+                                             {{L"offset", TYPE_POINT3}, {L"crop", TYPE_POINT4}}});
 }
 
 TEST(SourceParamSnapshot, EverySimpleKindRoundTripsAndOnlyMatchingBlocksIdsAndTypesAreWritten) {
@@ -35,10 +35,10 @@ TEST(SourceParamSnapshot, EverySimpleKindRoundTripsAndOnlyMatchingBlocksIdsAndTy
     RecordingDependent holder(log, source);
     IParamBlock2* b0 = source->GetParamBlock(0);
     IParamBlock2* b1 = source->GetParamBlock(1);
-    b0->SetValue(source->IdOf(0, u"rotation"), 0, 1.5707964f);
-    b0->SetValue(source->IdOf(0, u"HDRIMapName"), 0, MSTR(u"sky.exr"));
-    b1->SetValue(source->IdOf(1, u"offset"), 0, Point3(1, 2, 3));
-    b1->SetValue(source->IdOf(1, u"crop"), 0, Point4(0.1f, 0.2f, 0.9f, 1.0f));
+    b0->SetValue(source->IdOf(0, L"rotation"), 0, 1.5707964f);
+    b0->SetValue(source->IdOf(0, L"HDRIMapName"), 0, MSTR(L"sky.exr"));
+    b1->SetValue(source->IdOf(1, L"offset"), 0, Point3(1, 2, 3));
+    b1->SetValue(source->IdOf(1, L"crop"), 0, Point4(0.1f, 0.2f, 0.9f, 1.0f));
 
     std::vector<SourceParamSnapshot> snapshot = CaptureSourceMapParams(source, 0);
     // The empty "label" cannot be read and the colour is not a simple kind: six records.
@@ -52,7 +52,7 @@ TEST(SourceParamSnapshot, EverySimpleKindRoundTripsAndOnlyMatchingBlocksIdsAndTy
     EXPECT_EQ(snapshot[2].kind, SourceParamSnapshot::kInt);
     EXPECT_EQ(snapshot[2].intValue, 3);
     EXPECT_EQ(snapshot[3].kind, SourceParamSnapshot::kString);
-    EXPECT_EQ(snapshot[3].stringValue, u"sky.exr");
+    EXPECT_EQ(snapshot[3].stringValue, L"sky.exr");
     EXPECT_EQ(snapshot[4].paramBlockIndex, 1);
     EXPECT_EQ(snapshot[4].point3Value, Point3(1, 2, 3));
     EXPECT_EQ(snapshot[5].point4Value, Point4(0.1f, 0.2f, 0.9f, 1.0f));
@@ -64,7 +64,7 @@ TEST(SourceParamSnapshot, EverySimpleKindRoundTripsAndOnlyMatchingBlocksIdsAndTy
     log.clear();
     ASSERT_TRUE(ApplySourceMapParams(other, 0, snapshot));
     EXPECT_EQ(CaptureSourceMapParams(other, 0), snapshot);
-    EXPECT_EQ(Read<float>(*other, 0, u"rotation"), 1.5707964f);
+    EXPECT_EQ(Read<float>(*other, 0, L"rotation"), 1.5707964f);
     // Last, the change for every part, then the follow-up for part 0.
     ASSERT_GE(log.size(), 2u);
     const Notice &change = log[log.size() - 2], &followUp = log.back();
@@ -78,22 +78,22 @@ TEST(SourceParamSnapshot, EverySimpleKindRoundTripsAndOnlyMatchingBlocksIdsAndTy
     snapshot.push_back(farBlock);
     // Another class: "multiplier" became an angle, "rotation" an integer, and the integer a
     // float; the file name sits where the same id is a string.
-    auto* bitmap = new NamedParamMap(u"Bitmap",
-                                     {{{u"gain", TYPE_ANGLE, 0.0f},
-                                       {u"rotation", TYPE_INT, 5.0f},
-                                       {u"mode", TYPE_FLOAT, 9.0f},
-                                       {u"path", TYPE_STRING}}},
+    auto* bitmap = new NamedParamMap(L"Bitmap",
+                                     {{{L"gain", TYPE_ANGLE, 0.0f},
+                                       {L"rotation", TYPE_INT, 5.0f},
+                                       {L"mode", TYPE_FLOAT, 9.0f},
+                                       {L"path", TYPE_STRING}}},
                                      Class_ID(0x7E570100, 2));
     RecordingDependent bitmapHolder(log, bitmap);
     ASSERT_TRUE(ApplySourceMapParams(bitmap, 0, snapshot));
-    EXPECT_FLOAT_EQ(Read<float>(*bitmap, 0, u"gain"), 2.0f * 0.017453292f);  // degrees to radians
-    EXPECT_EQ(Read<int>(*bitmap, 0, u"rotation"), 5);   // a float record never writes an integer
-    EXPECT_EQ(Read<float>(*bitmap, 0, u"mode"), 9.0f);  // an integer record never writes a float
-    EXPECT_EQ(Read<MSTR>(*bitmap, 0, u"path"), u"sky.exr");  // a file name fits a string
+    EXPECT_FLOAT_EQ(Read<float>(*bitmap, 0, L"gain"), 2.0f * 0.017453292f);  // degrees to radians
+    EXPECT_EQ(Read<int>(*bitmap, 0, L"rotation"), 5);   // a float record never writes an integer
+    EXPECT_EQ(Read<float>(*bitmap, 0, L"mode"), 9.0f);  // an integer record never writes a float
+    EXPECT_EQ(Read<MSTR>(*bitmap, 0, L"path"), L"sky.exr");  // a file name fits a string
     EXPECT_EQ(bitmap->NumParamBlocks(), 1);
 
     // Nothing matches at all, or nothing to write: no notification.
-    auto* unrelated = new NamedParamMap(u"Checker", {{{u"size", TYPE_POINT3}}});
+    auto* unrelated = new NamedParamMap(L"Checker", {{{L"size", TYPE_POINT3}}});
     RecordingDependent unrelatedHolder(log, unrelated);
     std::vector<SourceParamSnapshot> ints(1);
     ints[0].kind = SourceParamSnapshot::kInt;

@@ -20,11 +20,11 @@ void CALLBACK AnswerBox(HWND, UINT, UINT_PTR, DWORD) {
         return;
     }
     answered = box;
-    std::u16string text;
+    std::wstring text;
     for (HWND c = nullptr; (c = FindWindowExW(box, c, L"Static", nullptr));) {
         wchar_t part[1024] = {};
         GetWindowTextW(c, part, 1024);  // the icon's static has no text
-        text += reinterpret_cast<const char16_t*>(part);
+        text += reinterpret_cast<const wchar_t*>(part);
     }
     current->texts.push_back(text);
     HWND button = GetDlgItem(box, current->button);
@@ -32,8 +32,8 @@ void CALLBACK AnswerBox(HWND, UINT, UINT_PTR, DWORD) {
 }
 UINT_PTR timer = 0;
 #else
-int AnswerBox(const std::u16string& text, const std::u16string& caption, uint32_t style) {
-    if (!current || caption != u"HDR Lighting History") {
+int AnswerBox(const std::wstring& text, const std::wstring& caption, uint32_t style) {
+    if (!current || caption != L"HDR Lighting History") {
         return platform::kAnswerCancel;
     }
     current->texts.push_back(text);

@@ -17,7 +17,7 @@ public:
     ScopedBoxAnswer& operator=(const ScopedBoxAnswer&) = delete;
 
     int button;
-    std::vector<std::u16string> texts;
+    std::vector<std::wstring> texts;
 };
 
 }  // namespace testsupport

@@ -32,7 +32,7 @@ class ConstantColorMap : public TestTexmap {
 public:
     explicit ConstantColorMap(AColor color) : color(color) {}
 
-    void GetClassName(MSTR& s) const override { s = u"ConstantColorMap"; }
+    void GetClassName(MSTR& s) const override { s = L"ConstantColorMap"; }
     Class_ID ClassID() override { return Class_ID(0x7E570001, 0x00000001); }
     ReferenceTarget* Clone(RemapDir& remap) override;
     AColor EvalColor(ShadeContext&) override;

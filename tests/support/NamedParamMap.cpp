@@ -9,7 +9,7 @@ namespace testsupport {
 
 namespace {
 std::unique_ptr<ParamBlockDesc2> MakeDesc(int index, const std::vector<NamedParam>& params) {
-    auto desc = std::make_unique<ParamBlockDesc2>(BlockID(index), u"testParams", 0, nullptr, 0,
+    auto desc = std::make_unique<ParamBlockDesc2>(BlockID(index), L"testParams", 0, nullptr, 0,
                                                   index, ParamBlockDesc2::AutoUi{},
                                                   std::initializer_list<ParamDef>{});
     ParamID id = 0;
@@ -25,7 +25,7 @@ std::unique_ptr<ParamBlockDesc2> MakeDesc(int index, const std::vector<NamedPara
 }
 }  // namespace
 
-NamedParamMap::NamedParamMap(const char16_t* name,
+NamedParamMap::NamedParamMap(const wchar_t* name,
                              const std::vector<std::vector<NamedParam>>& layout, Class_ID id)
     : className(name), classId(id), blocks(layout.size(), nullptr) {
     for (size_t b = 0; b < layout.size(); ++b) {
@@ -63,7 +63,7 @@ void NamedParamMap::EnumAuxFiles(AssetEnumCallback& cb, DWORD) {
     }
 }
 
-ParamID NamedParamMap::IdOf(int blockIndex, const char16_t* name) {
+ParamID NamedParamMap::IdOf(int blockIndex, const wchar_t* name) {
     IParamBlock2* block = GetParamBlock(blockIndex);
     for (int i = 0; block && i < block->NumParams(); ++i) {
         ParamID id = block->IndextoID(i);
@@ -74,8 +74,8 @@ ParamID NamedParamMap::IdOf(int blockIndex, const char16_t* name) {
     return -1;
 }
 
-std::string Narrow(const std::u16string& text) {
-    return platform::Utf16ToUtf8(text);
+std::string Narrow(const std::wstring& text) {
+    return platform::WideToUtf8(text);
 }
 
 }  // namespace testsupport

@@ -12,7 +12,7 @@
 namespace testsupport {
 
 struct NamedParam {
-    const char16_t* name;
+    const wchar_t* name;
     ParamType2 type;
     float defaultValue = 0.0f;  ///< ints and floats
 };
@@ -20,7 +20,7 @@ struct NamedParam {
 /// A map with one block per list in `blocks` (a null list leaves that block index empty).
 class NamedParamMap : public TestTexmap {
 public:
-    NamedParamMap(const char16_t* className, const std::vector<std::vector<NamedParam>>& blocks,
+    NamedParamMap(const wchar_t* className, const std::vector<std::vector<NamedParam>>& blocks,
                   Class_ID classId = Class_ID(0x7E570100, 0x1));
     ~NamedParamMap() override;
 
@@ -37,7 +37,7 @@ public:
     /// Makes EnumAuxFiles throw after reporting its assets.
     bool throwInEnumeration = false;
     /// Block `index` by its parameter's internal name.
-    ParamID IdOf(int blockIndex, const char16_t* name);
+    ParamID IdOf(int blockIndex, const wchar_t* name);
     /// Replaces block `index` by a new one with other parameters (a new descriptor).
     void ReplaceBlock(int index, const std::vector<NamedParam>& params);
 
@@ -52,6 +52,6 @@ private:
 };
 
 /// UTF-16 as UTF-8, for test messages.
-std::string Narrow(const std::u16string& text);
+std::string Narrow(const std::wstring& text);
 
 }  // namespace testsupport

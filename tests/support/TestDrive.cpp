@@ -10,9 +10,9 @@
 
 namespace testsupport {
 
-std::filesystem::path NativePath(std::u16string_view windowsPath) {
+std::filesystem::path NativePath(std::wstring_view windowsPath) {
 #if defined(_WIN32)
-    return std::filesystem::path(std::u16string(windowsPath));
+    return std::filesystem::path(std::wstring(windowsPath));
 #else
     return std::filesystem::path(platform::ToNativePath(windowsPath));
 #endif
@@ -31,7 +31,7 @@ ScopedTestDrive::ScopedTestDrive() {
         throw std::runtime_error("cannot create a temporary folder for drive C:");
     }
     root_ = folder;
-    platform::MapDrive(u'C', folder);
+    platform::MapDrive(L'C', folder);
 #endif
     RemoveLeftovers();
 }
@@ -39,7 +39,7 @@ ScopedTestDrive::ScopedTestDrive() {
 ScopedTestDrive::~ScopedTestDrive() {
     RemoveLeftovers();
 #if !defined(_WIN32)
-    platform::MapDrive(u'C', "/tmp/zenithra-drive-c");
+    platform::MapDrive(L'C', "/tmp/zenithra-drive-c");
     std::error_code ignored;
     std::filesystem::remove_all(root_, ignored);
 #endif

@@ -11,7 +11,7 @@
 namespace testsupport {
 
 /// The path of this machine's file system that a Windows path names.
-std::filesystem::path NativePath(std::u16string_view windowsPath);
+std::filesystem::path NativePath(std::wstring_view windowsPath);
 
 /// The whole file as bytes; empty when it cannot be read.
 std::string ReadFileBytes(const std::filesystem::path& path);
@@ -28,7 +28,7 @@ public:
     ScopedTestDrive& operator=(const ScopedTestDrive&) = delete;
 
     /// A Windows path on C: that the test may fill freely; it does not exist yet.
-    std::u16string ScratchFolder() const { return u"C:\\ZenithraTestScratch"; }
+    std::wstring ScratchFolder() const { return L"C:\\ZenithraTestScratch"; }
 
     std::filesystem::path LogFolderPath() const { return NativePath(diag::kLogFolder); }
     std::filesystem::path LogFilePath() const { return NativePath(diag::kLogFile); }

@@ -68,7 +68,7 @@ const char kGridDwaaExrHead[] =
 
 }  // namespace
 
-bool WriteHdrFile(const std::u16string& windowsPath, const TestImage& image) {
+bool WriteHdrFile(const std::wstring& windowsPath, const TestImage& image) {
     std::ofstream out(NativePath(windowsPath), std::ios::binary | std::ios::trunc);
     return out &&
            stbi_write_hdr_to_func(
@@ -80,16 +80,16 @@ bool WriteHdrFile(const std::u16string& windowsPath, const TestImage& image) {
            out.flush().good();
 }
 
-bool WriteExrFile(const std::u16string& windowsPath, const TestImage& image) {
+bool WriteExrFile(const std::wstring& windowsPath, const TestImage& image) {
     const char* err = nullptr;
     // SaveEXR writes ZIP-compressed channels; 0 asks for 32-bit floats rather than halves.
     int rc = SaveEXR(image.rgb.data(), image.width, image.height, 3, 0,
-                     platform::Utf16ToUtf8(windowsPath).c_str(), &err);
+                     platform::WideToUtf8(windowsPath).c_str(), &err);
     FreeEXRErrorMessage(err);  // which takes no message too
     return rc == TINYEXR_SUCCESS;
 }
 
-bool WriteGridDwaaExrFile(const std::u16string& windowsPath) {
+bool WriteGridDwaaExrFile(const std::wstring& windowsPath) {
     std::ofstream out(NativePath(windowsPath), std::ios::binary | std::ios::trunc);
     out.write(kGridDwaaExrHead, sizeof kGridDwaaExrHead - 1);  // without the final NUL
     for (int row = 0; row < kGridHeight; ++row) {
@@ -107,7 +107,7 @@ bool WriteGridDwaaExrFile(const std::u16string& windowsPath) {
 
 namespace {
 
-bool WriteWithOiio(const std::u16string& windowsPath, const TestImage& image,
+bool WriteWithOiio(const std::wstring& windowsPath, const TestImage& image,
                    const char* compression) {
     OIIO::ImageSpec spec(image.width, image.height, 3, OIIO::TypeDesc::FLOAT);
     if (compression) {
@@ -121,22 +121,22 @@ bool WriteWithOiio(const std::u16string& windowsPath, const TestImage& image,
 
 }  // namespace
 
-bool WriteHdrFile(const std::u16string& windowsPath, const TestImage& image) {
+bool WriteHdrFile(const std::wstring& windowsPath, const TestImage& image) {
     return WriteWithOiio(windowsPath, image, nullptr);
 }
 
-bool WriteExrFile(const std::u16string& windowsPath, const TestImage& image) {
+bool WriteExrFile(const std::wstring& windowsPath, const TestImage& image) {
     return WriteWithOiio(windowsPath, image, "zip");
 }
 
-bool WriteGridDwaaExrFile(const std::u16string& windowsPath) {
+bool WriteGridDwaaExrFile(const std::wstring& windowsPath) {
     return WriteWithOiio(windowsPath, GridImage(), "dwaa");
 }
 
 #endif
 
-bool WriteImageFile(const std::u16string& windowsPath, const TestImage& image) {
-    return windowsPath.ends_with(u".hdr") ? WriteHdrFile(windowsPath, image)
+bool WriteImageFile(const std::wstring& windowsPath, const TestImage& image) {
+    return windowsPath.ends_with(L".hdr") ? WriteHdrFile(windowsPath, image)
                                           : WriteExrFile(windowsPath, image);
 }
 

@@ -34,14 +34,14 @@ TestImage GridImage();
 TestImage UniformImage(int width, int height, float r, float g, float b);
 
 /// Radiance RGBE (.hdr) at a Windows path. False when it cannot be written.
-bool WriteHdrFile(const std::u16string& windowsPath, const TestImage& image);
+bool WriteHdrFile(const std::wstring& windowsPath, const TestImage& image);
 /// OpenEXR with 32-bit float RGB channels and ZIP compression.
-bool WriteExrFile(const std::u16string& windowsPath, const TestImage& image);
+bool WriteExrFile(const std::wstring& windowsPath, const TestImage& image);
 /// .hdr when the path ends so, else .exr.
-bool WriteImageFile(const std::u16string& windowsPath, const TestImage& image);
+bool WriteImageFile(const std::wstring& windowsPath, const TestImage& image);
 /// GridImage as a DWAA-compressed OpenEXR file with float channels (which DWAA keeps exactly).
 /// Natively written by OpenImageIO; the Win64 build has no DWAA encoder and writes a stored copy
 /// of such a file.
-bool WriteGridDwaaExrFile(const std::u16string& windowsPath);
+bool WriteGridDwaaExrFile(const std::wstring& windowsPath);
 
 }  // namespace testsupport

@@ -25,7 +25,7 @@ PluginLibrary& LoadedPlugin() {
     static PluginLibrary lib;
     static bool loaded = [] {
         std::string error;
-        bool ok = LoadPluginLibrary(u"", lib, &error);
+        bool ok = LoadPluginLibrary(L"", lib, &error);
         EXPECT_TRUE(ok) << error;
         return ok;
     }();
@@ -44,7 +44,7 @@ Texmap* CreatePluginMap(int classIndex) {
 TEST(Exports, AnswerAsTheHostExpectsAndDescribeTheTwoMapClasses) {
     PluginLibrary& lib = LoadedPlugin();
     ASSERT_NE(lib.LibDescription, nullptr);
-    EXPECT_EQ(MSTR(lib.LibDescription()), u"Zenithra");
+    EXPECT_EQ(MSTR(lib.LibDescription()), L"Zenithra");
     EXPECT_EQ(lib.LibNumberClasses(), 2);
     EXPECT_EQ(lib.LibVersion(), 0x69784200u);
     EXPECT_EQ(lib.LibInitialize(), TRUE);
@@ -55,12 +55,12 @@ TEST(Exports, AnswerAsTheHostExpectsAndDescribeTheTwoMapClasses) {
 
     // The two class descriptors.
     const struct {
-        const char16_t* name;
+        const wchar_t* name;
         Class_ID id;
         int isPublic;
     } expected[] = {
-        {u"Zenithra", Class_ID(0x3A131461, 0x7AD0204C), TRUE},
-        {u"ZenithraProxy", Class_ID(0x4D4E3AA1, 0x19FFB205), FALSE},
+        {L"Zenithra", Class_ID(0x3A131461, 0x7AD0204C), TRUE},
+        {L"ZenithraProxy", Class_ID(0x4D4E3AA1, 0x19FFB205), FALSE},
     };
     for (int i = 0; i < 2; ++i) {
         ClassDesc2* cd = lib.LibClassDesc(i);
@@ -92,7 +92,7 @@ TEST(Exports, MapsHaveTheirBlockAtOnceAndProxiesComeUnlinked) {
     EXPECT_EQ(map->ClassID(), Class_ID(0x3A131461, 0x7AD0204C));
     IParamBlock2* block = map->GetParamBlock(0);
     ASSERT_NE(block, nullptr);
-    EXPECT_EQ(block->GetDesc()->int_name, u"zenithraParams");
+    EXPECT_EQ(block->GetDesc()->int_name, L"zenithraParams");
     EXPECT_EQ(block->ID(), 0);
     EXPECT_EQ(map->GetParamBlockByID(0), block);
     EXPECT_EQ(map->NumRefs(), 18);
@@ -100,10 +100,10 @@ TEST(Exports, MapsHaveTheirBlockAtOnceAndProxiesComeUnlinked) {
     EXPECT_EQ(map->NumSubTexmaps(), 2);
 
     // The parameters scripts know, in the block's index order.
-    const char16_t* names[] = {
-        u"slotCount",     u"slotExposure",    u"slotContrast",    u"slotSaturation",
-        u"slotBrightPix", u"slotSunExposure", u"slotSunSpotSize", u"slotSunSpotHeight",
-        u"slotTint",      u"slotSunTint",     u"slotHue"};
+    const wchar_t* names[] = {
+        L"slotCount",     L"slotExposure",    L"slotContrast",    L"slotSaturation",
+        L"slotBrightPix", L"slotSunExposure", L"slotSunSpotSize", L"slotSunSpotHeight",
+        L"slotTint",      L"slotSunTint",     L"slotHue"};
     const ParamID ids[] = {0, 1, 2, 3, 4, 5, 9, 10, 6, 7, 8};
     ASSERT_EQ(block->NumParams(), 11);
     for (int i = 0; i < 11; ++i) {
@@ -121,7 +121,7 @@ TEST(Exports, MapsHaveTheirBlockAtOnceAndProxiesComeUnlinked) {
 
 constexpr TimeValue kLater = 4800;  // one second
 
-ParamID IdOf(IParamBlock2& block, const char16_t* name) {
+ParamID IdOf(IParamBlock2& block, const wchar_t* name) {
     for (int i = 0; i < block.NumParams(); ++i) {
         ParamID id = block.IndextoID(i);
         if (MSTR(block.GetParamDef(id)->int_name) == name) {
@@ -137,24 +137,24 @@ ParamID IdOf(IParamBlock2& block, const char16_t* name) {
 Texmap* BuildMap(standalone::SceneRoot& scene) {
     Texmap* map = CreatePluginMap(0);
     scene.Add(map);
-    map->SetName(u"Studio");
+    map->SetName(L"Studio");
     Texmap* sky = standalone::CreateProceduralSky();
     sky->GetParamBlock(0)->SetValue(standalone::kSkySunElevation, 0, 20.0f);
     map->SetSubTexmap(0, sky);
     IParamBlock2& block = *map->GetParamBlock(0);
-    block.SetValue(IdOf(block, u"slotCount"), 0, 3);
-    for (const char16_t* table :
-         {u"slotExposure", u"slotContrast", u"slotSaturation", u"slotBrightPix", u"slotSunExposure",
-          u"slotSunSpotSize", u"slotSunSpotHeight", u"slotTint", u"slotSunTint", u"slotHue"}) {
+    block.SetValue(IdOf(block, L"slotCount"), 0, 3);
+    for (const wchar_t* table :
+         {L"slotExposure", L"slotContrast", L"slotSaturation", L"slotBrightPix", L"slotSunExposure",
+          L"slotSunSpotSize", L"slotSunSpotHeight", L"slotTint", L"slotSunTint", L"slotHue"}) {
         block.SetCount(IdOf(block, table), 3);
     }
-    block.SetValue(IdOf(block, u"slotExposure"), 0, 1.5f, 1);
-    block.SetValue(IdOf(block, u"slotHue"), 0, 0.25f, 2);
-    block.SetValue(IdOf(block, u"slotSunSpotSize"), 0, 8.0f, 2);
-    block.SetValue(IdOf(block, u"slotSunExposure"), 0, 2.0f, 2);
+    block.SetValue(IdOf(block, L"slotExposure"), 0, 1.5f, 1);
+    block.SetValue(IdOf(block, L"slotHue"), 0, 0.25f, 2);
+    block.SetValue(IdOf(block, L"slotSunSpotSize"), 0, 8.0f, 2);
+    block.SetValue(IdOf(block, L"slotSunExposure"), 0, 2.0f, 2);
     AnimateOn();
-    block.SetValue(IdOf(block, u"slotContrast"), kLater, 150.0f, 1);
-    block.SetValue(IdOf(block, u"slotTint"), kLater, Point4(1.0f, 0.5f, 0.25f, 1.0f), 2);
+    block.SetValue(IdOf(block, L"slotContrast"), kLater, 150.0f, 1);
+    block.SetValue(IdOf(block, L"slotTint"), kLater, Point4(1.0f, 0.5f, 0.25f, 1.0f), 2);
     AnimateOff();
     for (int slot = 1; slot <= 3; ++slot) {
         scene.Add(map->GetSubTexmap(slot));  // as a light or a material would use it
@@ -188,7 +188,7 @@ TEST(SceneRoundTrip, SavedAndLoadedSceneRendersTheSameOnManyThreadsAsOnOne) {
     EXPECT_NE(before[2][0], before[2][2]);
 
     std::filesystem::create_directories(testsupport::NativePath(drive.ScratchFolder()));
-    std::u16string file = drive.ScratchFolder() + u"\\studio.zscene";
+    std::wstring file = drive.ScratchFolder() + L"\\studio.zscene";
     std::string error;
     ASSERT_TRUE(standalone::SaveScene(file, scene, &error)) << error;
 
@@ -196,8 +196,8 @@ TEST(SceneRoundTrip, SavedAndLoadedSceneRendersTheSameOnManyThreadsAsOnOne) {
     ASSERT_TRUE(standalone::LoadScene(file, loaded, &error)) << error;
     ASSERT_EQ(loaded.Count(), 4);
     auto* loadedMap = static_cast<Texmap*>(loaded.Get(0));
-    EXPECT_EQ(loadedMap->GetName(), u"Studio");
-    EXPECT_EQ(loadedMap->GetSubTexmapSlotName(3), u"Studio:Slot 3");
+    EXPECT_EQ(loadedMap->GetName(), L"Studio");
+    EXPECT_EQ(loadedMap->GetSubTexmapSlotName(3), L"Studio:Slot 3");
     EXPECT_NE(loadedMap->GetSubTexmap(0), nullptr);
     for (int i = 1; i <= 3; ++i) {
         auto* proxy = static_cast<Texmap*>(loaded.Get(i));
@@ -210,7 +210,7 @@ TEST(SceneRoundTrip, SavedAndLoadedSceneRendersTheSameOnManyThreadsAsOnOne) {
             << "slot " << i;
     }
     EXPECT_FALSE(
-        standalone::LoadScene(drive.ScratchFolder() + u"\\missing.zscene", loaded, &error));
+        standalone::LoadScene(drive.ScratchFolder() + L"\\missing.zscene", loaded, &error));
 }
 
 }  // namespace

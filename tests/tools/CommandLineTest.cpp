@@ -116,16 +116,16 @@ TEST(SlotValues, NumbersAndColoursReachTheirSlots) {
     EXPECT_EQ(scene.SlotName(2), "Zenithra:Slot 3");
 
     IParamBlock2& block = *scene.Map()->GetParamBlock(0);
-    auto value = [&](const char16_t* name, int slot, auto read) {
+    auto value = [&](const wchar_t* name, int slot, auto read) {
         Interval valid = FOREVER;
         EXPECT_TRUE(block.GetValue(FindBlockParam(block, name)->id, 0, read, valid, slot));
         return read;
     };
-    EXPECT_EQ(value(u"slotTint", 2, Point4()), Point4(1.0f, 128.0f / 255.0f, 0.0f, 1.0f));
-    EXPECT_EQ(value(u"slotSunTint", 1, Point4()), Point4(0.5f, 2.0f, 1.0f, 1.0f));
-    EXPECT_EQ(value(u"slotSaturation", 1, 0.0f), 25.0f);
-    EXPECT_EQ(value(u"slotSaturation", 0, 0.0f), 100.0f);
-    EXPECT_EQ(value(u"slotHue", 2, 0.0f), 0.5f);
+    EXPECT_EQ(value(L"slotTint", 2, Point4()), Point4(1.0f, 128.0f / 255.0f, 0.0f, 1.0f));
+    EXPECT_EQ(value(L"slotSunTint", 1, Point4()), Point4(0.5f, 2.0f, 1.0f, 1.0f));
+    EXPECT_EQ(value(L"slotSaturation", 1, 0.0f), 25.0f);
+    EXPECT_EQ(value(L"slotSaturation", 0, 0.0f), 100.0f);
+    EXPECT_EQ(value(L"slotHue", 2, 0.0f), 0.5f);
 }
 
 }  // namespace

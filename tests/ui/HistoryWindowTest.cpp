@@ -76,8 +76,8 @@ protected:
     static HistoryWindowState& State(HWND window) { return *HistoryStateOf(window); }
     void Rows(int count) {  // one look per HDR file "row<i>.hdr", without previews
         for (int i = 0; i < count; ++i) {
-            MSTR n = platform::Utf8ToUtf16(std::to_string(i));
-            map->history.push_back(Look(n, u"v" + n, u"C:\\HDR\\row" + n + u".hdr", u"", 0));
+            MSTR n = platform::Utf8ToWide(std::to_string(i));
+            map->history.push_back(Look(n, L"v" + n, L"C:\\HDR\\row" + n + L".hdr", L"", 0));
         }
     }
     static POINT CellCentre(const HistoryWindowState& s, int row, int column) {
@@ -96,8 +96,8 @@ protected:
         Send(window, WM_MOUSEMOVE, client);
         return screen;
     }
-    std::u16string Hdr(const std::u16string& name, const testsupport::TestImage& image) {
-        std::u16string path = drive.ScratchFolder() + u"\\" + name;
+    std::wstring Hdr(const std::wstring& name, const testsupport::TestImage& image) {
+        std::wstring path = drive.ScratchFolder() + L"\\" + name;
         EXPECT_TRUE(testsupport::WriteHdrFile(path, image));
         return path;
     }
@@ -109,7 +109,7 @@ TEST_F(HistoryWindowTest, RowsByHdrColumnsByVariantCaptionsGeometryAndColours) {
     ASSERT_EQ(GetSystemMetrics(SM_CXSCREEN), 1920);
     const COLORREF picture = RGB(200, 40, 40), line = RGB(104, 104, 104), frame = RGB(90, 170, 255);
     const COLORREF current = RGB(24, 78, 118), normal = RGB(54, 54, 54);
-    const MSTR id = u"20261207_101010_123_deadbeef";
+    const MSTR id = L"20261207_101010_123_deadbeef";
     // Preview width and height, then the thumbnail, cell and row they give.
     const std::tuple<int, int, int, int, int, int> cases[] = {{0, 0, 320, 180, 336, 246},
                                                               {640, 480, 320, 240, 336, 306}};
@@ -117,21 +117,21 @@ TEST_F(HistoryWindowTest, RowsByHdrColumnsByVariantCaptionsGeometryAndColours) {
         SCOPED_TRACE(previewH);
         std::vector<uint8_t> jpeg = Jpeg(previewW, previewH, picture);
         map->history = {
-            Look(u"2", id, u"C:\\HDR\\A.HDR", u"CamA", 10, jpeg),
-            Look(u"1", id, u"C:\\HDR\\a.hdr", u"CamA", 0, jpeg, {0, .5f, 1, 1.5f, 2, 2.5f}),
-            Look(u"3", u"v2", u"c:\\hdr\\a.hdr", u"CamB", 5, jpeg),
-            Look(u"4", u"", u"C:\\HDR\\b.hdr", u"", 0, jpeg, {1})};
-        CurrentLookRegistry::Put(map, u"C:\\HDR\\B.hdr", u"");  // row 1: current and selected
+            Look(L"2", id, L"C:\\HDR\\A.HDR", L"CamA", 10, jpeg),
+            Look(L"1", id, L"C:\\HDR\\a.hdr", L"CamA", 0, jpeg, {0, .5f, 1, 1.5f, 2, 2.5f}),
+            Look(L"3", L"v2", L"c:\\hdr\\a.hdr", L"CamB", 5, jpeg),
+            Look(L"4", L"", L"C:\\HDR\\b.hdr", L"", 0, jpeg, {1})};
+        CurrentLookRegistry::Put(map, L"C:\\HDR\\B.hdr", L"");  // row 1: current and selected
         HWND window = Open();
         const HistoryWindowState& s = State(window);
         ASSERT_EQ(s.rows.size(), 2u);
         ASSERT_EQ(s.rows[0].columns.size(), 2u);  // two cameras, one HDR: one row
-        EXPECT_EQ(FileNameOfPath(s.rows[0].hdrPath), u"A.HDR");
-        EXPECT_EQ(s.rows[0].columns[0].entries.front()->entryId, u"1");  // by frame
+        EXPECT_EQ(FileNameOfPath(s.rows[0].hdrPath), L"A.HDR");
+        EXPECT_EQ(s.rows[0].columns[0].entries.front()->entryId, L"1");  // by frame
         EXPECT_EQ(HistoryCellCaption(s.rows[0].columns[0]),
-                  u"deadbeef | 2 frames\r\nCam: CamA | S1 0.00  S2 0.50  S3 1.00  S4 1.50  ...");
-        EXPECT_EQ(HistoryCellCaption(s.rows[0].columns[1]), u"v2 | 1 frame\r\nCam: CamB");
-        EXPECT_EQ(HistoryCellCaption(s.rows[1].columns[0]), u"4 | 1 frame | S1 1.00");
+                  L"deadbeef | 2 frames\r\nCam: CamA | S1 0.00  S2 0.50  S3 1.00  S4 1.50  ...");
+        EXPECT_EQ(HistoryCellCaption(s.rows[0].columns[1]), L"v2 | 1 frame\r\nCam: CamB");
+        EXPECT_EQ(HistoryCellCaption(s.rows[1].columns[0]), L"4 | 1 frame | S1 1.00");
         // The cells' sizes as their pixels show them.
         Shot shot = Capture(window);
         ASSERT_GE(shot.height, s.headerH + 2 * rowH + s.barH);
@@ -204,12 +204,12 @@ TEST_F(HistoryWindowTest, KeysWheelScrollBarClicksMenuAndRowDeletion) {
         EXPECT_EQ(GetScrollPos(window, SB_VERT), s.scrollY);
     }
     // A click only selects; Enter, a double click and Load apply the selected variant.
-    const std::tuple<UINT, WPARAM, POINT, const char16_t*> applies[] = {
-        {WM_LBUTTONDOWN, 0, CellCentre(s, 2, 0), u""},
-        {WM_KEYDOWN, VK_RETURN, {}, u"v2"},
-        {WM_LBUTTONDBLCLK, 0, CellCentre(s, 1, 0), u"v1"},
-        {WM_LBUTTONDOWN, 0, CellCentre(s, 0, 0), u"v1"},
-        {WM_LBUTTONDOWN, 0, Middle(s.loadRect), u"v0"}};
+    const std::tuple<UINT, WPARAM, POINT, const wchar_t*> applies[] = {
+        {WM_LBUTTONDOWN, 0, CellCentre(s, 2, 0), L""},
+        {WM_KEYDOWN, VK_RETURN, {}, L"v2"},
+        {WM_LBUTTONDBLCLK, 0, CellCentre(s, 1, 0), L"v1"},
+        {WM_LBUTTONDOWN, 0, CellCentre(s, 0, 0), L"v1"},
+        {WM_LBUTTONDOWN, 0, Middle(s.loadRect), L"v0"}};
     for (const auto& [msg, wParam, point, variant] : applies) {
         Send(window, msg, point, wParam);
         EXPECT_EQ(CurrentLookRegistry::Get(map).variantId, variant) << msg;
@@ -231,9 +231,9 @@ TEST_F(HistoryWindowTest, KeysWheelScrollBarClicksMenuAndRowDeletion) {
     for (int answer : {IDNO, IDYES}) {
         testsupport::ScopedBoxAnswer box(answer);
         Send(window, WM_LBUTTONDOWN, Middle(s.deleteRect));
-        EXPECT_EQ(box.texts, std::vector<std::u16string>{
-                                 u"Delete all saved lighting looks for\n\"row4.hdr\"?\n\nAll "
-                                 u"variants and frames in this row will be removed."});
+        EXPECT_EQ(box.texts, std::vector<std::wstring>{
+                                 L"Delete all saved lighting looks for\n\"row4.hdr\"?\n\nAll "
+                                 L"variants and frames in this row will be removed."});
     }
     EXPECT_EQ(std::pair(map->history.size(), s.rows.size()), std::pair(size_t(3), size_t(3)));
     EXPECT_EQ(s.scrollY, std::max(3 * s.rowH - VisibleGridHeight(s, window), 0));
@@ -253,8 +253,8 @@ TEST_F(HistoryWindowTest, AltHoverShowsTheEnlargedPreviewUntilAltOrTheCellIsLeft
         POINT at = PreviewPopupPosition(cursor, width, 480, RECT{0, 0, 1920, 1040});
         EXPECT_EQ(std::pair(at.x, at.y), std::pair(expected.x, expected.y));
     }
-    map->history = {Look(u"1", u"a", u"C:\\HDR\\a.hdr", u"", 0, Jpeg(640, 480, RGB(0, 200, 0))),
-                    Look(u"2", u"b", u"C:\\HDR\\a.hdr", u"", 0)};
+    map->history = {Look(L"1", L"a", L"C:\\HDR\\a.hdr", L"", 0, Jpeg(640, 480, RGB(0, 200, 0))),
+                    Look(L"2", L"b", L"C:\\HDR\\a.hdr", L"", 0)};
     HWND window = Open();
     HistoryWindowState& s = State(window);
     for (int leave = 0; leave < 3; ++leave) {
@@ -294,10 +294,10 @@ TEST_F(HistoryWindowTest, AltHoverShowsTheEnlargedPreviewUntilAltOrTheCellIsLeft
 // and a picture of the frame buffer), History opened from Load, the first look applied, the
 // window closed where it was moved to and reopened there, the scene saved and loaded again.
 TEST_F(HistoryWindowTest, RealLooksThroughTheStudioWindowsAndTheSceneFile) {
-    const std::u16string files[] = {
-        Hdr(u"a_grid.hdr", testsupport::GridImage()),
-        Hdr(u"b_warm.hdr", testsupport::UniformImage(64, 32, 1.2f, .6f, .3f)),
-        Hdr(u"c_cool.hdr", testsupport::UniformImage(64, 32, .25f, .5f, 1.2f))};
+    const std::wstring files[] = {
+        Hdr(L"a_grid.hdr", testsupport::GridImage()),
+        Hdr(L"b_warm.hdr", testsupport::UniformImage(64, 32, 1.2f, .6f, .3f)),
+        Hdr(L"c_cool.hdr", testsupport::UniformImage(64, 32, .25f, .5f, 1.2f))};
     win::OpenMaterialEditor();
     Texmap* bitmap = standalone::CreateBitmapMap();
     GetCOREInterface()->PutMtlToMtlEditor(bitmap, 5);
@@ -313,8 +313,8 @@ TEST_F(HistoryWindowTest, RealLooksThroughTheStudioWindowsAndTheSceneFile) {
     win::SetEnvironmentMap(map->GetSubTexmap(1));
     win::OpenFrameBuffer(512, 256);
     testsupport::ScopedBoxAnswer boxes(IDNO);  // every Save after the first: one more variant
-    INode* cameras[] = {standalone::CreateNode(u"CamFront", Matrix3()),
-                        standalone::CreateNode(u"CamBack", Matrix3())};
+    INode* cameras[] = {standalone::CreateNode(L"CamFront", Matrix3()),
+                        standalone::CreateNode(L"CamBack", Matrix3())};
     ViewExp& view = GetCOREInterface()->GetActiveViewExp();
     HWND slot = win::RollupPages().at(1);
     Type(slot, IDC_SPOT_SIZE_EDIT, L"8");
@@ -388,18 +388,18 @@ TEST_F(HistoryWindowTest, RealLooksThroughTheStudioWindowsAndTheSceneFile) {
     size_t asked = boxes.texts.size();
     Send(window, WM_LBUTTONDOWN, Middle(s.saveRect));
     ASSERT_EQ(boxes.texts.size(), asked + 1);
-    EXPECT_NE(boxes.texts.back().find(u"saved variants already exist"), MSTR::npos);
+    EXPECT_NE(boxes.texts.back().find(L"saved variants already exist"), MSTR::npos);
     EXPECT_EQ(std::pair(s.selectedRow, s.selectedColumn), std::pair(0, 2));
     EXPECT_EQ(std::pair(map->history.size(), s.rows[0].columns.size()),
               std::pair(size_t(9), size_t(3)));
 
     CreateDirectoryW(L"..\\artifacts", nullptr);
-    EXPECT_TRUE(win::SaveWindowPng(nullptr, u"..\\artifacts\\history-window.png"));
-    EXPECT_TRUE(win::SaveWindowPng(window, u"..\\artifacts\\history-window-client.png"));
+    EXPECT_TRUE(win::SaveWindowPng(nullptr, L"..\\artifacts\\history-window.png"));
+    EXPECT_TRUE(win::SaveWindowPng(window, L"..\\artifacts\\history-window-client.png"));
     SetAlt(true);
     Hover(window, CellCentre(s, 1, 1));
     EXPECT_NE(s.popup, nullptr);
-    EXPECT_TRUE(win::SaveWindowPng(nullptr, u"..\\artifacts\\history-preview-popup.png"));
+    EXPECT_TRUE(win::SaveWindowPng(nullptr, L"..\\artifacts\\history-preview-popup.png"));
     SetAlt(false);
     MoveWindow(window, 100, 120, 700, 500, TRUE);
     DestroyWindow(window);
@@ -411,7 +411,7 @@ TEST_F(HistoryWindowTest, RealLooksThroughTheStudioWindowsAndTheSceneFile) {
     EXPECT_EQ(std::pair(int(r.left), int(r.top)), std::pair(100, 120));
 
     // Saved to a file, and loaded into a fresh session: no editor, no frame buffer, no nodes.
-    const std::u16string sceneFile = drive.ScratchFolder() + u"\\lighting.zscene";
+    const std::wstring sceneFile = drive.ScratchFolder() + L"\\lighting.zscene";
     std::string error;
     ASSERT_TRUE(standalone::SaveScene(sceneFile, scene, &error)) << error;
     win::CloseFrameBuffer();
@@ -424,7 +424,7 @@ TEST_F(HistoryWindowTest, RealLooksThroughTheStudioWindowsAndTheSceneFile) {
     EXPECT_TRUE(back->history == map->history);
     expectFirstLook(back);
     ASSERT_NE(view.GetViewCamera(), nullptr);
-    EXPECT_EQ(std::u16string(view.GetViewCamera()->GetName()), u"CamFront");
+    EXPECT_EQ(std::wstring(view.GetViewCamera()->GetName()), L"CamFront");
 }
 
 }  // namespace

@@ -29,7 +29,7 @@ namespace {
 
 const std::wstring kHint = L"  |  click to show, drag to assign";
 
-std::wstring Wide(const std::u16string& text) {
+std::wstring Wide(const std::wstring& text) {
     return {text.begin(), text.end()};
 }
 
@@ -43,13 +43,12 @@ protected:
     }
     void TearDown() override { win::CloseMaterialEditor(); }
 
-    std::u16string Hdr(const char16_t* name,
-                       const TestImage& image = UniformImage(8, 4, .5, .5, .5)) {
-        std::u16string path = drive.ScratchFolder() + u"\\" + name;
+    std::wstring Hdr(const wchar_t* name, const TestImage& image = UniformImage(8, 4, .5, .5, .5)) {
+        std::wstring path = drive.ScratchFolder() + L"\\" + name;
         EXPECT_TRUE(WriteHdrFile(path, image));
         return path;
     }
-    Texmap* Source(Texmap* source, const std::u16string& file, const char16_t* name = u"") {
+    Texmap* Source(Texmap* source, const std::wstring& file, const wchar_t* name = L"") {
         source->SetName(name);
         SetTexmapFilePath(source, file);
         map->ReplaceReference(1, source);
@@ -78,15 +77,15 @@ protected:
 TEST_F(RollupTest, MainAndSlotRollupsShowTheStateOfTheirMap) {
     // Name, source (0 none, 1 Bitmap, 2 VRayBitmap), with an HDR file, source name, slots,
     // source-map button.
-    const std::tuple<const char*, int, bool, const char16_t*, int, std::wstring> cases[] = {
-        {"no source", 0, false, u"", 1, L"No source map assigned"},
-        {"no HDR file", 1, false, u"", 16, L"Bitmap" + kHint},
-        {"HDR file", 1, true, u"", 3, L"Bitmap" + kHint},
-        {"named Sky", 2, true, u"Sky", 2, L"VRayBitmap: Sky" + kHint},
-        {"unnamed", 2, true, u"", 1, L"VRayBitmap" + kHint}};
+    const std::tuple<const char*, int, bool, const wchar_t*, int, std::wstring> cases[] = {
+        {"no source", 0, false, L"", 1, L"No source map assigned"},
+        {"no HDR file", 1, false, L"", 16, L"Bitmap" + kHint},
+        {"HDR file", 1, true, L"", 3, L"Bitmap" + kHint},
+        {"named Sky", 2, true, L"Sky", 2, L"VRayBitmap: Sky" + kHint},
+        {"unnamed", 2, true, L"", 1, L"VRayBitmap" + kHint}};
     for (const auto& [name, source, hdr, sourceName, slots, button] : cases) {
         SCOPED_TRACE(name);
-        std::u16string file = hdr ? Hdr(u"sky.hdr") : u"C:\\ZenithraTestScratch\\sky.png";
+        std::wstring file = hdr ? Hdr(L"sky.hdr") : L"C:\\ZenithraTestScratch\\sky.png";
         if (source) {
             Source(source == 1 ? standalone::CreateBitmapMap() : standalone::CreateVRayBitmapMap(),
                    file, sourceName);
@@ -118,7 +117,7 @@ TEST_F(RollupTest, MainAndSlotRollupsShowTheStateOfTheirMap) {
 }
 
 TEST_F(RollupTest, ClicksEditSlotsCycleFilesAndSpinnersWriteAtTheTimeTheirValueLivesAt) {
-    std::u16string first = Hdr(u"a.hdr"), second = Hdr(u"b.hdr");
+    std::wstring first = Hdr(L"a.hdr"), second = Hdr(L"b.hdr");
     Texmap* source = Source(standalone::CreateBitmapMap(), first);
     Show(map);
     SetSlotFloat(*map, pb_slotContrast, 0, 120.0f);
@@ -231,14 +230,14 @@ TEST_F(RollupTest, MenusResetValuesCopyColoursAndClearLooks) {
         EXPECT_EQ(seen.items, (std::vector<std::wstring>{L"Clear current HDR only",
                                                          L"Clear current camera only", L"",
                                                          L"Clear everything in this scene"}));
-        EXPECT_EQ(box.texts, std::vector<std::u16string>{
-                                 u"Delete all saved lighting looks for this Zenithra?"});
+        EXPECT_EQ(box.texts,
+                  std::vector<std::wstring>{L"Delete all saved lighting looks for this Zenithra?"});
         EXPECT_EQ(map->history.size(), answer == IDYES ? 0u : 2u);
     }
 }
 
 TEST_F(RollupTest, ButtonsDragProxiesTakeSourceMapsAndShowThem) {
-    Source(standalone::CreateBitmapMap(), Hdr(u"grey.hdr"));
+    Source(standalone::CreateBitmapMap(), Hdr(L"grey.hdr"));
     map->SetSlotCount(3);
     SetSlotFloat(*map, pb_slotContrast, 2, 100.0f);
     map->SetSlotExposure(2, 1.0f);
@@ -254,7 +253,7 @@ TEST_F(RollupTest, ButtonsDragProxiesTakeSourceMapsAndShowThem) {
     Texmap* proxy = map->GetSubTexmap(1);
     Drag(Item(0, IDC_SOURCE_MAP), Item(1, IDC_OUTPUT_BUTTON));
     EXPECT_EQ(map->GetSubTexmap(1), proxy);  // refused
-    std::u16string other = Hdr(u"other.hdr");
+    std::wstring other = Hdr(L"other.hdr");
     Texmap* dropped = standalone::CreateVRayBitmapMap();
     SetTexmapFilePath(dropped, other);
     Show(dropped, 5);
@@ -273,7 +272,7 @@ TEST_F(RollupTest, ButtonsDragProxiesTakeSourceMapsAndShowThem) {
 
 // Screenshots of the editor, then what goes when the editor or the map goes.
 TEST_F(RollupTest, ScreenshotsThenClosingTheEditorOrDeletingTheMapLeavesNoWindowOnIt) {
-    Source(standalone::CreateBitmapMap(), Hdr(u"sky.hdr", GridImage()), u"Sky");
+    Source(standalone::CreateBitmapMap(), Hdr(L"sky.hdr", GridImage()), L"Sky");
     map->SetSlotCount(3);
     Show(map);
     win::SetEnvironmentMap(map->GetSubTexmap(1));
@@ -281,10 +280,10 @@ TEST_F(RollupTest, ScreenshotsThenClosingTheEditorOrDeletingTheMapLeavesNoWindow
     win::WaitForFrameBuffer(20000);
     MoveWindow(win::OpenMaterialEditor(), 0, 0, 460, GetSystemMetrics(SM_CYSCREEN), TRUE);
     CreateDirectoryW(L"..\\artifacts", nullptr);
-    EXPECT_TRUE(win::SaveWindowPng(nullptr, u"..\\artifacts\\material-editor.png"));
+    EXPECT_TRUE(win::SaveWindowPng(nullptr, L"..\\artifacts\\material-editor.png"));
     // The three slot rollups whole, with the main rollup folded.
     win::SetRollupPageOpen(Page(0), false);
-    EXPECT_TRUE(win::SaveWindowPng(nullptr, u"..\\artifacts\\material-editor-slots.png"));
+    EXPECT_TRUE(win::SaveWindowPng(nullptr, L"..\\artifacts\\material-editor-slots.png"));
     win::CloseFrameBuffer();
     win::SetEnvironmentMap(nullptr);
 

@@ -36,8 +36,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     // zenithra-studio [IMAGE] [--camera] [--screenshot PNG]: --camera starts with the viewport
     // looking through the scene's camera; with --screenshot, the program writes what the screen
     // shows once the first frame is rendered, and ends.
-    std::u16string imagePath;
-    std::u16string screenshotPath;
+    std::wstring imagePath;
+    std::wstring screenshotPath;
     bool throughCamera = false;
     for (int i = 1; argv && i < argc; ++i) {
         std::wstring arg = argv[i];
@@ -54,7 +54,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
 
     PluginLibrary plugin;
     std::string error;
-    if (!LoadPluginLibrary(u"", plugin, &error)) {
+    if (!LoadPluginLibrary(L"", plugin, &error)) {
         return Fail("The plug-in could not be loaded: " + error);
     }
     ClassDesc2* desc = plugin.LibClassDesc(kZenithraClassIndex);
@@ -79,7 +79,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     cameraTM.SetRow(0, {0, -1, 0});
     cameraTM.SetRow(1, {0, 0, 1});
     cameraTM.SetRow(2, {-1, 0, 0});
-    INode* camera = standalone::CreateNode(u"Camera01", cameraTM);
+    INode* camera = standalone::CreateNode(L"Camera01", cameraTM);
     if (throughCamera) {
         GetCOREInterface()->GetActiveViewExp().SetViewCamera(camera);
     }
