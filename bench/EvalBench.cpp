@@ -14,7 +14,8 @@
 #include "shading/ColorAdjustment.h"
 #include "shading/Zenithra.h"
 
-#include "host/Interface.h"
+#include <GetCOREInterface.h>
+#include <maxapi.h>
 
 #include <benchmark/benchmark.h>
 

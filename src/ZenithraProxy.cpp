@@ -10,7 +10,7 @@
 #include "shading/MapReaders.h"
 #include "shading/Zenithra.h"
 
-#include "host/IOApi.h"
+#include <ioapi.h>
 
 #include <algorithm>
 

@@ -4,7 +4,7 @@
 
 #include "core/ZenithraIds.h"
 
-#include "host/Texmap.h"
+#include <imtl.h>
 
 #include <atomic>
 

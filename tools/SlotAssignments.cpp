@@ -1,7 +1,8 @@
 #include "SlotAssignments.h"
 
 #include "core/ZenithraIds.h"
-#include "host/Interface.h"
+#include <GetCOREInterface.h>
+#include <maxapi.h>
 #include "platform/Platform.h"
 
 #include <charconv>

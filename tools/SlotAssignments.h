@@ -3,7 +3,7 @@
 // (1 to 16), PARAM one of the per-slot parameters of the map's block ("slotExposure",
 // "slotTint", ...), VALUE a number or, for colours, "#RRGGBB" or "r,g,b".
 
-#include "host/IParamBlock2.h"
+#include <iparamb2.h>
 
 #include <string>
 #include <vector>

@@ -7,7 +7,7 @@
 #include "SlotAssignments.h"
 #include "scene/StandaloneHost.h"
 
-#include "host/Texmap.h"
+#include <imtl.h>
 
 #include <filesystem>
 #include <string>

@@ -2,7 +2,7 @@
 // Little-endian fields of the plug-in's own scene chunks: integers, floats, flags, strings as a
 // 32-bit count of UTF-16 units followed by the units (in both builds), and byte blobs.
 
-#include "host/IOApi.h"
+#include <ioapi.h>
 #include "platform/Platform.h"
 
 #include <algorithm>

@@ -1,8 +1,8 @@
 #pragma once
 // The plug-in's class descriptors and module handle.
 
-#include "host/ClassDesc2.h"
-#include "host/ParamMap2.h"
+#include <iparamb2.h>
+#include <iparamm2.h>
 
 /// The descriptor of the Zenithra map; owns the block "zenithraParams".
 ClassDesc2* GetZenithraDesc();

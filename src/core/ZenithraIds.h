@@ -1,7 +1,7 @@
 #pragma once
 // Identities of the plug-in's classes, block and parameters.
 
-#include "host/IParamBlock2.h"
+#include <iparamb2.h>
 
 inline constexpr Class_ID ZENITHRA_CLASS_ID(0x3A131461, 0x7AD0204C);
 inline constexpr Class_ID ZENITHRA_PROXY_CLASS_ID(0x4D4E3AA1, 0x19FFB205);

@@ -3,7 +3,7 @@
 // time, the writing thread, the statement's function and source location, and a message.
 // Always on, safe from any thread, and it never reports a failure to its caller.
 
-#include "host/MaxTypes.h"
+#include <max.h>
 #include "platform/Platform.h"
 
 #include <cstdint>

@@ -4,7 +4,7 @@
 
 #include "history/HistoryStore.h"
 
-#include "host/IOApi.h"
+#include <ioapi.h>
 
 constexpr USHORT kSlotExposuresChunk = 0x7010;
 constexpr USHORT kHistoryEntryChunk = 0x7006;

@@ -6,7 +6,8 @@
 #include "shading/Zenithra.h"
 #include "source/SourceFile.h"
 
-#include "host/Interface.h"
+#include <GetCOREInterface.h>
+#include <maxapi.h>
 
 #include <algorithm>
 #include <cstdio>

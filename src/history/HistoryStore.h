@@ -5,7 +5,7 @@
 #include "shading/ColorAdjustment.h"
 #include "source/SourceParamSnapshot.h"
 
-#include "host/MaxTypes.h"
+#include <max.h>
 
 #include <cstdint>
 #include <vector>

@@ -9,7 +9,8 @@
 #include "source/SourceFile.h"
 #include "source/SourceParamSnapshot.h"
 
-#include "host/Interface.h"
+#include <GetCOREInterface.h>
+#include <maxapi.h>
 
 #include <algorithm>
 #include <set>

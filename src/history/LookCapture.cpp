@@ -11,7 +11,8 @@
 #include "source/SourceFile.h"
 #include "source/SourceParamSnapshot.h"
 
-#include "host/Interface.h"
+#include <GetCOREInterface.h>
+#include <maxapi.h>
 
 #include <algorithm>
 #include <cstdio>

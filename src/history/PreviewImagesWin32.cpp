@@ -6,7 +6,8 @@
 #include "history/Settings.h"
 #include "source/RenderRefresh.h"
 
-#include "host/Interface.h"
+#include <GetCOREInterface.h>
+#include <maxapi.h>
 
 #include <objidl.h>  // GDI+ needs what WIN32_LEAN_AND_MEAN leaves out
 #include <gdiplus.h>

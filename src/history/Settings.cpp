@@ -2,8 +2,9 @@
 
 #include "history/Settings.h"
 
-#include "host/Interface.h"
-#include "host/ProfileIni.h"
+#include <GetCOREInterface.h>
+#include <maxapi.h>
+#include <Util/IniUtil.h>
 
 #include <cstdio>
 

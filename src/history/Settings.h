@@ -4,7 +4,7 @@
 
 #include "platform/Platform.h"
 
-#include "host/MaxTypes.h"
+#include <max.h>
 
 #include <cstdint>
 

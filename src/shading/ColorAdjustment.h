@@ -2,7 +2,7 @@
 // The colour arithmetic of one output slot: exposure, contrast, saturation, hue, tint and the
 // synthetic sun disc. Pure functions of plain values, built and tested without the host.
 
-#include "host/MaxTypes.h"
+#include <max.h>
 
 #include <array>
 #include <cstddef>

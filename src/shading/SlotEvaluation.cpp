@@ -2,7 +2,7 @@
 
 #include "shading/Zenithra.h"
 
-#include "host/LatLong.h"
+#include "shading/LatLong.h"
 
 #include <algorithm>
 #include <cmath>

@@ -8,9 +8,10 @@
 #include "shading/ColorAdjustment.h"
 #include "source/MapRotation.h"
 
-#include "host/IParamBlock2.h"
-#include "host/Interface.h"
-#include "host/Texmap.h"
+#include <iparamb2.h>
+#include <GetCOREInterface.h>
+#include <maxapi.h>
+#include <imtl.h>
 
 #include <atomic>
 #include <memory>

@@ -5,7 +5,8 @@
 #include "source/RenderRefresh.h"
 #include "source/SourceFile.h"
 
-#include "host/Interface.h"
+#include <GetCOREInterface.h>
+#include <maxapi.h>
 
 #include <algorithm>
 #include <iterator>

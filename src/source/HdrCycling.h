@@ -2,7 +2,7 @@
 // Swapping the source map's HDR/EXR file: any file through the open-file dialog, or the
 // previous or next HDR/EXR file of the current file's folder.
 
-#include "host/MaxTypes.h"
+#include <max.h>
 
 #include <vector>
 

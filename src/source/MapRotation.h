@@ -2,8 +2,8 @@
 // The source map's horizontal rotation: found by the names of its parameters, read and written
 // in degrees. One angle serves every slot; it is stored nowhere but in the source map.
 
-#include "host/IParamBlock2.h"
-#include "host/Texmap.h"
+#include <iparamb2.h>
+#include <imtl.h>
 
 #include <string_view>
 #include <vector>

@@ -2,8 +2,8 @@
 // The one walk over a map's parameters that discovery, rotation binding and the snapshot share:
 // blocks in index order (empty ones skipped), then parameters in index order.
 
-#include "host/IParamBlock2.h"
-#include "host/Texmap.h"
+#include <iparamb2.h>
+#include <imtl.h>
 
 /// Calls visit(blockIndex, block, id, def) for every parameter; a visit that returns true ends
 /// the walk.

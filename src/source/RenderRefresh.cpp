@@ -3,7 +3,8 @@
 #include "platform/Platform.h"
 #include "shading/Zenithra.h"
 
-#include "host/Interface.h"
+#include <GetCOREInterface.h>
+#include <maxapi.h>
 
 const wchar_t* const IprRestartScript = _M(
     "try(fn zenithraBool v = (local s = try(toLower(v as string))catch(\"\");s == \"true\" or ")

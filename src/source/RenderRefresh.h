@@ -2,7 +2,7 @@
 // The one refresh after any change of the source map or its file, and the recognition of the
 // renderer's frame-buffer window.
 
-#include "host/Texmap.h"
+#include <imtl.h>
 
 class Zenithra;
 

@@ -6,7 +6,8 @@
 #include "platform/Platform.h"
 #include "source/ParamWalk.h"
 
-#include "host/AssetManagement.h"
+#include <AssetEnumCallback.h>
+#include <AssetManagement/AssetUser.h>
 
 #include <vector>
 

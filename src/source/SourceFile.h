@@ -1,8 +1,8 @@
 #pragma once
 // The HDR/EXR file behind a source map, and the one form in which paths are compared.
 
-#include "host/IParamBlock2.h"
-#include "host/Texmap.h"
+#include <iparamb2.h>
+#include <imtl.h>
 
 /// True when the path's file name has the extension ".hdr" or ".exr", case ignored (an
 /// alternate-stream suffix such as ":meta" is ignored).

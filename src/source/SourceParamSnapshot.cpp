@@ -3,7 +3,7 @@
 #include "source/ParamWalk.h"
 #include "source/SourceFile.h"
 
-#include "host/IParamBlock2.h"
+#include <iparamb2.h>
 
 namespace {
 constexpr float kDegreesPerRadian = 57.295776f;

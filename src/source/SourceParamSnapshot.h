@@ -2,7 +2,7 @@
 // A flat copy of a source map's simple-typed parameters, taken without knowing its class and
 // written back onto any map whose parameters match by block, id and type.
 
-#include "host/Texmap.h"
+#include <imtl.h>
 
 #include <cstdint>
 #include <vector>

@@ -12,7 +12,8 @@
 #include "ui/HistoryWindowInput.h"
 #include "ui/HistoryWindowPaint.h"
 
-#include "host/Interface.h"
+#include <GetCOREInterface.h>
+#include <maxapi.h>
 
 #include <vector>
 

@@ -12,7 +12,7 @@
 #include "ui/HistoryWindow.h"
 #include "ui/MaterialEditorLink.h"
 
-#include "host/ParamMap2.h"
+#include <iparamm2.h>
 
 #include "../../res/resource.h"
 

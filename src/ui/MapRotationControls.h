@@ -1,7 +1,7 @@
 #pragma once
 // The "Map Rot." row of a slot rollup: the source map's rotation, shown and written in degrees.
 
-#include "host/MaxTypes.h"
+#include <max.h>
 
 class Zenithra;
 

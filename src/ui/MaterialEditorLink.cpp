@@ -3,7 +3,8 @@
 
 #include "ui/MaterialEditorLink.h"
 
-#include "host/Interface.h"
+#include <GetCOREInterface.h>
+#include <maxapi.h>
 
 void ShowMapInMaterialEditor(MtlBase* map) {
     Interface* core = GetCOREInterface();

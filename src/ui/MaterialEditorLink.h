@@ -1,7 +1,7 @@
 #pragma once
 // Showing a map in the host's material editor.
 
-#include "host/Texmap.h"
+#include <imtl.h>
 
 /// Makes the sample slot that already holds `map` active; otherwise puts the map into the
 /// active slot (slot 0 when none is active, or when the editor offers no interface). Does

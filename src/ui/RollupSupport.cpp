@@ -4,7 +4,8 @@
 
 #include "shading/Zenithra.h"
 
-#include "host/Interface.h"
+#include <GetCOREInterface.h>
+#include <maxapi.h>
 
 MSTR DecimalText(int value, int minDigits) {
     bool negative = value < 0;

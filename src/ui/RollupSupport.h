@@ -2,8 +2,8 @@
 // What the material-editor rollups share: host strings at Win32 calls, the host's current time,
 // host controls fetched for one use, the map that owns a block, and popup menus.
 
-#include "host/CustomControls.h"
-#include "host/IParamBlock2.h"
+#include <custcont.h>
+#include <iparamb2.h>
 
 #include <windows.h>
 #undef GetClassName

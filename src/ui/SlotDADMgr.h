@@ -2,7 +2,7 @@
 // The Output button's drag and drop: a drag hands out the slot's proxy map; nothing can be
 // dropped on it.
 
-#include "host/DragAndDrop.h"
+#include <custcont.h>
 
 class Zenithra;
 

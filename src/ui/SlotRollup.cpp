@@ -10,7 +10,8 @@
 #include "ui/MapRotationControls.h"
 #include "ui/MaterialEditorLink.h"
 
-#include "host/Interface.h"
+#include <GetCOREInterface.h>
+#include <maxapi.h>
 
 #include "../../res/resource.h"
 

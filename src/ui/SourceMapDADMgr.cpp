@@ -6,7 +6,7 @@
 #include "shading/Zenithra.h"
 #include "source/RenderRefresh.h"
 
-#include "host/DragAndDrop.h"
+#include <custcont.h>
 
 namespace {
 

@@ -3,7 +3,7 @@
 // exports. In the Win64 build that is LoadLibraryW on zenithra.dlt; natively the exports are
 // linked in.
 
-#include "host/ClassDesc2.h"
+#include <iparamb2.h>
 
 #include <string>
 

@@ -2,7 +2,7 @@
 // The standalone host's "Bitmap" map: a latitude-longitude .hdr or .exr image shown as the
 // environment, with parameter names in the manner of the host's own bitmap texture.
 
-#include "host/ClassDesc2.h"
+#include <iparamb2.h>
 
 namespace standalone {
 

@@ -2,7 +2,7 @@
 // High-dynamic-range images of the standalone host's source maps: reading .hdr and .exr files,
 // and the latitude-longitude lookup that the maps shade with.
 
-#include "host/MaxTypes.h"
+#include <max.h>
 #include "maps/PixelBuffer.h"
 
 #include <cstdint>

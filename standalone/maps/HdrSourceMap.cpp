@@ -3,8 +3,9 @@
 #include "scene/HostLog.h"
 #include "scene/HostParamBlock.h"
 
-#include "host/AssetManagement.h"
-#include "host/LatLong.h"
+#include <AssetEnumCallback.h>
+#include <AssetManagement/AssetUser.h>
+#include "shading/LatLong.h"
 #include "platform/Platform.h"
 
 #include <cmath>

@@ -2,7 +2,7 @@
 // The references and sub-animatables of a standalone map whose whole state is one parameter
 // block: reference 0 and sub-anim 0 ("Parameters").
 
-#include "host/ClassDesc2.h"
+#include <iparamb2.h>
 
 namespace standalone {
 

@@ -2,7 +2,7 @@
 // A procedural environment map of the standalone host: a sky gradient over a darker ground
 // with a small, very bright sun, so that slot evaluation has real HDR input without a file.
 
-#include "host/ClassDesc2.h"
+#include <iparamb2.h>
 
 namespace standalone {
 

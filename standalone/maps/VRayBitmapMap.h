@@ -3,7 +3,7 @@
 // environment, or looked up by a map channel, with parameter names in the manner of the
 // renderer's bitmap map.
 
-#include "host/ClassDesc2.h"
+#include <iparamb2.h>
 
 namespace standalone {
 

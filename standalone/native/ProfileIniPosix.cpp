@@ -5,7 +5,7 @@
 // which writes the whole file anew without its blank lines, a write here changes or adds one
 // line and keeps every other byte, so whatever other programs put in the file stays as it was.
 
-#include "host/ProfileIni.h"
+#include <Util/IniUtil.h>
 
 #include "platform/Platform.h"
 

@@ -1,8 +1,8 @@
 #pragma once
 // A shading sample of the environment: a world direction seen from a camera at one time.
 
-#include "host/LatLong.h"
-#include "host/ShadeContext.h"
+#include "shading/LatLong.h"
+#include <imtl.h>
 
 #include <cmath>
 

@@ -1,6 +1,7 @@
 #include "render/InteractiveRender.h"
 
-#include "host/Interface.h"
+#include <GetCOREInterface.h>
+#include <maxapi.h>
 
 #include <mutex>
 

@@ -3,7 +3,7 @@
 // plug-in sends one kind of script, the restart of a running interactive render; the host runs
 // it against this model. Any other text is recorded and reported as not understood.
 
-#include "host/MaxTypes.h"
+#include <max.h>
 
 #include <functional>
 #include <string>

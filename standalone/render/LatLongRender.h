@@ -2,7 +2,7 @@
 // Renders a texture map as a latitude-longitude environment image, the way a renderer samples
 // an environment: many threads, one shading sample per pixel.
 
-#include "host/Texmap.h"
+#include <imtl.h>
 #include "maps/PixelBuffer.h"
 
 #include <functional>

@@ -2,7 +2,7 @@
 // The host's chunked scene data: a chunk is a 16-bit id, a 32-bit length (header included)
 // and its data, which may hold further chunks. Little-endian throughout.
 
-#include "host/IOApi.h"
+#include <ioapi.h>
 
 #include <cstdint>
 #include <vector>

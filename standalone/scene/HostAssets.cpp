@@ -1,6 +1,7 @@
 // The host's asset manager: a stored file name resolves to a full path when the file exists.
 
-#include "host/AssetManagement.h"
+#include <AssetEnumCallback.h>
+#include <AssetManagement/AssetUser.h>
 
 #include "platform/Platform.h"
 

@@ -1,6 +1,6 @@
 // Class descriptors' host-side services: automatic blocks, automatic rollups and reset.
 
-#include "host/ClassDesc2.h"
+#include <iparamb2.h>
 
 #include "scene/HostParamDlg.h"
 

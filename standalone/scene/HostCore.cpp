@@ -1,7 +1,8 @@
 // The host's core interface: the current time, animate mode, time-change callbacks, the scene's
 // nodes and the active viewport.
 
-#include "host/Interface.h"
+#include <GetCOREInterface.h>
+#include <maxapi.h>
 
 #include "maps/BitmapMap.h"
 #include "scene/HostWindowsLink.h"

@@ -8,9 +8,10 @@
 #include "scene/HostParamBlock.h"
 
 #include "core/ChunkFields.h"
-#include "host/ClassDesc2.h"
-#include "host/IOApi.h"
-#include "host/Interface.h"
+#include <iparamb2.h>
+#include <ioapi.h>
+#include <GetCOREInterface.h>
+#include <maxapi.h>
 
 #include <algorithm>
 #include <bit>

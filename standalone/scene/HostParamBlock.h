@@ -3,7 +3,7 @@
 
 #include "scene/Retirement.h"
 
-#include "host/IParamBlock2.h"
+#include <iparamb2.h>
 
 #include <array>
 #include <atomic>

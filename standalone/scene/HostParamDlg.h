@@ -1,8 +1,8 @@
 #pragma once
 // The automatic rollup that the host builds for a block with P_AUTO_UI.
 
-#include "host/ClassDesc2.h"
-#include "host/ParamMap2.h"
+#include <iparamb2.h>
+#include <iparamm2.h>
 
 /// The rollup's side of an automatic block: which block it shows, which user procedure serves
 /// its controls, and its dialog window once created.

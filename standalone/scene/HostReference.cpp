@@ -1,13 +1,13 @@
 // The host's reference graph: who references whom, notification and auto-deletion.
 
-#include "host/ClassDesc2.h"
-#include "host/CustomControls.h"
-#include "host/IOApi.h"
-#include "host/Interface.h"
-#include "host/ParamMap2.h"
-#include "host/Reference.h"
-#include "host/ShadeContext.h"
-#include "host/Texmap.h"
+#include <iparamb2.h>
+#include <custcont.h>
+#include <ioapi.h>
+#include <GetCOREInterface.h>
+#include <maxapi.h>
+#include <iparamm2.h>
+#include <ref.h>
+#include <imtl.h>
 
 #include <algorithm>
 

@@ -3,8 +3,9 @@
 // dialog procedure of automatic rollups. The Win32 side provides them; the native host has no
 // windows and answers null.
 
-#include "host/Interface.h"
-#include "host/Texmap.h"
+#include <GetCOREInterface.h>
+#include <maxapi.h>
+#include <imtl.h>
 
 namespace standalone {
 

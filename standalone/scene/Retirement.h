@@ -6,7 +6,6 @@
 // has closed. Readers never lock and never write memory that another thread writes: each
 // announces itself in a cache line of its own.
 
-#include "host/HostApi.h"
 
 #include <cstddef>
 #include <cstdint>

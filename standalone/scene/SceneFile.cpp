@@ -7,7 +7,7 @@
 
 #include "core/ChunkFields.h"
 
-#include "host/Texmap.h"
+#include <imtl.h>
 #include "platform/Platform.h"
 
 namespace standalone {

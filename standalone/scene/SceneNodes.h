@@ -1,7 +1,7 @@
 #pragma once
 // The scene's nodes and the active viewport's camera as a scene file keeps them.
 
-#include "host/MaxTypes.h"
+#include <max.h>
 
 #include <string>
 #include <utility>

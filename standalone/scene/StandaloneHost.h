@@ -2,8 +2,9 @@
 // Services of the standalone host that programs and tests use to play the host application:
 // the core interface's switches, the directory of known classes and the scene file.
 
-#include "host/ClassDesc2.h"
-#include "host/Interface.h"
+#include <iparamb2.h>
+#include <GetCOREInterface.h>
+#include <maxapi.h>
 
 #include <string>
 #include <vector>

@@ -2,7 +2,7 @@
 // "CustButton", "CustEdit", "SpinnerControl" and "ColorSwatch", and the interfaces a plug-in
 // fetches for them. Each control reports to its parent dialog as the host's controls do.
 
-#include "host/CustomControls.h"
+#include <custcont.h>
 
 #include "CustomControlsWin32.h"
 #include "DragAndDropWin32.h"

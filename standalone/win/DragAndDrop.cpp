@@ -3,7 +3,7 @@
 
 #include "DragAndDropWin32.h"
 
-#include "host/CustomControls.h"
+#include <custcont.h>
 
 namespace {
 

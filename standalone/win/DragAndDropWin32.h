@@ -1,7 +1,7 @@
 #pragma once
 // Dragging a map from one custom button to another, through the buttons' DADMgrs.
 
-#include "host/DragAndDrop.h"
+#include <custcont.h>
 
 #include <windows.h>
 

@@ -11,7 +11,8 @@
 #include "WindowClass.h"
 #include "render/LatLongRender.h"
 
-#include "host/Interface.h"
+#include <GetCOREInterface.h>
+#include <maxapi.h>
 
 #include <windows.h>
 

@@ -1,7 +1,7 @@
 #pragma once
 // The map the frame buffer renders: the main window hands it the environment map.
 
-#include "host/Texmap.h"
+#include <imtl.h>
 
 namespace standalone::win {
 

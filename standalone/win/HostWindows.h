@@ -4,7 +4,7 @@
 // rollup panel, and the frame buffer that renders the environment through its map.
 // User-interface thread only.
 
-#include "host/Texmap.h"
+#include <imtl.h>
 
 #include <string>
 #include <vector>

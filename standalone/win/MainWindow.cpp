@@ -3,9 +3,9 @@
 // out again; buttons that open the material editor and the frame buffer; the time slider over
 // the scene's frames and the animate-mode switch.
 
-#include "host/CustomControls.h"
-#include "host/DragAndDrop.h"
-#include "host/Interface.h"
+#include <custcont.h>
+#include <GetCOREInterface.h>
+#include <maxapi.h>
 
 #include "FrameBufferWin32.h"
 #include "HostWindows.h"

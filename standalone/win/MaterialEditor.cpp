@@ -2,8 +2,7 @@
 // panel that shows the active slot's map through its CreateParamDlg. The editor lives as long
 // as the process, as the host's does; its window comes and goes.
 
-#include "host/CustomControls.h"
-#include "host/DragAndDrop.h"
+#include <custcont.h>
 
 #include "HostWindows.h"
 #include "scene/HostWindowsLink.h"

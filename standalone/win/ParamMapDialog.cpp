@@ -3,7 +3,8 @@
 
 #include "scene/HostParamDlg.h"
 
-#include "host/Interface.h"
+#include <GetCOREInterface.h>
+#include <maxapi.h>
 
 #include <windows.h>
 

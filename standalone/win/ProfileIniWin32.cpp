@@ -1,6 +1,6 @@
 // The host's INI functions: the system's own.
 
-#include "host/ProfileIni.h"
+#include <Util/IniUtil.h>
 
 #include <windows.h>
 

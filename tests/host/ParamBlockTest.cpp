@@ -3,7 +3,7 @@
 
 #include "scene/HostParamBlock.h"
 
-#include "host/IParamBlock2.h"
+#include <iparamb2.h>
 #include "support/MapTestSupport.h"
 
 #include <gtest/gtest.h>

@@ -7,8 +7,9 @@
 #include "scene/StandaloneHost.h"
 
 #include "core/ZenithraClassDesc.h"
-#include "host/IOApi.h"
-#include "host/Interface.h"
+#include <ioapi.h>
+#include <GetCOREInterface.h>
+#include <maxapi.h>
 #include "platform/Platform.h"
 #include "support/FileSizeLimit.h"
 #include "support/MapTestSupport.h"

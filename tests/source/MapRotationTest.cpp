@@ -4,7 +4,8 @@
 
 #include "support/NamedParamMap.h"
 
-#include "host/Interface.h"
+#include <GetCOREInterface.h>
+#include <maxapi.h>
 
 #include <gtest/gtest.h>
 

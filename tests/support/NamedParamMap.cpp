@@ -1,6 +1,7 @@
 #include "support/NamedParamMap.h"
 
-#include "host/AssetManagement.h"
+#include <AssetEnumCallback.h>
+#include <AssetManagement/AssetUser.h>
 #include "platform/Platform.h"
 
 #include <stdexcept>

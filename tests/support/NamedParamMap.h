@@ -2,7 +2,7 @@
 // A texture map for tests whose class name and parameter blocks the test chooses, so that rules
 // which go by names and types can be checked against any layout.
 
-#include "host/ClassDesc2.h"
+#include <iparamb2.h>
 #include "support/TestTexmap.h"
 
 #include <memory>

@@ -2,7 +2,7 @@
 // The overrides every texture map double of the tests shares: it answers every message, is
 // always valid, has no dialog and shows mid grey.
 
-#include "host/Texmap.h"
+#include <imtl.h>
 
 namespace testsupport {
 

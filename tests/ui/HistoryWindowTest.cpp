@@ -4,7 +4,7 @@
 #include "core/ZenithraClassDesc.h"
 #include "history/PreviewImages.h"
 #include "history/Settings.h"
-#include "host/CustomControls.h"
+#include <custcont.h>
 #include "source/MapRotation.h"
 #include "source/SourceFile.h"
 #include "support/BoxAnswers.h"

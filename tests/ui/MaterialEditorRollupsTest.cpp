@@ -3,7 +3,7 @@
 // inside the modal loop.
 
 #include "core/ZenithraClassDesc.h"
-#include "host/CustomControls.h"
+#include <custcont.h>
 #include "source/MapRotation.h"
 #include "source/SourceFile.h"
 #include "support/BoxAnswers.h"

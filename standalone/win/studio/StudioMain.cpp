@@ -3,7 +3,8 @@
 // Bitmap source, makes that map the scene's environment, and opens the main window, the
 // material editor with the map in its first sample slot, and the frame buffer.
 
-#include "host/Interface.h"
+#include <GetCOREInterface.h>
+#include <maxapi.h>
 
 #include "maps/BitmapMap.h"
 #include "win/HostWindows.h"

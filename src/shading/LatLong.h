@@ -3,7 +3,7 @@
 // latitude-longitude image. The plug-in places its sun disc with this and the host's image maps
 // look up their pixels with it, so that a disc lands on the pixels the map shows there.
 
-#include "host/MaxTypes.h"
+#include <max.h>
 
 #include <algorithm>
 #include <cmath>

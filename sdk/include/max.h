@@ -1,0 +1,22 @@
+#pragma once
+// The host's umbrella header.
+
+#include "AssetEnumCallback.h"
+#include "GetCOREInterface.h"
+#include "Animatable.h"
+#include "acolor.h"
+#include "bitarray.h"
+#include "control.h"
+#include "custcont.h"
+#include "imtl.h"
+#include "inode.h"
+#include "interval.h"
+#include "ioapi.h"
+#include "matrix3.h"
+#include "maxapi.h"
+#include "maxtypes.h"
+#include "plugapi.h"
+#include "point3.h"
+#include "point4.h"
+#include "ref.h"
+#include "strclass.h"

@@ -1,0 +1,47 @@
+#pragma once
+// The types of parameter-block entries.
+
+#define TYPE_TAB 0x0800
+#define TYPE_BY_REF 0x1000
+#define TYPE_BY_VAL 0x2000
+#define TYPE_BY_PTR 0x4000
+
+enum ParamType { TYPE_FLOAT, TYPE_INT, TYPE_RGBA, TYPE_POINT3, TYPE_BOOL, TYPE_USER };
+
+enum ParamType2 {
+    TYPE_ANGLE = TYPE_BOOL + 1,
+    TYPE_PCNT_FRAC,
+    TYPE_WORLD,
+    TYPE_STRING,
+    TYPE_FILENAME,
+    TYPE_HSV,
+    TYPE_COLOR_CHANNEL,
+    TYPE_TIMEVALUE,
+    TYPE_RADIOBTN_INDEX,
+    TYPE_MTL,
+    TYPE_TEXMAP,
+    TYPE_BITMAP,
+    TYPE_INODE,
+    TYPE_REFTARG,
+    TYPE_INDEX,
+    TYPE_MATRIX3,
+    TYPE_PBLOCK2,
+    TYPE_POINT4,
+    TYPE_FRGBA,
+
+    TYPE_FLOAT_TAB = TYPE_FLOAT + TYPE_TAB,
+    TYPE_INT_TAB = TYPE_INT + TYPE_TAB,
+    TYPE_RGBA_TAB = TYPE_RGBA + TYPE_TAB,
+    TYPE_POINT3_TAB = TYPE_POINT3 + TYPE_TAB,
+    TYPE_BOOL_TAB = TYPE_BOOL + TYPE_TAB,
+    TYPE_ANGLE_TAB = TYPE_ANGLE + TYPE_TAB,
+    TYPE_STRING_TAB = TYPE_STRING + TYPE_TAB,
+    TYPE_FILENAME_TAB = TYPE_FILENAME + TYPE_TAB,
+    TYPE_TEXMAP_TAB = TYPE_TEXMAP + TYPE_TAB,
+    TYPE_POINT4_TAB = TYPE_POINT4 + TYPE_TAB,
+    TYPE_FRGBA_TAB = TYPE_FRGBA + TYPE_TAB,
+};
+
+/// The type without its table and passing flags; whether a type is a table.
+#define base_type(t) ((ParamType2)((t) & ~(TYPE_TAB | TYPE_BY_REF | TYPE_BY_VAL | TYPE_BY_PTR)))
+#define is_tab(t) ((t) & TYPE_TAB)
