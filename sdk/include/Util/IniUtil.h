@@ -7,8 +7,8 @@ namespace MaxSDK::Util {
 
 /// The integer value of `pKeyName` in `pSection` of `pFileName`; `nDefault` when the file, the
 /// section or the key is missing or the value is empty.
-UtilExport UINT GetPrivateProfileIntW(LPCMSTR pSection, LPCMSTR pKeyName, INT nDefault,
-                                      LPCMSTR pFileName);
+UtilExport DWORD GetPrivateProfileIntW(LPCMSTR pSection, LPCMSTR pKeyName, INT nDefault,
+                                       LPCMSTR pFileName);
 
 /// Writes `pKeyName`=`pString` into `pSection` of `pFileName`, creating the file, the section or
 /// the key as needed. FALSE when the file cannot be written.
