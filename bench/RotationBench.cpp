@@ -46,13 +46,13 @@ Texmap* MakeSource(SourceKind kind) {
     switch (kind) {
         case kBitmap: {
             Texmap* map = standalone::CreateBitmapMap();
-            map->GetParamBlock(0)->SetValue(standalone::kBitmapFileName, 0, MSTR(ExrPath()));
+            map->GetParamBlock(0)->SetValue(standalone::kBitmapFileName, 0, ExrPath().c_str());
             map->GetParamBlock(0)->SetValue(standalone::kBitmapUAngle, 0, 0.7f);
             return map;
         }
         case kVRayBitmap: {
             Texmap* map = standalone::CreateVRayBitmapMap();
-            map->GetParamBlock(0)->SetValue(standalone::kVRayHdriMapName, 0, MSTR(ExrPath()));
+            map->GetParamBlock(0)->SetValue(standalone::kVRayHdriMapName, 0, ExrPath().c_str());
             map->GetParamBlock(0)->SetValue(standalone::kVRayHorizontalRotation, 0, 40.0f);
             return map;
         }

@@ -75,7 +75,7 @@ void BM_StepThroughImageFiles(benchmark::State& state) {
             });
         }
         for (const std::wstring& file : files) {
-            map->GetParamBlock(0)->SetValue(standalone::kBitmapFileName, 0, MSTR(file));
+            map->GetParamBlock(0)->SetValue(standalone::kBitmapFileName, 0, file.c_str());
         }
         state.counters["VmRSS_MiB"] = ResidentMiB();
         state.counters["growth_MiB"] = ResidentMiB() - before;

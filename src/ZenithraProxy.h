@@ -17,20 +17,20 @@ public:
     ~ZenithraProxy() override;
 
     void DeleteThis() override;
-    void GetClassName(MSTR& s) const override { s = _M("ZenithraProxy"); }
+    void GetClassName(MSTR& s, bool /*localized*/ = true) const override { s = _M("ZenithraProxy"); }
     SClass_ID SuperClassID() override { return TEXMAP_CLASS_ID; }
     Class_ID ClassID() override { return ZENITHRA_PROXY_CLASS_ID; }
-    MSTR SubAnimName(int) override { return MSTR(); }
+    MSTR SubAnimName(int, bool = true) override { return MSTR(); }
     IOResult Save(ISave* isave) override;
     IOResult Load(ILoad* iload) override;
     RefResult NotifyRefChanged(const Interval&, ReferenceTarget*, PartID&, RefMessage,
-                               bool) override {
+                               BOOL) override {
         return REF_SUCCEED;
     }
     ReferenceTarget* Clone(RemapDir& remap) override;
 
     ULONG LocalRequirements(int) override { return MTLREQ_UV | MTLREQ_VIEW_DEP; }
-    void LocalMappingsRequired(int, MapChannelSet& mapreq, MapChannelSet&) override {
+    void LocalMappingsRequired(int, BitArray& mapreq, BitArray&) override {
         mapreq.Set(1);
     }
     void Update(TimeValue t, Interval& valid) override;
@@ -42,7 +42,7 @@ public:
     AColor EvalColor(ShadeContext& sc) override;
     float EvalMono(ShadeContext& sc) override;
     Point3 EvalNormalPerturb(ShadeContext&) override { return {0, 0, 0}; }
-    BOOL IsLocalOutputMeaningful(ShadeContext&) override { return TRUE; }
+    bool IsLocalOutputMeaningful(ShadeContext&) override { return true; }
     void GetUVTransform(Matrix3& uvtrans) override { uvtrans.IdentityMatrix(); }
     int GetTextureTiling() override { return U_WRAP | V_WRAP; }
     int LoadMapFiles(TimeValue t) override;

@@ -79,10 +79,21 @@ bool IsSlotTable(const ParamDef* def) {
     return def && (def->type == TYPE_FLOAT_TAB || def->type == TYPE_POINT4_TAB);
 }
 
+// A descriptor without p_range leaves both limits at zero.
+bool HasRange(const ParamDef& def) {
+    return def.range_low.f < def.range_high.f;
+}
+
+// The definition of the block's parameter at `index`.
+const ParamDef* DefAt(IParamBlock2& block, int index) {
+    ParamID id = block.IndextoID(index);
+    return block.IDtoIndex(id) >= 0 ? &block.GetParamDef(id) : nullptr;
+}
+
 std::string SlotParamNames(IParamBlock2& block) {
     std::string names;
     for (int i = 0; i < block.NumParams(); ++i) {
-        const ParamDef* def = block.GetParamDef(block.IndextoID(i));
+        const ParamDef* def = DefAt(block, i);
         if (IsSlotTable(def)) {
             names += (names.empty() ? "" : ", ") + platform::WideToUtf8(def->int_name);
         }
@@ -115,7 +126,7 @@ std::string ColourText(const Point4& colour) {
 
 const ParamDef* FindBlockParam(IParamBlock2& block, const std::wstring& name) {
     for (int i = 0; i < block.NumParams(); ++i) {
-        const ParamDef* def = block.GetParamDef(block.IndextoID(i));
+        const ParamDef* def = DefAt(block, i);
         if (def && def->int_name == name) {
             return def;
         }
@@ -172,7 +183,7 @@ bool ApplySlotAssignments(IParamBlock2& block, int slotCount,
                          "' is not a colour (#RRGGBB or r,g,b)";
                 return false;
             }
-            checked.push_back({def->id, a.slot, *colour});
+            checked.push_back({def->ID, a.slot, *colour});
             continue;
         }
         std::optional<float> number = ParseNumber(a.valueText);
@@ -180,12 +191,12 @@ bool ApplySlotAssignments(IParamBlock2& block, int slotCount,
             *error = "--set: " + where + ": '" + a.valueText + "' is not a number";
             return false;
         }
-        if (def->hasRange && (*number < def->rangeLow || *number > def->rangeHigh)) {
+        if (HasRange(*def) && (*number < def->range_low.f || *number > def->range_high.f)) {
             *error = "--set: " + where + ": " + a.valueText + " is outside " +
-                     NumberText(def->rangeLow) + " to " + NumberText(def->rangeHigh);
+                     NumberText(def->range_low.f) + " to " + NumberText(def->range_high.f);
             return false;
         }
-        checked.push_back({def->id, a.slot, *number});
+        checked.push_back({def->ID, a.slot, *number});
     }
     AnimateSuspend noKeys;  // constant values, as the rollups write them
     for (const CheckedAssignment& c : checked) {
@@ -202,19 +213,20 @@ std::string SlotValuesText(IParamBlock2& block, int slot) {
     std::string text;
     Interval valid = FOREVER;
     for (int i = 0; i < block.NumParams(); ++i) {
-        const ParamDef* def = block.GetParamDef(block.IndextoID(i));
-        if (!IsSlotTable(def) || slot >= block.Count(def->id)) {
+        const ParamDef* def = DefAt(block, i);
+        if (!IsSlotTable(def) || slot >= block.Count(def->ID)) {
             continue;
         }
         std::string value;
         if (def->type == TYPE_FLOAT_TAB) {
-            float number = def->defFloat;
-            block.GetValue(def->id, 0, number, valid, slot);
-            value = number == def->defFloat ? "" : NumberText(number);
+            float number = def->def.f;
+            block.GetValue(def->ID, 0, number, valid, slot);
+            value = number == def->def.f ? "" : NumberText(number);
         } else {
-            Point4 colour = def->defPoint4;
-            block.GetValue(def->id, 0, colour, valid, slot);
-            value = colour == def->defPoint4 ? "" : ColourText(colour);
+            Point4 neutral = def->def.p4 ? *def->def.p4 : Point4(0, 0, 0, 0);
+            Point4 colour = neutral;
+            block.GetValue(def->ID, 0, colour, valid, slot);
+            value = colour == neutral ? "" : ColourText(colour);
         }
         if (!value.empty()) {
             text += (text.empty() ? "" : ", ") + platform::WideToUtf8(def->int_name) + "=" + value;

@@ -72,10 +72,10 @@ bool ToolScene::Build(const SceneSetup& setup, std::string* error) {
         *error = "the map's block has no slotCount";
         return false;
     }
-    block->SetValue(slotCount->id, 0, slots);
+    block->SetValue(slotCount->ID, 0, slots);
     for (int i = 0; i < block->NumParams(); ++i) {
         ParamID id = block->IndextoID(i);
-        if (IsTabType(block->GetParamDef(id)->type)) {
+        if (is_tab(block->GetParamDef(id).type)) {
             block->SetCount(id, slots);
         }
     }
@@ -96,7 +96,7 @@ bool ToolScene::Build(const SceneSetup& setup, std::string* error) {
     map->SetSubTexmap(0, source);
     if (!setup.sourceFile.empty()) {
         source->GetParamBlock(0)->SetValue(FileNameParam(*source), 0,
-                                           MSTR(HostPathOf(setup.sourceFile)));
+                                           HostPathOf(setup.sourceFile).c_str());
     }
     return CheckSource(error);
 }
@@ -141,9 +141,10 @@ bool ToolScene::CheckSource(std::string* error) {
     if (fileParam < 0) {
         return true;  // a procedural source has no file to check
     }
-    MSTR hostPath;
+    const MCHAR* storedPath = L"";
     Interval valid = FOREVER;
-    source->GetParamBlock(0)->GetValue(fileParam, 0, hostPath, valid);
+    source->GetParamBlock(0)->GetValue(fileParam, 0, storedPath, valid);
+    std::wstring hostPath = storedPath ? storedPath : L"";
     sourceFile = platform::NativeFilePath(hostPath);
     if (sourceFile.empty()) {
         *error = "the source map names no image file";
@@ -192,5 +193,5 @@ std::string ToolScene::SlotDetails(int slot) {
 }
 
 std::string ToolScene::SlotName(int slot) {
-    return map ? platform::WideToUtf8(map->GetSubTexmapSlotName(slot + 1)) : std::string();
+    return map ? platform::WideToUtf8(map->GetSubTexmapSlotName(slot + 1, true).data()) : std::string();
 }

@@ -3,6 +3,7 @@
 
 #include "coreexp.h"
 
+#include <cstddef>
 #include <vector>
 
 class BitArray {

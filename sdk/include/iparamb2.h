@@ -8,6 +8,7 @@
 #include "control.h"
 #include "paramtype.h"
 #include "plugapi.h"
+#include "point3.h"
 #include "point4.h"
 #include "ref.h"
 

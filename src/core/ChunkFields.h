@@ -2,8 +2,10 @@
 // Little-endian fields of the plug-in's own scene chunks: integers, floats, flags, strings as a
 // 32-bit count of UTF-16 units followed by the units (in both builds), and byte blobs.
 
-#include <ioapi.h>
+#include "core/HostStrings.h"
 #include "platform/Platform.h"
+
+#include <ioapi.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -20,7 +22,7 @@ public:
     void Bytes(const void* data, size_t n) {
         ULONG written = 0;
         if (n > 0) {
-            isave->Write(data, ULONG(n), &written);
+            isave->WriteVoid(data, ULONG(n), &written);
         }
     }
     void U32(uint32_t v) {
@@ -39,7 +41,7 @@ public:
         U32(bits);
     }
     void Str(const MSTR& s) {
-        const std::string units = platform::WideToUtf16Bytes(s);
+        const std::string units = platform::WideToUtf16Bytes(MstrView(s));
         U32(uint32_t(units.size() / 2));
         Bytes(units.data(), units.size());
     }
@@ -55,7 +57,7 @@ public:
     explicit ChunkIn(ILoad* l) : iload(l) {}
     bool Bytes(void* data, ULONG n) {
         ULONG got = 0;
-        return n == 0 || (iload->Read(data, n, &got) == IO_OK && got == n);
+        return n == 0 || (iload->ReadVoid(data, n, &got) == IO_OK && got == n);
     }
     bool U32(uint32_t& v) {
         uint8_t b[4];
@@ -105,7 +107,7 @@ public:
             size_t at = out.size();
             out.resize(at + want);
             ULONG got = 0;
-            IOResult r = iload->Read(out.data() + at, want, &got);
+            IOResult r = iload->ReadVoid(out.data() + at, want, &got);
             out.resize(at + std::min(got, want));
             if (r != IO_OK || got != want) {
                 return false;
@@ -121,8 +123,8 @@ public:
         }
         std::vector<uint8_t> b;
         Blob(count > UINT32_MAX / 2 ? UINT32_MAX : count * 2, b);
-        s = platform::Utf16BytesToWide(
-            std::string_view(reinterpret_cast<const char*>(b.data()), b.size()));
+        s = MakeMstr(platform::Utf16BytesToWide(
+            std::string_view(reinterpret_cast<const char*>(b.data()), b.size())));
     }
 
 private:

@@ -2,17 +2,19 @@
 
 #include "core/ZenithraClassDesc.h"
 
+#include <plugapi.h>
+
 #if defined(_WIN32)
-#include <windows.h>
 #define ZENITHRA_EXPORT extern "C" __declspec(dllexport)
 #else
 #define ZENITHRA_EXPORT extern "C"
 #endif
 
-/// The host's plug-in version value: release 27000 (0x6978), interface 66 (0x42), SDK revision 0.
-constexpr ULONG kLibVersion = 0x69784200;
+// The host refuses a library built against another release: release 27000 (0x6978), interface
+// 66 (0x42), SDK revision 0.
+static_assert(VERSION_3DSMAX == 0x69784200);
 
-ZENITHRA_EXPORT const wchar_t* LibDescription() {
+ZENITHRA_EXPORT const MCHAR* LibDescription() {
     return _M("Zenithra");
 }
 
@@ -32,7 +34,7 @@ ZENITHRA_EXPORT ClassDesc2* LibClassDesc(int i) {
 }
 
 ZENITHRA_EXPORT ULONG LibVersion() {
-    return kLibVersion;
+    return VERSION_3DSMAX;
 }
 
 ZENITHRA_EXPORT int LibInitialize() {

@@ -105,12 +105,15 @@ void Zenithra::SetSlotExposures(const std::vector<float>& values, int n) {
 void SetSlotTabCount(IParamBlock2& block, ParamID id, int n, TimeValue t) {
     int c = block.Count(id);
     block.SetCount(id, n);
-    const ParamDef* def = block.GetParamDef(id);
+    if (block.IDtoIndex(id) < 0) {
+        return;
+    }
+    const ParamDef& def = block.GetParamDef(id);
     for (int i = std::max(c, 0); i < n; ++i) {
         if (id == pb_slotTint || id == pb_slotSunTint) {
-            block.SetValue(id, t, def->defPoint4, i);
+            block.SetValue(id, t, *def.def.p4, i);
         } else {
-            block.SetValue(id, t, def->defFloat, i);
+            block.SetValue(id, t, def.def.f, i);
         }
     }
 }

@@ -15,12 +15,12 @@ class ZenithraClassDesc : public ClassDesc2 {
 public:
     int IsPublic() override { return TRUE; }
     void* Create(BOOL) override { return static_cast<Texmap*>(new Zenithra()); }
-    const wchar_t* ClassName() override { return _M("Zenithra"); }
-    const wchar_t* NonLocalizedClassName() override { return _M("Zenithra"); }
+    const MCHAR* ClassName() override { return _M("Zenithra"); }
+    const MCHAR* NonLocalizedClassName() override { return _M("Zenithra"); }
     SClass_ID SuperClassID() override { return TEXMAP_CLASS_ID; }
     Class_ID ClassID() override { return ZENITHRA_CLASS_ID; }
-    const wchar_t* Category() override { return TEXMAP_CAT_ENV; }
-    const wchar_t* InternalName() override { return _M("Zenithra"); }
+    const MCHAR* Category() override { return TEXMAP_CAT_ENV; }
+    const MCHAR* InternalName() override { return _M("Zenithra"); }
     HINSTANCE HInstance() override { return moduleInstance; }
 };
 
@@ -40,69 +40,61 @@ void SetModuleInstance(HINSTANCE instance) {
     moduleInstance = instance;
 }
 
+// clang-format off
 // --- The block "zenithraParams": the slot count and the per-slot tables. Entry i of every
-// table belongs to slot i. Defined beside its owner so that it is always linked with it.
-
-namespace {
-
-ParamDef IntParam(ParamID id, const wchar_t* name, int def, float low, float high) {
-    ParamDef p;
-    p.id = id;
-    p.int_name = name;
-    p.type = TYPE_INT;
-    p.local_name = IDS_CLASS_NAME;
-    p.defInt = def;
-    p.hasRange = true;
-    p.rangeLow = low;
-    p.rangeHigh = high;
-    return p;
-}
-
-ParamDef FloatTab(ParamID id, const wchar_t* name, int flags, float def) {
-    ParamDef p;
-    p.id = id;
-    p.int_name = name;
-    p.type = TYPE_FLOAT_TAB;
-    p.flags = flags | P_VARIABLE_SIZE;
-    p.local_name = IDS_CLASS_NAME;
-    p.defFloat = def;
-    return p;
-}
-
-ParamDef Ranged(ParamDef p, float low, float high) {
-    p.hasRange = true;
-    p.rangeLow = low;
-    p.rangeHigh = high;
-    return p;
-}
-
-ParamDef ColourTab(ParamID id, const wchar_t* name) {
-    ParamDef p;
-    p.id = id;
-    p.int_name = name;
-    p.type = TYPE_POINT4_TAB;
-    p.flags = P_ANIMATABLE | P_VARIABLE_SIZE;
-    p.local_name = IDS_CLASS_NAME;
-    p.defPoint4 = Point4(1, 1, 1, 1);
-    return p;
-}
-
-}  // namespace
+// table belongs to slot i; every table starts empty and a new map gives each one entry. Defined
+// beside its owner so that it is always linked with it.
 
 // Declaration order is the order of the block's parameter indices: 9 and 10 come before 6.
 ParamBlockDesc2 zenithraParamBlockDesc(
-    zenithra_params, _M("zenithraParams"), 0, GetZenithraDesc(), P_AUTO_CONSTRUCT | P_AUTO_UI, 0,
-    ParamBlockDesc2::AutoUi{IDD_ZENITHRA_MAIN, IDS_CLASS_NAME, 0, 0, GetZenithraMainDlgProc()},
-    {
-        IntParam(pb_slotCount, _M("slotCount"), 1, 1, 16),
-        FloatTab(pb_slotExposure, _M("slotExposure"), 0, 0.0f),
-        FloatTab(pb_slotContrast, _M("slotContrast"), P_ANIMATABLE, 100.0f),
-        FloatTab(pb_slotSaturation, _M("slotSaturation"), P_ANIMATABLE, 100.0f),
-        FloatTab(pb_slotBrightPix, _M("slotBrightPix"), P_ANIMATABLE, 0.0f),
-        FloatTab(pb_slotSunExposure, _M("slotSunExposure"), P_ANIMATABLE, 0.0f),
-        Ranged(FloatTab(pb_slotSunSpotSize, _M("slotSunSpotSize"), P_ANIMATABLE, 0.0f), 0, 90),
-        Ranged(FloatTab(pb_slotSunSpotHeight, _M("slotSunSpotHeight"), P_ANIMATABLE, 45.0f), 0, 90),
-        ColourTab(pb_slotTint, _M("slotTint")),
-        ColourTab(pb_slotSunTint, _M("slotSunTint")),
-        Ranged(FloatTab(pb_slotHue, _M("slotHue"), 0, 0.0f), -1, 1),
-    });
+    zenithra_params, _M("zenithraParams"), 0, GetZenithraDesc(), P_AUTO_CONSTRUCT | P_AUTO_UI,
+    // The automatic construction's reference number, then the automatic rollup.
+    0, IDD_ZENITHRA_MAIN, IDS_CLASS_NAME, 0, 0, GetZenithraMainDlgProc(),
+    // Parameters.
+    pb_slotCount, _M("slotCount"), TYPE_INT, 0, IDS_CLASS_NAME,
+        p_default, 1,
+        p_range, 1, kMaxSlots,
+        p_end,
+    pb_slotExposure, _M("slotExposure"), TYPE_FLOAT_TAB, 0, P_VARIABLE_SIZE, IDS_CLASS_NAME,
+        p_default, 0.0f,
+        p_end,
+    pb_slotContrast, _M("slotContrast"), TYPE_FLOAT_TAB, 0, P_ANIMATABLE | P_VARIABLE_SIZE,
+        IDS_CLASS_NAME,
+        p_default, 100.0f,
+        p_end,
+    pb_slotSaturation, _M("slotSaturation"), TYPE_FLOAT_TAB, 0, P_ANIMATABLE | P_VARIABLE_SIZE,
+        IDS_CLASS_NAME,
+        p_default, 100.0f,
+        p_end,
+    pb_slotBrightPix, _M("slotBrightPix"), TYPE_FLOAT_TAB, 0, P_ANIMATABLE | P_VARIABLE_SIZE,
+        IDS_CLASS_NAME,
+        p_default, 0.0f,
+        p_end,
+    pb_slotSunExposure, _M("slotSunExposure"), TYPE_FLOAT_TAB, 0, P_ANIMATABLE | P_VARIABLE_SIZE,
+        IDS_CLASS_NAME,
+        p_default, 0.0f,
+        p_end,
+    pb_slotSunSpotSize, _M("slotSunSpotSize"), TYPE_FLOAT_TAB, 0, P_ANIMATABLE | P_VARIABLE_SIZE,
+        IDS_CLASS_NAME,
+        p_default, 0.0f,
+        p_range, 0.0f, 90.0f,
+        p_end,
+    pb_slotSunSpotHeight, _M("slotSunSpotHeight"), TYPE_FLOAT_TAB, 0,
+        P_ANIMATABLE | P_VARIABLE_SIZE, IDS_CLASS_NAME,
+        p_default, 45.0f,
+        p_range, 0.0f, 90.0f,
+        p_end,
+    pb_slotTint, _M("slotTint"), TYPE_POINT4_TAB, 0, P_ANIMATABLE | P_VARIABLE_SIZE,
+        IDS_CLASS_NAME,
+        p_default, Point4(1, 1, 1, 1),
+        p_end,
+    pb_slotSunTint, _M("slotSunTint"), TYPE_POINT4_TAB, 0, P_ANIMATABLE | P_VARIABLE_SIZE,
+        IDS_CLASS_NAME,
+        p_default, Point4(1, 1, 1, 1),
+        p_end,
+    pb_slotHue, _M("slotHue"), TYPE_FLOAT_TAB, 0, P_VARIABLE_SIZE, IDS_CLASS_NAME,
+        p_default, 0.0f,
+        p_range, -1.0f, 1.0f,
+        p_end,
+    p_end);
+// clang-format on

@@ -3,6 +3,8 @@
 #include "shading/Zenithra.h"
 
 #include "ZenithraProxy.h"
+#include "core/HostObjects.h"
+#include "core/HostStrings.h"
 #include "core/ZenithraClassDesc.h"
 #include "shading/MapReaders.h"
 #include "platform/Platform.h"
@@ -25,15 +27,16 @@ public:
 
 namespace {
 
-constexpr RefMessage kChangedMessage = REFMSG_ZENITHRA_CHANGED;
+// Sent with part 0 after any change, so that editors rebuild what hangs below the map (the slot
+// count and the proxies may have changed).
+constexpr RefMessage kChangedMessage = REFMSG_SUBANIM_STRUCTURE_CHANGED;
 
 // DeleteThis waits for running evaluations in bounded steps: 2000 polls, 1 ms apart.
 constexpr int kTeardownPolls = 2000;
 constexpr uint32_t kTeardownPollMs = 1;
 
-MSTR ToU16(int value) {
-    std::string digits = std::to_string(value);
-    return MSTR(digits.begin(), digits.end());
+MSTR DecimalText(int value) {
+    return MakeMstr(std::to_wstring(value));
 }
 
 }  // namespace
@@ -137,7 +140,7 @@ Animatable* Zenithra::SubAnim(int i) {
     return nullptr;
 }
 
-MSTR Zenithra::SubAnimName(int i) {
+MSTR Zenithra::SubAnimName(int i, bool) {
     if (i == 0) {
         return _M("Parameters");
     }
@@ -191,7 +194,7 @@ void Zenithra::SetReference(int i, ReferenceTarget* target) {
 }
 
 RefResult Zenithra::NotifyRefChanged(const Interval&, ReferenceTarget* hTarget, PartID& partID,
-                                     RefMessage message, bool) {
+                                     RefMessage message, BOOL) {
     if (message != REFMSG_CHANGE && message != REFMSG_TARGET_DELETED &&
         message != kChangedMessage) {
         return REF_SUCCEED;
@@ -347,13 +350,13 @@ void Zenithra::SetSubTexmap(int i, Texmap* m) {
     }
 }
 
-MSTR Zenithra::GetSubTexmapSlotName(int i) {
+MSTR Zenithra::GetSubTexmapSlotName(int i, bool) {
     return i == 0 ? MSTR(_M("Source Map")) : SlotName(i - 1);
 }
 
 MSTR Zenithra::SlotName(int i) {
-    MSTR mapName = GetName().empty() ? MSTR(_M("Zenithra")) : GetName();
-    return mapName + _M(":Slot ") + ToU16(i + 1);
+    MSTR mapName = GetName().isNull() ? MSTR(_M("Zenithra")) : GetName();
+    return mapName + _M(":Slot ") + DecimalText(i + 1);
 }
 
 void Zenithra::NotifyProxies(PartID part, RefMessage message) {

@@ -28,19 +28,19 @@ public:
     // --- Animatable / references ---------------------------------------------------------
     /// Refuses new evaluations, waits (at most about 2 s) for running ones, then destroys.
     void DeleteThis() override;
-    void GetClassName(MSTR& s) const override { s = _M("Zenithra"); }
+    void GetClassName(MSTR& s, bool /*localized*/ = true) const override { s = _M("Zenithra"); }
     SClass_ID SuperClassID() override { return TEXMAP_CLASS_ID; }
     Class_ID ClassID() override { return ZENITHRA_CLASS_ID; }
     int NumSubs() override;
     Animatable* SubAnim(int i) override;
-    MSTR SubAnimName(int i) override;
+    MSTR SubAnimName(int i, bool localized = true) override;
     int NumParamBlocks() override { return 1; }
     IParamBlock2* GetParamBlock(int i) override { return i == 0 ? block : nullptr; }
     IParamBlock2* GetParamBlockByID(BlockID id) override;
     int NumRefs() override { return 2 + kMaxSlots; }
     ReferenceTarget* GetReference(int i) override;
     RefResult NotifyRefChanged(const Interval& changeInt, ReferenceTarget* hTarget, PartID& partID,
-                               RefMessage message, bool propagate) override;
+                               RefMessage message, BOOL propagate) override;
     ReferenceTarget* Clone(RemapDir& remap) override;
     /// The slot exposures and the lighting history; both always answer IO_OK.
     IOResult Save(ISave* isave) override;
@@ -48,7 +48,7 @@ public:
 
     // --- MtlBase / Texmap ----------------------------------------------------------------
     ULONG LocalRequirements(int) override { return MTLREQ_UV | MTLREQ_VIEW_DEP; }
-    void LocalMappingsRequired(int, MapChannelSet& mapreq, MapChannelSet&) override {
+    void LocalMappingsRequired(int, BitArray& mapreq, BitArray&) override {
         mapreq.Set(1);
     }
     void Update(TimeValue t, Interval& valid) override;
@@ -60,7 +60,7 @@ public:
     /// Luminance of slot 0's colour.
     float EvalMono(ShadeContext& sc) override;
     Point3 EvalNormalPerturb(ShadeContext&) override { return {0, 0, 0}; }
-    BOOL IsLocalOutputMeaningful(ShadeContext&) override { return TRUE; }
+    bool IsLocalOutputMeaningful(ShadeContext&) override { return true; }
     int LoadMapFiles(TimeValue t) override;
     void GetUVTransform(Matrix3& uvtrans) override { uvtrans.IdentityMatrix(); }
     int GetTextureTiling() override { return U_WRAP | V_WRAP; }
@@ -69,7 +69,7 @@ public:
     int NumSubTexmaps() override { return GetSlotCount() + 1; }
     Texmap* GetSubTexmap(int i) override;
     void SetSubTexmap(int i, Texmap* m) override;
-    MSTR GetSubTexmapSlotName(int i) override;
+    MSTR GetSubTexmapSlotName(int i, bool localized) override;
 
     // --- Slot values and the exposure cache ----------------------------------------------
     /// The block's "slotCount" at time 0, clamped to 1..16; 1 without a block.

@@ -1,5 +1,6 @@
 #include "source/HdrCycling.h"
 
+#include "core/HostStrings.h"
 #include "platform/Platform.h"
 #include "shading/Zenithra.h"
 #include "source/RenderRefresh.h"
@@ -10,6 +11,8 @@
 
 #include <algorithm>
 #include <iterator>
+#include <string>
+#include <string_view>
 
 namespace {
 
@@ -25,7 +28,7 @@ void Step(Zenithra* map, int direction) {
     }
     MSTR current = GetTexmapFilePath(map->sourceMap);
     std::vector<MSTR> list = ScanHdrFolder(current);
-    if (list.size() < 2 || current.empty()) {
+    if (list.size() < 2 || current.isNull()) {
         return;
     }
     auto it = std::find_if(list.begin(), list.end(),
@@ -43,9 +46,10 @@ void Step(Zenithra* map, int direction) {
 
 }  // namespace
 
-MSTR ParentFolder(const MSTR& path) {
+MSTR ParentFolder(const MSTR& hostPath) {
+    std::wstring_view path = MstrView(hostPath);
     size_t last = path.find_last_of(_M("\\/"));
-    if (last == MSTR::npos) {
+    if (last == std::wstring_view::npos) {
         return MSTR();
     }
     size_t end = last;
@@ -54,34 +58,38 @@ MSTR ParentFolder(const MSTR& path) {
     }
     // The separator of a root stays: "C:\sky.hdr" has the parent "C:\", "\sky.hdr" has "\".
     bool root = end == 0 || (end == 2 && path[1] == _M(':'));
-    return path.substr(0, root ? last + 1 : end);
+    return MakeMstr(path.substr(0, root ? last + 1 : end));
 }
 
 bool HdrPathLess(const MSTR& a, const MSTR& b) {
-    size_t n = std::min(a.size(), b.size());
-    for (size_t i = 0; i < n; ++i) {
+    int n = std::min(a.Length(), b.Length());
+    for (int i = 0; i < n; ++i) {
         uint16_t x = platform::ToLowerUnit(a[i]), y = platform::ToLowerUnit(b[i]);
         if (x != y) {
             return x < y;
         }
     }
-    return a.size() < b.size();
+    return a.Length() < b.Length();
 }
 
 std::vector<MSTR> ScanHdrFolder(const MSTR& currentPath) {
     std::vector<MSTR> list;
-    if (currentPath.empty()) {
+    if (currentPath.isNull()) {
         return list;
     }
-    MSTR folder = ParentFolder(currentPath);
+    const MSTR parent = ParentFolder(currentPath);
+    std::wstring_view folder = MstrView(parent);
     if (folder.empty()) {
         return list;
     }
     std::vector<std::wstring> names;
     platform::ListRegularFiles(folder, names);
-    bool endsInSeparator = platform::IsPathSeparator(folder.back());
+    std::wstring prefix(folder);
+    if (!platform::IsPathSeparator(folder.back())) {
+        prefix += _M('\\');
+    }
     for (const std::wstring& name : names) {
-        MSTR entry = endsInSeparator ? folder + name : folder + _M("\\") + name;
+        MSTR entry = MakeMstr(prefix + name);
         if (IsHdrOrExrPath(entry)) {
             list.push_back(entry);
         }
@@ -106,8 +114,8 @@ void BrowseHdrFile(Zenithra* map, HWND rollupWindow) {
     MSTR current = GetTexmapFilePath(map->sourceMap);
     platform::OpenFileRequest request;
     request.bufferUnits = kDialogBufferUnits;
-    request.initialFile = current.substr(0, kDialogBufferUnits - 1);
-    request.initialFolder = ParentFolder(current).substr(0, kDialogBufferUnits - 1);
+    request.initialFile = MstrView(current).substr(0, kDialogBufferUnits - 1);
+    request.initialFolder = MstrView(ParentFolder(current)).substr(0, kDialogBufferUnits - 1);
     Interface* core = GetCOREInterface();
     request.owner = core ? core->GetMAXHWnd() : rollupWindow;
     request.filter.assign(kDialogFilter, std::size(kDialogFilter));
@@ -117,7 +125,7 @@ void BrowseHdrFile(Zenithra* map, HWND rollupWindow) {
     if (!platform::ShowOpenFileDialog(request, chosen)) {
         return;
     }
-    if (SetTexmapFilePath(map->sourceMap, chosen)) {
+    if (SetTexmapFilePath(map->sourceMap, MakeMstr(chosen))) {
         RefreshAfterSourceChange(map, map->sourceMap, rollupWindow);
     }
 }

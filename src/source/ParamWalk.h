@@ -16,8 +16,10 @@ void ForEachParam(Texmap* map, Visit visit) {
         }
         for (int i = 0; i < block->NumParams(); ++i) {
             ParamID id = block->IndextoID(i);
-            const ParamDef* def = block->GetParamDef(id);
-            if (def && visit(b, block, id, *def)) {
+            if (block->IDtoIndex(id) < 0) {
+                continue;
+            }
+            if (visit(b, block, id, static_cast<const ParamDef&>(block->GetParamDef(id)))) {
                 return;
             }
         }

@@ -3,12 +3,16 @@
 
 #include "source/SourceFile.h"
 
+#include "core/HostStrings.h"
 #include "platform/Platform.h"
 #include "source/ParamWalk.h"
 
 #include <AssetEnumCallback.h>
 #include <AssetManagement/AssetUser.h>
 
+#include <algorithm>
+#include <string>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -17,7 +21,7 @@ constexpr ParamType2 kFileNameType = TYPE_FILENAME;  // 9
 constexpr ParamType2 kStringType = TYPE_STRING;      // 8
 
 /// Length of the root name: "X:" or a network/device prefix "\\server" / "\\?".
-size_t RootNameLength(const MSTR& path) {
+size_t RootNameLength(std::wstring_view path) {
     if (path.size() >= 2 && path[1] == _M(':')) {
         return 2;
     }
@@ -33,8 +37,8 @@ size_t RootNameLength(const MSTR& path) {
 }
 
 MSTR AssetPath(const MaxSDK::AssetManagement::AssetUser& asset) {
-    MSTR full = asset.GetFullFilePath();
-    if (full.empty() || full[0] == _M('\0')) {
+    MSTR full;
+    if (!asset.GetFullFilePath(full) || full.isNull() || full[0] == _M('\0')) {
         return asset.GetFileName();
     }
     return full;
@@ -44,11 +48,11 @@ MSTR AssetPath(const MaxSDK::AssetManagement::AssetUser& asset) {
 class FirstHdrAssetPathCB : public AssetEnumCallback {
 public:
     void RecordAsset(const MaxSDK::AssetManagement::AssetUser& asset) override {
-        if (!found.empty()) {
+        if (!found.isNull()) {
             return;
         }
         MSTR path = AssetPath(asset);
-        if (!path.empty() && IsHdrOrExrPath(path)) {
+        if (!path.isNull() && IsHdrOrExrPath(path)) {
             found = path;
         }
     }
@@ -63,33 +67,9 @@ void ForEachPathParam(Texmap* map, Visit visit) {
     });
 }
 
-}  // namespace
-
-bool IsHdrOrExrPath(const MSTR& path) {
-    size_t start = RootNameLength(path);
-    size_t lastSeparator = path.find_last_of(_M("\\/"));
-    if (lastSeparator != MSTR::npos && lastSeparator >= start) {
-        start = lastSeparator + 1;
-    }
-    MSTR name = path.substr(std::min(start, path.size()));
-    size_t colon = name.find(_M(':'));
-    if (colon != MSTR::npos) {
-        name.resize(colon);
-    }
-    if (name.empty() || name == _M(".") || name == _M("..")) {
-        return false;
-    }
-    size_t dot = name.find_last_of(_M('.'));
-    if (dot == MSTR::npos || dot == 0) {
-        return false;
-    }
-    MSTR extension = platform::ToLower(name.substr(dot));
-    return extension == _M(".hdr") || extension == _M(".exr");
-}
-
-MSTR LexicallyNormalPath(const MSTR& path) {
+std::wstring LexicallyNormal(std::wstring_view path) {
     size_t rootLength = RootNameLength(path);
-    MSTR root = path.substr(0, rootLength);
+    std::wstring root(path.substr(0, rootLength));
     for (wchar_t& c : root) {
         if (c == _M('/')) {
             c = _M('\\');
@@ -97,7 +77,7 @@ MSTR LexicallyNormalPath(const MSTR& path) {
     }
     size_t i = rootLength;
     bool absolute = i < path.size() && platform::IsPathSeparator(path[i]);
-    std::vector<MSTR> parts;
+    std::vector<std::wstring_view> parts;
     while (i < path.size()) {
         while (i < path.size() && platform::IsPathSeparator(path[i])) {
             ++i;
@@ -107,7 +87,7 @@ MSTR LexicallyNormalPath(const MSTR& path) {
             ++end;
         }
         if (end > i) {
-            MSTR part = path.substr(i, end - i);
+            std::wstring_view part = path.substr(i, end - i);
             if (part == _M("..")) {
                 if (!parts.empty() && parts.back() != _M("..")) {
                     parts.pop_back();
@@ -120,7 +100,7 @@ MSTR LexicallyNormalPath(const MSTR& path) {
         }
         i = end;
     }
-    MSTR out = root;
+    std::wstring out = root;
     if (absolute) {
         out += _M('\\');
     }
@@ -137,15 +117,44 @@ MSTR LexicallyNormalPath(const MSTR& path) {
     return out;
 }
 
+}  // namespace
+
+bool IsHdrOrExrPath(const MSTR& hostPath) {
+    std::wstring_view path = MstrView(hostPath);
+    size_t start = RootNameLength(path);
+    size_t lastSeparator = path.find_last_of(_M("\\/"));
+    if (lastSeparator != std::wstring_view::npos && lastSeparator >= start) {
+        start = lastSeparator + 1;
+    }
+    std::wstring_view name = path.substr(std::min(start, path.size()));
+    size_t colon = name.find(_M(':'));
+    if (colon != std::wstring_view::npos) {
+        name = name.substr(0, colon);
+    }
+    if (name.empty() || name == _M(".") || name == _M("..")) {
+        return false;
+    }
+    size_t dot = name.find_last_of(_M('.'));
+    if (dot == std::wstring_view::npos || dot == 0) {
+        return false;
+    }
+    std::wstring extension = platform::ToLower(name.substr(dot));
+    return extension == _M(".hdr") || extension == _M(".exr");
+}
+
+MSTR LexicallyNormalPath(const MSTR& path) {
+    return MakeMstr(LexicallyNormal(MstrView(path)));
+}
+
 MSTR MakePathKey(const MSTR& path) {
-    if (path.empty()) {
+    if (path.isNull()) {
         return MSTR();
     }
-    MSTR canonical;
-    if (!platform::WeaklyCanonical(path, canonical)) {
-        canonical = LexicallyNormalPath(path);
+    std::wstring canonical;
+    if (!platform::WeaklyCanonical(MstrView(path), canonical)) {
+        canonical = LexicallyNormal(MstrView(path));
     }
-    return platform::ToLower(canonical);
+    return MakeMstr(platform::ToLower(canonical));
 }
 
 bool IsSamePath(const MSTR& a, const MSTR& b) {
@@ -153,7 +162,7 @@ bool IsSamePath(const MSTR& a, const MSTR& b) {
 }
 
 bool ReadParamPath(IParamBlock2* block, ParamID id, MSTR& outPath) {
-    outPath.clear();
+    outPath = MSTR();
     if (!block) {
         return false;
     }
@@ -161,14 +170,14 @@ bool ReadParamPath(IParamBlock2* block, ParamID id, MSTR& outPath) {
     MaxSDK::AssetManagement::AssetUser asset;
     if (block->GetValue(id, 0, asset, valid, 0)) {
         MSTR path = AssetPath(asset);
-        if (!path.empty()) {
+        if (!path.isNull()) {
             outPath = path;
             return true;
         }
     }
-    MSTR text;
+    const MCHAR* text = nullptr;
     valid = FOREVER;
-    if (block->GetValue(id, 0, text, valid, 0) && !text.empty() && text[0] != _M('\0')) {
+    if (block->GetValue(id, 0, text, valid, 0) && text && text[0] != _M('\0')) {
         outPath = text;
         return true;
     }
@@ -185,7 +194,7 @@ MSTR GetTexmapFilePath(Texmap* map) {
     } catch (...) {
         // Whatever was found before the host's enumeration failed stands.
     }
-    if (!callback.found.empty()) {
+    if (!callback.found.isNull()) {
         return callback.found;
     }
     MSTR fileNameCandidate, stringCandidate;
@@ -193,23 +202,23 @@ MSTR GetTexmapFilePath(Texmap* map) {
         MSTR path;
         if (ReadParamPath(block, id, path) && IsHdrOrExrPath(path)) {
             MSTR& candidate = type == kFileNameType ? fileNameCandidate : stringCandidate;
-            if (candidate.empty()) {
+            if (candidate.isNull()) {
                 candidate = path;
             }
         }
         return false;
     });
-    return !fileNameCandidate.empty() ? fileNameCandidate : stringCandidate;
+    return !fileNameCandidate.isNull() ? fileNameCandidate : stringCandidate;
 }
 
 bool SetTexmapFilePath(Texmap* map, const MSTR& newPath) {
-    if (!map || newPath.empty()) {
+    if (!map || newPath.isNull()) {
         return false;
     }
     bool written = false;
     ForEachPathParam(map, [&](IParamBlock2* block, ParamID id, ParamType2 type) {
         if (type == kFileNameType) {
-            block->SetValue(id, 0, newPath, 0);
+            block->SetValue(id, 0, newPath.data(), 0);
             written = true;
         }
         return written;
@@ -220,7 +229,7 @@ bool SetTexmapFilePath(Texmap* map, const MSTR& newPath) {
     ForEachPathParam(map, [&](IParamBlock2* block, ParamID id, ParamType2 type) {
         MSTR current;
         if (type == kStringType && ReadParamPath(block, id, current) && IsHdrOrExrPath(current)) {
-            block->SetValue(id, 0, newPath, 0);
+            block->SetValue(id, 0, newPath.data(), 0);
             written = true;
         }
         return written;

@@ -2,6 +2,7 @@
 // The standalone host's "Bitmap" map: a latitude-longitude .hdr or .exr image shown as the
 // environment, with parameter names in the manner of the host's own bitmap texture.
 
+#include "scene/ZenhostApi.h"
 #include <iparamb2.h>
 
 namespace standalone {
@@ -31,8 +32,8 @@ enum BitmapMapParam : ParamID {
 //   rows (v grows towards the nadir).
 
 /// The Bitmap class descriptor (registered with the host's class directory).
-HOST_API ClassDesc2* GetBitmapMapDesc();
+ZENHOST_API ClassDesc2* GetBitmapMapDesc();
 /// A new Bitmap with default parameters and no file.
-HOST_API Texmap* CreateBitmapMap();
+ZENHOST_API Texmap* CreateBitmapMap();
 
 }  // namespace standalone

@@ -2,6 +2,7 @@
 // High-dynamic-range images of the standalone host's source maps: reading .hdr and .exr files,
 // and the latitude-longitude lookup that the maps shade with.
 
+#include "scene/ZenhostApi.h"
 #include <max.h>
 #include "maps/PixelBuffer.h"
 
@@ -22,7 +23,7 @@ struct HdrImage {
 /// a Windows path. Non-finite pixel values and -0 become 0; values beyond a quarter of the float
 /// range are held there. False with a one-line reason in `error`
 /// (missing, truncated or damaged file, unsupported compression) and `out` untouched.
-HOST_API bool LoadHdrImage(const std::wstring& windowsPath, HdrImage& out, std::string* error);
+ZENHOST_API bool LoadHdrImage(const std::wstring& windowsPath, HdrImage& out, std::string* error);
 
 /// When and how large a file was last written. Equal stamps taken at two moments mean that the
 /// file was not rewritten in between; `exists` is false when the file cannot be found.
@@ -33,11 +34,11 @@ struct HdrFileStamp {
     bool operator==(const HdrFileStamp&) const = default;
 };
 
-HOST_API HdrFileStamp StampHdrFile(const std::wstring& windowsPath);
+ZENHOST_API HdrFileStamp StampHdrFile(const std::wstring& windowsPath);
 
 /// Bilinear lookup: u runs over the columns (pixel centres at (column + 0.5) / width) and wraps
 /// around, v over the rows (row 0 at v = 0) and clamps at the top and bottom rows. Alpha is 1;
 /// an empty image gives black.
-HOST_API AColor SampleLatLong(const HdrImage& image, float u, float v);
+ZENHOST_API AColor SampleLatLong(const HdrImage& image, float u, float v);
 
 }  // namespace standalone

@@ -6,6 +6,7 @@
 // pointers, and the ones they replace are freed once no sample can still read them (see
 // scene/Retirement.h), so a sample never reads freed pixels and takes no lock.
 
+#include "scene/ZenhostApi.h"
 #include "maps/HdrImage.h"
 #include "maps/OneBlockTexmap.h"
 #include "scene/Retirement.h"
@@ -66,7 +67,7 @@ struct HdrSourceMapClass {
 /// - by Reload, always.
 /// A file that cannot be read makes the map evaluate opaque black and adds one host log line
 /// per attempt. Reloading sends no notification; callers notify as they need.
-class HOST_API HdrSourceMap : public OneBlockTexmap {
+class ZENHOST_API HdrSourceMap : public OneBlockTexmap {
 public:
     explicit HdrSourceMap(const HdrSourceMapClass& mapClass);
     ~HdrSourceMap() override;

@@ -2,6 +2,7 @@
 // A procedural environment map of the standalone host: a sky gradient over a darker ground
 // with a small, very bright sun, so that slot evaluation has real HDR input without a file.
 
+#include "scene/ZenhostApi.h"
 #include <iparamb2.h>
 
 namespace standalone {
@@ -16,8 +17,8 @@ enum ProceduralSkyParam : ParamID {
 };
 
 /// The sky's class descriptor (registered with the host's class directory).
-HOST_API ClassDesc2* GetProceduralSkyDesc();
+ZENHOST_API ClassDesc2* GetProceduralSkyDesc();
 /// A new sky with default parameters.
-HOST_API Texmap* CreateProceduralSky();
+ZENHOST_API Texmap* CreateProceduralSky();
 
 }  // namespace standalone

@@ -3,6 +3,7 @@
 // environment, or looked up by a map channel, with parameter names in the manner of the
 // renderer's bitmap map.
 
+#include "scene/ZenhostApi.h"
 #include <iparamb2.h>
 
 namespace standalone {
@@ -31,8 +32,8 @@ enum VRayBitmapMapParam : ParamID {
 // image's top row). "horizontal_flip" mirrors u after either.
 
 /// The VRayBitmap class descriptor (registered with the host's class directory).
-HOST_API ClassDesc2* GetVRayBitmapMapDesc();
+ZENHOST_API ClassDesc2* GetVRayBitmapMapDesc();
 /// A new VRayBitmap with default parameters and no file.
-HOST_API Texmap* CreateVRayBitmapMap();
+ZENHOST_API Texmap* CreateVRayBitmapMap();
 
 }  // namespace standalone

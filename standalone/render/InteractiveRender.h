@@ -3,6 +3,7 @@
 // plug-in sends one kind of script, the restart of a running interactive render; the host runs
 // it against this model. Any other text is recorded and reported as not understood.
 
+#include "scene/ZenhostApi.h"
 #include <max.h>
 
 #include <functional>
@@ -29,15 +30,15 @@ struct InteractiveRenderState {
     std::vector<TimeValue> sliderMoves;  ///< every time the script set the time slider
 };
 
-HOST_API void SetRendererModel(const RendererModel& model);
-HOST_API void SetInteractiveRenderRunning(bool running);
-HOST_API InteractiveRenderState GetInteractiveRenderState();
+ZENHOST_API void SetRendererModel(const RendererModel& model);
+ZENHOST_API void SetInteractiveRenderRunning(bool running);
+ZENHOST_API InteractiveRenderState GetInteractiveRenderState();
 /// Forgets the state and the executed scripts (the renderer model stays).
-HOST_API void ResetInteractiveRender();
+ZENHOST_API void ResetInteractiveRender();
 
 /// Every script text the host was given, in order.
-HOST_API std::vector<std::wstring> ExecutedScripts();
+ZENHOST_API std::vector<std::wstring> ExecutedScripts();
 /// Called with each script text before it runs (tests record the order of events).
-HOST_API void SetScriptObserver(std::function<void(const std::wstring&)> observer);
+ZENHOST_API void SetScriptObserver(std::function<void(const std::wstring&)> observer);
 
 }  // namespace standalone

@@ -2,6 +2,7 @@
 // Renders a texture map as a latitude-longitude environment image, the way a renderer samples
 // an environment: many threads, one shading sample per pixel.
 
+#include "scene/ZenhostApi.h"
 #include <imtl.h>
 #include "maps/PixelBuffer.h"
 
@@ -19,7 +20,7 @@ struct LatLongImage {
 /// shows: the direction an unrotated Bitmap or VRayBitmap looks its image up at the same pixel's
 /// centre, u = (column + 0.5) / width and v = (row + 0.5) / height (LatLongPosition). A render
 /// of such a map at its image's own size therefore shows the image pixel for pixel.
-HOST_API Point3 LatLongPixelDirection(int column, int row, int width, int height);
+ZENHOST_API Point3 LatLongPixelDirection(int column, int row, int width, int height);
 
 /// Called on the caller's thread each time the finished rows from the top grow: rows
 /// [0, rowsReady) of `image` are final and no render thread writes them again, so the caller
@@ -31,14 +32,14 @@ using LatLongRowsReady = std::function<bool(const LatLongImage& image, int rowsR
 /// each pixel looking along LatLongPixelDirection, while the caller's thread hands finished rows
 /// to `rowsReady`. The image is rendered into the storage of `recycled`, an image the caller is
 /// done with: memory already in use costs no page faults.
-HOST_API LatLongImage RenderLatLong(Texmap& map, int width, int height, TimeValue t, int threads,
+ZENHOST_API LatLongImage RenderLatLong(Texmap& map, int width, int height, TimeValue t, int threads,
                                     const LatLongRowsReady& rowsReady = {},
                                     LatLongImage recycled = {});
 
 /// Evaluates `map` once per pixel of a camera's view: the camera (world transform `cameraTM`)
 /// looks down its own -Z with +Y up, and `fovDegrees` spans the image's width. Rows as for
 /// RenderLatLong.
-HOST_API LatLongImage RenderCameraView(Texmap& map, int width, int height, TimeValue t,
+ZENHOST_API LatLongImage RenderCameraView(Texmap& map, int width, int height, TimeValue t,
                                        const Matrix3& cameraTM, float fovDegrees, int threads,
                                        const LatLongRowsReady& rowsReady = {});
 

@@ -2,6 +2,7 @@
 // The host's chunked scene data: a chunk is a 16-bit id, a 32-bit length (header included)
 // and its data, which may hold further chunks. Little-endian throughout.
 
+#include "scene/ZenhostApi.h"
 #include <ioapi.h>
 
 #include <cstdint>
@@ -10,7 +11,7 @@
 namespace standalone {
 
 /// ISave over a byte buffer.
-class HOST_API ChunkWriter : public ISave {
+class ZENHOST_API ChunkWriter : public ISave {
 public:
     void BeginChunk(USHORT id) override;
     void EndChunk() override;
@@ -24,7 +25,7 @@ private:
 
 /// ILoad over a byte range. It never reads outside the chunk that is open: a length that does
 /// not fit its parent ends the level (OpenChunk answers IO_END).
-class HOST_API ChunkReader : public ILoad {
+class ZENHOST_API ChunkReader : public ILoad {
 public:
     ChunkReader(const uint8_t* data, size_t size);
     IOResult OpenChunk() override;

@@ -3,6 +3,7 @@
 // cannot be read, for instance). It is not the plug-in's diagnostic log.
 
 
+#include "scene/ZenhostApi.h"
 #include <string>
 #include <vector>
 
@@ -10,9 +11,9 @@ namespace standalone {
 
 /// Appends one line (UTF-8, without its newline) to the host log and writes it to stderr.
 /// Safe to call from any thread.
-HOST_API void HostLog(const std::string& line);
+ZENHOST_API void HostLog(const std::string& line);
 /// Every line logged since the start or since the last ClearHostLog, oldest first.
-HOST_API std::vector<std::string> HostLogLines();
-HOST_API void ClearHostLog();
+ZENHOST_API std::vector<std::string> HostLogLines();
+ZENHOST_API void ClearHostLog();
 
 }  // namespace standalone

@@ -1,6 +1,7 @@
 #pragma once
 // The standalone host's parameter block (see HostParamBlock.cpp for the threading rules).
 
+#include "scene/ZenhostApi.h"
 #include "scene/Retirement.h"
 
 #include <iparamb2.h>
@@ -32,7 +33,7 @@ public:
     Value4 ValueAt(TimeValue t, Interval& valid) const;
 };
 
-class HOST_API HostParamBlock : public IParamBlock2 {
+class ZENHOST_API HostParamBlock : public IParamBlock2 {
 public:
     explicit HostParamBlock(ParamBlockDesc2* desc);
     ~HostParamBlock() override;

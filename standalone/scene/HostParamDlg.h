@@ -1,12 +1,13 @@
 #pragma once
 // The automatic rollup that the host builds for a block with P_AUTO_UI.
 
+#include "scene/ZenhostApi.h"
 #include <iparamb2.h>
 #include <iparamm2.h>
 
 /// The rollup's side of an automatic block: which block it shows, which user procedure serves
 /// its controls, and its dialog window once created.
-class HOST_API HostParamMap : public IParamMap2 {
+class ZENHOST_API HostParamMap : public IParamMap2 {
 public:
     HostParamMap(ReferenceTarget* obj, BlockID blockId, ParamMap2UserDlgProc* proc)
         : obj(obj), blockId(blockId), userProc(proc) {}
@@ -23,7 +24,7 @@ public:
 
 /// A parameter dialog: the automatic rollup added to the editor (when there is one) and the
 /// object it edits. DeleteThis removes the rollup when it is still shown.
-class HOST_API HostParamDlg : public ParamDlg {
+class ZENHOST_API HostParamDlg : public ParamDlg {
 public:
     HostParamDlg(ClassDesc2* cd, ParamBlockDesc2* desc, IMtlParams* imp, ReferenceTarget* obj)
         : cd(cd), desc(desc), imp(imp), obj(obj), paramMap(obj, desc->ID, desc->ui.dlgProc) {}

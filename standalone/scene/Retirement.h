@@ -7,6 +7,7 @@
 // announces itself in a cache line of its own.
 
 
+#include "scene/ZenhostApi.h"
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -15,7 +16,7 @@ namespace standalone {
 
 /// While it lives, what the calling thread loads from a published pointer stays allocated.
 /// Sections nest; only the outermost announces the thread (a store and a fence).
-class HOST_API ReadSection {
+class ZENHOST_API ReadSection {
 public:
     ReadSection() noexcept;
     ~ReadSection();
@@ -26,7 +27,7 @@ public:
 /// The objects one writer has replaced and not yet freed. Calls are serialised by the owner
 /// (its write lock or its one thread). Destroying the list frees everything still in it: the
 /// owner dies only when no reader can reach it any more.
-class HOST_API RetiredList {
+class ZENHOST_API RetiredList {
 public:
     RetiredList() = default;
     ~RetiredList();

@@ -2,6 +2,7 @@
 // Services of the standalone host that programs and tests use to play the host application:
 // the core interface's switches, the directory of known classes and the scene file.
 
+#include "scene/ZenhostApi.h"
 #include <iparamb2.h>
 #include <GetCOREInterface.h>
 #include <maxapi.h>
@@ -12,27 +13,27 @@
 namespace standalone {
 
 /// Makes GetCOREInterface answer null (false) or the host's interface (true, the default).
-HOST_API void SetCoreInterfaceAvailable(bool available);
+ZENHOST_API void SetCoreInterfaceAvailable(bool available);
 
 /// Scene nodes (user-interface thread). Handles count up from 1 and are never reused; the host
 /// owns a node until it is removed. Removing a node takes it out of the viewport and the
 /// selection.
-HOST_API INode* CreateNode(const std::wstring& name, const Matrix3& tm);
-HOST_API void RemoveNode(INode* node);
-HOST_API void RemoveAllNodes();
+ZENHOST_API INode* CreateNode(const std::wstring& name, const Matrix3& tm);
+ZENHOST_API void RemoveNode(INode* node);
+ZENHOST_API void RemoveAllNodes();
 /// The nodes selected, in selection order.
-HOST_API std::vector<INode*> SelectedNodes();
+ZENHOST_API std::vector<INode*> SelectedNodes();
 /// Every node of the scene, in creation order.
-HOST_API std::vector<INode*> SceneNodes();
+ZENHOST_API std::vector<INode*> SceneNodes();
 
 /// Classes the host can create by id, for scene loading: the host's own and every plug-in
 /// class registered here.
-HOST_API void RegisterClassDesc(ClassDesc2* cd);
-HOST_API void UnregisterClassDesc(ClassDesc2* cd);
-HOST_API ClassDesc2* FindClassDesc(SClass_ID superClass, const Class_ID& classId);
+ZENHOST_API void RegisterClassDesc(ClassDesc2* cd);
+ZENHOST_API void UnregisterClassDesc(ClassDesc2* cd);
+ZENHOST_API ClassDesc2* FindClassDesc(SClass_ID superClass, const Class_ID& classId);
 
 /// Holds a scene's top-level objects as its references, so that they live while it does.
-class HOST_API SceneRoot : public ReferenceMaker {
+class ZENHOST_API SceneRoot : public ReferenceMaker {
 public:
     SceneRoot() = default;
     ~SceneRoot() override;
@@ -59,13 +60,13 @@ private:
 
 /// Writes every object reachable from the root's references, their references and their own
 /// chunks to a scene file. False with a message on failure.
-HOST_API bool SaveScene(const std::wstring& windowsPath, SceneRoot& root, std::string* error);
+ZENHOST_API bool SaveScene(const std::wstring& windowsPath, SceneRoot& root, std::string* error);
 /// Reads a scene file written by SaveScene into `root` (appending its top-level objects).
 /// Objects of unknown classes are dropped; damaged chunks end their object's data.
-HOST_API bool LoadScene(const std::wstring& windowsPath, SceneRoot& root, std::string* error);
+ZENHOST_API bool LoadScene(const std::wstring& windowsPath, SceneRoot& root, std::string* error);
 /// The same through memory, for tests of damaged data.
-HOST_API std::vector<unsigned char> SaveSceneToBytes(SceneRoot& root);
-HOST_API bool LoadSceneFromBytes(const std::vector<unsigned char>& bytes, SceneRoot& root,
+ZENHOST_API std::vector<unsigned char> SaveSceneToBytes(SceneRoot& root);
+ZENHOST_API bool LoadSceneFromBytes(const std::vector<unsigned char>& bytes, SceneRoot& root,
                                  std::string* error);
 
 }  // namespace standalone

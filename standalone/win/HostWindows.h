@@ -4,6 +4,7 @@
 // rollup panel, and the frame buffer that renders the environment through its map.
 // User-interface thread only.
 
+#include "scene/ZenhostApi.h"
 #include <imtl.h>
 
 #include <string>
@@ -13,7 +14,7 @@ namespace standalone::win {
 
 /// Registers the custom control classes ("CustButton", "CustEdit", "SpinnerControl",
 /// "ColorSwatch") for every module of the process. Safe to call more than once.
-HOST_API void RegisterCustomControls();
+ZENHOST_API void RegisterCustomControls();
 
 // --- The main window ------------------------------------------------------------------------
 /// Control ids of the main window's map buttons (custom buttons that take dropped maps).
@@ -21,46 +22,46 @@ constexpr int kEnvironmentButtonId = 2001;
 constexpr int kDomeLightButtonId = 2002;
 
 /// Creates the host's main window (what GetMAXHWnd answers) or returns the open one.
-HOST_API HWND OpenMainWindow();
+ZENHOST_API HWND OpenMainWindow();
 /// Destroys the main window and everything it owns (editor, frame buffer).
-HOST_API void CloseMainWindow();
+ZENHOST_API void CloseMainWindow();
 /// The map assigned to the environment (shown by the frame buffer) and to the dome light.
 /// Setting one references it, releases the previous one and updates the button.
-HOST_API Texmap* GetEnvironmentMap();
-HOST_API void SetEnvironmentMap(Texmap* map);
-HOST_API Texmap* GetDomeLightMap();
-HOST_API void SetDomeLightMap(Texmap* map);
+ZENHOST_API Texmap* GetEnvironmentMap();
+ZENHOST_API void SetEnvironmentMap(Texmap* map);
+ZENHOST_API Texmap* GetDomeLightMap();
+ZENHOST_API void SetDomeLightMap(Texmap* map);
 
 // --- The material editor --------------------------------------------------------------------
 /// Creates the material editor window or returns the open one. While it is open, the host's
 /// material-editor interface (MTLEDIT_INTERFACE) answers and PutMtlToMtlEditor shows maps in it.
-HOST_API HWND OpenMaterialEditor();
+ZENHOST_API HWND OpenMaterialEditor();
 /// Closes the editor: the shown map's dialog is deleted and every rollup page destroyed.
-HOST_API void CloseMaterialEditor();
+ZENHOST_API void CloseMaterialEditor();
 /// The editor's rollup pages (their dialog windows) from top to bottom.
-HOST_API std::vector<HWND> RollupPages();
+ZENHOST_API std::vector<HWND> RollupPages();
 /// The title bar text of a page; empty for a window that is no page.
-HOST_API std::wstring RollupPageTitle(HWND page);
+ZENHOST_API std::wstring RollupPageTitle(HWND page);
 /// Opens or closes a page; a closed page shows only its title bar.
-HOST_API void SetRollupPageOpen(HWND page, bool open);
+ZENHOST_API void SetRollupPageOpen(HWND page, bool open);
 /// The window of sample slot `slot` (0..23), for clicks and screenshots.
-HOST_API HWND SampleSlotWindow(int slot);
+ZENHOST_API HWND SampleSlotWindow(int slot);
 
 // --- The frame buffer -----------------------------------------------------------------------
 /// Creates the frame-buffer window (its title contains "VFB") or returns the open one. It
 /// renders the environment map in latitude-longitude on threads of its own, again whenever
 /// the map notifies a change.
-HOST_API HWND OpenFrameBuffer(int width = 512, int height = 256);
-HOST_API void CloseFrameBuffer();
+ZENHOST_API HWND OpenFrameBuffer(int width = 512, int height = 256);
+ZENHOST_API void CloseFrameBuffer();
 /// Waits, pumping messages, until no render is pending or running and the newest image is
 /// shown; false on timeout.
-HOST_API bool WaitForFrameBuffer(int timeoutMs);
+ZENHOST_API bool WaitForFrameBuffer(int timeoutMs);
 /// The linear colour the newest finished render gave at pixel (x, y); false without one.
-HOST_API bool FrameBufferPixel(int x, int y, AColor& colour);
+ZENHOST_API bool FrameBufferPixel(int x, int y, AColor& colour);
 
 // --- Pictures -------------------------------------------------------------------------------
 /// Writes what a window's client area (the whole screen for null) shows as a PNG file, once
 /// pending paints are done; false when it cannot be written.
-HOST_API bool SaveWindowPng(HWND window, const std::wstring& path);
+ZENHOST_API bool SaveWindowPng(HWND window, const std::wstring& path);
 
 }  // namespace standalone::win
