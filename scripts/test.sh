@@ -34,6 +34,9 @@ bash scripts/build.sh win64
 WINEDEBUG=-all WINEPREFIX="$PWD/build/win64/wineprefix" xvfb-run -a -s '-screen 0 1920x1040x24' \
   ctest --test-dir build/win64
 
+echo "== zenithra.dlt from an SDK folder (ZENITHRA_MAXSDK)"
+bash scripts/check-maxsdk-build.sh
+
 echo "== command-line tool"
 check=build/native/tool-check
 rm -rf "$check"

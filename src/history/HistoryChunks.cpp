@@ -70,7 +70,7 @@ void WriteHistoryEntry(ISave* isave, const HistoryEntry& e) {
         out.F32(row.y);
         out.F32(row.z);
     }
-    out.U32(e.cameraTM.GetFlags());
+    out.U32(e.cameraTM.GetIdentFlags());
     out.U8(e.hasCamera ? 1 : 0);
     out.I32(e.slot);
     out.F32(e.mapRotation);
@@ -120,7 +120,7 @@ bool ReadHistoryEntry(ILoad* iload, HistoryEntry& e) {
         for (int r = 0; r < 4; ++r) {
             e.cameraTM.SetRow(r, Point3(rows[3 * r], rows[3 * r + 1], rows[3 * r + 2]));
         }
-        e.cameraTM.SetFlags(flags);
+        e.cameraTM.SetIdentFlags(flags);
     }
     in.Flag(e.hasCamera);
     in.I32(e.slot);
@@ -141,7 +141,7 @@ bool ReadHistoryEntry(ILoad* iload, HistoryEntry& e) {
     if (in.U32(count)) {
         in.Blob(count, e.previewJpeg);
     }
-    return !e.entryId.empty() && !e.variantId.empty() && !e.hdrPath.empty() &&
+    return !e.entryId.isNull() && !e.variantId.isNull() && !e.hdrPath.isNull() &&
            !e.sourceParams.empty();
 }
 

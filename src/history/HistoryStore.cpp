@@ -2,6 +2,7 @@
 
 #include "history/HistoryStore.h"
 
+#include "core/HostStrings.h"
 #include "platform/Platform.h"
 #include "shading/Zenithra.h"
 #include "source/SourceFile.h"
@@ -12,6 +13,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <map>
+#include <string>
 #include <utility>
 
 namespace {
@@ -37,7 +39,7 @@ std::map<const Zenithra*, CurrentLook>& CurrentLooks() {
 }  // namespace
 
 const MSTR& VariantKey(const HistoryEntry& entry) {
-    return entry.variantId.empty() ? entry.entryId : entry.variantId;
+    return entry.variantId.isNull() ? entry.entryId : entry.variantId;
 }
 
 MSTR MakeLookId() {
@@ -47,12 +49,12 @@ MSTR MakeLookId() {
                   unsigned(now.month), unsigned(now.day), unsigned(now.hour), unsigned(now.minute),
                   unsigned(now.second), unsigned(now.millisecond),
                   unsigned(platform::GetTickCount32()));
-    return platform::Utf8ToWide(text);
+    return MakeMstr(platform::Utf8ToWide(text));
 }
 
 bool SameCamera(const MSTR& name, uint32_t handle, const HistoryEntry& entry) {
-    MSTR a = platform::ToLower(name);
-    MSTR b = platform::ToLower(entry.cameraName);
+    std::wstring a = platform::ToLower(MstrView(name));
+    std::wstring b = platform::ToLower(MstrView(entry.cameraName));
     if (!a.empty() || !b.empty()) {
         return a == b;
     }
@@ -74,7 +76,7 @@ void DeleteVariant(Zenithra* map, const HistoryEntry& entry) {
 }
 
 void DeleteHdrLooks(Zenithra* map, const MSTR& path) {
-    if (!map || path.empty()) {
+    if (!map || path.isNull()) {
         return;
     }
     MSTR key = MakePathKey(path);
@@ -127,7 +129,7 @@ void ClearAllLooks(Zenithra* map) {
 namespace CurrentLookRegistry {
 
 void Put(const Zenithra* map, const MSTR& path, const MSTR& variantId) {
-    if (!map || path.empty()) {
+    if (!map || path.isNull()) {
         return;
     }
     CurrentLooks()[map] = CurrentLook{path, MakePathKey(path), variantId};
@@ -146,7 +148,7 @@ void Erase(const Zenithra* map) {
 }  // namespace CurrentLookRegistry
 
 void RefreshHistoryWindows(Zenithra* map, const MSTR& path, const MSTR& variantId) {
-    if (!path.empty()) {
+    if (!path.isNull()) {
         CurrentLookRegistry::Put(map, path, variantId);
     }
     RebuildOpenHistoryWindows(map, path, variantId);

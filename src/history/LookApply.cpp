@@ -129,8 +129,8 @@ void ApplyCamera(const HistoryEntry& shown) {
         return;
     }
     INode* node = shown.cameraHandle != 0 ? core->GetINodeByHandle(shown.cameraHandle) : nullptr;
-    if (!node && !shown.cameraName.empty()) {
-        node = core->GetINodeByName(shown.cameraName.c_str());
+    if (!node && !shown.cameraName.isNull()) {
+        node = core->GetINodeByName(shown.cameraName.data());
     }
     if (!node) {
         return;  // the camera has gone since the look was saved
@@ -153,8 +153,8 @@ bool ApplyLook(Zenithra* map, const MSTR& variantId, const HistoryEntry* shown) 
     if (!map || !map->sourceMap) {
         return false;
     }
-    const MSTR vid = variantId.empty() && shown ? VariantKey(*shown) : variantId;
-    if (vid.empty()) {
+    const MSTR vid = variantId.isNull() && shown ? VariantKey(*shown) : variantId;
+    if (vid.isNull()) {
         return false;
     }
     std::vector<HistoryEntry> looks;
@@ -172,7 +172,7 @@ bool ApplyLook(Zenithra* map, const MSTR& variantId, const HistoryEntry* shown) 
     });
     const HistoryEntry rec = shown ? *shown : looks.front();
     const MSTR hdrPath = looks.front().hdrPath;
-    if (!hdrPath.empty()) {
+    if (!hdrPath.isNull()) {
         SetTexmapFilePath(map->sourceMap, hdrPath);
     }
     const int n = map->GetSlotCount();
@@ -195,7 +195,7 @@ bool ApplyLook(Zenithra* map, const MSTR& variantId, const HistoryEntry* shown) 
     }
     map->NotifyDependents(FOREVER, PART_ALL, REFMSG_CHANGE, NOTIFY_ALL, true);
     map->NotifyProxies(PART_ALL, REFMSG_CHANGE);
-    if (!hdrPath.empty()) {
+    if (!hdrPath.isNull()) {
         RefreshHistoryWindows(map, hdrPath, vid);
     }
     return true;

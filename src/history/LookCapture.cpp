@@ -3,6 +3,7 @@
 
 #include "history/LookCapture.h"
 
+#include "core/HostStrings.h"
 #include "history/HistoryStore.h"
 #include "history/PreviewImages.h"
 #include "platform/Platform.h"
@@ -19,7 +20,7 @@
 
 namespace {
 
-const wchar_t* const kBoxTitle = _M("HDR Lighting History");
+const MCHAR* const kBoxTitle = _M("HDR Lighting History");
 
 struct CameraSeen {
     ULONG handle = 0;
@@ -36,7 +37,7 @@ CameraSeen ActiveCamera(Interface* core, TimeValue t) {
         INode* node = view.IsAlive() ? view.GetViewCamera() : nullptr;
         if (node) {
             camera.handle = node->GetHandle();
-            const wchar_t* name = node->GetName();
+            const MCHAR* name = node->GetName();
             camera.name = name ? name : _M("");
             camera.tm = node->GetNodeTM(t);
             camera.has = true;
@@ -50,8 +51,8 @@ CameraSeen ActiveCamera(Interface* core, TimeValue t) {
 // The camera node again, by handle first and by name when the handle finds nothing.
 INode* FindCamera(Interface* core, ULONG handle, const MSTR& name) {
     INode* node = handle != 0 ? core->GetINodeByHandle(handle) : nullptr;
-    if (!node && !name.empty()) {
-        node = core->GetINodeByName(name.c_str());
+    if (!node && !name.isNull()) {
+        node = core->GetINodeByName(name.data());
     }
     return node;
 }
@@ -62,10 +63,10 @@ MSTR SavedAtNow() {
     std::snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u", unsigned(now.year),
                   unsigned(now.month), unsigned(now.day), unsigned(now.hour), unsigned(now.minute),
                   unsigned(now.second));
-    return platform::Utf8ToWide(text);
+    return MakeMstr(platform::Utf8ToWide(text));
 }
 
-const wchar_t* const kOverwritePrompt =
+const MCHAR* const kOverwritePrompt =
     _M("For this HDR/camera saved variants already exist.\n\nYes - overwrite the latest ")
         _M("variant.\nNo - create one more variant.\nCancel - do nothing.");
 
@@ -84,7 +85,7 @@ bool CaptureLook(Zenithra* map) {
     Interface* core = GetCOREInterface();
     const TimeValue t = core ? core->GetTime() : 0;
     const MSTR path = GetTexmapFilePath(map->sourceMap);
-    if (path.empty()) {
+    if (path.isNull()) {
         platform::ShowMessageBox(owner, _M("Current VRayBitmap has no HDR/EXR file path."),
                                  kBoxTitle, platform::kBoxOk | platform::kBoxIconInformation);
         return false;

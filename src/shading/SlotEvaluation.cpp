@@ -17,8 +17,7 @@ float SlotFloat(IParamBlock2& pb, ParamID id, TimeValue t, int s) {
     if (pb.GetValue(id, t, value, ignored, s)) {
         return value;
     }
-    const ParamDef* def = pb.GetParamDef(id);
-    return def ? def->defFloat : 0.0f;
+    return pb.IDtoIndex(id) >= 0 ? pb.GetParamDef(id).def.f : 0.0f;
 }
 
 /// Decrements the evaluation count on every way out of EvalSlotColor.

@@ -67,9 +67,9 @@ void Zenithra::RebuildSlots() {
     EnsureSlotProxies(n);
     CreateSlotRollups(mainRollupWnd, editParams);
     UpdateMainRollup(mainRollupWnd);
-    NotifyDependents(FOREVER, PART_ALL, REFMSG_ZENITHRA_CHANGED, NOTIFY_ALL, true);
+    NotifyDependents(FOREVER, PART_ALL, REFMSG_SUBANIM_STRUCTURE_CHANGED, NOTIFY_ALL, true);
     NotifyDependents(FOREVER, PART_ALL, REFMSG_CHANGE, NOTIFY_ALL, true);
-    NotifyProxies(PART_ALL, REFMSG_ZENITHRA_CHANGED);
+    NotifyProxies(PART_ALL, REFMSG_SUBANIM_STRUCTURE_CHANGED);
     NotifyProxies(PART_ALL, REFMSG_CHANGE);
 }
 
@@ -89,13 +89,13 @@ bool Zenithra::CopySlot(int source) {
     for (ParamID id : kFloatTables) {
         TimeValue tt = TableTime(id, t);
         float value = block->Count(id) > source ? ReadFloat(*block, id, tt, source)
-                                                : block->GetParamDef(id)->defFloat;
+                                                : block->GetParamDef(id).def.f;
         block->SetCount(id, n + 1);
         block->SetValue(id, tt, value, n);
     }
     for (ParamID id : kColourTables) {
         Point4 value = block->Count(id) > source ? ReadColour(*block, id, t, source)
-                                                 : block->GetParamDef(id)->defPoint4;
+                                                 : *block->GetParamDef(id).def.p4;
         block->SetCount(id, n + 1);
         block->SetValue(id, t, value, n);
     }

@@ -18,7 +18,7 @@ constexpr size_t kMaxNameUnits = 128;
 /// A lower-cased copy of a name in a fixed buffer: no allocation on the shading path.
 class LowerName {
 public:
-    explicit LowerName(const wchar_t* name) {
+    explicit LowerName(const MCHAR* name) {
         if (name) {
             while (name[length] != 0 && length < kMaxNameUnits) {
                 units[length] = platform::ToLowerUnit(name[length]);
@@ -29,7 +29,7 @@ public:
     std::wstring_view View() const { return {units, length}; }
 
 private:
-    wchar_t units[kMaxNameUnits];
+    MCHAR units[kMaxNameUnits];
     size_t length = 0;
 };
 
@@ -45,7 +45,8 @@ bool HasAny(std::wstring_view name, Words... words) {
 /// An integer parameter that names the mapping type: mapping/projection and type/mode/source,
 /// but nothing about channels, tiling, offsets, rotation or files.
 bool IsMappingTypeParam(const ParamDef& def) {
-    if (def.type != TYPE_INT) {
+    // TYPE_INT belongs to the host's older type enumeration.
+    if (int(def.type) != TYPE_INT) {
         return false;
     }
     LowerName lower(def.int_name);
@@ -62,7 +63,7 @@ bool IsMappingTypeParam(const ParamDef& def) {
 }
 
 bool IsRotationType(const ParamDef& def) {
-    return def.type == TYPE_FLOAT || def.type == TYPE_ANGLE;
+    return int(def.type) == TYPE_FLOAT || def.type == TYPE_ANGLE;
 }
 
 /// The first readable mapping-type parameter decides.
@@ -103,7 +104,7 @@ bool ClassifySourceMap(Texmap* map, bool& isVRayBitmap, bool& isBitmap) {
     }
     MSTR className;
     map->GetClassName(className);
-    LowerName lower(className.c_str());
+    LowerName lower(className.data());
     std::wstring_view name = lower.View();
     isVRayBitmap = Has(name, _M("vray")) && Has(name, _M("bitmap"));
     isBitmap = !isVRayBitmap && Has(name, _M("bitmap"));

@@ -1,12 +1,17 @@
 #include "source/RenderRefresh.h"
 
+#include "core/HostStrings.h"
 #include "platform/Platform.h"
 #include "shading/Zenithra.h"
 
 #include <GetCOREInterface.h>
 #include <maxapi.h>
+#include <maxscript/maxscript.h>
 
-const wchar_t* const IprRestartScript = _M(
+#include <string>
+#include <string_view>
+
+const MCHAR* const IprRestartScript = _M(
     "try(fn zenithraBool v = (local s = try(toLower(v as string))catch(\"\");s == \"true\" or ")
     _M("s == \"1\" or s == \"2\");fn zenithraIprActive = (local active = false;try(active = ") _M(
         "zenithraBool(vrayIsIPRRunning()))catch();if not active do(try(local r = ")
@@ -23,7 +28,7 @@ const wchar_t* const IprRestartScript = _M(
 
 void NotifyTwice(ReferenceTarget& target) {
     target.NotifyDependents(FOREVER, PART_ALL, REFMSG_CHANGE, NOTIFY_ALL, true);
-    target.NotifyDependents(FOREVER, 0, REFMSG_ZENITHRA_CHANGED, NOTIFY_ALL, true);
+    target.NotifyDependents(FOREVER, 0, REFMSG_SUBANIM_STRUCTURE_CHANGED, NOTIFY_ALL, true);
 }
 
 void RefreshAfterSourceChange(Zenithra* map, Texmap* source, HWND window) {
@@ -44,15 +49,15 @@ void RefreshAfterSourceChange(Zenithra* map, Texmap* source, HWND window) {
     }
     NotifyTwice(*map);
     map->NotifyProxies(PART_ALL, REFMSG_CHANGE);
-    map->NotifyProxies(0, REFMSG_ZENITHRA_CHANGED);
-    ExecuteMAXScriptScript(IprRestartScript, kScriptSourceDynamic, TRUE, nullptr, FALSE);
+    map->NotifyProxies(0, REFMSG_SUBANIM_STRUCTURE_CHANGED);
+    ExecuteMAXScriptScript(IprRestartScript, MAXScript::ScriptSource::Dynamic, TRUE, nullptr, FALSE);
 }
 
 bool IsFrameBufferTitle(const MSTR& title) {
     // The title is read into 512 units: at most 511 characters take part.
-    MSTR lower = platform::ToLower(MSTR(title.substr(0, 511)));
-    for (const wchar_t* word : {_M("v-ray frame buffer"), _M("vray frame buffer"), _M("vfb")}) {
-        if (lower.find(word) != MSTR::npos) {
+    std::wstring lower = platform::ToLower(MstrView(title).substr(0, 511));
+    for (const MCHAR* word : {_M("v-ray frame buffer"), _M("vray frame buffer"), _M("vfb")}) {
+        if (lower.find(word) != std::wstring::npos) {
             return true;
         }
     }
@@ -64,9 +69,9 @@ BOOL CALLBACK FindFrameBufferWindowProc(HWND window, LPARAM slot) {
     if (!IsWindowVisible(window)) {
         return TRUE;
     }
-    wchar_t buffer[512] = {};
+    MCHAR buffer[512] = {};
     int length = GetWindowTextW(window, buffer, 512);
-    MSTR title(reinterpret_cast<const wchar_t*>(buffer), size_t(length > 0 ? length : 0));
+    MSTR title = MakeMstr(std::wstring_view(buffer, size_t(length > 0 ? length : 0)));
     if (!IsFrameBufferTitle(title)) {
         return TRUE;
     }

@@ -8,10 +8,10 @@ class Zenithra;
 
 /// Restarts a running interactive render (and does nothing when none runs). Every failure is
 /// swallowed inside the script.
-extern const wchar_t* const IprRestartScript;
+extern const MCHAR* const IprRestartScript;
 
 /// The two notifications every consumer of a changed source map is sent, in this order:
-/// REFMSG_CHANGE for PART_ALL, then REFMSG_ZENITHRA_CHANGED for part 0 (FOREVER, NOTIFY_ALL,
+/// REFMSG_CHANGE for PART_ALL, then REFMSG_SUBANIM_STRUCTURE_CHANGED for part 0 (FOREVER, NOTIFY_ALL,
 /// propagated).
 void NotifyTwice(ReferenceTarget& target);
 
@@ -24,8 +24,6 @@ void RefreshAfterSourceChange(Zenithra* map, Texmap* source, HWND window);
 bool IsFrameBufferTitle(const MSTR& title);
 
 #if defined(_WIN32)
-#include <windows.h>
-#undef GetClassName
 /// EnumWindows callback: stores the first visible frame-buffer window in *(HWND*)slot and stops.
 BOOL CALLBACK FindFrameBufferWindowProc(HWND window, LPARAM slot);
 #endif

@@ -21,7 +21,8 @@ std::vector<SourceParamSnapshot> CaptureSourceMapParams(Texmap* map, TimeValue t
         record.paramId = uint16_t(id);
         Interval valid = FOREVER;
         bool read = false;
-        switch (def.type) {
+        // The simple types span both of the host's type enumerations.
+        switch (int(def.type)) {
             case TYPE_FLOAT:
             case TYPE_ANGLE:
                 read = block->GetValue(id, t, record.floatValue, valid, 0);
@@ -74,8 +75,7 @@ bool ApplySourceMapParams(Texmap* map, TimeValue t,
         if (!block || block->IDtoIndex(id) < 0) {
             continue;
         }
-        const ParamDef* def = block->GetParamDef(id);
-        ParamType2 type = def ? def->type : -1;
+        const int type = int(block->GetParamDef(id).type);
         if (r.kind == SourceParamSnapshot::kFloat && type == TYPE_FLOAT) {
             block->SetValue(id, t, r.isAngle ? r.floatValue * kRadiansPerDegree : r.floatValue, 0);
         } else if (r.kind == SourceParamSnapshot::kFloat && type == TYPE_ANGLE) {
@@ -84,7 +84,7 @@ bool ApplySourceMapParams(Texmap* map, TimeValue t,
             block->SetValue(id, t, int(r.intValue), 0);
         } else if (r.kind == SourceParamSnapshot::kString &&
                    (type == TYPE_STRING || type == TYPE_FILENAME)) {
-            block->SetValue(id, t, r.stringValue, 0);
+            block->SetValue(id, t, r.stringValue.data(), 0);
         } else if (r.kind == SourceParamSnapshot::kPoint3 && type == TYPE_POINT3) {
             block->SetValue(id, t, r.point3Value, 0);
         } else if (r.kind == SourceParamSnapshot::kPoint4 && type == TYPE_POINT4) {
@@ -98,6 +98,6 @@ bool ApplySourceMapParams(Texmap* map, TimeValue t,
         return false;
     }
     map->NotifyDependents(FOREVER, PART_ALL, REFMSG_CHANGE, NOTIFY_ALL, true);
-    map->NotifyDependents(FOREVER, 0, REFMSG_ZENITHRA_CHANGED, NOTIFY_ALL, true);
+    map->NotifyDependents(FOREVER, 0, REFMSG_SUBANIM_STRUCTURE_CHANGED, NOTIFY_ALL, true);
     return true;
 }

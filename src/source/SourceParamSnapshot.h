@@ -3,6 +3,7 @@
 // written back onto any map whose parameters match by block, id and type.
 
 #include <imtl.h>
+#include <point4.h>
 
 #include <cstdint>
 #include <vector>
@@ -17,8 +18,8 @@ struct SourceParamSnapshot {
     float floatValue = 0.0f;  ///< kind 1; degrees for angle parameters
     int32_t intValue = 0;
     MSTR stringValue;
-    Point3 point3Value;
-    Point4 point4Value;
+    Point3 point3Value{0, 0, 0};
+    Point4 point4Value{0, 0, 0, 0};
 
     bool operator==(const SourceParamSnapshot&) const = default;
 };

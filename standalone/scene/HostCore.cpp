@@ -2,7 +2,9 @@
 // nodes and the active viewport.
 
 #include <GetCOREInterface.h>
+#include <imtledit.h>
 #include <maxapi.h>
+#include <ref.h>
 
 #include "maps/BitmapMap.h"
 #include "scene/HostWindowsLink.h"
@@ -78,7 +80,7 @@ private:
 class StandaloneInterface : public Interface {
 public:
     TimeValue GetTime() override { return time.load(); }
-    void SetTime(TimeValue t, bool) override {
+    void SetTime(TimeValue t, BOOL) override {
         time.store(t);
         std::vector<TimeChangeCallback*> copy = callbacks;
         for (TimeChangeCallback* cb : copy) {
@@ -93,7 +95,7 @@ public:
     void UnRegisterTimeChangeCallback(TimeChangeCallback* tc) override {
         callbacks.erase(std::remove(callbacks.begin(), callbacks.end(), tc), callbacks.end());
     }
-    HWND GetMAXHWnd() override { return standalone::HostMainWindow(); }
+    HWND GetMAXHWnd() const override { return standalone::HostMainWindow(); }
     void PutMtlToMtlEditor(MtlBase* mtl, int slot) override {
         if (standalone::MaterialEditorHost* editor = standalone::HostMaterialEditor()) {
             editor->PutMtl(mtl, slot);
@@ -109,7 +111,7 @@ public:
         }
         return nullptr;
     }
-    INode* GetINodeByName(const wchar_t* name) override {
+    INode* GetINodeByName(const MCHAR* name) override {
         for (auto& n : nodes) {
             if (name && std::wstring_view(n->GetName()) == name) {
                 return n.get();
@@ -117,7 +119,7 @@ public:
         }
         return nullptr;
     }
-    void ClearNodeSelection(bool) override { selection.clear(); }
+    void ClearNodeSelection(BOOL) override { selection.clear(); }
     void SelectNode(INode* node, int clearSel) override {
         if (clearSel) {
             selection.clear();
@@ -219,6 +221,28 @@ void AnimateOn() {
 }
 void AnimateOff() {
     animating.store(false);
+}
+
+AnimateSuspend::AnimateSuspend(BOOL, BOOL, BOOL) : animateSuspended(Animating()) {
+    if (animateSuspended) {
+        AnimateOff();
+    }
+}
+
+void AnimateSuspend::Resume() {
+    if (animateSuspended) {
+        animateSuspended = FALSE;
+        AnimateOn();
+    }
+}
+
+AnimateSuspend::~AnimateSuspend() {
+    Resume();
+}
+
+int GetTicksPerFrame() {
+    // The scene runs at 30 frames per second.
+    return TIME_TICKSPERSEC / 30;
 }
 
 namespace standalone {

@@ -1,67 +1,87 @@
-// The host's reference graph: who references whom, notification and auto-deletion.
+// The host's reference graph: who references whom, notification and auto-deletion. The host
+// keeps the graph in its own tables keyed by the objects, as the SDK's objects carry none of it:
+// for every maker the references it holds, for every target its dependents. The tables are
+// guarded by one mutex that is never held while a maker or target is called back.
 
-#include <iparamb2.h>
-#include <custcont.h>
-#include <ioapi.h>
-#include <GetCOREInterface.h>
-#include <maxapi.h>
-#include <iparamm2.h>
 #include <ref.h>
-#include <imtl.h>
+
+#include "scene/StandaloneHost.h"
 
 #include <algorithm>
-
-Animatable::~Animatable() = default;
-RemapDir::~RemapDir() = default;
-ISave::~ISave() = default;
-ILoad::~ILoad() = default;
-ShadeContext::~ShadeContext() = default;
-TimeChangeCallback::~TimeChangeCallback() = default;
-Interface::~Interface() = default;
-INode::~INode() = default;
-ViewExp::~ViewExp() = default;
-ParamDlg::~ParamDlg() = default;
-IMtlParams::~IMtlParams() = default;
-ParamMap2UserDlgProc::~ParamMap2UserDlgProc() = default;
-IParamMap2::~IParamMap2() = default;
-FPInterface::~FPInterface() = default;
-ICustomControl::~ICustomControl() = default;
-
-Control::~Control() = default;
+#include <mutex>
+#include <unordered_map>
+#include <utility>
+#include <vector>
 
 namespace {
+
+// The super class of makers that are no targets.
+constexpr SClass_ID kRefMakerClassID = 0x00000100;
+
 // Depth of nested NotifyDependents calls; a cycle in the graph must not overflow the stack.
 thread_local int notifyDepth = 0;
 constexpr int kMaxNotifyDepth = 64;
 
-void EraseOne(std::vector<ReferenceMaker*>& makers, ReferenceMaker* maker) {
-    auto it = std::find(makers.begin(), makers.end(), maker);
-    if (it != makers.end()) {
-        makers.erase(it);
+struct HeldRef {
+    int which;
+    ReferenceTarget* target;
+};
+
+struct Graph {
+    std::mutex mutex;
+    // What each maker references, in the order it started to.
+    std::unordered_map<const ReferenceMaker*, std::vector<HeldRef>> held;
+    // The makers referencing each target, once per reference, in the order they started to.
+    std::unordered_map<const ReferenceTarget*, std::vector<ReferenceMaker*>> dependents;
+};
+
+Graph& TheGraph() {
+    // Never destroyed: objects that live until the process ends still leave the graph then.
+    static Graph* graph = new Graph;
+    return *graph;
+}
+
+// With the graph's mutex held.
+void EraseOneDependent(Graph& g, ReferenceTarget* target, ReferenceMaker* maker) {
+    auto it = g.dependents.find(target);
+    if (it == g.dependents.end()) {
+        return;
+    }
+    auto at = std::find(it->second.begin(), it->second.end(), maker);
+    if (at != it->second.end()) {
+        it->second.erase(at);
+    }
+    if (it->second.empty()) {
+        g.dependents.erase(it);
     }
 }
-}  // namespace
 
-ReferenceMaker::~ReferenceMaker() {
-    DeleteAllRefsFromMe();
+// With the graph's mutex held.
+bool HasDependents(Graph& g, const ReferenceTarget* target) {
+    auto it = g.dependents.find(target);
+    return it != g.dependents.end() && !it->second.empty();
 }
 
-void ReferenceMaker::DeleteAllRefsFromMe() {
-    // One reference at a time: a target that goes may take others with it, but never one that
-    // this maker still holds.
-    while (!heldRefs.empty()) {
-        ReferenceTarget* target = heldRefs.back().target;
-        heldRefs.pop_back();
-        EraseOne(target->dependents, this);
-        target->MaybeAutoDelete();
-    }
+std::vector<ReferenceMaker*> Dependents(const ReferenceTarget* target) {
+    Graph& g = TheGraph();
+    std::lock_guard<std::mutex> lock(g.mutex);
+    auto it = g.dependents.find(target);
+    return it == g.dependents.end() ? std::vector<ReferenceMaker*>() : it->second;
+}
+
+bool IsDependent(const ReferenceTarget* target, ReferenceMaker* maker) {
+    Graph& g = TheGraph();
+    std::lock_guard<std::mutex> lock(g.mutex);
+    auto it = g.dependents.find(target);
+    return it != g.dependents.end() &&
+           std::find(it->second.begin(), it->second.end(), maker) != it->second.end();
 }
 
 // A loop is refused by what the host itself holds: a maker that does not take a target of the
 // wrong kind (GetReference then reports nothing) still keeps it alive, and a loop of such
-// references would never be deleted.
-bool ReferenceMaker::Reaches(ReferenceMaker* from, const ReferenceMaker* maker,
-                             std::vector<ReferenceMaker*>& seen) {
+// references would never be deleted. With the graph's mutex held.
+bool Reaches(Graph& g, const ReferenceMaker* from, const ReferenceMaker* maker,
+             std::vector<const ReferenceMaker*>& seen) {
     if (from == maker) {
         return true;
     }
@@ -69,92 +89,191 @@ bool ReferenceMaker::Reaches(ReferenceMaker* from, const ReferenceMaker* maker,
         return false;
     }
     seen.push_back(from);
-    for (const HeldRef& held : from->heldRefs) {
-        if (Reaches(held.target, maker, seen)) {
+    auto it = g.held.find(from);
+    if (it == g.held.end()) {
+        return false;
+    }
+    for (const HeldRef& ref : it->second) {
+        if (Reaches(g, ref.target, maker, seen)) {
             return true;
         }
     }
     return false;
 }
 
-RefResult ReferenceMaker::ReplaceReference(int which, ReferenceTarget* target, bool delOld) {
-    std::vector<ReferenceMaker*> seen;
-    if (target && Reaches(target, this, seen)) {
-        return REF_FAIL;
-    }
-    ReferenceTarget* old = nullptr;
-    for (auto it = heldRefs.begin(); it != heldRefs.end(); ++it) {
-        if (it->which == which) {
-            old = it->target;
-            heldRefs.erase(it);
-            break;
+// Drops every reference `maker` holds to `target` and tells the maker so.
+void ForgetTarget(ReferenceMaker* maker, ReferenceTarget* target,
+                  void (*clear)(ReferenceMaker*, int)) {
+    std::vector<int> cleared;
+    {
+        Graph& g = TheGraph();
+        std::lock_guard<std::mutex> lock(g.mutex);
+        auto it = g.held.find(maker);
+        if (it != g.held.end()) {
+            std::vector<HeldRef>& refs = it->second;
+            for (auto ref = refs.begin(); ref != refs.end();) {
+                if (ref->target == target) {
+                    cleared.push_back(ref->which);
+                    ref = refs.erase(ref);
+                } else {
+                    ++ref;
+                }
+            }
+            if (refs.empty()) {
+                g.held.erase(it);
+            }
         }
     }
-    if (old == target && old != nullptr) {
-        heldRefs.push_back({which, target});
-        SetReference(which, target);
-        return REF_SUCCEED;
+    for (int which : cleared) {
+        clear(maker, which);
     }
-    if (old) {
-        EraseOne(old->dependents, this);
-    }
-    if (target) {
-        heldRefs.push_back({which, target});
-        target->dependents.push_back(this);
-    }
-    SetReference(which, target);
-    if (delOld && old) {
-        old->MaybeAutoDelete();
+}
+
+}  // namespace
+
+// --- ReferenceMaker --------------------------------------------------------------------------
+
+ReferenceMaker::ReferenceMaker() = default;
+
+ReferenceMaker::~ReferenceMaker() {
+    DeleteAllRefsFromMe();
+}
+
+SClass_ID ReferenceMaker::SuperClassID() {
+    return kRefMakerClassID;
+}
+
+IOResult ReferenceMaker::Save(ISave*) {
+    return IO_OK;
+}
+
+IOResult ReferenceMaker::Load(ILoad*) {
+    return IO_OK;
+}
+
+int ReferenceMaker::NumRefs() {
+    return 0;
+}
+
+RefTargetHandle ReferenceMaker::GetReference(int) {
+    return nullptr;
+}
+
+BOOL ReferenceMaker::IsRefTarget() {
+    return FALSE;
+}
+
+void ReferenceMaker::SetReference(int, RefTargetHandle) {}
+
+RefResult ReferenceMaker::DeleteAllRefsFromMe() {
+    // One reference at a time: a target that goes may take others with it, but never one that
+    // this maker still holds.
+    Graph& g = TheGraph();
+    for (;;) {
+        ReferenceTarget* target = nullptr;
+        {
+            std::lock_guard<std::mutex> lock(g.mutex);
+            auto it = g.held.find(this);
+            if (it == g.held.end()) {
+                break;
+            }
+            if (it->second.empty()) {
+                g.held.erase(it);
+                break;
+            }
+            target = it->second.back().target;
+            it->second.pop_back();
+            EraseOneDependent(g, target, this);
+        }
+        standalone::MaybeAutoDelete(target);
     }
     return REF_SUCCEED;
 }
 
-void ReferenceMaker::ForgetTarget(ReferenceTarget* target) {
-    std::vector<int> cleared;
-    for (auto it = heldRefs.begin(); it != heldRefs.end();) {
-        if (it->target == target) {
-            cleared.push_back(it->which);
-            it = heldRefs.erase(it);
-        } else {
-            ++it;
+RefResult ReferenceMaker::DeleteReference(int i) {
+    return ReplaceReference(i, nullptr);
+}
+
+RefResult ReferenceMaker::ReplaceReference(int which, RefTargetHandle newtarg, BOOL delOld) {
+    Graph& g = TheGraph();
+    ReferenceTarget* old = nullptr;
+    {
+        std::lock_guard<std::mutex> lock(g.mutex);
+        std::vector<const ReferenceMaker*> seen;
+        if (newtarg && Reaches(g, newtarg, this, seen)) {
+            return REF_FAIL;
+        }
+        std::vector<HeldRef>& refs = g.held[this];
+        for (auto it = refs.begin(); it != refs.end(); ++it) {
+            if (it->which == which) {
+                old = it->target;
+                refs.erase(it);
+                break;
+            }
+        }
+        if (old != newtarg || !old) {
+            if (old) {
+                EraseOneDependent(g, old, this);
+            }
+            if (newtarg) {
+                g.dependents[newtarg].push_back(this);
+            }
+        }
+        if (newtarg) {
+            refs.push_back({which, newtarg});
+        } else if (refs.empty()) {
+            g.held.erase(this);
         }
     }
-    for (int which : cleared) {
-        SetReference(which, nullptr);
+    SetReference(which, newtarg);
+    if (delOld && old && old != newtarg) {
+        standalone::MaybeAutoDelete(old);
     }
+    return REF_SUCCEED;
 }
+
+// --- ReferenceTarget -------------------------------------------------------------------------
+
+ReferenceTarget::ReferenceTarget() = default;
 
 ReferenceTarget::~ReferenceTarget() {
     std::vector<ReferenceMaker*> makers;
-    makers.swap(dependents);
+    {
+        Graph& g = TheGraph();
+        std::lock_guard<std::mutex> lock(g.mutex);
+        auto it = g.dependents.find(this);
+        if (it != g.dependents.end()) {
+            makers.swap(it->second);
+            g.dependents.erase(it);
+        }
+    }
     std::sort(makers.begin(), makers.end());
     makers.erase(std::unique(makers.begin(), makers.end()), makers.end());
     for (ReferenceMaker* maker : makers) {
         PartID part = PART_ALL;
-        maker->NotifyRefChanged(FOREVER, this, part, REFMSG_TARGET_DELETED, false);
-        maker->ForgetTarget(this);
+        maker->NotifyRefChanged(FOREVER, this, part, REFMSG_TARGET_DELETED, FALSE);
+        ForgetTarget(maker, this,
+                     [](ReferenceMaker* m, int which) { m->SetReference(which, nullptr); });
     }
 }
 
-std::vector<ReferenceMaker*> ReferenceTarget::GetDependents() const {
-    return dependents;
+SClass_ID ReferenceTarget::SuperClassID() {
+    return REF_TARGET_CLASS_ID;
 }
 
-void ReferenceTarget::MaybeAutoDelete() {
-    if (dependents.empty()) {
-        DeleteThis();
-    }
+BOOL ReferenceTarget::IsRefTarget() {
+    return TRUE;
 }
 
 RefResult ReferenceTarget::NotifyDependents(const Interval& changeInt, PartID partID,
-                                            RefMessage message, SClass_ID targetClass,
-                                            bool propagate, ReferenceTarget* hTarget) {
+                                            RefMessage message, SClass_ID sclass,
+                                            BOOL propagate, RefTargetHandle hTarg) {
     if (notifyDepth >= kMaxNotifyDepth) {
         return REF_STOP;
     }
-    ReferenceTarget* sender = hTarget ? hTarget : this;
+    ReferenceTarget* sender = hTarg ? hTarg : this;
     std::vector<ReferenceMaker*> makers;
-    for (ReferenceMaker* maker : dependents) {
+    for (ReferenceMaker* maker : Dependents(this)) {
         if (std::find(makers.begin(), makers.end(), maker) == makers.end()) {
             makers.push_back(maker);
         }
@@ -162,10 +281,10 @@ RefResult ReferenceTarget::NotifyDependents(const Interval& changeInt, PartID pa
     ++notifyDepth;
     for (ReferenceMaker* maker : makers) {
         // A dependent dropped by an earlier one during this loop is not told.
-        if (std::find(dependents.begin(), dependents.end(), maker) == dependents.end()) {
+        if (!IsDependent(this, maker)) {
             continue;
         }
-        if (targetClass != NOTIFY_ALL && maker->SuperClassID() != targetClass) {
+        if (sclass != NOTIFY_ALL && maker->SuperClassID() != sclass) {
             continue;
         }
         PartID part = partID;
@@ -173,43 +292,88 @@ RefResult ReferenceTarget::NotifyDependents(const Interval& changeInt, PartID pa
         if (r == REF_SUCCEED && propagate && maker->IsRefTarget() &&
             message != REFMSG_TARGET_DELETED) {
             static_cast<ReferenceTarget*>(maker)->NotifyDependents(changeInt, part, message,
-                                                                   targetClass, propagate);
+                                                                   sclass, propagate);
         }
     }
     --notifyDepth;
     return REF_SUCCEED;
 }
 
-ReferenceTarget* ReferenceTarget::Clone(RemapDir&) {
+RefTargetHandle ReferenceTarget::Clone(RemapDir&) {
     return nullptr;
 }
 
 void ReferenceTarget::BaseClone(ReferenceTarget*, ReferenceTarget*, RemapDir&) {}
 
-ReferenceTarget* DefaultRemapDir::CloneRef(ReferenceTarget* oldTarget) {
-    if (!oldTarget) {
+// --- Cloning ---------------------------------------------------------------------------------
+
+RefTargetHandle RemapDir::CloneRef(RefTargetHandle oldTarg) {
+    if (!oldTarg) {
         return nullptr;
     }
-    for (const Pair& p : clones) {
-        if (p.from == oldTarget) {
-            return p.to;
-        }
+    if (RefTargetHandle copy = FindMapping(oldTarg)) {
+        return copy;
     }
-    ReferenceTarget* copy = oldTarget->Clone(*this);
-    clones.push_back({oldTarget, copy});
+    RefTargetHandle copy = oldTarg->Clone(*this);
+    AddEntry(oldTarg, copy);
     return copy;
 }
 
-void MtlBase::BaseClone(ReferenceTarget* from, ReferenceTarget* to, RemapDir& remap) {
-    ReferenceTarget::BaseClone(from, to, remap);
-    auto* src = dynamic_cast<MtlBase*>(from);
-    auto* dst = dynamic_cast<MtlBase*>(to);
-    if (src && dst) {
-        dst->SetName(src->GetName());
+namespace {
+
+/// The remap directory of one clone operation: originals and their clones, in cloning order.
+class HostRemapDir : public RemapDir {
+public:
+    RefTargetHandle FindMapping(RefTargetHandle from) override {
+        for (const auto& [original, copy] : clones) {
+            if (original == from) {
+                return copy;
+            }
+        }
+        return nullptr;
+    }
+    void AddEntry(RefTargetHandle hfrom, RefTargetHandle hto) override {
+        for (auto& [original, copy] : clones) {
+            if (original == hfrom) {
+                copy = hto;
+                return;
+            }
+        }
+        clones.emplace_back(hfrom, hto);
+    }
+    void DeleteThis() override { delete this; }
+
+private:
+    std::vector<std::pair<RefTargetHandle, RefTargetHandle>> clones;
+};
+
+}  // namespace
+
+RemapDir* NewRemapDir(BOOL) {
+    return new HostRemapDir;
+}
+
+// --- The host's own view of the graph ----------------------------------------------------------
+
+namespace standalone {
+
+std::vector<ReferenceMaker*> DependentsOf(ReferenceTarget* target) {
+    return target ? Dependents(target) : std::vector<ReferenceMaker*>();
+}
+
+void MaybeAutoDelete(ReferenceTarget* target) {
+    if (!target) {
+        return;
+    }
+    bool unreferenced = false;
+    {
+        Graph& g = TheGraph();
+        std::lock_guard<std::mutex> lock(g.mutex);
+        unreferenced = !HasDependents(g, target);
+    }
+    if (unreferenced) {
+        target->DeleteThis();
     }
 }
 
-float Texmap::EvalMono(ShadeContext& sc) {
-    AColor c = EvalColor(sc);
-    return (c.r + c.g + c.b) / 3.0f;
-}
+}  // namespace standalone

@@ -2,15 +2,23 @@
 // Services of the standalone host that programs and tests use to play the host application:
 // the core interface's switches, the directory of known classes and the scene file.
 
-#include "scene/ZenhostApi.h"
-#include <iparamb2.h>
 #include <GetCOREInterface.h>
+#include <iparamb2.h>
 #include <maxapi.h>
+
+#include "scene/ZenhostApi.h"
 
 #include <string>
 #include <vector>
 
 namespace standalone {
+
+/// The makers that reference `target`, in the order they started to (a maker that holds two
+/// references to it appears twice); empty for null.
+ZENHOST_API std::vector<ReferenceMaker*> DependentsOf(ReferenceTarget* target);
+/// Deletes `target` (through DeleteThis) when no maker references it any more, as the host
+/// does when a reference to it is dropped. Null is ignored.
+ZENHOST_API void MaybeAutoDelete(ReferenceTarget* target);
 
 /// Makes GetCOREInterface answer null (false) or the host's interface (true, the default).
 ZENHOST_API void SetCoreInterfaceAvailable(bool available);
@@ -36,12 +44,13 @@ ZENHOST_API ClassDesc2* FindClassDesc(SClass_ID superClass, const Class_ID& clas
 class ZENHOST_API SceneRoot : public ReferenceMaker {
 public:
     SceneRoot() = default;
+    /// A root lives on the stack or in its owner: it is destroyed directly, not by DeleteThis.
     ~SceneRoot() override;
     SClass_ID SuperClassID() override { return 0; }
     int NumRefs() override { return int(items.size()); }
     ReferenceTarget* GetReference(int i) override;
-    RefResult NotifyRefChanged(const Interval&, ReferenceTarget*, PartID&, RefMessage,
-                               bool) override {
+    RefResult NotifyRefChanged(const Interval&, RefTargetHandle, PartID&, RefMessage,
+                               BOOL) override {
         return REF_SUCCEED;
     }
     /// Appends a top-level object; returns its index.

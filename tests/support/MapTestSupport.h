@@ -32,7 +32,7 @@ class ConstantColorMap : public TestTexmap {
 public:
     explicit ConstantColorMap(AColor color) : color(color) {}
 
-    void GetClassName(MSTR& s) const override { s = L"ConstantColorMap"; }
+    void GetClassName(MSTR& s, bool = true) const override { s = L"ConstantColorMap"; }
     Class_ID ClassID() override { return Class_ID(0x7E570001, 0x00000001); }
     ReferenceTarget* Clone(RemapDir& remap) override;
     AColor EvalColor(ShadeContext&) override;
@@ -87,8 +87,8 @@ public:
     SClass_ID SuperClassID() override { return 0; }
     int NumRefs() override { return 1; }
     ReferenceTarget* GetReference(int i) override { return i == 0 ? target : nullptr; }
-    RefResult NotifyRefChanged(const Interval&, ReferenceTarget* hTarget, PartID& part,
-                               RefMessage message, bool) override {
+    RefResult NotifyRefChanged(const Interval&, RefTargetHandle hTarget, PartID& part,
+                               RefMessage message, BOOL) override {
         log.push_back({this, hTarget, message, part});
         return REF_SUCCEED;
     }

@@ -2,29 +2,54 @@
 
 #include <AssetEnumCallback.h>
 #include <AssetManagement/AssetUser.h>
+#include "core/HostObjects.h"
 #include "platform/Platform.h"
 
 #include <stdexcept>
+#include <string_view>
 
 namespace testsupport {
 
-namespace {
-std::unique_ptr<ParamBlockDesc2> MakeDesc(int index, const std::vector<NamedParam>& params) {
-    auto desc = std::make_unique<ParamBlockDesc2>(BlockID(index), L"testParams", 0, nullptr, 0,
-                                                  index, ParamBlockDesc2::AutoUi{},
-                                                  std::initializer_list<ParamDef>{});
-    ParamID id = 0;
-    for (const NamedParam& p : params) {
-        desc->paramdefs.push_back({.id = id++,
-                                   .int_name = p.name,
-                                   .type = p.type,
-                                   .flags = P_ANIMATABLE,
-                                   .defInt = int(p.defaultValue),
-                                   .defFloat = p.defaultValue});
+TestBlockDesc::TestBlockDesc(int index, const std::vector<NamedParam>& params)
+    : desc(BlockID(index), L"testParams", 0, nullptr, 0, p_end),
+      defs(params.size()),
+      zero3(params.size(), Point3(0, 0, 0)),
+      zero4(params.size(), Point4(0, 0, 0, 0)) {
+    for (size_t i = 0; i < params.size(); ++i) {
+        ParamDef& d = defs[i];
+        d.ID = ParamID(i);
+        d.int_name = params[i].name;
+        d.type = params[i].type;
+        d.flags = P_ANIMATABLE;
+        switch (base_type(d.type)) {
+        case TYPE_INT:
+        case TYPE_BOOL:
+            d.def.i = int(params[i].defaultValue);
+            break;
+        case TYPE_POINT3:
+        case TYPE_RGBA:
+            d.def.p = &zero3[i];
+            break;
+        case TYPE_POINT4:
+        case TYPE_FRGBA:
+            d.def.p4 = &zero4[i];
+            break;
+        case TYPE_STRING:
+        case TYPE_FILENAME:
+            d.def.s = nullptr;
+            break;
+        default:
+            d.def.f = params[i].defaultValue;
+        }
     }
-    return desc;
+    desc.paramdefs = defs.data();
+    desc.count = USHORT(defs.size());
 }
-}  // namespace
+
+TestBlockDesc::~TestBlockDesc() {
+    desc.paramdefs = nullptr;
+    desc.count = 0;
+}
 
 NamedParamMap::NamedParamMap(const wchar_t* name,
                              const std::vector<std::vector<NamedParam>>& layout, Class_ID id)
@@ -41,8 +66,8 @@ NamedParamMap::~NamedParamMap() {
 }
 
 void NamedParamMap::ReplaceBlock(int index, const std::vector<NamedParam>& params) {
-    descs.push_back(MakeDesc(index, params));
-    ReplaceReference(index, CreateParameterBlock2(descs.back().get(), this));
+    descs.push_back(std::make_unique<TestBlockDesc>(index, params));
+    ReplaceReference(index, CreateParameterBlock2(&descs.back()->desc, this));
 }
 
 IParamBlock2* NamedParamMap::GetParamBlock(int i) {
@@ -68,7 +93,7 @@ ParamID NamedParamMap::IdOf(int blockIndex, const wchar_t* name) {
     IParamBlock2* block = GetParamBlock(blockIndex);
     for (int i = 0; block && i < block->NumParams(); ++i) {
         ParamID id = block->IndextoID(i);
-        if (MSTR(block->GetParamDef(id)->int_name) == name) {
+        if (std::wstring_view(block->GetParamDef(id).int_name) == name) {
             return id;
         }
     }

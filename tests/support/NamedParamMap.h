@@ -17,6 +17,22 @@ struct NamedParam {
     float defaultValue = 0.0f;  ///< ints and floats
 };
 
+/// A block descriptor built at run time: the definitions belong to it, not to the host.
+class TestBlockDesc {
+public:
+    TestBlockDesc(int index, const std::vector<NamedParam>& params);
+    ~TestBlockDesc();
+    TestBlockDesc(const TestBlockDesc&) = delete;
+    TestBlockDesc& operator=(const TestBlockDesc&) = delete;
+
+    ParamBlockDesc2 desc;
+
+private:
+    std::vector<ParamDef> defs;
+    std::vector<Point3> zero3;
+    std::vector<Point4> zero4;
+};
+
 /// A map with one block per list in `blocks` (a null list leaves that block index empty).
 class NamedParamMap : public TestTexmap {
 public:
@@ -24,7 +40,7 @@ public:
                   Class_ID classId = Class_ID(0x7E570100, 0x1));
     ~NamedParamMap() override;
 
-    void GetClassName(MSTR& s) const override { s = className; }
+    void GetClassName(MSTR& s, bool = true) const override { s = className; }
     Class_ID ClassID() override { return classId; }
     int NumRefs() override { return int(blocks.size()); }
     ReferenceTarget* GetReference(int i) override { return GetParamBlock(i); }
@@ -47,7 +63,7 @@ protected:
 private:
     MSTR className;
     Class_ID classId;
-    std::vector<std::unique_ptr<ParamBlockDesc2>> descs;
+    std::vector<std::unique_ptr<TestBlockDesc>> descs;
     std::vector<IParamBlock2*> blocks;
 };
 

@@ -8,8 +8,8 @@ namespace testsupport {
 
 class TestTexmap : public Texmap {
 public:
-    RefResult NotifyRefChanged(const Interval&, ReferenceTarget*, PartID&, RefMessage,
-                               bool) override {
+    RefResult NotifyRefChanged(const Interval&, RefTargetHandle, PartID&, RefMessage,
+                               BOOL) override {
         return REF_SUCCEED;
     }
     void Update(TimeValue, Interval&) override {}
