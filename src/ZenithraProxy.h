@@ -17,7 +17,9 @@ public:
     ~ZenithraProxy() override;
 
     void DeleteThis() override;
-    void GetClassName(MSTR& s, bool /*localized*/ = true) const override { s = _M("ZenithraProxy"); }
+    void GetClassName(MSTR& s, bool /*localized*/ = true) const override {
+        s = _M("ZenithraProxy");
+    }
     SClass_ID SuperClassID() override { return TEXMAP_CLASS_ID; }
     Class_ID ClassID() override { return ZENITHRA_PROXY_CLASS_ID; }
     MSTR SubAnimName(int, bool = true) override { return MSTR(); }
@@ -30,9 +32,7 @@ public:
     ReferenceTarget* Clone(RemapDir& remap) override;
 
     ULONG LocalRequirements(int) override { return MTLREQ_UV | MTLREQ_VIEW_DEP; }
-    void LocalMappingsRequired(int, BitArray& mapreq, BitArray&) override {
-        mapreq.Set(1);
-    }
+    void LocalMappingsRequired(int, BitArray& mapreq, BitArray&) override { mapreq.Set(1); }
     void Update(TimeValue t, Interval& valid) override;
     void Reset() override {}
     Interval Validity(TimeValue t) override;

@@ -193,5 +193,6 @@ std::string ToolScene::SlotDetails(int slot) {
 }
 
 std::string ToolScene::SlotName(int slot) {
-    return map ? platform::WideToUtf8(map->GetSubTexmapSlotName(slot + 1, true).data()) : std::string();
+    return map ? platform::WideToUtf8(map->GetSubTexmapSlotName(slot + 1, true).data())
+               : std::string();
 }

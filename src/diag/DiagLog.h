@@ -3,8 +3,9 @@
 // time, the writing thread, the statement's function and source location, and a message.
 // Always on, safe from any thread, and it never reports a failure to its caller.
 
-#include <max.h>
 #include "platform/Platform.h"
+
+#include <strbasic.h>
 
 #include <cstdint>
 #include <string>

@@ -8,8 +8,7 @@
 #include <vector>
 
 #if defined(_WIN32)
-#include <windows.h>
-#undef GetClassName
+#include <WindowsDefines.h>
 #endif
 
 /// Grabs the frame-buffer window (else the host's main window, else the foreground window),

@@ -11,7 +11,6 @@
 
 #include <objidl.h>  // GDI+ needs what WIN32_LEAN_AND_MEAN leaves out
 #include <gdiplus.h>
-#undef GetClassName
 
 #include <cstring>
 #include <cwchar>
@@ -88,7 +87,7 @@ bool FindJpegEncoder(CLSID& encoder) {
         return false;
     }
     for (UINT i = 0; i < count; ++i) {
-        if (codecs[i].MimeType && std::wcscmp(codecs[i].MimeType, L"image/jpeg") == 0) {
+        if (codecs[i].MimeType && std::wcscmp(codecs[i].MimeType, _M("image/jpeg")) == 0) {
             encoder = codecs[i].Clsid;
             return true;
         }
@@ -250,7 +249,7 @@ bool CaptureFrameBufferPreview(std::vector<uint8_t>& jpeg) {
 void DrawPreviewImage(HDC dc, const RECT& rect, const std::vector<uint8_t>& jpeg) {
     if (jpeg.empty()) {
         RECT box = rect;
-        DrawTextW(dc, L"no preview", -1, &box, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+        DrawTextW(dc, _M("no preview"), -1, &box, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
         return;
     }
     GdiplusSession session;

@@ -2,35 +2,40 @@
 
 #include "history/Settings.h"
 
+#include "core/HostStrings.h"
+
 #include <GetCOREInterface.h>
 #include <maxapi.h>
 #include <Util/IniUtil.h>
 
 #include <cstdio>
+#include <string>
+#include <string_view>
 
 namespace {
 
 constexpr size_t kPathUnits = 260;  // the buffers the file's path is built in, terminator included
 
 /// Appends a path part with exactly one '\' between, within the buffer's capacity.
-MSTR AppendPathPart(MSTR base, const MSTR& part) {
+std::wstring AppendPathPart(std::wstring_view base, std::wstring_view part) {
     while (!base.empty() && base.back() == _M('\\')) {
-        base.pop_back();
+        base.remove_suffix(1);
     }
-    size_t start = 0;
-    while (start < part.size() && part[start] == _M('\\')) {
-        ++start;
+    while (!part.empty() && part.front() == _M('\\')) {
+        part.remove_prefix(1);
     }
-    MSTR joined = base + _M('\\') + part.substr(start);
+    std::wstring joined(base);
+    joined += _M('\\');
+    joined += part;
     if (joined.size() > kPathUnits - 1) {
         joined.resize(kPathUnits - 1);
     }
     return joined;
 }
 
-int ReadInt(const wchar_t* section, const wchar_t* key, int defaultValue) {
+int ReadInt(const MCHAR* section, const MCHAR* key, int defaultValue) {
     MSTR file = GetSettingsFilePath();
-    return int32_t(MaxSDK::Util::GetPrivateProfileIntW(section, key, defaultValue, file.c_str()));
+    return int32_t(MaxSDK::Util::GetPrivateProfileIntW(section, key, defaultValue, file.data()));
 }
 
 void* HostMainWindow() {
@@ -41,7 +46,7 @@ void* HostMainWindow() {
 }  // namespace
 
 MSTR GetSettingsFilePath() {
-    MSTR folder = platform::GetEnvironmentText(_M("LOCALAPPDATA"));
+    std::wstring folder = platform::GetEnvironmentText(_M("LOCALAPPDATA"));
     if (folder.size() > kPathUnits - 1) {
         folder.resize(kPathUnits - 1);
     }
@@ -50,15 +55,15 @@ MSTR GetSettingsFilePath() {
     }
     folder = AppendPathPart(folder, _M("Zenithra"));
     platform::CreateFolder(folder);  // an existing folder and a failure are treated alike
-    return AppendPathPart(folder, _M("Zenithra.ini"));
+    return MakeMstr(AppendPathPart(folder, _M("Zenithra.ini")));
 }
 
 void WriteHistoryWindowValue(const MSTR& key, int32_t value) {
     char digits[64];
     std::snprintf(digits, sizeof digits, "%d", int(value));
     MSTR file = GetSettingsFilePath();
-    MaxSDK::Util::WritePrivateProfileStringW(_M("HistoryWindow"), key.c_str(),
-                                             platform::Utf8ToWide(digits).c_str(), file.c_str());
+    MaxSDK::Util::WritePrivateProfileStringW(_M("HistoryWindow"), key.data(),
+                                             platform::Utf8ToWide(digits).c_str(), file.data());
 }
 
 PreviewSize ReadPreviewSize(const platform::ScreenRect& area) {

@@ -48,9 +48,7 @@ public:
 
     // --- MtlBase / Texmap ----------------------------------------------------------------
     ULONG LocalRequirements(int) override { return MTLREQ_UV | MTLREQ_VIEW_DEP; }
-    void LocalMappingsRequired(int, BitArray& mapreq, BitArray&) override {
-        mapreq.Set(1);
-    }
+    void LocalMappingsRequired(int, BitArray& mapreq, BitArray&) override { mapreq.Set(1); }
     void Update(TimeValue t, Interval& valid) override;
     void Reset() override;
     Interval Validity(TimeValue t) override;

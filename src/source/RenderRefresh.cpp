@@ -50,7 +50,8 @@ void RefreshAfterSourceChange(Zenithra* map, Texmap* source, HWND window) {
     NotifyTwice(*map);
     map->NotifyProxies(PART_ALL, REFMSG_CHANGE);
     map->NotifyProxies(0, REFMSG_SUBANIM_STRUCTURE_CHANGED);
-    ExecuteMAXScriptScript(IprRestartScript, MAXScript::ScriptSource::Dynamic, TRUE, nullptr, FALSE);
+    ExecuteMAXScriptScript(IprRestartScript, MAXScript::ScriptSource::Dynamic, TRUE, nullptr,
+                           FALSE);
 }
 
 bool IsFrameBufferTitle(const MSTR& title) {

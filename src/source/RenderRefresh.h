@@ -11,8 +11,8 @@ class Zenithra;
 extern const MCHAR* const IprRestartScript;
 
 /// The two notifications every consumer of a changed source map is sent, in this order:
-/// REFMSG_CHANGE for PART_ALL, then REFMSG_SUBANIM_STRUCTURE_CHANGED for part 0 (FOREVER, NOTIFY_ALL,
-/// propagated).
+/// REFMSG_CHANGE for PART_ALL, then REFMSG_SUBANIM_STRUCTURE_CHANGED for part 0 (FOREVER,
+/// NOTIFY_ALL, propagated).
 void NotifyTwice(ReferenceTarget& target);
 
 /// Reloads the source map, tells the source's, the map's and the proxies' dependents, refreshes

@@ -47,7 +47,7 @@ void HidePreviewPopup(HistoryWindowState& state) {
         DestroyWindow(state.popup);
     }
     state.popup = nullptr;
-    state.popupEntryId.clear();
+    state.popupEntryId = MSTR();
 }
 
 void ShowPreviewPopup(HistoryWindowState& state, HWND window, const HistoryEntry& entry,
@@ -72,8 +72,8 @@ void ShowPreviewPopup(HistoryWindowState& state, HWND window, const HistoryEntry
     RegisterPopupClass();
     auto* data = new PreviewPopupData{entry.previewJpeg, state.background};
     HWND popup = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE,
-                                 kHistoryPopupClass, L"", WS_POPUP | WS_BORDER, at.x, at.y, width,
-                                 height, window, nullptr, GetModuleInstance(), data);
+                                 kHistoryPopupClass, _M(""), WS_POPUP | WS_BORDER, at.x, at.y,
+                                 width, height, window, nullptr, GetModuleInstance(), data);
     if (!popup) {
         delete data;  // the popup takes its data only once it is created
         return;

@@ -27,7 +27,7 @@ LRESULT OnCreate(HWND window, const CREATESTRUCTW& create) {
     CurrentLook look = CurrentLookRegistry::Get(state->map);
     state->currentKey = look.pathKey;
     state->currentVariant = look.variantId;
-    if (!look.path.empty()) {
+    if (!look.path.isNull()) {
         SelectLookInWindow(*state, look.path, look.variantId);
     }
     SetTimer(window, kPopupTimerId, kPopupTimerPeriodMs, nullptr);
@@ -61,7 +61,7 @@ void Paint(HWND window, HistoryWindowState& state) {
 /// the map's new current look.
 void Rebuild(HWND window, HistoryWindowState& state, const MSTR& path, const MSTR& variantId) {
     RebuildHistoryRows(state);
-    if (!path.empty()) {
+    if (!path.isNull()) {
         state.currentKey = MakePathKey(path);
         state.currentVariant = variantId;
         SelectLookInWindow(state, path, variantId);
@@ -184,7 +184,7 @@ HWND OpenHistoryWindow(Zenithra* map) {
     Interface* core = GetCOREInterface();
     HWND owner = core ? core->GetMAXHWnd() : nullptr;
     WindowPlacement placement = ReadHistoryWindowPlacement();
-    HWND window = CreateWindowExW(WS_EX_TOOLWINDOW, kHistoryWindowClass, L"HDR Lighting History",
+    HWND window = CreateWindowExW(WS_EX_TOOLWINDOW, kHistoryWindowClass, _M("HDR Lighting History"),
                                   WS_OVERLAPPEDWINDOW | WS_VSCROLL | WS_VISIBLE, placement.x,
                                   placement.y, placement.width, placement.height, owner, nullptr,
                                   GetModuleInstance(), map);

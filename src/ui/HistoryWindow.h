@@ -2,8 +2,7 @@
 // The History window ("HDR Lighting History"): one map's saved looks side by side, applied back
 // with a click. At most one window per map.
 
-#include <windows.h>
-#undef GetClassName
+#include <WindowsDefines.h>
 
 class Zenithra;
 

@@ -55,9 +55,10 @@ void DeleteSelectedRow(HistoryWindowState& state, HWND window) {
     }
     MSTR path = state.rows[size_t(state.selectedRow)].hdrPath;
     MSTR name = FileNameOfPath(path);
-    MSTR text = _M("Delete all saved lighting looks for\n\"") + (name.empty() ? path : name) +
+    MSTR text = MSTR(_M("Delete all saved lighting looks for\n\"")) +
+                (name.isNull() ? path : name) +
                 _M("\"?\n\nAll variants and frames in this row will be removed.");
-    int answer = MessageBoxW(window, Wide(text), L"HDR Lighting History",
+    int answer = MessageBoxW(window, Wide(text), _M("HDR Lighting History"),
                              MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2);
     if (answer != IDYES || !StillOpen(window, state) || !state.map) {
         return;

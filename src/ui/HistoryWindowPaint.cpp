@@ -64,7 +64,7 @@ struct Palette {
 void PaintHeader(const HistoryWindowState& s, HDC dc, const RECT& client, const Palette& p) {
     FilledCell(dc, RECT{0, 0, s.labelW, s.headerH}, p.headerFill, p.line);
     RECT label{0, 0, s.labelW, s.headerH};
-    DrawTextW(dc, L"HDR", -1, &label, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    DrawTextW(dc, _M("HDR"), -1, &label, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
     for (int c = 0; c < s.maxColumns; ++c) {
         int x = s.labelW + c * s.cellW;
         if (x >= client.right) {
@@ -72,7 +72,7 @@ void PaintHeader(const HistoryWindowState& s, HDC dc, const RECT& client, const 
         }
         RECT cell{x, 0, x + s.cellW, s.headerH};
         FilledCell(dc, cell, p.headerFill, p.line);
-        std::wstring text = L"Variant " + std::to_wstring(c + 1);
+        std::wstring text = _M("Variant ") + std::to_wstring(c + 1);
         DrawTextW(dc, text.c_str(), -1, &cell, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
     }
 }
@@ -81,9 +81,9 @@ void PaintRow(const HistoryWindowState& s, HDC dc, const RECT& client, const Pal
     const HistoryRow& row = s.rows[size_t(r)];
     int y = s.headerH + r * s.rowH - s.scrollY;
     bool selected = r == s.selectedRow;
-    COLORREF fill = (!s.currentKey.empty() && s.currentKey == row.pathKey) ? kCurrentLookFill
-                    : selected                                             ? p.selectedRowFill
-                                                                           : p.rowFill;
+    COLORREF fill = (!s.currentKey.isNull() && s.currentKey == row.pathKey) ? kCurrentLookFill
+                    : selected                                              ? p.selectedRowFill
+                                                                            : p.rowFill;
     RECT labelCell{0, y, s.labelW, y + s.rowH};
     FilledCell(dc, labelCell, fill, p.line);
     RECT labelText = labelCell;
@@ -135,10 +135,10 @@ void PaintBottomBar(HistoryWindowState& s, HDC dc, const RECT& client, const Pal
     LayoutHistoryButtons(s, client);
     bool rowValid = s.selectedRow >= 0 && s.selectedRow < int(s.rows.size());
     bool rowHasColumns = rowValid && !s.rows[size_t(s.selectedRow)].columns.empty();
-    PaintButton(dc, s.saveRect, L"Сохранить", s.map != nullptr, p);
-    PaintButton(dc, s.loadRect, L"Загрузить", rowHasColumns, p);
-    PaintButton(dc, s.deleteRect, L"Удалить", rowValid, p);
-    PaintButton(dc, s.cancelRect, L"Отмена", true, p);
+    PaintButton(dc, s.saveRect, _M("Сохранить"), s.map != nullptr, p);
+    PaintButton(dc, s.loadRect, _M("Загрузить"), rowHasColumns, p);
+    PaintButton(dc, s.deleteRect, _M("Удалить"), rowValid, p);
+    PaintButton(dc, s.cancelRect, _M("Отмена"), true, p);
 }
 
 void PaintContent(HistoryWindowState& s, HDC dc, const RECT& client) {

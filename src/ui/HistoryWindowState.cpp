@@ -3,12 +3,16 @@
 
 #include "ui/HistoryWindowState.h"
 
+#include "core/HostStrings.h"
 #include "history/PreviewImages.h"
+#include "platform/Platform.h"
 #include "shading/Zenithra.h"
 #include "source/SourceFile.h"
 
 #include <algorithm>
 #include <cstdio>
+#include <string>
+#include <string_view>
 
 HistoryWindowState* HistoryStateOf(HWND window) {
     // Another process's History window (a second host) holds a pointer of that process.
@@ -133,7 +137,7 @@ int HistoryRowAt(const HistoryWindowState& state, HWND window, int y) {
 }
 
 void SelectLookInWindow(HistoryWindowState& state, const MSTR& path, const MSTR& variantId) {
-    if (path.empty() || state.rows.empty()) {
+    if (path.isNull() || state.rows.empty()) {
         return;
     }
     MSTR key = MakePathKey(path);
@@ -144,7 +148,7 @@ void SelectLookInWindow(HistoryWindowState& state, const MSTR& path, const MSTR&
         state.selectedRow = int32_t(r);
         state.selectedColumn = 0;
         const std::vector<VariantColumn>& columns = state.rows[r].columns;
-        for (size_t c = 0; c < columns.size() && !variantId.empty(); ++c) {
+        for (size_t c = 0; c < columns.size() && !variantId.isNull(); ++c) {
             if (columns[c].variantId == variantId) {
                 state.selectedColumn = int32_t(c);
                 break;
@@ -239,47 +243,48 @@ void LayoutHistoryButtons(HistoryWindowState& state, const RECT& client) {
 }
 
 MSTR FormatSlotExposures(const HistoryEntry& entry) {
-    MSTR text;
+    std::string text;
     size_t shown = std::min<size_t>(4, entry.slotExposures.size());
     for (size_t i = 0; i < shown; ++i) {
         char part[64];
         std::snprintf(part, sizeof part, "%sS%zu %.2f", i ? "  " : "", i + 1,
                       double(entry.slotExposures[i]));
-        text += MSTR(part, part + std::char_traits<char>::length(part));
+        text += part;
     }
     if (entry.slotExposures.size() > 4) {
-        text += _M("  ...");
+        text += "  ...";
     }
-    return text;
+    return MakeMstr(platform::Utf8ToWide(text));
 }
 
-MSTR FileNameOfPath(const MSTR& path) {
+MSTR FileNameOfPath(const MSTR& hostPath) {
     // The root ("C:\", "\\server\share\") is never a file name.
+    std::wstring_view path = MstrView(hostPath);
     size_t rootEnd = 0;
     if (path.size() >= 2 && path[1] == _M(':')) {
         rootEnd = 2;
     }
     size_t slash = path.find_last_of(_M("\\/"));
-    if (slash == MSTR::npos || slash < rootEnd || slash + 1 >= path.size()) {
-        return path;
+    if (slash == std::wstring_view::npos || slash < rootEnd || slash + 1 >= path.size()) {
+        return hostPath;
     }
-    return path.substr(slash + 1);
+    return MakeMstr(path.substr(slash + 1));
 }
 
 MSTR HistoryCellCaption(const VariantColumn& column) {
-    MSTR id = column.variantId;
-    MSTR text = id.size() <= 8 ? id : id.substr(id.size() - 8);
+    std::wstring_view id = MstrView(column.variantId);
+    std::wstring text(id.size() <= 8 ? id : id.substr(id.size() - 8));
     size_t count = column.entries.size();
-    std::string number = std::to_string(count);
-    text += _M(" | ") + MSTR(number.begin(), number.end()) + _M(" frame") +
-            (count == 1 ? _M("") : _M("s"));
-    if (!column.cameraName.empty()) {
-        text += _M("\r\nCam: ") + column.cameraName;
+    text += _M(" | ") + std::to_wstring(count) + _M(" frame") + (count == 1 ? _M("") : _M("s"));
+    if (!column.cameraName.isNull()) {
+        text += _M("\r\nCam: ");
+        text += MstrView(column.cameraName);
     }
     const HistoryEntry* shown = ShownEntry(column);
     MSTR exposures = shown ? FormatSlotExposures(*shown) : MSTR();
-    if (!exposures.empty()) {
-        text += _M(" | ") + exposures;
+    if (!exposures.isNull()) {
+        text += _M(" | ");
+        text += MstrView(exposures);
     }
-    return text;
+    return MakeMstr(text);
 }

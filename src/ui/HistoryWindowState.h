@@ -4,16 +4,15 @@
 
 #include "history/HistoryStore.h"
 
-#include <windows.h>
-#undef GetClassName
+#include <WindowsDefines.h>
 
 #include <cstdint>
 #include <vector>
 
 class Zenithra;
 
-inline constexpr const wchar_t* kHistoryWindowClass = L"Zenithra_HistoryWindow";
-inline constexpr const wchar_t* kHistoryPopupClass = L"Zenithra_HistoryPreviewPopup";
+inline constexpr const MCHAR* kHistoryWindowClass = _M("Zenithra_HistoryWindow");
+inline constexpr const MCHAR* kHistoryPopupClass = _M("Zenithra_HistoryPreviewPopup");
 /// Private messages: fit the window to its content and repaint; rebuild, fit and repaint.
 inline constexpr UINT kFitHistoryWindowMessage = WM_APP + 0x11;
 inline constexpr UINT kRebuildHistoryWindowMessage = WM_APP + 0x12;

@@ -18,7 +18,7 @@
 
 namespace {
 
-const wchar_t* const kDragHint = _M("  |  click to show, drag to assign");
+const MCHAR* const kDragHint = _M("  |  click to show, drag to assign");
 
 enum ClearMenuCommand : UINT {
     kClearCurrentHdr = 1,
@@ -42,8 +42,8 @@ void ShowClearMenu(Zenithra& map, HWND rollup) {
             ClearCurrentCameraLooks(&map);
             break;
         case kClearEverything:
-            if (MessageBoxW(rollup, L"Delete all saved lighting looks for this Zenithra?",
-                            L"HDR Lighting History", MB_YESNO | MB_ICONEXCLAMATION) == IDYES) {
+            if (MessageBoxW(rollup, _M("Delete all saved lighting looks for this Zenithra?"),
+                            _M("HDR Lighting History"), MB_YESNO | MB_ICONEXCLAMATION) == IDYES) {
                 ClearAllLooks(&map);
             }
             break;
@@ -107,6 +107,8 @@ public:
             return FALSE;  // nothing crosses back into the host's dialog manager
         }
     }
+    // One shared procedure serves every main rollup and lives as long as the library.
+    void DeleteThis() override {}
 
 private:
     // False when the rollup has no block to find its map through.
@@ -180,17 +182,19 @@ void Zenithra::UpdateMainRollup(HWND rollup) {
         MSTR className;
         sourceMap->GetClassName(className);
         const MSTR& name = sourceMap->GetName();
-        buttonText = name.empty() ? className + kDragHint : className + _M(": ") + name + kDragHint;
+        buttonText =
+            name.isNull() ? className + kDragHint : className + _M(": ") + name + kDragHint;
     }
-    MSTR status = !path.empty() ? path
-                  : sourceMap   ? MSTR(_M("No HDR/EXR file detected inside the source map"))
-                                : MSTR(_M("Assign a source map first"));
+    MSTR status = !path.isNull() ? path
+                  : sourceMap    ? MSTR(_M("No HDR/EXR file detected inside the source map"))
+                                 : MSTR(_M("Assign a source map first"));
     SetDlgItemTextW(rollup, IDC_HDR_STATUS, Wide(status));
     if (auto button = UseButton(rollup, IDC_SOURCE_MAP)) {
-        button->SetText(buttonText);
+        button->SetText(buttonText.data());
     }
     int count = GetSlotCount();
-    MSTR outputs = _M("Active outputs: ") + DecimalText(count) + _M(" / ") + DecimalText(kMaxSlots);
+    MSTR outputs =
+        MSTR(_M("Active outputs: ")) + DecimalText(count) + _M(" / ") + DecimalText(kMaxSlots);
     SetDlgItemTextW(rollup, IDC_OUTPUT_COUNT, Wide(outputs));
 
     bool hasMap = sourceMap != nullptr;

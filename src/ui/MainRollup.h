@@ -6,7 +6,7 @@
 class DADMgr;
 
 /// The window property on the main rollup that holds its map.
-inline constexpr const wchar_t* kOwnerProperty = L"ZENITHRA_OWNER";
+inline constexpr const MCHAR* kOwnerProperty = _M("ZENITHRA_OWNER");
 
 /// The map the main rollup `rollup` shows; null when it carries no owner.
 Zenithra* MainRollupOwner(HWND rollup);

@@ -4,7 +4,13 @@
 #include "ui/MaterialEditorLink.h"
 
 #include <GetCOREInterface.h>
+#include <imtledit.h>
 #include <maxapi.h>
+
+namespace {
+// The material editor's sample slots that are looked through for the map.
+constexpr int kSampleSlots = 24;
+}  // namespace
 
 void ShowMapInMaterialEditor(MtlBase* map) {
     Interface* core = GetCOREInterface();
@@ -16,7 +22,7 @@ void ShowMapInMaterialEditor(MtlBase* map) {
         core->PutMtlToMtlEditor(map, 0);
         return;
     }
-    for (int slot = 0; slot < kMtlEditorSlots; ++slot) {
+    for (int slot = 0; slot < kSampleSlots; ++slot) {
         if (editor->GetTopMtlSlot(slot) == map) {
             editor->SetActiveMtlSlot(slot, FALSE);
             return;

@@ -2,23 +2,26 @@
 
 #include "ui/RollupSupport.h"
 
+#include "core/HostStrings.h"
 #include "shading/Zenithra.h"
 
 #include <GetCOREInterface.h>
 #include <maxapi.h>
 
+#include <string>
+
 MSTR DecimalText(int value, int minDigits) {
     bool negative = value < 0;
     unsigned magnitude = negative ? 0u - unsigned(value) : unsigned(value);
-    MSTR digits;
+    std::wstring digits;
     do {
-        digits.insert(digits.begin(), wchar_t(_M('0') + magnitude % 10));
+        digits.insert(digits.begin(), MCHAR(_M('0') + magnitude % 10));
         magnitude /= 10;
     } while (magnitude != 0);
     while (int(digits.size()) < minDigits) {
         digits.insert(digits.begin(), _M('0'));
     }
-    return negative ? _M("-") + digits : digits;
+    return MakeMstr(negative ? _M("-") + digits : digits);
 }
 
 TimeValue CurrentTime() {
@@ -62,7 +65,7 @@ UINT TrackRollupMenu(HWND owner, POINT screenPoint, std::initializer_list<MenuEn
         if (entry.command == 0) {
             AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
         } else {
-            AppendMenuW(menu, MF_STRING, entry.command, reinterpret_cast<LPCWSTR>(entry.text));
+            AppendMenuW(menu, MF_STRING, entry.command, entry.text);
         }
     }
     UINT chosen = UINT(TrackPopupMenu(menu, TPM_RIGHTBUTTON | TPM_RETURNCMD, screenPoint.x,

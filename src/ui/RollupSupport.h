@@ -5,8 +5,7 @@
 #include <custcont.h>
 #include <iparamb2.h>
 
-#include <windows.h>
-#undef GetClassName
+#include <WindowsDefines.h>
 
 #include <initializer_list>
 
@@ -14,7 +13,7 @@ class Zenithra;
 
 /// A host string as Win32 takes it (both are 16-bit units on Win64).
 inline const wchar_t* Wide(const MSTR& text) {
-    return reinterpret_cast<const wchar_t*>(text.c_str());
+    return text.data();
 }
 
 /// A number in decimal with at least `minDigits` digits (zeros in front).
@@ -69,7 +68,7 @@ HostControlUse<IColorSwatch> UseSwatch(HWND dialog, int id);
 /// One menu entry: command 0 makes a separator.
 struct MenuEntry {
     UINT command;
-    const wchar_t* text;
+    const MCHAR* text;
 };
 
 /// Tracks a popup menu at a screen point (right button, the chosen command returned) owned

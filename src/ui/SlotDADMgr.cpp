@@ -5,8 +5,7 @@
 
 #include "shading/Zenithra.h"
 
-#include <windows.h>
-#undef GetClassName
+#include <WindowsDefines.h>
 
 SClass_ID SlotDADMgr::GetDragType(HWND, POINT) {
     return TEXMAP_CLASS_ID;

@@ -35,8 +35,9 @@ INT_PTR InitDialog(HWND rollup, SlotRollupContext* context) {
     context->dragManager.owner = &map;
     context->dragManager.slot = slot;
     if (auto button = UseButton(rollup, IDC_OUTPUT_BUTTON)) {
-        button->SetText(_M("Output ") + DecimalText(slot + 1, 2) +
-                        _M("  |  click to show, drag to assign"));
+        const MSTR text = MSTR(_M("Output ")) + DecimalText(slot + 1, 2) +
+                          _M("  |  click to show, drag to assign");
+        button->SetText(text.data());
         button->SetDADMgr(&context->dragManager);
     }
     SubclassSlotControls(rollup);
@@ -192,8 +193,10 @@ void Zenithra::CreateSlotRollups(HWND, IMtlParams* imp) {
     // Added from the last slot to the first; where they appear is the panel's rule.
     for (int slot = n - 1; slot >= 0; --slot) {
         auto* context = new SlotRollupContext{this, slot, {}};
-        HWND window = imp->AddRollupPage(GetModuleInstance(), IDD_ZENITHRA_SLOT, SlotRollupDlgProc,
-                                         SlotName(slot), reinterpret_cast<LPARAM>(context), 0);
+        const MSTR title = SlotName(slot);
+        HWND window = imp->AddRollupPage(GetModuleInstance(), MAKEINTRESOURCE(IDD_ZENITHRA_SLOT),
+                                         SlotRollupDlgProc, title.data(),
+                                         reinterpret_cast<LPARAM>(context), 0);
         if (!window) {
             delete context;  // no page, so no WM_INITDIALOG took it
         }

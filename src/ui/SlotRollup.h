@@ -13,8 +13,8 @@ struct SlotRollupContext {
 };
 
 /// The properties on each subclassed control: its previous procedure and its rollup.
-inline constexpr const wchar_t* kOldProcProperty = L"ZENITHRA_SLOT_CTX_OLDPROC";
-inline constexpr const wchar_t* kParentProperty = L"ZENITHRA_SLOT_CTX_PARENT";
+inline constexpr const MCHAR* kOldProcProperty = _M("ZENITHRA_SLOT_CTX_OLDPROC");
+inline constexpr const MCHAR* kParentProperty = _M("ZENITHRA_SLOT_CTX_PARENT");
 
 /// The context of a slot rollup window; null once it is detached.
 SlotRollupContext* SlotContextOf(HWND rollup);

@@ -3,12 +3,14 @@
 
 #include "ui/SlotRollup.h"
 
+#include "core/HostStrings.h"
 #include "shading/Zenithra.h"
 
 #include "../../res/resource.h"
 
 #include <algorithm>
 #include <cstdio>
+#include <string>
 
 namespace {
 
@@ -32,7 +34,7 @@ MSTR HexColourText(COLORREF colour) {
     char text[8];
     std::snprintf(text, sizeof text, "#%02X%02X%02X", channel(GetRValue(colour)),
                   channel(GetGValue(colour)), channel(GetBValue(colour)));
-    return MSTR(text, text + 7);
+    return MakeMstr(std::wstring(text, text + 7));
 }
 
 void PutOnClipboard(HWND owner, const MSTR& text) {
@@ -40,12 +42,13 @@ void PutOnClipboard(HWND owner, const MSTR& text) {
         return;
     }
     EmptyClipboard();
-    size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+    const size_t units = size_t(text.Length()) + 1;  // with the terminator
+    size_t bytes = units * sizeof(wchar_t);
     HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
     if (memory) {
         bool handedOver = false;
         if (void* target = GlobalLock(memory)) {
-            std::copy_n(text.c_str(), text.size() + 1, static_cast<wchar_t*>(target));
+            std::copy_n(text.data(), units, static_cast<wchar_t*>(target));
             GlobalUnlock(memory);
             handedOver = SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
         }

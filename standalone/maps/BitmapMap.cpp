@@ -10,11 +10,11 @@ class BitmapMapClassDesc : public ClassDesc2 {
 public:
     int IsPublic() override { return TRUE; }
     void* Create(BOOL) override;
-    const wchar_t* ClassName() override { return L"Bitmap"; }
+    const MCHAR* ClassName() override { return L"Bitmap"; }
+    const MCHAR* NonLocalizedClassName() override { return L"Bitmap"; }
     SClass_ID SuperClassID() override { return TEXMAP_CLASS_ID; }
     Class_ID ClassID() override { return kBitmapMapClassID; }
-    const wchar_t* Category() override { return TEXMAP_CAT_ENV; }
-    HINSTANCE HInstance() override { return nullptr; }
+    const MCHAR* Category() override { return TEXMAP_CAT_ENV; }
 };
 
 BitmapMapClassDesc& Desc() {
@@ -22,16 +22,36 @@ BitmapMapClassDesc& Desc() {
     return desc;
 }
 
+// clang-format off
 ParamBlockDesc2 bitmapBlockDesc(
-    0, L"bitmapParams", 0, &Desc(), P_AUTO_CONSTRUCT, 0, {},
-    {MakeBlockParam(kBitmapFileName, L"fileName", TYPE_FILENAME, 0),
-     MakeBlockParam(kBitmapUOffset, L"u_offset", TYPE_FLOAT, P_ANIMATABLE),
-     MakeBlockParam(kBitmapVOffset, L"v_offset", TYPE_FLOAT, P_ANIMATABLE),
-     MakeBlockParam(kBitmapUAngle, L"u_angle", TYPE_ANGLE, P_ANIMATABLE),
-     MakeBlockParam(kBitmapVAngle, L"v_angle", TYPE_ANGLE, P_ANIMATABLE),
-     MakeBlockParam(kBitmapWAngle, L"w_angle", TYPE_ANGLE, P_ANIMATABLE),
-     MakeBlockParam(kBitmapOutputAmount, L"output_amount", TYPE_FLOAT, P_ANIMATABLE, 1.0f),
-     MakeBlockParam(kBitmapGamma, L"gamma", TYPE_FLOAT, 0, 1.0f)});
+    0, L"bitmapParams", 0, &Desc(), P_AUTO_CONSTRUCT,
+    // The owner's reference number of the block.
+    0,
+    kBitmapFileName, L"fileName", TYPE_FILENAME, 0, 0,
+        p_end,
+    kBitmapUOffset, L"u_offset", TYPE_FLOAT, P_ANIMATABLE, 0,
+        p_default, 0.0f,
+        p_end,
+    kBitmapVOffset, L"v_offset", TYPE_FLOAT, P_ANIMATABLE, 0,
+        p_default, 0.0f,
+        p_end,
+    kBitmapUAngle, L"u_angle", TYPE_ANGLE, P_ANIMATABLE, 0,
+        p_default, 0.0f,
+        p_end,
+    kBitmapVAngle, L"v_angle", TYPE_ANGLE, P_ANIMATABLE, 0,
+        p_default, 0.0f,
+        p_end,
+    kBitmapWAngle, L"w_angle", TYPE_ANGLE, P_ANIMATABLE, 0,
+        p_default, 0.0f,
+        p_end,
+    kBitmapOutputAmount, L"output_amount", TYPE_FLOAT, P_ANIMATABLE, 0,
+        p_default, 1.0f,
+        p_end,
+    kBitmapGamma, L"gamma", TYPE_FLOAT, 0, 0,
+        p_default, 1.0f,
+        p_end,
+    p_end);
+// clang-format on
 
 void ReadMapping(IParamBlock2& pb, TimeValue t, ImagePlacement& p, Interval& valid) {
     float uAngleRadians = 0, vAngleRadians = 0, wAngleRadians = 0;

@@ -2,8 +2,10 @@
 // The standalone host's "Bitmap" map: a latitude-longitude .hdr or .exr image shown as the
 // environment, with parameter names in the manner of the host's own bitmap texture.
 
-#include "scene/ZenhostApi.h"
+#include <imtl.h>
 #include <iparamb2.h>
+
+#include "scene/ZenhostApi.h"
 
 namespace standalone {
 

@@ -2,9 +2,10 @@
 // High-dynamic-range images of the standalone host's source maps: reading .hdr and .exr files,
 // and the latitude-longitude lookup that the maps shade with.
 
-#include "scene/ZenhostApi.h"
 #include <max.h>
+
 #include "maps/PixelBuffer.h"
+#include "scene/ZenhostApi.h"
 
 #include <cstdint>
 #include <string>

@@ -2,6 +2,7 @@
 
 #include "scene/HostLog.h"
 #include "scene/HostParamBlock.h"
+#include "scene/StandaloneHost.h"
 
 #include <AssetEnumCallback.h>
 #include <AssetManagement/AssetUser.h>
@@ -80,16 +81,16 @@ HdrSourceMap::~HdrSourceMap() {
     delete placement.load();
 }
 
-MSTR HdrSourceMap::CurrentFileName() {
-    MSTR name;
+std::wstring HdrSourceMap::CurrentFileName() {
+    const MCHAR* name = nullptr;
     if (block) {
         Interval valid = FOREVER;
         block->GetValue(mapClass.fileNameParam, 0, name, valid);
     }
-    return name;
+    return name ? std::wstring(name) : std::wstring();
 }
 
-void HdrSourceMap::Load(const MSTR& fileName) {
+void HdrSourceMap::Load(const std::wstring& fileName) {
     attempted = true;
     attemptedName = fileName;
     // Stamped before reading: a file rewritten during the read is read again next time.
@@ -143,7 +144,7 @@ void HdrSourceMap::RefreshPlacement() {
 }
 
 void HdrSourceMap::LoadIfStale() {
-    MSTR name = CurrentFileName();
+    std::wstring name = CurrentFileName();
     std::lock_guard<std::mutex> lock(loadMutex);
     if (!attempted || name != attemptedName || StampHdrFile(name) != attemptedStamp) {
         Load(name);
@@ -153,13 +154,13 @@ void HdrSourceMap::LoadIfStale() {
 }
 
 bool HdrSourceMap::Reload() {
-    MSTR name = CurrentFileName();
+    std::wstring name = CurrentFileName();
     std::lock_guard<std::mutex> lock(loadMutex);
     Load(name);
     return HasImage();
 }
 
-void HdrSourceMap::SetReference(int i, ReferenceTarget* target) {
+void HdrSourceMap::SetReference(int i, RefTargetHandle target) {
     if (i != 0) {
         return;
     }
@@ -176,11 +177,11 @@ void HdrSourceMap::SetReference(int i, ReferenceTarget* target) {
     }
 }
 
-RefResult HdrSourceMap::NotifyRefChanged(const Interval&, ReferenceTarget* hTarget, PartID&,
-                                         RefMessage message, bool) {
+RefResult HdrSourceMap::NotifyRefChanged(const Interval&, RefTargetHandle hTarget, PartID&,
+                                         RefMessage message, BOOL) {
     if (message == REFMSG_CHANGE && hTarget == block && block) {
         // Any parameter change arrives here; only another file name means another image.
-        MSTR name = CurrentFileName();
+        std::wstring name = CurrentFileName();
         std::lock_guard<std::mutex> lock(loadMutex);
         RefreshPlacement();
         if (!attempted || name != attemptedName) {
@@ -190,7 +191,7 @@ RefResult HdrSourceMap::NotifyRefChanged(const Interval&, ReferenceTarget* hTarg
     return REF_SUCCEED;
 }
 
-ReferenceTarget* HdrSourceMap::Clone(RemapDir& remap) {
+RefTargetHandle HdrSourceMap::Clone(RemapDir& remap) {
     auto* copy = static_cast<HdrSourceMap*>(static_cast<Texmap*>(mapClass.desc->Create(FALSE)));
     copy->ReplaceReference(0, remap.CloneRef(block));
     BaseClone(this, copy, remap);
@@ -198,9 +199,9 @@ ReferenceTarget* HdrSourceMap::Clone(RemapDir& remap) {
 }
 
 void HdrSourceMap::EnumAuxFiles(AssetEnumCallback& cb, DWORD) {
-    MSTR name = CurrentFileName();
+    std::wstring name = CurrentFileName();
     if (!name.empty()) {
-        cb.RecordAsset(MaxSDK::AssetManagement::AssetUser(name));
+        cb.RecordAsset(MakeAssetUser(MSTR(name.c_str())));
     }
 }
 

@@ -6,14 +6,17 @@
 // pointers, and the ones they replace are freed once no sample can still read them (see
 // scene/Retirement.h), so a sample never reads freed pixels and takes no lock.
 
-#include "scene/ZenhostApi.h"
+#include <iparamm2.h>
+
 #include "maps/HdrImage.h"
 #include "maps/OneBlockTexmap.h"
 #include "scene/Retirement.h"
+#include "scene/ZenhostApi.h"
 
 #include <atomic>
 #include <cstdint>
 #include <mutex>
+#include <string>
 
 class HostParamBlock;
 
@@ -77,13 +80,13 @@ public:
     /// False while the map evaluates black for want of an image.
     bool HasImage() const { return image.load(std::memory_order_acquire) != nullptr; }
 
-    void GetClassName(MSTR& s) const override { s = mapClass.className; }
+    void GetClassName(MSTR& s, bool = true) const override { s = mapClass.className; }
     Class_ID ClassID() override { return mapClass.desc->ClassID(); }
-    RefResult NotifyRefChanged(const Interval& changeInt, ReferenceTarget* hTarget, PartID& partID,
-                               RefMessage message, bool propagate) override;
-    ReferenceTarget* Clone(RemapDir& remap) override;
+    RefResult NotifyRefChanged(const Interval& changeInt, RefTargetHandle hTarget, PartID& partID,
+                               RefMessage message, BOOL propagate) override;
+    RefTargetHandle Clone(RemapDir& remap) override;
     /// Reports the file-name parameter as one asset (nothing when it is empty).
-    void EnumAuxFiles(AssetEnumCallback& cb, DWORD flags) override;
+    void EnumAuxFiles(AssetEnumCallback& cb, DWORD flags = FILE_ENUM_ALL) override;
 
     void Update(TimeValue t, Interval& valid) override;
     void Reset() override { mapClass.desc->Reset(this); }
@@ -107,11 +110,11 @@ protected:
 private:
     struct HeldImage;
 
-    MSTR CurrentFileName();
+    std::wstring CurrentFileName();
     /// Loads when the name or the file's stamp differ from the last attempt.
     void LoadIfStale();
     /// Reads `fileName` and publishes the result; loadMutex held.
-    void Load(const MSTR& fileName);
+    void Load(const std::wstring& fileName);
     void Publish(const HeldImage* next);
     /// The whole placement at time t.
     void ReadPlacement(IParamBlock2& pb, TimeValue t, ImagePlacement& p, Interval& valid);
@@ -126,7 +129,7 @@ private:
     // The writing side; the mutex orders reloads and placement changes from any thread.
     std::mutex loadMutex;
     bool attempted = false;
-    MSTR attemptedName;
+    std::wstring attemptedName;
     HdrFileStamp attemptedStamp;
     RetiredList retired;
 };

@@ -3,6 +3,8 @@
 #include "maps/OneBlockTexmap.h"
 #include "scene/StandaloneHost.h"
 
+#include <iparamm2.h>
+
 #include <algorithm>
 #include <cmath>
 
@@ -20,11 +22,11 @@ class ProceduralSkyClassDesc : public ClassDesc2 {
 public:
     int IsPublic() override { return TRUE; }
     void* Create(BOOL) override;
-    const wchar_t* ClassName() override { return L"Procedural Sky"; }
+    const MCHAR* ClassName() override { return L"Procedural Sky"; }
+    const MCHAR* NonLocalizedClassName() override { return L"Procedural Sky"; }
     SClass_ID SuperClassID() override { return TEXMAP_CLASS_ID; }
     Class_ID ClassID() override { return kProceduralSkyClassID; }
-    const wchar_t* Category() override { return TEXMAP_CAT_ENV; }
-    HINSTANCE HInstance() override { return nullptr; }
+    const MCHAR* Category() override { return TEXMAP_CAT_ENV; }
 };
 
 ProceduralSkyClassDesc& Desc() {
@@ -32,28 +34,38 @@ ProceduralSkyClassDesc& Desc() {
     return desc;
 }
 
-ParamDef FloatParam(ParamID id, const wchar_t* name, float def) {
-    return MakeBlockParam(id, name, TYPE_FLOAT, P_ANIMATABLE, def);
-}
-
-ParamBlockDesc2 skyBlockDesc(0, L"skyParams", 0, &Desc(), P_AUTO_CONSTRUCT, 0, {},
-                             {FloatParam(kSkySunElevation, L"sunElevation", 30.0f),
-                              FloatParam(kSkySunAzimuth, L"sunAzimuth", 0.0f),
-                              FloatParam(kSkySunIntensity, L"sunIntensity", 5000.0f),
-                              FloatParam(kSkyIntensity, L"skyIntensity", 1.0f)});
+// clang-format off
+ParamBlockDesc2 skyBlockDesc(
+    0, L"skyParams", 0, &Desc(), P_AUTO_CONSTRUCT,
+    // The owner's reference number of the block.
+    0,
+    kSkySunElevation, L"sunElevation", TYPE_FLOAT, P_ANIMATABLE, 0,
+        p_default, 30.0f,
+        p_end,
+    kSkySunAzimuth, L"sunAzimuth", TYPE_FLOAT, P_ANIMATABLE, 0,
+        p_default, 0.0f,
+        p_end,
+    kSkySunIntensity, L"sunIntensity", TYPE_FLOAT, P_ANIMATABLE, 0,
+        p_default, 5000.0f,
+        p_end,
+    kSkyIntensity, L"skyIntensity", TYPE_FLOAT, P_ANIMATABLE, 0,
+        p_default, 1.0f,
+        p_end,
+    p_end);
+// clang-format on
 
 class ProceduralSky : public OneBlockTexmap {
 public:
     ProceduralSky() { Desc().MakeAutoParamBlocks(this); }
     ~ProceduralSky() override { DeleteAllRefsFromMe(); }
 
-    void GetClassName(MSTR& s) const override { s = L"Procedural Sky"; }
+    void GetClassName(MSTR& s, bool = true) const override { s = L"Procedural Sky"; }
     Class_ID ClassID() override { return kProceduralSkyClassID; }
-    RefResult NotifyRefChanged(const Interval&, ReferenceTarget*, PartID&, RefMessage,
-                               bool) override {
+    RefResult NotifyRefChanged(const Interval&, RefTargetHandle, PartID&, RefMessage,
+                               BOOL) override {
         return REF_SUCCEED;
     }
-    ReferenceTarget* Clone(RemapDir& remap) override {
+    RefTargetHandle Clone(RemapDir& remap) override {
         auto* copy = new ProceduralSky();
         copy->ReplaceReference(0, remap.CloneRef(block));
         BaseClone(this, copy, remap);

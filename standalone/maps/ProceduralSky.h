@@ -2,8 +2,10 @@
 // A procedural environment map of the standalone host: a sky gradient over a darker ground
 // with a small, very bright sun, so that slot evaluation has real HDR input without a file.
 
-#include "scene/ZenhostApi.h"
+#include <imtl.h>
 #include <iparamb2.h>
+
+#include "scene/ZenhostApi.h"
 
 namespace standalone {
 

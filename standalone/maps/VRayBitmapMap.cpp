@@ -10,11 +10,11 @@ class VRayBitmapMapClassDesc : public ClassDesc2 {
 public:
     int IsPublic() override { return TRUE; }
     void* Create(BOOL) override;
-    const wchar_t* ClassName() override { return L"VRayBitmap"; }
+    const MCHAR* ClassName() override { return L"VRayBitmap"; }
+    const MCHAR* NonLocalizedClassName() override { return L"VRayBitmap"; }
     SClass_ID SuperClassID() override { return TEXMAP_CLASS_ID; }
     Class_ID ClassID() override { return kVRayBitmapMapClassID; }
-    const wchar_t* Category() override { return TEXMAP_CAT_ENV; }
-    HINSTANCE HInstance() override { return nullptr; }
+    const MCHAR* Category() override { return TEXMAP_CAT_ENV; }
 };
 
 VRayBitmapMapClassDesc& Desc() {
@@ -22,17 +22,39 @@ VRayBitmapMapClassDesc& Desc() {
     return desc;
 }
 
+// clang-format off
 ParamBlockDesc2 vrayBitmapBlockDesc(
-    0, L"vrayBitmapParams", 0, &Desc(), P_AUTO_CONSTRUCT, 0, {},
-    {MakeBlockParam(kVRayHdriMapName, L"HDRIMapName", TYPE_FILENAME, 0),
-     MakeBlockParam(kVRayMappingType, L"mapping_type", TYPE_INT, 0, 0.0f, 1),
-     MakeBlockParam(kVRayMappingChannel, L"mapping_channel", TYPE_INT, 0, 0.0f, 1),
-     MakeBlockParam(kVRayHorizontalRotation, L"horizontal_rotation", TYPE_FLOAT, P_ANIMATABLE),
-     MakeBlockParam(kVRayVerticalRotation, L"vertical_rotation", TYPE_FLOAT, P_ANIMATABLE),
-     MakeBlockParam(kVRayURotation, L"u_rotation", TYPE_FLOAT, P_ANIMATABLE),
-     MakeBlockParam(kVRayHorizontalFlip, L"horizontal_flip", TYPE_BOOL, 0),
-     MakeBlockParam(kVRayMultiplier, L"multiplier", TYPE_FLOAT, P_ANIMATABLE, 1.0f),
-     MakeBlockParam(kVRayGamma, L"gamma", TYPE_FLOAT, 0, 1.0f)});
+    0, L"vrayBitmapParams", 0, &Desc(), P_AUTO_CONSTRUCT,
+    // The owner's reference number of the block.
+    0,
+    kVRayHdriMapName, L"HDRIMapName", TYPE_FILENAME, 0, 0,
+        p_end,
+    kVRayMappingType, L"mapping_type", TYPE_INT, 0, 0,
+        p_default, 1,
+        p_end,
+    kVRayMappingChannel, L"mapping_channel", TYPE_INT, 0, 0,
+        p_default, 1,
+        p_end,
+    kVRayHorizontalRotation, L"horizontal_rotation", TYPE_FLOAT, P_ANIMATABLE, 0,
+        p_default, 0.0f,
+        p_end,
+    kVRayVerticalRotation, L"vertical_rotation", TYPE_FLOAT, P_ANIMATABLE, 0,
+        p_default, 0.0f,
+        p_end,
+    kVRayURotation, L"u_rotation", TYPE_FLOAT, P_ANIMATABLE, 0,
+        p_default, 0.0f,
+        p_end,
+    kVRayHorizontalFlip, L"horizontal_flip", TYPE_BOOL, 0, 0,
+        p_default, 0,
+        p_end,
+    kVRayMultiplier, L"multiplier", TYPE_FLOAT, P_ANIMATABLE, 0,
+        p_default, 1.0f,
+        p_end,
+    kVRayGamma, L"gamma", TYPE_FLOAT, 0, 0,
+        p_default, 1.0f,
+        p_end,
+    p_end);
+// clang-format on
 
 void ReadMapping(IParamBlock2& pb, TimeValue t, ImagePlacement& p, Interval& valid) {
     int mappingType = 1, flip = 0;

@@ -3,8 +3,10 @@
 // environment, or looked up by a map channel, with parameter names in the manner of the
 // renderer's bitmap map.
 
-#include "scene/ZenhostApi.h"
+#include <imtl.h>
 #include <iparamb2.h>
+
+#include "scene/ZenhostApi.h"
 
 namespace standalone {
 

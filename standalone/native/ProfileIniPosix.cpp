@@ -154,19 +154,17 @@ std::string Text(const wchar_t* s) {
 
 namespace MaxSDK::Util {
 
-UINT GetPrivateProfileIntW(const wchar_t* section, const wchar_t* key, int defaultValue,
-                           const wchar_t* file) {
+DWORD GetPrivateProfileIntW(LPCMSTR section, LPCMSTR key, INT defaultValue, LPCMSTR file) {
     std::string text;
     if (!section || !key || !file || !platform::ReadWholeFile(file, text)) {
-        return UINT(defaultValue);
+        return DWORD(defaultValue);
     }
     const Place place = Find(text, Text(section), Text(key));
     const std::wstring value = IntValueText(place.value);
-    return value.empty() ? UINT(defaultValue) : ParseInt(value);
+    return value.empty() ? DWORD(defaultValue) : DWORD(ParseInt(value));
 }
 
-BOOL WritePrivateProfileStringW(const wchar_t* section, const wchar_t* key, const wchar_t* value,
-                                const wchar_t* file) {
+BOOL WritePrivateProfileStringW(LPCMSTR section, LPCMSTR key, LPCMSTR value, LPCMSTR file) {
     if (!section || !key || !value || !file) {
         return FALSE;  // deleting keys and sections is not needed here
     }

@@ -1,6 +1,7 @@
 #include "render/InteractiveRender.h"
 
 #include <GetCOREInterface.h>
+#include <maxscript/maxscript.h>
 #include <maxapi.h>
 
 #include <mutex>
@@ -90,7 +91,7 @@ void SetScriptObserver(std::function<void(const std::wstring&)> observer) {
 
 }  // namespace standalone
 
-BOOL ExecuteMAXScriptScript(const wchar_t* script, int, BOOL, void*, BOOL) {
+BOOL ExecuteMAXScriptScript(const MCHAR* script, MAXScript::ScriptSource, BOOL, FPValue*, BOOL) {
     using namespace standalone;
     Session& s = TheSession();
     std::wstring text = script ? script : L"";
@@ -126,11 +127,11 @@ BOOL ExecuteMAXScriptScript(const wchar_t* script, int, BOOL, void*, BOOL) {
     Interface* core = GetCOREInterface();
     TimeValue t = core ? core->GetTime() : 0;
     if (core) {
-        core->SetTime(t + TICKS_PER_FRAME);
+        core->SetTime(t + GetTicksPerFrame());
         core->SetTime(t);
     }
     std::lock_guard<std::mutex> lock(s.mutex);
-    s.state.sliderMoves.push_back(t + TICKS_PER_FRAME);
+    s.state.sliderMoves.push_back(t + GetTicksPerFrame());
     s.state.sliderMoves.push_back(t);
     s.state.redraws++;
     return TRUE;

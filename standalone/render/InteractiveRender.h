@@ -3,8 +3,9 @@
 // plug-in sends one kind of script, the restart of a running interactive render; the host runs
 // it against this model. Any other text is recorded and reported as not understood.
 
-#include "scene/ZenhostApi.h"
 #include <max.h>
+
+#include "scene/ZenhostApi.h"
 
 #include <functional>
 #include <string>

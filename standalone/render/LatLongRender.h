@@ -2,9 +2,10 @@
 // Renders a texture map as a latitude-longitude environment image, the way a renderer samples
 // an environment: many threads, one shading sample per pixel.
 
-#include "scene/ZenhostApi.h"
 #include <imtl.h>
+
 #include "maps/PixelBuffer.h"
+#include "scene/ZenhostApi.h"
 
 #include <functional>
 
@@ -33,14 +34,14 @@ using LatLongRowsReady = std::function<bool(const LatLongImage& image, int rowsR
 /// to `rowsReady`. The image is rendered into the storage of `recycled`, an image the caller is
 /// done with: memory already in use costs no page faults.
 ZENHOST_API LatLongImage RenderLatLong(Texmap& map, int width, int height, TimeValue t, int threads,
-                                    const LatLongRowsReady& rowsReady = {},
-                                    LatLongImage recycled = {});
+                                       const LatLongRowsReady& rowsReady = {},
+                                       LatLongImage recycled = {});
 
 /// Evaluates `map` once per pixel of a camera's view: the camera (world transform `cameraTM`)
 /// looks down its own -Z with +Y up, and `fovDegrees` spans the image's width. Rows as for
 /// RenderLatLong.
 ZENHOST_API LatLongImage RenderCameraView(Texmap& map, int width, int height, TimeValue t,
-                                       const Matrix3& cameraTM, float fovDegrees, int threads,
-                                       const LatLongRowsReady& rowsReady = {});
+                                          const Matrix3& cameraTM, float fovDegrees, int threads,
+                                          const LatLongRowsReady& rowsReady = {});
 
 }  // namespace standalone

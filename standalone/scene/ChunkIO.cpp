@@ -1,6 +1,9 @@
 #include "scene/ChunkIO.h"
 
+#include "platform/Platform.h"
+
 #include <cstring>
+#include <string_view>
 
 namespace standalone {
 
@@ -37,6 +40,13 @@ void ChunkWriter::EndChunk() {
     }
 }
 
+IOResult ChunkWriter::WriteWString(const wchar_t* str) {
+    std::string units = platform::WideToUtf16Bytes(str ? str : L"");
+    units.append(2, '\0');
+    ULONG written = 0;
+    return Write(units.data(), ULONG(units.size()), &written);
+}
+
 IOResult ChunkWriter::Write(const void* buf, ULONG nbytes, ULONG* nwrit) {
     const auto* p = static_cast<const uint8_t*>(buf);
     bytes.insert(bytes.end(), p, p + nbytes);
@@ -49,6 +59,8 @@ IOResult ChunkWriter::Write(const void* buf, ULONG nbytes, ULONG* nwrit) {
 ChunkReader::ChunkReader(const uint8_t* d, size_t size) : data(d) {
     levels.push_back({0, size, 0, 0});
 }
+
+ChunkReader::~ChunkReader() = default;
 
 IOResult ChunkReader::OpenChunk() {
     Level& parent = levels.back();
@@ -72,8 +84,28 @@ USHORT ChunkReader::CurChunkID() {
     return levels.size() > 1 ? levels.back().id : 0;
 }
 
-ULONG ChunkReader::CurChunkLength() {
-    return levels.size() > 1 ? ULONG(levels.back().end - levels.back().begin) : 0;
+ULONGLONG ChunkReader::CurChunkLength() {
+    return levels.size() > 1 ? ULONGLONG(levels.back().end - levels.back().begin) : 0;
+}
+
+IOResult ChunkReader::ReadWStringChunk(wchar_t** buf) {
+    Level& level = levels.back();
+    std::string units;
+    bool terminated = false;
+    while (level.end - level.cursor >= 2) {
+        const uint8_t* unit = data + level.cursor;
+        level.cursor += 2;
+        if (unit[0] == 0 && unit[1] == 0) {
+            terminated = true;
+            break;
+        }
+        units.append(reinterpret_cast<const char*>(unit), 2);
+    }
+    texts.push_back(std::make_unique<std::wstring>(platform::Utf16BytesToWide(units)));
+    if (buf) {
+        *buf = texts.back()->data();
+    }
+    return terminated ? IO_OK : IO_ERROR;
 }
 
 IOResult ChunkReader::Read(void* buf, ULONG nbytes, ULONG* nread) {

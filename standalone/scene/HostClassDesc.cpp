@@ -1,41 +1,69 @@
-// Class descriptors' host-side services: automatic blocks, automatic rollups and reset.
+// Class descriptors' host-side services: names, automatic blocks, automatic rollups and reset.
 
 #include <iparamb2.h>
+#include <iparamm2.h>
 
+#include "scene/HostLog.h"
 #include "scene/HostParamDlg.h"
 
-#include <algorithm>
+#include "platform/Platform.h"
 
+#include <iterator>
+
+const MCHAR* ClassDesc::InternalName() {
+    return ClassName();
+}
+
+HINSTANCE ClassDesc::HInstance() {
+    return nullptr;
+}
+
+void ClassDesc::MakeAutoParamBlocks(ReferenceMaker*) {}
+
+ClassDesc2::ClassDesc2() = default;
 ClassDesc2::~ClassDesc2() = default;
 
-void ClassDesc2::AddParamBlockDesc(ParamBlockDesc2* pbd) {
-    if (pbd && std::find(blockDescs.begin(), blockDescs.end(), pbd) == blockDescs.end()) {
-        blockDescs.push_back(pbd);
-    }
+int ClassDesc2::NumParamBlockDescs() {
+    return descCount;
 }
 
-void ClassDesc2::RemoveParamBlockDesc(ParamBlockDesc2* pbd) {
-    blockDescs.erase(std::remove(blockDescs.begin(), blockDescs.end(), pbd), blockDescs.end());
+ParamBlockDesc2* ClassDesc2::GetParamBlockDesc(int i) {
+    return i >= 0 && i < descCount ? descs[i] : nullptr;
 }
 
-ParamBlockDesc2* ClassDesc2::GetParamBlockDesc(int i) const {
-    return i >= 0 && size_t(i) < blockDescs.size() ? blockDescs[size_t(i)] : nullptr;
-}
-
-ParamBlockDesc2* ClassDesc2::GetParamBlockDescByID(BlockID id) const {
-    for (ParamBlockDesc2* d : blockDescs) {
-        if (d->ID == id) {
-            return d;
+ParamBlockDesc2* ClassDesc2::GetParamBlockDescByID(BlockID id) {
+    for (int i = 0; i < descCount; ++i) {
+        if (descs[i]->ID == id) {
+            return descs[i];
         }
     }
     return nullptr;
+}
+
+void ClassDesc2::AddParamBlockDesc(ParamBlockDesc2* pbd) {
+    if (!pbd) {
+        return;
+    }
+    for (int i = 0; i < descCount; ++i) {
+        if (descs[i] == pbd) {
+            return;
+        }
+    }
+    if (descCount >= int(std::size(descs))) {
+        standalone::HostLog("class descriptor: too many parameter blocks, \"" +
+                            platform::WideToUtf8(pbd->int_name ? pbd->int_name : L"") +
+                            "\" ignored");
+        return;
+    }
+    descs[descCount++] = pbd;
 }
 
 void ClassDesc2::MakeAutoParamBlocks(ReferenceMaker* owner) {
     if (!owner) {
         return;
     }
-    for (ParamBlockDesc2* d : blockDescs) {
+    for (int i = 0; i < descCount; ++i) {
+        ParamBlockDesc2* d = descs[i];
         if (d->flags & P_AUTO_CONSTRUCT) {
             if (IParamBlock2* block = CreateParameterBlock2(d, owner)) {
                 owner->ReplaceReference(d->ref_no, block);
@@ -44,12 +72,11 @@ void ClassDesc2::MakeAutoParamBlocks(ReferenceMaker* owner) {
     }
 }
 
-ParamDlg* ClassDesc2::CreateParamDlgs(HWND hwMtlEdit, IMtlParams* imp, ReferenceTarget* obj) {
+IAutoMParamDlg* ClassDesc2::CreateParamDlgs(HWND hwMtlEdit, IMtlParams* imp, ReferenceTarget* obj) {
     ParamBlockDesc2* autoUi = nullptr;
-    for (ParamBlockDesc2* d : blockDescs) {
-        if (d->flags & P_AUTO_UI) {
-            autoUi = d;
-            break;
+    for (int i = 0; i < descCount && !autoUi; ++i) {
+        if (descs[i]->flags & P_AUTO_UI) {
+            autoUi = descs[i];
         }
     }
     if (!autoUi || !obj) {
@@ -58,13 +85,13 @@ ParamDlg* ClassDesc2::CreateParamDlgs(HWND hwMtlEdit, IMtlParams* imp, Reference
     return CreateHostParamDlg(this, autoUi, hwMtlEdit, imp, obj);
 }
 
-void ClassDesc2::Reset(ReferenceTarget* obj, bool, bool) {
+void ClassDesc2::Reset(ReferenceTarget* obj, BOOL updateUI, BOOL callSetHandlers) {
     if (!obj) {
         return;
     }
-    for (ParamBlockDesc2* d : blockDescs) {
-        if (IParamBlock2* block = obj->GetParamBlockByID(d->ID)) {
-            block->ResetAll();
+    for (int i = 0; i < descCount; ++i) {
+        if (IParamBlock2* block = obj->GetParamBlockByID(descs[i]->ID)) {
+            block->ResetAll(updateUI, callSetHandlers);
         }
     }
 }

@@ -2,8 +2,8 @@
 // The standalone host's own log: what the host reports about its objects (an image file that
 // cannot be read, for instance). It is not the plug-in's diagnostic log.
 
-
 #include "scene/ZenhostApi.h"
+
 #include <string>
 #include <vector>
 

@@ -7,6 +7,8 @@
 
 #include "scene/HostParamBlock.h"
 
+#include "scene/StandaloneHost.h"
+
 #include "core/ChunkFields.h"
 #include <iparamb2.h>
 #include <ioapi.h>
@@ -36,7 +38,7 @@ int ToIntValue(float f) {
 enum class ValueKind { Int, Float, Point3, Point4, String, Unsupported };
 
 ValueKind KindOf(ParamType2 type) {
-    switch (BaseType(type)) {
+    switch (int(base_type(type))) {
         case TYPE_INT:
         case TYPE_BOOL:
             return ValueKind::Int;
@@ -62,13 +64,31 @@ ValueKind KindOf(ParamType2 type) {
 Value4 DefaultOf(const ParamDef& def) {
     switch (KindOf(def.type)) {
         case ValueKind::Int:
-            return {float(def.defInt), 0, 0, 0};
+            return {float(def.def.i), 0, 0, 0};
         case ValueKind::Float:
-            return {def.defFloat, 0, 0, 0};
+            return {def.def.f, 0, 0, 0};
+        case ValueKind::Point3:
+            return def.def.p ? Value4{def.def.p->x, def.def.p->y, def.def.p->z, 0} : Value4{};
+        case ValueKind::Point4:
+            return def.def.p4 ? Value4{def.def.p4->x, def.def.p4->y, def.def.p4->z, def.def.p4->w}
+                              : Value4{};
         default:
-            return {def.defPoint4.x, def.defPoint4.y, def.defPoint4.z, def.defPoint4.w};
+            return {};
     }
 }
+
+/// The text a string entry starts with.
+const MCHAR* DefaultText(const ParamDef& def) {
+    return KindOf(def.type) == ValueKind::String && def.def.s ? def.def.s : L"";
+}
+
+/// Entries of a parameter when the block is new or reset.
+int InitialCount(const ParamDef& def) {
+    return is_tab(def.type) ? std::max(0, int(def.tab_size)) : 1;
+}
+
+// A definition for ids the block does not have.
+ParamDef unknownParamDef = {-1, L"", ParamType2(TYPE_FLOAT), 0, 0, {}, {}, {}, 0};
 
 Value4 Lerp(const Value4& a, const Value4& b, float f) {
     Value4 r;
@@ -105,24 +125,38 @@ Value4 KeyTrack::ValueAt(TimeValue t, Interval& valid) const {
 // --- HostParamBlock -------------------------------------------------------------------------
 
 HostParamBlock::HostParamBlock(ParamBlockDesc2* desc) : desc(desc) {
-    params.reserve(desc->paramdefs.size());
-    for (const ParamDef& def : desc->paramdefs) {
+    params.reserve(desc->Count());
+    for (int i = 0; i < desc->Count(); ++i) {
+        const ParamDef& def = desc->paramdefs[i];
         Param p;
         p.def = def;
         p.kind = int(KindOf(def.type));
-        p.isTable = IsTabType(def.type);
+        p.isTable = is_tab(def.type);
         params.push_back(std::move(p));
-        if (def.id >= 0) {
-            if (size_t(def.id) >= indexOfId.size()) {
-                indexOfId.resize(size_t(def.id) + 1, -1);
+        if (def.ID >= 0) {
+            if (size_t(def.ID) >= indexOfId.size()) {
+                indexOfId.resize(size_t(def.ID) + 1, -1);
             }
-            indexOfId[size_t(def.id)] = int(params.size()) - 1;
+            indexOfId[size_t(def.ID)] = int(params.size()) - 1;
         }
     }
     for (Param& p : params) {
-        int n = IsTabType(p.def.type) ? std::max(0, p.def.tabSize) : 1;
+        int n = InitialCount(p.def);
         p.entries.store(NewEntries(p, n, nullptr), std::memory_order_release);
-        p.strings.assign(size_t(n), MSTR());
+        ResetStrings(p, n);
+    }
+}
+
+void HostParamBlock::GetClassName(MSTR& s, bool) const {
+    s = L"ParamBlock2";
+}
+
+void HostParamBlock::ResetStrings(Param& p, int n) {
+    // Every parameter keeps a text per entry, empty unless it is a string: the saved form has
+    // one for each.
+    p.strings.clear();
+    for (int i = 0; i < n; ++i) {
+        p.strings.push_back(std::make_unique<MSTR>(DefaultText(p.def)));
     }
 }
 
@@ -293,7 +327,7 @@ inline bool HostParamBlock::ReadValue(ParamID id, int kind, TimeValue t, Interva
     return true;
 }
 
-bool HostParamBlock::GetValue(ParamID id, TimeValue t, int& v, Interval& valid, int tabIndex) {
+BOOL HostParamBlock::GetValue(ParamID id, TimeValue t, int& v, Interval& valid, int tabIndex) {
     Value4 r;
     if (!ReadValue<1>(id, int(ValueKind::Int), t, valid, tabIndex, r)) {
         return false;
@@ -302,7 +336,7 @@ bool HostParamBlock::GetValue(ParamID id, TimeValue t, int& v, Interval& valid, 
     return true;
 }
 
-bool HostParamBlock::GetValue(ParamID id, TimeValue t, float& v, Interval& valid, int tabIndex) {
+BOOL HostParamBlock::GetValue(ParamID id, TimeValue t, float& v, Interval& valid, int tabIndex) {
     Value4 r;
     if (!ReadValue<1>(id, int(ValueKind::Float), t, valid, tabIndex, r)) {
         return false;
@@ -311,7 +345,7 @@ bool HostParamBlock::GetValue(ParamID id, TimeValue t, float& v, Interval& valid
     return true;
 }
 
-bool HostParamBlock::GetValue(ParamID id, TimeValue t, Point4& v, Interval& valid, int tabIndex) {
+BOOL HostParamBlock::GetValue(ParamID id, TimeValue t, Point4& v, Interval& valid, int tabIndex) {
     Value4 r;
     if (!ReadValue<4>(id, int(ValueKind::Point4), t, valid, tabIndex, r)) {
         return false;
@@ -320,7 +354,7 @@ bool HostParamBlock::GetValue(ParamID id, TimeValue t, Point4& v, Interval& vali
     return true;
 }
 
-bool HostParamBlock::GetValue(ParamID id, TimeValue t, Point3& v, Interval& valid, int tabIndex) {
+BOOL HostParamBlock::GetValue(ParamID id, TimeValue t, Point3& v, Interval& valid, int tabIndex) {
     Value4 r;
     if (!ReadValue<3>(id, int(ValueKind::Point3), t, valid, tabIndex, r)) {
         return false;
@@ -329,71 +363,71 @@ bool HostParamBlock::GetValue(ParamID id, TimeValue t, Point3& v, Interval& vali
     return true;
 }
 
-bool HostParamBlock::GetValue(ParamID id, TimeValue, MSTR& v, Interval&, int tabIndex) {
+BOOL HostParamBlock::GetValue(ParamID id, TimeValue, const MCHAR*& v, Interval&, int tabIndex) {
     std::lock_guard<std::mutex> lock(writeMutex);
     const Param* p = Find(id);
     if (!p || KindOf(p->def.type) != ValueKind::String) {
         return false;
     }
-    int index = IsTabType(p->def.type) ? tabIndex : 0;
+    int index = is_tab(p->def.type) ? tabIndex : 0;
     if (index < 0 || size_t(index) >= p->strings.size()) {
         return false;
     }
-    v = p->strings[size_t(index)];
+    v = p->strings[size_t(index)]->data();
     return true;
 }
 
-bool HostParamBlock::GetValue(ParamID id, TimeValue t, MaxSDK::AssetManagement::AssetUser& v,
+BOOL HostParamBlock::GetValue(ParamID id, TimeValue t, MaxSDK::AssetManagement::AssetUser& v,
                               Interval& valid, int tabIndex) {
     const Param* p = Find(id);
-    if (!p || BaseType(p->def.type) != TYPE_FILENAME) {
+    if (!p || int(base_type(p->def.type)) != TYPE_FILENAME) {
         return false;
     }
-    MSTR name;
+    const MCHAR* name = nullptr;
     if (!GetValue(id, t, name, valid, tabIndex)) {
         return false;
     }
-    v = MaxSDK::AssetManagement::AssetUser(name);
+    v = standalone::MakeAssetUser(MSTR(name));
     return true;
 }
 
-bool HostParamBlock::SetValue(ParamID id, TimeValue t, int v, int tabIndex) {
+BOOL HostParamBlock::SetValue(ParamID id, TimeValue t, int v, int tabIndex) {
     return Write(id, t, tabIndex, int(ValueKind::Int), {float(v), 0, 0, 0});
 }
 
-bool HostParamBlock::SetValue(ParamID id, TimeValue t, float v, int tabIndex) {
+BOOL HostParamBlock::SetValue(ParamID id, TimeValue t, float v, int tabIndex) {
     return Write(id, t, tabIndex, int(ValueKind::Float), {v, 0, 0, 0});
 }
 
-bool HostParamBlock::SetValue(ParamID id, TimeValue t, const Point4& v, int tabIndex) {
+BOOL HostParamBlock::SetValue(ParamID id, TimeValue t, const Point4& v, int tabIndex) {
     return Write(id, t, tabIndex, int(ValueKind::Point4), {v.x, v.y, v.z, v.w});
 }
 
-bool HostParamBlock::SetValue(ParamID id, TimeValue t, const Point3& v, int tabIndex) {
+BOOL HostParamBlock::SetValue(ParamID id, TimeValue t, const Point3& v, int tabIndex) {
     return Write(id, t, tabIndex, int(ValueKind::Point3), {v.x, v.y, v.z, 0});
 }
 
-bool HostParamBlock::SetValue(ParamID id, TimeValue, const MSTR& v, int tabIndex) {
+BOOL HostParamBlock::SetValue(ParamID id, TimeValue, const MCHAR* v, int tabIndex) {
     {
         std::lock_guard<std::mutex> lock(writeMutex);
         Param* p = Find(id);
         if (!p || KindOf(p->def.type) != ValueKind::String) {
             return false;
         }
-        int index = IsTabType(p->def.type) ? tabIndex : 0;
+        int index = is_tab(p->def.type) ? tabIndex : 0;
         if (index < 0 || size_t(index) >= p->strings.size()) {
             return false;
         }
-        p->strings[size_t(index)] = v;
+        *p->strings[size_t(index)] = v;
         Changed();
     }
     NotifyDependents(FOREVER, PART_ALL, REFMSG_CHANGE);
     return true;
 }
 
-int HostParamBlock::Count(ParamID id) const {
+int HostParamBlock::Count(ParamID id) {
     const Param* p = Find(id);
-    if (!p || !IsTabType(p->def.type)) {
+    if (!p || !is_tab(p->def.type)) {
         return 0;
     }
     return p->entries.load(std::memory_order_acquire)->count;
@@ -403,7 +437,7 @@ void HostParamBlock::SetCount(ParamID id, int n) {
     {
         std::lock_guard<std::mutex> lock(writeMutex);
         Param* p = Find(id);
-        if (!p || !IsTabType(p->def.type) || n < 0) {
+        if (!p || !is_tab(p->def.type) || n < 0) {
             return;
         }
         EntryArray* old = p->entries.load(std::memory_order_acquire);
@@ -413,34 +447,39 @@ void HostParamBlock::SetCount(ParamID id, int n) {
         p->entries.store(NewEntries(*p, n, old), std::memory_order_release);
         RetireTracks(old, n);
         p->strings.resize(size_t(n));
+        for (auto& text : p->strings) {
+            if (!text) {
+                text = std::make_unique<MSTR>(DefaultText(p->def));
+            }
+        }
         Changed();
     }
     NotifyDependents(FOREVER, PART_ALL, REFMSG_CHANGE);
 }
 
-int HostParamBlock::IDtoIndex(ParamID id) const {
+int HostParamBlock::IDtoIndex(ParamID id) {
     if (id < 0 || size_t(id) >= indexOfId.size()) {
         return -1;
     }
     return indexOfId[size_t(id)];
 }
 
-ParamID HostParamBlock::IndextoID(int index) const {
-    if (index < 0 || size_t(index) >= params.size()) {
+ParamID HostParamBlock::IndextoID(int i) {
+    if (i < 0 || size_t(i) >= params.size()) {
         return -1;
     }
-    return params[size_t(index)].def.id;
+    return params[size_t(i)].def.ID;
 }
 
-const ParamDef* HostParamBlock::GetParamDef(ParamID id) const {
-    const Param* p = Find(id);
-    return p ? &p->def : nullptr;
+ParamDef& HostParamBlock::GetParamDef(ParamID id) {
+    Param* p = Find(id);
+    return p ? p->def : unknownParamDef;
 }
 
 Control* HostParamBlock::TrackControl(Param& p, int tabIndex) {
     std::lock_guard<std::mutex> lock(writeMutex);
     EntryArray* array = p.entries.load(std::memory_order_acquire);
-    int index = IsTabType(p.def.type) ? tabIndex : 0;
+    int index = is_tab(p.def.type) ? tabIndex : 0;
     if (index < 0 || index >= array->count) {
         return nullptr;
     }
@@ -464,7 +503,11 @@ Control* HostParamBlock::GetControllerByIndex(int index, int tabIndex) {
     return TrackControl(params[size_t(index)], tabIndex);
 }
 
-void HostParamBlock::RemoveController(int index, int tabIndex) {
+void HostParamBlock::RemoveController(int j, int tabIndex) {
+    RemoveControllerByIndex(j, tabIndex);
+}
+
+void HostParamBlock::RemoveControllerByIndex(int index, int tabIndex) {
     {
         std::lock_guard<std::mutex> lock(writeMutex);
         if (index < 0 || size_t(index) >= params.size()) {
@@ -472,7 +515,7 @@ void HostParamBlock::RemoveController(int index, int tabIndex) {
         }
         Param& p = params[size_t(index)];
         EntryArray* array = p.entries.load(std::memory_order_acquire);
-        int i = IsTabType(p.def.type) ? tabIndex : 0;
+        int i = is_tab(p.def.type) ? tabIndex : 0;
         if (i < 0 || i >= array->count) {
             return;
         }
@@ -507,26 +550,26 @@ void HostParamBlock::GetValidity(TimeValue t, Interval& valid) {
     }
 }
 
-void HostParamBlock::ResetAll() {
+void HostParamBlock::ResetAll(BOOL, BOOL) {
     {
         std::lock_guard<std::mutex> lock(writeMutex);
         for (Param& p : params) {
-            int n = IsTabType(p.def.type) ? std::max(0, p.def.tabSize) : 1;
+            int n = InitialCount(p.def);
             const EntryArray* old = p.entries.exchange(NewEntries(p, n, nullptr));
             RetireTracks(old, 0);
-            p.strings.assign(size_t(n), MSTR());
+            ResetStrings(p, n);
         }
         Changed();
     }
     NotifyDependents(FOREVER, PART_ALL, REFMSG_CHANGE);
 }
 
-RefResult HostParamBlock::NotifyRefChanged(const Interval&, ReferenceTarget*, PartID&, RefMessage,
-                                           bool) {
+RefResult HostParamBlock::NotifyRefChanged(const Interval&, RefTargetHandle, PartID&, RefMessage,
+                                           BOOL) {
     return REF_SUCCEED;
 }
 
-ReferenceTarget* HostParamBlock::Clone(RemapDir&) {
+RefTargetHandle HostParamBlock::Clone(RemapDir&) {
     auto* copy = new HostParamBlock(desc);
     std::lock_guard<std::mutex> lock(writeMutex);
     for (size_t i = 0; i < params.size(); ++i) {
@@ -549,7 +592,10 @@ ReferenceTarget* HostParamBlock::Clone(RemapDir&) {
                                                        std::memory_order_release);
             }
         }
-        to.strings = from.strings;
+        to.strings.clear();
+        for (const auto& text : from.strings) {
+            to.strings.push_back(std::make_unique<MSTR>(*text));
+        }
     }
     return copy;
 }
@@ -576,7 +622,7 @@ IOResult HostParamBlock::Save(ISave* isave) {
     for (const Param& p : params) {
         const EntryArray* array = p.entries.load(std::memory_order_acquire);
         isave->BeginChunk(kParamChunk);
-        Put(isave, int16_t(p.def.id));
+        Put(isave, int16_t(p.def.ID));
         Put(isave, int32_t(array->count));
         for (int i = 0; i < array->count; ++i) {
             const Entry& e = array->entries[size_t(i)];
@@ -595,8 +641,8 @@ IOResult HostParamBlock::Save(ISave* isave) {
             }
         }
         Put(isave, int32_t(p.strings.size()));
-        for (const MSTR& s : p.strings) {
-            ChunkOut(isave).Str(s);
+        for (const auto& text : p.strings) {
+            ChunkOut(isave).Str(*text);
         }
         isave->EndChunk();
     }
@@ -612,10 +658,10 @@ IOResult HostParamBlock::Load(ILoad* iload) {
         if (iload->CurChunkID() == kParamChunk && Get(iload, id) && Get(iload, count) &&
             (p = Find(id)) != nullptr && count >= 0 &&
             ULONG(count) <= iload->CurChunkLength() / 20) {
-            if (!IsTabType(p->def.type)) {
+            if (!is_tab(p->def.type)) {
                 count = std::min(count, 1);
             }
-            EntryArray* array = NewEntries(*p, IsTabType(p->def.type) ? count : 1, nullptr);
+            EntryArray* array = NewEntries(*p, is_tab(p->def.type) ? count : 1, nullptr);
             bool ok = true;
             for (int i = 0; ok && i < count; ++i) {
                 Entry& e = array->entries[size_t(i)];
@@ -646,7 +692,11 @@ IOResult HostParamBlock::Load(ILoad* iload) {
             }
             if (ok) {
                 RetireTracks(p->entries.exchange(array), 0);
-                p->strings.assign(size_t(array->count), MSTR());
+                // Texts the file does not hold load empty, as they were saved.
+                p->strings.clear();
+                for (int i = 0; i < array->count; ++i) {
+                    p->strings.push_back(std::make_unique<MSTR>());
+                }
                 int32_t strings = 0;
                 if (Get(iload, strings)) {
                     for (int32_t s = 0; s < strings && size_t(s) < p->strings.size(); ++s) {
@@ -659,8 +709,11 @@ IOResult HostParamBlock::Load(ILoad* iload) {
                         if (!ChunkIn(iload).Blob(units * 2, bytes)) {
                             break;
                         }
-                        p->strings[size_t(s)] = platform::Utf16BytesToWide(std::string_view(
-                            reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+                        *p->strings[size_t(s)] =
+                            platform::Utf16BytesToWide(
+                                std::string_view(reinterpret_cast<const char*>(bytes.data()),
+                                                 bytes.size()))
+                                .c_str();
                     }
                 }
             } else {
@@ -678,44 +731,10 @@ IOResult HostParamBlock::Load(ILoad* iload) {
 
 ReferenceMaker* HostParamBlock::GetOwner() {
     // A block is held by its owner alone, whether the owner built it, cloned it or loaded it.
-    std::vector<ReferenceMaker*> makers = GetDependents();
+    std::vector<ReferenceMaker*> makers = standalone::DependentsOf(this);
     return makers.empty() ? nullptr : makers.front();
 }
 
 IParamBlock2* CreateParameterBlock2(ParamBlockDesc2* pdesc, ReferenceMaker*) {
     return pdesc ? new HostParamBlock(pdesc) : nullptr;
-}
-
-// --- Descriptors ----------------------------------------------------------------------------
-
-ParamBlockDesc2::ParamBlockDesc2(BlockID id, const wchar_t* name, int localName, ClassDesc2* owner,
-                                 int descFlags, int refNo, AutoUi autoUi,
-                                 std::initializer_list<ParamDef> params)
-    : ID(id),
-      int_name(name),
-      local_name(localName),
-      cd(owner),
-      flags(descFlags),
-      ref_no(refNo),
-      ui(autoUi),
-      paramdefs(params) {
-    if (cd) {
-        cd->AddParamBlockDesc(this);
-    }
-}
-
-ParamBlockDesc2::~ParamBlockDesc2() = default;
-
-int ParamBlockDesc2::IDtoIndex(ParamID id) const {
-    for (size_t i = 0; i < paramdefs.size(); ++i) {
-        if (paramdefs[i].id == id) {
-            return int(i);
-        }
-    }
-    return -1;
-}
-
-const ParamDef* ParamBlockDesc2::GetParamDef(ParamID id) const {
-    int i = IDtoIndex(id);
-    return i < 0 ? nullptr : &paramdefs[size_t(i)];
 }

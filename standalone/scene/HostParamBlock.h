@@ -1,10 +1,10 @@
 #pragma once
 // The standalone host's parameter block (see HostParamBlock.cpp for the threading rules).
 
-#include "scene/ZenhostApi.h"
-#include "scene/Retirement.h"
-
 #include <iparamb2.h>
+
+#include "scene/Retirement.h"
+#include "scene/ZenhostApi.h"
 
 #include <array>
 #include <atomic>
@@ -18,6 +18,10 @@ using Value4 = std::array<float, 4>;
 /// Immutable once published to readers; an edit publishes a new track.
 class KeyTrack : public Control {
 public:
+    KeyTrack() = default;
+    /// The block frees its tracks directly: they are no objects of the scene.
+    ~KeyTrack() override = default;
+
     struct Key {
         TimeValue time = 0;
         Value4 value{};
@@ -27,8 +31,16 @@ public:
     // the block goes, as callers may hold it. Guarded by the block's write mutex.
     bool handedOut = false;
 
-    int NumKeys() const override { return int(keys.size()); }
-    TimeValue GetKeyTime(int i) const override { return keys[size_t(i)].time; }
+    SClass_ID SuperClassID() override { return CTRL_FLOAT_CLASS_ID; }
+    int NumKeys() override { return int(keys.size()); }
+    /// 0 for an index that is no key.
+    TimeValue GetKeyTime(int index) override {
+        return index >= 0 && size_t(index) < keys.size() ? keys[size_t(index)].time : 0;
+    }
+    RefResult NotifyRefChanged(const Interval&, RefTargetHandle, PartID&, RefMessage,
+                               BOOL) override {
+        return REF_SUCCEED;
+    }
     /// The value at t; narrows `valid` to where it holds.
     Value4 ValueAt(TimeValue t, Interval& valid) const;
 };
@@ -38,41 +50,46 @@ public:
     explicit HostParamBlock(ParamBlockDesc2* desc);
     ~HostParamBlock() override;
 
-    void GetClassName(MSTR& s) const override { s = L"ParamBlock2"; }
-    Class_ID ClassID() override { return Class_ID(0x82, 0); }
+    SClass_ID SuperClassID() override { return PARAMETER_BLOCK2_CLASS_ID; }
+    void GetClassName(MSTR& s, bool localized = true) const override;
+    Class_ID ClassID() override { return Class_ID(PARAMETER_BLOCK2_CLASS_ID, 0); }
 
-    BlockID ID() const override { return desc->ID; }
-    ParamBlockDesc2* GetDesc() const override { return desc; }
+    BlockID ID() override { return desc->ID; }
+    ParamBlockDesc2* GetDesc() override { return desc; }
     ReferenceMaker* GetOwner() override;
-    int NumParams() const override { return int(params.size()); }
+    int NumParams() override { return int(params.size()); }
+    ParamDef& GetParamDef(ParamID id) override;
+    int IDtoIndex(ParamID id) override;
+    ParamID IndextoID(int i) override;
 
-    bool GetValue(ParamID id, TimeValue t, int& v, Interval& valid, int tabIndex = 0) override;
-    bool GetValue(ParamID id, TimeValue t, float& v, Interval& valid, int tabIndex = 0) override;
-    bool GetValue(ParamID id, TimeValue t, Point4& v, Interval& valid, int tabIndex = 0) override;
-    bool GetValue(ParamID id, TimeValue t, Point3& v, Interval& valid, int tabIndex = 0) override;
-    bool GetValue(ParamID id, TimeValue t, MSTR& v, Interval& valid, int tabIndex = 0) override;
-    bool GetValue(ParamID id, TimeValue t, MaxSDK::AssetManagement::AssetUser& v, Interval& valid,
+    BOOL SetValue(ParamID id, TimeValue t, float v, int tabIndex = 0) override;
+    BOOL SetValue(ParamID id, TimeValue t, int v, int tabIndex = 0) override;
+    BOOL SetValue(ParamID id, TimeValue t, const Point3& v, int tabIndex = 0) override;
+    BOOL SetValue(ParamID id, TimeValue t, const Point4& v, int tabIndex = 0) override;
+    BOOL SetValue(ParamID id, TimeValue t, const MCHAR* v, int tabIndex = 0) override;
+    BOOL GetValue(ParamID id, TimeValue t, float& v, Interval& ivalid, int tabIndex = 0) override;
+    BOOL GetValue(ParamID id, TimeValue t, int& v, Interval& ivalid, int tabIndex = 0) override;
+    BOOL GetValue(ParamID id, TimeValue t, Point3& v, Interval& ivalid, int tabIndex = 0) override;
+    BOOL GetValue(ParamID id, TimeValue t, Point4& v, Interval& ivalid, int tabIndex = 0) override;
+    /// The pointer stays valid until the entry changes (a write, a reset, a load, or a resize
+    /// that drops the entry).
+    BOOL GetValue(ParamID id, TimeValue t, const MCHAR*& v, Interval& ivalid,
                   int tabIndex = 0) override;
-    bool SetValue(ParamID id, TimeValue t, int v, int tabIndex = 0) override;
-    bool SetValue(ParamID id, TimeValue t, float v, int tabIndex = 0) override;
-    bool SetValue(ParamID id, TimeValue t, const Point4& v, int tabIndex = 0) override;
-    bool SetValue(ParamID id, TimeValue t, const Point3& v, int tabIndex = 0) override;
-    bool SetValue(ParamID id, TimeValue t, const MSTR& v, int tabIndex = 0) override;
+    BOOL GetValue(ParamID id, TimeValue t, MaxSDK::AssetManagement::AssetUser& v, Interval& ivalid,
+                  int tabIndex = 0) override;
 
-    int Count(ParamID id) const override;
+    int Count(ParamID id) override;
     void SetCount(ParamID id, int n) override;
-    int IDtoIndex(ParamID id) const override;
-    ParamID IndextoID(int index) const override;
-    const ParamDef* GetParamDef(ParamID id) const override;
     Control* GetControllerByID(ParamID id, int tabIndex = 0) override;
     Control* GetControllerByIndex(int index, int tabIndex = 0) override;
-    void RemoveController(int index, int tabIndex) override;
+    void RemoveController(int j, int tabIndex) override;
+    void RemoveControllerByIndex(int index, int tabIndex = 0) override;
     void GetValidity(TimeValue t, Interval& valid) override;
-    void ResetAll() override;
+    void ResetAll(BOOL updateUI = TRUE, BOOL callSetHandlers = TRUE) override;
 
-    RefResult NotifyRefChanged(const Interval&, ReferenceTarget*, PartID&, RefMessage,
-                               bool) override;
-    ReferenceTarget* Clone(RemapDir& remap) override;
+    RefResult NotifyRefChanged(const Interval& changeInt, RefTargetHandle hTarget, PartID& partID,
+                               RefMessage message, BOOL propagate) override;
+    RefTargetHandle Clone(RemapDir& remap) override;
     IOResult Save(ISave* isave) override;
     IOResult Load(ILoad* iload) override;
 
@@ -95,7 +112,10 @@ private:
         int kind = 0;  // the value kind that reads and writes of this parameter use
         bool isTable = false;
         ParamDef def;
-        std::vector<MSTR> strings;  // string-typed parameters; guarded by writeMutex
+        // One text per entry (empty unless the parameter is a string), each kept in place while
+        // its entry lives so that a text read stays valid until the entry changes; guarded by
+        // writeMutex.
+        std::vector<std::unique_ptr<MSTR>> strings;
         Param() = default;
         Param(Param&& o) noexcept
             : entries(o.entries.load()),
@@ -121,6 +141,8 @@ private:
     bool ReadValue(ParamID id, int kind, TimeValue t, Interval& valid, int tabIndex,
                    Value4& out) const;
     Control* TrackControl(Param& p, int tabIndex);
+    /// Sets every text of `p` to the parameter's default for `n` entries; writeMutex held.
+    void ResetStrings(Param& p, int n);
     /// A track no entry of the current tables holds any more; writeMutex held.
     void RetireTrack(const KeyTrack* old);
     /// The tracks of `array` from entry `from` on; writeMutex held.

@@ -7,12 +7,13 @@ void HostParamDlg::DeleteThis() {
     delete this;
 }
 
-ParamDlg* CreateHostParamDlg(ClassDesc2* cd, ParamBlockDesc2* desc, HWND, IMtlParams* imp,
-                             ReferenceTarget* obj) {
+IAutoMParamDlg* CreateHostParamDlg(ClassDesc2* cd, ParamBlockDesc2* desc, HWND, IMtlParams* imp,
+                                   ReferenceTarget* obj) {
     auto* dialog = new HostParamDlg(cd, desc, imp, obj);
     if (imp && HostParamMapDlgProc()) {
-        imp->AddRollupPage(cd->HInstance(), desc->ui.dialogTemplate, HostParamMapDlgProc(),
-                           cd->ClassName(), reinterpret_cast<LPARAM>(&dialog->paramMap));
+        imp->AddRollupPage(cd->HInstance(), MAKEINTRESOURCE(desc->dlg_template),
+                           HostParamMapDlgProc(), cd->ClassName(),
+                           reinterpret_cast<LPARAM>(&dialog->paramMap));
     }
     return dialog;
 }

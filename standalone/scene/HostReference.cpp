@@ -266,8 +266,8 @@ BOOL ReferenceTarget::IsRefTarget() {
 }
 
 RefResult ReferenceTarget::NotifyDependents(const Interval& changeInt, PartID partID,
-                                            RefMessage message, SClass_ID sclass,
-                                            BOOL propagate, RefTargetHandle hTarg) {
+                                            RefMessage message, SClass_ID sclass, BOOL propagate,
+                                            RefTargetHandle hTarg) {
     if (notifyDepth >= kMaxNotifyDepth) {
         return REF_STOP;
     }
@@ -291,8 +291,8 @@ RefResult ReferenceTarget::NotifyDependents(const Interval& changeInt, PartID pa
         RefResult r = maker->NotifyRefChanged(changeInt, sender, part, message, propagate);
         if (r == REF_SUCCEED && propagate && maker->IsRefTarget() &&
             message != REFMSG_TARGET_DELETED) {
-            static_cast<ReferenceTarget*>(maker)->NotifyDependents(changeInt, part, message,
-                                                                   sclass, propagate);
+            static_cast<ReferenceTarget*>(maker)->NotifyDependents(changeInt, part, message, sclass,
+                                                                   propagate);
         }
     }
     --notifyDepth;

@@ -6,6 +6,7 @@
 #include <GetCOREInterface.h>
 #include <maxapi.h>
 #include <imtl.h>
+#include <imtledit.h>
 
 namespace standalone {
 

@@ -6,8 +6,8 @@
 // has closed. Readers never lock and never write memory that another thread writes: each
 // announces itself in a cache line of its own.
 
-
 #include "scene/ZenhostApi.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <vector>

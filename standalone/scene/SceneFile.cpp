@@ -6,6 +6,7 @@
 #include "scene/StandaloneHost.h"
 
 #include "core/ChunkFields.h"
+#include "core/HostStrings.h"
 
 #include <imtl.h>
 #include "platform/Platform.h"
@@ -35,7 +36,7 @@ void PutMatrix(ChunkOut& out, const Matrix3& m) {
         out.F32(row.y);
         out.F32(row.z);
     }
-    out.U32(m.GetFlags());
+    out.U32(m.GetIdentFlags());
 }
 
 bool GetMatrix(ChunkIn& in, Matrix3& m) {
@@ -50,7 +51,7 @@ bool GetMatrix(ChunkIn& in, Matrix3& m) {
     if (!in.U32(flags)) {
         return false;
     }
-    m.SetFlags(flags);
+    m.SetIdentFlags(flags);
     return true;
 }
 
@@ -61,7 +62,7 @@ void SaveNodes(ISave& save) {
     out.U32(uint32_t(record.nodes.size()));
     for (const NodeRecord& n : record.nodes) {
         out.U32(n.handle);
-        out.Str(n.name);
+        out.Str(MakeMstr(n.name));
         PutMatrix(out, n.base);
         out.U32(uint32_t(n.keys.size()));
         for (const auto& [t, tm] : n.keys) {
@@ -88,7 +89,9 @@ SceneNodesRecord LoadNodes(ILoad& load) {
             break;
         }
         n.handle = handle;
-        in.Str(n.name);
+        MSTR name;
+        in.Str(name);
+        n.name = MstrView(name);
         if (!GetMatrix(in, n.base) || !in.U32(keys) || keys > kMaxNodeKeys) {
             break;
         }
@@ -186,9 +189,9 @@ std::vector<unsigned char> SaveSceneToBytes(SceneRoot& root) {
         out.EndChunk();
         if (auto* mtl = dynamic_cast<MtlBase*>(t)) {
             out.BeginChunk(kObjectName);
-            const std::string name = platform::WideToUtf16Bytes(mtl->GetName());
+            const std::string name = platform::WideToUtf16Bytes(MstrView(mtl->GetName()));
             ULONG n = 0;
-            out.Write(name.data(), ULONG(name.size()), &n);
+            out.WriteVoid(name.data(), ULONG(name.size()), &n);
             out.EndChunk();
         }
         out.BeginChunk(kObjectData);
@@ -257,8 +260,8 @@ bool LoadSceneFromBytes(const std::vector<unsigned char>& bytes, SceneRoot& root
                             case kObjectName: {
                                 std::string bytes(in.CurChunkLength() & ~1u, '\0');
                                 ULONG n = 0;
-                                in.Read(bytes.data(), ULONG(bytes.size()), &n);
-                                name = platform::Utf16BytesToWide(bytes.substr(0, n));
+                                in.ReadVoid(bytes.data(), ULONG(bytes.size()), &n);
+                                name = MakeMstr(platform::Utf16BytesToWide(bytes.substr(0, n)));
                             } break;
                             case kObjectData:
                                 if (loaded.object) {

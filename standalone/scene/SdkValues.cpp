@@ -18,11 +18,12 @@ WStr& WStr::toLower() {
 
 WStr& WStr::toUpper() {
     for (wchar_t& c : text) {
-        if (c < 0x80) {
+        const unsigned long unit = static_cast<unsigned long>(c);
+        if (unit < 0x80) {
             c = c >= L'a' && c <= L'z' ? wchar_t(c - (L'a' - L'A')) : c;
-        } else if (c < 0xD800 || (c > 0xDFFF && c <= 0xFFFF)) {
+        } else if (unit < 0xD800 || (unit > 0xDFFF && unit <= 0xFFFF)) {
             // Surrogate halves and characters beyond them stay, as in the lower-casing.
-            std::wint_t upper = std::towupper(std::wint_t(c));
+            const unsigned long upper = static_cast<unsigned long>(std::towupper(std::wint_t(c)));
             c = upper <= 0xFFFF ? wchar_t(upper) : c;
         }
     }

@@ -20,6 +20,10 @@ ZENHOST_API std::vector<ReferenceMaker*> DependentsOf(ReferenceTarget* target);
 /// does when a reference to it is dropped. Null is ignored.
 ZENHOST_API void MaybeAutoDelete(ReferenceTarget* target);
 
+/// An asset standing for `fileName` (a Windows path or a bare name), as the host's asset
+/// manager hands one out.
+ZENHOST_API MaxSDK::AssetManagement::AssetUser MakeAssetUser(const MSTR& fileName);
+
 /// Makes GetCOREInterface answer null (false) or the host's interface (true, the default).
 ZENHOST_API void SetCoreInterfaceAvailable(bool available);
 
@@ -76,6 +80,6 @@ ZENHOST_API bool LoadScene(const std::wstring& windowsPath, SceneRoot& root, std
 /// The same through memory, for tests of damaged data.
 ZENHOST_API std::vector<unsigned char> SaveSceneToBytes(SceneRoot& root);
 ZENHOST_API bool LoadSceneFromBytes(const std::vector<unsigned char>& bytes, SceneRoot& root,
-                                 std::string* error);
+                                    std::string* error);
 
 }  // namespace standalone

@@ -51,11 +51,14 @@ std::wstring WindowText(HWND hwnd) {
     return text;
 }
 
-MSTR ToMstr(const std::wstring& w) {
-    return MSTR(w.begin(), w.end());
-}
-std::wstring ToWide(const MSTR& s) {
-    return std::wstring(s.begin(), s.end());
+// Copies a control's text into a caller's buffer of `count` characters, always terminated.
+void CopyText(const std::wstring& text, MCHAR* buffer, int count) {
+    if (!buffer || count <= 0) {
+        return;
+    }
+    size_t n = std::min(text.size(), size_t(count - 1));
+    std::copy_n(text.data(), n, buffer);
+    buffer[n] = L'\0';
 }
 
 template <class State>
@@ -91,7 +94,7 @@ HFONT DialogFont(HWND hwnd) {
 // --- CustButton ----------------------------------------------------------------------------
 
 struct ButtonState {
-    int type = CBT_PUSH;
+    CustButType type = CBT_PUSH;
     DADMgr* dad = nullptr;
     bool checked = false;  // a check button that is down
     bool pressed = false;
@@ -280,7 +283,7 @@ struct SpinnerState {
     float scale = 0.1f;
     float resetValue = 0.0f;
     HWND edit = nullptr;
-    int editType = EDITTYPE_FLOAT;
+    EditSpinnerType editType = EDITTYPE_FLOAT;
     bool pressed = false;
     bool dragging = false;
     int pressedHalf = 0;  // +1 upper arrow, -1 lower arrow
@@ -288,9 +291,14 @@ struct SpinnerState {
     float valueAtPress = 0.0f;
 };
 
-std::wstring FormatValue(float v, int editType) {
+// Edit fields that show whole numbers.
+bool IsIntegerEdit(EditSpinnerType editType) {
+    return editType == EDITTYPE_INT || editType == EDITTYPE_POS_INT || editType == EDITTYPE_TIME;
+}
+
+std::wstring FormatValue(float v, EditSpinnerType editType) {
     wchar_t buffer[64];
-    if (editType == EDITTYPE_INT) {
+    if (IsIntegerEdit(editType)) {
         std::swprintf(buffer, 64, L"%d", int(std::lround(v)));
         return buffer;
     }
@@ -315,7 +323,7 @@ bool PutValue(SpinnerState& st, float v) {
         return false;
     }
     v = std::clamp(v, st.minValue, st.maxValue);
-    if (st.editType == EDITTYPE_INT) {
+    if (IsIntegerEdit(st.editType)) {
         v = std::round(v);
     }
     bool changed = v != st.value;
@@ -516,6 +524,7 @@ public:
     explicit ControlImpl(HWND h) : hwnd(h) {}
     HWND GetHwnd() override { return hwnd; }
     void Enable(BOOL onOff) override { EnableWindow(hwnd, onOff); }
+    void Disable() override { EnableWindow(hwnd, FALSE); }
     BOOL IsEnabled() override { return IsWindowEnabled(hwnd); }
 
 protected:
@@ -525,9 +534,11 @@ protected:
 class CustButtonImpl : public ControlImpl<ICustButton> {
 public:
     using ControlImpl::ControlImpl;
-    void SetType(int type) override { StateOf<ButtonState>(hwnd)->type = type; }
-    void SetText(const MSTR& text) override { SetWindowTextW(hwnd, ToWide(text).c_str()); }
-    MSTR GetText() override { return ToMstr(WindowText(hwnd)); }
+    void GetText(MCHAR* text, int ct) override { CopyText(WindowText(hwnd), text, ct); }
+    void SetText(const MCHAR* text) override { SetWindowTextW(hwnd, text ? text : L""); }
+    void GetText(MSTR& text) const override { text = WindowText(hwnd).c_str(); }
+    int GetTextLength() const override { return GetWindowTextLengthW(hwnd); }
+    void SetType(CustButType type) override { StateOf<ButtonState>(hwnd)->type = type; }
     void SetDADMgr(DADMgr* dad) override { StateOf<ButtonState>(hwnd)->dad = dad; }
     DADMgr* GetDADMgr() override { return StateOf<ButtonState>(hwnd)->dad; }
 };
@@ -535,8 +546,10 @@ public:
 class CustEditImpl : public ControlImpl<ICustEdit> {
 public:
     using ControlImpl::ControlImpl;
-    MSTR GetText() override { return ToMstr(WindowText(hwnd)); }
-    void SetText(const MSTR& text) override { SetWindowTextW(hwnd, ToWide(text).c_str()); }
+    void GetText(MCHAR* text, int ct) override { CopyText(WindowText(hwnd), text, ct); }
+    void GetText(MSTR& text) const override { text = WindowText(hwnd).c_str(); }
+    int GetTextLength() const override { return GetWindowTextLengthW(hwnd); }
+    void SetText(const MCHAR* text) override { SetWindowTextW(hwnd, text ? text : L""); }
     float GetFloat(BOOL* valid) override {
         float v = 0.0f;
         bool ok = standalone::win::ParseTypedNumber(WindowText(hwnd), v);
@@ -557,6 +570,10 @@ public:
             NotifyParent(hwnd, CC_SPINNER_CHANGE, FALSE);
         }
     }
+    void SetValue(int v, int notify) override { SetValue(float(v), notify); }
+    void SetLimits(int minValue, int maxValue, int limitCurValue) override {
+        SetLimits(float(minValue), float(maxValue), limitCurValue);
+    }
     void SetLimits(float minValue, float maxValue, int limitCurValue) override {
         SpinnerState& st = State();
         st.minValue = std::min(minValue, maxValue);
@@ -567,7 +584,8 @@ public:
     }
     void SetScale(float scale) override { State().scale = scale; }
     void SetResetValue(float v) override { State().resetValue = v; }
-    void LinkToEdit(HWND edit, int editType) override {
+    void SetResetValue(int v) override { State().resetValue = float(v); }
+    void LinkToEdit(HWND edit, EditSpinnerType editType) override {
         SpinnerState& st = State();
         st.edit = edit;
         st.editType = editType;
@@ -585,12 +603,14 @@ class SwatchImpl : public ControlImpl<IColorSwatch> {
 public:
     using ControlImpl::ControlImpl;
     COLORREF GetColor() override { return StateOf<SwatchState>(hwnd)->colour; }
-    void SetColor(COLORREF c, int notify) override {
+    COLORREF SetColor(COLORREF c, int notify) override {
+        COLORREF old = StateOf<SwatchState>(hwnd)->colour;
         StateOf<SwatchState>(hwnd)->colour = c & 0xFFFFFF;
         InvalidateRect(hwnd, nullptr, FALSE);
         if (notify) {
             NotifyParent(hwnd, CC_COLOR_CHANGE, 0);
         }
+        return old;
     }
 };
 

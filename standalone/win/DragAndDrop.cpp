@@ -14,19 +14,6 @@ bool IsCustomButton(HWND hwnd) {
 
 }  // namespace
 
-// A manager's defaults neither give nor take anything.
-DADMgr::~DADMgr() = default;
-SClass_ID DADMgr::GetDragType(HWND, POINT) {
-    return 0;
-}
-BOOL DADMgr::OkToDrop(ReferenceTarget*, HWND, HWND, POINT, SClass_ID, BOOL) {
-    return FALSE;
-}
-ReferenceTarget* DADMgr::GetInstance(HWND, POINT, SClass_ID) {
-    return nullptr;
-}
-void DADMgr::Drop(ReferenceTarget*, HWND, POINT, SClass_ID, DADMgr*, BOOL) {}
-
 namespace standalone::win {
 
 bool BeginDrag(HWND source, DADMgr* sourceMgr, POINT downAt) {

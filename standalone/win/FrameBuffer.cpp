@@ -48,9 +48,9 @@ public:
     // --- ReferenceMaker: the frame buffer holds the map it renders --------------------------
     SClass_ID SuperClassID() override { return 0; }
     int NumRefs() override { return 1; }
-    ReferenceTarget* GetReference(int i) override { return i == 0 ? map : nullptr; }
-    RefResult NotifyRefChanged(const Interval&, ReferenceTarget*, PartID&, RefMessage message,
-                               bool) override {
+    RefTargetHandle GetReference(int i) override { return i == 0 ? map : nullptr; }
+    RefResult NotifyRefChanged(const Interval&, RefTargetHandle, PartID&, RefMessage message,
+                               BOOL) override {
         if (message == REFMSG_TARGET_DELETED) {
             StopRender();
         } else {
@@ -111,7 +111,7 @@ public:
     }
 
 protected:
-    void SetReference(int i, ReferenceTarget* target) override {
+    void SetReference(int i, RefTargetHandle target) override {
         if (i == 0) {
             map = static_cast<Texmap*>(target);
         }

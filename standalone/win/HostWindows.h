@@ -4,8 +4,9 @@
 // rollup panel, and the frame buffer that renders the environment through its map.
 // User-interface thread only.
 
-#include "scene/ZenhostApi.h"
 #include <imtl.h>
+
+#include "scene/ZenhostApi.h"
 
 #include <string>
 #include <vector>
@@ -33,6 +34,9 @@ ZENHOST_API Texmap* GetDomeLightMap();
 ZENHOST_API void SetDomeLightMap(Texmap* map);
 
 // --- The material editor --------------------------------------------------------------------
+/// The editor's sample slots (numbered from 0).
+constexpr int kMtlEditorSlots = 24;
+
 /// Creates the material editor window or returns the open one. While it is open, the host's
 /// material-editor interface (MTLEDIT_INTERFACE) answers and PutMtlToMtlEditor shows maps in it.
 ZENHOST_API HWND OpenMaterialEditor();
@@ -44,7 +48,7 @@ ZENHOST_API std::vector<HWND> RollupPages();
 ZENHOST_API std::wstring RollupPageTitle(HWND page);
 /// Opens or closes a page; a closed page shows only its title bar.
 ZENHOST_API void SetRollupPageOpen(HWND page, bool open);
-/// The window of sample slot `slot` (0..23), for clicks and screenshots.
+/// The window of sample slot `slot` (0 to kMtlEditorSlots - 1), for clicks and screenshots.
 ZENHOST_API HWND SampleSlotWindow(int slot);
 
 // --- The frame buffer -----------------------------------------------------------------------

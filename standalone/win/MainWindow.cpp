@@ -3,18 +3,22 @@
 // out again; buttons that open the material editor and the frame buffer; the time slider over
 // the scene's frames and the animate-mode switch.
 
-#include <custcont.h>
 #include <GetCOREInterface.h>
+#include <custcont.h>
+#include <imtl.h>
 #include <maxapi.h>
+#include <plugapi.h>
 
 #include "FrameBufferWin32.h"
 #include "HostWindows.h"
-#include "scene/HostWindowsLink.h"
 #include "WindowClass.h"
+#include "scene/HostWindowsLink.h"
 #include "scene/StandaloneHost.h"
 
+#include "core/HostObjects.h"
+#include "core/HostStrings.h"
+
 #include <windows.h>
-#undef GetClassName
 #include <commctrl.h>
 
 #include <algorithm>
@@ -45,7 +49,7 @@ public:
         if (!window) {
             return;
         }
-        int frame = t / TICKS_PER_FRAME;
+        int frame = t / GetTicksPerFrame();
         SendDlgItemMessageW(window, kTimeSliderId, TBM_SETPOS, TRUE, frame);
         SetDlgItemTextW(window, kFrameLabelId, (L"Frame " + std::to_wstring(frame)).c_str());
         CheckDlgButton(window, kAnimateId, Animating() ? BST_CHECKED : BST_UNCHECKED);
@@ -60,11 +64,11 @@ public:
     }
     SClass_ID SuperClassID() override { return 0; }
     int NumRefs() override { return 2; }
-    ReferenceTarget* GetReference(int i) override {
+    RefTargetHandle GetReference(int i) override {
         return i >= 0 && i < 2 ? static_cast<ReferenceTarget*>(maps[i]) : nullptr;
     }
-    RefResult NotifyRefChanged(const Interval&, ReferenceTarget*, PartID&, RefMessage,
-                               bool) override {
+    RefResult NotifyRefChanged(const Interval&, RefTargetHandle, PartID&, RefMessage,
+                               BOOL) override {
         UpdateButtons();
         return REF_SUCCEED;
     }
@@ -81,7 +85,7 @@ public:
     HWND window = nullptr;
 
 protected:
-    void SetReference(int i, ReferenceTarget* target) override {
+    void SetReference(int i, RefTargetHandle target) override {
         if (i >= 0 && i < 2) {
             maps[i] = AsTexmap(target);
         }
@@ -104,12 +108,12 @@ std::wstring Describe(const wchar_t* label, Texmap* map) {
     }
     MSTR cls;
     map->GetClassName(cls);
-    MSTR name = map->GetName();
-    text += std::wstring(name.begin(), name.end());
-    if (!name.empty()) {
+    const MSTR& name = map->GetName();
+    text += MstrView(name);
+    if (!name.isNull()) {
         text += L" ";
     }
-    return text + L"(" + std::wstring(cls.begin(), cls.end()) + L")";
+    return text + L"(" + std::wstring(MstrView(cls)) + L")";
 }
 
 void SceneMaps::UpdateButtons() {
@@ -190,7 +194,7 @@ LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
             if (reinterpret_cast<HWND>(lParam) == GetDlgItem(hwnd, kTimeSliderId)) {
                 int frame = int(SendDlgItemMessageW(hwnd, kTimeSliderId, TBM_GETPOS, 0, 0));
                 if (Interface* core = GetCOREInterface()) {
-                    core->SetTime(frame * TICKS_PER_FRAME);
+                    core->SetTime(frame * GetTicksPerFrame());
                 }
             }
             return 0;

@@ -3,14 +3,17 @@
 // as the process, as the host's does; its window comes and goes.
 
 #include <custcont.h>
+#include <imtl.h>
+#include <plugapi.h>
 
 #include "HostWindows.h"
-#include "scene/HostWindowsLink.h"
-#include "WindowClass.h"
 #include "RollupPanel.h"
+#include "WindowClass.h"
+#include "scene/HostWindowsLink.h"
+
+#include "core/HostStrings.h"
 
 #include <windows.h>
-#undef GetClassName
 
 #include <algorithm>
 #include <memory>
@@ -27,10 +30,6 @@ constexpr int kSlotWidth = 64;
 constexpr int kSlotHeight = 40;
 constexpr int kSlotGap = 3;
 constexpr int kFirstSlotId = 100;
-
-std::wstring Wide(const MSTR& s) {
-    return std::wstring(s.begin(), s.end());
-}
 
 class MaterialEditor;
 MaterialEditor& Editor();
@@ -61,11 +60,11 @@ public:
     // --- ReferenceMaker: the slots hold their maps ------------------------------------------
     SClass_ID SuperClassID() override { return 0; }
     int NumRefs() override { return kMtlEditorSlots; }
-    ReferenceTarget* GetReference(int i) override {
+    RefTargetHandle GetReference(int i) override {
         return i >= 0 && i < kMtlEditorSlots ? slots[i] : nullptr;
     }
-    RefResult NotifyRefChanged(const Interval&, ReferenceTarget* target, PartID&,
-                               RefMessage message, bool) override {
+    RefResult NotifyRefChanged(const Interval&, RefTargetHandle target, PartID&, RefMessage message,
+                               BOOL) override {
         if (message == REFMSG_TARGET_DELETED && target && target == shownMtl) {
             // The map goes: its dialog must not reach it any more.
             CloseShown();
@@ -105,9 +104,10 @@ public:
     }
 
     // --- IMtlParams: the rollup panel --------------------------------------------------------
-    HWND AddRollupPage(HINSTANCE hInst, int dialogTemplate, DLGPROC dlgProc, const MSTR& title,
-                       LPARAM param, DWORD, int category) override {
-        return panel ? panel->AddPage(hInst, dialogTemplate, dlgProc, Wide(title), param, category)
+    HWND AddRollupPage(HINSTANCE hInst, const MCHAR* dlgTemplate, DLGPROC dlgProc,
+                       const MCHAR* title, LPARAM param, DWORD, int category) override {
+        return panel ? panel->AddPage(hInst, dlgTemplate, dlgProc, title ? title : L"", param,
+                                      category)
                      : nullptr;
     }
     void DeleteRollupPage(HWND hRollup) override {
@@ -167,7 +167,7 @@ public:
     }
 
 protected:
-    void SetReference(int i, ReferenceTarget* target) override {
+    void SetReference(int i, RefTargetHandle target) override {
         if (i >= 0 && i < kMtlEditorSlots) {
             slots[i] = target;
         }
@@ -209,7 +209,7 @@ private:
             if (auto* mtl = GetTopMtlSlot(i)) {
                 MSTR cls;
                 mtl->GetClassName(cls);
-                text = Wide(mtl->GetName().empty() ? cls : mtl->GetName());
+                text = MstrView(mtl->GetName().isNull() ? cls : mtl->GetName());
             }
             SetWindowTextW(slotButtons[i], text.c_str());
             SendMessageW(slotButtons[i], BM_SETCHECK, i == active ? BST_CHECKED : BST_UNCHECKED, 0);

@@ -4,22 +4,15 @@
 
 #include <windows.h>
 
-namespace {
-const wchar_t* Wide(const wchar_t* text) {
-    return reinterpret_cast<const wchar_t*>(text);
-}
-}  // namespace
-
 namespace MaxSDK::Util {
 
-UINT GetPrivateProfileIntW(const wchar_t* section, const wchar_t* key, int defaultValue,
-                           const wchar_t* file) {
-    return ::GetPrivateProfileIntW(Wide(section), Wide(key), defaultValue, Wide(file));
+DWORD GetPrivateProfileIntW(LPCMSTR pSection, LPCMSTR pKeyName, INT nDefault, LPCMSTR pFileName) {
+    return DWORD(::GetPrivateProfileIntW(pSection, pKeyName, nDefault, pFileName));
 }
 
-BOOL WritePrivateProfileStringW(const wchar_t* section, const wchar_t* key, const wchar_t* value,
-                                const wchar_t* file) {
-    return ::WritePrivateProfileStringW(Wide(section), Wide(key), Wide(value), Wide(file));
+BOOL WritePrivateProfileStringW(LPCMSTR pSection, LPCMSTR pKeyName, LPCMSTR pString,
+                                LPCMSTR pFileName) {
+    return ::WritePrivateProfileStringW(pSection, pKeyName, pString, pFileName);
 }
 
 }  // namespace MaxSDK::Util

@@ -48,7 +48,7 @@ RollupPanel::~RollupPanel() {
     }
 }
 
-HWND RollupPanel::AddPage(HINSTANCE instance, int dialogTemplate, DLGPROC proc,
+HWND RollupPanel::AddPage(HINSTANCE instance, const wchar_t* dialogTemplate, DLGPROC proc,
                           const std::wstring& title, LPARAM param, int category) {
     if (!panel) {
         return nullptr;
@@ -69,8 +69,7 @@ HWND RollupPanel::AddPage(HINSTANCE instance, int dialogTemplate, DLGPROC proc,
     // during WM_INITDIALOG already finds it; it is taken out again if the dialog fails.
     pages.insert(pages.begin() + std::ptrdiff_t(at),
                  Page{titleBar, nullptr, category, true, title});
-    HWND dialog =
-        CreateDialogParamW(instance, MAKEINTRESOURCEW(dialogTemplate), panel, proc, param);
+    HWND dialog = CreateDialogParamW(instance, dialogTemplate, panel, proc, param);
     auto it = std::find_if(pages.begin(), pages.end(),
                            [&](const Page& p) { return p.title == titleBar; });
     if (!dialog || it == pages.end()) {

@@ -18,11 +18,12 @@ public:
     RollupPanel& operator=(const RollupPanel&) = delete;
 
     HWND Window() const { return panel; }
-    /// Builds a page from `dialogTemplate` of `instance`; its procedure gets `param` with
-    /// WM_INITDIALOG. Pages stack by category; within one, a new page goes right below the
-    /// category's first page, so that a set added from last to first reads first to last.
-    HWND AddPage(HINSTANCE instance, int dialogTemplate, DLGPROC proc, const std::wstring& title,
-                 LPARAM param, int category);
+    /// Builds a page from `dialogTemplate` of `instance` (a template's name, or its id through
+    /// MAKEINTRESOURCE); its procedure gets `param` with WM_INITDIALOG. Pages stack by category;
+    /// within one, a new page goes right below the category's first page, so that a set added
+    /// from last to first reads first to last.
+    HWND AddPage(HINSTANCE instance, const wchar_t* dialogTemplate, DLGPROC proc,
+                 const std::wstring& title, LPARAM param, int category);
     /// Destroys a page; false when `dialog` is no page of this panel.
     bool DeletePage(HWND dialog);
     void DeleteAllPages();

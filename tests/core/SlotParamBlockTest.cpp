@@ -59,8 +59,8 @@ TEST_F(SlotBlockTest, ExposuresFollowTheTableAndSurviveAReplacedBlock) {
 
     ResizeSlots(*map, 2);
     map->SetSlotExposures({1.5f, 2.5f}, 2);
-    DefaultRemapDir remap;
-    auto* other = static_cast<IParamBlock2*>(remap.CloneRef(map->block));
+    testsupport::ScopedRemapDir remap;
+    auto* other = static_cast<IParamBlock2*>(remap->CloneRef(map->block));
     other->SetValue(pb_slotCount, 0, 3);
     other->SetCount(pb_slotExposure, 3);
     for (int i = 0; i < 3; ++i) {

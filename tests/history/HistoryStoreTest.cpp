@@ -13,7 +13,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <ranges>
+#include <string_view>
 #include <regex>
 
 namespace {
@@ -49,7 +49,7 @@ HistoryEntry FullLook() {
     e.frame = -320;
     e.cameraTM.SetRow(0, Point3(0.0f, 1.0f, 0.0f));
     e.cameraTM.SetRow(3, Point3(-1.5f, 2.25f, 1e6f));
-    e.cameraTM.SetFlags(0x24);
+    e.cameraTM.SetIdentFlags(0x24);
     e.mapRotation = -123.5f;
     e.hasMapRotation = true;
     SourceParamSnapshot s;
@@ -113,7 +113,7 @@ std::vector<uint8_t> Hex(std::string text) {
 class HistoryStoreTest : public testsupport::MapFixture {};
 
 TEST_F(HistoryStoreTest, LookIdAndCameraIdentity) {
-    std::string id = platform::WideToUtf8(MakeLookId());
+    std::string id = platform::WideToUtf8(MakeLookId().data());
     EXPECT_TRUE(std::regex_match(id, std::regex("[0-9]{8}_[0-9]{6}_[0-9]{3}_[0-9a-f]{8}"))) << id;
 
     HistoryEntry named = Look(L"a", L"", L"x.hdr", L"CAMERA01", 5);
@@ -130,9 +130,11 @@ TEST_F(HistoryStoreTest, RemovalKeepsOrderAndNotifies) {
     std::vector<testsupport::Notice> log;
     RecordingDependent watcher(log, map);
     auto ids = [&] {  // the looks' entry ids in order, run together
-        auto joined =
-            map->history | std::views::transform(&HistoryEntry::entryId) | std::views::join;
-        return std::wstring(joined.begin(), joined.end());
+        std::wstring joined;
+        for (const HistoryEntry& e : map->history) {
+            joined += e.entryId.data();
+        }
+        return joined;
     };
     map->history = {
         Look(L"1", L"v1", L"C:\\a.hdr", L"Cam", 10), Look(L"2", L"v1", L"c:\\A.HDR", L"Cam", 10),
@@ -173,14 +175,14 @@ TEST_F(HistoryStoreTest, RemovalKeepsOrderAndNotifies) {
 
 TEST_F(HistoryStoreTest, CurrentLookRegistryFollowsRefreshAndTheMapsLife) {
     RefreshHistoryWindows(map, L"", L"v");  // an empty path remembers nothing
-    EXPECT_TRUE(CurrentLookRegistry::Get(map).path.empty());
+    EXPECT_TRUE(CurrentLookRegistry::Get(map).path.isNull());
     RefreshHistoryWindows(map, L"C:\\HDR\\Noon.HDR", L"v1");
     CurrentLook look = CurrentLookRegistry::Get(map);
     EXPECT_EQ(look.path, L"C:\\HDR\\Noon.HDR");
     EXPECT_EQ(look.pathKey, MakePathKey(L"C:\\HDR\\Noon.HDR"));
     EXPECT_EQ(look.variantId, L"v1");
     scene.Remove(0);  // the map goes, and its current look with it
-    EXPECT_TRUE(CurrentLookRegistry::Get(map).path.empty());
+    EXPECT_TRUE(CurrentLookRegistry::Get(map).path.isNull());
 }
 
 // One fixed look's chunk bytes, written out by hand: the same list holds for both builds.
@@ -233,7 +235,7 @@ TEST_F(HistoryStoreTest, SceneRoundTripKeepsEveryFieldOrderAndExposures) {
     map->history = {Look(L"1", L"v1", L"C:\\a.hdr", L"Cam", 3), full,
                     Look(L"2", L"v1", L"C:\\a.hdr", L"Cam", 3), emptyVariant,
                     Look(L"3", L"v3", L"C:\\c.exr", L"Top", 4)};
-    DefaultRemapDir remap;
+    testsupport::ScopedRemapDir remap;
     Zenithra* clone = static_cast<Zenithra*>(map->Clone(remap));
     scene.Add(clone);
     EXPECT_EQ(clone->history, map->history);
@@ -336,7 +338,8 @@ TEST_F(HistoryStoreTest, TruncatedAndOversizedEntriesNeverHurtTheirNeighbours) {
             EXPECT_EQ(e.cameraTM, full.cameraTM);
             EXPECT_TRUE(e.adjust == full.adjust || e.adjust == defaults.adjust) << cut;
             EXPECT_TRUE(e.slotExposures == full.slotExposures || e.slotExposures.empty()) << cut;
-            EXPECT_EQ(full.savedAt.compare(0, e.savedAt.size(), e.savedAt), 0) << cut;
+            EXPECT_TRUE(std::wstring_view(full.savedAt.data()).starts_with(e.savedAt.data()))
+                << cut;
             EXPECT_TRUE(
                 std::equal(e.previewJpeg.begin(), e.previewJpeg.end(), full.previewJpeg.begin()))
                 << cut;

@@ -19,7 +19,7 @@
 
 namespace {
 
-const std::wstring kHdr = L"C:\\hdr\\sky.hdr";
+const MSTR kHdr = L"C:\\hdr\\sky.hdr";
 const std::wstring kPrompt =
     L"For this HDR/camera saved variants already exist.\n\nYes - overwrite the latest "
     L"variant.\nNo - create one more variant.\nCancel - do nothing.";
@@ -37,13 +37,13 @@ protected:
         GetCOREInterface()->SetTime(0);
     }
     // "A10" is variant A at frame 10 of this HDR seen through `camera`; "oA10" of another HDR.
-    void Store(const std::string& tokens, const std::wstring& camera) {
+    void Store(const std::string& tokens, const MSTR& camera) {
         std::istringstream in(tokens);
         for (std::string t; in >> t;) {
             bool other = t[0] == 'o';
             HistoryEntry& e = map->history.emplace_back();
             std::tie(e.entryId, e.variantId, e.hdrPath, e.frame, e.cameraName) =
-                std::tuple(L"old", std::wstring(1, wchar_t(t[other])),
+                std::tuple(L"old", std::wstring(1, wchar_t(t[other])).c_str(),
                            other ? L"C:\\hdr\\other.hdr" : L"c:\\HDR\\sky.hdr",
                            std::stoi(t.substr(other + 1)), camera);
         }
@@ -56,7 +56,7 @@ protected:
         for (const HistoryEntry& e : map->history) {
             const Camera seen(e.cameraName, e.cameraHandle, e.hasCamera);
             out += std::string(out.empty() ? "" : " ") + (IsSamePath(e.hdrPath, kHdr) ? "" : "o") +
-                   (e.variantId.size() == 1 ? platform::WideToUtf8(e.variantId) : "N") +
+                   (e.variantId.Length() == 1 ? platform::WideToUtf8(e.variantId.data()) : "N") +
                    std::to_string(e.frame) +
                    (e.entryId == L"old"                                      ? ""
                     : seen == Camera()                                       ? "-"
@@ -92,7 +92,7 @@ TEST_F(LookTest, SaveChoosesFramesAndVariantAndWhereTheyGo) {
         Store(store, setup == kNoCamera ? L"" : L"CAMERA01");
         GetCOREInterface()->GetActiveViewExp().SetViewCamera(setup == kNoCamera ? nullptr : camera);
         map->ReplaceReference(1, setup == kNoSource ? nullptr : source);
-        SetTexmapFilePath(source, setup == kNoPath ? L"C:\\hdr\\sky.png" : kHdr);
+        SetTexmapFilePath(source, setup == kNoPath ? MSTR(L"C:\\hdr\\sky.png") : kHdr);
         testsupport::ScopedBoxAnswer boxes(answer);
         EXPECT_EQ(CaptureLook(map), after.find_first_of("*-") != std::string::npos);
         EXPECT_EQ(Layout(camera), after);
@@ -133,7 +133,7 @@ TEST_F(LookTest, SaveRecordsTheSceneAtEachFrameAndApplyWritesItBackAsKeys) {
                                  Point3(100.f * i, 1, 2), std::vector<float>{0.5f, -1.0f, 2.0f}));
             EXPECT_NEAR(e.mapRotation, i ? 40.f : 10.f, 1e-4f);
             EXPECT_EQ(e.sourceParams, CaptureSourceMapParams(source, e.frame));
-            EXPECT_TRUE(std::regex_match(platform::WideToUtf8(e.savedAt),
+            EXPECT_TRUE(std::regex_match(platform::WideToUtf8(e.savedAt.data()),
                                          std::regex(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d)")));
             EXPECT_EQ(e.variantId, CurrentLookRegistry::Get(map).variantId);
         }

@@ -62,9 +62,11 @@ protected:
     }
     void WriteFile(const std::string& text) {
         UseFreshAppDataFolder();
-        std::ofstream(NativePath(GetSettingsFilePath()), std::ios::binary) << text;
+        std::ofstream(NativePath(GetSettingsFilePath().data()), std::ios::binary) << text;
     }
-    std::string ReadFile() { return testsupport::ReadFileBytes(NativePath(GetSettingsFilePath())); }
+    std::string ReadFile() {
+        return testsupport::ReadFileBytes(NativePath(GetSettingsFilePath().data()));
+    }
 
     testsupport::ScopedTestDrive drive;
     int folders = 0;
@@ -73,7 +75,8 @@ protected:
 
 TEST_F(SettingsTest, FileLiesInTheLocalAppDataFolderOrTheTemporaryFolder) {
     const std::wstring appDataFolder = platform::GetEnvironmentText(L"LOCALAPPDATA");
-    EXPECT_EQ(GetSettingsFilePath(), appDataFolder + L"\\Zenithra\\Zenithra.ini");
+    EXPECT_EQ(std::wstring(GetSettingsFilePath().data()),
+              appDataFolder + L"\\Zenithra\\Zenithra.ini");
     EXPECT_TRUE(std::filesystem::is_directory(NativePath(appDataFolder + L"\\Zenithra")));
 
     // The temporary folder moved into the scratch folder, so that nothing is left behind.
@@ -94,7 +97,7 @@ TEST_F(SettingsTest, FileLiesInTheLocalAppDataFolderOrTheTemporaryFolder) {
     EXPECT_TRUE(std::filesystem::equivalent(NativePath(reported), NativePath(tempFolder)))
         << platform::WideToUtf8(reported);
 #endif
-    EXPECT_EQ(GetSettingsFilePath(), reported + L"Zenithra\\Zenithra.ini");
+    EXPECT_EQ(std::wstring(GetSettingsFilePath().data()), reported + L"Zenithra\\Zenithra.ini");
     EXPECT_TRUE(std::filesystem::is_directory(NativePath(tempFolder + L"\\Zenithra")));
 }
 

@@ -27,10 +27,10 @@ HistoryEntry GoldenLook() {
     HistoryEntry look;
     look.entryId = L"20261208_103000_125_0000abcd";
     look.variantId = look.entryId;
-    look.hdrPath = kSunPath;
+    look.hdrPath = kSunPath.c_str();
     look.frame = 12;
     look.cameraHandle = 7;
-    look.cameraName = kCameraName;
+    look.cameraName = kCameraName.c_str();
     look.cameraTM.SetRow(3, {1, 2, 3});
     look.hasCamera = true;
     look.mapRotation = 30.0f;
@@ -38,7 +38,7 @@ HistoryEntry GoldenLook() {
     SourceParamSnapshot file;
     file.paramId = standalone::kBitmapFileName;
     file.kind = SourceParamSnapshot::kString;
-    file.stringValue = kSunPath;
+    file.stringValue = kSunPath.c_str();
     look.sourceParams = {file};
     look.adjust.exposure = 1.5f;
     look.slotExposures = {1.5f, -0.5f};
@@ -57,7 +57,7 @@ void BuildGoldenScene(standalone::SceneRoot& root) {
     testsupport::SetSlotFloat(*map, pb_slotExposure, 1, -0.5f);
     testsupport::SetSlotColor(*map, pb_slotTint, 1, Point4(1.0f, 0.875f, 0.75f, 1.0f));
     Texmap* bitmap = standalone::CreateBitmapMap();
-    bitmap->GetParamBlock(0)->SetValue(standalone::kBitmapFileName, 0, kSunPath);
+    bitmap->GetParamBlock(0)->SetValue(standalone::kBitmapFileName, 0, kSunPath.c_str());
     map->SetSubTexmap(0, bitmap);
     map->history.push_back(GoldenLook());
 }
@@ -90,15 +90,15 @@ TEST(GoldenSceneTest, TheGoldenFileLoadsAsSavedAndTheSameSceneSavesToItsBytes) {
     ASSERT_EQ(loaded.Count(), 1);
     auto* map = static_cast<Zenithra*>(static_cast<Texmap*>(loaded.Get(0)));
     ASSERT_EQ(map->ClassID(), ZENITHRA_CLASS_ID);
-    EXPECT_EQ(map->GetName(), L"Sky \U0001F305");
+    EXPECT_EQ(std::wstring(map->GetName().data()), L"Sky \U0001F305");
     ASSERT_EQ(map->history.size(), 1u);
     EXPECT_EQ(map->history[0], GoldenLook());
     ASSERT_NE(map->sourceMap, nullptr);
-    MSTR path;
+    const MCHAR* path = nullptr;
     Interval valid = FOREVER;
     EXPECT_TRUE(
         map->sourceMap->GetParamBlock(0)->GetValue(standalone::kBitmapFileName, 0, path, valid));
-    EXPECT_EQ(path, kSunPath);
+    EXPECT_EQ(std::wstring(path ? path : L""), kSunPath);
     // Loaded and saved again, the scene is the golden file byte for byte.
     EXPECT_TRUE(standalone::SaveSceneToBytes(loaded) == golden);
 }

@@ -24,16 +24,15 @@ enum TestParam : ParamID {
 };
 
 constexpr int kTab = P_ANIMATABLE | P_VARIABLE_SIZE;
+// clang-format off
 ParamBlockDesc2 testBlockDesc(
-    7, L"testParams", 0, nullptr, 0, 0, {},
-    {{.id = kLevel, .type = TYPE_FLOAT, .flags = P_ANIMATABLE, .defFloat = 1.5f},
-     {.id = kWeights, .type = TYPE_FLOAT_TAB, .tabSize = 2, .flags = kTab, .defFloat = 0.25f},
-     {.id = kColours,
-      .type = TYPE_POINT4_TAB,
-      .tabSize = 1,
-      .flags = kTab,
-      .defPoint4 = {1, 1, 1, 1}},
-     {.id = kFixed, .type = TYPE_FLOAT, .defFloat = 2.0f}});
+    7, L"testParams", 0, nullptr, 0,
+    kLevel, L"level", TYPE_FLOAT, P_ANIMATABLE, 0, p_default, 1.5f, p_end,
+    kWeights, L"weights", TYPE_FLOAT_TAB, 2, kTab, 0, p_default, 0.25f, p_end,
+    kColours, L"colours", TYPE_POINT4_TAB, 1, kTab, 0, p_default, Point4(1, 1, 1, 1), p_end,
+    kFixed, L"fixed", TYPE_FLOAT, 0, 0, p_default, 2.0f, p_end,
+    p_end);
+// clang-format on
 
 struct BlockDeleter {
     void operator()(IParamBlock2* block) const { block->DeleteThis(); }

@@ -44,8 +44,8 @@ public:
     SClass_ID SuperClassID() override { return REF_TARGET_CLASS_ID; }
     int NumRefs() override { return 2; }
     ReferenceTarget* GetReference(int i) override { return i >= 0 && i < 2 ? refs[i] : nullptr; }
-    RefResult NotifyRefChanged(const Interval&, ReferenceTarget* hTarget, PartID&,
-                               RefMessage message, bool) override {
+    RefResult NotifyRefChanged(const Interval&, RefTargetHandle hTarget, PartID&,
+                               RefMessage message, BOOL) override {
         journal.received.push_back({name, message, hTarget});
         return REF_SUCCEED;
     }
@@ -98,7 +98,7 @@ TEST(ReferenceReplaceTest, AReferenceThatWouldCloseALoopIsRefusedAndChangesNothi
     EXPECT_EQ(c->ReplaceReference(0, a), REF_FAIL);  // a -> b -> c -> a
     EXPECT_EQ(c->refs[0], old);
     EXPECT_TRUE(journal.deleted.empty());
-    EXPECT_EQ(a->GetDependents(), (std::vector<ReferenceMaker*>{&root}));
+    EXPECT_EQ(standalone::DependentsOf(a), (std::vector<ReferenceMaker*>{&root}));
     EXPECT_EQ(a->ReplaceReference(1, a), REF_FAIL);  // itself
     EXPECT_EQ(a->refs[1], nullptr);
     // A target reached along two paths is no loop; a change of it reaches both makers.

@@ -27,9 +27,9 @@ using standalone::ChunkReader;
 using Bytes = std::vector<uint8_t>;
 
 std::string ReadAll(ChunkReader& in) {
-    std::string text(in.CurChunkLength(), '\0');
+    std::string text(size_t(in.CurChunkLength()), '\0');
     ULONG got = 0;
-    EXPECT_EQ(in.Read(text.data(), ULONG(text.size()), &got), IO_OK);
+    EXPECT_EQ(in.ReadVoid(text.data(), ULONG(text.size()), &got), IO_OK);
     return text;
 }
 
@@ -58,7 +58,7 @@ TEST(ChunkIOTest, ALengthThatDoesNotFitItsParentEndsTheLevelAndNothingElse) {
         EXPECT_EQ(in.CurChunkID(), 0x10);  // still in the parent
         char c = '#';
         ULONG got = 99;
-        EXPECT_EQ(in.Read(&c, 1, &got), IO_ERROR);  // the damaged level is used up
+        EXPECT_EQ(in.ReadVoid(&c, 1, &got), IO_ERROR);  // the damaged level is used up
         EXPECT_EQ(got, 0u);
         EXPECT_EQ(in.OpenChunk(), IO_END);
         ASSERT_EQ(in.CloseChunk(), IO_OK);
@@ -91,7 +91,7 @@ void ExpectEditedSky(ReferenceTarget* target) {
     ASSERT_TRUE(target && target->SuperClassID() == TEXMAP_CLASS_ID &&
                 target->ClassID() == standalone::kProceduralSkyClassID);
     auto* sky = static_cast<Texmap*>(target);
-    EXPECT_EQ(sky->GetName(), L"Evening sky");
+    EXPECT_EQ(std::wstring(sky->GetName().data()), L"Evening sky");
     IParamBlock2* block = sky->GetParamBlock(0);
     ASSERT_NE(block, nullptr);
     EXPECT_EQ(sky->GetReference(0), block);
@@ -126,7 +126,7 @@ TEST(SceneFileTest, SharedTargetsNodesAndTheViewportCameraLoadAsSavedAndUnknownC
     moved.SetRow(0, {0, 1, 0});
     moved.SetRow(3, {4, 5, 6});
     AnimateOn();
-    camera->SetNodeTM(100 * TICKS_PER_FRAME, moved);
+    camera->SetNodeTM(100 * GetTicksPerFrame(), moved);
     AnimateOff();
     Interface& core = *GetCOREInterface();
     core.GetActiveViewExp().SetViewCamera(camera);
@@ -142,12 +142,12 @@ TEST(SceneFileTest, SharedTargetsNodesAndTheViewportCameraLoadAsSavedAndUnknownC
     auto* loadedMap = static_cast<Texmap*>(known.Get(0));
     ASSERT_EQ(loadedMap->ClassID(), map->ClassID());
     EXPECT_EQ(loadedMap->GetSubTexmap(0), known.Get(1));
-    EXPECT_EQ(known.Get(1)->GetDependents().size(), 2u);  // the map and the root
+    EXPECT_EQ(standalone::DependentsOf(known.Get(1)).size(), 2u);  // the map and the root
     ExpectEditedSky(known.Get(1));
     INode* back = core.GetINodeByHandle(handle);
     ASSERT_NE(back, nullptr);
     EXPECT_EQ(std::wstring(back->GetName()), L"Cam\u00e9ra");
-    EXPECT_EQ(back->GetNodeTM(100 * TICKS_PER_FRAME), moved);
+    EXPECT_EQ(back->GetNodeTM(100 * GetTicksPerFrame()), moved);
     EXPECT_EQ(core.GetActiveViewExp().GetViewCamera(), back);
     EXPECT_NE(core.GetINodeByHandle(otherHandle), nullptr);
     EXPECT_EQ(core.GetINodeByName(L"Unsaved"), nullptr);

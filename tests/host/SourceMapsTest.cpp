@@ -65,6 +65,9 @@ template <typename T>
 void Set(Texmap& map, ParamID id, T value) {
     EXPECT_TRUE(map.GetParamBlock(0)->SetValue(id, 0, value)) << id;
 }
+void Set(Texmap& map, ParamID id, const std::wstring& value) {
+    EXPECT_TRUE(map.GetParamBlock(0)->SetValue(id, 0, value.c_str())) << id;
+}
 
 MapPtr MapShowing(const MapKind& kind, const std::wstring& path) {
     MapPtr map(kind.create());
@@ -394,7 +397,7 @@ TEST_F(SourceMapTest, LoadedScenesAndClonesHaveTheImageAtOnceWithTheirParameters
     ASSERT_TRUE(standalone::LoadSceneFromBytes(standalone::SaveSceneToBytes(root), loaded, &error))
         << error;
     ASSERT_EQ(loaded.Count(), 2);
-    DefaultRemapDir remap;
+    testsupport::ScopedRemapDir remap;
     MapPtr clone(static_cast<Texmap*>(root.Get(1)->Clone(remap)));
     Texmap* copies[] = {static_cast<Texmap*>(loaded.Get(0)), static_cast<Texmap*>(loaded.Get(1)),
                         clone.get()};

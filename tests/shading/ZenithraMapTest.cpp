@@ -166,7 +166,7 @@ TEST_F(MapTest, SlotSubTexmapsFollowTheSlotCountAreMadeOnDemandAndTakeOnlyProxie
     for (int i = 2; i < 18; ++i) {
         EXPECT_EQ(map->GetReference(i), nullptr) << "reference " << i;
     }
-    EXPECT_EQ(bitmap->GetDependents(), othersOnly);
+    EXPECT_EQ(standalone::DependentsOf(bitmap), othersOnly);
     EXPECT_EQ(spare->master.load(), nullptr);
     EXPECT_TRUE(map->registeredProxies.empty());
     EXPECT_EQ(map->GetSubTexmap(2), nullptr);
@@ -185,7 +185,7 @@ TEST_F(MapTest, SlotSubTexmapsFollowTheSlotCountAreMadeOnDemandAndTakeOnlyProxie
     map->SetName(L"Sky");
     EXPECT_EQ(map->NumSubs(), 5);
     EXPECT_EQ(map->NumSubTexmaps(), 4);
-    EXPECT_EQ(map->GetSubTexmapSlotName(3), L"Sky:Slot 3");
+    EXPECT_EQ(map->GetSubTexmapSlotName(3, true), L"Sky:Slot 3");
     EXPECT_EQ(map->SubAnimName(3), L"Sky:Slot 2");
 
     // A non-proxy creates the proxies up to its slot and changes nothing else.
@@ -197,7 +197,7 @@ TEST_F(MapTest, SlotSubTexmapsFollowTheSlotCountAreMadeOnDemandAndTakeOnlyProxie
     EXPECT_EQ(p1->slotIndex.load(), 1);
     EXPECT_EQ(map->sourceMap, nullptr);
     EXPECT_EQ(map->GetReference(4), nullptr);
-    EXPECT_EQ(bitmap->GetDependents(), othersOnly);
+    EXPECT_EQ(standalone::DependentsOf(bitmap), othersOnly);
     EXPECT_EQ(map->GetSlotExposures(3), (std::vector<float>{0, 2.0f, 0}));
 
     // A proxy becomes that slot's proxy.
@@ -283,7 +283,7 @@ TEST_F(MapTest, SourceChangeTellsDependentsThenProxiesAndAProxyChangeOnlyInvalid
 
     // A proxy's own change only invalidates the map, which passes it to no other proxy; other
     // messages change nothing.
-    for (RefMessage message : {REFMSG_CHANGE, RefMessage(0xF7)}) {
+    for (RefMessage message : {RefMessage(REFMSG_CHANGE), RefMessage(0xF7)}) {
         log.clear();
         valid = FOREVER;
         map->Update(0, valid);
@@ -306,7 +306,7 @@ TEST_F(MapTest, CloneHasItsOwnProxiesAndAPendingCopyOfTheExposures) {
     const Proxies originals{map->slotProxies[0], map->slotProxies[1]};
     map->SetSlotExposures({1.0f, 2.0f}, 2);
     SetSlotFloat(*map, pb_slotContrast, 1, 200.0f);
-    DefaultRemapDir remap;
+    testsupport::ScopedRemapDir remap;
     auto* copy = static_cast<Zenithra*>(map->Clone(remap));
     ASSERT_NE(copy, nullptr);
     scene.Add(copy);

@@ -72,7 +72,7 @@ TEST_F(ProxyTest, EvaluatesItsSlotThroughTheMasterFollowsItsValidityAndClonesSer
 
     // A clone of a linked proxy serves the same slot of the same master.
     ZenithraProxy* original = Proxy(2);
-    DefaultRemapDir remap;
+    testsupport::ScopedRemapDir remap;
     auto* twin = static_cast<ZenithraProxy*>(static_cast<Texmap*>(original->Clone(remap)));
     ASSERT_NE(twin, nullptr);
     scene.Add(twin);

@@ -21,14 +21,14 @@ class HdrCycling : public ::testing::Test {
 protected:
     void SetUp() override {
         standalone::ResetInteractiveRender();
-        folder = drive.ScratchFolder() + L"\\Skies";
-        fs::create_directories(testsupport::NativePath(folder));
+        folder = (drive.ScratchFolder() + L"\\Skies").c_str();
+        fs::create_directories(testsupport::NativePath(folder.data()));
         map = testsupport::NewMapIn(scene);
         source = new testsupport::NamedParamMap(L"Bitmap", {{{L"fileName", TYPE_FILENAME}}});
         map->ReplaceReference(1, source);
     }
     void Touch(const std::wstring& name) {
-        std::ofstream(testsupport::NativePath(folder + L"\\" + name)) << "x";
+        std::ofstream(testsupport::NativePath((folder + L"\\" + name.c_str()).data())) << "x";
     }
     void Show(const MSTR& path) {
         source->GetParamBlock(0)->SetValue(source->IdOf(0, L"fileName"), 0, path);
@@ -36,7 +36,7 @@ protected:
     MSTR Shown() { return GetTexmapFilePath(source); }
 
     testsupport::ScopedTestDrive drive;
-    std::wstring folder;
+    MSTR folder;
     standalone::SceneRoot scene;
     Zenithra* map = nullptr;
     testsupport::NamedParamMap* source = nullptr;
@@ -47,10 +47,10 @@ TEST_F(HdrCycling, FolderListsHdrFilesInLowerCasedOrderAndStepsWrapAroundAndRefr
          {L"b.hdr", L"A.exr", L"c.HDR", L"notes.txt", L"_z.Exr", L"\u0401.hdr", L"sky.hdr.bak"}) {
         Touch(name);
     }
-    fs::create_directories(testsupport::NativePath(folder + L"\\d.hdr"));
+    fs::create_directories(testsupport::NativePath((folder + L"\\d.hdr").data()));
     std::error_code ec;
-    fs::create_symlink(testsupport::NativePath(folder + L"\\b.hdr"),
-                       testsupport::NativePath(folder + L"\\b_link.hdr"), ec);
+    fs::create_symlink(testsupport::NativePath((folder + L"\\b.hdr").data()),
+                       testsupport::NativePath((folder + L"\\b_link.hdr").data()), ec);
     std::vector<MSTR> expected = {folder + L"\\_z.Exr", folder + L"\\A.exr", folder + L"\\b.hdr",
                                   folder + L"\\c.HDR", folder + L"\\\u0401.hdr"};
     EXPECT_EQ(ScanHdrFolder(folder + L"\\c.HDR"), expected)
@@ -58,7 +58,7 @@ TEST_F(HdrCycling, FolderListsHdrFilesInLowerCasedOrderAndStepsWrapAroundAndRefr
 
     EXPECT_TRUE(ScanHdrFolder(L"").empty());
     EXPECT_TRUE(ScanHdrFolder(L"c.HDR").empty());
-    EXPECT_TRUE(ScanHdrFolder(drive.ScratchFolder() + L"\\Gone\\x.hdr").empty());
+    EXPECT_TRUE(ScanHdrFolder((drive.ScratchFolder() + L"\\Gone\\x.hdr").c_str()).empty());
     EXPECT_EQ(ParentFolder(L"C:\\sky.hdr"), L"C:\\");
     EXPECT_EQ(ParentFolder(L"C:\\a\\\\sky.hdr"), L"C:\\a");
     EXPECT_TRUE(HdrPathLess(L"C:\\a\\_x", L"C:\\a\\A"));
@@ -95,7 +95,7 @@ TEST_F(HdrCycling, StepsThatCannotBeTakenChangeNothing) {
     Show(L"bare.hdr");
     SelectNextHdr(map);
     EXPECT_EQ(Shown(), L"bare.hdr");
-    fs::remove_all(testsupport::NativePath(folder));  // the folder vanished
+    fs::remove_all(testsupport::NativePath(folder.data()));  // the folder vanished
     Show(folder + L"\\only.hdr");
     SelectPreviousHdr(map);
     EXPECT_EQ(Shown(), folder + L"\\only.hdr");
@@ -127,10 +127,10 @@ TEST_F(HdrCycling, BrowseOpensTheDialogAtTheCurrentFileAndWritesTheChoice) {
     EXPECT_EQ(lastRequest.title, L"Choose HDR / EXR");
     EXPECT_EQ(lastRequest.flags, 0x1804u);
     EXPECT_EQ(lastRequest.bufferUnits, 4096u);
-    EXPECT_EQ(lastRequest.initialFile, folder + L"\\c.HDR");
-    EXPECT_EQ(lastRequest.initialFolder, folder);
+    EXPECT_EQ(lastRequest.initialFile, (folder + L"\\c.HDR").data());
+    EXPECT_EQ(lastRequest.initialFolder, folder.data());
     EXPECT_EQ(lastRequest.filter,
-              MSTR(L"HDR / EXR (*.hdr;*.exr)\0*.hdr;*.exr\0All (*.*)\0*.*\0\0", 51));
+              std::wstring(L"HDR / EXR (*.hdr;*.exr)\0*.hdr;*.exr\0All (*.*)\0*.*\0\0", 51));
 
     answer = L"D:\\Other\\notes.txt";  // any file can be chosen through "All (*.*)"
     BrowseHdrFile(map, nullptr);

@@ -3,6 +3,8 @@
 
 #include "source/RenderRefresh.h"
 
+#include "core/HostStrings.h"
+
 #include "render/InteractiveRender.h"
 #include "support/MapTestSupport.h"
 #include "support/NamedParamMap.h"
@@ -68,7 +70,7 @@ protected:
 void ExpectEndsWithChangeThenChanged(const std::vector<RefMessage>& messages) {
     ASSERT_GE(messages.size(), 2u);
     EXPECT_EQ(messages[messages.size() - 2], REFMSG_CHANGE);
-    EXPECT_EQ(messages.back(), REFMSG_ZENITHRA_CHANGED);
+    EXPECT_EQ(messages.back(), REFMSG_SUBANIM_STRUCTURE_CHANGED);
 }
 
 TEST_F(RenderRefresh, ReloadAndNotificationsComeFirstAndOnlyARunningRenderIsRestarted) {
@@ -101,7 +103,7 @@ TEST_F(RenderRefresh, ReloadAndNotificationsComeFirstAndOnlyARunningRenderIsRest
     EXPECT_EQ(log.back().message, kScriptRan);
     // The source's dependents hear the change first, then the map's, then the proxies'.
     EXPECT_EQ(MessagesTo(log, *sourceWatcher),
-              (std::vector<RefMessage>{REFMSG_CHANGE, REFMSG_ZENITHRA_CHANGED}));
+              (std::vector<RefMessage>{REFMSG_CHANGE, REFMSG_SUBANIM_STRUCTURE_CHANGED}));
     ExpectEndsWithChangeThenChanged(MessagesTo(log, *mapWatcher));
     ExpectEndsWithChangeThenChanged(MessagesTo(log, *proxyWatcher));
     EXPECT_LT(LastIndexOf(sourceWatcher.get()), LastIndexOf(mapWatcher.get()));
@@ -142,8 +144,8 @@ TEST(FrameBufferWindow, TitlesAreRecognisedByTheirWords) {
         EXPECT_FALSE(IsFrameBufferTitle(no)) << testsupport::Narrow(no);
     }
     // Only the first 511 characters of a title are read.
-    EXPECT_TRUE(IsFrameBufferTitle(MSTR(508, L'x') + L"vfb"));
-    EXPECT_FALSE(IsFrameBufferTitle(MSTR(509, L'x') + L"vfb"));
+    EXPECT_TRUE(IsFrameBufferTitle(MakeMstr(std::wstring(508, L'x') + L"vfb")));
+    EXPECT_FALSE(IsFrameBufferTitle(MakeMstr(std::wstring(509, L'x') + L"vfb")));
 }
 
 #if defined(_WIN32)

@@ -16,7 +16,7 @@ using testsupport::NamedParamMap;
 namespace fs = std::filesystem;
 
 void Set(NamedParamMap& map, int block, const wchar_t* name, const MSTR& value) {
-    map.GetParamBlock(block)->SetValue(map.IdOf(block, name), 0, value);
+    map.GetParamBlock(block)->SetValue(map.IdOf(block, name), 0, value.data());
 }
 
 MSTR Get(NamedParamMap& map, int block, const wchar_t* name) {
@@ -40,10 +40,10 @@ TEST(SourceFile, HdrAndExrExtensionsAreRecognisedWhateverTheirCase) {
 // resolve links in the part that exists.
 TEST(SourceFile, PathKeysAreLowerCasedNormalFormsWithLinksResolved) {
     testsupport::ScopedTestDrive drive;
-    const std::wstring scratch = drive.ScratchFolder();
-    auto touch = [&](const std::wstring& folder, const std::wstring& file) {
-        fs::create_directories(testsupport::NativePath(scratch + folder));
-        std::ofstream(testsupport::NativePath(scratch + folder + file)) << "x";
+    const MSTR scratch = drive.ScratchFolder().c_str();
+    auto touch = [&](const wchar_t* folder, const wchar_t* file) {
+        fs::create_directories(testsupport::NativePath((scratch + folder).data()));
+        std::ofstream(testsupport::NativePath((scratch + folder + file).data())) << "x";
     };
     EXPECT_TRUE(IsSamePath(L"C:\\A\\sky.hdr", L"c:/a/./B/../SKY.HDR"));
     EXPECT_TRUE(IsSamePath(L"", L""));
@@ -66,8 +66,8 @@ TEST(SourceFile, PathKeysAreLowerCasedNormalFormsWithLinksResolved) {
 
     touch(L"\\Target", L"\\a.hdr");
     std::error_code ec;
-    fs::create_directory_symlink(testsupport::NativePath(scratch + L"\\Target"),
-                                 testsupport::NativePath(scratch + L"\\Link"), ec);
+    fs::create_directory_symlink(testsupport::NativePath((scratch + L"\\Target").data()),
+                                 testsupport::NativePath((scratch + L"\\Link").data()), ec);
     if (ec) {
         GTEST_SKIP() << "this file system makes no links: " << ec.message();
     }

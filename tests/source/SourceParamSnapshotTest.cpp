@@ -36,7 +36,7 @@ TEST(SourceParamSnapshot, EverySimpleKindRoundTripsAndOnlyMatchingBlocksIdsAndTy
     IParamBlock2* b0 = source->GetParamBlock(0);
     IParamBlock2* b1 = source->GetParamBlock(1);
     b0->SetValue(source->IdOf(0, L"rotation"), 0, 1.5707964f);
-    b0->SetValue(source->IdOf(0, L"HDRIMapName"), 0, MSTR(L"sky.exr"));
+    b0->SetValue(source->IdOf(0, L"HDRIMapName"), 0, L"sky.exr");
     b1->SetValue(source->IdOf(1, L"offset"), 0, Point3(1, 2, 3));
     b1->SetValue(source->IdOf(1, L"crop"), 0, Point4(0.1f, 0.2f, 0.9f, 1.0f));
 
@@ -69,7 +69,7 @@ TEST(SourceParamSnapshot, EverySimpleKindRoundTripsAndOnlyMatchingBlocksIdsAndTy
     ASSERT_GE(log.size(), 2u);
     const Notice &change = log[log.size() - 2], &followUp = log.back();
     EXPECT_TRUE(change.message == REFMSG_CHANGE && change.part == PART_ALL);
-    EXPECT_TRUE(followUp.message == REFMSG_ZENITHRA_CHANGED && followUp.part == 0);
+    EXPECT_TRUE(followUp.message == REFMSG_SUBANIM_STRUCTURE_CHANGED && followUp.part == 0);
 
     // A record of a block the map lacks is passed over.
     SourceParamSnapshot farBlock = snapshot[0];
@@ -89,7 +89,7 @@ TEST(SourceParamSnapshot, EverySimpleKindRoundTripsAndOnlyMatchingBlocksIdsAndTy
     EXPECT_FLOAT_EQ(Read<float>(*bitmap, 0, L"gain"), 2.0f * 0.017453292f);  // degrees to radians
     EXPECT_EQ(Read<int>(*bitmap, 0, L"rotation"), 5);   // a float record never writes an integer
     EXPECT_EQ(Read<float>(*bitmap, 0, L"mode"), 9.0f);  // an integer record never writes a float
-    EXPECT_EQ(Read<MSTR>(*bitmap, 0, L"path"), L"sky.exr");  // a file name fits a string
+    EXPECT_STREQ(Read<const MCHAR*>(*bitmap, 0, L"path"), L"sky.exr");  // a file name fits a string
     EXPECT_EQ(bitmap->NumParamBlocks(), 1);
 
     // Nothing matches at all, or nothing to write: no notification.

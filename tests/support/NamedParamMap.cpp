@@ -4,6 +4,7 @@
 #include <AssetManagement/AssetUser.h>
 #include "core/HostObjects.h"
 #include "platform/Platform.h"
+#include "scene/StandaloneHost.h"
 
 #include <stdexcept>
 #include <string_view>
@@ -19,27 +20,27 @@ TestBlockDesc::TestBlockDesc(int index, const std::vector<NamedParam>& params)
         ParamDef& d = defs[i];
         d.ID = ParamID(i);
         d.int_name = params[i].name;
-        d.type = params[i].type;
+        d.type = ParamType2(params[i].type);
         d.flags = P_ANIMATABLE;
-        switch (base_type(d.type)) {
-        case TYPE_INT:
-        case TYPE_BOOL:
-            d.def.i = int(params[i].defaultValue);
-            break;
-        case TYPE_POINT3:
-        case TYPE_RGBA:
-            d.def.p = &zero3[i];
-            break;
-        case TYPE_POINT4:
-        case TYPE_FRGBA:
-            d.def.p4 = &zero4[i];
-            break;
-        case TYPE_STRING:
-        case TYPE_FILENAME:
-            d.def.s = nullptr;
-            break;
-        default:
-            d.def.f = params[i].defaultValue;
+        switch (int(base_type(d.type))) {
+            case TYPE_INT:
+            case TYPE_BOOL:
+                d.def.i = int(params[i].defaultValue);
+                break;
+            case TYPE_POINT3:
+            case TYPE_RGBA:
+                d.def.p = &zero3[i];
+                break;
+            case TYPE_POINT4:
+            case TYPE_FRGBA:
+                d.def.p4 = &zero4[i];
+                break;
+            case TYPE_STRING:
+            case TYPE_FILENAME:
+                d.def.s = nullptr;
+                break;
+            default:
+                d.def.f = params[i].defaultValue;
         }
     }
     desc.paramdefs = defs.data();
@@ -82,7 +83,7 @@ void NamedParamMap::SetReference(int i, ReferenceTarget* target) {
 
 void NamedParamMap::EnumAuxFiles(AssetEnumCallback& cb, DWORD) {
     for (const MSTR& a : assets) {
-        cb.RecordAsset(MaxSDK::AssetManagement::AssetUser(a));
+        cb.RecordAsset(standalone::MakeAssetUser(a));
     }
     if (throwInEnumeration) {
         throw std::runtime_error("asset enumeration failed");

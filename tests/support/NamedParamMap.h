@@ -13,7 +13,7 @@ namespace testsupport {
 
 struct NamedParam {
     const wchar_t* name;
-    ParamType2 type;
+    int type;                   ///< a ParamType or ParamType2 value
     float defaultValue = 0.0f;  ///< ints and floats
 };
 

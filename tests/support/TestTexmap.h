@@ -1,8 +1,9 @@
 #pragma once
 // The overrides every texture map double of the tests shares: it answers every message, is
-// always valid, has no dialog and shows mid grey.
+// always valid, has no dialog and shows mid grey; and a remap directory for clones.
 
 #include <imtl.h>
+#include "support/PrintMstr.h"
 
 namespace testsupport {
 
@@ -18,6 +19,20 @@ public:
     ParamDlg* CreateParamDlg(HWND, IMtlParams*) override { return nullptr; }
     AColor EvalColor(ShadeContext&) override { return AColor(0.5f, 0.5f, 0.5f, 1.0f); }
     Point3 EvalNormalPerturb(ShadeContext&) override { return {0, 0, 0}; }
+};
+
+/// The host's remap directory for one clone operation, deleted with the scope.
+class ScopedRemapDir {
+public:
+    ScopedRemapDir() = default;
+    ~ScopedRemapDir() { dir->DeleteThis(); }
+    ScopedRemapDir(const ScopedRemapDir&) = delete;
+    ScopedRemapDir& operator=(const ScopedRemapDir&) = delete;
+    operator RemapDir&() { return *dir; }
+    RemapDir* operator->() { return dir; }
+
+private:
+    RemapDir* dir = NewRemapDir();
 };
 
 }  // namespace testsupport

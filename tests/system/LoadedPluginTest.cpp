@@ -12,10 +12,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <string_view>
 
 #if defined(_WIN32)
 #include <windows.h>
-#undef GetClassName  // the Win32 macro would rename the host's Animatable::GetClassName
 #endif
 
 namespace {
@@ -92,7 +92,7 @@ TEST(Exports, MapsHaveTheirBlockAtOnceAndProxiesComeUnlinked) {
     EXPECT_EQ(map->ClassID(), Class_ID(0x3A131461, 0x7AD0204C));
     IParamBlock2* block = map->GetParamBlock(0);
     ASSERT_NE(block, nullptr);
-    EXPECT_EQ(block->GetDesc()->int_name, L"zenithraParams");
+    EXPECT_STREQ(block->GetDesc()->int_name, L"zenithraParams");
     EXPECT_EQ(block->ID(), 0);
     EXPECT_EQ(map->GetParamBlockByID(0), block);
     EXPECT_EQ(map->NumRefs(), 18);
@@ -108,7 +108,7 @@ TEST(Exports, MapsHaveTheirBlockAtOnceAndProxiesComeUnlinked) {
     ASSERT_EQ(block->NumParams(), 11);
     for (int i = 0; i < 11; ++i) {
         EXPECT_EQ(block->IndextoID(i), ids[i]);
-        EXPECT_EQ(MSTR(block->GetParamDef(ids[i])->int_name), names[i]);
+        EXPECT_STREQ(block->GetParamDef(ids[i]).int_name, names[i]);
     }
 
     // A proxy comes unlinked.
@@ -124,7 +124,7 @@ constexpr TimeValue kLater = 4800;  // one second
 ParamID IdOf(IParamBlock2& block, const wchar_t* name) {
     for (int i = 0; i < block.NumParams(); ++i) {
         ParamID id = block.IndextoID(i);
-        if (MSTR(block.GetParamDef(id)->int_name) == name) {
+        if (std::wstring_view(block.GetParamDef(id).int_name) == name) {
             return id;
         }
     }
@@ -197,7 +197,7 @@ TEST(SceneRoundTrip, SavedAndLoadedSceneRendersTheSameOnManyThreadsAsOnOne) {
     ASSERT_EQ(loaded.Count(), 4);
     auto* loadedMap = static_cast<Texmap*>(loaded.Get(0));
     EXPECT_EQ(loadedMap->GetName(), L"Studio");
-    EXPECT_EQ(loadedMap->GetSubTexmapSlotName(3), L"Studio:Slot 3");
+    EXPECT_EQ(loadedMap->GetSubTexmapSlotName(3, true), L"Studio:Slot 3");
     EXPECT_NE(loadedMap->GetSubTexmap(0), nullptr);
     for (int i = 1; i <= 3; ++i) {
         auto* proxy = static_cast<Texmap*>(loaded.Get(i));

@@ -118,7 +118,7 @@ TEST(SlotValues, NumbersAndColoursReachTheirSlots) {
     IParamBlock2& block = *scene.Map()->GetParamBlock(0);
     auto value = [&](const wchar_t* name, int slot, auto read) {
         Interval valid = FOREVER;
-        EXPECT_TRUE(block.GetValue(FindBlockParam(block, name)->id, 0, read, valid, slot));
+        EXPECT_TRUE(block.GetValue(FindBlockParam(block, name)->ID, 0, read, valid, slot));
         return read;
     };
     EXPECT_EQ(value(L"slotTint", 2, Point4()), Point4(1.0f, 128.0f / 255.0f, 0.0f, 1.0f));

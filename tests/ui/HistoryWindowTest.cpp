@@ -76,8 +76,9 @@ protected:
     static HistoryWindowState& State(HWND window) { return *HistoryStateOf(window); }
     void Rows(int count) {  // one look per HDR file "row<i>.hdr", without previews
         for (int i = 0; i < count; ++i) {
-            MSTR n = platform::Utf8ToWide(std::to_string(i));
-            map->history.push_back(Look(n, L"v" + n, L"C:\\HDR\\row" + n + L".hdr", L"", 0));
+            MSTR n = platform::Utf8ToWide(std::to_string(i)).c_str();
+            map->history.push_back(
+                Look(n, MSTR(L"v") + n, MSTR(L"C:\\HDR\\row") + n + L".hdr", L"", 0));
         }
     }
     static POINT CellCentre(const HistoryWindowState& s, int row, int column) {
@@ -307,7 +308,7 @@ TEST_F(HistoryWindowTest, RealLooksThroughTheStudioWindowsAndTheSceneFile) {
     ASSERT_EQ(map->sourceMap, bitmap);
     ASSERT_TRUE(AnsweringOpenFile([&] { Click(rollup, IDC_BROWSE_HDR); }, L"Choose HDR / EXR",
                                   std::wstring(files[0].begin(), files[0].end())));
-    ASSERT_TRUE(IsSamePath(GetTexmapFilePath(bitmap), files[0]));
+    ASSERT_TRUE(IsSamePath(GetTexmapFilePath(bitmap), files[0].c_str()));
     Click(rollup, IDC_ADD_SLOT);
     ASSERT_EQ(map->GetSlotCount(), 2);
     win::SetEnvironmentMap(map->GetSubTexmap(1));
@@ -365,7 +366,7 @@ TEST_F(HistoryWindowTest, RealLooksThroughTheStudioWindowsAndTheSceneFile) {
     Zenithra* other = testsupport::NewMapIn(scene);
     other->history = map->history;
     HWND otherWindow = OpenHistoryWindow(other);
-    DeleteHdrLooks(other, files[0]);  // reaches only that map's own window
+    DeleteHdrLooks(other, files[0].c_str());  // reaches only that map's own window
     EXPECT_EQ(std::pair(s.rows.size(), State(otherWindow).rows.size()),
               std::pair(size_t(3), size_t(2)));
     scene.Remove(scene.Count() - 1);  // the other map, added last, goes: its window with it
@@ -373,14 +374,14 @@ TEST_F(HistoryWindowTest, RealLooksThroughTheStudioWindowsAndTheSceneFile) {
     Send(window, WM_LBUTTONDBLCLK, CellCentre(s, 0, 0));
     auto expectFirstLook = [&](Zenithra* m) {
         float degrees = 0;
-        EXPECT_TRUE(IsSamePath(GetTexmapFilePath(m->sourceMap), files[0]));
+        EXPECT_TRUE(IsSamePath(GetTexmapFilePath(m->sourceMap), files[0].c_str()));
         EXPECT_EQ(m->GetSlotExposures(2)[0], -1.0f);
         EXPECT_TRUE(FindMapRotation(m->sourceMap, m->history.front().frame, degrees));
         EXPECT_FLOAT_EQ(degrees, 30.0f);
     };
     expectFirstLook(map);
     EXPECT_EQ(view.GetViewCamera(), cameras[0]);
-    EXPECT_EQ(std::pair(s.selectedRow, s.currentKey), std::pair(0, MakePathKey(files[0])));
+    EXPECT_EQ(std::pair(s.selectedRow, s.currentKey), std::pair(0, MakePathKey(files[0].c_str())));
     // Save in the window over the latest look of this HDR and camera: asked, then reselected.
     Send(window, WM_LBUTTONDOWN, CellCentre(s, 2, 0));
     ASSERT_TRUE(win::WaitForFrameBuffer(20000));  // the applied look shown, as a user would see it
@@ -388,7 +389,7 @@ TEST_F(HistoryWindowTest, RealLooksThroughTheStudioWindowsAndTheSceneFile) {
     size_t asked = boxes.texts.size();
     Send(window, WM_LBUTTONDOWN, Middle(s.saveRect));
     ASSERT_EQ(boxes.texts.size(), asked + 1);
-    EXPECT_NE(boxes.texts.back().find(L"saved variants already exist"), MSTR::npos);
+    EXPECT_NE(boxes.texts.back().find(L"saved variants already exist"), std::wstring::npos);
     EXPECT_EQ(std::pair(s.selectedRow, s.selectedColumn), std::pair(0, 2));
     EXPECT_EQ(std::pair(map->history.size(), s.rows[0].columns.size()),
               std::pair(size_t(9), size_t(3)));

@@ -68,8 +68,7 @@ protected:
     // The settings file's "History" section as "key=value" strings each ended by a null; none for
     // null.
     void SetHistorySection(const wchar_t* lines) {
-        WritePrivateProfileSectionW(
-            L"History", lines, reinterpret_cast<const wchar_t*>(GetSettingsFilePath().c_str()));
+        WritePrivateProfileSectionW(L"History", lines, GetSettingsFilePath().data());
     }
     testsupport::ScopedTestDrive drive;
 };

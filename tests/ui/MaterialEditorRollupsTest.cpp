@@ -4,6 +4,7 @@
 
 #include "core/ZenithraClassDesc.h"
 #include <custcont.h>
+#include <imtledit.h>
 #include "source/MapRotation.h"
 #include "source/SourceFile.h"
 #include "support/BoxAnswers.h"
@@ -50,7 +51,7 @@ protected:
     }
     Texmap* Source(Texmap* source, const std::wstring& file, const wchar_t* name = L"") {
         source->SetName(name);
-        SetTexmapFilePath(source, file);
+        SetTexmapFilePath(source, file.c_str());
         map->ReplaceReference(1, source);
         return source;
     }
@@ -65,7 +66,7 @@ protected:
                   L"Active outputs: " + std::to_wstring(n) + L" / 16");
         for (int i = 0; i < n; ++i) {
             std::wstring output = (i < 9 ? L"Output 0" : L"Output ") + std::to_wstring(i + 1);
-            EXPECT_EQ(win::RollupPageTitle(Page(i + 1)), map->SlotName(i));
+            EXPECT_EQ(win::RollupPageTitle(Page(i + 1)), std::wstring(map->SlotName(i).data()));
             EXPECT_EQ(Text(Item(i + 1, IDC_OUTPUT_BUTTON)), output + kHint);
             EXPECT_EQ(IsWindowEnabled(Item(i + 1, IDC_REMOVE_THIS_SLOT)), n > 1);
         }
@@ -255,7 +256,7 @@ TEST_F(RollupTest, ButtonsDragProxiesTakeSourceMapsAndShowThem) {
     EXPECT_EQ(map->GetSubTexmap(1), proxy);  // refused
     std::wstring other = Hdr(L"other.hdr");
     Texmap* dropped = standalone::CreateVRayBitmapMap();
-    SetTexmapFilePath(dropped, other);
+    SetTexmapFilePath(dropped, other.c_str());
     Show(dropped, 5);
     Show(map, 0);
     Drag(win::SampleSlotWindow(5), Item(0, IDC_SOURCE_MAP));

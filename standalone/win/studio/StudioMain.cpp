@@ -68,7 +68,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         source = standalone::CreateProceduralSky();
     } else {
         source = standalone::CreateBitmapMap();
-        source->GetParamBlock(0)->SetValue(standalone::kBitmapFileName, 0, MSTR(imagePath));
+        source->GetParamBlock(0)->SetValue(standalone::kBitmapFileName, 0, imagePath.c_str());
     }
     standalone::SceneRoot scene;
     scene.Add(map);
