@@ -47,8 +47,8 @@ public:
     /// The super class of what a drag from `hwnd` at `p` carries; 0 when nothing can be dragged.
     virtual SClass_ID GetDragType(HWND hwnd, POINT p) = 0;
     /// True when `dropThis` (of super class `type`) may be dropped on `hto`.
-    virtual BOOL OkToDrop(ReferenceTarget* dropThis, HWND hfrom, HWND hto, POINT p,
-                          SClass_ID type, BOOL isNew = FALSE) = 0;
+    virtual BOOL OkToDrop(ReferenceTarget* dropThis, HWND hfrom, HWND hto, POINT p, SClass_ID type,
+                          BOOL isNew = FALSE) = 0;
     /// The object a drag from `hwnd` hands out; null for none.
     virtual ReferenceTarget* GetInstance(HWND hwnd, POINT p, SClass_ID type) = 0;
     /// Takes `dropThis` dropped on `hwnd`.

@@ -65,7 +65,7 @@ struct ParamDef {
     ParamID ID;
     const MCHAR* int_name;  ///< the internal (script) name
     ParamType2 type;
-    ULONGLONG flags;       ///< P_ANIMATABLE, P_VARIABLE_SIZE, ...
+    ULONGLONG flags;  ///< P_ANIMATABLE, P_VARIABLE_SIZE, ...
     StringResID local_name;
     PB2Value def;
     PB2Value range_low;

@@ -44,4 +44,4 @@ enum ParamType2 {
 
 /// The type without its table and passing flags; whether a type is a table.
 #define base_type(t) ((ParamType2)((t) & ~(TYPE_TAB | TYPE_BY_REF | TYPE_BY_VAL | TYPE_BY_PTR)))
-#define is_tab(t) ((t) & TYPE_TAB)
+#define is_tab(t) ((t)&TYPE_TAB)

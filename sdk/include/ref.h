@@ -73,9 +73,9 @@ public:
 
     /// Sends `message` to every dependent of super class `sclass` (all with NOTIFY_ALL). With
     /// `propagate`, a dependent that is itself a target passes REFMSG_CHANGE on.
-    virtual RefResult NotifyDependents(const Interval& changeInt, PartID partID,
-                                       RefMessage message, SClass_ID sclass = NOTIFY_ALL,
-                                       BOOL propagate = TRUE, RefTargetHandle hTarg = nullptr);
+    virtual RefResult NotifyDependents(const Interval& changeInt, PartID partID, RefMessage message,
+                                       SClass_ID sclass = NOTIFY_ALL, BOOL propagate = TRUE,
+                                       RefTargetHandle hTarg = nullptr);
 
     /// A copy; references are copied through `remap`, so that shared targets stay shared.
     virtual RefTargetHandle Clone(RemapDir& remap);
