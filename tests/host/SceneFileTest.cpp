@@ -73,6 +73,28 @@ TEST(ChunkIOTest, ALengthThatDoesNotFitItsParentEndsTheLevelAndNothingElse) {
     }
 }
 
+// Host strings in files are UTF-16 with a terminator in both builds: a character outside the
+// Basic Multilingual Plane is a surrogate pair, and a chunk that ends before the terminator
+// gives what was there with IO_ERROR.
+TEST(ChunkIOTest, WideStringsAreUtf16WithATerminatorInBothBuilds) {
+    standalone::ChunkWriter out;
+    out.BeginChunk(0x10);
+    ASSERT_EQ(out.WriteWString(L"k\u00fc\U0001F305"), IO_OK);
+    out.EndChunk();
+    const Bytes expected = {0x10, 0x00, 16, 0, 0, 0, 'k', 0, 0xFC, 0, 0x3C, 0xD8, 0x05, 0xDF, 0, 0};
+    ASSERT_EQ(out.Bytes(), expected);
+    for (size_t cut : {size_t(0), size_t(2)}) {
+        Bytes bytes(expected.begin(), expected.end() - std::ptrdiff_t(cut));
+        bytes[2] = uint8_t(bytes.size());
+        ChunkReader in(bytes.data(), bytes.size());
+        ASSERT_EQ(in.OpenChunk(), IO_OK);
+        wchar_t* text = nullptr;
+        EXPECT_EQ(in.ReadWStringChunk(&text), cut == 0 ? IO_OK : IO_ERROR);
+        ASSERT_NE(text, nullptr);
+        EXPECT_EQ(std::wstring(text), L"k\u00fc\U0001F305");
+    }
+}
+
 // --- Scene file ---------------------------------------------------------------------------
 
 // A sky with one parameter changed, one animated and a name.

@@ -43,13 +43,16 @@ TestBlockDesc::TestBlockDesc(int index, const std::vector<NamedParam>& params)
                 d.def.f = params[i].defaultValue;
         }
     }
+    // The definitions the descriptor made stay its own: they go back before it is destroyed.
+    std::swap(desc.paramdefs, ownDefs);
+    std::swap(desc.count, ownCount);
     desc.paramdefs = defs.data();
     desc.count = USHORT(defs.size());
 }
 
 TestBlockDesc::~TestBlockDesc() {
-    desc.paramdefs = nullptr;
-    desc.count = 0;
+    desc.paramdefs = ownDefs;
+    desc.count = ownCount;
 }
 
 NamedParamMap::NamedParamMap(const wchar_t* name,

@@ -31,6 +31,8 @@ private:
     std::vector<ParamDef> defs;
     std::vector<Point3> zero3;
     std::vector<Point4> zero4;
+    ParamDef* ownDefs = nullptr;  // what the descriptor's constructor made
+    USHORT ownCount = 0;
 };
 
 /// A map with one block per list in `blocks` (a null list leaves that block index empty).
