@@ -42,22 +42,3 @@ bool operator==(const WStr& a, const wchar_t* b) {
 bool operator!=(const WStr& a, const wchar_t* b) {
     return !(a == WStr(b));
 }
-
-Interval::Interval(TimeValue s, TimeValue e) : start(s), end(e) {
-    if (s > e) {
-        SetEmpty();
-    }
-}
-
-int Interval::InInterval(const TimeValue t) const {
-    return !Empty() && t >= start && t <= end ? 1 : 0;
-}
-
-Interval Interval::operator&(const Interval i) const {
-    if (Empty() || i.Empty()) {
-        return NEVER;
-    }
-    TimeValue s = std::max(start, i.start);
-    TimeValue e = std::min(end, i.end);
-    return s <= e ? Interval(s, e) : NEVER;
-}
