@@ -105,7 +105,7 @@ TEST_F(ProxyTest, EvaluatesItsSlotThroughTheMasterFollowsItsValidityAndClonesSer
     EXPECT_EQ(original->master.load(), nullptr);
 }
 
-TEST_F(ProxyTest, SavesItsSlotIndexInChunk0x100AndALoadedMasterRelinksItsProxiesByReference) {
+TEST_F(ProxyTest, SlotIndexIsSavedAndRelinkedOnLoadAndSetMasterListsEachProxyOnce) {
     // Scene loading creates objects through the host's class directory. Registering twice is
     // harmless, so other tests may register the same classes.
     standalone::RegisterClassDesc(GetZenithraDesc());
@@ -150,23 +150,18 @@ TEST_F(ProxyTest, SavesItsSlotIndexInChunk0x100AndALoadedMasterRelinksItsProxies
     standalone::ChunkReader reader(data.data(), data.size());
     EXPECT_EQ(read->Load(&reader), IO_OK);
     EXPECT_EQ(read->slotIndex.load(), 0x10B);
-}
 
-TEST_F(ProxyTest, SetMasterKeepsEachProxyListedOnceWithItsMaster) {
-    ResizeSlots(*map, 2);
-    map->GetSubTexmap(2);
+    // SetMaster keeps each proxy listed once, with its own master only.
     ZenithraProxy* p0 = Proxy(0);
     ZenithraProxy* p1 = Proxy(1);
     p0->SetMaster(map);
     EXPECT_EQ(map->registeredProxies, (Proxies{p0, p1}));
-
     Zenithra* other = NewMapIn(scene);
     p0->SetMaster(other);
     p0->SetMaster(other);
     EXPECT_EQ(p0->master.load(), other);
     EXPECT_EQ(map->registeredProxies, (Proxies{p1}));
     EXPECT_EQ(other->registeredProxies, (Proxies{p0}));
-
     p0->SetMaster(nullptr);
     EXPECT_EQ(p0->master.load(), nullptr);
     EXPECT_TRUE(other->registeredProxies.empty());

@@ -23,22 +23,6 @@ float Rotation(Texmap* map) {
     return FindMapRotation(map, 0, angle) ? angle : std::nanf("");
 }
 
-TEST(MapRotation, ClassNamesDecideTheKind) {
-    bool vray = true, bitmap = true;
-    EXPECT_FALSE(ClassifySourceMap(nullptr, vray, bitmap));
-    EXPECT_FALSE(vray || bitmap);
-    // Class name, then whether it is a VRayBitmap and whether a Bitmap.
-    for (auto [name, isVRay, isBitmap] : {std::tuple{L"bitmaptexture", false, true},
-                                          {L"VRayBitmap", true, false},
-                                          {L"VRayHDRI", false, false},
-                                          {L"Bitmap", false, true}}) {
-        NamedParamMap map(name, {});
-        EXPECT_TRUE(ClassifySourceMap(&map, vray, bitmap));
-        EXPECT_EQ(std::pair(vray, bitmap), std::pair(isVRay, isBitmap))
-            << testsupport::Narrow(name);
-    }
-}
-
 TEST(MapRotation, BitmapUAngleIsReadInDegreesAndAnglesAreWrittenInRadians) {
     NamedParamMap map(L"Bitmap", {{{L"u_offset", TYPE_FLOAT, 0.25f},
                                    {L"v_angle", TYPE_FLOAT, 7.0f},
@@ -79,7 +63,7 @@ TEST(MapRotation, BitmapUAngleIsReadInDegreesAndAnglesAreWrittenInRadians) {
     EXPECT_EQ(blockIndex, 1);
 }
 
-TEST(MapRotation, VRayBitmapMappingTypeChoosesBetweenHorizontalAndURotation) {
+TEST(MapRotation, ClassNamesDecideTheKindAndTheVRayMappingTypeChoosesTheRotation) {
     NamedParamMap map(L"VRayBitmap", {{{L"mapping_channel", TYPE_INT, 0.0f},
                                        {L"mapping_type", TYPE_INT, 1.0f},
                                        {L"u_rotation", TYPE_FLOAT, 20.0f},
@@ -101,6 +85,21 @@ TEST(MapRotation, VRayBitmapMappingTypeChoosesBetweenHorizontalAndURotation) {
     // Not a VRayBitmap: no mapping type is looked for.
     NamedParamMap other(L"Checker", {{{L"mapping_type", TYPE_INT, 1.0f}}});
     EXPECT_FALSE(ReadVRayMappingType(&other, 0, nonZero));
+
+    // Class names alone decide which kind a source map is.
+    bool vray = true, bitmap = true;
+    EXPECT_FALSE(ClassifySourceMap(nullptr, vray, bitmap));
+    EXPECT_FALSE(vray || bitmap);
+    // Class name, then whether it is a VRayBitmap and whether a Bitmap.
+    for (auto [name, isVRay, isBitmap] : {std::tuple{L"bitmaptexture", false, true},
+                                          {L"VRayBitmap", true, false},
+                                          {L"VRayHDRI", false, false},
+                                          {L"Bitmap", false, true}}) {
+        NamedParamMap named(name, {});
+        EXPECT_TRUE(ClassifySourceMap(&named, vray, bitmap));
+        EXPECT_EQ(std::pair(vray, bitmap), std::pair(isVRay, isBitmap))
+            << testsupport::Narrow(name);
+    }
 }
 
 // The plan must give what the full walk gives at every time and after every change.

@@ -76,7 +76,7 @@ TEST(SourceFile, PathKeysAreLowerCasedNormalFormsWithLinksResolved) {
               L"c:\\zenithratestscratch\\target\\later\\b.hdr");
 }
 
-TEST(SourceFile, TheFirstHdrAssetWinsThenFileNamesThenStrings) {
+TEST(SourceFile, TheFirstHdrAssetWinsThenFileNamesThenStringsAndNewPathsGoWhereTheyAreRead) {
     NamedParamMap map(L"Bitmap", {{{L"fileName", TYPE_FILENAME}, {L"label", TYPE_STRING}}});
     map.assets = {L"a.png", L"b.exr"};
     EXPECT_EQ(GetTexmapFilePath(&map), L"b.exr");
@@ -104,18 +104,17 @@ TEST(SourceFile, TheFirstHdrAssetWinsThenFileNamesThenStrings) {
     EXPECT_EQ(path, L"");
     EXPECT_TRUE(ReadParamPath(map.GetParamBlock(0), map.IdOf(0, L"label"), path));
     EXPECT_EQ(path, L"notes");
-}
 
-TEST(SourceFile, NewPathsGoIntoTheFirstFileNameElseIntoAStringHoldingAnHdrPath) {
-    NamedParamMap map(L"Bitmap", {{{L"label", TYPE_STRING}, {L"first", TYPE_FILENAME}},
-                                  {{L"second", TYPE_FILENAME}}});
-    Set(map, 0, L"first", L"notes.txt");
-    Set(map, 0, L"label", L"old.hdr");
-    ASSERT_TRUE(SetTexmapFilePath(&map, L"C:\\new.exr"));
-    EXPECT_EQ(Get(map, 0, L"first"), L"C:\\new.exr");
-    EXPECT_EQ(Get(map, 1, L"second"), L"");
-    EXPECT_EQ(Get(map, 0, L"label"), L"old.hdr");
-    EXPECT_FALSE(SetTexmapFilePath(&map, L""));
+    // New paths go into the first file name, whichever block holds it, and nowhere else.
+    NamedParamMap files(L"Bitmap", {{{L"label", TYPE_STRING}, {L"first", TYPE_FILENAME}},
+                                    {{L"second", TYPE_FILENAME}}});
+    Set(files, 0, L"first", L"notes.txt");
+    Set(files, 0, L"label", L"old.hdr");
+    ASSERT_TRUE(SetTexmapFilePath(&files, L"C:\\new.exr"));
+    EXPECT_EQ(Get(files, 0, L"first"), L"C:\\new.exr");
+    EXPECT_EQ(Get(files, 1, L"second"), L"");
+    EXPECT_EQ(Get(files, 0, L"label"), L"old.hdr");
+    EXPECT_FALSE(SetTexmapFilePath(&files, L""));
     EXPECT_FALSE(SetTexmapFilePath(nullptr, L"C:\\new.exr"));
 
     // Without a file name, only a string that holds an HDR/EXR path is written.
