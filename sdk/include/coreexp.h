@@ -3,7 +3,7 @@
 // libraries and a plug-in imports them; in the stand-in they all live in the host's DLL
 // (zenhost.dll), and the native build links them statically.
 
-#if defined(_WIN32) && !defined(ZENITHRA_STATIC_HOST)
+#if defined(_WIN32)
 #if defined(ZENHOST_BUILDING)
 #define CoreExport __declspec(dllexport)
 #else

@@ -3,7 +3,7 @@
 // tests use: exported from zenhost.dll on Win64 and imported by its users; the native build
 // links the host statically.
 
-#if defined(_WIN32) && !defined(ZENITHRA_STATIC_HOST)
+#if defined(_WIN32)
 #if defined(ZENHOST_BUILDING)
 #define ZENHOST_API __declspec(dllexport)
 #else
