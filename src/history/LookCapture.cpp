@@ -3,7 +3,6 @@
 
 #include "history/LookCapture.h"
 
-#include "core/HostStrings.h"
 #include "history/HistoryStore.h"
 #include "history/PreviewImages.h"
 #include "platform/Platform.h"
@@ -16,7 +15,8 @@
 #include <maxapi.h>
 
 #include <algorithm>
-#include <cstdio>
+#include <cwchar>
+#include <iterator>
 
 namespace {
 
@@ -59,11 +59,10 @@ INode* FindCamera(Interface* core, ULONG handle, const MSTR& name) {
 
 MSTR SavedAtNow() {
     const platform::LocalTime now = platform::GetLocalTimeNow();
-    char text[40];
-    std::snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u", unsigned(now.year),
-                  unsigned(now.month), unsigned(now.day), unsigned(now.hour), unsigned(now.minute),
-                  unsigned(now.second));
-    return MakeMstr(platform::Utf8ToWide(text));
+    MCHAR text[40];
+    std::swprintf(text, std::size(text), _M("%04d-%02d-%02d %02d:%02d:%02d"), now.year, now.month,
+                  now.day, now.hour, now.minute, now.second);
+    return MSTR(text);
 }
 
 const MCHAR* const kOverwritePrompt =

@@ -12,12 +12,8 @@
 namespace platform {
 namespace {
 
-const wchar_t* Wide(const std::wstring& text) {
-    return reinterpret_cast<const wchar_t*>(text.c_str());
-}
-
 bool IsDirectory(const std::wstring& path) {
-    const DWORD attributes = ::GetFileAttributesW(Wide(path));
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
@@ -83,8 +79,7 @@ std::wstring Utf8ToWide(std::string_view utf8) {
         return {};
     }
     std::wstring result(static_cast<size_t>(length), L'\0');
-    const int written = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size,
-                                              reinterpret_cast<wchar_t*>(result.data()), length);
+    const int written = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, result.data(), length);
     if (written <= 0) {
         return {};
     }
@@ -92,19 +87,19 @@ std::wstring Utf8ToWide(std::string_view utf8) {
     return result;
 }
 
-std::string WideToUtf8(std::wstring_view utf16) {
-    if (utf16.empty() || utf16.size() > static_cast<size_t>(INT_MAX)) {
+std::string WideToUtf8(std::wstring_view wide) {
+    if (wide.empty() || wide.size() > static_cast<size_t>(INT_MAX)) {
         return {};
     }
-    const auto* wide = reinterpret_cast<const wchar_t*>(utf16.data());
-    const int size = static_cast<int>(utf16.size());
-    const int length = ::WideCharToMultiByte(CP_UTF8, 0, wide, size, nullptr, 0, nullptr, nullptr);
+    const int size = static_cast<int>(wide.size());
+    const int length =
+        ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
     if (length <= 0) {
         return {};
     }
     std::string result(static_cast<size_t>(length), '\0');
-    const int written =
-        ::WideCharToMultiByte(CP_UTF8, 0, wide, size, result.data(), length, nullptr, nullptr);
+    const int written = ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, result.data(), length,
+                                              nullptr, nullptr);
     if (written <= 0) {
         return {};
     }
@@ -143,7 +138,7 @@ bool CreateDirectories(std::wstring_view windowsPath) {
         if (level.empty() || IsPathSeparator(level.back())) {
             continue;
         }
-        if (!::CreateDirectoryW(Wide(level), nullptr) &&
+        if (!::CreateDirectoryW(level.c_str(), nullptr) &&
             !(::GetLastError() == ERROR_ALREADY_EXISTS && IsDirectory(level))) {
             return false;
         }
@@ -153,7 +148,7 @@ bool CreateDirectories(std::wstring_view windowsPath) {
 
 bool ReadWholeFile(std::wstring_view windowsPath, std::string& bytes) {
     const std::wstring path(windowsPath);
-    HANDLE file = ::CreateFileW(Wide(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         return false;
@@ -172,7 +167,7 @@ bool ReadWholeFile(std::wstring_view windowsPath, std::string& bytes) {
 bool WriteWholeFile(std::wstring_view windowsPath, std::string_view bytes) {
     const std::wstring path(windowsPath);
     const std::wstring temporary = path + L".tmp";
-    HANDLE file = ::CreateFileW(Wide(temporary), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    HANDLE file = ::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         return false;
@@ -182,29 +177,27 @@ bool WriteWholeFile(std::wstring_view windowsPath, std::string_view bytes) {
                     (::WriteFile(file, bytes.data(), DWORD(bytes.size()), &written, nullptr) != 0 &&
                      written == bytes.size());
     ::CloseHandle(file);
-    if (!ok || !::MoveFileExW(Wide(temporary), Wide(path), MOVEFILE_REPLACE_EXISTING)) {
-        ::DeleteFileW(Wide(temporary));
+    if (!ok || !::MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+        ::DeleteFileW(temporary.c_str());
         return false;
     }
     return true;
 }
 
 bool CreateFolder(std::wstring_view windowsPath) {
-    return ::CreateDirectoryW(Wide(std::wstring(windowsPath)), nullptr) != 0;
+    return ::CreateDirectoryW(std::wstring(windowsPath).c_str(), nullptr) != 0;
 }
 
 std::wstring GetEnvironmentText(std::wstring_view name) {
     wchar_t buffer[32768];
-    const DWORD n = ::GetEnvironmentVariableW(Wide(std::wstring(name)), buffer, 32768);
-    return n > 0 && n < 32768 ? std::wstring(reinterpret_cast<const wchar_t*>(buffer), n)
-                              : std::wstring();
+    const DWORD n = ::GetEnvironmentVariableW(std::wstring(name).c_str(), buffer, 32768);
+    return n > 0 && n < 32768 ? std::wstring(buffer, n) : std::wstring();
 }
 
 std::wstring GetTempFolder() {
     wchar_t buffer[MAX_PATH + 1] = {};
     const DWORD n = ::GetTempPathW(MAX_PATH + 1, buffer);
-    return n > 0 && n <= MAX_PATH ? std::wstring(reinterpret_cast<const wchar_t*>(buffer), n)
-                                  : std::wstring();
+    return n > 0 && n <= MAX_PATH ? std::wstring(buffer, n) : std::wstring();
 }
 
 ScreenRect WorkAreaNearWindow(void* window) {
@@ -226,7 +219,7 @@ bool AppendToFile(std::wstring_view windowsPath, std::string_view bytes) {
     // FILE_APPEND_DATA alone makes every write land at the current end of the file, also
     // when other processes append at the same time.
     const HANDLE file =
-        ::CreateFileW(Wide(path), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+        ::CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                       OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         return false;
@@ -305,17 +298,17 @@ bool ShowOpenFileDialog(const OpenFileRequest& request, std::wstring& chosen) {
     OPENFILENAMEW ofn = {};
     ofn.lStructSize = sizeof(OPENFILENAMEW);
     ofn.hwndOwner = static_cast<HWND>(request.owner);
-    ofn.lpstrFilter = request.filter.empty() ? nullptr : Wide(request.filter);
+    ofn.lpstrFilter = request.filter.empty() ? nullptr : request.filter.c_str();
     ofn.nFilterIndex = 0;
     ofn.lpstrFile = file.data();
     ofn.nMaxFile = DWORD(file.size());
-    ofn.lpstrInitialDir = folder.empty() ? nullptr : Wide(folder);
-    ofn.lpstrTitle = Wide(request.title);
+    ofn.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
+    ofn.lpstrTitle = request.title.c_str();
     ofn.Flags = request.flags;
     if (!GetOpenFileNameW(&ofn)) {
         return false;
     }
-    chosen.assign(reinterpret_cast<const wchar_t*>(file.data()));
+    chosen.assign(file.data());
     return true;
 }
 
@@ -326,7 +319,7 @@ static_assert(kAnswerOk == IDOK && kAnswerCancel == IDCANCEL && kAnswerYes == ID
 
 int ShowMessageBox(void* owner, const std::wstring& text, const std::wstring& caption,
                    uint32_t style) {
-    return ::MessageBoxW(static_cast<HWND>(owner), Wide(text), Wide(caption), style);
+    return ::MessageBoxW(static_cast<HWND>(owner), text.c_str(), caption.c_str(), style);
 }
 
 }  // namespace platform

@@ -58,7 +58,7 @@ void DeleteSelectedRow(HistoryWindowState& state, HWND window) {
     MSTR text = MSTR(_M("Delete all saved lighting looks for\n\"")) +
                 (name.isNull() ? path : name) +
                 _M("\"?\n\nAll variants and frames in this row will be removed.");
-    int answer = MessageBoxW(window, Wide(text), _M("HDR Lighting History"),
+    int answer = MessageBoxW(window, text.data(), _M("HDR Lighting History"),
                              MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2);
     if (answer != IDYES || !StillOpen(window, state) || !state.map) {
         return;

@@ -39,13 +39,13 @@ void FilledCell(HDC dc, const RECT& rect, COLORREF fill, COLORREF line) {
 void DrawCentredText(HDC dc, const MSTR& text, RECT rect) {
     const UINT format = DT_CENTER | DT_WORDBREAK | DT_END_ELLIPSIS | DT_NOPREFIX;
     RECT measured = rect;
-    DrawTextW(dc, Wide(text), -1, &measured, format | DT_CALCRECT);
+    DrawTextW(dc, text.data(), -1, &measured, format | DT_CALCRECT);
     int height = measured.bottom - measured.top;
     int available = rect.bottom - rect.top;
     if (height >= 1 && height < available) {
         rect.top += (available - height) / 2;
     }
-    DrawTextW(dc, Wide(text), -1, &rect, format);
+    DrawTextW(dc, text.data(), -1, &rect, format);
 }
 
 struct Palette {
@@ -148,7 +148,7 @@ void PaintContent(HistoryWindowState& s, HDC dc, const RECT& client) {
     s.clientH = client.bottom - client.top;
     if (!s.map || s.rows.empty()) {
         RECT all = client;
-        DrawTextW(dc, Wide(kEmptyHistoryText), -1, &all, DT_CENTER | DT_VCENTER | DT_WORDBREAK);
+        DrawTextW(dc, kEmptyHistoryText, -1, &all, DT_CENTER | DT_VCENTER | DT_WORDBREAK);
         return;
     }
     Palette palette(s.background);

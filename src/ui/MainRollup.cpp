@@ -188,14 +188,14 @@ void Zenithra::UpdateMainRollup(HWND rollup) {
     MSTR status = !path.isNull() ? path
                   : sourceMap    ? MSTR(_M("No HDR/EXR file detected inside the source map"))
                                  : MSTR(_M("Assign a source map first"));
-    SetDlgItemTextW(rollup, IDC_HDR_STATUS, Wide(status));
+    SetDlgItemTextW(rollup, IDC_HDR_STATUS, status.data());
     if (auto button = UseButton(rollup, IDC_SOURCE_MAP)) {
         button->SetText(buttonText.data());
     }
     int count = GetSlotCount();
     MSTR outputs =
         MSTR(_M("Active outputs: ")) + DecimalText(count) + _M(" / ") + DecimalText(kMaxSlots);
-    SetDlgItemTextW(rollup, IDC_OUTPUT_COUNT, Wide(outputs));
+    SetDlgItemTextW(rollup, IDC_OUTPUT_COUNT, outputs.data());
 
     bool hasMap = sourceMap != nullptr;
     const struct {

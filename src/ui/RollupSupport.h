@@ -11,11 +11,6 @@
 
 class Zenithra;
 
-/// A host string as Win32 takes it (both are 16-bit units on Win64).
-inline const wchar_t* Wide(const MSTR& text) {
-    return text.data();
-}
-
 /// A number in decimal with at least `minDigits` digits (zeros in front).
 MSTR DecimalText(int value, int minDigits = 1);
 

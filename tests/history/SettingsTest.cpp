@@ -36,9 +36,7 @@ private:
     void Set(const std::optional<std::wstring>& value) {
 #if defined(_WIN32)
         const std::wstring wname = platform::Utf8ToWide(name);
-        ::SetEnvironmentVariableW(
-            reinterpret_cast<const wchar_t*>(wname.c_str()),
-            value ? reinterpret_cast<const wchar_t*>(value->c_str()) : nullptr);
+        ::SetEnvironmentVariableW(wname.c_str(), value ? value->c_str() : nullptr);
 #else
         value ? ::setenv(name, platform::WideToUtf8(*value).c_str(), 1) : ::unsetenv(name);
 #endif

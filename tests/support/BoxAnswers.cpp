@@ -24,7 +24,7 @@ void CALLBACK AnswerBox(HWND, UINT, UINT_PTR, DWORD) {
     for (HWND c = nullptr; (c = FindWindowExW(box, c, L"Static", nullptr));) {
         wchar_t part[1024] = {};
         GetWindowTextW(c, part, 1024);  // the icon's static has no text
-        text += reinterpret_cast<const wchar_t*>(part);
+        text += part;
     }
     current->texts.push_back(text);
     HWND button = GetDlgItem(box, current->button);

@@ -30,10 +30,6 @@ namespace {
 
 const std::wstring kHint = L"  |  click to show, drag to assign";
 
-std::wstring Wide(const std::wstring& text) {
-    return {text.begin(), text.end()};
-}
-
 class RollupTest : public MapFixture {
 protected:
     void SetUp() override {
@@ -95,7 +91,7 @@ TEST_F(RollupTest, MainAndSlotRollupsShowTheStateOfTheirMap) {
         Show(map);
         bool hasMap = source != 0;
         std::wstring status = !hasMap ? L"Assign a source map first"
-                              : hdr   ? Wide(file)
+                              : hdr   ? file
                                       : L"No HDR/EXR file detected inside the source map";
         // In template order: status, Browse, Previous, Next, source map, Add, Remove, Save,
         // Load, Clear all; their texts and whether they are enabled.
@@ -138,7 +134,7 @@ TEST_F(RollupTest, ClicksEditSlotsCycleFilesAndSpinnersWriteAtTheTimeTheirValueL
     for (const auto& [id, file] :
          {std::pair{IDC_NEXT_HDR, second}, {IDC_NEXT_HDR, first}, {IDC_PREV_HDR, second}}) {
         Click(Page(0), id);
-        EXPECT_EQ(Text(Item(0, IDC_HDR_STATUS)), Wide(file));
+        EXPECT_EQ(Text(Item(0, IDC_HDR_STATUS)), file);
     }
 
     // Two slots now; slot 2's edit fields and spinners write the block at the scene's time.
@@ -261,7 +257,7 @@ TEST_F(RollupTest, ButtonsDragProxiesTakeSourceMapsAndShowThem) {
     Show(map, 0);
     Drag(win::SampleSlotWindow(5), Item(0, IDC_SOURCE_MAP));
     EXPECT_EQ(map->sourceMap, dropped);
-    EXPECT_EQ(Text(Item(0, IDC_HDR_STATUS)), Wide(other));
+    EXPECT_EQ(Text(Item(0, IDC_HDR_STATUS)), other);
     // A click shows the source map where it already sits, instead of replacing slot 0.
     auto* editor = static_cast<IMtlEditInterface*>(GetCOREInterface(MTLEDIT_INTERFACE));
     Click(Page(0), IDC_SOURCE_MAP);
