@@ -59,7 +59,6 @@ SDK_MEMBER(WStr, data, const wchar_t*() const);
 SDK_MEMBER(WStr, Length, int() const);
 SDK_MEMBER(WStr, length, int() const);
 SDK_MEMBER(WStr, isNull, bool() const);
-SDK_MEMBER(WStr, Substr, WStr(int, int) const);
 SDK_MEMBER(WStr, first, int(wchar_t) const);
 SDK_MEMBER(WStr, last, int(wchar_t) const);
 SDK_MEMBER(WStr, Resize, void(int));
@@ -78,22 +77,11 @@ SDK_SAME(TimeValue, int);
 SDK_SAME(SClass_ID, ULONG);
 SDK_SAME(BlockID, short);
 SDK_SAME(ParamID, short);
-SDK_VALUE(TIME_TICKSPERSEC, 4800);
-SDK_VALUE(TIME_PosInfinity, 0x7fffffff);
-SDK_VALUE(TIME_NegInfinity, TimeValue(0x80000000));
 SDK_VALUE(IO_OK, 0);
-SDK_VALUE(IO_END, 1);
-SDK_VALUE(IO_ERROR, 2);
 static_assert(Class_ID(1, 2).PartA() == 1 && Class_ID(1, 2).PartB() == 2, "Class_ID parts");
 SDK_MEMBER(Class_ID, operator==, bool(const Class_ID&) const);
 static_assert(std::is_constructible_v<Interface_ID, ULONG, ULONG>, "Interface_ID(ulong, ulong)");
 static_assert(std::is_constructible_v<Interval, TimeValue, TimeValue>, "Interval(s, e)");
-SDK_MEMBER(Interval, Start, TimeValue() const);
-SDK_MEMBER(Interval, End, TimeValue() const);
-SDK_MEMBER(Interval, SetInfinite, void());
-SDK_MEMBER(Interval, SetEmpty, void());
-SDK_MEMBER(Interval, SetInstant, void(const TimeValue));
-SDK_MEMBER(Interval, Empty, int() const);
 SDK_MEMBER(Interval, InInterval, int(const TimeValue) const);
 SDK_MEMBER(Interval, operator&=, Interval&(const Interval));
 SDK_MEMBER(Interval, operator==, int(const Interval&) const);
@@ -111,8 +99,6 @@ SDK_MEMBER(Matrix3, GetRow, Point3(int) const);
 SDK_MEMBER(Matrix3, SetRow, void(int, Point3));
 SDK_MEMBER(Matrix3, GetIdentFlags, uint32_t() const);
 SDK_MEMBER(Matrix3, SetIdentFlags, void(uint32_t));
-SDK_MEMBER(Matrix3, VectorTransform, Point3(const Point3&) const);
-SDK_MEMBER(BitArray, SetSize, void(int, int));
 SDK_MEMBER(BitArray, Set, void(int));
 
 // --- plugapi.h: super classes, version, class descriptors
@@ -137,7 +123,6 @@ struct ProbeClassDesc final : ClassDesc2 {
 SDK_MEMBER(ClassDesc2, MakeAutoParamBlocks, void(ReferenceMaker*));
 SDK_MEMBER(ClassDesc2, Reset, void(ReferenceTarget*, BOOL, BOOL));
 SDK_MEMBER(ClassDesc2, CreateParamDlgs, IAutoMParamDlg*(HWND, IMtlParams*, ReferenceTarget*));
-SDK_MEMBER(ClassDesc2, NumParamBlockDescs, int());
 static_assert(std::is_base_of_v<ParamDlg, IAutoMParamDlg>, "IAutoMParamDlg is a ParamDlg");
 
 // --- Animatable.h, ref.h
@@ -153,7 +138,6 @@ SDK_VALUE(REFMSG_SUBANIM_STRUCTURE_CHANGED, 0x102);
 SDK_VALUE(NOTIFY_ALL, 0xFFFFFFF0);
 SDK_VALUE(REF_SUCCEED, 1);
 SDK_MEMBER(ReferenceMaker, ReplaceReference, RefResult(int, RefTargetHandle, BOOL));
-SDK_MEMBER(ReferenceMaker, DeleteReference, RefResult(int));
 SDK_MEMBER(ReferenceMaker, DeleteAllRefsFromMe, RefResult());
 SDK_MEMBER(ReferenceTarget, NotifyDependents,
            RefResult(const Interval&, PartID, RefMessage, SClass_ID, BOOL, RefTargetHandle));
@@ -175,7 +159,6 @@ static_assert(!std::is_destructible_v<Animatable>, "Animatable dies through Dele
 // --- imtl.h: maps, shading, the material editor
 // -------------------------------------------------
 
-SDK_VALUE(REF_CAMERA, 0);
 SDK_VALUE(REF_WORLD, 1);
 SDK_VALUE(U_WRAP, 1);
 static_assert(MTLREQ_UV != 0 && MTLREQ_VIEW_DEP != 0 && (MTLREQ_UV & MTLREQ_VIEW_DEP) == 0,
@@ -242,12 +225,8 @@ struct ProbeTexmap final : Texmap {
 
 SDK_VALUE(TYPE_FLOAT, 0);
 SDK_VALUE(TYPE_INT, 1);
-SDK_VALUE(TYPE_RGBA, 2);
 SDK_VALUE(TYPE_POINT3, 3);
-SDK_VALUE(TYPE_BOOL, 4);
 SDK_VALUE(TYPE_ANGLE, 5);
-SDK_VALUE(TYPE_PCNT_FRAC, 6);
-SDK_VALUE(TYPE_WORLD, 7);
 SDK_VALUE(TYPE_STRING, 8);
 SDK_VALUE(TYPE_FILENAME, 9);
 SDK_VALUE(TYPE_TEXMAP, 15);
@@ -313,10 +292,7 @@ SDK_MEMBER(IParamBlock2, GetValidity, void(TimeValue, Interval&));
 SDK_FUNCTION(CreateParameterBlock2, IParamBlock2*(ParamBlockDesc2*, ReferenceMaker*));
 static_assert(std::is_base_of_v<ReferenceTarget, IParamBlock2>, "IParamBlock2 is a target");
 static_assert(std::is_base_of_v<ReferenceTarget, Control>, "Control is a target");
-SDK_MEMBER(Animatable, NumKeys, int());
-SDK_MEMBER(Animatable, GetKeyTime, TimeValue(int));
 SDK_MEMBER(IParamMap2, GetParamBlock, IParamBlock2*());
-SDK_MEMBER(IParamMap2, GetHWnd, HWND());
 
 struct ProbeDlgProc final : ParamMap2UserDlgProc {
     INT_PTR DlgProc(TimeValue t, IParamMap2* map, HWND hWnd, UINT msg, WPARAM wParam,
@@ -383,10 +359,7 @@ SDK_FUNCTION(GetISpinner, ISpinnerControl*(HWND));
 SDK_FUNCTION(ReleaseISpinner, void(ISpinnerControl*));
 SDK_FUNCTION(GetIColorSwatch, IColorSwatch*(HWND));
 SDK_FUNCTION(ReleaseIColorSwatch, void(IColorSwatch*));
-SDK_MEMBER(ICustomControl, Enable, void(BOOL));
-SDK_MEMBER(ICustomControl, IsEnabled, BOOL());
 SDK_MEMBER(ICustButton, SetText, void(const MCHAR*));
-SDK_MEMBER(ICustButton, GetText, void(MSTR&) const);
 SDK_MEMBER(ICustButton, SetType, void(CustButType));
 SDK_MEMBER(ICustButton, SetDADMgr, void(DADMgr*));
 SDK_MEMBER(ISpinnerControl, GetFVal, float());
