@@ -10,6 +10,9 @@ function(zenithra_compile_settings)
     add_compile_options(/W4 /utf-8 /permissive- /Zc:__cplusplus)
   else()
     add_compile_options(-Wall -Wextra)
+    # No multiply-add contraction, whatever instructions a build allows: the command-line tool
+    # shades rows of samples with the operations a single sample uses, and both must round alike.
+    add_compile_options(-ffp-contract=off)
     # Source paths as the project names them ("src/ZenithraProxy.cpp"), for the diagnostic log.
     add_compile_options(-fmacro-prefix-map=${CMAKE_SOURCE_DIR}/=)
   endif()

@@ -48,14 +48,15 @@ bool ParseRenderOptions(const std::vector<std::string>& args, size_t first, Comm
             arg = arg.substr(0, equals);
             hasValue = true;
         }
-        bool isFlag = arg == "--help" || arg == "-h" || arg == "--quiet" || arg == "-q";
+        bool isFlag = arg == "--help" || arg == "-h" || arg == "--quiet" || arg == "-q" ||
+                      arg == "--half" || arg == "--per-sample";
         if (isFlag && hasValue) {
             *error = arg + " takes no value";
             return false;
         }
         bool takesValue = arg == "--source" || arg == "--slots" || arg == "--set" ||
                           arg == "--size" || arg == "--threads" || arg == "--out" ||
-                          arg == "--preview" || arg == "--scene";
+                          arg == "--preview" || arg == "--scene" || arg == "--compression";
         if (takesValue && !hasValue) {
             if (i + 1 >= args.size()) {
                 *error = arg + " needs a value";
@@ -116,6 +117,15 @@ bool ParseRenderOptions(const std::vector<std::string>& args, size_t first, Comm
                 *error = "--preview '" + value + "': expected jpg, png or none";
                 return false;
             }
+        } else if (arg == "--half") {
+            options.exrFormat.half = true;
+        } else if (arg == "--compression") {
+            if (!ParseExrCompression(value, options.exrFormat.compression)) {
+                *error = "--compression '" + value + "': expected piz, zip, dwaa or none";
+                return false;
+            }
+        } else if (arg == "--per-sample") {
+            options.perSample = true;
         } else if (arg == "--scene") {
             if (std::filesystem::path(value).filename().empty()) {
                 *error = "--scene needs a file name";
@@ -170,7 +180,8 @@ const char* GeneralHelpText() {
     return R"(usage: zenithra [COMMAND] [OPTIONS]
 
 Shows the looks of a Zenithra environment map outside the host: every output slot of an HDR
-environment rendered to image files through the plug-in itself, as a renderer samples them.
+environment rendered to image files through the plug-in itself, with the pixels a renderer
+gets from it.
 
 Commands:
   render    render every slot of a map to files (the command when none is given)
@@ -185,11 +196,12 @@ darker; cooler and desaturated; with a sun disc.
 const char* RenderHelpText() {
     return R"(usage: zenithra render [IMAGE] [--source bitmap|vraybitmap] [--slots N]
                        [--set SLOT.PARAM=VALUE ...] [--size WxH] [--threads N] [--out DIR]
-                       [--preview jpg|png|none] [--scene FILE] [--quiet]
+                       [--preview jpg|png|none] [--half] [--compression piz|zip|dwaa|none]
+                       [--scene FILE] [--per-sample] [--quiet]
 
 Builds a Zenithra map over IMAGE (.hdr or .exr; without one, the built-in procedural sky),
 renders every slot through its output map as a latitude-longitude environment and writes:
-  DIR/slotNN.exr          linear, full range (32-bit float), NN = 01, 02, ...
+  DIR/slotNN.exr          linear, full range (32-bit float, PIZ), NN = 01, 02, ...
   DIR/slotNN.jpg or .png  tone-mapped preview
   DIR/contact-sheet.png   every slot side by side, with its name and its values
 The files appear together once all are written; after an error none of them is left behind.
@@ -211,10 +223,14 @@ Options:
   --threads N         render threads (default: one per core)
   --out DIR           output folder, made when missing (default: zenithra-out)
   --preview FORMAT    jpg (default) or png; none writes the EXR files alone
+  --half              EXR files in 16-bit half floats instead of 32-bit floats
+  --compression KIND  EXR compression: piz (default), zip, dwaa (lossy) or none
   --scene FILE        a scene file of the host holding the map, its slots, its source and its
                       lighting history. Given with IMAGE, --source, --slots or --set: the new
                       map is rendered and then saved to FILE (replacing it). Alone: the map is
                       loaded from FILE and rendered.
+  --per-sample        evaluate every pixel through the slot's output map, one shading sample
+                      at a time as a renderer does (the same pixels, slower)
   -q, --quiet         no progress bar (drawn on stderr only when it is a terminal)
   -h, --help          this text
 

@@ -31,7 +31,18 @@ const char* ImageFormatExtension(ImageFormat format);
 bool WriteDisplayImageFile(const std::filesystem::path& file, ImageFormat format, int width,
                            int height, const uint8_t* rgb, std::string* error);
 
-/// Writes a full-range EXR file (32-bit float RGB, PIZ compressed by as many threads as
+/// How a slot's EXR file is stored. The default, 32-bit float and PIZ, keeps every value; half
+/// floats (16-bit) are what lighting artists commonly hand around, at half the size.
+enum class ExrCompression { Piz, Zip, Dwaa, None };
+struct ExrFormat {
+    ExrCompression compression = ExrCompression::Piz;
+    bool half = false;  ///< 16-bit half floats instead of 32-bit floats
+};
+
+/// Reads "piz", "zip", "dwaa" or "none"; false for any other text.
+bool ParseExrCompression(const std::string& text, ExrCompression& out);
+
+/// Writes a full-range EXR file (RGB in the given format, compressed by as many threads as
 /// UseImageThreads allows) a band of rows at a time from the top, so that the rows already
 /// rendered are compressed while the rest still renders. Errors are one-line reasons that do
 /// not name the file.
@@ -43,7 +54,8 @@ public:
     ExrRowWriter& operator=(const ExrRowWriter&) = delete;
 
     /// Creates the file for a width x height image.
-    bool Open(const std::filesystem::path& file, int width, int height, std::string* error);
+    bool Open(const std::filesystem::path& file, int width, int height, const ExrFormat& format,
+              std::string* error);
     /// Writes rows [RowsWritten(), end) of `image`, which has the size given to Open.
     bool WriteRows(const standalone::LatLongImage& image, int end, std::string* error);
     /// Finishes the file; false unless every row was written.

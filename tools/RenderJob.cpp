@@ -2,6 +2,7 @@
 
 #include "ContactSheet.h"
 #include "DisplayImage.h"
+#include "SlotRows.h"
 #include "StagedFiles.h"
 
 #include <algorithm>
@@ -112,7 +113,8 @@ RenderJobResult RunSteps(const RenderJobOptions& options, const RenderJobProgres
         std::string stage = "slot " + std::to_string(s + 1) + " of " + std::to_string(slots);
         std::string stem = SlotFileStem(s);
         ExrRowWriter exr;
-        if (!exr.Open(outputs.Stage(stem + ".exr"), width, height, &result.error)) {
+        if (!exr.Open(outputs.Stage(stem + ".exr"), width, height, options.exrFormat,
+                      &result.error)) {
             return failWith(options.outputFolder / (stem + ".exr"));
         }
         bool exrFailed = false;
@@ -129,8 +131,9 @@ RenderJobResult RunSteps(const RenderJobOptions& options, const RenderJobProgres
             exrFailed = !exr.WriteRows(image, rows, &result.error);
             return !exrFailed;
         };
-        standalone::LatLongImage image = standalone::RenderLatLong(
-            *output, width, height, 0, threads, rowsReady, std::move(spare));
+        standalone::LatLongImage image =
+            RenderSlotImage(*scene.Map(), s, *output, width, height, 0, threads, options.perSample,
+                            rowsReady, std::move(spare));
         if (exrFailed || !exr.Close(&result.error)) {
             return failWith(options.outputFolder / (stem + ".exr"));
         }

@@ -27,6 +27,10 @@ struct RenderJobOptions {
     std::filesystem::path outputFolder = "zenithra-out";
     bool previews = true;  ///< tone-mapped previews and the contact sheet beside the EXR files
     ImageFormat previewFormat = ImageFormat::Jpeg;
+    ExrFormat exrFormat;
+    /// Every pixel through the slot's output map, one shading sample at a time, as a renderer
+    /// samples it, instead of the same pixels a row at a time.
+    bool perSample = false;
 };
 
 struct RenderJobResult {

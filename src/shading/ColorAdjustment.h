@@ -62,6 +62,12 @@ AdjustmentParams AdjustmentParamsFromFloats(const AdjustmentParamFloats& values)
 /// colour components before the sun disc is added, and 0 for any component that is not finite.
 AColor ApplyAdjustment(AColor source, const AdjustmentParams& params, float u, float v);
 
+/// ApplyAdjustment over `count` samples, bit for bit: rgb holds their source colours as count
+/// RGB triples and receives the adjusted ones (alpha 1 implied); u[i] and v[i] place sample i,
+/// read only when the slot draws a sun disc (null otherwise).
+void ApplyAdjustmentRow(const AdjustmentParams& params, float* rgb, int count, const float* u,
+                        const float* v);
+
 /// Weight 0..1 of the sun disc at (u, v) (as in `ApplyAdjustment`). The sun's centre is at
 /// u = 0.5 and params.sunSpotHeight degrees above the horizon; the weight is 1 within 65% of
 /// the disc's radius, falls off smoothly to 0 at its rim, and is 0 when sunSpotSize is 0.

@@ -116,3 +116,13 @@ AColor Zenithra::EvalSlotColor(int slot, ShadeContext& sc) {
     }
     return ApplyAdjustment(c, p, u, v);
 }
+
+Zenithra::SlotShading Zenithra::ReadSlotShading(int slot, TimeValue t) {
+    SlotShading shading;
+    shading.params = ReadAdjustmentParams(slot, GetSlotCount(), t, true);
+    Texmap* source = sourceMap;
+    shading.rotated = source && DrawsSunDisc(shading.params.sunSpotSize) &&
+                      FindMapRotation(rotationPlan.load(std::memory_order_acquire), source, t,
+                                      shading.rotationDegrees);
+    return shading;
+}

@@ -89,6 +89,19 @@ public:
     AdjustmentParams BuildAdjustmentParams(int slot, TimeValue t);
     /// The adjusted colour of `slot` at the sample; safe on any number of render threads.
     AColor EvalSlotColor(int slot, ShadeContext& sc);
+    /// What every sample of one slot at one time reads from the map: the slot's values as a
+    /// shading sample reads them, and the source map's rotation where the slot's sun disc needs
+    /// it.
+    struct SlotShading {
+        AdjustmentParams params;
+        bool rotated = false;          ///< the source map has a rotation (read with a sun disc)
+        float rotationDegrees = 0.0f;  ///< that rotation, when rotated
+    };
+    /// EvalSlotColor's reads of the block and of the source's rotation done once, for a caller
+    /// that shades a whole image of the slot at time t itself (the command-line tool; a renderer
+    /// samples through EvalSlotColor). Reads only; the map must stay unchanged while the image is
+    /// shaded.
+    SlotShading ReadSlotShading(int slot, TimeValue t);
 
     // --- Notification --------------------------------------------------------------------
     /// Tells every registered proxy's dependents.

@@ -6,6 +6,8 @@
 
 #include <AssetEnumCallback.h>
 #include <AssetManagement/AssetUser.h>
+#include "maps/EnvironmentRows.h"
+#include "render/EnvironmentSample.h"
 #include "shading/LatLong.h"
 #include "platform/Platform.h"
 
@@ -41,7 +43,8 @@ void SetTilt(ImagePlacement& p, float aboutXRadians, float aboutYRadians) {
 namespace {
 
 // The image position (u, v) a sample looks at under a placement, not yet wrapped or clamped.
-void ImagePosition(ShadeContext& sc, const ImagePlacement& p, float& u, float& v) {
+template <class Context>
+void ImagePosition(Context& sc, const ImagePlacement& p, float& u, float& v) {
     if (p.mapChannel) {
         Point3 uvw = sc.UVW(p.channel);
         u = uvw.x + p.uShift;
@@ -67,6 +70,45 @@ void ImagePosition(ShadeContext& sc, const ImagePlacement& p, float& u, float& v
         u = 1.0f - u;
     }
 }
+
+// The image's colour where the sample looks, as EvalColor gives it. A template so that rows of
+// the host's own samples call their functions directly.
+template <class Context>
+AColor ImageColor(const HdrImage& image, const ImagePlacement& p, Context& sc) {
+    float u = 0, v = 0;
+    ImagePosition(sc, p, u, v);
+    AColor c = SampleLatLong(image, u, v);
+    if (p.applyGamma) {
+        c.r = std::pow(std::fmax(c.r, 0.0f), p.gammaExponent);
+        c.g = std::pow(std::fmax(c.g, 0.0f), p.gammaExponent);
+        c.b = std::pow(std::fmax(c.b, 0.0f), p.gammaExponent);
+    }
+    return AColor(c.r * p.multiplier, c.g * p.multiplier, c.b * p.multiplier, 1.0f);
+}
+
+// An image map at one time; black without an image, as EvalColor.
+class ImageRows final : public EnvironmentRowSource {
+public:
+    ImageRows(const HdrImage* image, const ImagePlacement& placement, TimeValue t)
+        : image(image), placement(placement), time(t) {}
+    void ColorsOfRow(const Point3* directions, int count, float* rgb) const override {
+        for (int i = 0; i < count; ++i, rgb += 3) {
+            AColor c(0, 0, 0, 1);
+            if (image) {
+                EnvironmentSample sample(directions[i], time);
+                c = ImageColor(*image, placement, sample);
+            }
+            rgb[0] = c.r;
+            rgb[1] = c.g;
+            rgb[2] = c.b;
+        }
+    }
+
+private:
+    const HdrImage* image;
+    ImagePlacement placement;
+    TimeValue time;
+};
 
 }  // namespace
 
@@ -226,6 +268,19 @@ int HdrSourceMap::LoadMapFiles(TimeValue) {
     return 1;
 }
 
+const ImagePlacement& HdrSourceMap::PlacementAt(IParamBlock2& pb, TimeValue t,
+                                                ImagePlacement& atTime) {
+    // Parameters that hold at every time were read once; a change since, or animation, makes
+    // the sample read them.
+    const ImagePlacement* p = placement.load(std::memory_order_acquire);
+    if (!p || !hostBlock || p->blockVersion != hostBlock->Version()) {
+        Interval valid = FOREVER;
+        ReadPlacement(pb, t, atTime, valid);
+        p = &atTime;
+    }
+    return *p;
+}
+
 AColor HdrSourceMap::EvalColor(ShadeContext& sc) {
     ReadSection reading;
     const HdrImage* shown = image.load(std::memory_order_acquire);
@@ -233,24 +288,16 @@ AColor HdrSourceMap::EvalColor(ShadeContext& sc) {
     if (!shown || !pb) {
         return AColor(0, 0, 0, 1);
     }
-    // Parameters that hold at every time were read once; a change since, or animation, makes
-    // the sample read them.
-    const ImagePlacement* p = placement.load(std::memory_order_acquire);
     ImagePlacement atTime;
-    if (!p || !hostBlock || p->blockVersion != hostBlock->Version()) {
-        Interval valid = FOREVER;
-        ReadPlacement(*pb, sc.CurTime(), atTime, valid);
-        p = &atTime;
-    }
-    float u = 0, v = 0;
-    ImagePosition(sc, *p, u, v);
-    AColor c = SampleLatLong(*shown, u, v);
-    if (p->applyGamma) {
-        c.r = std::pow(std::fmax(c.r, 0.0f), p->gammaExponent);
-        c.g = std::pow(std::fmax(c.g, 0.0f), p->gammaExponent);
-        c.b = std::pow(std::fmax(c.b, 0.0f), p->gammaExponent);
-    }
-    return AColor(c.r * p->multiplier, c.g * p->multiplier, c.b * p->multiplier, 1.0f);
+    return ImageColor(*shown, PlacementAt(*pb, sc.CurTime(), atTime), sc);
+}
+
+std::unique_ptr<EnvironmentRowSource> HdrSourceMap::RowSource(TimeValue t) {
+    const HdrImage* shown = image.load(std::memory_order_acquire);
+    IParamBlock2* pb = block;
+    ImagePlacement atTime;
+    return std::make_unique<ImageRows>(pb ? shown : nullptr,
+                                       pb ? PlacementAt(*pb, t, atTime) : atTime, t);
 }
 
 }  // namespace standalone

@@ -15,12 +15,15 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <string>
 
 class HostParamBlock;
 
 namespace standalone {
+
+class EnvironmentRowSource;
 
 constexpr float kDegreesPerRadian = 57.295776f;
 
@@ -99,6 +102,8 @@ public:
     /// gamma; alpha 1. Opaque black without an image.
     AColor EvalColor(ShadeContext& sc) override;
     Point3 EvalNormalPerturb(ShadeContext&) override { return {0, 0, 0}; }
+    /// EvalColor for rows of samples at time t (see EnvironmentRows.h).
+    std::unique_ptr<EnvironmentRowSource> RowSource(TimeValue t);
 
     /// Images that image maps of this process hold: shown, or replaced and waiting until no
     /// sample can read them.
@@ -118,6 +123,9 @@ private:
     void Publish(const HeldImage* next);
     /// The whole placement at time t.
     void ReadPlacement(IParamBlock2& pb, TimeValue t, ImagePlacement& p, Interval& valid);
+    /// The placement at time t: the published one while the block holds the values it was read
+    /// at, else the block's values read into `atTime`.
+    const ImagePlacement& PlacementAt(IParamBlock2& pb, TimeValue t, ImagePlacement& atTime);
     /// Publishes the placement when no parameter is animated, else none (samples then read the
     /// block); loadMutex held.
     void RefreshPlacement();

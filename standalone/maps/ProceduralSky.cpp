@@ -1,6 +1,8 @@
 #include "maps/ProceduralSky.h"
 
+#include "maps/EnvironmentRows.h"
 #include "maps/OneBlockTexmap.h"
+#include "render/EnvironmentSample.h"
 #include "scene/StandaloneHost.h"
 
 #include <iparamm2.h>
@@ -89,16 +91,31 @@ public:
     Point3 EvalNormalPerturb(ShadeContext&) override { return {0, 0, 0}; }
 
     AColor EvalColor(ShadeContext& sc) override {
-        float elevation = 30, azimuth = 0, sunIntensity = 5000, skyIntensity = 1;
+        return SkyColor(ReadSky(sc.CurTime()), sc.VectorTo(sc.V(), REF_WORLD));
+    }
+
+    // The sky's parameters at time t, with the sun's direction.
+    struct Sky {
+        float sunIntensity = 5000, skyIntensity = 1;
+        Point3 sun;
+    };
+    Sky ReadSky(TimeValue t) {
+        Sky sky;
+        float elevation = 30, azimuth = 0;
         if (block) {
             Interval valid = FOREVER;
-            TimeValue t = sc.CurTime();
             block->GetValue(kSkySunElevation, t, elevation, valid);
             block->GetValue(kSkySunAzimuth, t, azimuth, valid);
-            block->GetValue(kSkySunIntensity, t, sunIntensity, valid);
-            block->GetValue(kSkyIntensity, t, skyIntensity, valid);
+            block->GetValue(kSkySunIntensity, t, sky.sunIntensity, valid);
+            block->GetValue(kSkyIntensity, t, sky.skyIntensity, valid);
         }
-        Point3 d = sc.VectorTo(sc.V(), REF_WORLD);
+        float el = elevation * kDegToRad, az = azimuth * kDegToRad;
+        sky.sun = Point3(std::cos(el) * std::sin(az), -std::cos(el) * std::cos(az), std::sin(el));
+        return sky;
+    }
+
+    // The colour seen along a world direction.
+    static AColor SkyColor(const Sky& sky, Point3 d) {
         float len = d.Length();
         d = len > 1e-6f ? d * (1.0f / len) : Point3(0, -1, 0);
         AColor c;
@@ -109,16 +126,14 @@ public:
         } else {
             c = AColor(0.3f, 0.27f, 0.24f, 1);
         }
-        c.r *= skyIntensity;
-        c.g *= skyIntensity;
-        c.b *= skyIntensity;
-        float el = elevation * kDegToRad, az = azimuth * kDegToRad;
-        Point3 sun(std::cos(el) * std::sin(az), -std::cos(el) * std::cos(az), std::sin(el));
-        float cosAngle = d.x * sun.x + d.y * sun.y + d.z * sun.z;
+        c.r *= sky.skyIntensity;
+        c.g *= sky.skyIntensity;
+        c.b *= sky.skyIntensity;
+        float cosAngle = d.x * sky.sun.x + d.y * sky.sun.y + d.z * sky.sun.z;
         if (cosAngle >= kSunCosRadius) {
-            c.r += sunIntensity;
-            c.g += sunIntensity * 0.95f;
-            c.b += sunIntensity * 0.85f;
+            c.r += sky.sunIntensity;
+            c.g += sky.sunIntensity * 0.95f;
+            c.b += sky.sunIntensity * 0.85f;
         } else if (cosAngle > 0) {
             // A warm glow around the sun.
             float glow = 2.0f * std::pow(cosAngle, 64.0f);
@@ -128,6 +143,25 @@ public:
         }
         return c;
     }
+};
+
+// The sky at one time.
+class SkyRows final : public EnvironmentRowSource {
+public:
+    SkyRows(const ProceduralSky::Sky& sky, TimeValue t) : sky(sky), time(t) {}
+    void ColorsOfRow(const Point3* directions, int count, float* rgb) const override {
+        for (int i = 0; i < count; ++i, rgb += 3) {
+            EnvironmentSample sample(directions[i], time);
+            AColor c = ProceduralSky::SkyColor(sky, sample.VectorTo(sample.V(), REF_WORLD));
+            rgb[0] = c.r;
+            rgb[1] = c.g;
+            rgb[2] = c.b;
+        }
+    }
+
+private:
+    ProceduralSky::Sky sky;
+    TimeValue time;
 };
 
 void* ProceduralSkyClassDesc::Create(BOOL) {
@@ -142,6 +176,13 @@ ClassDesc2* GetProceduralSkyDesc() {
 
 Texmap* CreateProceduralSky() {
     return static_cast<Texmap*>(Desc().Create(FALSE));
+}
+
+std::unique_ptr<EnvironmentRowSource> ProceduralSkyRows(Texmap& map, TimeValue t) {
+    if (map.ClassID() != kProceduralSkyClassID) {
+        return nullptr;
+    }
+    return std::make_unique<SkyRows>(static_cast<ProceduralSky&>(map).ReadSky(t), t);
 }
 
 }  // namespace standalone

@@ -7,7 +7,11 @@
 
 #include "scene/ZenhostApi.h"
 
+#include <memory>
+
 namespace standalone {
+
+class EnvironmentRowSource;
 
 constexpr Class_ID kProceduralSkyClassID(0x5A534B59, 0x00000001);
 
@@ -22,5 +26,7 @@ enum ProceduralSkyParam : ParamID {
 ZENHOST_API ClassDesc2* GetProceduralSkyDesc();
 /// A new sky with default parameters.
 ZENHOST_API Texmap* CreateProceduralSky();
+/// The sky's rows at time t (see EnvironmentRows.h); null when `map` is not a sky.
+ZENHOST_API std::unique_ptr<EnvironmentRowSource> ProceduralSkyRows(Texmap& map, TimeValue t);
 
 }  // namespace standalone

@@ -28,7 +28,7 @@ inline Point3 DirectionFromUV(float u, float v) {
 /// given in world space and stored in camera space, as a renderer hands it over. Its UVW are the
 /// direction's SphericalUVW unless set; they are worked out only when asked for, as most maps
 /// never ask.
-class EnvironmentSample : public ShadeContext {
+class EnvironmentSample final : public ShadeContext {
 public:
     EnvironmentSample(const Point3& worldDir, TimeValue t, const Matrix3& cameraToWorld = Matrix3())
         : time(t), toWorld(cameraToWorld), worldView(worldDir) {

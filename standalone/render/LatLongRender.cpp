@@ -32,8 +32,8 @@ double RowAngle(int row, int height) {
 // Renders every row of `image` with `renderRow` on `threads` render threads while the calling
 // thread hands finished rows to `rowsReady`.
 template <class RowRenderer>
-void RenderRows(LatLongImage& image, int threads, const LatLongRowsReady& rowsReady,
-                const RowRenderer& renderRow) {
+void RenderRowsOf(LatLongImage& image, int threads, const LatLongRowsReady& rowsReady,
+                  const RowRenderer& renderRow) {
     // Rows are handed out top first; the lock is taken once per finished row, outside the
     // samples, to find how far the finished rows reach from the top.
     std::atomic<int> nextRow{0};
@@ -99,14 +99,10 @@ template <class RowSamples>
 LatLongImage RenderImage(Texmap& map, int width, int height, int threads,
                          const LatLongRowsReady& rowsReady, LatLongImage&& recycled,
                          const RowSamples& rowSamples) {
-    LatLongImage image = std::move(recycled);
-    image.width = std::max(width, 1);
-    image.height = std::max(height, 1);
-    image.rgb.resize(size_t(image.width) * size_t(image.height) * 3);
-    auto renderRow = [&](int y) {
+    width = std::max(width, 1);
+    auto renderRow = [&](int y, float* out) {
         auto sampleAt = rowSamples(y);
-        float* out = &image.rgb[size_t(y) * size_t(image.width) * 3];
-        for (int x = 0; x < image.width; ++x) {
+        for (int x = 0; x < width; ++x) {
             EnvironmentSample sample = sampleAt(x);
             AColor c = map.EvalColor(sample);
             out[0] = c.r;
@@ -115,8 +111,7 @@ LatLongImage RenderImage(Texmap& map, int width, int height, int threads,
             out += 3;
         }
     };
-    RenderRows(image, threads, rowsReady, renderRow);
-    return image;
+    return RenderRows(width, height, threads, renderRow, rowsReady, std::move(recycled));
 }
 
 }  // namespace
@@ -128,28 +123,41 @@ Point3 LatLongPixelDirection(int column, int row, int width, int height) {
             float(std::cos(theta))};
 }
 
+LatLongDirections::LatLongDirections(int width, int height)
+    : height(std::max(height, 1)),
+      columnSin(size_t(std::max(width, 1))),
+      columnCos(size_t(std::max(width, 1))) {
+    // Every row shares its columns' angles; sines and cosines once per column, not per pixel.
+    for (size_t x = 0; x < columnSin.size(); ++x) {
+        double phi = ColumnAngle(int(x), int(columnSin.size()));
+        columnSin[x] = std::sin(phi);
+        columnCos[x] = std::cos(phi);
+    }
+}
+
+LatLongDirections::Row LatLongDirections::RowAt(int row) const {
+    double theta = RowAngle(row, height);
+    return {this, std::sin(theta), float(std::cos(theta))};
+}
+
 LatLongImage RenderLatLong(Texmap& map, int width, int height, TimeValue t, int threads,
                            const LatLongRowsReady& rowsReady, LatLongImage recycled) {
-    width = std::max(width, 1);
-    height = std::max(height, 1);
-    // Every row shares its columns' angles; sines and cosines once per column, not per pixel.
-    std::vector<double> columnSin(static_cast<size_t>(width)),
-        columnCos(static_cast<size_t>(width));
-    for (int x = 0; x < width; ++x) {
-        double phi = ColumnAngle(x, width);
-        columnSin[size_t(x)] = std::sin(phi);
-        columnCos[size_t(x)] = std::cos(phi);
-    }
+    LatLongDirections directions(width, height);
     return RenderImage(map, width, height, threads, rowsReady, std::move(recycled), [&](int y) {
-        double theta = RowAngle(y, height);
-        double rowSin = std::sin(theta);
-        float z = float(std::cos(theta));
-        return [&, rowSin, z](int x) {
-            Point3 d(float(rowSin * columnSin[size_t(x)]), float(-rowSin * columnCos[size_t(x)]),
-                     z);
-            return EnvironmentSample(d, t);
-        };
+        return [row = directions.RowAt(y), t](int x) { return EnvironmentSample(row(x), t); };
     });
+}
+
+LatLongImage RenderRows(int width, int height, int threads,
+                        const std::function<void(int row, float* pixels)>& renderRow,
+                        const LatLongRowsReady& rowsReady, LatLongImage recycled) {
+    LatLongImage image = std::move(recycled);
+    image.width = std::max(width, 1);
+    image.height = std::max(height, 1);
+    image.rgb.resize(size_t(image.width) * size_t(image.height) * 3);
+    RenderRowsOf(image, threads, rowsReady,
+                 [&](int y) { renderRow(y, &image.rgb[size_t(y) * size_t(image.width) * 3]); });
+    return image;
 }
 
 LatLongImage RenderCameraView(Texmap& map, int width, int height, TimeValue t,

@@ -7,7 +7,9 @@
 #include "maps/PixelBuffer.h"
 #include "scene/ZenhostApi.h"
 
+#include <cmath>
 #include <functional>
+#include <vector>
 
 namespace standalone {
 
@@ -23,6 +25,27 @@ struct LatLongImage {
 /// of such a map at its image's own size therefore shows the image pixel for pixel.
 ZENHOST_API Point3 LatLongPixelDirection(int column, int row, int width, int height);
 
+/// The directions of LatLongPixelDirection for a whole image, with the sines and cosines of its
+/// columns taken once: Row(row)(column) is the direction RenderLatLong samples at that pixel.
+class ZENHOST_API LatLongDirections {
+public:
+    LatLongDirections(int width, int height);
+    struct Row {
+        const LatLongDirections* image;
+        double rowSin;
+        float z;
+        Point3 operator()(int column) const {
+            return {float(rowSin * image->columnSin[size_t(column)]),
+                    float(-rowSin * image->columnCos[size_t(column)]), z};
+        }
+    };
+    Row RowAt(int row) const;
+
+private:
+    int height;
+    std::vector<double> columnSin, columnCos;
+};
+
 /// Called on the caller's thread each time the finished rows from the top grow: rows
 /// [0, rowsReady) of `image` are final and no render thread writes them again, so the caller
 /// may already store them while the rest renders. Returning false stops the render; rows not
@@ -36,6 +59,14 @@ using LatLongRowsReady = std::function<bool(const LatLongImage& image, int rowsR
 ZENHOST_API LatLongImage RenderLatLong(Texmap& map, int width, int height, TimeValue t, int threads,
                                        const LatLongRowsReady& rowsReady = {},
                                        LatLongImage recycled = {});
+
+/// Fills a width x height image a row at a time: `renderRow`(row, pixels) sets the width * 3
+/// floats of that row, on `threads` render threads (at least 1), rows handed out from the top and
+/// finished rows handed to `rowsReady` as RenderLatLong does; into the storage of `recycled`.
+ZENHOST_API LatLongImage RenderRows(int width, int height, int threads,
+                                    const std::function<void(int row, float* pixels)>& renderRow,
+                                    const LatLongRowsReady& rowsReady = {},
+                                    LatLongImage recycled = {});
 
 /// Evaluates `map` once per pixel of a camera's view: the camera (world transform `cameraTM`)
 /// looks down its own -Z with +Y up, and `fovDegrees` spans the image's width. Rows as for

@@ -37,7 +37,7 @@ TEST(CommandLine, CommandsOptionsAndWhatSceneMeans) {
 
     CommandLine full = Parse(
         "render sky.exr --source=vraybitmap --slots 3 --set 2.slotExposure=1.5 --size 640x320 "
-        "--threads 2 --preview png -q");
+        "--threads 2 --preview png -q --half --compression=dwaa --per-sample");
     EXPECT_EQ(full.render.setup.sourceFile, "sky.exr");
     EXPECT_EQ(full.render.setup.sourceKind, SourceKind::VRayBitmap);
     EXPECT_EQ(full.render.setup.slotCount, 3);
@@ -50,6 +50,12 @@ TEST(CommandLine, CommandsOptionsAndWhatSceneMeans) {
     EXPECT_EQ(full.render.previewFormat, ImageFormat::Png);
     EXPECT_TRUE(full.quiet);
     EXPECT_EQ(full.render.sceneFileUse, SceneFileUse::None);
+    EXPECT_TRUE(full.render.exrFormat.half && full.render.perSample);
+    EXPECT_EQ(full.render.exrFormat.compression, ExrCompression::Dwaa);
+    // By default 32-bit float PIZ, a row at a time.
+    EXPECT_FALSE(none.render.exrFormat.half || none.render.perSample);
+    EXPECT_EQ(none.render.exrFormat.compression, ExrCompression::Piz);
+    EXPECT_EQ(Parse("--compression none").render.exrFormat.compression, ExrCompression::None);
 
     // A scene alone is loaded; with a source or slot values it is the scene to save.
     EXPECT_EQ(Parse("render --scene s.zscene").render.sceneFileUse, SceneFileUse::Load);
@@ -63,7 +69,8 @@ TEST(CommandLine, CommandsOptionsAndWhatSceneMeans) {
          {"--slots", "--size 640", "--size 0x10", "--threads two", "--preview gif",
           "--source bitmap2 a.exr", "--source vraybitmap", "--source bitmap", "a.exr b.exr",
           "--quiet=yes", "--scene looks/", "--set 2slotExposure=1", "--set 0.slotExposure=1",
-          "--set 17.slotExposure=1", "--set x.slotExposure=1", "--set 1.=1"}) {
+          "--set 17.slotExposure=1", "--set x.slotExposure=1", "--set 1.=1", "--compression b44",
+          "--compression", "--half=1"}) {
         CommandLine line;
         std::string error;
         EXPECT_FALSE(ParseCommandLine(Words(words), line, &error)) << words;
