@@ -172,10 +172,8 @@ void Saturate(const Adjustment& a, float& r, float& g, float& b) {
     b = (b - luminance) * s + luminance;
 }
 
-void Tint(const Adjustment& a, float& r, float& g, float& b) {
-    r = NonNegative(a.tinted ? r * a.tint.r : r);
-    g = NonNegative(a.tinted ? g * a.tint.g : g);
-    b = NonNegative(a.tinted ? b * a.tint.b : b);
+float Tint(const Adjustment& a, float x, float tint) {
+    return NonNegative(a.tinted ? x * tint : x);
 }
 
 // Sun: added whatever the source holds, so a dark image still gets its sun.
@@ -200,7 +198,7 @@ AColor ApplyAdjustment(AColor source, const AdjustmentParams& params, float u, f
     if (a.hued) {
         c = RotateHue(c, a.hue);
     }
-    Tint(a, c.r, c.g, c.b);
+    c = {Tint(a, c.r, a.tint.r), Tint(a, c.g, a.tint.g), Tint(a, c.b, a.tint.b)};
     AddSun(params, u, v, c.r, c.g, c.b);
     return AColor(FiniteOrZero(c.r), FiniteOrZero(c.g), FiniteOrZero(c.b), 1.0f);
 }
@@ -215,11 +213,14 @@ void ApplyAdjustmentRow(const AdjustmentParams& params, float* rgb, int count, c
     int first = 0;
     for (; first + kBlock <= count; first += kBlock) {
         float* pixels = rgb + 3 * first;
+        for (int i = 0; i < 3 * kBlock; ++i) {
+            pixels[i] = Expose(a, pixels[i]);
+        }
         float r[kBlock], g[kBlock], b[kBlock];
         for (int i = 0; i < kBlock; ++i) {
-            r[i] = Expose(a, pixels[3 * i]);
-            g[i] = Expose(a, pixels[3 * i + 1]);
-            b[i] = Expose(a, pixels[3 * i + 2]);
+            r[i] = pixels[3 * i];
+            g[i] = pixels[3 * i + 1];
+            b[i] = pixels[3 * i + 2];
         }
         if (a.curved) {
             for (int i = 0; i < kBlock; ++i) {
@@ -240,7 +241,9 @@ void ApplyAdjustmentRow(const AdjustmentParams& params, float* rgb, int count, c
             }
         }
         for (int i = 0; i < kBlock; ++i) {
-            Tint(a, r[i], g[i], b[i]);
+            r[i] = Tint(a, r[i], a.tint.r);
+            g[i] = Tint(a, g[i], a.tint.g);
+            b[i] = Tint(a, b[i], a.tint.b);
         }
         if (sun) {
             for (int i = 0; i < kBlock; ++i) {
