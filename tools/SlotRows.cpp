@@ -5,8 +5,8 @@
 #include "shading/LatLong.h"
 #include "shading/Zenithra.h"
 
+#include <algorithm>
 #include <memory>
-#include <vector>
 
 standalone::LatLongImage RenderSlotImage(Texmap& map, int slot, Texmap& output, int width,
                                          int height, TimeValue t, int threads, bool perSample,
@@ -23,33 +23,36 @@ standalone::LatLongImage RenderSlotImage(Texmap& map, int slot, Texmap& output, 
     const Zenithra::SlotShading shading = zenithra->ReadSlotShading(slot, t);
     const bool sun = DrawsSunDisc(shading.params.sunSpotSize);
     const standalone::LatLongDirections directions(width, height);
+    // A row goes in pieces whose directions and positions live on the render thread's stack:
+    // the row path takes no memory the per-sample path does not.
+    constexpr int kPiece = 256;
     auto renderRow = [&](int y, float* pixels) {
-        const int columns = std::max(width, 1);
-        std::vector<Point3> rowDirections(static_cast<size_t>(columns));
         const standalone::LatLongDirections::Row row = directions.RowAt(y);
-        for (int x = 0; x < columns; ++x) {
-            rowDirections[size_t(x)] = row(x);
-        }
-        sourceRows->ColorsOfRow(rowDirections.data(), columns, pixels);
-        // Where each sample lies for the sun disc, as a sample finds it: around the source's
-        // rotation when it has one, else at its spherical coordinates.
-        std::vector<float> u, v;
-        if (sun) {
-            u.resize(size_t(columns));
-            v.resize(size_t(columns));
-            for (int x = 0; x < columns; ++x) {
-                standalone::EnvironmentSample sample(rowDirections[size_t(x)], t);
+        const int columns = std::max(width, 1);
+        for (int first = 0; first < columns; first += kPiece) {
+            const int count = std::min(kPiece, columns - first);
+            float* piece = pixels + 3 * first;
+            Point3 pieceDirections[kPiece];
+            for (int i = 0; i < count; ++i) {
+                pieceDirections[i] = row(first + i);
+            }
+            sourceRows->ColorsOfRow(pieceDirections, count, piece);
+            // Where each sample lies for the sun disc, as a sample finds it: around the source's
+            // rotation when it has one, else at its spherical coordinates.
+            float u[kPiece], v[kPiece];
+            for (int i = 0; sun && i < count; ++i) {
+                standalone::EnvironmentSample sample(pieceDirections[i], t);
                 if (shading.rotated) {
                     LatLongPosition(sample.VectorTo(sample.V(), REF_WORLD), shading.rotationDegrees,
-                                    u[size_t(x)], v[size_t(x)]);
+                                    u[i], v[i]);
                 } else {
                     Point3 uvw = sample.UVW(1);
-                    u[size_t(x)] = uvw.x;
-                    v[size_t(x)] = uvw.y;
+                    u[i] = uvw.x;
+                    v[i] = uvw.y;
                 }
             }
+            ApplyAdjustmentRow(shading.params, piece, count, u, v);
         }
-        ApplyAdjustmentRow(shading.params, pixels, columns, u.data(), v.data());
     };
     return standalone::RenderRows(width, height, threads, renderRow, rowsReady,
                                   std::move(recycled));

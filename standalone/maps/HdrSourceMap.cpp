@@ -92,11 +92,14 @@ public:
     ImageRows(const HdrImage* image, const ImagePlacement& placement, TimeValue t)
         : image(image), placement(placement), time(t) {}
     void ColorsOfRow(const Point3* directions, int count, float* rgb) const override {
+        // A copy the colours written below cannot alias: what derives from it alone is worked
+        // out once for the row.
+        const ImagePlacement p = placement;
         for (int i = 0; i < count; ++i, rgb += 3) {
             AColor c(0, 0, 0, 1);
             if (image) {
                 EnvironmentSample sample(directions[i], time);
-                c = ImageColor(*image, placement, sample);
+                c = ImageColor(*image, p, sample);
             }
             rgb[0] = c.r;
             rgb[1] = c.g;
