@@ -3,6 +3,7 @@
 #include "DisplayImage.h"
 #include "maps/HdrImageReader.h"
 
+#include <Imath/half.h>
 #include <OpenEXR/ImfChannelList.h>
 #include <OpenEXR/ImfFrameBuffer.h>
 #include <OpenEXR/ImfHeader.h>
@@ -23,6 +24,7 @@
 #include <stdexcept>
 #include <system_error>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -204,6 +206,8 @@ bool WriteDisplayImageFile(const std::filesystem::path& file, ImageFormat format
 struct ExrRowWriter::Output {
     ExrFileStream stream;
     std::unique_ptr<Imf::OutputFile> file;
+    bool halfFloats = false;
+    std::vector<Imath::half> halfRows;  // the rows of one write, rounded to half floats
     explicit Output(const std::filesystem::path& path) : stream(path) {}
 };
 
@@ -235,7 +239,6 @@ bool ExrRowWriter::Open(const std::filesystem::path& file, int w, int h, const E
     Imf::Header header(w, h);
     header.compression() = ExrCompressionOf(format.compression);
     for (const char* name : {"R", "G", "B"}) {
-        // The library rounds the rows' floats to halves as it writes them.
         header.channels().insert(name, Imf::Channel(format.half ? Imf::HALF : Imf::FLOAT));
     }
     try {
@@ -244,6 +247,7 @@ bool ExrRowWriter::Open(const std::filesystem::path& file, int w, int h, const E
         *error = CannotWrite(e.what());
         return false;
     }
+    opened->halfFloats = format.half;
     output = std::move(opened);
     width = w;
     height = h;
@@ -262,11 +266,23 @@ bool ExrRowWriter::WriteRows(const standalone::LatLongImage& image, int end, std
     }
     try {
         Imf::FrameBuffer frame;
-        const size_t xStride = 3 * sizeof(float), yStride = xStride * size_t(width);
+        const float* first = image.rgb.data() + size_t(rowsWritten) * size_t(width) * 3;
+        const size_t values = size_t(end - rowsWritten) * size_t(width) * 3;
         char* base = reinterpret_cast<char*>(const_cast<float*>(image.rgb.data()));
-        frame.insert("R", Imf::Slice(Imf::FLOAT, base, xStride, yStride));
-        frame.insert("G", Imf::Slice(Imf::FLOAT, base + sizeof(float), xStride, yStride));
-        frame.insert("B", Imf::Slice(Imf::FLOAT, base + 2 * sizeof(float), xStride, yStride));
+        size_t valueBytes = sizeof(float);
+        if (output->halfFloats) {
+            // The library writes half channels only from halves: the new rows are rounded here,
+            // and addressed as if the buffer began at row 0.
+            output->halfRows.assign(first, first + values);
+            valueBytes = sizeof(Imath::half);
+            base = reinterpret_cast<char*>(output->halfRows.data()) -
+                   size_t(rowsWritten) * size_t(width) * 3 * valueBytes;
+        }
+        const Imf::PixelType type = output->halfFloats ? Imf::HALF : Imf::FLOAT;
+        const size_t xStride = 3 * valueBytes, yStride = xStride * size_t(width);
+        frame.insert("R", Imf::Slice(type, base, xStride, yStride));
+        frame.insert("G", Imf::Slice(type, base + valueBytes, xStride, yStride));
+        frame.insert("B", Imf::Slice(type, base + 2 * valueBytes, xStride, yStride));
         output->file->setFrameBuffer(frame);
         output->file->writePixels(end - rowsWritten);
     } catch (const std::exception& e) {

@@ -7,11 +7,13 @@
 
 #include <filesystem>
 #include <memory>
+#include <string>
 #include <vector>
 
 struct ReadImage {
     int width = 0, height = 0, channels = 0;
     OIIO::TypeDesc format;
+    std::string compression;    ///< as the file names it ("piz", "zip", ...)
     std::vector<float> pixels;  ///< every channel of every pixel, as float
 };
 
@@ -27,6 +29,7 @@ inline ReadImage Read(const std::filesystem::path& file) {
     image.height = in->spec().height;
     image.channels = in->spec().nchannels;
     image.format = in->spec().format;
+    image.compression = in->spec().get_string_attribute("compression");
     image.pixels.resize(size_t(image.width) * size_t(image.height) * size_t(image.channels));
     EXPECT_TRUE(in->read_image(0, 0, 0, image.channels, OIIO::TypeFloat, image.pixels.data()));
     return image;

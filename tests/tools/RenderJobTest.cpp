@@ -9,12 +9,14 @@
 #include "support/TestDrive.h"
 #include "support/TestImages.h"
 
+#include <Imath/half.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <set>
+#include <tuple>
 
 #include <sys/resource.h>
 #include <unistd.h>
@@ -90,6 +92,33 @@ TEST_F(RenderJobTest, NeutralSlotReproducesTheSourceAndOneEvDoublesIt) {
                     << "pixel " << i / 3;
                 ASSERT_EQ(brighter.pixels[i], 2.0f * neutral.pixels[i]) << "pixel " << i / 3;
             }
+        }
+    }
+}
+
+TEST_F(RenderJobTest, ExrFilesInTheChosenPixelTypeAndCompression) {
+    const fs::path file = WriteSource("source.exr", SourceImage(40, 20));
+    std::vector<float> exact;  // the default's, 32-bit float PIZ, first
+    const std::tuple<ExrCompression, bool, const char*> formats[] = {
+        {ExrCompression::Piz, false, "piz"},
+        {ExrCompression::Zip, true, "zip"},
+        {ExrCompression::None, false, "none"},
+        {ExrCompression::Dwaa, true, "dwaa"}};
+    for (auto [compression, half, name] : formats) {
+        SCOPED_TRACE(name);
+        RenderJobOptions options = Options(file, std::string("out-") + name);
+        options.previews = false;
+        options.exrFormat = {compression, half};
+        RenderJobResult result = RunRenderJob(options);
+        ASSERT_TRUE(result.ok) << result.error;
+        const ReadImage got = Read(options.outputFolder / "slot01.exr");
+        EXPECT_EQ(got.format, half ? OIIO::TypeDesc::HALF : OIIO::TypeDesc::FLOAT);
+        EXPECT_EQ(got.compression, name);
+        exact = exact.empty() ? got.pixels : exact;
+        ASSERT_EQ(got.pixels.size(), exact.size());
+        // Lossless files hold every value, rounded to the nearest half where asked; DWAA is lossy.
+        for (size_t i = 0; compression != ExrCompression::Dwaa && i < exact.size(); ++i) {
+            ASSERT_EQ(got.pixels[i], half ? float(Imath::half(exact[i])) : exact[i]) << i;
         }
     }
 }
