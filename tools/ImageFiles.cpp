@@ -256,8 +256,16 @@ bool ExrRowWriter::Open(const std::filesystem::path& file, int w, int h, const E
 }
 
 bool ExrRowWriter::WriteRows(const standalone::LatLongImage& image, int end, std::string* error) {
-    if (!output || !output->file || image.width != width || image.height != height ||
-        end > height) {
+    if (image.width != width || image.height != height) {
+        *error = "cannot write: rows outside the image";
+        return false;
+    }
+    return WriteBand(image.rgb.data() + size_t(std::max(rowsWritten, 0)) * size_t(width) * 3, end,
+                     error);
+}
+
+bool ExrRowWriter::WriteBand(const float* rows, int end, std::string* error) {
+    if (!output || !output->file || end > height) {
         *error = "cannot write: rows outside the image";
         return false;
     }
@@ -266,9 +274,11 @@ bool ExrRowWriter::WriteRows(const standalone::LatLongImage& image, int end, std
     }
     try {
         Imf::FrameBuffer frame;
-        const float* first = image.rgb.data() + size_t(rowsWritten) * size_t(width) * 3;
+        const float* first = rows;
         const size_t values = size_t(end - rowsWritten) * size_t(width) * 3;
-        char* base = reinterpret_cast<char*>(const_cast<float*>(image.rgb.data()));
+        // The library addresses rows from row 0 of the image.
+        char* base = reinterpret_cast<char*>(const_cast<float*>(rows)) -
+                     size_t(rowsWritten) * size_t(width) * 3 * sizeof(float);
         size_t valueBytes = sizeof(float);
         if (output->halfFloats) {
             // The library writes half channels only from halves: the new rows are rounded here,

@@ -58,6 +58,9 @@ public:
               std::string* error);
     /// Writes rows [RowsWritten(), end) of `image`, which has the size given to Open.
     bool WriteRows(const standalone::LatLongImage& image, int end, std::string* error);
+    /// Writes rows [RowsWritten(), end) from `rows`, which holds just them (width * 3 floats a
+    /// row).
+    bool WriteBand(const float* rows, int end, std::string* error);
     /// Finishes the file; false unless every row was written.
     bool Close(std::string* error);
     int RowsWritten() const { return rowsWritten; }

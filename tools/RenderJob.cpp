@@ -104,6 +104,15 @@ RenderJobResult RunSteps(const RenderJobOptions& options, const RenderJobProgres
         pending.reset();
         return ok;
     };
+    // Without previews no slot needs its whole image: the source is looked up once for all
+    // slots, in the memory that one slot's image would take.
+    std::unique_ptr<SharedSourceSlots> shared;
+    if (!options.previews && !options.perSample) {
+        shared = std::make_unique<SharedSourceSlots>(*scene.Map(), width, height, 0, threads);
+        if (!shared->Ready()) {
+            shared.reset();
+        }
+    }
     for (int s = 0; s < slots; ++s) {
         Texmap* output = scene.SlotOutput(s);
         if (!output) {
@@ -119,11 +128,14 @@ RenderJobResult RunSteps(const RenderJobOptions& options, const RenderJobProgres
         }
         bool exrFailed = false;
         const int bandRows = kExrBlockRows * std::max(threads, 2);
-        auto rowsReady = [&](const standalone::LatLongImage& image, int rows) {
+        auto report = [&](int rows) {
             if (progress) {
                 progress(rows < height ? stage : stage + ", writing",
                          (double(s) + double(rows) / double(height)) / double(slots));
             }
+        };
+        auto rowsReady = [&](const standalone::LatLongImage& image, int rows) {
+            report(rows);
             // Bands of rows are compressed while the rows below them still render.
             if (rows < height && rows - exr.RowsWritten() < bandRows) {
                 return true;
@@ -131,6 +143,13 @@ RenderJobResult RunSteps(const RenderJobOptions& options, const RenderJobProgres
             exrFailed = !exr.WriteRows(image, rows, &result.error);
             return !exrFailed;
         };
+        if (shared) {
+            if (!shared->WriteSlot(s, exr, bandRows, report, &result.error) ||
+                !exr.Close(&result.error)) {
+                return failWith(options.outputFolder / (stem + ".exr"));
+            }
+            continue;
+        }
         standalone::LatLongImage image =
             RenderSlotImage(*scene.Map(), s, *output, width, height, 0, threads, options.perSample,
                             rowsReady, std::move(spare));

@@ -1,6 +1,7 @@
 // The tool's render of a slot a row at a time against one shading sample per pixel through the
 // slot's output map: the same bits, whatever the source, its placement and the slot's values.
 
+#include "ReadBack.h"
 #include "SlotRows.h"
 #include "ToolScene.h"
 
@@ -24,6 +25,8 @@ struct ParamRange {
 
 TEST(SlotRows, GiveTheBitsOfOneSamplePerPixel) {
     testsupport::ScopedTestDrive drive;
+    const std::filesystem::path file = testsupport::NativePath(drive.ScratchFolder()) / "slot.exr";
+    ASSERT_TRUE(std::filesystem::create_directories(file.parent_path()));
     const std::vector<ParamRange> bitmapPlacement = {
         {standalone::kBitmapUAngle, -3.2f, 3.2f},  {standalone::kBitmapVAngle, -0.5f, 0.5f},
         {standalone::kBitmapWAngle, -0.5f, 0.5f},  {standalone::kBitmapUOffset, -0.3f, 0.3f},
@@ -97,22 +100,34 @@ TEST(SlotRows, GiveTheBitsOfOneSamplePerPixel) {
                 source->SetValue(standalone::kVRayMappingType, 0, round == 1 ? 0 : 1);
                 source->SetValue(standalone::kVRayHorizontalFlip, 0, round == 2 ? 1 : 0);
             }
+            // The rows of one slot image, and the slots over one shared lookup of the source,
+            // written and read back, against a sample per pixel.
+            SharedSourceSlots shared(*scene.Map(), c.width, c.height, 0, 2);
+            ASSERT_TRUE(shared.Ready());
             for (int slot = 0; slot < 3; ++slot) {
-                standalone::LatLongImage images[2];
-                for (bool perSample : {false, true}) {
-                    images[perSample] = RenderSlotImage(*scene.Map(), slot, *scene.SlotOutput(slot),
-                                                        c.width, c.height, 0, 2, perSample);
+                auto render = [&](bool perSample) {
+                    const standalone::PixelBuffer rgb =
+                        RenderSlotImage(*scene.Map(), slot, *scene.SlotOutput(slot), c.width,
+                                        c.height, 0, 2, perSample)
+                            .rgb;
+                    return std::vector<float>(rgb.begin(), rgb.end());
+                };
+                const std::vector<float> perSample = render(true), rows = render(false);
+                ExrRowWriter exr;
+                ASSERT_TRUE(exr.Open(file, c.width, c.height, {}, &error) &&
+                            shared.WriteSlot(slot, exr, 64, {}, &error) && exr.Close(&error))
+                    << error;
+                for (const std::vector<float>& got : {rows, Read(file).pixels}) {
+                    ASSERT_EQ(got.size(), perSample.size());
+                    size_t same = 0;
+                    while (same < got.size() && std::bit_cast<uint32_t>(got[same]) ==
+                                                    std::bit_cast<uint32_t>(perSample[same])) {
+                        ++same;
+                    }
+                    EXPECT_EQ(same, got.size())
+                        << "slot " << slot + 1 << ": " << got[same] << " against "
+                        << perSample[same] << " at value " << same;
                 }
-                const size_t count = images[0].rgb.size();
-                ASSERT_EQ(count, images[1].rgb.size());
-                size_t same = 0;
-                while (same < count && std::bit_cast<uint32_t>(images[0].rgb[same]) ==
-                                           std::bit_cast<uint32_t>(images[1].rgb[same])) {
-                    ++same;
-                }
-                EXPECT_EQ(same, count)
-                    << "slot " << slot + 1 << ": rows give " << images[0].rgb[same] << ", samples "
-                    << images[1].rgb[same] << " at value " << same;
             }
         }
     }
