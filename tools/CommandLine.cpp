@@ -48,7 +48,8 @@ bool ParseRenderOptions(const std::vector<std::string>& args, size_t first, Comm
             arg = arg.substr(0, equals);
             hasValue = true;
         }
-        bool isFlag = arg == "--help" || arg == "-h" || arg == "--quiet" || arg == "-q";
+        bool isFlag =
+            arg == "--help" || arg == "-h" || arg == "--quiet" || arg == "-q" || arg == "--spheres";
         if (isFlag && hasValue) {
             *error = arg + " takes no value";
             return false;
@@ -68,6 +69,8 @@ bool ParseRenderOptions(const std::vector<std::string>& args, size_t first, Comm
             return true;
         } else if (arg == "--quiet" || arg == "-q") {
             out.quiet = true;
+        } else if (arg == "--spheres") {
+            options.spheres = true;
         } else if (arg == "--source") {
             if (value != "bitmap" && value != "vraybitmap") {
                 *error = "--source '" + value + "': expected bitmap or vraybitmap";
@@ -185,13 +188,15 @@ darker; cooler and desaturated; with a sun disc.
 const char* RenderHelpText() {
     return R"(usage: zenithra render [IMAGE] [--source bitmap|vraybitmap] [--slots N]
                        [--set SLOT.PARAM=VALUE ...] [--size WxH] [--threads N] [--out DIR]
-                       [--preview jpg|png|none] [--scene FILE] [--quiet]
+                       [--preview jpg|png|none] [--scene FILE] [--spheres] [--quiet]
 
 Builds a Zenithra map over IMAGE (.hdr or .exr; without one, the built-in procedural sky),
 renders every slot through its output map as a latitude-longitude environment and writes:
   DIR/slotNN.exr          linear, full range (32-bit float), NN = 01, 02, ...
   DIR/slotNN.jpg or .png  tone-mapped preview
   DIR/contact-sheet.png   every slot side by side, with its name and its values
+  DIR/slotNN-spheres.exr  with --spheres: a grey diffuse ball (albedo 0.18) and a chrome ball
+                          lit by the slot, linear; also tone-mapped as slotNN-spheres.jpg/.png
 The files appear together once all are written; after an error none of them is left behind.
 At its own size, a neutral slot reproduces IMAGE pixel for pixel.
 
@@ -215,6 +220,9 @@ Options:
                       lighting history. Given with IMAGE, --source, --slots or --set: the new
                       map is rendered and then saved to FILE (replacing it). Alone: the map is
                       loaded from FILE and rendered.
+  --spheres           also the slot's lit spheres, beside its thumbnail in the contact sheet:
+                      a grey diffuse ball and a chrome ball lit only by the slot, seen looking
+                      towards the image's centre
   -q, --quiet         no progress bar (drawn on stderr only when it is a terminal)
   -h, --help          this text
 

@@ -2,6 +2,7 @@
 
 #include "ContactSheet.h"
 #include "DisplayImage.h"
+#include "SlotSpheres.h"
 #include "StagedFiles.h"
 
 #include <algorithm>
@@ -134,6 +135,14 @@ RenderJobResult RunSteps(const RenderJobOptions& options, const RenderJobProgres
         if (exrFailed || !exr.Close(&result.error)) {
             return failWith(options.outputFolder / (stem + ".exr"));
         }
+        DisplayImage spheres;
+        if (options.spheres &&
+            !WriteSlotSpheres(
+                image, stem, outputs, options.outputFolder,
+                options.previews ? std::optional(options.previewFormat) : std::nullopt, &spheres,
+                &result.error)) {
+            return result;
+        }
         if (!options.previews) {
             spare = std::move(image);
             continue;
@@ -147,9 +156,13 @@ RenderJobResult RunSteps(const RenderJobOptions& options, const RenderJobProgres
         pending->image = std::move(image);
         pending->file = options.outputFolder / name;
         pending->written = std::async(
-            std::launch::async, [preview = pending.get(), tile = &tiles.back(),
-                                 file = outputs.Stage(name), format = options.previewFormat] {
+            std::launch::async,
+            [preview = pending.get(), tile = &tiles.back(), file = outputs.Stage(name),
+             format = options.previewFormat, spheres = std::move(spheres)] {
                 tile->image = MakeThumbnail(preview->image, kThumbnailWidth);
+                if (!spheres.rgb.empty()) {
+                    tile->image = BesideThumbnail(tile->image, spheres);
+                }
                 // In place: the job holds at most two rendered images, this one and the next
                 // slot's.
                 const uint8_t* display = ToneMapInPlace(preview->image);

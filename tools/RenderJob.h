@@ -27,6 +27,7 @@ struct RenderJobOptions {
     std::filesystem::path outputFolder = "zenithra-out";
     bool previews = true;  ///< tone-mapped previews and the contact sheet beside the EXR files
     ImageFormat previewFormat = ImageFormat::Jpeg;
+    bool spheres = false;  ///< each slot's lit spheres too (SlotSpheres.h)
 };
 
 struct RenderJobResult {
