@@ -158,6 +158,9 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& out, st
         out.action = CommandLine::Action::ShowHelp;
         return true;
     }
+    if (IsLookDevCommand(args)) {
+        return ParseLookDevCommand(args, out, error);
+    }
     size_t first = 0;
     if (!args.empty() && args[0] == "render") {
         first = 1;
@@ -177,9 +180,11 @@ environment rendered to image files through the plug-in itself, as a renderer sa
 
 Commands:
   render    render every slot of a map to files (the command when none is given)
+  info      an HDR image's size, range, exposure and sun (zenithra info IMAGE [--json])
+  sheet     one contact sheet of every HDR image in a folder (zenithra sheet FOLDER)
   help      this text
 
-Run 'zenithra render --help' for the options of render. With no arguments at all, zenithra
+Run 'zenithra render --help' for the options of render, and likewise for info and sheet. With no arguments at all, zenithra
 renders four sample looks over the built-in sky into zenithra-out/: neutral; warmer and a stop
 darker; cooler and desaturated; with a sun disc.
 )";

@@ -24,6 +24,9 @@ int main(int argc, char** argv) {
         std::fputs(RenderHelpText(), stdout);
         return 0;
     }
+    if (commandLine.action != CommandLine::Action::Render) {
+        return RunLookDevCommand(commandLine, stdout, stderr);
+    }
     ProgressBar bar(!commandLine.quiet && ::isatty(STDERR_FILENO));
     RenderJobResult result =
         RunRenderJob(commandLine.render,

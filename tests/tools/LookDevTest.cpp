@@ -1,17 +1,22 @@
 // Look development: the lit spheres against a brute-force integration and the panorama itself.
 
+#include "EnvironmentInfo.h"
+#include "FolderSheet.h"
 #include "ReadBack.h"
 #include "RenderJob.h"
 #include "SlotSpheres.h"
 #include "ToolScene.h"
 #include "maps/HdrImage.h"
+#include "maps/ProceduralSky.h"
 #include "render/LitSpheres.h"
 
 #include "support/TestDrive.h"
+#include "support/TestImages.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <fstream>
 
 namespace {
 
@@ -185,6 +190,123 @@ TEST(LitSpheresTest, RenderWritesEachSlotsSpheresAndPutsThemInTheSheet) {
     // Each tile is the thumbnail and the balls beside it, two tiles in a row.
     ReadImage sheet = Read(options.outputFolder / "contact-sheet.png");
     EXPECT_GT(sheet.width, 2 * (64 + standalone::LitSpheresWidth(kSlotSpheresDiameter)));
+}
+
+// The built-in sky at 1024 x 512 with its sun (a disc of half a degree radius) where the case puts
+// it, as bright as the case asks.
+standalone::LatLongImage ProceduralSky(float elevation, float azimuth, float sunIntensity) {
+    Texmap* sky = standalone::CreateProceduralSky();
+    IParamBlock2* block = sky->GetParamBlock(0);
+    block->SetValue(standalone::kSkySunElevation, 0, elevation);
+    block->SetValue(standalone::kSkySunAzimuth, 0, azimuth);
+    block->SetValue(standalone::kSkySunIntensity, 0, sunIntensity);
+    standalone::LatLongImage image = standalone::RenderLatLong(*sky, 1024, 512, 0, 2);
+    sky->DeleteThis();
+    return image;
+}
+
+TEST(EnvironmentInfoTest, FindsAPlantedSunWithinOneDegreeAndCallsAnEvenSkyOvercast) {
+    // The sky's azimuth runs from world -Y towards +X; the rendered image's centre column looks
+    // along +X, so a sun at sky azimuth a sits (a - 90) degrees from it.
+    constexpr double kToleranceDegrees = 1.0;
+    struct Case {
+        float elevation, azimuth;
+    };
+    for (Case c : std::vector<Case>{{5, 90}, {30, 45}, {60, -120}, {85, 170}, {12, -90}, {45, 0}}) {
+        SCOPED_TRACE(testing::Message() << "elevation " << c.elevation << " azimuth " << c.azimuth);
+        standalone::LatLongImage image = ProceduralSky(c.elevation, c.azimuth, 2e5f);
+        EnvironmentStats stats = MeasureEnvironment(image.rgb.data(), image.width, image.height);
+        ASSERT_TRUE(stats.light.found);
+        double azimuthError = std::remainder(stats.light.azimuthDegrees - (c.azimuth - 90), 360);
+        EXPECT_LE(std::abs(azimuthError), kToleranceDegrees);
+        EXPECT_NEAR(stats.light.elevationDegrees, c.elevation, kToleranceDegrees);
+        // The disc's radius is half a degree (pixels are 0.35 degrees), and most of the energy.
+        EXPECT_NEAR(stats.light.radiusDegrees, 0.5, 0.15);
+        EXPECT_GT(stats.light.energyShare, 0.5);
+    }
+    // A sun too faint to hold 5% of the energy, no sun at all, and one colour everywhere.
+    std::vector<standalone::LatLongImage> even;
+    even.push_back(ProceduralSky(30, 0, 200));
+    even.push_back(ProceduralSky(30, 0, 0));
+    testsupport::TestImage grey = testsupport::UniformImage(64, 32, 0.5f, 0.5f, 0.5f);
+    even.push_back({64, 32, {grey.rgb.begin(), grey.rgb.end()}});
+    for (const standalone::LatLongImage& image : even) {
+        EnvironmentStats stats = MeasureEnvironment(image.rgb.data(), image.width, image.height);
+        EXPECT_FALSE(stats.light.found) << stats.light.energyShare;
+        EXPECT_EQ(SunElevationText(stats.light), "overcast");
+    }
+    // One colour everywhere: no range, median and mean that colour, +1.47 EV to reach 0.18.
+    EnvironmentStats flat = MeasureEnvironment(even[2].rgb.data(), 64, 32);
+    EXPECT_NEAR(flat.meanLuminance, 0.5, 1e-6);
+    EXPECT_NEAR(flat.medianLuminance, 0.5, 0.5 * 0.003);  // histogram bins of 1/256 stop
+    EXPECT_NEAR(flat.dynamicRangeStops, 0, 0.01);
+    EXPECT_NEAR(flat.exposureEv, std::log2(0.18 / 0.5), 0.01);
+}
+
+TEST(EnvironmentInfoTest, WeighsPixelsByTheirSolidAngle) {
+    // The top quarter of the rows (from the zenith to 45 degrees up) bright, the rest dark: it
+    // covers 29% of the sphere, not 25%, so the 1st percentile and median are dark, and the
+    // mean is 0.29 of the bright value (plus the dark part's).
+    testsupport::TestImage image = testsupport::ImageOf(64, 32, [](int, int row) {
+        float v = row < 8 ? 8.0f : 0.125f;
+        return testsupport::Rgb{v, v, v};
+    });
+    EnvironmentStats stats = MeasureEnvironment(image.rgb.data(), 64, 32);
+    double bright = (1 - std::cos(kPi / 4)) / 2;
+    EXPECT_NEAR(stats.meanLuminance, 8 * bright + 0.125 * (1 - bright), 1e-4);
+    EXPECT_NEAR(stats.medianLuminance, 0.125, 0.125 * 0.003);
+    EXPECT_NEAR(stats.dynamicRangeStops, 6, 0.01);
+    EXPECT_NEAR(stats.exposureEv, std::log2(0.18 / 0.125), 0.01);
+}
+
+TEST(FolderSheetTest, ADamagedFileGetsItsReasonAndEveryOtherFileItsCell) {
+    testsupport::ScopedTestDrive drive;
+    fs::path folder = testsupport::NativePath(drive.ScratchFolder()) / "library";
+    fs::create_directories(folder);
+    for (const char* name : {"a-city.exr", "c-sunset.exr"}) {
+        fs::copy_file(fs::path(ZENITHRA_ENVIRONMENTS) / (name + 2), folder / name);
+    }
+    ASSERT_TRUE(testsupport::WriteImageFile(HostPathOf(folder / "d-grey.hdr"),
+                                            testsupport::UniformImage(32, 16, 1, 1, 1)));
+    // Half of a real file: its header promises pixels the file does not hold.
+    std::ifstream whole(fs::path(ZENITHRA_ENVIRONMENTS) / "forest.exr", std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(whole)), {});
+    std::ofstream(folder / "b-broken.exr", std::ios::binary)
+        .write(bytes.data(), std::streamsize(bytes.size() / 2));
+    std::ofstream(folder / "notes.txt") << "not an image";
+
+    SheetOptions options;
+    options.folder = folder;
+    options.output = folder.parent_path() / "sheet.png";
+    options.threads = 2;
+    options.memoryBudgetBytes = SheetFileBytes(1024, 512);  // one real file at a time
+    std::vector<int> progress;
+    SheetResult result = RunSheetJob(options, [&](int done, int) { progress.push_back(done); });
+    ASSERT_TRUE(result.ok) << result.error;
+    EXPECT_EQ(result.files, 4);
+    EXPECT_EQ(result.unreadable, 1);
+    EXPECT_EQ(progress.size(), 4u);
+    ASSERT_EQ(result.cells.size(), 4u);
+    EXPECT_EQ(result.cells[1].rfind("b-broken.exr: unreadable: ", 0), 0u) << result.cells[1];
+    EXPECT_NE(result.cells[1].find("end of file"), std::string::npos) << result.cells[1];
+    for (size_t i : {0, 2, 3}) {
+        EXPECT_NE(result.cells[i].find(" stops, "), std::string::npos) << result.cells[i];
+        EXPECT_NE(result.cells[i].find(" EV"), std::string::npos) << result.cells[i];
+    }
+    EXPECT_NE(result.cells[3].find("d-grey.hdr: 32 x 16, 0.0 stops, overcast, exposure -2.5 EV"),
+              std::string::npos)
+        << result.cells[3];
+    // Four cells of 256 x 128 in one row, each with its label lines.
+    ReadImage sheet = Read(result.written);
+    EXPECT_GT(sheet.width, 4 * 256);
+    EXPECT_LT(sheet.width, 5 * 256);
+    EXPECT_GT(sheet.height, 128 + 3 * 14);
+
+    // Nothing to show is a failed run with its reason.
+    options.folder = folder / "missing";
+    result = RunSheetJob(options);
+    EXPECT_FALSE(result.ok);
+    EXPECT_NE(result.error.find("missing"), std::string::npos) << result.error;
 }
 
 }  // namespace
