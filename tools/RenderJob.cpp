@@ -135,13 +135,17 @@ RenderJobResult RunSteps(const RenderJobOptions& options, const RenderJobProgres
         if (exrFailed || !exr.Close(&result.error)) {
             return failWith(options.outputFolder / (stem + ".exr"));
         }
-        DisplayImage spheres;
-        if (options.spheres &&
-            !WriteSlotSpheres(
-                image, stem, outputs, options.outputFolder,
-                options.previews ? std::optional(options.previewFormat) : std::nullopt, &spheres,
-                &result.error)) {
-            return result;
+        // A slot's spheres are drawn from its image beside its preview.
+        std::optional<SlotSpheresFiles> spheres;
+        if (options.spheres) {
+            spheres = StageSlotSpheres(
+                outputs, options.outputFolder, stem,
+                options.previews ? std::optional(options.previewFormat) : std::nullopt);
+        }
+        std::filesystem::path spheresFailed;
+        if (spheres && !options.previews &&
+            !WriteSlotSpheres(image, *spheres, nullptr, &spheresFailed, &result.error)) {
+            return failWith(spheresFailed);
         }
         if (!options.previews) {
             spare = std::move(image);
@@ -155,13 +159,18 @@ RenderJobResult RunSteps(const RenderJobOptions& options, const RenderJobProgres
         pending = std::make_unique<PendingPreview>();
         pending->image = std::move(image);
         pending->file = options.outputFolder / name;
-        pending->written = std::async(
-            std::launch::async,
-            [preview = pending.get(), tile = &tiles.back(), file = outputs.Stage(name),
-             format = options.previewFormat, spheres = std::move(spheres)] {
+        pending->written =
+            std::async(std::launch::async, [preview = pending.get(), tile = &tiles.back(),
+                                            file = outputs.Stage(name),
+                                            format = options.previewFormat, spheres] {
                 tile->image = MakeThumbnail(preview->image, kThumbnailWidth);
-                if (!spheres.rgb.empty()) {
-                    tile->image = BesideThumbnail(tile->image, spheres);
+                DisplayImage balls;
+                if (spheres && !WriteSlotSpheres(preview->image, *spheres, &balls, &preview->file,
+                                                 &preview->error)) {
+                    return false;
+                }
+                if (spheres) {
+                    tile->image = BesideThumbnail(tile->image, balls);
                 }
                 // In place: the job holds at most two rendered images, this one and the next
                 // slot's.

@@ -2,7 +2,42 @@
 
 #include "render/LitSpheres.h"
 
+#include <OpenEXR/ImfChannelList.h>
+#include <OpenEXR/ImfFrameBuffer.h>
+#include <OpenEXR/ImfHeader.h>
+#include <OpenEXR/ImfOutputFile.h>
+
 #include <algorithm>
+
+namespace {
+
+// The balls in one piece. ZIP rather than the slots' PIZ: PIZ's Huffman tables cost more than
+// an image this small holds, and the balls, smooth and on black, compress well with ZIP.
+bool WriteSpheresExr(const std::filesystem::path& file, const standalone::LatLongImage& image,
+                     std::string* error) {
+    try {
+        Imf::Header header(image.width, image.height);
+        header.compression() = Imf::ZIP_COMPRESSION;
+        Imf::FrameBuffer frame;
+        const char* names[] = {"R", "G", "B"};
+        for (size_t c = 0; c < 3; ++c) {
+            header.channels().insert(names[c], Imf::Channel(Imf::FLOAT));
+            frame.insert(names[c],
+                         Imf::Slice(Imf::FLOAT, (char*)(image.rgb.data() + c), 3 * sizeof(float),
+                                    3 * sizeof(float) * size_t(image.width)));
+        }
+        Imf::OutputFile out(file.c_str(), header);
+        out.setFrameBuffer(frame);
+        out.writePixels(image.height);
+        return true;
+    } catch (const std::exception& e) {
+        *error = std::string("cannot write: ") + e.what();
+        std::replace(error->begin(), error->end(), '\n', ' ');
+        return false;
+    }
+}
+
+}  // namespace
 
 DisplayImage BesideThumbnail(const DisplayImage& left, const DisplayImage& right) {
     constexpr int kThumbnailGap = 8;
@@ -21,25 +56,30 @@ DisplayImage BesideThumbnail(const DisplayImage& left, const DisplayImage& right
     return both;
 }
 
-std::string SpheresFileStem(const std::string& slotStem) {
-    return slotStem + "-spheres";
+SlotSpheresFiles StageSlotSpheres(StagedFiles& outputs, const std::filesystem::path& outputFolder,
+                                  const std::string& slotStem,
+                                  std::optional<ImageFormat> pictureFormat) {
+    SlotSpheresFiles files;
+    std::string stem = slotStem + "-spheres";
+    files.exr = outputs.Stage(stem + ".exr");
+    files.exrName = outputFolder / (stem + ".exr");
+    files.pictureFormat = pictureFormat;
+    if (pictureFormat) {
+        std::string name = stem + ImageFormatExtension(*pictureFormat);
+        files.picture = outputs.Stage(name);
+        files.pictureName = outputFolder / name;
+    }
+    return files;
 }
 
-bool WriteSlotSpheres(const standalone::LatLongImage& slotImage, const std::string& slotStem,
-                      StagedFiles& outputs, const std::filesystem::path& outputFolder,
-                      std::optional<ImageFormat> preview, DisplayImage* thumbnail,
+bool WriteSlotSpheres(const standalone::LatLongImage& slotImage, const SlotSpheresFiles& files,
+                      DisplayImage* thumbnail, std::filesystem::path* failedFile,
                       std::string* error) {
     standalone::LatLongImage spheres =
         standalone::RenderLitSpheres(slotImage, kSlotSpheresDiameter);
-    const std::string stem = SpheresFileStem(slotStem);
-    auto failWith = [&](const std::string& name) {
-        *error = (outputFolder / name).string() + ": " + *error;
+    if (!WriteSpheresExr(files.exr, spheres, error)) {
+        *failedFile = files.exrName;
         return false;
-    };
-    ExrRowWriter exr;
-    if (!exr.Open(outputs.Stage(stem + ".exr"), spheres.width, spheres.height, error) ||
-        !exr.WriteRows(spheres, spheres.height, error) || !exr.Close(error)) {
-        return failWith(stem + ".exr");
     }
     const uint8_t* display = ToneMapInPlace(spheres);
     if (thumbnail) {
@@ -47,12 +87,11 @@ bool WriteSlotSpheres(const standalone::LatLongImage& slotImage, const std::stri
         thumbnail->height = spheres.height;
         thumbnail->rgb.assign(display, display + size_t(spheres.width) * spheres.height * 3);
     }
-    if (preview) {
-        std::string name = stem + ImageFormatExtension(*preview);
-        if (!WriteDisplayImageFile(outputs.Stage(name), *preview, spheres.width, spheres.height,
-                                   display, error)) {
-            return failWith(name);
-        }
+    if (files.pictureFormat &&
+        !WriteDisplayImageFile(files.picture, *files.pictureFormat, spheres.width, spheres.height,
+                               display, error)) {
+        *failedFile = files.pictureName;
+        return false;
     }
     return true;
 }

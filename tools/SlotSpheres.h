@@ -13,17 +13,25 @@
 /// Each ball's diameter in the EXR file, the picture and beside the thumbnail, in pixels.
 constexpr int kSlotSpheresDiameter = 128;
 
-/// The name of slot `stem`'s spheres files without the extension: "slot01-spheres".
-std::string SpheresFileStem(const std::string& slotStem);
+/// Where a slot's spheres go: staged files, and the names they are to be called.
+struct SlotSpheresFiles {
+    std::filesystem::path exr, exrName;
+    std::optional<ImageFormat> pictureFormat;  ///< none: no tone-mapped picture
+    std::filesystem::path picture, pictureName;
+};
 
-/// Draws the balls lit by `slotImage` (the slot's rendered latitude-longitude image) and stages,
-/// in `outputs`, "<stem>-spheres.exr" (linear, full range) and, when `preview` is given, the
-/// tone-mapped "<stem>-spheres" picture in that format. `thumbnail`, when given, gets the
-/// tone-mapped balls. False with a one-line reason that names the file as it
-/// is to be called in `outputFolder`.
-bool WriteSlotSpheres(const standalone::LatLongImage& slotImage, const std::string& slotStem,
-                      StagedFiles& outputs, const std::filesystem::path& outputFolder,
-                      std::optional<ImageFormat> preview, DisplayImage* thumbnail,
+/// Stages "<slotStem>-spheres.exr" and, with a format, the tone-mapped "<slotStem>-spheres"
+/// picture in `outputs`, whose folder is `outputFolder`. On the thread that owns `outputs`.
+SlotSpheresFiles StageSlotSpheres(StagedFiles& outputs, const std::filesystem::path& outputFolder,
+                                  const std::string& slotStem,
+                                  std::optional<ImageFormat> pictureFormat);
+
+/// Draws the balls lit by `slotImage` (the slot's rendered latitude-longitude image) and writes
+/// them to `files`: the EXR linear and full range, the picture tone-mapped. `thumbnail`, when
+/// given, gets the tone-mapped balls. On any thread. False with a one-line reason and the name
+/// of the file that could not be written.
+bool WriteSlotSpheres(const standalone::LatLongImage& slotImage, const SlotSpheresFiles& files,
+                      DisplayImage* thumbnail, std::filesystem::path* failedFile,
                       std::string* error);
 
 /// A slot's thumbnail with its balls' thumbnail beside it, top-aligned.

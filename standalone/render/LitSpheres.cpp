@@ -80,16 +80,22 @@ EnvironmentIrradiance::EnvironmentIrradiance(const float* rgb, int width, int he
         return;
     }
     std::vector<double> rowSolidAngle(static_cast<size_t>(height));
-    double energy = 0;
     for (int y = 0; y < height; ++y) {
         double top = kPi * double(y) / double(height), bottom = kPi * double(y + 1) / height;
         rowSolidAngle[size_t(y)] = 2.0 * kPi / double(width) * (std::cos(top) - std::cos(bottom));
+    }
+    // The mean only sets where lights begin; every pixel counts either way, so every few rows
+    // tell it well enough.
+    constexpr int kMeanRowStep = 8;
+    double energy = 0, solidAngle = 0;
+    for (int y = kMeanRowStep / 2 % height; y < height; y += kMeanRowStep) {
         const float* row = rgb + size_t(y) * size_t(width) * 3;
         for (int x = 0; x < width; ++x) {
             energy += Luminance(row + size_t(x) * 3) * rowSolidAngle[size_t(y)];
         }
+        solidAngle += rowSolidAngle[size_t(y)] * width;
     }
-    const double brightLuminance = std::max(1e-30, kBrightOverMean * energy / (4.0 * kPi));
+    const double brightLuminance = std::max(1e-30, kBrightOverMean * energy / solidAngle);
 
     const int lightSide = std::max(1, width / kLightCellsAround);
     const int lightColumns = (width + lightSide - 1) / lightSide;
@@ -154,60 +160,67 @@ EnvironmentIrradiance::EnvironmentIrradiance(const float* rgb, int width, int he
         }
         lightCells.swap(merged);
     }
+    float direction[3];
     for (const auto& [key, cell] : lightCells) {
-        PointLight light{};
-        cell.Direction(light.direction);
-        for (int k = 0; k < 3; ++k) {
-            light.rgb[k] = float(cell.rgb[k]);
-        }
-        lights.push_back(light);
+        cell.Direction(direction);
+        lights.Add(direction, cell.rgb);
     }
+    lights.Pad();
 
-    // The sky's cells as points, structure of arrays in blocks of kLanes for the sum over every
-    // normal of the grid: one partial sum per lane lets the compiler keep the lanes in vectors.
-    constexpr size_t kLanes = 8;
-    std::vector<float> dx, dy, dz, r, g, b;
+    // The sky's cells as points, summed for every normal of the grid.
+    LightPoints sky;
     for (const Gathered& cell : skyCells) {
-        if (cell.rgb[0] == 0 && cell.rgb[1] == 0 && cell.rgb[2] == 0) {
-            continue;
+        if (cell.rgb[0] != 0 || cell.rgb[1] != 0 || cell.rgb[2] != 0) {
+            cell.Direction(direction);
+            sky.Add(direction, cell.rgb);
         }
-        float d[3];
-        cell.Direction(d);
-        dx.push_back(d[0]);
-        dy.push_back(d[1]);
-        dz.push_back(d[2]);
-        r.push_back(float(cell.rgb[0]));
-        g.push_back(float(cell.rgb[1]));
-        b.push_back(float(cell.rgb[2]));
     }
-    size_t padded = (r.size() + kLanes - 1) / kLanes * kLanes;  // dark padding adds nothing
-    for (std::vector<float>* v : {&dx, &dy, &dz, &r, &g, &b}) {
-        v->resize(padded, 0.0f);
-    }
+    sky.Pad();
     for (int j = 0; j < kNormalsDown; ++j) {
         for (int i = 0; i < kNormalsAround; ++i) {
             double n[3];
             DirectionAt(double(i) / kNormalsAround, double(j) / (kNormalsDown - 1), n);
-            float nx = float(n[0]), ny = float(n[1]), nz = float(n[2]);
-            float sums[3][kLanes] = {};
-            for (size_t c = 0; c < padded; c += kLanes) {
-                for (size_t lane = 0; lane < kLanes; ++lane) {
-                    size_t k = c + lane;
-                    float cosine = std::max(0.0f, nx * dx[k] + ny * dy[k] + nz * dz[k]);
-                    sums[0][lane] += cosine * r[k];
-                    sums[1][lane] += cosine * g[k];
-                    sums[2][lane] += cosine * b[k];
-                }
-            }
             float* out = &skyGrid[(size_t(j) * kNormalsAround + size_t(i)) * 3];
-            for (int k = 0; k < 3; ++k) {
-                double total = 0;
-                for (float lane : sums[k]) {
-                    total += double(lane);
-                }
-                out[k] = float(total);
-            }
+            sky.SumCosines(float(n[0]), float(n[1]), float(n[2]), out);
         }
+    }
+}
+
+void EnvironmentIrradiance::LightPoints::Add(const float direction[3], const double rgb[3]) {
+    x.push_back(direction[0]);
+    y.push_back(direction[1]);
+    z.push_back(direction[2]);
+    r.push_back(float(rgb[0]));
+    g.push_back(float(rgb[1]));
+    b.push_back(float(rgb[2]));
+}
+
+void EnvironmentIrradiance::LightPoints::Pad() {
+    size_t padded = (r.size() + kLanes - 1) / kLanes * kLanes;
+    for (std::vector<float>* v : {&x, &y, &z, &r, &g, &b}) {
+        v->resize(padded, 0.0f);
+    }
+}
+
+void EnvironmentIrradiance::LightPoints::SumCosines(float nx, float ny, float nz,
+                                                    float sum[3]) const {
+    // One partial sum per lane: the compiler keeps the lanes in vectors.
+    float sums[3][kLanes] = {};
+    for (size_t c = 0; c < r.size(); c += kLanes) {
+        for (size_t lane = 0; lane < kLanes; ++lane) {
+            size_t k = c + lane;
+            float cosine = std::max(0.0f, nx * x[k] + ny * y[k] + nz * z[k]);
+            sums[0][lane] += cosine * r[k];
+            sums[1][lane] += cosine * g[k];
+            sums[2][lane] += cosine * b[k];
+        }
+    }
+    for (int k = 0; k < 3; ++k) {
+        double total = 0;
+        for (float lane : sums[k]) {
+            total += double(lane);
+        }
+        sum[k] += float(total);
     }
 }
 
@@ -248,15 +261,7 @@ AColor EnvironmentIrradiance::Irradiance(const Point3& normal) const {
     for (float& s : sum) {
         s = std::max(0.0f, s);  // cubics may dip below a dark neighbour
     }
-    for (const PointLight& light : lights) {
-        float cosine = normal.x * light.direction[0] + normal.y * light.direction[1] +
-                       normal.z * light.direction[2];
-        if (cosine > 0) {
-            for (int k = 0; k < 3; ++k) {
-                sum[k] += cosine * light.rgb[k];
-            }
-        }
-    }
+    lights.SumCosines(normal.x, normal.y, normal.z, sum);
     return AColor(sum[0], sum[1], sum[2], 1.0f);
 }
 

@@ -30,12 +30,19 @@ public:
     /// world space, Z up).
     ZENHOST_API AColor Irradiance(const Point3& normal) const;
 
-private:
-    struct PointLight {
-        float direction[3];
-        float rgb[3];  ///< radiance times solid angle
+    /// Points of light: unit directions and radiance times solid angle, in blocks of kLanes
+    /// (dark padding), so that their sum for a normal runs in vector lanes.
+    struct LightPoints {
+        static constexpr size_t kLanes = 8;
+        std::vector<float> x, y, z, r, g, b;
+        void Add(const float direction[3], const double rgb[3]);
+        void Pad();
+        /// Adds the sum of rgb times max(0, normal . direction) to `sum`.
+        void SumCosines(float nx, float ny, float nz, float sum[3]) const;
     };
-    std::vector<PointLight> lights;
+
+private:
+    LightPoints lights;
     std::vector<float> skyGrid;  ///< the rest's irradiance, RGB per normal of the grid
 };
 

@@ -76,7 +76,7 @@ TEST(LitSpheresTest, DiffuseBallIsWithinOnePercentOfTheBruteForceIrradiance) {
     };
     Case cases[] = {{"sky with sun disc", SkyWithSunDisc(512, 256)},
                     {"sunset.exr", RealEnvironment("sunset.exr")},
-                    {"city.exr", RealEnvironment("city.exr")}};
+                    {"courtyard.exr", RealEnvironment("courtyard.exr")}};
     constexpr int kDiameter = 48;
     double worst = 0;
     for (const Case& c : cases) {
