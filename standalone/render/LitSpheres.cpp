@@ -37,7 +37,6 @@ double Luminance(const float* p) {
 struct Gathered {
     double rgb[3] = {0, 0, 0};
     double centroid[3] = {0, 0, 0};
-    double energy = 0;  // luminance times solid angle
 
     void Add(const float* p, double solidAngle, const double d[3]) {
         double weight = Luminance(p) * solidAngle;
@@ -45,14 +44,12 @@ struct Gathered {
             rgb[k] += double(p[k]) * solidAngle;
             centroid[k] += d[k] * weight;
         }
-        energy += weight;
     }
     void Add(const Gathered& other) {
         for (int k = 0; k < 3; ++k) {
             rgb[k] += other.rgb[k];
             centroid[k] += other.centroid[k];
         }
-        energy += other.energy;
     }
     // The unit direction of the centroid (any unit vector for no light).
     void Direction(float out[3]) const {
@@ -146,7 +143,6 @@ EnvironmentIrradiance::EnvironmentIrradiance(const float* rgb, int width, int he
             cells[c].centroid[0] += sinTheta * double(sums[3]) * omega;
             cells[c].centroid[1] -= sinTheta * double(sums[4]) * omega;
             cells[c].centroid[2] += cosTheta * double(sums[5]) * omega;
-            cells[c].energy += double(sums[5]) * omega;
         }
     }
 

@@ -30,6 +30,7 @@ public:
     /// world space, Z up).
     ZENHOST_API AColor Irradiance(const Point3& normal) const;
 
+private:
     /// Points of light: unit directions and radiance times solid angle, in blocks of kLanes
     /// (dark padding), so that their sum for a normal runs in vector lanes.
     struct LightPoints {
@@ -41,7 +42,6 @@ public:
         void SumCosines(float nx, float ny, float nz, float sum[3]) const;
     };
 
-private:
     LightPoints lights;
     std::vector<float> skyGrid;  ///< the rest's irradiance, RGB per normal of the grid
 };
