@@ -21,11 +21,11 @@ constexpr double kBrightOverMean = 8.0;
 constexpr int kLightCellsAround = 512;
 // At most this many lights: each costs a product for every pixel of the diffuse ball.
 constexpr size_t kMaxLights = 256;
-// The rest of the sky in cells of 5.6 degrees, as points at their centroids, and its irradiance
+// The rest of the sky in cells of 7.5 degrees, as points at their centroids, and its irradiance
 // for normals 5.6 degrees apart (the poles included), interpolated between them by cubics: it
 // changes slowly enough with the normal to stay well within a percent of the sum over pixels.
-constexpr int kSkyCellsAround = 64;
-constexpr int kSkyCellsDown = 32;
+constexpr int kSkyCellsAround = 48;
+constexpr int kSkyCellsDown = 24;
 constexpr int kNormalsAround = 64;
 constexpr int kNormalsDown = 33;
 
