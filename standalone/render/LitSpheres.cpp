@@ -317,6 +317,12 @@ void DrawLitSpheres(const LatLongImage& panorama, LatLongImage& target, int left
     }
 }
 
+void DrawLitSpheresCentred(const LatLongImage& panorama, LatLongImage& target) {
+    int diameter = std::min(target.height * 3 / 4, target.width * 8 / 17);
+    DrawLitSpheres(panorama, target, (target.width - LitSpheresWidth(diameter)) / 2,
+                   (target.height - diameter) / 2, diameter);
+}
+
 LatLongImage RenderLitSpheres(const LatLongImage& panorama, int diameter) {
     LatLongImage image;
     image.width = std::max(1, LitSpheresWidth(diameter));

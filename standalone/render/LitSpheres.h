@@ -63,6 +63,10 @@ inline int LitSpheresWidth(int diameter) {
     return 2 * diameter + diameter / 8;
 }
 
+/// The balls over a picture: as large as three quarters of its height allows (and its width),
+/// centred on it.
+ZENHOST_API void DrawLitSpheresCentred(const LatLongImage& panorama, LatLongImage& target);
+
 /// The two balls on black, LitSpheresWidth(diameter) x diameter pixels.
 ZENHOST_API LatLongImage RenderLitSpheres(const LatLongImage& panorama, int diameter);
 
