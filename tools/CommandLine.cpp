@@ -184,9 +184,9 @@ Commands:
   sheet     one contact sheet of every HDR image in a folder (zenithra sheet FOLDER)
   help      this text
 
-Run 'zenithra render --help' for the options of render, and likewise for info and sheet. With no arguments at all, zenithra
-renders four sample looks over the built-in sky into zenithra-out/: neutral; warmer and a stop
-darker; cooler and desaturated; with a sun disc.
+Run 'zenithra render --help' for the options of render, and likewise for info and sheet. With
+no arguments at all, zenithra renders four sample looks over the built-in sky into zenithra-out/:
+neutral; warmer and a stop darker; cooler and desaturated; with a sun disc.
 )";
 }
 
