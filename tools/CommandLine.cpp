@@ -49,7 +49,7 @@ bool ParseRenderOptions(const std::vector<std::string>& args, size_t first, Comm
             hasValue = true;
         }
         bool isFlag = arg == "--help" || arg == "-h" || arg == "--quiet" || arg == "-q" ||
-                      arg == "--half" || arg == "--per-sample";
+                      arg == "--half" || arg == "--per-sample" || arg == "--spheres";
         if (isFlag && hasValue) {
             *error = arg + " takes no value";
             return false;
@@ -69,6 +69,8 @@ bool ParseRenderOptions(const std::vector<std::string>& args, size_t first, Comm
             return true;
         } else if (arg == "--quiet" || arg == "-q") {
             out.quiet = true;
+        } else if (arg == "--spheres") {
+            options.spheres = true;
         } else if (arg == "--source") {
             if (value != "bitmap" && value != "vraybitmap") {
                 *error = "--source '" + value + "': expected bitmap or vraybitmap";
@@ -165,6 +167,9 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& out, st
         out.action = CommandLine::Action::ShowHelp;
         return true;
     }
+    if (IsLookDevCommand(args)) {
+        return ParseLookDevCommand(args, out, error);
+    }
     size_t first = 0;
     if (!args.empty() && args[0] == "render") {
         first = 1;
@@ -185,11 +190,13 @@ gets from it.
 
 Commands:
   render    render every slot of a map to files (the command when none is given)
+  info      an HDR image's size, range, exposure and sun (zenithra info IMAGE [--json])
+  sheet     one contact sheet of every HDR image in a folder (zenithra sheet FOLDER)
   help      this text
 
-Run 'zenithra render --help' for the options of render. With no arguments at all, zenithra
-renders four sample looks over the built-in sky into zenithra-out/: neutral; warmer and a stop
-darker; cooler and desaturated; with a sun disc.
+Run 'zenithra render --help' for the options of render, and likewise for info and sheet. With
+no arguments at all, zenithra renders four sample looks over the built-in sky into zenithra-out/:
+neutral; warmer and a stop darker; cooler and desaturated; with a sun disc.
 )";
 }
 
@@ -197,13 +204,15 @@ const char* RenderHelpText() {
     return R"(usage: zenithra render [IMAGE] [--source bitmap|vraybitmap] [--slots N]
                        [--set SLOT.PARAM=VALUE ...] [--size WxH] [--threads N] [--out DIR]
                        [--preview jpg|png|none] [--half] [--compression piz|zip|dwaa|none]
-                       [--scene FILE] [--per-sample] [--quiet]
+                       [--scene FILE] [--per-sample] [--spheres] [--quiet]
 
 Builds a Zenithra map over IMAGE (.hdr or .exr; without one, the built-in procedural sky),
 renders every slot through its output map as a latitude-longitude environment and writes:
   DIR/slotNN.exr          linear, full range (32-bit float, PIZ), NN = 01, 02, ...
   DIR/slotNN.jpg or .png  tone-mapped preview
   DIR/contact-sheet.png   every slot side by side, with its name and its values
+  DIR/slotNN-spheres.exr  with --spheres: a grey diffuse ball (albedo 0.18) and a chrome ball
+                          lit by the slot, linear; also tone-mapped as slotNN-spheres.jpg/.png
 The files appear together once all are written; after an error none of them is left behind.
 At its own size, a neutral slot reproduces IMAGE pixel for pixel.
 
@@ -231,6 +240,9 @@ Options:
                       loaded from FILE and rendered.
   --per-sample        evaluate every pixel through the slot's output map, one shading sample
                       at a time as a renderer does (the same pixels, slower)
+  --spheres           also the slot's lit spheres, beside its thumbnail in the contact sheet:
+                      a grey diffuse ball and a chrome ball lit only by the slot, seen looking
+                      towards the image's centre
   -q, --quiet         no progress bar (drawn on stderr only when it is a terminal)
   -h, --help          this text
 

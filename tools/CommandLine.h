@@ -1,15 +1,26 @@
 #pragma once
 // The command line of the zenithra tool: its commands, their options and their help.
 
+#include "LookDevCommands.h"
 #include "RenderJob.h"
 
 #include <string>
 #include <vector>
 
 struct CommandLine {
-    enum class Action { Render, ShowHelp, ShowRenderHelp };
+    enum class Action {
+        Render,
+        ShowHelp,
+        ShowRenderHelp,
+        Info,
+        Sheet,
+        ShowInfoHelp,
+        ShowSheetHelp
+    };
     Action action = Action::Render;
     RenderJobOptions render;
+    InfoOptions info;    ///< zenithra info (LookDevCommands.h)
+    SheetOptions sheet;  ///< zenithra sheet
     bool quiet = false;  ///< no progress bar
 };
 

@@ -12,8 +12,11 @@
 int main(int argc, char** argv) {
     CommandLine commandLine;
     std::string error;
-    if (!ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc), commandLine, &error)) {
-        std::fprintf(stderr, "zenithra: %s (see zenithra render --help)\n", error.c_str());
+    std::vector<std::string> args(argv + 1, argv + argc);
+    if (!ParseCommandLine(args, commandLine, &error)) {
+        std::string command = IsLookDevCommand(args) ? args[0] : "render";
+        std::fprintf(stderr, "zenithra: %s (see zenithra %s --help)\n", error.c_str(),
+                     command.c_str());
         return 2;
     }
     if (commandLine.action == CommandLine::Action::ShowHelp) {
@@ -23,6 +26,9 @@ int main(int argc, char** argv) {
     if (commandLine.action == CommandLine::Action::ShowRenderHelp) {
         std::fputs(RenderHelpText(), stdout);
         return 0;
+    }
+    if (commandLine.action != CommandLine::Action::Render) {
+        return RunLookDevCommand(commandLine, stdout, stderr);
     }
     ProgressBar bar(!commandLine.quiet && ::isatty(STDERR_FILENO));
     RenderJobResult result =

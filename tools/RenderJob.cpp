@@ -3,6 +3,7 @@
 #include "ContactSheet.h"
 #include "DisplayImage.h"
 #include "SlotRows.h"
+#include "SlotSpheres.h"
 #include "StagedFiles.h"
 
 #include <algorithm>
@@ -104,10 +105,10 @@ RenderJobResult RunSteps(const RenderJobOptions& options, const RenderJobProgres
         pending.reset();
         return ok;
     };
-    // Without previews no slot needs its whole image: the source is looked up once for all
-    // slots, in the memory that one slot's image would take.
+    // Without previews (or spheres) no slot needs its whole image: the source is looked up once
+    // for all slots, in the memory that one slot's image would take.
     std::unique_ptr<SharedSourceSlots> shared;
-    if (!options.previews && !options.perSample) {
+    if (!options.previews && !options.spheres && !options.perSample) {
         shared = std::make_unique<SharedSourceSlots>(*scene.Map(), width, height, 0, threads);
         if (!shared->Ready()) {
             shared.reset();
@@ -156,6 +157,18 @@ RenderJobResult RunSteps(const RenderJobOptions& options, const RenderJobProgres
         if (exrFailed || !exr.Close(&result.error)) {
             return failWith(options.outputFolder / (stem + ".exr"));
         }
+        // A slot's spheres are drawn from its image beside its preview.
+        std::optional<SlotSpheresFiles> spheres;
+        if (options.spheres) {
+            spheres = StageSlotSpheres(
+                outputs, options.outputFolder, stem,
+                options.previews ? std::optional(options.previewFormat) : std::nullopt);
+        }
+        std::filesystem::path spheresFailed;
+        if (spheres && !options.previews &&
+            !WriteSlotSpheres(image, *spheres, nullptr, &spheresFailed, &result.error)) {
+            return failWith(spheresFailed);
+        }
         if (!options.previews) {
             spare = std::move(image);
             continue;
@@ -168,10 +181,19 @@ RenderJobResult RunSteps(const RenderJobOptions& options, const RenderJobProgres
         pending = std::make_unique<PendingPreview>();
         pending->image = std::move(image);
         pending->file = options.outputFolder / name;
-        pending->written = std::async(
-            std::launch::async, [preview = pending.get(), tile = &tiles.back(),
-                                 file = outputs.Stage(name), format = options.previewFormat] {
+        pending->written =
+            std::async(std::launch::async, [preview = pending.get(), tile = &tiles.back(),
+                                            file = outputs.Stage(name),
+                                            format = options.previewFormat, spheres] {
                 tile->image = MakeThumbnail(preview->image, kThumbnailWidth);
+                DisplayImage balls;
+                if (spheres && !WriteSlotSpheres(preview->image, *spheres, &balls, &preview->file,
+                                                 &preview->error)) {
+                    return false;
+                }
+                if (spheres) {
+                    tile->image = BesideThumbnail(tile->image, balls);
+                }
                 // In place: the job holds at most two rendered images, this one and the next
                 // slot's.
                 const uint8_t* display = ToneMapInPlace(preview->image);

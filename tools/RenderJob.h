@@ -31,6 +31,7 @@ struct RenderJobOptions {
     /// Every pixel through the slot's output map, one shading sample at a time, as a renderer
     /// samples it, instead of the same pixels a row at a time.
     bool perSample = false;
+    bool spheres = false;  ///< each slot's lit spheres too (SlotSpheres.h)
 };
 
 struct RenderJobResult {

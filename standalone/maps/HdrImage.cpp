@@ -127,8 +127,8 @@ HdrFileStamp StampHdrFile(const std::wstring& windowsPath) {
     return stamp;
 }
 
-AColor SampleLatLong(const HdrImage& image, float u, float v) {
-    if (image.width <= 0 || image.height <= 0) {
+AColor SampleLatLong(const float* rgb, int width, int height, float u, float v) {
+    if (width <= 0 || height <= 0) {
         return AColor(0, 0, 0, 1);
     }
     // Most samples arrive with u already in 0..1 (LatLongPosition wraps it).
@@ -138,16 +138,16 @@ AColor SampleLatLong(const HdrImage& image, float u, float v) {
     if (!std::isfinite(v)) {
         v = 0;
     }
-    float x = u * float(image.width) - 0.5f;
-    float y = std::clamp(v * float(image.height) - 0.5f, 0.0f, float(image.height - 1));
+    float x = u * float(width) - 0.5f;
+    float y = std::clamp(v * float(height) - 0.5f, 0.0f, float(height - 1));
     float x0f = std::floor(x), y0f = std::floor(y);
     float fx = x - x0f, fy = y - y0f;
     // u in [0, 1) puts x0 in [-1, width - 1].
     int x0 = int(x0f), y0 = int(y0f);
     int x1 = x0 + 1;
-    x0 = x0 < 0 ? x0 + image.width : x0;
-    x1 = x1 >= image.width ? x1 - image.width : x1;
-    const float* row0 = &image.rgb[size_t(y0) * size_t(image.width) * 3];
+    x0 = x0 < 0 ? x0 + width : x0;
+    x1 = x1 >= width ? x1 - width : x1;
+    const float* row0 = &rgb[size_t(y0) * size_t(width) * 3];
     const float* p00 = row0 + size_t(x0) * 3;
     // A weight of 0 adds nothing: the blend would give the pixel itself, since a loaded image
     // holds no -0 and no values whose differences overflow. A pixel centre needs no blend, and
@@ -160,8 +160,8 @@ AColor SampleLatLong(const HdrImage& image, float u, float v) {
         return AColor(p00[0] + (p10[0] - p00[0]) * fx, p00[1] + (p10[1] - p00[1]) * fx,
                       p00[2] + (p10[2] - p00[2]) * fx, 1.0f);
     }
-    int y1 = y0 + 1 < image.height ? y0 + 1 : y0;
-    const float* row1 = &image.rgb[size_t(y1) * size_t(image.width) * 3];
+    int y1 = y0 + 1 < height ? y0 + 1 : y0;
+    const float* row1 = &rgb[size_t(y1) * size_t(width) * 3];
     const float* p01 = row1 + size_t(x0) * 3;
     const float* p11 = row1 + size_t(x1) * 3;
     auto blend = [&](int i) {

@@ -40,6 +40,9 @@ ZENHOST_API HdrFileStamp StampHdrFile(const std::wstring& windowsPath);
 /// Bilinear lookup: u runs over the columns (pixel centres at (column + 0.5) / width) and wraps
 /// around, v over the rows (row 0 at v = 0) and clamps at the top and bottom rows. Alpha is 1;
 /// an empty image gives black.
-ZENHOST_API AColor SampleLatLong(const HdrImage& image, float u, float v);
+ZENHOST_API AColor SampleLatLong(const float* rgb, int width, int height, float u, float v);
+inline AColor SampleLatLong(const HdrImage& image, float u, float v) {
+    return SampleLatLong(image.rgb.data(), image.width, image.height, u, v);
+}
 
 }  // namespace standalone

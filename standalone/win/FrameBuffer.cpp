@@ -1,5 +1,5 @@
-// The frame buffer: renders the environment map, in latitude-longitude or through the active
-// viewport's camera, on threads of its own,
+// The frame buffer: renders the environment map, in latitude-longitude, through the active
+// viewport's camera or as lit spheres over the latitude-longitude picture, on threads of its own,
 // and again whenever the map tells its dependents of a change, so that a value moved in a
 // rollup shows in the picture. The user-interface thread never waits for a render, except to
 // stop one before the map it reads is let go.
@@ -10,6 +10,7 @@
 #include "scene/HostWindowsLink.h"
 #include "WindowClass.h"
 #include "render/LatLongRender.h"
+#include "render/LitSpheres.h"
 
 #include <GetCOREInterface.h>
 #include <maxapi.h>
@@ -101,6 +102,14 @@ public:
 
     bool Idle() const { return !worker.joinable() && !dirty; }
 
+    void SetSpheres(bool on) {
+        if (on != spheres) {
+            spheres = on;
+            RequestRender();
+        }
+    }
+    bool Spheres() const { return spheres; }
+
     bool Pixel(int x, int y, AColor& colour) {
         if (x < 0 || y < 0 || x >= shown.width || y >= shown.height) {
             return false;
@@ -138,17 +147,24 @@ private:
         // The active viewport's camera, read here on the user-interface thread: the render
         // threads see only its transform at t.
         INode* camera = core ? core->GetActiveViewExp().GetViewCamera() : nullptr;
-        bool throughCamera = camera != nullptr;
+        bool throughCamera = camera != nullptr && !spheres;
+        bool drawSpheres = spheres;
         Matrix3 cameraTM = camera ? camera->GetNodeTM(t) : Matrix3();
         Texmap* target = map;
         HWND notify = window;
         int w = width, h = height;
-        worker = std::thread([this, target, notify, w, h, t, throughCamera, cameraTM] {
+        worker = std::thread([this, target, notify, w, h, t, throughCamera, cameraTM, drawSpheres] {
             auto keepGoing = [this](const LatLongImage&, int) { return !cancel; };
             LatLongImage image =
                 throughCamera ? RenderCameraView(*target, w, h, t, cameraTM, kCameraFovDegrees,
                                                  kRenderThreads, keepGoing)
                               : RenderLatLong(*target, w, h, t, kRenderThreads, keepGoing);
+            if (drawSpheres && !cancel) {
+                // The balls are lit by the whole panorama, so they are drawn onto a copy of it.
+                LatLongImage background{image.width, image.height, image.rgb};
+                DrawLitSpheresCentred(image, background);
+                image = std::move(background);
+            }
             {
                 std::lock_guard<std::mutex> lock(resultMutex);
                 result = std::move(image);
@@ -221,6 +237,7 @@ private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
     Texmap* map = nullptr;
+    bool spheres = false;  // the "Spheres" view
     HWND window = nullptr;
     int width = 512;
     int height = 256;
@@ -298,6 +315,14 @@ bool WaitForFrameBuffer(int timeoutMs) {
 
 bool FrameBufferPixel(int x, int y, AColor& colour) {
     return TheFrameBuffer().Pixel(x, y, colour);
+}
+
+void SetFrameBufferSpheres(bool on) {
+    TheFrameBuffer().SetSpheres(on);
+}
+
+bool FrameBufferSpheres() {
+    return TheFrameBuffer().Spheres();
 }
 
 }  // namespace standalone::win

@@ -21,6 +21,9 @@ ZENHOST_API void RegisterCustomControls();
 /// Control ids of the main window's map buttons (custom buttons that take dropped maps).
 constexpr int kEnvironmentButtonId = 2001;
 constexpr int kDomeLightButtonId = 2002;
+/// The view switch: the viewport looks through each camera of the scene in turn, then the frame
+/// buffer shows "Spheres", then the viewport looks through no camera again.
+constexpr int kViewButtonId = 2008;
 
 /// Creates the host's main window (what GetMAXHWnd answers) or returns the open one.
 ZENHOST_API HWND OpenMainWindow();
@@ -62,6 +65,10 @@ ZENHOST_API void CloseFrameBuffer();
 ZENHOST_API bool WaitForFrameBuffer(int timeoutMs);
 /// The linear colour the newest finished render gave at pixel (x, y); false without one.
 ZENHOST_API bool FrameBufferPixel(int x, int y, AColor& colour);
+/// The "Spheres" view: the environment in latitude-longitude with a grey diffuse ball and a
+/// chrome ball lit by it drawn over it (DrawLitSpheresCentred), rendered again as every view is.
+ZENHOST_API void SetFrameBufferSpheres(bool on);
+ZENHOST_API bool FrameBufferSpheres();
 
 // --- Pictures -------------------------------------------------------------------------------
 /// Writes what a window's client area (the whole screen for null) shows as a PNG file, once

@@ -35,7 +35,6 @@ constexpr int kFrameBufferButtonId = 2004;
 constexpr int kTimeSliderId = 2005;
 constexpr int kFrameLabelId = 2006;
 constexpr int kAnimateId = 2007;
-constexpr int kViewButtonId = 2008;
 constexpr int kLastFrame = 100;
 constexpr int kEnvironmentRef = 0;
 constexpr int kDomeLightRef = 1;
@@ -58,7 +57,9 @@ public:
     void ShowView() {
         Interface* core = GetCOREInterface();
         INode* camera = core ? core->GetActiveViewExp().GetViewCamera() : nullptr;
-        std::wstring name = camera ? camera->GetName() : L"Perspective";
+        std::wstring name = FrameBufferSpheres() ? L"Spheres"
+                            : camera             ? camera->GetName()
+                                                 : L"Perspective";
         SetDlgItemTextW(window, kViewButtonId,
                         (L"View: " + std::wstring(name.begin(), name.end())).c_str());
     }
@@ -167,8 +168,12 @@ LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
                     OpenFrameBuffer();
                     return 0;
                 case kViewButtonId:
-                    // The viewport looks through the next camera of the scene, then through none.
-                    if (Interface* core = GetCOREInterface()) {
+                    // The viewport looks through the next camera of the scene, then the frame
+                    // buffer shows the spheres, then the viewport looks through none.
+                    if (FrameBufferSpheres()) {
+                        SetFrameBufferSpheres(false);
+                        Scene().ShowView();
+                    } else if (Interface* core = GetCOREInterface()) {
                         std::vector<INode*> cameras = standalone::SceneNodes();
                         INode* current = core->GetActiveViewExp().GetViewCamera();
                         auto it = std::find(cameras.begin(), cameras.end(), current);
@@ -178,6 +183,7 @@ LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
                                 : (it == cameras.end() || it + 1 == cameras.end() ? nullptr
                                                                                   : *(it + 1));
                         core->GetActiveViewExp().SetViewCamera(next);
+                        SetFrameBufferSpheres(next == nullptr);
                         Scene().ShowView();
                     }
                     return 0;

@@ -64,13 +64,26 @@ TEST(CommandLine, CommandsOptionsAndWhatSceneMeans) {
     EXPECT_EQ(Parse("--scene s.zscene --set 1.slotHue=0.5").render.sceneFileUse,
               SceneFileUse::Save);
     EXPECT_FALSE(Parse("--preview none").render.previews);
+    EXPECT_TRUE(Parse("render sky.exr --spheres").render.spheres);
+    CommandLine info = Parse("info sky.exr --json");
+    EXPECT_EQ(std::tie(info.action, info.info.image, info.info.json),
+              std::tuple(CommandLine::Action::Info, "sky.exr", true));
+    CommandLine sheet = Parse("sheet lib --out s.png --memory=512 --threads 3");
+    EXPECT_EQ(std::tie(sheet.action, sheet.sheet.folder, sheet.sheet.output, sheet.sheet.threads),
+              std::tuple(CommandLine::Action::Sheet, "lib", "s.png", 3));
+    EXPECT_EQ(sheet.sheet.memoryBudgetBytes, 512u << 20);
+    EXPECT_EQ(Parse("sheet -h").action, CommandLine::Action::ShowSheetHelp);
 
+    // clang-format off
     for (const char* words :
          {"--slots", "--size 640", "--size 0x10", "--threads two", "--preview gif",
           "--source bitmap2 a.exr", "--source vraybitmap", "--source bitmap", "a.exr b.exr",
           "--quiet=yes", "--scene looks/", "--set 2slotExposure=1", "--set 0.slotExposure=1",
           "--set 17.slotExposure=1", "--set x.slotExposure=1", "--set 1.=1", "--compression b44",
-          "--compression", "--half=1"}) {
+          "--compression", "--half=1", "--spheres=1", "info", "info a.exr b.exr",
+          "info --size 2x1 a.exr", "sheet", "sheet a b", "sheet --threads 0 a",
+          "sheet --memory 1 a", "sheet --out a", "sheet --json a"}) {
+        // clang-format on
         CommandLine line;
         std::string error;
         EXPECT_FALSE(ParseCommandLine(Words(words), line, &error)) << words;

@@ -16,6 +16,7 @@
 #include "maps/BitmapMap.h"
 #include "HostWindows.h"
 #include "maps/VRayBitmapMap.h"
+#include "render/LitSpheres.h"
 #include "platform/Platform.h"
 
 #include "../../res/resource.h"
@@ -263,6 +264,50 @@ TEST_F(RollupTest, ButtonsDragProxiesTakeSourceMapsAndShowThem) {
     Click(Page(0), IDC_SOURCE_MAP);
     EXPECT_EQ(editor->GetActiveMtlSlot(), 5);
     EXPECT_EQ(editor->GetTopMtlSlot(0), map);
+    win::CloseFrameBuffer();
+    win::SetEnvironmentMap(nullptr);
+}
+
+// The view switch's "Spheres": the slot's balls over its panorama, drawn again when a value
+// of the slot changes, until the switch turns back to the panorama alone.
+TEST_F(RollupTest, SpheresViewShowsTheSlotsBallsAndFollowsItsValues) {
+    Source(standalone::CreateBitmapMap(), Hdr(L"sky.hdr", GridImage()), L"Sky");
+    map->SetSlotCount(2);
+    Show(map);
+    Texmap* output = map->GetSubTexmap(1);
+    win::SetEnvironmentMap(output);
+    HWND main = win::OpenMainWindow();
+    win::OpenFrameBuffer(128, 64);
+    Click(main, win::kViewButtonId);  // a scene without cameras: straight to the spheres
+    EXPECT_TRUE(win::FrameBufferSpheres());
+    EXPECT_EQ(Text(GetDlgItem(main, win::kViewButtonId)), L"View: Spheres");
+    auto framePixels = [] {
+        std::vector<float> rgb;
+        AColor c;
+        for (int y = 0; y < 64; ++y) {
+            for (int x = 0; x < 128; ++x) {
+                EXPECT_TRUE(win::FrameBufferPixel(x, y, c));
+                rgb.insert(rgb.end(), {c.r, c.g, c.b});
+            }
+        }
+        return rgb;
+    };
+    standalone::LatLongImage panorama;
+    for (float exposure : {0.0f, 1.0f}) {
+        map->SetSlotExposure(0, exposure);
+        ASSERT_TRUE(win::WaitForFrameBuffer(20000));
+        panorama = standalone::RenderLatLong(*output, 128, 64, 0, 1);
+        standalone::LatLongImage spheres{128, 64, panorama.rgb};
+        standalone::DrawLitSpheresCentred(panorama, spheres);
+        std::vector<float> expected(spheres.rgb.begin(), spheres.rgb.end());
+        EXPECT_EQ(framePixels(), expected) << "exposure " << exposure;
+        EXPECT_NE(expected, std::vector<float>(panorama.rgb.begin(), panorama.rgb.end()));
+    }
+    Click(main, win::kViewButtonId);
+    EXPECT_FALSE(win::FrameBufferSpheres());
+    EXPECT_EQ(Text(GetDlgItem(main, win::kViewButtonId)), L"View: Perspective");
+    ASSERT_TRUE(win::WaitForFrameBuffer(20000));
+    EXPECT_EQ(framePixels(), std::vector<float>(panorama.rgb.begin(), panorama.rgb.end()));
     win::CloseFrameBuffer();
     win::SetEnvironmentMap(nullptr);
 }
