@@ -112,7 +112,7 @@ DominantLight FindDominantLight(const std::vector<float>& luminance,
     return light;
 }
 
-std::string ExrFormat(const std::filesystem::path& file) {
+std::string DescribeExrFormat(const std::filesystem::path& file) {
     static const char* const kCompressions[] = {"uncompressed", "RLE", "ZIPS", "ZIP",  "PIZ",
                                                 "PXR24",        "B44", "B44A", "DWAA", "DWAB"};
     try {
@@ -219,7 +219,7 @@ bool ReadEnvironmentInfo(const std::filesystem::path& file, EnvironmentInfo& inf
         return false;
     }
     bool exr = file.extension() != ".hdr" && file.extension() != ".HDR";
-    info.format = exr ? ExrFormat(file) : "Radiance RGBE";
+    info.format = exr ? DescribeExrFormat(file) : "Radiance RGBE";
     info.stats = MeasureEnvironment(image.rgb.data(), image.width, image.height);
     return true;
 }
