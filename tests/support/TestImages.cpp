@@ -7,18 +7,24 @@
 #define STB_IMAGE_WRITE_IMPLEMENTATION
 #include <stb/stb_image_write.h>
 
-#define TINYEXR_USE_MINIZ 0
-#define TINYEXR_USE_THREAD 0
-#define TINYEXR_IMPLEMENTATION
-#include <zlib.h>
-#include <tinyexr.h>
-
-#include "platform/Platform.h"
-
 #include <fstream>
 #else
 #include <OpenImageIO/imagebuf.h>
 #endif
+
+#include <OpenEXR/ImfChannelList.h>
+#include <OpenEXR/ImfFrameBuffer.h>
+#include <OpenEXR/ImfHeader.h>
+#include <OpenEXR/ImfMultiPartOutputFile.h>
+#include <OpenEXR/ImfOutputFile.h>
+#include <OpenEXR/ImfOutputPart.h>
+#include <OpenEXR/ImfPartType.h>
+#include <OpenEXR/ImfTiledOutputFile.h>
+
+#include <Imath/half.h>
+
+#include <algorithm>
+#include <exception>
 
 namespace testsupport {
 
@@ -47,27 +53,6 @@ TestImage UniformImage(int width, int height, float r, float g, float b) {
 
 #if defined(_WIN32)
 
-namespace {
-
-// The header, offset table and chunk header of GridImage() written natively by OpenImageIO 2.4
-// with "compression" "dwaa" and float channels (WriteGridDwaaExrFile of the native build). The
-// chunk holds its 32 scanline pixels uncompressed: per row, the B, G and R channels in turn.
-const char kGridDwaaExrHead[] =
-    "v/1\001\002\000\000\000capDate\000string\000\023\000\000\0002026:12:07 01:18:10channel"
-    "s\000chlist\0007\000\000\000B\000\002\000\000\000\000\000\000\000\001\000\000\000\001"
-    "\000\000\000G\000\002\000\000\000\000\000\000\000\001\000\000\000\001\000\000\000R\000"
-    "\002\000\000\000\000\000\000\000\001\000\000\000\001\000\000\000\000compression\000com"
-    "pression\000\001\000\000\000\010dataWindow\000box2i\000\020\000\000\000\000\000\000"
-    "\000\000\000\000\000\007\000\000\000\003\000\000\000displayWindow\000box2i\000\020\000"
-    "\000\000\000\000\000\000\000\000\000\000\007\000\000\000\003\000\000\000dwaCompression"
-    "Level\000float\000\004\000\000\000\000\0004BlineOrder\000lineOrder\000\001\000\000\000"
-    "\000pixelAspectRatio\000float\000\004\000\000\000\000\000\200\077screenWindowCenter"
-    "\000v2f\000\010\000\000\000\000\000\000\000\000\000\000\000screenWindowWidth\000float"
-    "\000\004\000\000\000\000\000\200\077\000\211\001\000\000\000\000\000\000\000\000\000"
-    "\000\200\001\000\000";
-
-}  // namespace
-
 bool WriteHdrFile(const std::wstring& windowsPath, const TestImage& image) {
     std::ofstream out(NativePath(windowsPath), std::ios::binary | std::ios::trunc);
     return out &&
@@ -78,29 +63,6 @@ bool WriteHdrFile(const std::wstring& windowsPath, const TestImage& image) {
                },
                &out, image.width, image.height, 3, image.rgb.data()) != 0 &&
            out.flush().good();
-}
-
-bool WriteExrFile(const std::wstring& windowsPath, const TestImage& image) {
-    const char* err = nullptr;
-    // SaveEXR writes ZIP-compressed channels; 0 asks for 32-bit floats rather than halves.
-    int rc = SaveEXR(image.rgb.data(), image.width, image.height, 3, 0,
-                     platform::WideToUtf8(windowsPath).c_str(), &err);
-    FreeEXRErrorMessage(err);  // which takes no message too
-    return rc == TINYEXR_SUCCESS;
-}
-
-bool WriteGridDwaaExrFile(const std::wstring& windowsPath) {
-    std::ofstream out(NativePath(windowsPath), std::ios::binary | std::ios::trunc);
-    out.write(kGridDwaaExrHead, sizeof kGridDwaaExrHead - 1);  // without the final NUL
-    for (int row = 0; row < kGridHeight; ++row) {
-        for (float Rgb::*channel : {&Rgb::b, &Rgb::g, &Rgb::r}) {
-            for (int column = 0; column < kGridWidth; ++column) {
-                const float value = GridPixel(column, row).*channel;  // little-endian, as x86
-                out.write(reinterpret_cast<const char*>(&value), sizeof value);
-            }
-        }
-    }
-    return out.flush().good();
 }
 
 #else
@@ -125,15 +87,84 @@ bool WriteHdrFile(const std::wstring& windowsPath, const TestImage& image) {
     return WriteWithOiio(windowsPath, image, nullptr);
 }
 
-bool WriteExrFile(const std::wstring& windowsPath, const TestImage& image) {
-    return WriteWithOiio(windowsPath, image, "zip");
+#endif
+
+bool WriteExrFile(const std::wstring& windowsPath, const TestImage& image,
+                  const ExrLayout& layout) {
+    const Imath::Box2i window({0, 0}, {image.width - 1, image.height - 1});
+    Imf::Header header(image.width, image.height);
+    header.compression() = layout.compression;
+    const Imf::PixelType type = layout.half ? Imf::HALF : Imf::FLOAT;
+    const char* const names[] = {"A", "B", "G", "R"};  // the file lists channels in this order
+    for (const char* name : names) {
+        if (name[0] != 'A' || layout.alpha) {
+            header.channels().insert(name, Imf::Channel(type));
+        }
+    }
+    // Channels as the file keeps them; every mip-map level below the top one holds zeros.
+    std::vector<float> planes[4];
+    std::vector<half> halfPlanes[4];
+    const size_t pixels = size_t(image.width) * size_t(image.height);
+    Imf::FrameBuffer frame;
+    for (int c = 0; c < 4; ++c) {
+        planes[c].resize(pixels, 1.0f);
+        for (size_t p = 0; c > 0 && p < pixels; ++p) {
+            planes[c][p] = image.rgb[p * 3 + size_t(3 - c)];
+        }
+        halfPlanes[c].assign(planes[c].begin(), planes[c].end());
+        char* base = layout.half ? reinterpret_cast<char*>(halfPlanes[c].data())
+                                 : reinterpret_cast<char*>(planes[c].data());
+        const size_t size = layout.half ? sizeof(half) : sizeof(float);
+        frame.insert(names[c], Imf::Slice(type, base, size, size * size_t(image.width)));
+    }
+    auto zeros = [&] {
+        for (int c = 0; c < 4; ++c) {
+            std::fill(planes[c].begin(), planes[c].end(), 0.0f);
+            std::fill(halfPlanes[c].begin(), halfPlanes[c].end(), half(0.0f));
+        }
+    };
+    const std::string file =
+        reinterpret_cast<const char*>(NativePath(windowsPath).u8string().c_str());
+    try {
+        if (layout.tiled || layout.mipmapped) {
+            header.setTileDescription(Imf::TileDescription(
+                16, 16, layout.mipmapped ? Imf::MIPMAP_LEVELS : Imf::ONE_LEVEL));
+            Imf::TiledOutputFile out(file.c_str(), header);
+            for (int level = 0; level < out.numLevels(); ++level) {
+                if (level == 1) {
+                    zeros();
+                }
+                out.setFrameBuffer(frame);
+                out.writeTiles(0, out.numXTiles(level) - 1, 0, out.numYTiles(level) - 1, level);
+            }
+        } else if (layout.multiPart) {
+            // The image first, then a second part of the same size holding zeros.
+            header.setName("beauty");
+            header.setType(Imf::SCANLINEIMAGE);
+            Imf::Header headers[] = {header, header};
+            headers[1].setName("zeros");
+            Imf::MultiPartOutputFile out(file.c_str(), headers, 2);
+            Imf::OutputPart first(out, 0);
+            first.setFrameBuffer(frame);
+            first.writePixels(image.height);
+            zeros();
+            Imf::OutputPart last(out, 1);
+            last.setFrameBuffer(frame);
+            last.writePixels(image.height);
+        } else {
+            Imf::OutputFile out(file.c_str(), header);
+            out.setFrameBuffer(frame);
+            out.writePixels(image.height);
+        }
+    } catch (const std::exception&) {
+        return false;
+    }
+    return true;
 }
 
 bool WriteGridDwaaExrFile(const std::wstring& windowsPath) {
-    return WriteWithOiio(windowsPath, GridImage(), "dwaa");
+    return WriteExrFile(windowsPath, GridImage(), {Imf::DWAA_COMPRESSION});
 }
-
-#endif
 
 bool WriteImageFile(const std::wstring& windowsPath, const TestImage& image) {
     return windowsPath.ends_with(L".hdr") ? WriteHdrFile(windowsPath, image)
