@@ -1,7 +1,7 @@
 #pragma once
 // The image libraries behind LoadHdrImage, the same in both builds: Radiance files through
-// stb_image (RadianceReader.cpp), EXR files through OpenEXR (ReaderOpenExr.cpp). LoadHdrImage is the only caller of
-// ReadHdrFile; it has already checked the extension and that the file exists.
+// stb_image (RadianceReader.cpp), EXR files through OpenEXR (ReaderOpenExr.cpp). LoadHdrImage is
+// the only caller of ReadHdrFile; it has already checked the extension and that the file exists.
 
 #include "maps/HdrImage.h"
 
