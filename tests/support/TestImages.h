@@ -2,8 +2,6 @@
 // Small synthetic latitude-longitude images, written as real .hdr and .exr files for the
 // standalone host's source maps to read.
 
-#include <OpenEXR/ImfCompression.h>
-
 #include <functional>
 #include <string>
 #include <vector>
@@ -37,21 +35,9 @@ TestImage UniformImage(int width, int height, float r, float g, float b);
 
 /// Radiance RGBE (.hdr) at a Windows path. False when it cannot be written.
 bool WriteHdrFile(const std::wstring& windowsPath, const TestImage& image);
-/// How an OpenEXR file keeps its pixels.
-struct ExrLayout {
-    Imf::Compression compression = Imf::ZIP_COMPRESSION;
-    bool half = false;       ///< 16-bit channels rather than 32-bit floats
-    bool tiled = false;      ///< 16 x 16 tiles
-    bool mipmapped = false;  ///< tiled, with every smaller level holding zeros
-    bool alpha = false;      ///< an "A" channel of 1
-    bool multiPart = false;  ///< the image as the first of two parts (the second holds zeros)
-};
-/// OpenEXR with R, G and B channels (32-bit floats, ZIP, one scan-line part unless told).
-bool WriteExrFile(const std::wstring& windowsPath, const TestImage& image,
-                  const ExrLayout& layout = {});
+/// OpenEXR with 32-bit float RGB channels and ZIP compression.
+bool WriteExrFile(const std::wstring& windowsPath, const TestImage& image);
 /// .hdr when the path ends so, else .exr.
 bool WriteImageFile(const std::wstring& windowsPath, const TestImage& image);
-/// GridImage as a DWAA-compressed OpenEXR file with float channels (which DWAA keeps exactly).
-bool WriteGridDwaaExrFile(const std::wstring& windowsPath);
 
 }  // namespace testsupport
