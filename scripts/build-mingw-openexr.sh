@@ -23,7 +23,7 @@ mkdir -p "$cache"
   SUDO=""
   [ "$(id -u)" -eq 0 ] || SUDO=sudo
   # apt-get source needs a deb-src entry beside each deb entry (same URIs, suites, components).
-  if ! apt-cache showsrc openexr 2> /dev/null | grep -q "^Version: $openexr_version\$"; then
+  if ! apt-cache showsrc openexr 2> /dev/null | grep -qxF "Version: $openexr_version"; then
     if [ -f /etc/apt/sources.list.d/debian.sources ]; then
       sed 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources |
         $SUDO tee /etc/apt/sources.list.d/zenithra-deb-src.sources > /dev/null
