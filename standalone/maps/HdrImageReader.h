@@ -1,8 +1,7 @@
 #pragma once
-// The image libraries behind LoadHdrImage: Radiance files through stb_image in both builds
-// (RadianceReader.cpp); EXR files through OpenEXR in the native build (native/ReaderOpenExr.cpp)
-// and tinyexr in the Win64 build (win/ReaderStbTinyexr.cpp). LoadHdrImage is the only caller of
-// ReadHdrFile; it has already checked the extension and that the file exists.
+// The image libraries behind LoadHdrImage, the same in both builds: Radiance files through
+// stb_image (RadianceReader.cpp), EXR files through OpenEXR (ReaderOpenExr.cpp). LoadHdrImage is
+// the only caller of ReadHdrFile; it has already checked the extension and that the file exists.
 
 #include "maps/HdrImage.h"
 

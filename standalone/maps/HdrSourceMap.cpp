@@ -13,6 +13,8 @@
 
 #include <cmath>
 #include <exception>
+#include <unordered_set>
+#include <vector>
 
 namespace standalone {
 
@@ -140,6 +142,7 @@ void HdrSourceMap::Load(const std::wstring& fileName) {
     attemptedName = fileName;
     // Stamped before reading: a file rewritten during the read is read again next time.
     attemptedStamp = StampHdrFile(fileName);
+    attemptError.clear();
     if (fileName.empty()) {
         Publish(nullptr);
         return;
@@ -155,8 +158,49 @@ void HdrSourceMap::Load(const std::wstring& fileName) {
         error = e.what();
     }
     Publish(nullptr);
+    attemptError = error.empty() ? "cannot read the image" : error;
     HostLog(platform::WideToUtf8(mapClass.className) + ": cannot load \"" +
             platform::WideToUtf8(fileName) + "\": " + error);
+}
+
+bool HdrSourceMap::LoadProblem(std::wstring& file, std::string& reason) {
+    std::lock_guard<std::mutex> lock(loadMutex);
+    if (attemptError.empty()) {
+        return false;
+    }
+    file = attemptedName;
+    reason = attemptError;
+    return true;
+}
+
+bool FindUnreadImage(ReferenceTarget* shown, std::wstring& file, std::string& reason) {
+    if (!shown) {
+        return false;
+    }
+    std::vector<ReferenceMaker*> pending{shown};
+    for (ReferenceMaker* holder : DependentsOf(shown)) {
+        if (holder && holder->SuperClassID() == TEXMAP_CLASS_ID) {
+            pending.push_back(holder);
+        }
+    }
+    std::unordered_set<ReferenceMaker*> seen;
+    while (!pending.empty()) {
+        ReferenceMaker* maker = pending.back();
+        pending.pop_back();
+        if (!seen.insert(maker).second) {
+            continue;
+        }
+        if (auto* imageMap = dynamic_cast<HdrSourceMap*>(maker);
+            imageMap && imageMap->LoadProblem(file, reason)) {
+            return true;
+        }
+        for (int i = maker->NumRefs() - 1; i >= 0; --i) {
+            if (ReferenceTarget* target = maker->GetReference(i)) {
+                pending.push_back(target);
+            }
+        }
+    }
+    return false;
 }
 
 void HdrSourceMap::Publish(const HeldImage* next) {

@@ -82,6 +82,9 @@ public:
     bool Reload();
     /// False while the map evaluates black for want of an image.
     bool HasImage() const { return image.load(std::memory_order_acquire) != nullptr; }
+    /// True when the last attempt to read the named file failed: the file and the reason
+    /// (not found, damaged, unsupported compression, ...). False with no file named.
+    bool LoadProblem(std::wstring& file, std::string& reason);
 
     void GetClassName(MSTR& s, bool = true) const override { s = mapClass.className; }
     Class_ID ClassID() override { return mapClass.desc->ClassID(); }
@@ -138,8 +141,14 @@ private:
     std::mutex loadMutex;
     bool attempted = false;
     std::wstring attemptedName;
+    std::string attemptError;  // empty when the attempt succeeded
     HdrFileStamp attemptedStamp;
     RetiredList retired;
 };
+
+/// The first image map that `shown` draws on whose file could not be read: below `shown` in
+/// the reference graph, or below a map that holds `shown` (the master of an output map holds
+/// it). Its file and the reason; false when every image map found shows its image.
+ZENHOST_API bool FindUnreadImage(ReferenceTarget* shown, std::wstring& file, std::string& reason);
 
 }  // namespace standalone

@@ -254,14 +254,33 @@ LRESULT CALLBACK EditProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         case WM_GETDLGCODE:
             return CallWindowProcW(systemEditProc, hwnd, msg, wParam, lParam) | DLGC_WANTALLKEYS;
         case WM_KEYDOWN:
+            // As in the host: Enter and Tab commit (Tab then moves on; the focus leaving finds
+            // nothing more to commit), Escape gives the last value back.
             if (wParam == VK_RETURN) {
                 CommitTypedValue(hwnd);
                 return 0;
             }
+            if (wParam == VK_TAB) {
+                CommitTypedValue(hwnd);
+                HWND dialog = GetParent(hwnd);
+                HWND next =
+                    dialog ? GetNextDlgTabItem(dialog, hwnd, GetKeyState(VK_SHIFT) < 0) : nullptr;
+                if (next && next != hwnd) {
+                    SetFocus(next);
+                }
+                return 0;
+            }
+            if (wParam == VK_ESCAPE) {
+                HWND spinner = static_cast<HWND>(GetPropW(hwnd, kLinkedSpinnerProp));
+                if (IsWindow(spinner)) {
+                    standalone::win::SpinnerShowValue(spinner);
+                }
+                return 0;
+            }
             break;
         case WM_CHAR:
-            if (wParam == L'\r') {
-                return 0;  // committed at the key press; the system's edit would only beep
+            if (wParam == L'\r' || wParam == L'\t' || wParam == 0x1B) {
+                return 0;  // handled at the key press; the system's edit would only beep
             }
             break;
         case WM_KILLFOCUS:
@@ -673,6 +692,10 @@ void SpinnerTakeTypedText(HWND spinner, const std::wstring& text) {
     if (!st || !HasClass(spinner, kSpinnerClass)) {
         return;
     }
+    // The value as shown: nothing was typed (Tab then the focus leaving commit once).
+    if (text == FormatValue(st->value, st->editType)) {
+        return;
+    }
     float v = 0.0f;
     if (!ParseTypedNumber(text, v)) {
         ShowValue(*st);  // a typing mistake gives the old value back
@@ -682,6 +705,12 @@ void SpinnerTakeTypedText(HWND spinner, const std::wstring& text) {
     PutValue(*st, v);
     NotifyParent(spinner, CC_SPINNER_CHANGE, FALSE);
     NotifyParent(spinner, CC_SPINNER_BUTTONUP, TRUE);
+}
+
+void SpinnerShowValue(HWND spinner) {
+    if (SpinnerState* st = StateOf<SpinnerState>(spinner); st && HasClass(spinner, kSpinnerClass)) {
+        ShowValue(*st);
+    }
 }
 
 }  // namespace standalone::win

@@ -9,6 +9,8 @@
 #include "HostWindows.h"
 #include "scene/HostWindowsLink.h"
 #include "WindowClass.h"
+#include "maps/HdrSourceMap.h"
+#include "platform/Platform.h"
 #include "render/LatLongRender.h"
 #include "render/LitSpheres.h"
 
@@ -109,6 +111,7 @@ public:
         }
     }
     bool Spheres() const { return spheres; }
+    const std::wstring& Message() const { return message; }
 
     bool Pixel(int x, int y, AColor& colour) {
         if (x < 0 || y < 0 || x >= shown.width || y >= shown.height) {
@@ -139,6 +142,22 @@ private:
     void StartRender() {
         dirty = false;
         if (!window || !map) {
+            return;
+        }
+        // An image that cannot be read would render black as if it were the picture: the
+        // window says why instead, until the map shows an image again.
+        std::wstring file;
+        std::string reason;
+        std::wstring problem = FindUnreadImage(map, file, reason)
+                                   ? L"Cannot show " + file + L": " + platform::Utf8ToWide(reason)
+                                   : std::wstring();
+        if (!problem.empty() || !message.empty()) {
+            message = problem;
+            shown = LatLongImage();
+            pixels.clear();
+            InvalidateRect(window, nullptr, FALSE);
+        }
+        if (!message.empty()) {
             return;
         }
         cancel = false;
@@ -188,7 +207,7 @@ private:
         }
         {
             std::lock_guard<std::mutex> lock(resultMutex);
-            if (resultComplete) {
+            if (resultComplete && message.empty()) {
                 shown = std::move(result);
                 ToPixels();
             }
@@ -230,8 +249,32 @@ private:
             GetClientRect(hwnd, &client);
             StretchDIBits(dc, 0, 0, client.right, client.bottom, 0, 0, shown.width, shown.height,
                           pixels.data(), &bi, DIB_RGB_COLORS, SRCCOPY);
+        } else {
+            PaintMessage(dc, hwnd);
         }
         EndPaint(hwnd, &ps);
+    }
+
+    // The message, centred and wrapped, over a neutral grey (black while nothing is shown).
+    void PaintMessage(HDC dc, HWND hwnd) {
+        RECT client;
+        GetClientRect(hwnd, &client);
+        SetBkColor(dc, message.empty() ? RGB(0, 0, 0) : RGB(80, 80, 80));
+        ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &client, nullptr, 0, nullptr);
+        if (message.empty()) {
+            return;
+        }
+        HGDIOBJ oldFont = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+        SetTextColor(dc, RGB(240, 240, 240));
+        SetBkMode(dc, TRANSPARENT);
+        const UINT format = DT_CENTER | DT_WORDBREAK | DT_NOPREFIX;
+        RECT text = client;
+        InflateRect(&text, -16, 0);
+        RECT measured = text;
+        DrawTextW(dc, message.c_str(), -1, &measured, format | DT_CALCRECT);
+        OffsetRect(&text, 0, std::max(0L, (client.bottom - measured.bottom) / 2));
+        DrawTextW(dc, message.c_str(), -1, &text, format);
+        SelectObject(dc, oldFont);
     }
 
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
@@ -249,6 +292,7 @@ private:
     bool resultComplete = false;
     LatLongImage shown;
     std::vector<uint32_t> pixels;
+    std::wstring message;  // why no picture is shown; empty while one is
 };
 
 FrameBuffer& TheFrameBuffer() {
@@ -311,6 +355,10 @@ bool WaitForFrameBuffer(int timeoutMs) {
         }
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
     }
+}
+
+std::wstring FrameBufferMessage() {
+    return TheFrameBuffer().Message();
 }
 
 bool FrameBufferPixel(int x, int y, AColor& colour) {

@@ -63,12 +63,21 @@ ZENHOST_API void CloseFrameBuffer();
 /// Waits, pumping messages, until no render is pending or running and the newest image is
 /// shown; false on timeout.
 ZENHOST_API bool WaitForFrameBuffer(int timeoutMs);
+/// Why the frame buffer shows no picture (an image it cannot read: the file and the reason);
+/// empty while it shows one.
+ZENHOST_API std::wstring FrameBufferMessage();
 /// The linear colour the newest finished render gave at pixel (x, y); false without one.
 ZENHOST_API bool FrameBufferPixel(int x, int y, AColor& colour);
 /// The "Spheres" view: the environment in latitude-longitude with a grey diffuse ball and a
 /// chrome ball lit by it drawn over it (DrawLitSpheresCentred), rendered again as every view is.
 ZENHOST_API void SetFrameBufferSpheres(bool on);
 ZENHOST_API bool FrameBufferSpheres();
+
+// --- Files ---------------------------------------------------------------------------------
+/// A file named on the command line as a full Windows path with '\' separators: a POSIX path
+/// under Wine becomes the drive path Wine shows it on ("Z:\..."), a relative one is taken from
+/// the current folder. Unchanged when it cannot be resolved.
+ZENHOST_API std::wstring CommandLinePath(const std::wstring& argument);
 
 // --- Pictures -------------------------------------------------------------------------------
 /// Writes what a window's client area (the whole screen for null) shows as a PNG file, once

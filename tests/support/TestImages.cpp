@@ -7,18 +7,17 @@
 #define STB_IMAGE_WRITE_IMPLEMENTATION
 #include <stb/stb_image_write.h>
 
-#define TINYEXR_USE_MINIZ 0
-#define TINYEXR_USE_THREAD 0
-#define TINYEXR_IMPLEMENTATION
-#include <zlib.h>
-#include <tinyexr.h>
-
-#include "platform/Platform.h"
-
 #include <fstream>
 #else
 #include <OpenImageIO/imagebuf.h>
 #endif
+
+#include <OpenEXR/ImfChannelList.h>
+#include <OpenEXR/ImfFrameBuffer.h>
+#include <OpenEXR/ImfHeader.h>
+#include <OpenEXR/ImfOutputFile.h>
+
+#include <exception>
 
 namespace testsupport {
 
@@ -47,27 +46,6 @@ TestImage UniformImage(int width, int height, float r, float g, float b) {
 
 #if defined(_WIN32)
 
-namespace {
-
-// The header, offset table and chunk header of GridImage() written natively by OpenImageIO 2.4
-// with "compression" "dwaa" and float channels (WriteGridDwaaExrFile of the native build). The
-// chunk holds its 32 scanline pixels uncompressed: per row, the B, G and R channels in turn.
-const char kGridDwaaExrHead[] =
-    "v/1\001\002\000\000\000capDate\000string\000\023\000\000\0002026:12:07 01:18:10channel"
-    "s\000chlist\0007\000\000\000B\000\002\000\000\000\000\000\000\000\001\000\000\000\001"
-    "\000\000\000G\000\002\000\000\000\000\000\000\000\001\000\000\000\001\000\000\000R\000"
-    "\002\000\000\000\000\000\000\000\001\000\000\000\001\000\000\000\000compression\000com"
-    "pression\000\001\000\000\000\010dataWindow\000box2i\000\020\000\000\000\000\000\000"
-    "\000\000\000\000\000\007\000\000\000\003\000\000\000displayWindow\000box2i\000\020\000"
-    "\000\000\000\000\000\000\000\000\000\000\007\000\000\000\003\000\000\000dwaCompression"
-    "Level\000float\000\004\000\000\000\000\0004BlineOrder\000lineOrder\000\001\000\000\000"
-    "\000pixelAspectRatio\000float\000\004\000\000\000\000\000\200\077screenWindowCenter"
-    "\000v2f\000\010\000\000\000\000\000\000\000\000\000\000\000screenWindowWidth\000float"
-    "\000\004\000\000\000\000\000\200\077\000\211\001\000\000\000\000\000\000\000\000\000"
-    "\000\200\001\000\000";
-
-}  // namespace
-
 bool WriteHdrFile(const std::wstring& windowsPath, const TestImage& image) {
     std::ofstream out(NativePath(windowsPath), std::ios::binary | std::ios::trunc);
     return out &&
@@ -78,29 +56,6 @@ bool WriteHdrFile(const std::wstring& windowsPath, const TestImage& image) {
                },
                &out, image.width, image.height, 3, image.rgb.data()) != 0 &&
            out.flush().good();
-}
-
-bool WriteExrFile(const std::wstring& windowsPath, const TestImage& image) {
-    const char* err = nullptr;
-    // SaveEXR writes ZIP-compressed channels; 0 asks for 32-bit floats rather than halves.
-    int rc = SaveEXR(image.rgb.data(), image.width, image.height, 3, 0,
-                     platform::WideToUtf8(windowsPath).c_str(), &err);
-    FreeEXRErrorMessage(err);  // which takes no message too
-    return rc == TINYEXR_SUCCESS;
-}
-
-bool WriteGridDwaaExrFile(const std::wstring& windowsPath) {
-    std::ofstream out(NativePath(windowsPath), std::ios::binary | std::ios::trunc);
-    out.write(kGridDwaaExrHead, sizeof kGridDwaaExrHead - 1);  // without the final NUL
-    for (int row = 0; row < kGridHeight; ++row) {
-        for (float Rgb::*channel : {&Rgb::b, &Rgb::g, &Rgb::r}) {
-            for (int column = 0; column < kGridWidth; ++column) {
-                const float value = GridPixel(column, row).*channel;  // little-endian, as x86
-                out.write(reinterpret_cast<const char*>(&value), sizeof value);
-            }
-        }
-    }
-    return out.flush().good();
 }
 
 #else
@@ -125,15 +80,29 @@ bool WriteHdrFile(const std::wstring& windowsPath, const TestImage& image) {
     return WriteWithOiio(windowsPath, image, nullptr);
 }
 
-bool WriteExrFile(const std::wstring& windowsPath, const TestImage& image) {
-    return WriteWithOiio(windowsPath, image, "zip");
-}
-
-bool WriteGridDwaaExrFile(const std::wstring& windowsPath) {
-    return WriteWithOiio(windowsPath, GridImage(), "dwaa");
-}
-
 #endif
+
+bool WriteExrFile(const std::wstring& windowsPath, const TestImage& image) {
+    Imf::Header header(image.width, image.height);
+    header.compression() = Imf::ZIP_COMPRESSION;
+    Imf::FrameBuffer frame;
+    const size_t xStride = 3 * sizeof(float), yStride = xStride * size_t(image.width);
+    for (size_t c = 0; c < 3; ++c) {
+        const char* name = c == 0 ? "R" : c == 1 ? "G" : "B";
+        header.channels().insert(name, Imf::Channel(Imf::FLOAT));
+        auto* base = reinterpret_cast<char*>(const_cast<float*>(image.rgb.data() + c));
+        frame.insert(name, Imf::Slice(Imf::FLOAT, base, xStride, yStride));
+    }
+    try {
+        const std::u8string file = NativePath(windowsPath).u8string();
+        Imf::OutputFile out(reinterpret_cast<const char*>(file.c_str()), header);
+        out.setFrameBuffer(frame);
+        out.writePixels(image.height);
+    } catch (const std::exception&) {
+        return false;
+    }
+    return true;
+}
 
 bool WriteImageFile(const std::wstring& windowsPath, const TestImage& image) {
     return windowsPath.ends_with(L".hdr") ? WriteHdrFile(windowsPath, image)

@@ -39,9 +39,5 @@ bool WriteHdrFile(const std::wstring& windowsPath, const TestImage& image);
 bool WriteExrFile(const std::wstring& windowsPath, const TestImage& image);
 /// .hdr when the path ends so, else .exr.
 bool WriteImageFile(const std::wstring& windowsPath, const TestImage& image);
-/// GridImage as a DWAA-compressed OpenEXR file with float channels (which DWAA keeps exactly).
-/// Natively written by OpenImageIO; the Win64 build has no DWAA encoder and writes a stored copy
-/// of such a file.
-bool WriteGridDwaaExrFile(const std::wstring& windowsPath);
 
 }  // namespace testsupport

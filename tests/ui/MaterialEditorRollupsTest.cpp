@@ -5,10 +5,13 @@
 #include "core/ZenithraClassDesc.h"
 #include <custcont.h>
 #include <imtledit.h>
+#include "history/PreviewImages.h"
 #include "source/MapRotation.h"
+#include "source/RenderRefresh.h"
 #include "source/SourceFile.h"
 #include "support/BoxAnswers.h"
 #include "support/MapTestSupport.h"
+#include "support/NamedParamMap.h"
 #include "support/TestDrive.h"
 #include "support/TestImages.h"
 #include "support/WindowDrive.h"
@@ -22,6 +25,8 @@
 #include "../../res/resource.h"
 
 #include <gtest/gtest.h>
+
+#include <filesystem>
 
 namespace win = standalone::win;
 using namespace uidrive;
@@ -143,18 +148,30 @@ TEST_F(RollupTest, ClicksEditSlotsCycleFilesAndSpinnersWriteAtTheTimeTheirValueL
     std::vector<Notice> log;
     RecordingDependent listener(log, map);
     ScopedAnimateMode animate(true);
-    // Edit field, parameter, typed text, the time it is written at, keyed in animate mode.
-    const std::tuple<int, ParamID, const wchar_t*, TimeValue, bool> rows[] = {
-        {IDC_CONTRAST_EDIT, pb_slotContrast, L"150", 4800, true},
-        {IDC_SUN_EXPOSURE_EDIT, pb_slotSunExposure, L"2.5", 4800, true},
-        {IDC_HUE_EDIT, pb_slotHue, L"0.25", 0, false},
-        {IDC_EXPOSURE_EDIT, pb_slotExposure, L"1.5", 0, false}};
-    for (const auto& [edit, id, typed, writtenAt, keyed] : rows) {
+    // Edit field, parameter, typed text, the time it is written at, keyed in animate mode, the
+    // key that commits it (0: the focus leaving). Escape then gives the committed value back to a
+    // field typed over, and nothing changes.
+    const std::tuple<int, ParamID, const wchar_t*, TimeValue, bool, WPARAM> rows[] = {
+        {IDC_CONTRAST_EDIT, pb_slotContrast, L"150", 4800, true, VK_RETURN},
+        {IDC_SUN_EXPOSURE_EDIT, pb_slotSunExposure, L"2.5", 4800, true, VK_TAB},
+        {IDC_HUE_EDIT, pb_slotHue, L"0.25", 0, false, 0},
+        {IDC_EXPOSURE_EDIT, pb_slotExposure, L"1.5", 0, false, VK_TAB}};
+    for (const auto& [edit, id, typed, writtenAt, keyed, key] : rows) {
         SCOPED_TRACE(id);
-        Type(Page(2), edit, typed);
+        HWND field = Item(2, edit);
+        SetFocus(field);
+        SetWindowTextW(field, typed);
+        SendMessageW(field, WM_KEYDOWN, key, 0);
+        EXPECT_EQ(GetFocus() != field, key == VK_TAB);  // Tab moves on
+        if (!key) {
+            SetFocus(Item(2, IDC_OUTPUT_BUTTON));
+        }
         EXPECT_FLOAT_EQ(Float(id, 1, writtenAt), std::stof(typed));
         EXPECT_EQ(map->block->GetControllerByID(id, 1) != nullptr, keyed);
         log.clear();
+        SetWindowTextW(field, L"7");
+        SendMessageW(field, WM_KEYDOWN, VK_ESCAPE, 0);
+        EXPECT_FLOAT_EQ(std::stof(Text(field)), std::stof(typed));
         Type(Page(2), edit, typed);
         EXPECT_TRUE(MessagesTo(log, listener).empty());
     }
@@ -310,6 +327,60 @@ TEST_F(RollupTest, SpheresViewShowsTheSlotsBallsAndFollowsItsValues) {
     EXPECT_EQ(framePixels(), std::vector<float>(panorama.rgb.begin(), panorama.rgb.end()));
     win::CloseFrameBuffer();
     win::SetEnvironmentMap(nullptr);
+}
+
+// A source file that cannot be read: the frame buffer says which and why over grey (and a look's
+// preview grabs that, not a black picture), the status line still names the file and the scene
+// keeps its slots; the next readable file is shown again.
+TEST_F(RollupTest, AnImageThatCannotBeReadSaysWhyInTheFrameBufferAndLosesNothing) {
+    auto cut = [](const std::wstring& path, int bytes) {
+        std::filesystem::resize_file(NativePath(path),
+                                     std::filesystem::file_size(NativePath(path)) - bytes);
+        return path;
+    };
+    const std::wstring good = Hdr(L"a.hdr"), exr = drive.ScratchFolder() + L"\\b.exr";
+    ASSERT_TRUE(WriteExrFile(exr, UniformImage(64, 32, 1, 2, 3)));
+    Texmap* source = Source(standalone::CreateBitmapMap(), good);
+    map->SetSlotCount(2);
+    map->SetSlotExposure(1, 1.0f);  // the grey of 0.5 shows white
+    Show(map);
+    win::SetEnvironmentMap(map->GetSubTexmap(2));  // through the proxy to its master's source
+    HWND frame = win::OpenFrameBuffer(128, 64);
+    // The file, what its line says (none for a file that reads).
+    const std::pair<std::wstring, const wchar_t*> files[] = {
+        {cut(exr, 20), L"damaged OpenEXR"},
+        {cut(Hdr(L"c.hdr", GridImage()), 48), L"truncated"},
+        {exr + L".missing.exr", L"file not found"},
+        {good, L""}};
+    for (const auto& [file, reason] : files) {
+        SetTexmapFilePath(source, file.c_str());
+        RefreshAfterSourceChange(map, source, map->mainRollupWnd);
+        ASSERT_TRUE(win::WaitForFrameBuffer(20000));
+        const std::wstring line = win::FrameBufferMessage();
+        EXPECT_EQ(line.empty(), !*reason) << Narrow(file);
+        EXPECT_TRUE(line.empty() || (line.find(file) < line.find(reason) &&
+                                     line.find(reason) != std::wstring::npos))
+            << Narrow(line);
+        EXPECT_EQ(Text(Item(0, IDC_HDR_STATUS)), file);
+        EXPECT_EQ(map->GetSlotCount(), 2);
+        const COLORREF shown = *reason ? RGB(80, 80, 80) : RGB(255, 255, 255);
+        EXPECT_EQ(Capture(frame).At(2, 2), shown);
+        std::vector<uint8_t> jpeg;
+        ASSERT_TRUE(CaptureFrameBufferPreview(jpeg));
+        const Shot preview = Paint(8, 8, [&](HDC dc) { DrawPreviewImage(dc, {0, 0, 8, 8}, jpeg); });
+        EXPECT_TRUE(Near(preview.At(2, 2), shown)) << Narrow(file);
+    }
+    win::CloseFrameBuffer();
+    win::SetEnvironmentMap(nullptr);
+}
+
+// A file named on the studio's command line: under Wine a POSIX path is the file on drive Z:;
+// every path comes out whole, with '\\' alone.
+TEST(StudioCommandLineTest, PathsBecomeTheWindowsPathsTheProcessSees) {
+    for (const auto& [argument, path] : {std::pair{L"/tmp/hdr/../sky.hdr", L"Z:\\tmp\\sky.hdr"},
+                                         {L"C:/HDRI//a/./b.exr", L"C:\\HDRI\\a\\b.exr"}}) {
+        EXPECT_EQ(win::CommandLinePath(argument), path);
+    }
 }
 
 // Screenshots of the editor, then what goes when the editor or the map goes.

@@ -48,7 +48,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         } else if (arg == L"--camera") {
             throughCamera = true;
         } else {
-            imagePath.assign(arg.begin(), arg.end());
+            imagePath = standalone::win::CommandLinePath(arg);
         }
     }
     LocalFree(argv);

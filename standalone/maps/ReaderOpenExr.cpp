@@ -1,5 +1,6 @@
-// Native builds read EXR source images with OpenEXR, which decodes every compression (DWAA and
-// DWAB included); Radiance files go through the shared stb_image reader.
+// Both builds read EXR source images with OpenEXR, which decodes every compression (DWAA and
+// DWAB included), scan-line and tiled files (the full-resolution level of a mip-mapped one) and
+// the first part of a multi-part file; Radiance files go through the shared stb_image reader.
 
 #include "maps/HdrImageReader.h"
 
@@ -10,6 +11,7 @@
 #include <OpenEXR/ImfTestFile.h>
 
 #include <exception>
+#include <memory>
 
 namespace standalone {
 
@@ -17,8 +19,17 @@ namespace {
 
 // Red, green and blue when the file has them; otherwise its luminance ("Y") or, failing that,
 // its first channel, spread over all three as grey.
-bool ReadOpenExr(const std::filesystem::path& file, HdrImage& out, std::string* error) {
-    Imf::InputFile in(file.c_str());
+// OpenEXR reports what it cannot read by exceptions: in the header (an unknown compression among
+// them) or in the pixel data.
+bool ReadOpenExr(const char* file, HdrImage& out, std::string* error) {
+    std::unique_ptr<Imf::InputFile> opened;
+    try {
+        opened = std::make_unique<Imf::InputFile>(file);
+    } catch (const std::exception& e) {
+        *error = std::string("damaged or unsupported OpenEXR header (") + e.what() + ")";
+        return false;
+    }
+    Imf::InputFile& in = *opened;
     const Imath::Box2i window = in.header().dataWindow();
     int64_t width = int64_t(window.max.x) - window.min.x + 1;
     int64_t height = int64_t(window.max.y) - window.min.y + 1;
@@ -43,8 +54,13 @@ bool ReadOpenExr(const std::filesystem::path& file, HdrImage& out, std::string* 
         const char* name = colour ? (c == 0 ? "R" : c == 1 ? "G" : "B") : grey;
         frame.insert(name, Imf::Slice::Make(Imf::FLOAT, rgb.data() + c, window, xStride, yStride));
     }
-    in.setFrameBuffer(frame);
-    in.readPixels(window.min.y, window.max.y);
+    try {
+        in.setFrameBuffer(frame);
+        in.readPixels(window.min.y, window.max.y);
+    } catch (const std::exception& e) {
+        *error = std::string("damaged OpenEXR pixel data (") + e.what() + ")";
+        return false;
+    }
     if (!colour) {
         for (size_t p = 0; p < pixels; ++p) {
             rgb[p * 3 + 1] = rgb[p * 3 + 2] = rgb[p * 3];
@@ -68,14 +84,17 @@ bool ReadHdrFile(const std::filesystem::path& file, HdrFileFormat format, HdrIma
         }
         return DecodeRadiance(bytes, out, error);
     }
-    // Both builds refuse a file whose contents do not match its extension.
-    if (!Imf::isOpenExrFile(file.c_str())) {
+    // OpenEXR takes UTF-8 file names, on Windows too.
+    const std::u8string utf8 = file.u8string();
+    const char* name = reinterpret_cast<const char*>(utf8.c_str());
+    // A file whose contents do not match its extension is refused.
+    if (!Imf::isOpenExrFile(name)) {
         *error = "not an OpenEXR file";
         return false;
     }
-    // OpenEXR reports damage by exceptions; they end here as the reason.
+    // Anything else OpenEXR throws ends here as the reason.
     try {
-        return ReadOpenExr(file, out, error);
+        return ReadOpenExr(name, out, error);
     } catch (const std::exception& e) {
         *error = e.what();
         return false;
