@@ -27,8 +27,16 @@
 namespace {
 
 #if defined(_WIN32)
+// A top-level window of this process (Wine shares its window list between the processes of a
+// prefix).
 HWND TopWindowOfClass(const wchar_t* className) {
-    return FindWindowExW(nullptr, nullptr, className, nullptr);
+    for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, className, nullptr));) {
+        DWORD process = 0;
+        if (GetWindowThreadProcessId(w, &process) && process == GetCurrentProcessId()) {
+            return w;
+        }
+    }
+    return nullptr;
 }
 
 // Freed and loaded again in one process, the library's windows work as before, and deleting a

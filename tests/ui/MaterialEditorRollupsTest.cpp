@@ -334,6 +334,7 @@ TEST_F(RollupTest, ButtonsDragProxiesTakeSourceMapsAndShowThem) {
     EXPECT_EQ(editor->GetActiveMtlSlot(), 5);
     EXPECT_EQ(editor->GetTopMtlSlot(0), map);
     // The Output button shows its slot's proxy in the active sample slot.
+    editor->SetActiveMtlSlot(0, FALSE);
     Click(Page(2), IDC_OUTPUT_BUTTON);
     EXPECT_EQ(editor->GetTopMtlSlot(editor->GetActiveMtlSlot()), map->GetSubTexmap(2));
     win::CloseFrameBuffer();
