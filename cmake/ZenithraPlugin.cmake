@@ -29,11 +29,13 @@ endfunction()
 function(zenithra_add_platform_library)
   if(WIN32)
     add_library(zenithra_platform STATIC ${CMAKE_SOURCE_DIR}/src/platform/PlatformWin32.cpp
-      ${CMAKE_SOURCE_DIR}/src/platform/Utf16Bytes.cpp)
+      ${CMAKE_SOURCE_DIR}/src/platform/Utf16Bytes.cpp
+      ${CMAKE_SOURCE_DIR}/src/platform/FolderFiles.cpp)
     target_link_libraries(zenithra_platform PUBLIC comdlg32)
   else()
     add_library(zenithra_platform STATIC ${CMAKE_SOURCE_DIR}/src/platform/PlatformPosix.cpp
-      ${CMAKE_SOURCE_DIR}/src/platform/Utf16Bytes.cpp)
+      ${CMAKE_SOURCE_DIR}/src/platform/Utf16Bytes.cpp
+      ${CMAKE_SOURCE_DIR}/src/platform/FolderFiles.cpp)
   endif()
 endfunction()
 

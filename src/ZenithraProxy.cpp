@@ -13,6 +13,7 @@
 #include <ioapi.h>
 
 #include <algorithm>
+#include <memory>
 
 namespace {
 constexpr USHORT kSlotIndexChunk = 0x100;
@@ -105,14 +106,19 @@ int ZenithraProxy::LoadMapFiles(TimeValue t) {
 }
 
 ReferenceTarget* ZenithraProxy::Clone(RemapDir& remap) {
-    auto* copy = new ZenithraProxy();
-    copy->slotIndex.store(slotIndex.load());
-    copy->SetMaster(master.load());
-    BaseClone(this, copy, remap);
-    ZENITHRA_LOG("ZenithraProxy::Clone")
-        << _M("Proxy::Clone slot=") << slotIndex.load() << _M(" master=")
-        << (master.load() ? _M("OK") : _M("NULL"));
-    return copy;
+    return GuardEntry<ReferenceTarget*>(nullptr, [&]() -> ReferenceTarget* {
+        struct DeleteUnfinished {
+            void operator()(ZenithraProxy* proxy) const { proxy->DeleteThis(); }
+        };
+        std::unique_ptr<ZenithraProxy, DeleteUnfinished> copy(new ZenithraProxy());
+        copy->slotIndex.store(slotIndex.load());
+        copy->SetMaster(master.load());
+        BaseClone(this, copy.get(), remap);
+        ZENITHRA_LOG("ZenithraProxy::Clone")
+            << _M("Proxy::Clone slot=") << slotIndex.load() << _M(" master=")
+            << (master.load() ? _M("OK") : _M("NULL"));
+        return copy.release();
+    });
 }
 
 IOResult ZenithraProxy::Save(ISave* isave) {

@@ -2,6 +2,7 @@
 // ZenithraProxy: a small texture map that stands for one output slot of a Zenithra map. It owns
 // nothing; its master holds it as one of references 2..17 and links it back.
 
+#include "core/HostEdge.h"
 #include "core/ZenithraIds.h"
 
 #include <imtl.h>
@@ -18,7 +19,7 @@ public:
 
     void DeleteThis() override;
     void GetClassName(MSTR& s, bool /*localized*/ = true) const override {
-        s = _M("ZenithraProxy");
+        GuardEntry([&] { s = _M("ZenithraProxy"); });
     }
     SClass_ID SuperClassID() override { return TEXMAP_CLASS_ID; }
     Class_ID ClassID() override { return ZENITHRA_PROXY_CLASS_ID; }

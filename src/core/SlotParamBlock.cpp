@@ -130,3 +130,26 @@ void EnsureSlotTabs(IParamBlock2* block, int n) {
         }
     }
 }
+
+float* SlotValueField(AdjustmentParams& values, ParamID id) {
+    switch (id) {
+        case pb_slotExposure:
+            return &values.exposure;
+        case pb_slotContrast:
+            return &values.contrast;
+        case pb_slotSaturation:
+            return &values.saturation;
+        case pb_slotHue:
+            return &values.hue;
+        case pb_slotBrightPix:
+            return &values.brightPix;
+        case pb_slotSunExposure:
+            return &values.sunExposure;
+        case pb_slotSunSpotSize:
+            return &values.sunSpotSize;
+        case pb_slotSunSpotHeight:
+            return &values.sunSpotHeight;
+        default:
+            return nullptr;
+    }
+}

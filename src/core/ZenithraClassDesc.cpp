@@ -98,3 +98,21 @@ ParamBlockDesc2 zenithraParamBlockDesc(
         p_end,
     p_end);
 // clang-format on
+
+// Read from the block's definition once, as the library loads (the block descriptor above is
+// constructed first); evaluation reads it on every sample.
+const uint64_t kAnimatableSlotParams = [] {
+    uint64_t bits = 0;
+    for (int i = 0; i < zenithraParamBlockDesc.Count(); ++i) {
+        const ParamDef& def = zenithraParamBlockDesc.paramdefs[i];
+        if ((def.flags & P_ANIMATABLE) != 0 && def.ID < 64) {
+            bits |= uint64_t(1) << def.ID;
+        }
+    }
+    return bits;
+}();
+
+TimeValue CurrentTime() {
+    Interface* core = GetCOREInterface();
+    return core ? core->GetTime() : 0;
+}

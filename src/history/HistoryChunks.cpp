@@ -3,6 +3,7 @@
 #include "history/HistoryChunks.h"
 
 #include "core/ChunkFields.h"
+#include "core/HostEdge.h"
 #include "shading/Zenithra.h"
 
 #include <array>
@@ -146,47 +147,57 @@ bool ReadHistoryEntry(ILoad* iload, HistoryEntry& e) {
 }
 
 IOResult Zenithra::Save(ISave* isave) {
-    ChunkOut out(isave);
-    int n = GetSlotCount();
-    isave->BeginChunk(kSlotExposuresChunk);
-    out.U32(uint32_t(n));
-    for (float ev : GetSlotExposures(n)) {
-        out.F32(ev);
-    }
-    isave->EndChunk();
-    FlushExposureCache(n);
-    for (const HistoryEntry& entry : history) {
-        isave->BeginChunk(kHistoryEntryChunk);
-        WriteHistoryEntry(isave, entry);
+    return GuardEntry<IOResult>(IO_OK, [&]() -> IOResult {
+        ChunkOut out(isave);
+        int n = GetSlotCount();
+        isave->BeginChunk(kSlotExposuresChunk);
+        out.U32(uint32_t(n));
+        for (float ev : GetSlotExposures(n)) {
+            out.F32(ev);
+        }
         isave->EndChunk();
-    }
-    return IO_OK;
+        FlushExposureCache(n);
+        for (const HistoryEntry& entry : history) {
+            isave->BeginChunk(kHistoryEntryChunk);
+            WriteHistoryEntry(isave, entry);
+            isave->EndChunk();
+        }
+        return IO_OK;
+    });
 }
 
 IOResult Zenithra::Load(ILoad* iload) {
-    history.clear();
-    exposureCache.Clear();
-    exposureCacheReady.store(false);
-    exposureCachePending.store(false);
+    GuardEntry([&] { LoadChunks(iload); });
+    return IO_OK;
+}
+
+void Zenithra::LoadChunks(ILoad* iload) {
+    HistoryStore loaded;
+    std::vector<float> exposures;
     while (iload->OpenChunk() == IO_OK) {
         USHORT id = iload->CurChunkID();
         if (id == kHistoryEntryChunk) {
             HistoryEntry entry;
             if (ReadHistoryEntry(iload, entry)) {
-                history.push_back(std::move(entry));
+                loaded.push_back(std::move(entry));
             }
         } else if (id == kSlotExposuresChunk) {
             ChunkIn in(iload);
-            std::vector<float> values = ReadExposures(in);
-            if (values.empty()) {  // also a count of 0
-                values.push_back(0.0f);
+            exposures = ReadExposures(in);
+            if (exposures.empty()) {  // also a count of 0
+                exposures.push_back(0.0f);
             }
-            exposureCache.Assign(values);  // held at the 16 slots a map can have
-            exposureCacheReady.store(true);
-            exposureCachePending.store(true);
         }
         iload->CloseChunk();
     }
+    history = std::move(loaded);
+    exposureCache.Clear();
+    exposureCacheReady.store(false);
+    exposureCachePending.store(false);
+    if (!exposures.empty()) {
+        exposureCache.Assign(exposures);  // held at the 16 slots a map can have
+        exposureCacheReady.store(true);
+        exposureCachePending.store(true);
+    }
     RefreshHistoryWindows(this, MSTR(), MSTR());
-    return IO_OK;
 }

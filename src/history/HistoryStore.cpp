@@ -52,6 +52,10 @@ MSTR MakeLookId() {
     return MakeMstr(platform::Utf8ToWide(text));
 }
 
+bool FrameThenId(const HistoryEntry& a, const HistoryEntry& b) {
+    return a.frame != b.frame ? a.frame < b.frame : a.entryId < b.entryId;
+}
+
 bool SameCamera(const MSTR& name, uint32_t handle, const HistoryEntry& entry) {
     std::wstring a = platform::ToLower(MstrView(name));
     std::wstring b = platform::ToLower(MstrView(entry.cameraName));

@@ -34,11 +34,18 @@ struct HistoryEntry {
     bool operator==(const HistoryEntry&) const = default;
 };
 
+/// The title of every message box of the lighting history.
+inline constexpr const MCHAR* kHistoryBoxTitle = _M("HDR Lighting History");
+
 /// The map's looks in their meaningful order (rows, columns and the latest variant follow it).
 using HistoryStore = std::vector<HistoryEntry>;
 
 /// `variantId`, or `entryId` for records made before variants existed.
 const MSTR& VariantKey(const HistoryEntry& entry);
+
+/// The order of a variant's records, in the History window and when applied: by frame, then by
+/// entry id (so that of two records at one frame the later one comes last).
+bool FrameThenId(const HistoryEntry& a, const HistoryEntry& b);
 
 /// "YYYYMMDD_HHMMSS_mmm_tttttttt": local time, milliseconds and the tick count in hex.
 MSTR MakeLookId();

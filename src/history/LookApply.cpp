@@ -104,12 +104,10 @@ void ApplyFrame(Zenithra& map, const HistoryEntry& e, int n) {
     }
     IParamBlock2& block = *map.block;
     const int slot = SlotIndex(e, n);
-    const AdjustmentParams& a = e.adjust;
-    const float floats[] = {a.contrast,    a.saturation,  a.brightPix,
-                            a.sunExposure, a.sunSpotSize, a.sunSpotHeight};
-    for (size_t i = 0; i < std::size(kFrameFloatIds); ++i) {
-        if (slot < block.Count(kFrameFloatIds[i])) {
-            block.SetValue(kFrameFloatIds[i], e.frame, floats[i], slot);
+    AdjustmentParams a = e.adjust;
+    for (ParamID id : kFrameFloatIds) {
+        if (slot < block.Count(id)) {
+            block.SetValue(id, e.frame, *SlotValueField(a, id), slot);
             NotifyBlockChanged(block);
         }
     }
@@ -167,9 +165,7 @@ bool ApplyLook(Zenithra* map, const MSTR& variantId, const HistoryEntry* shown) 
         return false;
     }
     // At equal frames the entry ids decide, so that the later record is written last.
-    std::stable_sort(looks.begin(), looks.end(), [](const HistoryEntry& a, const HistoryEntry& b) {
-        return a.frame != b.frame ? a.frame < b.frame : a.entryId < b.entryId;
-    });
+    std::stable_sort(looks.begin(), looks.end(), FrameThenId);
     const HistoryEntry rec = shown ? *shown : looks.front();
     const MSTR hdrPath = looks.front().hdrPath;
     if (!hdrPath.isNull()) {
@@ -189,12 +185,7 @@ bool ApplyLook(Zenithra* map, const MSTR& variantId, const HistoryEntry* shown) 
 
     RefreshAfterSourceChange(map, map->sourceMap, map->mainRollupWnd);
     map->SyncSlotRollups();
-    map->validity = NEVER;
-    if (map->mainRollupWnd) {
-        map->UpdateMainRollup(map->mainRollupWnd);
-    }
-    map->NotifyDependents(FOREVER, PART_ALL, REFMSG_CHANGE, NOTIFY_ALL, true);
-    map->NotifyProxies(PART_ALL, REFMSG_CHANGE);
+    map->NotifyAll(PART_ALL, REFMSG_CHANGE, true);
     if (!hdrPath.isNull()) {
         RefreshHistoryWindows(map, hdrPath, vid);
     }

@@ -3,6 +3,7 @@
 
 #include "history/LookCapture.h"
 
+#include "core/ZenithraClassDesc.h"
 #include "history/HistoryStore.h"
 #include "history/PreviewImages.h"
 #include "platform/Platform.h"
@@ -19,8 +20,6 @@
 #include <iterator>
 
 namespace {
-
-const MCHAR* const kBoxTitle = _M("HDR Lighting History");
 
 struct CameraSeen {
     ULONG handle = 0;
@@ -77,16 +76,18 @@ bool CaptureLook(Zenithra* map) {
     }
     void* owner = map->mainRollupWnd;
     if (!map->sourceMap) {
-        platform::ShowMessageBox(owner, _M("Assign a VRayBitmap source map first."), kBoxTitle,
+        platform::ShowMessageBox(owner, _M("Assign a VRayBitmap source map first."),
+                                 kHistoryBoxTitle,
                                  platform::kBoxOk | platform::kBoxIconInformation);
         return false;
     }
     Interface* core = GetCOREInterface();
-    const TimeValue t = core ? core->GetTime() : 0;
+    const TimeValue t = CurrentTime();
     const MSTR path = GetTexmapFilePath(map->sourceMap);
     if (path.isNull()) {
         platform::ShowMessageBox(owner, _M("Current VRayBitmap has no HDR/EXR file path."),
-                                 kBoxTitle, platform::kBoxOk | platform::kBoxIconInformation);
+                                 kHistoryBoxTitle,
+                                 platform::kBoxOk | platform::kBoxIconInformation);
         return false;
     }
     const CameraSeen camera = core ? ActiveCamera(core, t) : CameraSeen{};
@@ -126,7 +127,7 @@ bool CaptureLook(Zenithra* map) {
     bool overwrite = false;
     if (!variants.empty()) {
         const int answer =
-            platform::ShowMessageBox(owner, kOverwritePrompt, kBoxTitle,
+            platform::ShowMessageBox(owner, kOverwritePrompt, kHistoryBoxTitle,
                                      platform::kBoxYesNoCancel | platform::kBoxIconQuestion);
         if (answer == platform::kAnswerCancel) {
             return false;

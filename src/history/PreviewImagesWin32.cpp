@@ -3,14 +3,14 @@
 
 #include "history/PreviewImages.h"
 
+#include "core/HostEdge.h"
 #include "history/Settings.h"
 #include "source/RenderRefresh.h"
 
 #include <GetCOREInterface.h>
 #include <maxapi.h>
 
-#include <objidl.h>  // GDI+ needs what WIN32_LEAN_AND_MEAN leaves out
-#include <gdiplus.h>
+#include "platform/Win32Owned.h"
 
 #include <cstring>
 #include <cwchar>
@@ -27,26 +27,6 @@ constexpr GUID kEncoderQuality = {
     0x1D5BE4B5, 0xFA4A, 0x452D, {0x9C, 0xDD, 0x5D, 0xB3, 0x51, 0x05, 0xE7, 0xEB}};
 constexpr COLORREF kEmptyPopupColour = RGB(46, 46, 46);
 
-// GDI+ for the length of one operation, so that nothing of it outlives the call.
-class GdiplusSession {
-public:
-    GdiplusSession() {
-        Gdiplus::GdiplusStartupInput input;  // version 1, no debug callback, nothing suppressed
-        started = Gdiplus::GdiplusStartup(&token, &input, nullptr) == Gdiplus::Ok;
-    }
-    ~GdiplusSession() {
-        if (started) {
-            Gdiplus::GdiplusShutdown(token);
-        }
-    }
-    GdiplusSession(const GdiplusSession&) = delete;
-    GdiplusSession& operator=(const GdiplusSession&) = delete;
-    bool started = false;
-
-private:
-    ULONG_PTR token = 0;
-};
-
 struct ImageDisposer {
     void operator()(Gdiplus::GpImage* image) const { gdip::GdipDisposeImage(image); }
 };
@@ -56,13 +36,11 @@ struct GraphicsDeleter {
 struct StreamReleaser {
     void operator()(IStream* stream) const { stream->Release(); }
 };
-struct BitmapDeleter {
-    void operator()(HBITMAP__* bitmap) const { DeleteObject(bitmap); }
-};
 using Image = std::unique_ptr<Gdiplus::GpImage, ImageDisposer>;
 using Graphics = std::unique_ptr<Gdiplus::GpGraphics, GraphicsDeleter>;
 using Stream = std::unique_ptr<IStream, StreamReleaser>;
-using Bitmap = std::unique_ptr<HBITMAP__, BitmapDeleter>;
+using win32::Bitmap;
+using win32::GdiplusSession;
 
 // The frame buffer's client area; else the host's main window (the foreground window without
 // a host).
@@ -74,25 +52,6 @@ Bitmap GrabPreviewSource() {
     }
     Interface* core = GetCOREInterface();
     return Bitmap(CaptureWindowBitmap(core ? core->GetMAXHWnd() : GetForegroundWindow()));
-}
-
-bool FindJpegEncoder(CLSID& encoder) {
-    UINT count = 0, bytes = 0;
-    if (gdip::GdipGetImageEncodersSize(&count, &bytes) != Gdiplus::Ok || count == 0 || bytes == 0) {
-        return false;
-    }
-    std::vector<unsigned char> buffer(bytes);
-    auto* codecs = reinterpret_cast<Gdiplus::ImageCodecInfo*>(buffer.data());
-    if (gdip::GdipGetImageEncoders(count, bytes, codecs) != Gdiplus::Ok) {
-        return false;
-    }
-    for (UINT i = 0; i < count; ++i) {
-        if (codecs[i].MimeType && std::wcscmp(codecs[i].MimeType, _M("image/jpeg")) == 0) {
-            encoder = codecs[i].Clsid;
-            return true;
-        }
-    }
-    return false;
 }
 
 // The grab scaled to exactly the preview size: the aspect ratio is not kept.
@@ -138,8 +97,8 @@ bool ReadStream(IStream* stream, std::vector<uint8_t>& out) {
 }
 
 bool EncodeJpeg(Gdiplus::GpImage* picture, std::vector<uint8_t>& jpeg) {
-    CLSID encoder{};
-    if (!FindJpegEncoder(encoder)) {
+    std::optional<CLSID> encoder = win32::FindImageEncoder(_M("image/jpeg"));
+    if (!encoder) {
         return false;
     }
     LONG quality = kJpegQuality;
@@ -154,7 +113,7 @@ bool EncodeJpeg(Gdiplus::GpImage* picture, std::vector<uint8_t>& jpeg) {
         return false;
     }
     Stream stream(raw);
-    if (gdip::GdipSaveImageToStream(picture, raw, &encoder, &parameters) != Gdiplus::Ok) {
+    if (gdip::GdipSaveImageToStream(picture, raw, &*encoder, &parameters) != Gdiplus::Ok) {
         return false;
     }
     return ReadStream(raw, jpeg);
@@ -162,22 +121,13 @@ bool EncodeJpeg(Gdiplus::GpImage* picture, std::vector<uint8_t>& jpeg) {
 
 // A stream over a movable copy of the bytes, which frees the copy when released.
 Stream StreamOverCopy(const std::vector<uint8_t>& bytes) {
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes.size());
-    if (!memory) {
-        return nullptr;
-    }
-    void* target = GlobalLock(memory);
-    if (!target) {
-        GlobalFree(memory);
-        return nullptr;
-    }
-    std::memcpy(target, bytes.data(), bytes.size());
-    GlobalUnlock(memory);
+    win32::GlobalMemory memory(bytes.size());
     IStream* stream = nullptr;
-    if (FAILED(CreateStreamOnHGlobal(memory, TRUE, &stream)) || !stream) {
-        GlobalFree(memory);
+    if (!memory.Fill(bytes.data(), bytes.size()) ||
+        FAILED(CreateStreamOnHGlobal(memory.Get(), TRUE, &stream)) || !stream) {
         return nullptr;
     }
+    memory.Release();  // the stream frees it
     return Stream(stream);
 }
 
@@ -203,30 +153,25 @@ HBITMAP CaptureWindowBitmap(HWND window) {
     if (width < kMinimumGrabPixels || height < kMinimumGrabPixels) {
         return nullptr;
     }
-    HDC windowDc = GetDC(window);
-    if (!windowDc) {
+    win32::WindowDc windowDc(window);
+    if (!windowDc.Dc()) {
         return nullptr;
     }
-    HDC memory = CreateCompatibleDC(windowDc);
-    HBITMAP bitmap = memory ? CreateCompatibleBitmap(windowDc, width, height) : nullptr;
+    win32::MemoryDc memory(windowDc.Dc());
+    Bitmap bitmap(memory.Dc() ? CreateCompatibleBitmap(windowDc.Dc(), width, height) : nullptr);
     if (bitmap) {
-        HGDIOBJ previous = SelectObject(memory, bitmap);
+        win32::Selection selected(memory.Dc(), bitmap.Get());
         // CAPTUREBLT takes layered windows on top along, as the user sees them.
-        BitBlt(memory, 0, 0, width, height, windowDc, 0, 0, SRCCOPY | CAPTUREBLT);
-        SelectObject(memory, previous);
+        BitBlt(memory.Dc(), 0, 0, width, height, windowDc.Dc(), 0, 0, SRCCOPY | CAPTUREBLT);
     }
-    if (memory) {
-        DeleteDC(memory);
-    }
-    ReleaseDC(window, windowDc);
-    return bitmap;
+    return bitmap.Release();
 }
 
 bool CaptureFrameBufferPreview(std::vector<uint8_t>& jpeg) {
     jpeg.clear();
-    try {
+    bool made = GuardEntry(false, [&] {
         GdiplusSession session;
-        if (!session.started) {
+        if (!session) {
             return false;
         }
         Bitmap grab = GrabPreviewSource();
@@ -234,16 +179,17 @@ bool CaptureFrameBufferPreview(std::vector<uint8_t>& jpeg) {
             return false;
         }
         Gdiplus::GpBitmap* wrapped = nullptr;
-        if (gdip::GdipCreateBitmapFromHBITMAP(grab.get(), nullptr, &wrapped) != Gdiplus::Ok) {
+        if (gdip::GdipCreateBitmapFromHBITMAP(grab.Get(), nullptr, &wrapped) != Gdiplus::Ok) {
             return false;
         }
         Image grabImage(wrapped);
         Image scaled = ScaleToPreviewSize(wrapped);
         return scaled && EncodeJpeg(scaled.get(), jpeg);
-    } catch (...) {
+    });
+    if (!made) {
         jpeg.clear();  // a look is saved without a preview rather than not at all
-        return false;
     }
+    return made;
 }
 
 void DrawPreviewImage(HDC dc, const RECT& rect, const std::vector<uint8_t>& jpeg) {
@@ -253,7 +199,7 @@ void DrawPreviewImage(HDC dc, const RECT& rect, const std::vector<uint8_t>& jpeg
         return;
     }
     GdiplusSession session;
-    if (!session.started) {
+    if (!session) {
         return;
     }
     Stream stream = StreamOverCopy(jpeg);
@@ -275,7 +221,7 @@ PreviewImageSize GetPreviewImageSize(const std::vector<uint8_t>& jpeg) {
         return {};
     }
     GdiplusSession session;
-    if (!session.started) {
+    if (!session) {
         return {};
     }
     Stream stream = StreamOverCopy(jpeg);
@@ -288,7 +234,9 @@ PreviewImageSize GetPreviewImageSize(const std::vector<uint8_t>& jpeg) {
     return size;
 }
 
-LRESULT CALLBACK PreviewPopupWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+namespace {
+
+LRESULT PreviewPopupMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
     auto* data = reinterpret_cast<PreviewPopupData*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     switch (msg) {
         case WM_CREATE:
@@ -298,17 +246,13 @@ LRESULT CALLBACK PreviewPopupWndProc(HWND window, UINT msg, WPARAM wParam, LPARA
         case WM_ERASEBKGND:
             return 1;  // the paint covers the whole client area
         case WM_PAINT: {
-            PAINTSTRUCT paint{};
-            HDC dc = BeginPaint(window, &paint);
+            win32::PaintScope paint(window);
             RECT client{};
             GetClientRect(window, &client);
-            HBRUSH brush = CreateSolidBrush(data ? data->background : kEmptyPopupColour);
-            FillRect(dc, &client, brush);
-            DeleteObject(brush);
+            win32::FillSolid(paint.Dc(), client, data ? data->background : kEmptyPopupColour);
             if (data) {
-                DrawPreviewImage(dc, client, data->jpeg);
+                DrawPreviewImage(paint.Dc(), client, data->jpeg);
             }
-            EndPaint(window, &paint);
             return 0;
         }
         case WM_NCDESTROY:
@@ -318,4 +262,10 @@ LRESULT CALLBACK PreviewPopupWndProc(HWND window, UINT msg, WPARAM wParam, LPARA
         default:
             return DefWindowProcW(window, msg, wParam, lParam);
     }
+}
+
+}  // namespace
+
+LRESULT CALLBACK PreviewPopupWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+    return GuardEntry<LRESULT>(0, [&] { return PreviewPopupMessage(window, msg, wParam, lParam); });
 }

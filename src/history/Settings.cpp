@@ -59,11 +59,9 @@ MSTR GetSettingsFilePath() {
 }
 
 void WriteHistoryWindowValue(const MSTR& key, int32_t value) {
-    char digits[64];
-    std::snprintf(digits, sizeof digits, "%d", int(value));
     MSTR file = GetSettingsFilePath();
     MaxSDK::Util::WritePrivateProfileStringW(_M("HistoryWindow"), key.data(),
-                                             platform::Utf8ToWide(digits).c_str(), file.data());
+                                             DecimalText(value).data(), file.data());
 }
 
 PreviewSize ReadPreviewSize(const platform::ScreenRect& area) {

@@ -175,8 +175,11 @@ void SetOpenFileChooser(bool (*chooser)(const OpenFileRequest&, std::wstring&));
 enum MessageBoxStyle : uint32_t {
     kBoxOk = 0x0,
     kBoxYesNoCancel = 0x3,
+    kBoxYesNo = 0x4,
     kBoxIconQuestion = 0x20,
+    kBoxIconExclamation = 0x30,
     kBoxIconInformation = 0x40,
+    kBoxDefaultSecond = 0x100,
 };
 enum MessageBoxAnswer : int { kAnswerOk = 1, kAnswerCancel = 2, kAnswerYes = 6, kAnswerNo = 7 };
 

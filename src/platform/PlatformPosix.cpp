@@ -470,32 +470,6 @@ bool WeaklyCanonical(std::wstring_view windowsPath, std::wstring& out) {
     return true;
 }
 
-bool ListRegularFiles(std::wstring_view windowsFolder, std::vector<std::wstring>& names) {
-    const std::string native = ToNativePath(windowsFolder);
-    if (native.empty()) {
-        return false;
-    }
-    std::error_code ec;
-    std::filesystem::directory_iterator it(native, ec);
-    if (ec) {
-        return false;
-    }
-    for (; it != std::filesystem::directory_iterator(); it.increment(ec)) {
-        if (ec) {
-            break;
-        }
-        std::error_code statusError;
-        const std::filesystem::file_status status = it->status(statusError);  // follows links
-        if (statusError) {
-            break;
-        }
-        if (std::filesystem::is_regular_file(status)) {
-            names.push_back(Utf8ToWide(it->path().filename().string()));
-        }
-    }
-    return true;
-}
-
 namespace {
 std::atomic<bool (*)(const OpenFileRequest&, std::wstring&)> openFileChooser{nullptr};
 }  // namespace

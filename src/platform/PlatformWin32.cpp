@@ -268,28 +268,6 @@ bool WeaklyCanonical(std::wstring_view windowsPath, std::wstring& out) {
     return !out.empty();
 }
 
-bool ListRegularFiles(std::wstring_view windowsFolder, std::vector<std::wstring>& names) {
-    std::error_code ec;
-    std::filesystem::directory_iterator it(std::filesystem::path(std::wstring(windowsFolder)), ec);
-    if (ec) {
-        return false;
-    }
-    for (; it != std::filesystem::directory_iterator(); it.increment(ec)) {
-        if (ec) {
-            break;
-        }
-        std::error_code statusError;
-        const std::filesystem::file_status status = it->status(statusError);  // follows links
-        if (statusError) {
-            break;
-        }
-        if (std::filesystem::is_regular_file(status)) {
-            names.push_back(it->path().filename().wstring());
-        }
-    }
-    return true;
-}
-
 bool ShowOpenFileDialog(const OpenFileRequest& request, std::wstring& chosen) {
     std::vector<wchar_t> file(std::max<uint32_t>(request.bufferUnits, 1), L'\0');
     const size_t copied = std::min(request.initialFile.size(), file.size() - 1);

@@ -2,6 +2,8 @@
 
 #include "shading/Zenithra.h"
 
+#include "core/ZenithraClassDesc.h"
+
 #include "shading/LatLong.h"
 
 #include <algorithm>
@@ -9,12 +11,13 @@
 
 namespace {
 
-// Entry s of a float table at t; past the table's end, the default that growing the table to
-// the slot count would have written there (s is always below the slot count).
+// Entry s of a float table at t (at 0 for a table that does not animate); past the table's end,
+// the default that growing the table to the slot count would have written there (s is always
+// below the slot count).
 float SlotFloat(IParamBlock2& pb, ParamID id, TimeValue t, int s) {
     float value = 0.0f;
     Interval ignored = FOREVER;
-    if (pb.GetValue(id, t, value, ignored, s)) {
+    if (pb.GetValue(id, SlotTableTime(id, t), value, ignored, s)) {
         return value;
     }
     return pb.IDtoIndex(id) >= 0 ? pb.GetParamDef(id).def.f : 0.0f;
@@ -60,11 +63,11 @@ AdjustmentParams Zenithra::ReadAdjustmentParams(int slot, int n, TimeValue t, bo
         p.exposure = pb->GetValue(pb_slotExposure, 0, ev, ignored, s) ? ev : 0.0f;
     }
 
-    // Hue is not animatable and is read at time 0. A shading sample skips what its arithmetic
-    // never reads: brightPix always, and the sun's other values when the slot has no disc.
+    // A shading sample skips what its arithmetic never reads: brightPix always, and the sun's
+    // other values when the slot has no disc.
     p.contrast = SlotFloat(*pb, pb_slotContrast, t, s);
     p.saturation = SlotFloat(*pb, pb_slotSaturation, t, s);
-    p.hue = SlotFloat(*pb, pb_slotHue, 0, s);
+    p.hue = SlotFloat(*pb, pb_slotHue, t, s);
     if (!forShading) {
         p.brightPix = SlotFloat(*pb, pb_slotBrightPix, t, s);
     }

@@ -3,6 +3,7 @@
 #include "shading/Zenithra.h"
 
 #include "ZenithraProxy.h"
+#include "core/HostEdge.h"
 #include "core/HostObjects.h"
 #include "core/HostStrings.h"
 #include "core/ZenithraClassDesc.h"
@@ -18,9 +19,11 @@ class ZenithraTimeChangeCallback : public TimeChangeCallback {
 public:
     explicit ZenithraTimeChangeCallback(Zenithra* m) : map(m) {}
     void TimeChanged(TimeValue) override {
-        if (map) {
-            map->SyncSlotRollups();
-        }
+        GuardEntry([this] {
+            if (map) {
+                map->SyncSlotRollups();
+            }
+        });
     }
     Zenithra* map;
 };
@@ -35,26 +38,28 @@ constexpr RefMessage kChangedMessage = REFMSG_SUBANIM_STRUCTURE_CHANGED;
 constexpr int kTeardownPolls = 2000;
 constexpr uint32_t kTeardownPollMs = 1;
 
-MSTR DecimalText(int value) {
-    return MakeMstr(std::to_wstring(value));
-}
-
 }  // namespace
 
 Zenithra::Zenithra() {
     GetZenithraDesc()->MakeAutoParamBlocks(this);
-    if (block) {
-        AnimateSuspend noKeys;
-        block->SetValue(pb_slotCount, 0, 1);
-        // Every table is declared empty: one default entry each for the one slot.
-        SetSlotTabCount(*block, pb_slotExposure, 1);
-        for (ParamID id : kSlotTabOrder) {
-            SetSlotTabCount(*block, id, 1);
+    try {
+        if (block) {
+            AnimateSuspend noKeys;
+            block->SetValue(pb_slotCount, 0, 1);
+            // Every table is declared empty: one default entry each for the one slot.
+            SetSlotTabCount(*block, pb_slotExposure, 1);
+            for (ParamID id : kSlotTabOrder) {
+                SetSlotTabCount(*block, id, 1);
+            }
         }
-    }
-    if (Interface* core = GetCOREInterface()) {
-        timeCallback = new ZenithraTimeChangeCallback(this);
-        core->RegisterTimeChangeCallback(timeCallback);
+        if (Interface* core = GetCOREInterface()) {
+            auto callback = std::make_unique<ZenithraTimeChangeCallback>(this);
+            core->RegisterTimeChangeCallback(callback.get());
+            timeCallback = callback.release();
+        }
+    } catch (...) {
+        DeleteAllRefsFromMe();  // a map that was never made lets go of its block
+        throw;
     }
 }
 
@@ -141,16 +146,18 @@ Animatable* Zenithra::SubAnim(int i) {
 }
 
 MSTR Zenithra::SubAnimName(int i, bool) {
-    if (i == 0) {
-        return _M("Parameters");
-    }
-    if (i == 1) {
-        return _M("Source Map");
-    }
-    if (i >= 2 && i < GetSlotCount() + 2) {
-        return SlotName(i - 2);
-    }
-    return MSTR();
+    return GuardEntry<MSTR>(MSTR(), [&]() -> MSTR {
+        if (i == 0) {
+            return _M("Parameters");
+        }
+        if (i == 1) {
+            return _M("Source Map");
+        }
+        if (i >= 2 && i < GetSlotCount() + 2) {
+            return SlotName(i - 2);
+        }
+        return MSTR();
+    });
 }
 
 IParamBlock2* Zenithra::GetParamBlockByID(BlockID id) {
@@ -195,55 +202,67 @@ void Zenithra::SetReference(int i, ReferenceTarget* target) {
 
 RefResult Zenithra::NotifyRefChanged(const Interval&, ReferenceTarget* hTarget, PartID& partID,
                                      RefMessage message, BOOL) {
-    if (message != REFMSG_CHANGE && message != REFMSG_TARGET_DELETED &&
-        message != kChangedMessage) {
-        return REF_SUCCEED;
-    }
-    if (message == REFMSG_TARGET_DELETED) {
-        if (hTarget == block) {
-            block = nullptr;
+    return GuardEntry<RefResult>(REF_SUCCEED, [&]() -> RefResult {
+        if (message != REFMSG_CHANGE && message != REFMSG_TARGET_DELETED &&
+            message != kChangedMessage) {
+            return REF_SUCCEED;
         }
-        if (hTarget == sourceMap) {
-            sourceMap = nullptr;
-        }
-        for (ZenithraProxy*& proxy : slotProxies) {
-            if (proxy == hTarget) {
-                proxy = nullptr;
+        if (message == REFMSG_TARGET_DELETED) {
+            if (hTarget == block) {
+                block = nullptr;
             }
+            if (hTarget == sourceMap) {
+                sourceMap = nullptr;
+            }
+            for (ZenithraProxy*& proxy : slotProxies) {
+                if (proxy == hTarget) {
+                    proxy = nullptr;
+                }
+            }
+            validity = NEVER;
+            return REF_SUCCEED;
         }
         validity = NEVER;
+        if (hTarget == nullptr || (hTarget != sourceMap && hTarget != block)) {
+            return REF_SUCCEED;
+        }
+        // A source that leads back to this map (one of its own proxies, or a proxy of a map whose
+        // source is one of this map's proxies) hands the change back here: pass it on once.
+        if (passingOnChange) {
+            return REF_SUCCEED;
+        }
+        passingOnChange = true;
+        struct PassedOn {
+            bool& flag;
+            ~PassedOn() { flag = false; }
+        } passedOn{passingOnChange};
+        bool sourceChanged = hTarget == sourceMap;
+        if (sourceChanged) {
+            RefreshRotationPlan();
+        }
+        NotifyAll(partID, REFMSG_CHANGE, sourceChanged);
+        if (sourceChanged) {
+            SyncSlotRollups();
+        }
+        validity = NEVER;
+        NotifyDependents(FOREVER, 0, kChangedMessage, NOTIFY_ALL, true);
+        NotifyProxies(0, kChangedMessage);
         return REF_SUCCEED;
-    }
-    validity = NEVER;
-    if (hTarget == nullptr || (hTarget != sourceMap && hTarget != block)) {
-        return REF_SUCCEED;
-    }
-    // A source that leads back to this map (one of its own proxies, or a proxy of a map whose
-    // source is one of this map's proxies) hands the change back here: pass it on once.
-    if (passingOnChange) {
-        return REF_SUCCEED;
-    }
-    passingOnChange = true;
-    struct PassedOn {
-        bool& flag;
-        ~PassedOn() { flag = false; }
-    } passedOn{passingOnChange};
-    bool sourceChanged = hTarget == sourceMap;
-    if (sourceChanged) {
-        RefreshRotationPlan();
-    }
-    NotifyAll(partID, REFMSG_CHANGE, sourceChanged);
-    if (sourceChanged) {
-        SyncSlotRollups();
-    }
-    validity = NEVER;
-    NotifyDependents(FOREVER, 0, kChangedMessage, NOTIFY_ALL, true);
-    NotifyProxies(0, kChangedMessage);
-    return REF_SUCCEED;
+    });
 }
 
 ReferenceTarget* Zenithra::Clone(RemapDir& remap) {
-    auto* copy = new Zenithra();
+    return GuardEntry<ReferenceTarget*>(nullptr, [&] { return CloneMap(remap); });
+}
+
+Zenithra* Zenithra::CloneMap(RemapDir& remap) {
+    // What can fail on its own is copied first; a copy that fails half-built is deleted again.
+    HistoryStore historyCopy = history;
+    const std::vector<float> exposures = GetSlotExposures(GetSlotCount());
+    struct DeleteUnfinished {
+        void operator()(Zenithra* map) const { map->DeleteThis(); }
+    };
+    std::unique_ptr<Zenithra, DeleteUnfinished> copy(new Zenithra());
     copy->ReplaceReference(0, block ? remap.CloneRef(block) : nullptr);
     if (sourceMap) {
         copy->ReplaceReference(1, remap.CloneRef(sourceMap));
@@ -253,13 +272,13 @@ ReferenceTarget* Zenithra::Clone(RemapDir& remap) {
             copy->ReplaceReference(i, remap.CloneRef(slotProxies[i - 2]));
         }
     }
-    BaseClone(this, copy, remap);
-    copy->history = history;
-    copy->exposureCache.Assign(GetSlotExposures(GetSlotCount()));
+    BaseClone(this, copy.get(), remap);
+    copy->history = std::move(historyCopy);
+    copy->exposureCache.Assign(exposures);
     copy->exposureCacheReady.store(true);
     copy->exposureCachePending.store(true);
     copy->validity = NEVER;
-    return copy;
+    return copy.release();
 }
 
 void Zenithra::Update(TimeValue t, Interval& valid) {
@@ -296,16 +315,27 @@ Interval Zenithra::Validity(TimeValue t) {
 }
 
 ParamDlg* Zenithra::CreateParamDlg(HWND hwMtlEdit, IMtlParams* imp) {
-    mainRollupWnd = nullptr;
-    editParams = imp;
-    SyncExposureCache(GetSlotCount());
-    if (exposureCachePending.load()) {
-        FlushExposureCache(GetSlotCount());
-    }
-    DestroySlotRollups();
-    ParamDlg* dialog = GetZenithraDesc()->CreateParamDlgs(hwMtlEdit, imp, this);
-    CreateSlotRollups(mainRollupWnd, editParams);
-    return dialog;
+    return GuardEntry<ParamDlg*>(nullptr, [&]() -> ParamDlg* {
+        mainRollupWnd = nullptr;
+        editParams = imp;
+        SyncExposureCache(GetSlotCount());
+        if (exposureCachePending.load()) {
+            FlushExposureCache(GetSlotCount());
+        }
+        DestroySlotRollups();
+        ParamDlg* dialog = GetZenithraDesc()->CreateParamDlgs(hwMtlEdit, imp, this);
+        try {
+            CreateSlotRollups(mainRollupWnd, editParams);
+        } catch (...) {
+            // The host gets no dialog, so none of it may stay behind.
+            DestroySlotRollups();
+            if (dialog) {
+                dialog->DeleteThis();
+            }
+            throw;
+        }
+        return dialog;
+    });
 }
 
 float Zenithra::EvalMono(ShadeContext& sc) {
@@ -320,38 +350,43 @@ int Zenithra::LoadMapFiles(TimeValue t) {
 }
 
 Texmap* Zenithra::GetSubTexmap(int i) {
-    if (i == 0) {
-        return sourceMap;
-    }
-    if (i >= 1 && i <= GetSlotCount()) {
-        if (!slotProxies[i - 1]) {
-            EnsureSlotProxies(i);
+    return GuardEntry<Texmap*>(nullptr, [&]() -> Texmap* {
+        if (i == 0) {
+            return sourceMap;
         }
-        return slotProxies[i - 1];
-    }
-    return nullptr;
+        if (i >= 1 && i <= GetSlotCount()) {
+            if (!slotProxies[i - 1]) {
+                EnsureSlotProxies(i);
+            }
+            return slotProxies[i - 1];
+        }
+        return nullptr;
+    });
 }
 
 void Zenithra::SetSubTexmap(int i, Texmap* m) {
-    if (i == 0) {
-        ReplaceReference(1, m);
-        RefreshAfterSourceChange(this, sourceMap, mainRollupWnd);
-        SyncSlotRollups();
-        return;
-    }
-    if (i >= 1 && i <= GetSlotCount()) {
-        if (!slotProxies[i - 1]) {
-            EnsureSlotProxies(i);
-        }
-        if (m && m->ClassID() != ZENITHRA_PROXY_CLASS_ID) {
+    GuardEntry([&] {
+        if (i == 0) {
+            ReplaceReference(1, m);
+            RefreshAfterSourceChange(this, sourceMap, mainRollupWnd);
+            SyncSlotRollups();
             return;
         }
-        ReplaceReference(i + 1, m);
-    }
+        if (i >= 1 && i <= GetSlotCount()) {
+            if (!slotProxies[i - 1]) {
+                EnsureSlotProxies(i);
+            }
+            if (m && m->ClassID() != ZENITHRA_PROXY_CLASS_ID) {
+                return;
+            }
+            ReplaceReference(i + 1, m);
+        }
+    });
 }
 
 MSTR Zenithra::GetSubTexmapSlotName(int i, bool) {
-    return i == 0 ? MSTR(_M("Source Map")) : SlotName(i - 1);
+    return GuardEntry<MSTR>(
+        MSTR(), [&]() -> MSTR { return i == 0 ? MSTR(_M("Source Map")) : SlotName(i - 1); });
 }
 
 MSTR Zenithra::SlotName(int i) {

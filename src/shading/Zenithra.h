@@ -3,6 +3,7 @@
 // output slots, each reachable through its own ZenithraProxy.
 
 #include "core/ExposureCache.h"
+#include "core/HostEdge.h"
 #include "core/ZenithraIds.h"
 #include "history/HistoryStore.h"
 #include "shading/ColorAdjustment.h"
@@ -28,7 +29,9 @@ public:
     // --- Animatable / references ---------------------------------------------------------
     /// Refuses new evaluations, waits (at most about 2 s) for running ones, then destroys.
     void DeleteThis() override;
-    void GetClassName(MSTR& s, bool /*localized*/ = true) const override { s = _M("Zenithra"); }
+    void GetClassName(MSTR& s, bool /*localized*/ = true) const override {
+        GuardEntry([&] { s = _M("Zenithra"); });
+    }
     SClass_ID SuperClassID() override { return TEXMAP_CLASS_ID; }
     Class_ID ClassID() override { return ZENITHRA_CLASS_ID; }
     int NumSubs() override;
@@ -175,6 +178,10 @@ private:
     /// Rebuilds the source map's rotation plan when its class or blocks changed
     /// (user-interface thread; render threads only read the published plan).
     void RefreshRotationPlan();
+    /// Clone's work; throws where a copy cannot be made.
+    Zenithra* CloneMap(RemapDir& remap);
+    /// Load's work: the map takes what was read only once all of it was read.
+    void LoadChunks(ILoad* iload);
 
     bool passingOnChange = false;  // NotifyRefChanged is passing a change on
     std::atomic<const RotationPlan*> rotationPlan{nullptr};
@@ -183,6 +190,10 @@ private:
 
 /// Grows the block's slot tables (all but exposure) to at least n entries of default values.
 void EnsureSlotTabs(IParamBlock2* block, int n);
+
+/// The value of `values` that float table `id` of the slot block holds; null for the slot count
+/// and the colour tables.
+float* SlotValueField(AdjustmentParams& values, ParamID id);
 
 /// Sets one slot table's count to n; entries added at the end get the table's default at time
 /// t. Every operation that grows a slot table goes through here.

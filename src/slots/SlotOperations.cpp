@@ -3,6 +3,7 @@
 // slot count's length, the live slots have named proxies and dependents have been told.
 
 #include "ZenithraProxy.h"
+#include "core/ZenithraClassDesc.h"
 #include "shading/Zenithra.h"
 
 #include <algorithm>
@@ -15,15 +16,6 @@ constexpr ParamID kFloatTables[] = {pb_slotContrast,     pb_slotSaturation,  pb_
                                     pb_slotSunSpotHeight};
 constexpr ParamID kColourTables[] = {pb_slotTint, pb_slotSunTint};
 constexpr Point4 kWhite(1, 1, 1, 1);
-
-TimeValue CurrentTime() {
-    Interface* core = GetCOREInterface();
-    return core ? core->GetTime() : 0;
-}
-
-TimeValue TableTime(ParamID id, TimeValue t) {
-    return id == pb_slotHue ? 0 : t;
-}
 
 float ReadFloat(IParamBlock2& block, ParamID id, TimeValue t, int index) {
     float v = 0.0f;
@@ -87,7 +79,7 @@ bool Zenithra::CopySlot(int source) {
     block->SetValue(pb_slotCount, 0, n + 1);
     SetSlotExposure(n, ev);
     for (ParamID id : kFloatTables) {
-        TimeValue tt = TableTime(id, t);
+        TimeValue tt = SlotTableTime(id, t);
         float value = block->Count(id) > source ? ReadFloat(*block, id, tt, source)
                                                 : block->GetParamDef(id).def.f;
         block->SetCount(id, n + 1);
@@ -118,7 +110,7 @@ bool Zenithra::RemoveSlot(int i) {
     }
     FlushExposureCache(n - 1);
     for (ParamID id : kFloatTables) {
-        TimeValue tt = TableTime(id, t);
+        TimeValue tt = SlotTableTime(id, t);
         if (block->Count(id) < n) {
             SetSlotTabCount(*block, id, n, tt);
         }

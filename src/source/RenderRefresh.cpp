@@ -1,6 +1,7 @@
 #include "source/RenderRefresh.h"
 
 #include "core/HostStrings.h"
+#include "core/ZenithraClassDesc.h"
 #include "platform/Platform.h"
 #include "shading/Zenithra.h"
 
@@ -26,9 +27,15 @@ const MCHAR* const IprRestartScript = _M(
                                 _M("t)catch();try(completeRedraw())catch();try(redrawViews())catch("
                                    ")))catch()");
 
-void NotifyTwice(ReferenceTarget& target) {
+void NotifyChangedWithStructure(ReferenceTarget& target) {
     target.NotifyDependents(FOREVER, PART_ALL, REFMSG_CHANGE, NOTIFY_ALL, true);
     target.NotifyDependents(FOREVER, 0, REFMSG_SUBANIM_STRUCTURE_CHANGED, NOTIFY_ALL, true);
+}
+
+void ReloadSourceMap(Texmap& source, TimeValue t) {
+    source.LoadMapFiles(t);
+    Interval valid = FOREVER;
+    source.Update(t, valid);
 }
 
 void RefreshAfterSourceChange(Zenithra* map, Texmap* source, HWND window) {
@@ -36,18 +43,14 @@ void RefreshAfterSourceChange(Zenithra* map, Texmap* source, HWND window) {
         return;
     }
     map->validity = NEVER;
-    Interface* core = GetCOREInterface();
-    TimeValue t = core ? core->GetTime() : 0;
     if (source) {
-        source->LoadMapFiles(t);
-        Interval valid = FOREVER;
-        source->Update(t, valid);
-        NotifyTwice(*source);
+        ReloadSourceMap(*source, CurrentTime());
+        NotifyChangedWithStructure(*source);
     }
     if (window) {
         map->UpdateMainRollup(window);
     }
-    NotifyTwice(*map);
+    NotifyChangedWithStructure(*map);
     map->NotifyProxies(PART_ALL, REFMSG_CHANGE);
     map->NotifyProxies(0, REFMSG_SUBANIM_STRUCTURE_CHANGED);
     ExecuteMAXScriptScript(IprRestartScript, MAXScript::ScriptSource::Dynamic, TRUE, nullptr,

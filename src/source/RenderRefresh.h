@@ -10,10 +10,13 @@ class Zenithra;
 /// swallowed inside the script.
 extern const MCHAR* const IprRestartScript;
 
-/// The two notifications every consumer of a changed source map is sent, in this order:
+/// Tells the target's dependents that it changed and that what hangs below it may have changed:
 /// REFMSG_CHANGE for PART_ALL, then REFMSG_SUBANIM_STRUCTURE_CHANGED for part 0 (FOREVER,
 /// NOTIFY_ALL, propagated).
-void NotifyTwice(ReferenceTarget& target);
+void NotifyChangedWithStructure(ReferenceTarget& target);
+
+/// The source map reads its image file again and revalidates at t.
+void ReloadSourceMap(Texmap& source, TimeValue t);
 
 /// Reloads the source map, tells the source's, the map's and the proxies' dependents, refreshes
 /// the main rollup in `window` (when given) and restarts a running interactive render.

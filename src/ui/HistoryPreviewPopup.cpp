@@ -5,6 +5,7 @@
 
 #include "core/ZenithraClassDesc.h"
 #include "history/PreviewImages.h"
+#include "ui/RollupSupport.h"
 
 #include <algorithm>
 
@@ -13,17 +14,10 @@ namespace {
 constexpr int kCursorGap = 18;
 
 void RegisterPopupClass() {
-    static bool registered = false;
-    if (registered) {
-        return;
+    static bool registered = false;  // once per process, on first use
+    if (!registered) {
+        registered = RegisterPluginWindowClass(kHistoryPopupClass, PreviewPopupWndProc, 0);
     }
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = PreviewPopupWndProc;
-    wc.hInstance = GetModuleInstance();
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.lpszClassName = kHistoryPopupClass;
-    registered = RegisterClassExW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
 }  // namespace

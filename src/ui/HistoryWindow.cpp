@@ -4,17 +4,21 @@
 
 #include "ui/HistoryWindow.h"
 
+#include "core/HostEdge.h"
 #include "core/ZenithraClassDesc.h"
 #include "history/HistoryStore.h"
 #include "history/Settings.h"
+#include "platform/Win32Owned.h"
 #include "source/SourceFile.h"
 #include "ui/HistoryPreviewPopup.h"
 #include "ui/HistoryWindowInput.h"
 #include "ui/HistoryWindowPaint.h"
+#include "ui/RollupSupport.h"
 
 #include <GetCOREInterface.h>
 #include <maxapi.h>
 
+#include <memory>
 #include <vector>
 
 namespace {
@@ -36,6 +40,8 @@ LRESULT OnCreate(HWND window, const CREATESTRUCTW& create) {
 }
 
 void OnDestroy(HWND window, HistoryWindowState* state) {
+    std::unique_ptr<HistoryWindowState> owned(state);  // freed also when the placement fails
+    SetWindowLongPtrW(window, GWLP_USERDATA, 0);
     if (state) {
         HidePreviewPopup(*state);
     }
@@ -44,17 +50,13 @@ void OnDestroy(HWND window, HistoryWindowState* state) {
     GetWindowRect(window, &outer);
     WriteHistoryWindowPlacement(
         platform::ScreenRect{outer.left, outer.top, outer.right, outer.bottom});
-    SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-    delete state;
 }
 
 void Paint(HWND window, HistoryWindowState& state) {
-    PAINTSTRUCT paint{};
-    HDC dc = BeginPaint(window, &paint);
+    win32::PaintScope paint(window);
     RECT client{};
     GetClientRect(window, &client);
-    PaintHistoryWindow(state, dc, client);
-    EndPaint(window, &paint);
+    PaintHistoryWindow(state, paint.Dc(), client);
 }
 
 /// What the rebuild after a change of the map's looks does to one window; the look given is
@@ -120,24 +122,15 @@ LRESULT HandleMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT CALLBACK HistoryWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
-    try {
-        return HandleMessage(window, msg, wParam, lParam);
-    } catch (...) {
-        return msg == WM_CREATE ? -1 : 0;  // nothing crosses into the host's message loop
-    }
+    // A window whose state could not be made is not created.
+    return GuardEntry<LRESULT>(msg == WM_CREATE ? -1 : 0,
+                               [&] { return HandleMessage(window, msg, wParam, lParam); });
 }
 
 bool RegisterHistoryWindowClass() {
-    static bool registered = false;
+    static bool registered = false;  // once per process, on first use
     if (!registered) {
-        WNDCLASSEXW wc{};
-        wc.cbSize = sizeof wc;
-        wc.style = CS_DBLCLKS;
-        wc.lpfnWndProc = HistoryWndProc;
-        wc.hInstance = GetModuleInstance();
-        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        wc.lpszClassName = kHistoryWindowClass;
-        registered = RegisterClassExW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+        registered = RegisterPluginWindowClass(kHistoryWindowClass, HistoryWndProc, CS_DBLCLKS);
     }
     return registered;
 }
@@ -184,7 +177,7 @@ HWND OpenHistoryWindow(Zenithra* map) {
     Interface* core = GetCOREInterface();
     HWND owner = core ? core->GetMAXHWnd() : nullptr;
     WindowPlacement placement = ReadHistoryWindowPlacement();
-    HWND window = CreateWindowExW(WS_EX_TOOLWINDOW, kHistoryWindowClass, _M("HDR Lighting History"),
+    HWND window = CreateWindowExW(WS_EX_TOOLWINDOW, kHistoryWindowClass, kHistoryBoxTitle,
                                   WS_OVERLAPPEDWINDOW | WS_VSCROLL | WS_VISIBLE, placement.x,
                                   placement.y, placement.width, placement.height, owner, nullptr,
                                   GetModuleInstance(), map);

@@ -5,6 +5,7 @@
 
 #include "history/LookApply.h"
 #include "history/LookCapture.h"
+#include "platform/Platform.h"
 #include "ui/HistoryPreviewPopup.h"
 #include "ui/RollupSupport.h"
 
@@ -14,10 +15,6 @@
 namespace {
 
 constexpr UINT kDeleteVariantCommand = 1;
-
-POINT ClientPoint(LPARAM lParam) {
-    return POINT{short(LOWORD(lParam)), short(HIWORD(lParam))};
-}
 
 bool AltDown() {
     return GetKeyState(VK_MENU) < 0;
@@ -58,9 +55,10 @@ void DeleteSelectedRow(HistoryWindowState& state, HWND window) {
     MSTR text = MSTR(_M("Delete all saved lighting looks for\n\"")) +
                 (name.isNull() ? path : name) +
                 _M("\"?\n\nAll variants and frames in this row will be removed.");
-    int answer = MessageBoxW(window, text.data(), _M("HDR Lighting History"),
-                             MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2);
-    if (answer != IDYES || !StillOpen(window, state) || !state.map) {
+    int answer = platform::ShowMessageBox(
+        window, std::wstring(MstrView(text)), kHistoryBoxTitle,
+        platform::kBoxYesNo | platform::kBoxIconExclamation | platform::kBoxDefaultSecond);
+    if (answer != platform::kAnswerYes || !StillOpen(window, state) || !state.map) {
         return;
     }
     HidePreviewPopup(state);
@@ -295,13 +293,13 @@ bool HandleHistoryInput(HistoryWindowState& state, HWND window, UINT msg, WPARAM
                         LPARAM lParam) {
     switch (msg) {
         case WM_LBUTTONDOWN:
-            OnLeftButtonDown(state, window, ClientPoint(lParam));
+            OnLeftButtonDown(state, window, PointFromLParam(lParam));
             return true;
         case WM_LBUTTONDBLCLK:
-            OnDoubleClick(state, window, ClientPoint(lParam));
+            OnDoubleClick(state, window, PointFromLParam(lParam));
             return true;
         case WM_RBUTTONUP:
-            OnRightButtonUp(state, window, ClientPoint(lParam));
+            OnRightButtonUp(state, window, PointFromLParam(lParam));
             return true;
         case WM_KEYDOWN:
             return OnKeyDown(state, window, wParam);
@@ -312,7 +310,7 @@ bool HandleHistoryInput(HistoryWindowState& state, HWND window, UINT msg, WPARAM
             OnMouseWheel(state, window, wParam);
             return true;
         case WM_MOUSEMOVE:
-            OnMouseMove(state, window, ClientPoint(lParam));
+            OnMouseMove(state, window, PointFromLParam(lParam));
             return true;
         case WM_MOUSELEAVE:
             HidePreviewPopup(state);

@@ -4,6 +4,7 @@
 #include "ui/HistoryWindowPaint.h"
 
 #include "history/PreviewImages.h"
+#include "platform/Win32Owned.h"
 #include "ui/RollupSupport.h"
 
 #include <algorithm>
@@ -14,24 +15,17 @@ constexpr const wchar_t* kEmptyHistoryText =
     _M("No saved lighting looks yet. Click Save in the master slot to capture the current ")
         _M("VFB/frame/camera/rotate.");
 
-void Fill(HDC dc, const RECT& rect, COLORREF colour) {
-    HBRUSH brush = CreateSolidBrush(colour);
-    FillRect(dc, &rect, brush);
-    DeleteObject(brush);
-}
-
 /// A hollow frame `width` pixels wide drawn inside `rect`.
 void FrameInside(HDC dc, RECT rect, COLORREF colour, int width) {
-    HBRUSH brush = CreateSolidBrush(colour);
+    win32::Brush brush(CreateSolidBrush(colour));
     for (int i = 0; i < width; ++i) {
-        FrameRect(dc, &rect, brush);
+        FrameRect(dc, &rect, brush.Get());
         InflateRect(&rect, -1, -1);
     }
-    DeleteObject(brush);
 }
 
 void FilledCell(HDC dc, const RECT& rect, COLORREF fill, COLORREF line) {
-    Fill(dc, rect, fill);
+    win32::FillSolid(dc, rect, fill);
     FrameInside(dc, rect, line, 1);
 }
 
@@ -72,8 +66,8 @@ void PaintHeader(const HistoryWindowState& s, HDC dc, const RECT& client, const 
         }
         RECT cell{x, 0, x + s.cellW, s.headerH};
         FilledCell(dc, cell, p.headerFill, p.line);
-        std::wstring text = _M("Variant ") + std::to_wstring(c + 1);
-        DrawTextW(dc, text.c_str(), -1, &cell, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+        MSTR text = MSTR(_M("Variant ")) + DecimalText(c + 1);
+        DrawTextW(dc, text.data(), -1, &cell, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
     }
 }
 
@@ -142,7 +136,7 @@ void PaintBottomBar(HistoryWindowState& s, HDC dc, const RECT& client, const Pal
 }
 
 void PaintContent(HistoryWindowState& s, HDC dc, const RECT& client) {
-    Fill(dc, client, s.background);
+    win32::FillSolid(dc, client, s.background);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, kHistoryTextColour);
     s.clientH = client.bottom - client.top;
@@ -176,12 +170,9 @@ COLORREF ShiftColor(COLORREF colour, int amount) {
 void PaintHistoryWindow(HistoryWindowState& state, HDC target, const RECT& client) {
     int width = std::max(int(client.right - client.left), 1);
     int height = std::max(int(client.bottom - client.top), 1);
-    HDC memory = CreateCompatibleDC(target);
-    HBITMAP bitmap = CreateCompatibleBitmap(target, width, height);
-    HGDIOBJ oldBitmap = SelectObject(memory, bitmap);
-    PaintContent(state, memory, RECT{0, 0, width, height});
-    BitBlt(target, 0, 0, width, height, memory, 0, 0, SRCCOPY);
-    SelectObject(memory, oldBitmap);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
+    win32::MemoryDc memory(target);
+    win32::Bitmap bitmap(CreateCompatibleBitmap(target, width, height));
+    win32::Selection selected(memory.Dc(), bitmap.Get());
+    PaintContent(state, memory.Dc(), RECT{0, 0, width, height});
+    BitBlt(target, 0, 0, width, height, memory.Dc(), 0, 0, SRCCOPY);
 }

@@ -68,13 +68,9 @@ void RebuildHistoryRows(HistoryWindowState& state) {
     }
     for (HistoryRow& row : state.rows) {
         for (VariantColumn& column : row.columns) {
-            std::stable_sort(column.entries.begin(), column.entries.end(),
-                             [](const HistoryEntry* a, const HistoryEntry* b) {
-                                 if (a->frame != b->frame) {
-                                     return a->frame < b->frame;
-                                 }
-                                 return a->entryId < b->entryId;
-                             });
+            std::stable_sort(
+                column.entries.begin(), column.entries.end(),
+                [](const HistoryEntry* a, const HistoryEntry* b) { return FrameThenId(*a, *b); });
         }
         state.maxColumns = std::max(state.maxColumns, int32_t(row.columns.size()));
     }
@@ -243,18 +239,16 @@ void LayoutHistoryButtons(HistoryWindowState& state, const RECT& client) {
 }
 
 MSTR FormatSlotExposures(const HistoryEntry& entry) {
-    std::string text;
+    MSTR text;
     size_t shown = std::min<size_t>(4, entry.slotExposures.size());
     for (size_t i = 0; i < shown; ++i) {
-        char part[64];
-        std::snprintf(part, sizeof part, "%sS%zu %.2f", i ? "  " : "", i + 1,
-                      double(entry.slotExposures[i]));
-        text += part;
+        text += MSTR(i ? _M("  S") : _M("S")) + DecimalText(int(i) + 1) + _M(" ") +
+                FixedText(entry.slotExposures[i], 2);
     }
     if (entry.slotExposures.size() > 4) {
-        text += "  ...";
+        text += _M("  ...");
     }
-    return MakeMstr(platform::Utf8ToWide(text));
+    return text;
 }
 
 MSTR FileNameOfPath(const MSTR& hostPath) {
@@ -275,7 +269,9 @@ MSTR HistoryCellCaption(const VariantColumn& column) {
     std::wstring_view id = MstrView(column.variantId);
     std::wstring text(id.size() <= 8 ? id : id.substr(id.size() - 8));
     size_t count = column.entries.size();
-    text += _M(" | ") + std::to_wstring(count) + _M(" frame") + (count == 1 ? _M("") : _M("s"));
+    text += _M(" | ");
+    text += MstrView(DecimalText(int(count)));
+    text += count == 1 ? _M(" frame") : _M(" frames");
     if (!column.cameraName.isNull()) {
         text += _M("\r\nCam: ");
         text += MstrView(column.cameraName);

@@ -3,9 +3,11 @@
 
 #include "ui/MainRollup.h"
 
+#include "core/HostEdge.h"
 #include "core/ZenithraClassDesc.h"
 #include "history/HistoryStore.h"
 #include "history/LookCapture.h"
+#include "platform/Platform.h"
 #include "shading/Zenithra.h"
 #include "source/HdrCycling.h"
 #include "source/SourceFile.h"
@@ -42,8 +44,10 @@ void ShowClearMenu(Zenithra& map, HWND rollup) {
             ClearCurrentCameraLooks(&map);
             break;
         case kClearEverything:
-            if (MessageBoxW(rollup, _M("Delete all saved lighting looks for this Zenithra?"),
-                            _M("HDR Lighting History"), MB_YESNO | MB_ICONEXCLAMATION) == IDYES) {
+            if (platform::ShowMessageBox(
+                    rollup, _M("Delete all saved lighting looks for this Zenithra?"),
+                    kHistoryBoxTitle,
+                    platform::kBoxYesNo | platform::kBoxIconExclamation) == platform::kAnswerYes) {
                 ClearAllLooks(&map);
             }
             break;
@@ -91,7 +95,7 @@ class ZenithraMainDlgProc : public ParamMap2UserDlgProc {
 public:
     INT_PTR DlgProc(TimeValue, IParamMap2* paramMap, HWND rollup, UINT msg, WPARAM wParam,
                     LPARAM) override {
-        try {
+        return GuardEntry<INT_PTR>(FALSE, [&]() -> INT_PTR {
             switch (msg) {
                 case WM_INITDIALOG:
                     return InitDialog(paramMap, rollup);
@@ -103,9 +107,7 @@ public:
                 default:
                     return FALSE;
             }
-        } catch (...) {
-            return FALSE;  // nothing crosses back into the host's dialog manager
-        }
+        });
     }
     // One shared procedure serves every main rollup and lives as long as the library.
     void DeleteThis() override {}

@@ -12,11 +12,7 @@
 
 #include <cmath>
 
-namespace {
-
-constexpr float kChangeThreshold = 1e-6f;
-
-}  // namespace
+namespace {}  // namespace
 
 void RefreshMapRotationControls(HWND slotRollup, Zenithra* map) {
     TimeValue t = CurrentTime();
@@ -58,13 +54,10 @@ bool ApplyMapRotationSpinner(HWND slotRollup, Zenithra* map, bool finalChange) {
     }
     map->validity = NEVER;
     if (finalChange) {
-        source->LoadMapFiles(t);
-        Interval valid = FOREVER;
-        source->Update(t, valid);
+        ReloadSourceMap(*source, t);
     }
-    NotifyTwice(*source);
-    map->NotifyDependents(FOREVER, PART_ALL, REFMSG_CHANGE, NOTIFY_ALL, true);
-    map->NotifyProxies(PART_ALL, REFMSG_CHANGE);
+    NotifyChangedWithStructure(*source);
+    map->NotifyAll(PART_ALL, REFMSG_CHANGE, false);
     map->SyncSlotRollups();
     return true;
 }

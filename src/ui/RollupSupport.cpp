@@ -3,31 +3,13 @@
 #include "ui/RollupSupport.h"
 
 #include "core/HostStrings.h"
+#include "core/ZenithraClassDesc.h"
 #include "shading/Zenithra.h"
 
 #include <GetCOREInterface.h>
 #include <maxapi.h>
 
 #include <string>
-
-MSTR DecimalText(int value, int minDigits) {
-    bool negative = value < 0;
-    unsigned magnitude = negative ? 0u - unsigned(value) : unsigned(value);
-    std::wstring digits;
-    do {
-        digits.insert(digits.begin(), MCHAR(_M('0') + magnitude % 10));
-        magnitude /= 10;
-    } while (magnitude != 0);
-    while (int(digits.size()) < minDigits) {
-        digits.insert(digits.begin(), _M('0'));
-    }
-    return MakeMstr(negative ? _M("-") + digits : digits);
-}
-
-TimeValue CurrentTime() {
-    Interface* core = GetCOREInterface();
-    return core ? core->GetTime() : 0;
-}
 
 Zenithra* BlockOwner(IParamBlock2* block) {
     ReferenceMaker* owner = block ? block->GetOwner() : nullptr;
@@ -72,4 +54,24 @@ UINT TrackRollupMenu(HWND owner, POINT screenPoint, std::initializer_list<MenuEn
                                       screenPoint.y, 0, owner, nullptr));
     DestroyMenu(menu);
     return chosen;
+}
+
+bool RegisterPluginWindowClass(const MCHAR* name, WNDPROC procedure, UINT style) {
+    const HINSTANCE module = GetModuleInstance();
+    WNDCLASSEXW existing{};
+    existing.cbSize = sizeof existing;
+    if (GetClassInfoExW(module, name, &existing)) {
+        if (existing.lpfnWndProc == procedure) {
+            return true;
+        }
+        UnregisterClassW(name, module);  // left by a library image that has gone
+    }
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.style = style;
+    wc.lpfnWndProc = procedure;
+    wc.hInstance = module;
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.lpszClassName = name;
+    return RegisterClassExW(&wc) != 0;
 }

@@ -2,6 +2,9 @@
 // What the material-editor rollups share: host strings at Win32 calls, the host's current time,
 // host controls fetched for one use, the map that owns a block, and popup menus.
 
+#include "core/HostStrings.h"
+#include "core/ZenithraClassDesc.h"  // CurrentTime
+
 #include <custcont.h>
 #include <iparamb2.h>
 
@@ -11,16 +14,13 @@
 
 class Zenithra;
 
-/// A number in decimal with at least `minDigits` digits (zeros in front).
-MSTR DecimalText(int value, int minDigits = 1);
-
-/// The host's current time; 0 without a core interface.
-TimeValue CurrentTime();
+/// A spinner value within this of the stored one is the same value: not written, not notified.
+inline constexpr float kChangeThreshold = 1e-6f;
 
 /// The Zenithra map that owns `block`; null for a null block or another owner.
 Zenithra* BlockOwner(IParamBlock2* block);
 
-/// A screen point packed into a message's lParam as signed 16-bit x and y.
+/// A point packed into a message's lParam as signed 16-bit x and y.
 POINT PointFromLParam(LPARAM lParam);
 
 // --- Host controls: fetched for one use and released when the use ends --------------------
@@ -57,6 +57,11 @@ private:
 HostControlUse<ICustButton> UseButton(HWND dialog, int id);
 HostControlUse<ISpinnerControl> UseSpinner(HWND dialog, int id);
 HostControlUse<IColorSwatch> UseSwatch(HWND dialog, int id);
+
+/// Registers one of the plug-in's window classes (arrow cursor, no background brush) in this
+/// module. A class of that name that an earlier image of the library left behind, with a
+/// procedure of its own, is registered anew. True when the class is there to use.
+bool RegisterPluginWindowClass(const MCHAR* name, WNDPROC procedure, UINT style);
 
 // --- Popup menus ----------------------------------------------------------------------------
 

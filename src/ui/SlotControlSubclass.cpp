@@ -4,6 +4,8 @@
 
 #include "ui/SlotRollup.h"
 
+#include "core/HostEdge.h"
+
 #include "../../res/resource.h"
 
 namespace {
@@ -46,7 +48,9 @@ void SubclassSlotControls(HWND rollup) {
     }
 }
 
-LRESULT CALLBACK SlotControlSubclassProc(HWND control, UINT msg, WPARAM wParam, LPARAM lParam) {
+namespace {
+
+LRESULT SubclassedMessage(HWND control, UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
         case WM_RBUTTONDOWN:
         case WM_RBUTTONDBLCLK:
@@ -82,4 +86,10 @@ LRESULT CALLBACK SlotControlSubclassProc(HWND control, UINT msg, WPARAM wParam, 
             break;
     }
     return CallPrevious(control, msg, wParam, lParam);
+}
+
+}  // namespace
+
+LRESULT CALLBACK SlotControlSubclassProc(HWND control, UINT msg, WPARAM wParam, LPARAM lParam) {
+    return GuardEntry<LRESULT>(0, [&] { return SubclassedMessage(control, msg, wParam, lParam); });
 }

@@ -3,6 +3,7 @@
 
 #include "ui/SlotDADMgr.h"
 
+#include "core/HostEdge.h"
 #include "shading/Zenithra.h"
 
 #include <WindowsDefines.h>
@@ -16,11 +17,8 @@ BOOL SlotDADMgr::OkToDrop(ReferenceTarget*, HWND, HWND, POINT, SClass_ID, BOOL) 
 }
 
 ReferenceTarget* SlotDADMgr::GetInstance(HWND, POINT, SClass_ID) {
-    try {
-        return owner ? owner->GetSubTexmap(slot + 1) : nullptr;
-    } catch (...) {
-        return nullptr;
-    }
+    return GuardEntry<ReferenceTarget*>(
+        nullptr, [this] { return owner ? owner->GetSubTexmap(slot + 1) : nullptr; });
 }
 
 void SlotDADMgr::Drop(ReferenceTarget*, HWND, POINT, SClass_ID, DADMgr*, BOOL) {}

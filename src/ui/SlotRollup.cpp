@@ -4,6 +4,7 @@
 
 #include "ui/SlotRollup.h"
 
+#include "core/HostEdge.h"
 #include "core/ZenithraClassDesc.h"
 #include "shading/Zenithra.h"
 #include "ui/MainRollup.h"
@@ -17,10 +18,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 
 namespace {
-
-constexpr float kChangeThreshold = 1e-6f;
 
 INT_PTR InitDialog(HWND rollup, SlotRollupContext* context) {
     SetWindowLongPtrW(rollup, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(context));
@@ -89,8 +89,8 @@ void ColourChanged(HWND rollup, Zenithra& map, int slot, int swatchId) {
     }
     COLORREF c = swatch->GetColor();
     Point4 colour(GetRValue(c) / 255.0f, GetGValue(c) / 255.0f, GetBValue(c) / 255.0f, 1.0f);
-    if (swatchId == IDC_TINT_SWATCH || swatchId == IDC_SUN_TINT_SWATCH) {
-        ParamID param = swatchId == IDC_TINT_SWATCH ? pb_slotTint : pb_slotSunTint;
+    if (IsSwatch(swatchId)) {
+        ParamID param = SwatchParam(swatchId);
         if (map.block && slot >= 0 && slot < map.block->Count(param)) {
             map.block->SetValue(param, CurrentTime(), colour, slot);
         }
@@ -117,22 +117,29 @@ INT_PTR Command(SlotRollupContext& context, int id) {
     }
 }
 
-// The host destroyed the rollup by itself (editor closed, another map shown): the map no
-// longer records the window, and the detached context is freed here.
-void Destroy(HWND rollup) {
+// The rollup is going (DestroySlotRollups, or the host closing the editor by itself): the map
+// no longer records the window, and nothing reaches the map through the context any more.
+void Detach(HWND rollup) {
     SlotRollupContext* context = SlotContextOf(rollup);
-    SetWindowLongPtrW(rollup, GWLP_USERDATA, 0);
     if (!context) {
         return;
     }
-    if (Zenithra* map = context->owner) {
-        auto& windows = map->slotRollupWnds;
-        if (context->slot >= 0 && context->slot < int(windows.size()) &&
-            windows[size_t(context->slot)] == rollup) {
-            windows[size_t(context->slot)] = nullptr;
-        }
+    auto& windows = context->owner->slotRollupWnds;
+    if (context->slot >= 0 && context->slot < int(windows.size()) &&
+        windows[size_t(context->slot)] == rollup) {
+        windows[size_t(context->slot)] = nullptr;
     }
-    delete context;
+    context->owner = nullptr;
+    context->dragManager.owner = nullptr;
+}
+
+// The window frees its context with its last message, once its creator has handed it over.
+void Release(HWND rollup) {
+    auto* context = reinterpret_cast<SlotRollupContext*>(GetWindowLongPtrW(rollup, GWLP_USERDATA));
+    SetWindowLongPtrW(rollup, GWLP_USERDATA, 0);
+    if (context && context->ownedByWindow) {
+        delete context;
+    }
 }
 
 INT_PTR Dispatch(HWND rollup, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -140,7 +147,11 @@ INT_PTR Dispatch(HWND rollup, UINT msg, WPARAM wParam, LPARAM lParam) {
         return InitDialog(rollup, reinterpret_cast<SlotRollupContext*>(lParam));
     }
     if (msg == WM_DESTROY) {
-        Destroy(rollup);
+        Detach(rollup);
+        return FALSE;
+    }
+    if (msg == WM_NCDESTROY) {
+        Release(rollup);
         return FALSE;
     }
     SlotRollupContext* context = SlotContextOf(rollup);
@@ -170,16 +181,14 @@ INT_PTR Dispatch(HWND rollup, UINT msg, WPARAM wParam, LPARAM lParam) {
 }  // namespace
 
 SlotRollupContext* SlotContextOf(HWND rollup) {
-    return rollup ? reinterpret_cast<SlotRollupContext*>(GetWindowLongPtrW(rollup, GWLP_USERDATA))
-                  : nullptr;
+    auto* context =
+        rollup ? reinterpret_cast<SlotRollupContext*>(GetWindowLongPtrW(rollup, GWLP_USERDATA))
+               : nullptr;
+    return context && context->owner ? context : nullptr;
 }
 
 INT_PTR CALLBACK SlotRollupDlgProc(HWND rollup, UINT msg, WPARAM wParam, LPARAM lParam) {
-    try {
-        return Dispatch(rollup, msg, wParam, lParam);
-    } catch (...) {
-        return FALSE;  // nothing crosses back into the dialog manager
-    }
+    return GuardEntry<INT_PTR>(FALSE, [&] { return Dispatch(rollup, msg, wParam, lParam); });
 }
 
 void Zenithra::CreateSlotRollups(HWND, IMtlParams* imp) {
@@ -192,13 +201,15 @@ void Zenithra::CreateSlotRollups(HWND, IMtlParams* imp) {
     slotRollupWnds.resize(size_t(n), nullptr);
     // Added from the last slot to the first; where they appear is the panel's rule.
     for (int slot = n - 1; slot >= 0; --slot) {
-        auto* context = new SlotRollupContext{this, slot, {}};
+        auto context = std::make_unique<SlotRollupContext>();
+        context->owner = this;
+        context->slot = slot;
         const MSTR title = SlotName(slot);
         HWND window = imp->AddRollupPage(GetModuleInstance(), MAKEINTRESOURCE(IDD_ZENITHRA_SLOT),
                                          SlotRollupDlgProc, title.data(),
-                                         reinterpret_cast<LPARAM>(context), 0);
-        if (!window) {
-            delete context;  // no page, so no WM_INITDIALOG took it
+                                         reinterpret_cast<LPARAM>(context.get()), 0);
+        if (window && SlotContextOf(window) == context.get()) {
+            context.release()->ownedByWindow = true;
         }
         slotRollupWnds[size_t(slot)] = window;
     }
@@ -213,13 +224,7 @@ void Zenithra::DestroySlotRollups() {
         if (!window) {
             continue;
         }
-        if (IsWindow(window)) {
-            // Detached first, so that the page's WM_DESTROY finds nothing to free again.
-            SlotRollupContext* context = SlotContextOf(window);
-            SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-            delete context;
-        }
-        editParams->DeleteRollupPage(window);
+        editParams->DeleteRollupPage(window);  // the page frees its context as it goes
     }
     slotRollupWnds.clear();
 }

@@ -5,18 +5,20 @@
 #include "ui/RollupSupport.h"
 #include "ui/SlotDADMgr.h"
 
-/// One slot rollup's link to its map; owned by the map's set of rollups, not by the window.
+/// One slot rollup's link to its map; owned by the rollup window, which frees it with its last
+/// message (WM_NCDESTROY).
 struct SlotRollupContext {
     Zenithra* owner = nullptr;
     int slot = 0;
-    SlotDADMgr dragManager;  // the Output button's manager, set up at WM_INITDIALOG
+    SlotDADMgr dragManager;      // the Output button's manager, set up at WM_INITDIALOG
+    bool ownedByWindow = false;  // handed over once the page exists
 };
 
 /// The properties on each subclassed control: its previous procedure and its rollup.
 inline constexpr const MCHAR* kOldProcProperty = _M("ZENITHRA_SLOT_CTX_OLDPROC");
 inline constexpr const MCHAR* kParentProperty = _M("ZENITHRA_SLOT_CTX_PARENT");
 
-/// The context of a slot rollup window; null once it is detached.
+/// The context of a slot rollup window; null once the window is being destroyed.
 SlotRollupContext* SlotContextOf(HWND rollup);
 
 /// The slot rollup's dialog procedure.
@@ -46,6 +48,10 @@ float ShownSlotExposure(Zenithra& map, int slot);
 /// Shows the slot's values in the rollup without notifying: the spinners, map rotation and,
 /// when the map has a block, both swatches. Writes nothing to the map but table growth.
 void LoadSlotRollupValues(HWND rollup, Zenithra& map, int slot, TimeValue t);
+/// True for the two colour swatches ("Tint", "Sun").
+bool IsSwatch(int id);
+/// The colour table a swatch drives: slotTint for "Tint", slotSunTint for "Sun".
+ParamID SwatchParam(int swatchId);
 /// A swatch colour from a block colour (channels of 0..1 to 0..255, red in the low byte).
 COLORREF ToColorRef(const Point4& colour);
 

@@ -4,6 +4,8 @@
 #include "ui/SlotRollup.h"
 
 #include "core/HostStrings.h"
+#include "core/ZenithraClassDesc.h"
+#include "platform/Win32Owned.h"
 #include "shading/Zenithra.h"
 
 #include "../../res/resource.h"
@@ -12,11 +14,6 @@
 #include <cstdio>
 #include <string>
 
-namespace {
-
-enum SwatchMenuCommand : UINT { kCopyColour = 1, kResetColour = 2 };
-enum SpinnerMenuCommand : UINT { kResetValue = 1, kRemoveAnimation = 2 };
-
 bool IsSwatch(int id) {
     return id == IDC_TINT_SWATCH || id == IDC_SUN_TINT_SWATCH;
 }
@@ -24,6 +21,11 @@ bool IsSwatch(int id) {
 ParamID SwatchParam(int swatchId) {
     return swatchId == IDC_TINT_SWATCH ? pb_slotTint : pb_slotSunTint;
 }
+
+namespace {
+
+enum SwatchMenuCommand : UINT { kCopyColour = 1, kResetColour = 2 };
+enum SpinnerMenuCommand : UINT { kResetValue = 1, kRemoveAnimation = 2 };
 
 // "#RRGGBB" in upper-case hex.
 MSTR HexColourText(COLORREF colour) {
@@ -38,25 +40,16 @@ MSTR HexColourText(COLORREF colour) {
 }
 
 void PutOnClipboard(HWND owner, const MSTR& text) {
-    if (!OpenClipboard(owner)) {
+    win32::ClipboardScope clipboard(owner);
+    if (!clipboard) {
         return;
     }
     EmptyClipboard();
-    const size_t units = size_t(text.Length()) + 1;  // with the terminator
-    size_t bytes = units * sizeof(wchar_t);
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
-    if (memory) {
-        bool handedOver = false;
-        if (void* target = GlobalLock(memory)) {
-            std::copy_n(text.data(), units, static_cast<wchar_t*>(target));
-            GlobalUnlock(memory);
-            handedOver = SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
-        }
-        if (!handedOver) {
-            GlobalFree(memory);
-        }
+    const size_t bytes = (size_t(text.Length()) + 1) * sizeof(wchar_t);  // with the terminator
+    win32::GlobalMemory memory(bytes);
+    if (memory.Fill(text.data(), bytes) && SetClipboardData(CF_UNICODETEXT, memory.Get())) {
+        memory.Release();  // the clipboard owns it now
     }
-    CloseClipboard();
 }
 
 void SwatchMenu(HWND rollup, SlotRollupContext& context, int swatchId, POINT at) {
@@ -95,7 +88,7 @@ void SpinnerMenu(HWND rollup, SlotRollupContext& context, ParamID param, int spi
         if (auto spinner = UseSpinner(rollup, spinnerId)) {
             value = spinner->GetFVal();
         } else {
-            TimeValue t = param == pb_slotExposure || param == pb_slotHue ? 0 : CurrentTime();
+            TimeValue t = SlotTableTime(param, CurrentTime());
             value = ReadSlotFloat(map.block, param, t, context.slot);
         }
     }

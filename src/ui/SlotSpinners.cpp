@@ -3,6 +3,7 @@
 
 #include "ui/SlotRollup.h"
 
+#include "core/ZenithraClassDesc.h"
 #include "shading/Zenithra.h"
 #include "ui/MapRotationControls.h"
 
@@ -34,13 +35,6 @@ constexpr SpinnerRow kSpinnerRows[] = {
     {IDC_SPOT_SIZE_EDIT, IDC_SPOT_SIZE_SPIN, pb_slotSunSpotSize, 0, 90, 0, 0.1f},
     {IDC_SPOT_HEIGHT_EDIT, IDC_SPOT_HEIGHT_SPIN, pb_slotSunSpotHeight, 0, 90, 45, 0.1f},
 };
-
-constexpr float kChangeThreshold = 1e-6f;
-
-// Exposure and hue are not animatable: always at time 0.
-TimeValue WriteTime(ParamID id, TimeValue t) {
-    return id == pb_slotExposure || id == pb_slotHue ? 0 : t;
-}
 
 void ShowValue(HWND rollup, int spinnerId, float value) {
     if (auto spinner = UseSpinner(rollup, spinnerId)) {
@@ -141,7 +135,7 @@ bool WriteSlotSpinner(HWND rollup, int spinnerId, IParamBlock2* block, ParamID i
         }
         value = spinner->GetFVal();
     }
-    TimeValue at = WriteTime(id, t);
+    TimeValue at = SlotTableTime(id, t);
     bool exists = slot < block->Count(id);
     float current = exists ? ReadSlotFloat(block, id, at, slot) : 0.0f;
     if (std::fabs(current - value) <= kChangeThreshold) {
@@ -160,14 +154,16 @@ COLORREF ToColorRef(const Point4& colour) {
 
 void LoadSlotRollupValues(HWND rollup, Zenithra& map, int slot, TimeValue t) {
     IParamBlock2* block = map.block;
-    ShowValue(rollup, IDC_EXPOSURE_SPIN, ShownSlotExposure(map, slot));
-    ShowValue(rollup, IDC_CONTRAST_SPIN, ReadSlotFloat(block, pb_slotContrast, t, slot));
-    ShowValue(rollup, IDC_SATURATION_SPIN, ReadSlotFloat(block, pb_slotSaturation, t, slot));
-    ShowValue(rollup, IDC_HUE_SPIN, ReadSlotFloat(block, pb_slotHue, 0, slot));
-    ShowValue(rollup, IDC_SUN_EXPOSURE_SPIN, ReadSlotFloat(block, pb_slotSunExposure, t, slot));
-    RefreshMapRotationControls(rollup, &map);
-    ShowValue(rollup, IDC_SPOT_SIZE_SPIN, ReadSlotFloat(block, pb_slotSunSpotSize, t, slot));
-    ShowValue(rollup, IDC_SPOT_HEIGHT_SPIN, ReadSlotFloat(block, pb_slotSunSpotHeight, t, slot));
+    for (const SpinnerRow& row : kSpinnerRows) {
+        if (row.param == kNoParam) {
+            RefreshMapRotationControls(rollup, &map);
+        } else if (row.param == pb_slotExposure) {
+            ShowValue(rollup, row.spinnerId, ShownSlotExposure(map, slot));
+        } else {
+            ShowValue(rollup, row.spinnerId,
+                      ReadSlotFloat(block, row.param, SlotTableTime(row.param, t), slot));
+        }
+    }
     if (block) {
         ShowColour(rollup, IDC_TINT_SWATCH, *block, pb_slotTint, t, slot);
         ShowColour(rollup, IDC_SUN_TINT_SWATCH, *block, pb_slotSunTint, t, slot);
@@ -187,14 +183,13 @@ void Zenithra::ReadSlotRollupSpinners(std::vector<float>& exposures, AdjustmentP
             continue;
         }
         read(window, IDC_EXPOSURE_SPIN, exposures[size_t(context->slot)]);
-        if (context->slot == 0) {
-            read(window, IDC_EXPOSURE_SPIN, slot0.exposure);
-            read(window, IDC_CONTRAST_SPIN, slot0.contrast);
-            read(window, IDC_SATURATION_SPIN, slot0.saturation);
-            read(window, IDC_HUE_SPIN, slot0.hue);
-            read(window, IDC_SUN_EXPOSURE_SPIN, slot0.sunExposure);
-            read(window, IDC_SPOT_SIZE_SPIN, slot0.sunSpotSize);
-            read(window, IDC_SPOT_HEIGHT_SPIN, slot0.sunSpotHeight);
+        if (context->slot != 0) {
+            continue;
+        }
+        for (const SpinnerRow& row : kSpinnerRows) {
+            if (float* value = SlotValueField(slot0, row.param)) {
+                read(window, row.spinnerId, *value);
+            }
         }
     }
 }

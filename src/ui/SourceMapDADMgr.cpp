@@ -3,6 +3,7 @@
 
 #include "ui/MainRollup.h"
 
+#include "core/HostEdge.h"
 #include "shading/Zenithra.h"
 #include "source/RenderRefresh.h"
 
@@ -26,7 +27,7 @@ public:
     }
 
     void Drop(ReferenceTarget* dropThis, HWND hwnd, POINT, SClass_ID type, DADMgr*, BOOL) override {
-        try {
+        GuardEntry([&] {
             HWND rollup = hwnd ? GetParent(hwnd) : nullptr;
             Zenithra* map = rollup ? MainRollupOwner(rollup) : nullptr;
             if (!map || type != TEXMAP_CLASS_ID ||
@@ -37,9 +38,7 @@ public:
             RefreshAfterSourceChange(map, map->sourceMap, map->mainRollupWnd);
             map->SyncSlotRollups();
             map->UpdateMainRollup(rollup);
-        } catch (...) {
-            // Nothing crosses back into the host's drag loop.
-        }
+        });
     }
 };
 

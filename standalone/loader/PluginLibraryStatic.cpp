@@ -2,8 +2,6 @@
 
 #include "PluginLibrary.h"
 
-#include "scene/StandaloneHost.h"
-
 extern "C" {
 const wchar_t* LibDescription();
 int LibNumberClasses();
@@ -22,10 +20,7 @@ bool LoadPluginLibrary(const std::wstring&, PluginLibrary& out, std::string*) {
     out.LibInitialize = &LibInitialize;
     out.LibShutdown = &LibShutdown;
     out.CanAutoDefer = &CanAutoDefer;
-    out.LibInitialize();
-    for (int i = 0; i < out.LibNumberClasses(); ++i) {
-        standalone::RegisterClassDesc(out.LibClassDesc(i));
-    }
+    RegisterPluginClasses(out);
     return true;
 }
 
@@ -33,9 +28,6 @@ void UnloadPluginLibrary(PluginLibrary& lib) {
     if (!lib.LibClassDesc) {
         return;
     }
-    for (int i = 0; i < lib.LibNumberClasses(); ++i) {
-        standalone::UnregisterClassDesc(lib.LibClassDesc(i));
-    }
-    lib.LibShutdown();
+    UnregisterPluginClasses(lib);
     lib = PluginLibrary();
 }

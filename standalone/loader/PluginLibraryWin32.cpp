@@ -47,10 +47,7 @@ bool LoadPluginLibrary(const std::wstring& path, PluginLibrary& out, std::string
         FreeLibrary(module);
         return false;
     }
-    lib.LibInitialize();
-    for (int i = 0; i < lib.LibNumberClasses(); ++i) {
-        standalone::RegisterClassDesc(lib.LibClassDesc(i));
-    }
+    RegisterPluginClasses(lib);
     out = lib;
     return true;
 }
@@ -59,10 +56,7 @@ void UnloadPluginLibrary(PluginLibrary& lib) {
     if (!lib.module) {
         return;
     }
-    for (int i = 0; i < lib.LibNumberClasses(); ++i) {
-        standalone::UnregisterClassDesc(lib.LibClassDesc(i));
-    }
-    lib.LibShutdown();
+    UnregisterPluginClasses(lib);
     FreeLibrary(reinterpret_cast<HMODULE>(lib.module));
     lib = PluginLibrary();
 }

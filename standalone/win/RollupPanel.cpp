@@ -4,6 +4,7 @@
 #include "RollupPanel.h"
 
 #include "WindowClass.h"
+#include "platform/Win32Owned.h"
 
 #include <windowsx.h>
 
@@ -279,14 +280,14 @@ LRESULT CALLBACK RollupPanel::TitleProc(HWND hwnd, UINT msg, WPARAM wParam, LPAR
     }
     switch (msg) {
         case WM_PAINT: {
-            PAINTSTRUCT ps;
-            HDC dc = BeginPaint(hwnd, &ps);
+            win32::PaintScope paint(hwnd);
+            HDC dc = paint.Dc();
             RECT r;
             GetClientRect(hwnd, &r);
             SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
             ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &r, nullptr, 0, nullptr);
             DrawEdge(dc, &r, EDGE_RAISED, BF_RECT);
-            HGDIOBJ oldFont = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+            win32::Selection font(dc, GetStockObject(DEFAULT_GUI_FONT));
             SetBkMode(dc, TRANSPARENT);
             SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
             std::wstring text = page ? page->text : std::wstring();
@@ -296,8 +297,6 @@ LRESULT CALLBACK RollupPanel::TitleProc(HWND hwnd, UINT msg, WPARAM wParam, LPAR
                       DT_LEFT | DT_VCENTER | DT_SINGLELINE);
             DrawTextW(dc, text.c_str(), int(text.size()), &r,
                       DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
-            SelectObject(dc, oldFont);
-            EndPaint(hwnd, &ps);
             return 0;
         }
         case WM_LBUTTONUP:

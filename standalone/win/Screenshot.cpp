@@ -2,10 +2,7 @@
 
 #include "HostWindows.h"
 
-#include <windows.h>
-// after windows.h: GDI+ needs objidl.h, which a lean windows.h leaves out
-#include <objidl.h>
-#include <gdiplus.h>
+#include "platform/Win32Owned.h"
 
 #include <string>
 
@@ -21,37 +18,20 @@ bool SaveWindowPng(HWND window, const std::wstring& path) {
     if (window) {
         GetClientRect(window, &r);
     }
-    Gdiplus::GdiplusStartupInput input;
-    ULONG_PTR token = 0;
-    if (Gdiplus::GdiplusStartup(&token, &input, nullptr) != Gdiplus::Ok) {
+    win32::GdiplusSession session;
+    if (!session) {
         return false;
     }
-    bool saved = false;
-    HDC source = GetDC(window);
-    HDC memory = CreateCompatibleDC(source);
-    HBITMAP bitmap = CreateCompatibleBitmap(source, r.right, r.bottom);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, r.right, r.bottom, source, 0, 0, SRCCOPY | CAPTUREBLT);
-    SelectObject(memory, old);
+    win32::WindowDc source(window);
+    win32::MemoryDc memory(source.Dc());
+    win32::Bitmap bitmap(CreateCompatibleBitmap(source.Dc(), r.right, r.bottom));
     {
-        Gdiplus::Bitmap image(bitmap, nullptr);
-        UINT count = 0, bytes = 0;
-        Gdiplus::GetImageEncodersSize(&count, &bytes);
-        std::string buffer(bytes, '\0');
-        auto* encoders = reinterpret_cast<Gdiplus::ImageCodecInfo*>(buffer.data());
-        Gdiplus::GetImageEncoders(count, bytes, encoders);
-        std::wstring file(path.begin(), path.end());
-        for (UINT i = 0; i < count; ++i) {
-            if (std::wstring(encoders[i].MimeType) == L"image/png") {
-                saved = image.Save(file.c_str(), &encoders[i].Clsid, nullptr) == Gdiplus::Ok;
-            }
-        }
+        win32::Selection selected(memory.Dc(), bitmap.Get());
+        BitBlt(memory.Dc(), 0, 0, r.right, r.bottom, source.Dc(), 0, 0, SRCCOPY | CAPTUREBLT);
     }
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(window, source);
-    Gdiplus::GdiplusShutdown(token);
-    return saved;
+    std::optional<CLSID> png = win32::FindImageEncoder(L"image/png");
+    Gdiplus::Bitmap image(bitmap.Get(), nullptr);
+    return png && image.Save(path.c_str(), &*png, nullptr) == Gdiplus::Ok;
 }
 
 }  // namespace standalone::win

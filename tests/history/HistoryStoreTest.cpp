@@ -8,11 +8,13 @@
 #include "source/SourceFile.h"
 
 #include "scene/ChunkIO.h"
+#include "support/FailingAllocator.h"
 #include "support/MapTestSupport.h"
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string_view>
 #include <regex>
 
@@ -257,6 +259,44 @@ TEST_F(HistoryStoreTest, SceneRoundTripKeepsEveryFieldOrderAndExposures) {
     expected[3].variantId = L"7";
     EXPECT_EQ(back->history, expected);
     EXPECT_EQ(back->GetSlotExposures(3), (std::vector<float>{0.0f, 2.5f, -1.0f}));
+}
+
+// A load that runs out of memory anywhere still answers IO_OK and leaves the map as it was; the
+// same load works once memory is there again.
+TEST_F(HistoryStoreTest, RefusedAllocationsStopAtLoad) {
+    testsupport::ResizeSlots(*map, 2);
+    map->SetSlotExposure(1, 1.5f);
+    map->history = {Look(L"1", L"v", L"C:\\a.hdr", L"Cam", 7),
+                    Look(L"2", L"v", L"C:\\a.hdr", L"", 0)};
+    map->history[0].previewJpeg.assign(300, 0xFF);
+    const std::vector<uint8_t> saved = SaveMapChunks(*map);
+    const HistoryStore before = {Look(L"9", L"w", L"C:\\b.hdr", L"", 0)};
+    Zenithra* target = NewMapIn(scene);
+    std::optional<standalone::ChunkReader> reader;
+    IOResult loaded = IO_ERROR;
+    auto prepareLoad = [&] {
+        target->history = before;
+        target->SetSlotExposures({-3.0f}, 1);
+        reader.emplace(saved.data(), saved.size());
+    };
+    // The looks and the cached exposures as they stand, read without syncing anything.
+    auto holds = [&](const HistoryStore& looks, const std::vector<float>& exposures) {
+        std::vector<float> cached;
+        for (int i = 0; i < target->exposureCache.size(); ++i) {
+            cached.push_back(target->exposureCache[i]);
+        }
+        return target->history == looks && cached == exposures;
+    };
+    EXPECT_GT(testsupport::RefuseEachAllocation(
+                  prepareLoad, [&] { loaded = target->Load(&*reader); },
+                  [&] {
+                      EXPECT_EQ(loaded, IO_OK);
+                      EXPECT_TRUE(holds(before, {-3.0f}) || holds(map->history, {0.0f, 1.5f}));
+                      prepareLoad();
+                      target->Load(&*reader);
+                      EXPECT_TRUE(holds(map->history, {0.0f, 1.5f}));
+                  }),
+              0);
 }
 
 TEST_F(HistoryStoreTest, LoadValidatesEntriesAndExposureCounts) {

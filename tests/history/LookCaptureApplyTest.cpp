@@ -205,4 +205,28 @@ TEST_F(LookTest, ApplyWritesExposuresCameraAndEqualFramesInIdOrder) {
     EXPECT_FALSE(ApplyLook(map, L"V"));
 }
 
+// A look's hue replaces the slot's hue; a look that kept no source parameters gives the source map
+// its rotation alone; without a block the source map's file and rotation are still applied.
+TEST_F(LookTest, ApplyResetsHueAndFallsBackToRotationAndWorksWithoutBlock) {
+    HistoryEntry e;
+    std::tie(e.entryId, e.variantId, e.hdrPath, e.adjust.hue, e.hasMapRotation, e.mapRotation) =
+        std::tuple(L"1", L"V", kHdr, -0.25f, true, 30.0f);
+    testsupport::SetSlotFloat(*map, pb_slotHue, 0, 0.5f);
+    const MSTR other = L"C:\\hdr\\other.hdr";
+    for (bool block : {true, false}) {
+        SCOPED_TRACE(block);
+        map->history = {e};
+        ASSERT_TRUE(ApplyLook(map, L"V"));
+        float degrees = 0;
+        EXPECT_TRUE(FindMapRotation(source, 0, degrees));
+        EXPECT_NEAR(degrees, e.mapRotation, 1e-4f);
+        EXPECT_TRUE(IsSamePath(GetTexmapFilePath(source), e.hdrPath));
+        if (block) {
+            EXPECT_EQ(Float(pb_slotHue, 0), -0.25f);
+            map->ReplaceReference(0, nullptr);
+        }
+        std::tie(e.hdrPath, e.mapRotation) = std::tuple(other, 60.0f);
+    }
+}
+
 }  // namespace

@@ -60,6 +60,12 @@ bool Near(COLORREF a, COLORREF b) {
            24;
 }
 
+bool OnReferenceScreen() {
+    RECT area{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+    return area.right - area.left == kReferenceWidth && area.bottom - area.top == kReferenceHeight;
+}
+
 std::wstring Text(HWND window) {
     wchar_t text[512] = {};
     GetWindowTextW(window, text, 512);

@@ -12,6 +12,13 @@
 
 namespace uidrive {
 
+/// The work area that the tests whose figures depend on the screen are worked out for, and the
+/// line they stop with on any other.
+constexpr int kReferenceWidth = 1920, kReferenceHeight = 1040;
+constexpr const char* kNeedsReferenceScreen =
+    "needs a 1920 x 1040 work area (xvfb-run -s '-screen 0 1920x1040x24')";
+bool OnReferenceScreen();
+
 /// Dispatches this thread's messages for `ms` milliseconds.
 void Pump(int ms = 30);
 

@@ -11,14 +11,93 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string_view>
 
 #if defined(_WIN32)
+#include "maps/VRayBitmapMap.h"
+#include "support/TestImages.h"
+#include "support/WindowDrive.h"
+#include "win/HostWindows.h"
+
 #include <windows.h>
 #endif
 
 namespace {
+
+#if defined(_WIN32)
+// A top-level window of this process (Wine shares its window list between the processes of a
+// prefix).
+HWND TopWindowOfClass(const wchar_t* className) {
+    for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, className, nullptr));) {
+        DWORD process = 0;
+        if (GetWindowThreadProcessId(w, &process) && process == GetCurrentProcessId()) {
+            return w;
+        }
+    }
+    return nullptr;
+}
+
+// Freed and loaded again in one process, the library's windows work as before, and deleting a
+// map takes every window of its own along, so that nothing of the freed image is left to call.
+// Runs first, before the rest of the program holds the library for good.
+TEST(LibraryLife, LoadedFreedAndLoadedAgainItsRollupsAndHistoryWindowWork) {
+    testsupport::ScopedTestDrive drive;
+    std::filesystem::create_directories(testsupport::NativePath(drive.ScratchFolder()));
+    SetEnvironmentVariableW(L"LOCALAPPDATA", drive.ScratchFolder().c_str());
+    const std::wstring hdr = drive.ScratchFolder() + L"\\sky.hdr";
+    ASSERT_TRUE(testsupport::WriteHdrFile(hdr, testsupport::UniformImage(8, 4, .5f, .5f, .5f)));
+    standalone::win::OpenMainWindow();
+    for (int round = 1; round <= 2; ++round) {
+        SCOPED_TRACE(round);
+        PluginLibrary lib;
+        std::string error;
+        ASSERT_TRUE(LoadPluginLibrary(L"", lib, &error)) << error;
+        standalone::win::OpenMaterialEditor();
+        auto* map = static_cast<Texmap*>(lib.LibClassDesc(0)->Create(FALSE));
+        Texmap* source = standalone::CreateVRayBitmapMap();
+        source->GetParamBlock(0)->SetValue(standalone::kVRayHdriMapName, 0, hdr.c_str());
+        map->SetSubTexmap(0, source);
+        map->GetParamBlock(0)->SetValue(0, 0, 2);  // two slots
+        GetCOREInterface()->PutMtlToMtlEditor(map, 0);
+        std::vector<HWND> pages = standalone::win::RollupPages();
+        ASSERT_EQ(pages.size(), 3u);
+        uidrive::Click(pages[0], 1136);  // Save: a look with a preview
+        uidrive::Click(pages[0], 1137);  // Load: the History window
+        uidrive::Pump();
+        HWND history = TopWindowOfClass(L"Zenithra_HistoryWindow");
+        ASSERT_TRUE(history);
+        // Alt over the first cell: its enlarged preview.
+        const int labelW = std::max(std::max(GetSystemMetrics(SM_CXSCREEN) / 6, 120) / 2, 220);
+        uidrive::SetAlt(true);
+        SendMessageW(history, WM_MOUSEMOVE, 0, MAKELPARAM(labelW + 20, 36 + 20));
+        uidrive::SetAlt(false);
+        EXPECT_TRUE(TopWindowOfClass(L"Zenithra_HistoryPreviewPopup"));
+        // A spinner of a slot rollup still writes the block.
+        uidrive::Type(pages[2], 1703, L"150");
+        float contrast = 0;
+        Interval valid = FOREVER;
+        map->GetParamBlock(0)->GetValue(2, 0, contrast, valid, 1);
+        EXPECT_EQ(contrast, 150.0f);
+
+        map->DeleteThis();
+        EXPECT_FALSE(TopWindowOfClass(L"Zenithra_HistoryWindow"));
+        EXPECT_FALSE(TopWindowOfClass(L"Zenithra_HistoryPreviewPopup"));
+        for (HWND page : pages) {
+            EXPECT_TRUE(!IsWindow(page) || !GetWindowLongPtrW(page, GWLP_USERDATA));
+        }
+        standalone::win::CloseMaterialEditor();
+        EXPECT_TRUE(standalone::win::RollupPages().empty());
+        UnloadPluginLibrary(lib);
+        if (GetModuleHandleW(L"zenithra.dlt")) {
+            GTEST_SKIP() << "needs the library loaded by this test alone (run it on its own)";
+        }
+        uidrive::Pump();  // anything the freed image left to call would be called here
+    }
+    SetEnvironmentVariableW(L"LOCALAPPDATA", nullptr);
+}
+#endif
 
 /// The library, loaded once per test program; the test fails at once when it cannot be loaded.
 PluginLibrary& LoadedPlugin() {

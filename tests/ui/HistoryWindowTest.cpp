@@ -107,7 +107,9 @@ protected:
 };
 
 TEST_F(HistoryWindowTest, RowsByHdrColumnsByVariantCaptionsGeometryAndColours) {
-    ASSERT_EQ(GetSystemMetrics(SM_CXSCREEN), 1920);
+    if (!OnReferenceScreen()) {
+        GTEST_SKIP() << kNeedsReferenceScreen;
+    }
     const COLORREF picture = RGB(200, 40, 40), line = RGB(104, 104, 104), frame = RGB(90, 170, 255);
     const COLORREF current = RGB(24, 78, 118), normal = RGB(54, 54, 54);
     const MSTR id = L"20261207_101010_123_deadbeef";
@@ -176,6 +178,9 @@ TEST_F(HistoryWindowTest, EmptyHistoryShowsOnlyItsTextAndCancelsPlaceStillCloses
 }
 
 TEST_F(HistoryWindowTest, KeysWheelScrollBarClicksMenuAndRowDeletion) {
+    if (!OnReferenceScreen()) {
+        GTEST_SKIP() << kNeedsReferenceScreen;
+    }
     Rows(5);
     map->history[1].previewJpeg = Jpeg(64, 48, RGB(0, 0, 255));
     map->ReplaceReference(1, standalone::CreateBitmapMap());
@@ -244,6 +249,9 @@ TEST_F(HistoryWindowTest, KeysWheelScrollBarClicksMenuAndRowDeletion) {
 }
 
 TEST_F(HistoryWindowTest, AltHoverShowsTheEnlargedPreviewUntilAltOrTheCellIsLeft) {
+    if (!OnReferenceScreen()) {
+        GTEST_SKIP() << kNeedsReferenceScreen;
+    }
     const std::tuple<POINT, int, POINT> edges[] = {
         // cursor, popup width, popup position
         {{100, 100}, 640, {118, 118}},    // below right of the cursor
@@ -255,7 +263,8 @@ TEST_F(HistoryWindowTest, AltHoverShowsTheEnlargedPreviewUntilAltOrTheCellIsLeft
         EXPECT_EQ(std::pair(at.x, at.y), std::pair(expected.x, expected.y));
     }
     map->history = {Look(L"1", L"a", L"C:\\HDR\\a.hdr", L"", 0, Jpeg(640, 480, RGB(0, 200, 0))),
-                    Look(L"2", L"b", L"C:\\HDR\\a.hdr", L"", 0)};
+                    Look(L"2", L"b", L"C:\\HDR\\a.hdr", L"", 0),
+                    Look(L"3", L"c", L"C:\\HDR\\a.hdr", L"", 0, {0x12, 0xFF, 0xD8, 0x00})};
     HWND window = Open();
     HistoryWindowState& s = State(window);
     for (int leave = 0; leave < 3; ++leave) {
@@ -284,9 +293,15 @@ TEST_F(HistoryWindowTest, AltHoverShowsTheEnlargedPreviewUntilAltOrTheCellIsLeft
         Pump(400);
         EXPECT_FALSE(IsWindow(popup));
     }
+    // A picture that does not decode shows an empty thumbnail, as none does, and no popup.
+    Shot shot = Capture(window);
+    EXPECT_EQ(shot.At(s.labelW + 2 * s.cellW + 10, s.headerH + 10),
+              shot.At(s.labelW + s.cellW + 10, s.headerH + 10));
     SetAlt(true);
-    Hover(window, CellCentre(s, 0, 1));  // a cell without a preview: no popup
-    EXPECT_EQ(s.popup, nullptr);
+    for (int column : {1, 2}) {
+        Hover(window, CellCentre(s, 0, column));
+        EXPECT_EQ(s.popup, nullptr) << column;
+    }
 }
 
 // The workflow as a user goes through it: a Bitmap dragged onto the source-map button, the first

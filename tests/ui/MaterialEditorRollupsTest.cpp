@@ -9,12 +9,19 @@
 #include "source/MapRotation.h"
 #include "source/RenderRefresh.h"
 #include "source/SourceFile.h"
+#include "history/PreviewImages.h"
 #include "support/BoxAnswers.h"
+#include "support/FailingAllocator.h"
 #include "support/MapTestSupport.h"
 #include "support/NamedParamMap.h"
 #include "support/TestDrive.h"
 #include "support/TestImages.h"
 #include "support/WindowDrive.h"
+#include "ui/HistoryWindow.h"
+#include "ui/HistoryPreviewPopup.h"
+#include "ui/HistoryWindowState.h"
+#include "ui/MainRollup.h"
+#include "ui/SlotRollup.h"
 
 #include "maps/BitmapMap.h"
 #include "HostWindows.h"
@@ -27,6 +34,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 
 namespace win = standalone::win;
 using namespace uidrive;
@@ -181,13 +189,27 @@ TEST_F(RollupTest, ClicksEditSlotsCycleFilesAndSpinnersWriteAtTheTimeTheirValueL
     SendMessageW(spinner, WM_LBUTTONUP, 0, MAKELPARAM(2, 1));
     EXPECT_FLOAT_EQ(Float(pb_slotContrast, 1, 4800), 151.0f);
 
+    // Map Rot. moved by at most 1e-6 degrees: nothing written, no one told.
+    Type(Page(1), IDC_MAP_ROTATION_EDIT, L"0");
+    log.clear();
+    ISpinnerControl* nudged = GetISpinner(Item(1, IDC_MAP_ROTATION_SPIN));
+    nudged->SetValue(5e-7f, FALSE);
+    ReleaseISpinner(nudged);
+    SendMessageW(Page(1), CC_SPINNER_CHANGE, IDC_MAP_ROTATION_SPIN,
+                 LPARAM(Item(1, IDC_MAP_ROTATION_SPIN)));
+    float degrees = -1;
+    EXPECT_TRUE(FindMapRotation(source, 4800, degrees));
+    EXPECT_EQ(degrees, 0.0f);
+    EXPECT_TRUE(MessagesTo(log, listener).empty());
     Type(Page(1), IDC_MAP_ROTATION_EDIT, L"90");
-    float degrees = 0;
     EXPECT_TRUE(FindMapRotation(source, 4800, degrees));
     EXPECT_NEAR(degrees, 90.0f, 1e-4f);
     EXPECT_EQ(Text(Item(2, IDC_MAP_ROTATION_EDIT)), L"90.0");  // every slot follows
     map->SetSubTexmap(0, new ConstantColorMap(AColor(1, 1, 1)));
     EXPECT_FALSE(IsWindowEnabled(Item(1, IDC_MAP_ROTATION_SPIN)));
+    ISpinnerControl* greyed = GetISpinner(Item(1, IDC_MAP_ROTATION_SPIN));
+    EXPECT_EQ(greyed->GetFVal(), 0.0f);  // greyed, it shows 0
+    ReleaseISpinner(greyed);
     // A change of scene time shows the animated values of that time.
     for (TimeValue t : {0, 4800, 2400}) {
         GetCOREInterface()->SetTime(t);
@@ -201,12 +223,23 @@ TEST_F(RollupTest, ClicksEditSlotsCycleFilesAndSpinnersWriteAtTheTimeTheirValueL
 TEST_F(RollupTest, MenusResetValuesCopyColoursAndClearLooks) {
     Show(map);
     HWND slot = Page(1);
-    SetSlotFloat(*map, pb_slotSunSpotHeight, 0, 10.0f);
+    // Spinner, parameter, value before "Сбросить", its default.
+    const std::tuple<int, ParamID, float, float> resets[] = {
+        {IDC_SPOT_HEIGHT_SPIN, pb_slotSunSpotHeight, 10, 45},
+        {IDC_CONTRAST_SPIN, pb_slotContrast, 130, 100},
+        {IDC_SATURATION_SPIN, pb_slotSaturation, 30, 100},
+        {IDC_EXPOSURE_SPIN, pb_slotExposure, 2, 0}};
+    MenuSeen seen;
+    for (const auto& [spinner, id, before, reset] : resets) {
+        SetSlotFloat(*map, id, 0, before);
+        map->SetSlotExposure(0, id == pb_slotExposure ? before : 0.0f);
+        map->SyncSlotRollups();
+        seen = AnsweringMenu([&, s = spinner] { RightClick(GetDlgItem(slot, s)); }, 1);
+        EXPECT_EQ(seen.items, (std::vector<std::wstring>{L"Сбросить", L"Удалить анимацию"}));
+        EXPECT_EQ(id == pb_slotExposure ? map->GetSlotExposures(1)[0] : Float(id, 0), reset) << id;
+    }
     SetSlotColor(*map, pb_slotTint, 0, Point4(1, 128 / 255.0f, 0, 1));
     map->SyncSlotRollups();
-    MenuSeen seen = AnsweringMenu([&] { RightClick(GetDlgItem(slot, IDC_SPOT_HEIGHT_SPIN)); }, 1);
-    EXPECT_EQ(seen.items, (std::vector<std::wstring>{L"Сбросить", L"Удалить анимацию"}));
-    EXPECT_EQ(Float(pb_slotSunSpotHeight, 0), 45.0f);
     {
         ScopedAnimateMode animate(true);
         GetCOREInterface()->SetTime(4800);
@@ -237,6 +270,33 @@ TEST_F(RollupTest, MenusResetValuesCopyColoursAndClearLooks) {
             SendMessageW(slot, WM_CONTEXTMENU, WPARAM(t), MAKELPARAM(p.x, p.y));
         };
         EXPECT_FALSE(AnsweringMenu(contextMenu, 0).shown);
+    }
+    // A colour picked in either swatch goes into that swatch's table alone.
+    const Point4 white(1, 1, 1, 1), red(1, 0, 0, 1);
+    for (auto [swatchId, picked, other] : {std::tuple{IDC_TINT_SWATCH, pb_slotTint, pb_slotSunTint},
+                                           {IDC_SUN_TINT_SWATCH, pb_slotSunTint, pb_slotTint}}) {
+        SetSlotColor(*map, pb_slotTint, 0, white);
+        SetSlotColor(*map, pb_slotSunTint, 0, white);
+        IColorSwatch* swatch = GetIColorSwatch(GetDlgItem(slot, swatchId));
+        swatch->SetColor(RGB(255, 0, 0), TRUE);
+        ReleaseIColorSwatch(swatch);
+        EXPECT_EQ(std::pair(Colour(picked, 0), Colour(other, 0)), std::pair(red, white));
+    }
+
+    // "Clear current HDR only": the looks of the source's file go; dependents hear of it also
+    // when none matched.
+    Source(standalone::CreateBitmapMap(), Hdr(L"a.hdr"));
+    HistoryEntry mine, theirs;
+    mine.hdrPath = GetTexmapFilePath(map->sourceMap);
+    theirs.hdrPath = L"C:\\other.hdr";
+    std::vector<Notice> log;
+    RecordingDependent listener(log, map);
+    for (const HistoryStore& before : {HistoryStore{mine, theirs}, HistoryStore{theirs}}) {
+        map->history = before;
+        log.clear();
+        AnsweringMenu([&] { Click(Page(0), IDC_CLEAR_LOOKS); }, 1);
+        EXPECT_EQ(map->history, HistoryStore{theirs});
+        EXPECT_FALSE(MessagesTo(log, listener).empty());
     }
     for (int answer : {IDNO, IDYES}) {
         map->history.assign(2, HistoryEntry{});
@@ -276,11 +336,23 @@ TEST_F(RollupTest, ButtonsDragProxiesTakeSourceMapsAndShowThem) {
     Drag(win::SampleSlotWindow(5), Item(0, IDC_SOURCE_MAP));
     EXPECT_EQ(map->sourceMap, dropped);
     EXPECT_EQ(Text(Item(0, IDC_HDR_STATUS)), other);
+    // Save takes slot 1's values as its spinners show them, also one not written yet.
+    ISpinnerControl* contrast = GetISpinner(Item(1, IDC_CONTRAST_SPIN));
+    contrast->SetValue(130.0f, FALSE);
+    ReleaseISpinner(contrast);
+    Click(Page(0), IDC_SAVE_LOOK);
+    ASSERT_EQ(map->history.size(), 1u);
+    EXPECT_EQ(std::pair(map->history[0].adjust.contrast, Float(pb_slotContrast, 0)),
+              std::pair(130.0f, 100.0f));
     // A click shows the source map where it already sits, instead of replacing slot 0.
     auto* editor = static_cast<IMtlEditInterface*>(GetCOREInterface(MTLEDIT_INTERFACE));
     Click(Page(0), IDC_SOURCE_MAP);
     EXPECT_EQ(editor->GetActiveMtlSlot(), 5);
     EXPECT_EQ(editor->GetTopMtlSlot(0), map);
+    // The Output button shows its slot's proxy in the active sample slot.
+    editor->SetActiveMtlSlot(0, FALSE);
+    Click(Page(2), IDC_OUTPUT_BUTTON);
+    EXPECT_EQ(editor->GetTopMtlSlot(editor->GetActiveMtlSlot()), map->GetSubTexmap(2));
     win::CloseFrameBuffer();
     win::SetEnvironmentMap(nullptr);
 }
@@ -381,6 +453,136 @@ TEST(StudioCommandLineTest, PathsBecomeTheWindowsPathsTheProcessSees) {
                                          {L"C:/HDRI//a/./b.exr", L"C:\\HDRI\\a\\b.exr"}}) {
         EXPECT_EQ(win::CommandLinePath(argument), path);
     }
+}
+
+// Every entry that the host or the window system calls, with its allocations refused one at a
+// time: no exception leaves it, the map keeps its slots and looks, and the entry works again
+// once memory is there.
+TEST_F(RollupTest, RefusedAllocationsStopAtEveryEntryAndTheNextCallWorks) {
+    Texmap* source = Source(standalone::CreateBitmapMap(), Hdr(L"a.hdr"));
+    Texmap* other = standalone::CreateVRayBitmapMap();
+    std::wstring otherFile = Hdr(L"b.hdr");
+    SetTexmapFilePath(other, otherFile.c_str());
+    Show(source, 6);  // both stay referenced while the drops swap them
+    Show(other, 5);
+    SetEnvironmentVariableW(L"LOCALAPPDATA", L"C:\\ZenithraTestScratch");
+    map->SetSlotCount(2);
+    std::vector<uint8_t> jpeg;
+    ASSERT_TRUE(CaptureFrameBufferPreview(jpeg));
+    HistoryEntry look;
+    std::tie(look.entryId, look.variantId, look.hdrPath, look.previewJpeg) =
+        std::tuple(L"1", L"v", L"C:\\a.hdr", jpeg);
+    look.sourceParams.resize(1);
+    map->history = {look};
+    const HistoryStore looks = map->history;
+    Show(map);
+    HWND history = nullptr;
+    auto openHistory = [&] {
+        if (!IsWindow(history)) {
+            history = OpenHistoryWindow(map);
+            Pump();
+        }
+    };
+    float contrast = 100.0f, sun = 0.0f;
+    auto spinner = [&](float value) {
+        ISpinnerControl* control = GetISpinner(Item(2, IDC_CONTRAST_SPIN));
+        control->SetValue(value, FALSE);
+        ReleaseISpinner(control);
+    };
+    bool answered = false;
+    auto nothing = [] {};
+    RemapDir* remap = nullptr;
+    ReferenceTarget* clone = nullptr;
+    auto newClone = [&] {  // what an earlier clone left goes first
+        if (remap) {
+            remap->DeleteThis();
+        }
+        if (clone) {
+            scene.Add(clone);
+        }
+        std::tie(remap, clone) = std::pair(NewRemapDir(), nullptr);
+    };
+    struct Entry {
+        const char* name;
+        std::function<void()> prepare, entry;
+        std::function<bool()> works;
+    };
+    const Entry entries[] = {
+        {"CreateParamDlg", nothing, [&] { Show(map); },
+         [&] { return win::RollupPages().size() == 3u && SlotContextOf(Page(2)); }},
+        {"Clone", newClone, [&] { clone = map->Clone(*remap); },
+         [&] { return clone && static_cast<Zenithra*>(clone)->history == looks; }},
+        {"time change", [&] { SetSlotFloat(*map, pb_slotSunExposure, 1, sun += 0.5f); },
+         [&] { GetCOREInterface()->SetTime(GetCOREInterface()->GetTime() ? 0 : 160); },
+         [&] {
+             ISpinnerControl* shown = GetISpinner(Item(2, IDC_SUN_EXPOSURE_SPIN));
+             bool same = shown->GetFVal() == sun;
+             ReleaseISpinner(shown);
+             return same;
+         }},
+        {"slot rollup", [&] { spinner(contrast += 1.0f); },
+         [&] {
+             SendMessageW(Page(2), CC_SPINNER_CHANGE, IDC_CONTRAST_SPIN,
+                          LPARAM(Item(2, IDC_CONTRAST_SPIN)));
+         },
+         [&] { return Float(pb_slotContrast, 1, GetCOREInterface()->GetTime()) == contrast; }},
+        {"main rollup and History window", [&] { DestroyWindow(history); },
+         [&] { SendMessageW(Item(0, IDC_LOAD_LOOK), BM_CLICK, 0, 0); },
+         [&] {
+             history = FindHistoryWindow(map);
+             return history && HistoryStateOf(history)->rows.size() == 1u;
+         }},
+        {"History window rebuild and paint", openHistory,
+         [&] {
+             SendMessageW(history, kRebuildHistoryWindowMessage, 0, 0);
+             InvalidateRect(history, nullptr, FALSE);
+             UpdateWindow(history);
+         },
+         [&] { return HistoryStateOf(history)->rows.size() == 1u; }},
+        {"preview popup",
+         [&] {
+             openHistory();
+             HidePreviewPopup(*HistoryStateOf(history));
+             SetAlt(true);
+         },
+         [&] {
+             const HistoryWindowState& s = *HistoryStateOf(history);
+             SendMessageW(history, WM_MOUSEMOVE, 0, MAKELPARAM(s.labelW + 10, s.headerH + 10));
+             if (s.popup) {
+                 UpdateWindow(s.popup);
+             }
+         },
+         [&] {
+             SetAlt(false);
+             return IsWindow(HistoryStateOf(history)->popup) != 0;
+         }},
+        {"source-map drop", [&] { map->ReplaceReference(1, source); },
+         [&] {
+             SharedSourceMapDADMgr()->Drop(other, Item(0, IDC_SOURCE_MAP), POINT{}, TEXMAP_CLASS_ID,
+                                           nullptr, FALSE);
+         },
+         [&] { return map->sourceMap == other && Text(Item(0, IDC_HDR_STATUS)) == otherFile; }},
+        {"Output button drag", [&] { map->ReplaceReference(3, nullptr); },
+         [&] { answered = SlotContextOf(Page(2))->dragManager.GetInstance(nullptr, POINT{}, 0); },
+         [&] { return answered && map->GetReference(3); }},
+        {"preview encoder", [&] { jpeg.assign(3, 0); },
+         [&] { answered = CaptureFrameBufferPreview(jpeg); },
+         [&] { return answered == !jpeg.empty() && GetPreviewImageSize(jpeg).width > 0; }},
+    };
+    for (const Entry& e : entries) {
+        SCOPED_TRACE(e.name);
+        // Each run after a refused one is the next call; the last, refused nothing, must work.
+        testsupport::RefuseEachAllocation(e.prepare, e.entry, [&] {
+            EXPECT_EQ(map->history, looks);
+            EXPECT_EQ(map->GetSlotCount(), 2);
+            EXPECT_EQ(map->block->Count(pb_slotContrast), 2);
+        });
+        EXPECT_TRUE(e.works());
+    }
+    newClone();
+    remap->DeleteThis();
+    DestroyWindow(history);
+    SetEnvironmentVariableW(L"LOCALAPPDATA", nullptr);
 }
 
 // Screenshots of the editor, then what goes when the editor or the map goes.
