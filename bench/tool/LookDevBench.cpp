@@ -4,6 +4,8 @@
 // - `zenithra sheet` over a folder against one `oiiotool` run per file writing a 256 x 128
 //   thumbnail, per file (target: oiiotool's time over zenithra's above 1.0).
 
+#include "BenchProcess.h"
+
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -13,10 +15,6 @@
 #include <string>
 #include <vector>
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -27,38 +25,8 @@ constexpr int kThreads = 2;
 // The folder for the sheet holds each real environment this many times, under its own names.
 constexpr int kSheetCopies = 4;
 
-struct Timed {
-    double seconds = -1.0;  ///< negative when the command failed
-    double cpuSeconds = 0.0;
-};
-
-// Runs a program with its arguments (no shell) and its output thrown away.
-Timed Spawn(std::vector<std::string> words) {
-    std::vector<char*> argv;
-    for (std::string& w : words) {
-        argv.push_back(w.data());
-    }
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    auto start = std::chrono::steady_clock::now();
-    pid_t pid = 0;
-    int status = 0;
-    rusage usage{};
-    bool ran = ::posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0 &&
-               ::wait4(pid, &status, 0, &usage) == pid;
-    posix_spawn_file_actions_destroy(&actions);
-    Timed timed;
-    if (ran && WIFEXITED(status) && WEXITSTATUS(status) == 0) {
-        timed.seconds =
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        auto toSeconds = [](const timeval& tv) { return double(tv.tv_sec) + tv.tv_usec * 1e-6; };
-        timed.cpuSeconds = toSeconds(usage.ru_utime) + toSeconds(usage.ru_stime);
-    }
-    return timed;
-}
+using benchprocess::RunResult;
+using benchprocess::RunWords;
 
 struct LookDevSetup {
     fs::path folder;
@@ -134,9 +102,9 @@ void BM_SpheresOverPlainRender(benchmark::State& state) {
             std::vector<std::string> withSpheres = words;
             withSpheres.push_back("--spheres");
             bool spheresFirst = turn++ % 2 == 1;
-            Timed with = spheresFirst ? Spawn(withSpheres) : Timed{};
-            Timed without = Spawn(words);
-            with = spheresFirst ? with : Spawn(withSpheres);
+            RunResult with = spheresFirst ? RunWords(withSpheres) : RunResult{};
+            RunResult without = RunWords(words);
+            with = spheresFirst ? with : RunWords(withSpheres);
             if (without.seconds < 0 || with.seconds < 0) {
                 state.SkipWithError("zenithra render failed");
                 return;
@@ -170,9 +138,9 @@ void BM_SheetAgainstOiiotool(benchmark::State& state) {
     }
     double ours = 0, peer = 0, oursCpu = 0, peerCpu = 0;
     for (auto _ : state) {
-        Timed sheet =
-            Spawn({s.zenithra, "sheet", s.library.string(), "--threads", std::to_string(kThreads),
-                   "--quiet", "--out", (s.folder / "sheet.png").string()});
+        RunResult sheet = RunWords({s.zenithra, "sheet", s.library.string(), "--threads",
+                                    std::to_string(kThreads), "--quiet", "--out",
+                                    (s.folder / "sheet.png").string()});
         if (sheet.seconds < 0) {
             state.SkipWithError("zenithra sheet failed");
             return;
@@ -180,8 +148,9 @@ void BM_SheetAgainstOiiotool(benchmark::State& state) {
         ours += sheet.seconds;
         oursCpu += sheet.cpuSeconds;
         for (const fs::path& file : files) {
-            Timed thumb = Spawn({"oiiotool", "--threads", std::to_string(kThreads), file.string(),
-                                 "--resize", "256x128", "-o", (s.folder / "thumb.png").string()});
+            RunResult thumb =
+                RunWords({"oiiotool", "--threads", std::to_string(kThreads), file.string(),
+                          "--resize", "256x128", "-o", (s.folder / "thumb.png").string()});
             if (thumb.seconds < 0) {
                 state.SkipWithError("oiiotool failed");
                 return;

@@ -1,0 +1,67 @@
+#pragma once
+// Runs a program as a user starts it, for the tool's benchmarks: no shell, so that the peak
+// memory and processor time measured are the program's own, and its output thrown away.
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace benchprocess {
+
+struct RunResult {
+    double seconds = -1.0;    ///< negative when the command failed
+    double cpuSeconds = 0.0;  ///< user and system time of all its threads
+    double peakMegabytes = 0.0;
+};
+
+/// Runs the program words[0] with the rest as its arguments.
+inline RunResult RunWords(std::vector<std::string> words) {
+    std::vector<char*> argv;
+    for (std::string& w : words) {
+        argv.push_back(w.data());
+    }
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    RunResult result;
+    auto start = std::chrono::steady_clock::now();
+    pid_t pid = 0;
+    int status = 0;
+    rusage usage{};
+    bool ran = ::posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0 &&
+               ::wait4(pid, &status, 0, &usage) == pid;
+    posix_spawn_file_actions_destroy(&actions);
+    double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    if (ran && WIFEXITED(status) && WEXITSTATUS(status) == 0) {
+        result.seconds = seconds;
+        result.peakMegabytes = double(usage.ru_maxrss) / 1024.0;
+        auto toSeconds = [](const timeval& tv) { return double(tv.tv_sec) + tv.tv_usec * 1e-6; };
+        result.cpuSeconds = toSeconds(usage.ru_utime) + toSeconds(usage.ru_stime);
+    }
+    return result;
+}
+
+/// Runs a command whose words are split at spaces.
+inline RunResult Run(const std::string& command) {
+    std::vector<std::string> words;
+    for (size_t at = 0; at < command.size();) {
+        size_t end = command.find(' ', at);
+        end = end == std::string::npos ? command.size() : end;
+        if (end > at) {
+            words.push_back(command.substr(at, end - at));
+        }
+        at = end + 1;
+    }
+    return RunWords(std::move(words));
+}
+
+}  // namespace benchprocess
