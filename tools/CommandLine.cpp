@@ -6,16 +6,6 @@
 
 namespace {
 
-bool ParseInt(const std::string& text, int low, int high, int& out) {
-    int value = 0;
-    auto [stop, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (ec != std::errc() || stop != text.data() + text.size() || value < low || value > high) {
-        return false;
-    }
-    out = value;
-    return true;
-}
-
 constexpr int kMaxImageSide = 16384;
 
 // The default map's four slots, so that a first run shows what the map does: neutral; warmer and
@@ -254,4 +244,14 @@ Examples:
 Exit status: 0 when every file was written, 1 when the job failed, 2 for a mistake on the
 command line (an option, or a --set the map refuses); errors are one line on stderr.
 )";
+}
+
+bool ParseInt(const std::string& text, int low, int high, int& out) {
+    int value = 0;
+    auto [stop, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || stop != text.data() + text.size() || value < low || value > high) {
+        return false;
+    }
+    out = value;
+    return true;
 }

@@ -24,6 +24,10 @@ struct CommandLine {
     bool quiet = false;  ///< no progress bar
 };
 
+/// `text` as a whole decimal number from low to high, into `out`; false (out unchanged)
+/// otherwise.
+bool ParseInt(const std::string& text, int low, int high, int& out);
+
 /// Reads the arguments after the program's name. No command, or options alone, mean "render".
 /// False with a one-line reason for a command line that cannot be run.
 bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& out, std::string* error);

@@ -4,8 +4,6 @@
 #include "EnvironmentInfo.h"
 #include "ProgressBar.h"
 
-#include <charconv>
-
 #include <unistd.h>
 
 namespace {
@@ -57,11 +55,6 @@ bool ParseSheet(const std::vector<std::string>& args, CommandLine& out, std::str
             return false;
         }
         int number = 0;
-        auto parse = [&](int low, int high) {
-            auto [stop, ec] = std::from_chars(value.data(), value.data() + value.size(), number);
-            return ec == std::errc() && stop == value.data() + value.size() && number >= low &&
-                   number <= high;
-        };
         if (arg == "--help" || arg == "-h") {
             out.action = CommandLine::Action::ShowSheetHelp;
             return true;
@@ -74,13 +67,13 @@ bool ParseSheet(const std::vector<std::string>& args, CommandLine& out, std::str
             }
             out.sheet.output = value;
         } else if (arg == "--threads") {
-            if (!parse(1, 256)) {
+            if (!ParseInt(value, 1, 256, number)) {
                 *error = "--threads '" + value + "': expected a number from 1 to 256";
                 return false;
             }
             out.sheet.threads = number;
         } else if (arg == "--memory") {
-            if (!parse(64, 1 << 20)) {
+            if (!ParseInt(value, 64, 1 << 20, number)) {
                 *error = "--memory '" + value + "': expected megabytes from 64 to 1048576";
                 return false;
             }
