@@ -10,6 +10,13 @@ export CTEST_OUTPUT_ON_FAILURE=1
 echo "== clang-format"
 git ls-files -- '*.h' '*.cpp' | xargs clang-format --dry-run --Werror
 
+echo "== the plug-in's strings are the host SDK's (MCHAR, MSTR, _M) outside src/platform"
+# A u"" literal, not an _M() literal that ends in u (the u-axis names "u", "_u", "-u", ...).
+if grep -rnP --include='*.h' --include='*.cpp' '(?<![\w"-])u"|char16_t|u16string' src \
+    | grep -v '^src/platform/'; then
+  exit 1
+fi
+
 for kind in native asan tsan; do
   echo "== $kind"
   bash scripts/build.sh "$kind"
