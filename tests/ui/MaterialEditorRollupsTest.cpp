@@ -2,36 +2,26 @@
 // typing, drags), and the modal menus and message boxes they open answered from a thread timer
 // inside the modal loop.
 
-#include "core/ZenithraClassDesc.h"
 #include <custcont.h>
 #include <imtledit.h>
+
 #include "history/PreviewImages.h"
 #include "source/MapRotation.h"
 #include "source/RenderRefresh.h"
-#include "source/SourceFile.h"
-#include "history/PreviewImages.h"
 #include "support/BoxAnswers.h"
 #include "support/FailingAllocator.h"
-#include "support/MapTestSupport.h"
-#include "support/NamedParamMap.h"
-#include "support/TestDrive.h"
-#include "support/TestImages.h"
-#include "support/WindowDrive.h"
-#include "ui/HistoryWindow.h"
+#include "support/NamedParamMap.h"  // Narrow
 #include "ui/HistoryPreviewPopup.h"
 #include "ui/HistoryWindowState.h"
 #include "ui/MainRollup.h"
 #include "ui/SlotRollup.h"
+#include "StudioFixture.h"
 
 #include "maps/BitmapMap.h"
-#include "HostWindows.h"
 #include "maps/VRayBitmapMap.h"
 #include "render/LitSpheres.h"
-#include "platform/Platform.h"
 
 #include "../../res/resource.h"
-
-#include <gtest/gtest.h>
 
 #include <filesystem>
 #include <functional>
@@ -44,30 +34,12 @@ namespace {
 
 const std::wstring kHint = L"  |  click to show, drag to assign";
 
-class RollupTest : public MapFixture {
+class RollupTest : public StudioTest {
 protected:
     void SetUp() override {
-        SetModuleInstance(GetModuleHandleW(nullptr));
-        win::OpenMainWindow();
+        StudioTest::SetUp();
         win::OpenMaterialEditor();
-        platform::CreateDirectories(drive.ScratchFolder());
     }
-    void TearDown() override { win::CloseMaterialEditor(); }
-
-    std::wstring Hdr(const wchar_t* name, const TestImage& image = UniformImage(8, 4, .5, .5, .5)) {
-        std::wstring path = drive.ScratchFolder() + L"\\" + name;
-        EXPECT_TRUE(WriteHdrFile(path, image));
-        return path;
-    }
-    Texmap* Source(Texmap* source, const std::wstring& file, const wchar_t* name = L"") {
-        source->SetName(name);
-        SetTexmapFilePath(source, file.c_str());
-        map->ReplaceReference(1, source);
-        return source;
-    }
-    void Show(MtlBase* shown, int slot = 0) { GetCOREInterface()->PutMtlToMtlEditor(shown, slot); }
-    HWND Page(int i) { return win::RollupPages().at(size_t(i)); }
-    HWND Item(int page, int id) { return GetDlgItem(Page(page), id); }
     // The map and the open rollups tell the same story.
     void ExpectRollupsAgree() {
         int n = map->GetSlotCount();
@@ -81,8 +53,6 @@ protected:
             EXPECT_EQ(IsWindowEnabled(Item(i + 1, IDC_REMOVE_THIS_SLOT)), n > 1);
         }
     }
-
-    ScopedTestDrive drive;
 };
 
 TEST_F(RollupTest, MainAndSlotRollupsShowTheStateOfTheirMap) {
@@ -312,19 +282,10 @@ TEST_F(RollupTest, MenusResetValuesCopyColoursAndClearLooks) {
 }
 
 TEST_F(RollupTest, ButtonsDragProxiesTakeSourceMapsAndShowThem) {
+    // (Dragging an Output button onto the Environment button is the real-input workflow's.)
     Source(standalone::CreateBitmapMap(), Hdr(L"grey.hdr"));
     map->SetSlotCount(3);
-    SetSlotFloat(*map, pb_slotContrast, 2, 100.0f);
-    map->SetSlotExposure(2, 1.0f);
     Show(map);
-    Drag(Item(3, IDC_OUTPUT_BUTTON), GetDlgItem(win::OpenMainWindow(), win::kEnvironmentButtonId));
-    ASSERT_EQ(win::GetEnvironmentMap(), map->GetSubTexmap(3));
-    win::OpenFrameBuffer(64, 32);
-    ASSERT_TRUE(win::WaitForFrameBuffer(20000));
-    AColor pixel;
-    ASSERT_TRUE(win::FrameBufferPixel(10, 10, pixel));
-    EXPECT_NEAR(pixel.r, 1.0f, 0.02f);  // the grey of 0.5 one stop up: slot 3's look
-
     Texmap* proxy = map->GetSubTexmap(1);
     Drag(Item(0, IDC_SOURCE_MAP), Item(1, IDC_OUTPUT_BUTTON));
     EXPECT_EQ(map->GetSubTexmap(1), proxy);  // refused
@@ -353,58 +314,14 @@ TEST_F(RollupTest, ButtonsDragProxiesTakeSourceMapsAndShowThem) {
     editor->SetActiveMtlSlot(0, FALSE);
     Click(Page(2), IDC_OUTPUT_BUTTON);
     EXPECT_EQ(editor->GetTopMtlSlot(editor->GetActiveMtlSlot()), map->GetSubTexmap(2));
-    win::CloseFrameBuffer();
-    win::SetEnvironmentMap(nullptr);
-}
-
-// The view switch's "Spheres": the slot's balls over its panorama, drawn again when a value
-// of the slot changes, until the switch turns back to the panorama alone.
-TEST_F(RollupTest, SpheresViewShowsTheSlotsBallsAndFollowsItsValues) {
-    Source(standalone::CreateBitmapMap(), Hdr(L"sky.hdr", GridImage()), L"Sky");
-    map->SetSlotCount(2);
-    Show(map);
-    Texmap* output = map->GetSubTexmap(1);
-    win::SetEnvironmentMap(output);
-    HWND main = win::OpenMainWindow();
-    win::OpenFrameBuffer(128, 64);
-    Click(main, win::kViewButtonId);  // a scene without cameras: straight to the spheres
-    EXPECT_TRUE(win::FrameBufferSpheres());
-    EXPECT_EQ(Text(GetDlgItem(main, win::kViewButtonId)), L"View: Spheres");
-    auto framePixels = [] {
-        std::vector<float> rgb;
-        AColor c;
-        for (int y = 0; y < 64; ++y) {
-            for (int x = 0; x < 128; ++x) {
-                EXPECT_TRUE(win::FrameBufferPixel(x, y, c));
-                rgb.insert(rgb.end(), {c.r, c.g, c.b});
-            }
-        }
-        return rgb;
-    };
-    standalone::LatLongImage panorama;
-    for (float exposure : {0.0f, 1.0f}) {
-        map->SetSlotExposure(0, exposure);
-        ASSERT_TRUE(win::WaitForFrameBuffer(20000));
-        panorama = standalone::RenderLatLong(*output, 128, 64, 0, 1);
-        standalone::LatLongImage spheres{128, 64, panorama.rgb};
-        standalone::DrawLitSpheresCentred(panorama, spheres);
-        std::vector<float> expected(spheres.rgb.begin(), spheres.rgb.end());
-        EXPECT_EQ(framePixels(), expected) << "exposure " << exposure;
-        EXPECT_NE(expected, std::vector<float>(panorama.rgb.begin(), panorama.rgb.end()));
-    }
-    Click(main, win::kViewButtonId);
-    EXPECT_FALSE(win::FrameBufferSpheres());
-    EXPECT_EQ(Text(GetDlgItem(main, win::kViewButtonId)), L"View: Perspective");
-    ASSERT_TRUE(win::WaitForFrameBuffer(20000));
-    EXPECT_EQ(framePixels(), std::vector<float>(panorama.rgb.begin(), panorama.rgb.end()));
-    win::CloseFrameBuffer();
-    win::SetEnvironmentMap(nullptr);
 }
 
 // A source file that cannot be read: the frame buffer says which and why over grey (and a look's
 // preview grabs that, not a black picture), the status line still names the file and the scene
-// keeps its slots; the next readable file is shown again.
-TEST_F(RollupTest, AnImageThatCannotBeReadSaysWhyInTheFrameBufferAndLosesNothing) {
+// keeps its slots; the next readable file is shown again. Then the view switch's "Spheres": the
+// slot's balls over its panorama, drawn again when a value of the slot changes, until the switch
+// turns back to the panorama alone.
+TEST_F(RollupTest, FrameBufferSaysWhyAnImageCannotBeReadAndShowsTheSlotsSpheres) {
     auto cut = [](const std::wstring& path, int bytes) {
         std::filesystem::resize_file(NativePath(path),
                                      std::filesystem::file_size(NativePath(path)) - bytes);
@@ -442,6 +359,41 @@ TEST_F(RollupTest, AnImageThatCannotBeReadSaysWhyInTheFrameBufferAndLosesNothing
         const Shot preview = Paint(8, 8, [&](HDC dc) { DrawPreviewImage(dc, {0, 0, 8, 8}, jpeg); });
         EXPECT_TRUE(Near(preview.At(2, 2), shown)) << Narrow(file);
     }
+
+    SetTexmapFilePath(source, Hdr(L"sky.hdr", GridImage()).c_str());
+    RefreshAfterSourceChange(map, source, map->mainRollupWnd);
+    Texmap* output = map->GetSubTexmap(2);
+    HWND main = win::OpenMainWindow();
+    Click(main, win::kViewButtonId);  // a scene without cameras: straight to the spheres
+    EXPECT_TRUE(win::FrameBufferSpheres());
+    EXPECT_EQ(Text(GetDlgItem(main, win::kViewButtonId)), L"View: Spheres");
+    auto framePixels = [] {
+        std::vector<float> rgb;
+        AColor c;
+        for (int y = 0; y < 64; ++y) {
+            for (int x = 0; x < 128; ++x) {
+                EXPECT_TRUE(win::FrameBufferPixel(x, y, c));
+                rgb.insert(rgb.end(), {c.r, c.g, c.b});
+            }
+        }
+        return rgb;
+    };
+    standalone::LatLongImage panorama;
+    for (float exposure : {0.0f, 1.0f}) {
+        map->SetSlotExposure(1, exposure);
+        ASSERT_TRUE(win::WaitForFrameBuffer(20000));
+        panorama = standalone::RenderLatLong(*output, 128, 64, 0, 1);
+        standalone::LatLongImage spheres{128, 64, panorama.rgb};
+        standalone::DrawLitSpheresCentred(panorama, spheres);
+        std::vector<float> expected(spheres.rgb.begin(), spheres.rgb.end());
+        EXPECT_EQ(framePixels(), expected) << "exposure " << exposure;
+        EXPECT_NE(expected, std::vector<float>(panorama.rgb.begin(), panorama.rgb.end()));
+    }
+    Click(main, win::kViewButtonId);
+    EXPECT_FALSE(win::FrameBufferSpheres());
+    EXPECT_EQ(Text(GetDlgItem(main, win::kViewButtonId)), L"View: Perspective");
+    ASSERT_TRUE(win::WaitForFrameBuffer(20000));
+    EXPECT_EQ(framePixels(), std::vector<float>(panorama.rgb.begin(), panorama.rgb.end()));
     win::CloseFrameBuffer();
     win::SetEnvironmentMap(nullptr);
 }
@@ -465,7 +417,6 @@ TEST_F(RollupTest, RefusedAllocationsStopAtEveryEntryAndTheNextCallWorks) {
     SetTexmapFilePath(other, otherFile.c_str());
     Show(source, 6);  // both stay referenced while the drops swap them
     Show(other, 5);
-    SetEnvironmentVariableW(L"LOCALAPPDATA", L"C:\\ZenithraTestScratch");
     map->SetSlotCount(2);
     std::vector<uint8_t> jpeg;
     ASSERT_TRUE(CaptureFrameBufferPreview(jpeg));
@@ -582,11 +533,10 @@ TEST_F(RollupTest, RefusedAllocationsStopAtEveryEntryAndTheNextCallWorks) {
     newClone();
     remap->DeleteThis();
     DestroyWindow(history);
-    SetEnvironmentVariableW(L"LOCALAPPDATA", nullptr);
 }
 
-// Screenshots of the editor, then what goes when the editor or the map goes.
-TEST_F(RollupTest, ScreenshotsThenClosingTheEditorOrDeletingTheMapLeavesNoWindowOnIt) {
+// Screenshots of the editor, then what goes when the editor goes.
+TEST_F(RollupTest, ScreenshotsThenClosingTheEditorLeavesTheMapNoWindow) {
     Source(standalone::CreateBitmapMap(), Hdr(L"sky.hdr", GridImage()), L"Sky");
     map->SetSlotCount(3);
     Show(map);
@@ -605,14 +555,7 @@ TEST_F(RollupTest, ScreenshotsThenClosingTheEditorOrDeletingTheMapLeavesNoWindow
     win::CloseMaterialEditor();  // the map keeps no handle of the pages that went with it
     EXPECT_EQ(map->mainRollupWnd, nullptr);
     EXPECT_EQ(map->slotRollupWnds, std::vector<HWND>(3, nullptr));
-    win::OpenMaterialEditor();
-    Show(map);
-    std::vector<HWND> pages = win::RollupPages();
-    map->DeleteThis();  // with the editor open: whatever pages remain no longer lead to it
-    for (HWND page : pages) {
-        EXPECT_TRUE(!IsWindow(page) || (!GetPropW(page, L"ZENITHRA_OWNER") &&
-                                        !GetWindowLongPtrW(page, GWLP_USERDATA)));
-    }
+    // (Deleting the map with the editor open is the library's load, unload and load test's.)
 }
 
 }  // namespace
