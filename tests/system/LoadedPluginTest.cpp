@@ -85,8 +85,7 @@ TEST(LibraryLife, LoadedFreedAndLoadedAgainItsRollupsAndHistoryWindowWork) {
         EXPECT_FALSE(TopWindowOfClass(L"Zenithra_HistoryWindow"));
         EXPECT_FALSE(TopWindowOfClass(L"Zenithra_HistoryPreviewPopup"));
         for (HWND page : pages) {
-            EXPECT_TRUE(!IsWindow(page) || (!GetPropW(page, L"ZENITHRA_OWNER") &&
-                                            !GetWindowLongPtrW(page, GWLP_USERDATA)));
+            EXPECT_TRUE(!IsWindow(page) || !GetWindowLongPtrW(page, GWLP_USERDATA));
         }
         standalone::win::CloseMaterialEditor();
         EXPECT_TRUE(standalone::win::RollupPages().empty());

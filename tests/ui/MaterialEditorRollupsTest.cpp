@@ -555,7 +555,8 @@ TEST_F(RollupTest, ScreenshotsThenClosingTheEditorLeavesTheMapNoWindow) {
     win::CloseMaterialEditor();  // the map keeps no handle of the pages that went with it
     EXPECT_EQ(map->mainRollupWnd, nullptr);
     EXPECT_EQ(map->slotRollupWnds, std::vector<HWND>(3, nullptr));
-    // (Deleting the map with the editor open is the library's load, unload and load test's.)
+    // (Deleting the map with the editor open is the library's load, unload and load test's: the
+    // editor takes the pages down with the map.)
 }
 
 }  // namespace
