@@ -2,8 +2,6 @@
 // messages, menus and boxes answered from a thread timer inside their modal loops, and geometry
 // read back from the pixels.
 
-#include <custcont.h>
-
 #include "history/PreviewImages.h"
 #include "history/Settings.h"
 #include "source/MapRotation.h"
@@ -386,9 +384,7 @@ TEST_F(HistoryWindowTest, RealLooksThroughTheStudioWindows) {
         view.SetViewCamera(cameras[hdr]);
         Type(slot, IDC_MAP_ROTATION_EDIT, std::to_wstring(30 + 60 * hdr).c_str());
         // The second slot's rollup shows 1.5 EV that the block does not hold.
-        ISpinnerControl* spinner = GetISpinner(Item(2, IDC_EXPOSURE_SPIN));
-        spinner->SetValue(1.5f, FALSE);
-        ReleaseISpinner(spinner);
+        SetShown(Item(2, IDC_EXPOSURE_SPIN), 1.5f);
         for (int variant = 0; variant < 2; ++variant) {
             Type(slot, IDC_EXPOSURE_EDIT, std::to_wstring(variant * 2 - 1).c_str());
             ASSERT_TRUE(win::WaitForFrameBuffer(20000));
@@ -450,8 +446,6 @@ TEST_F(HistoryWindowTest, RealLooksThroughTheStudioWindows) {
     RECT r{};
     GetWindowRect(Open(), &r);
     EXPECT_EQ(std::pair(int(r.left), int(r.top)), std::pair(100, 120));
-    win::CloseFrameBuffer();
-    win::SetEnvironmentMap(nullptr);
 }
 
 }  // namespace

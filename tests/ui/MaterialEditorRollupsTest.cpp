@@ -2,7 +2,6 @@
 // typing, drags), and the modal menus and message boxes they open answered from a thread timer
 // inside the modal loop.
 
-#include <custcont.h>
 #include <imtledit.h>
 
 #include "history/PreviewImages.h"
@@ -162,9 +161,7 @@ TEST_F(RollupTest, ClicksEditSlotsCycleFilesAndSpinnersWriteAtTheTimeTheirValueL
     // Map Rot. moved by at most 1e-6 degrees: nothing written, no one told.
     Type(Page(1), IDC_MAP_ROTATION_EDIT, L"0");
     log.clear();
-    ISpinnerControl* nudged = GetISpinner(Item(1, IDC_MAP_ROTATION_SPIN));
-    nudged->SetValue(5e-7f, FALSE);
-    ReleaseISpinner(nudged);
+    SetShown(Item(1, IDC_MAP_ROTATION_SPIN), 5e-7f);
     SendMessageW(Page(1), CC_SPINNER_CHANGE, IDC_MAP_ROTATION_SPIN,
                  LPARAM(Item(1, IDC_MAP_ROTATION_SPIN)));
     float degrees = -1;
@@ -177,15 +174,11 @@ TEST_F(RollupTest, ClicksEditSlotsCycleFilesAndSpinnersWriteAtTheTimeTheirValueL
     EXPECT_EQ(Text(Item(2, IDC_MAP_ROTATION_EDIT)), L"90.0");  // every slot follows
     map->SetSubTexmap(0, new ConstantColorMap(AColor(1, 1, 1)));
     EXPECT_FALSE(IsWindowEnabled(Item(1, IDC_MAP_ROTATION_SPIN)));
-    ISpinnerControl* greyed = GetISpinner(Item(1, IDC_MAP_ROTATION_SPIN));
-    EXPECT_EQ(greyed->GetFVal(), 0.0f);  // greyed, it shows 0
-    ReleaseISpinner(greyed);
+    EXPECT_EQ(Shown(Item(1, IDC_MAP_ROTATION_SPIN)), 0.0f);  // greyed, it shows 0
     // A change of scene time shows the animated values of that time.
     for (TimeValue t : {0, 4800, 2400}) {
         GetCOREInterface()->SetTime(t);
-        ISpinnerControl* shown = GetISpinner(Item(2, IDC_CONTRAST_SPIN));
-        EXPECT_FLOAT_EQ(shown->GetFVal(), Float(pb_slotContrast, 1, t)) << t;
-        ReleaseISpinner(shown);
+        EXPECT_FLOAT_EQ(Shown(Item(2, IDC_CONTRAST_SPIN)), Float(pb_slotContrast, 1, t)) << t;
     }
     EXPECT_NE(Float(pb_slotContrast, 1, 0), Float(pb_slotContrast, 1, 4800));
 }
@@ -298,9 +291,7 @@ TEST_F(RollupTest, ButtonsDragProxiesTakeSourceMapsAndShowThem) {
     EXPECT_EQ(map->sourceMap, dropped);
     EXPECT_EQ(Text(Item(0, IDC_HDR_STATUS)), other);
     // Save takes slot 1's values as its spinners show them, also one not written yet.
-    ISpinnerControl* contrast = GetISpinner(Item(1, IDC_CONTRAST_SPIN));
-    contrast->SetValue(130.0f, FALSE);
-    ReleaseISpinner(contrast);
+    SetShown(Item(1, IDC_CONTRAST_SPIN), 130.0f);
     Click(Page(0), IDC_SAVE_LOOK);
     ASSERT_EQ(map->history.size(), 1u);
     EXPECT_EQ(std::pair(map->history[0].adjust.contrast, Float(pb_slotContrast, 0)),
@@ -394,8 +385,6 @@ TEST_F(RollupTest, FrameBufferSaysWhyAnImageCannotBeReadAndShowsTheSlotsSpheres)
     EXPECT_EQ(Text(GetDlgItem(main, win::kViewButtonId)), L"View: Perspective");
     ASSERT_TRUE(win::WaitForFrameBuffer(20000));
     EXPECT_EQ(framePixels(), std::vector<float>(panorama.rgb.begin(), panorama.rgb.end()));
-    win::CloseFrameBuffer();
-    win::SetEnvironmentMap(nullptr);
 }
 
 // A file named on the studio's command line: under Wine a POSIX path is the file on drive Z:;
@@ -435,11 +424,6 @@ TEST_F(RollupTest, RefusedAllocationsStopAtEveryEntryAndTheNextCallWorks) {
         }
     };
     float contrast = 100.0f, sun = 0.0f;
-    auto spinner = [&](float value) {
-        ISpinnerControl* control = GetISpinner(Item(2, IDC_CONTRAST_SPIN));
-        control->SetValue(value, FALSE);
-        ReleaseISpinner(control);
-    };
     bool answered = false;
     auto nothing = [] {};
     RemapDir* remap = nullptr;
@@ -465,13 +449,8 @@ TEST_F(RollupTest, RefusedAllocationsStopAtEveryEntryAndTheNextCallWorks) {
          [&] { return clone && static_cast<Zenithra*>(clone)->history == looks; }},
         {"time change", [&] { SetSlotFloat(*map, pb_slotSunExposure, 1, sun += 0.5f); },
          [&] { GetCOREInterface()->SetTime(GetCOREInterface()->GetTime() ? 0 : 160); },
-         [&] {
-             ISpinnerControl* shown = GetISpinner(Item(2, IDC_SUN_EXPOSURE_SPIN));
-             bool same = shown->GetFVal() == sun;
-             ReleaseISpinner(shown);
-             return same;
-         }},
-        {"slot rollup", [&] { spinner(contrast += 1.0f); },
+         [&] { return Shown(Item(2, IDC_SUN_EXPOSURE_SPIN)) == sun; }},
+        {"slot rollup", [&] { SetShown(Item(2, IDC_CONTRAST_SPIN), contrast += 1.0f); },
          [&] {
              SendMessageW(Page(2), CC_SPINNER_CHANGE, IDC_CONTRAST_SPIN,
                           LPARAM(Item(2, IDC_CONTRAST_SPIN)));
@@ -549,8 +528,6 @@ TEST_F(RollupTest, ScreenshotsThenClosingTheEditorLeavesTheMapNoWindow) {
     // The three slot rollups whole, with the main rollup folded.
     win::SetRollupPageOpen(Page(0), false);
     EXPECT_TRUE(win::SaveWindowPng(nullptr, L"..\\artifacts\\material-editor-slots.png"));
-    win::CloseFrameBuffer();
-    win::SetEnvironmentMap(nullptr);
 
     win::CloseMaterialEditor();  // the map keeps no handle of the pages that went with it
     EXPECT_EQ(map->mainRollupWnd, nullptr);

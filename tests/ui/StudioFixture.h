@@ -3,6 +3,7 @@
 // scratch folder on C: that also holds the settings file, so that no run sees what an earlier one
 // left (the History window's placement, preview sizes).
 
+#include <custcont.h>
 #include <imtl.h>
 
 #include "core/ZenithraClassDesc.h"
@@ -29,6 +30,8 @@ protected:
         SetAlt(false);
     }
     void TearDown() override {
+        standalone::win::CloseFrameBuffer();
+        standalone::win::SetEnvironmentMap(nullptr);
         SetEnvironmentVariableW(L"LOCALAPPDATA", nullptr);
         SetAlt(false);
         DestroyWindow(FindHistoryWindow(map));
@@ -54,6 +57,18 @@ protected:
     /// The material editor's rollup page i (0 the main rollup, then one per slot) and its items.
     HWND Page(int i) { return standalone::win::RollupPages().at(size_t(i)); }
     HWND Item(int page, int id) { return GetDlgItem(Page(page), id); }
+    /// What a spinner shows; a value shown in it without a notice, as the rollups load values.
+    static float Shown(HWND spinner) {
+        ISpinnerControl* control = GetISpinner(spinner);
+        const float value = control->GetFVal();
+        ReleaseISpinner(control);
+        return value;
+    }
+    static void SetShown(HWND spinner, float value) {
+        ISpinnerControl* control = GetISpinner(spinner);
+        control->SetValue(value, FALSE);
+        ReleaseISpinner(control);
+    }
 
     testsupport::ScopedTestDrive drive;
 };
