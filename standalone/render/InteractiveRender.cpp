@@ -1,4 +1,5 @@
 #include "render/InteractiveRender.h"
+#include "scene/StandaloneHost.h"
 
 #include <GetCOREInterface.h>
 #include <maxscript/maxscript.h>
@@ -125,7 +126,7 @@ BOOL ExecuteMAXScriptScript(const MCHAR* script, MAXScript::ScriptSource, BOOL, 
     }
     // The time slider goes one frame forward and back; time-change callbacks see both.
     Interface* core = GetCOREInterface();
-    TimeValue t = core ? core->GetTime() : 0;
+    TimeValue t = standalone::CoreTime();
     if (core) {
         core->SetTime(t + GetTicksPerFrame());
         core->SetTime(t);

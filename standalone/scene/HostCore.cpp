@@ -273,6 +273,11 @@ void SetCoreInterfaceAvailable(bool available) {
     coreAvailable.store(available);
 }
 
+TimeValue CoreTime() {
+    Interface* core = GetCOREInterface();
+    return core ? core->GetTime() : 0;
+}
+
 void RegisterClassDesc(ClassDesc2* cd) {
     std::lock_guard<std::mutex> lock(DirectoryMutex());
     auto& dir = Directory();

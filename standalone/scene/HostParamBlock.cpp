@@ -12,7 +12,6 @@
 #include "core/ChunkFields.h"
 #include <iparamb2.h>
 #include <ioapi.h>
-#include <GetCOREInterface.h>
 #include <maxapi.h>
 
 #include <algorithm>
@@ -524,9 +523,8 @@ void HostParamBlock::RemoveControllerByIndex(int index, int tabIndex) {
         if (!track) {
             return;
         }
-        Interface* core = GetCOREInterface();
         Interval ignored = FOREVER;
-        Value4 v = track->ValueAt(core ? core->GetTime() : 0, ignored);
+        Value4 v = track->ValueAt(standalone::CoreTime(), ignored);
         for (int c = 0; c < 4; ++c) {
             e.value[c].store(v[c], std::memory_order_relaxed);
         }

@@ -26,6 +26,8 @@ ZENHOST_API MaxSDK::AssetManagement::AssetUser MakeAssetUser(const MSTR& fileNam
 
 /// Makes GetCOREInterface answer null (false) or the host's interface (true, the default).
 ZENHOST_API void SetCoreInterfaceAvailable(bool available);
+/// The scene time as the core interface reports it; 0 while GetCOREInterface answers null.
+ZENHOST_API TimeValue CoreTime();
 
 /// Scene nodes (user-interface thread). Handles count up from 1 and are never reused; the host
 /// owns a node until it is removed. Removing a node takes it out of the viewport and the

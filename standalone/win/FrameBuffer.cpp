@@ -13,6 +13,7 @@
 #include "platform/Platform.h"
 #include "render/LatLongRender.h"
 #include "render/LitSpheres.h"
+#include "scene/StandaloneHost.h"
 
 #include <GetCOREInterface.h>
 #include <maxapi.h>
@@ -162,7 +163,7 @@ private:
         }
         cancel = false;
         Interface* core = GetCOREInterface();
-        TimeValue t = core ? core->GetTime() : 0;
+        TimeValue t = CoreTime();
         // The active viewport's camera, read here on the user-interface thread: the render
         // threads see only its transform at t.
         INode* camera = core ? core->GetActiveViewExp().GetViewCamera() : nullptr;

@@ -2,9 +2,7 @@
 // dialog procedure together with the rollup's parameter map and the current time.
 
 #include "scene/HostParamDlg.h"
-
-#include <GetCOREInterface.h>
-#include <maxapi.h>
+#include "scene/StandaloneHost.h"
 
 #include <windows.h>
 
@@ -23,8 +21,7 @@ INT_PTR CALLBACK ParamMapProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     }
     INT_PTR result = msg == WM_INITDIALOG ? TRUE : FALSE;
     if (map->userProc) {
-        Interface* core = GetCOREInterface();
-        result = map->userProc->DlgProc(core ? core->GetTime() : 0, map, hwnd, msg, wParam, lParam);
+        result = map->userProc->DlgProc(standalone::CoreTime(), map, hwnd, msg, wParam, lParam);
     }
     if (msg == WM_NCDESTROY) {
         // The page is gone; the dialog object may outlive it until the editor lets go of it.

@@ -20,6 +20,16 @@ constexpr int kTitleHeight = 18;
 constexpr int kMargin = 4;
 constexpr int kGap = 3;
 
+// The panel that the panel's and its title bars' windows belong to: their creation parameter,
+// kept in the window's user data from WM_NCCREATE on (null before).
+RollupPanel* PanelOf(HWND hwnd, UINT msg, LPARAM lParam) {
+    if (msg == WM_NCCREATE) {
+        auto* cs = reinterpret_cast<CREATESTRUCTW*>(lParam);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
+    }
+    return reinterpret_cast<RollupPanel*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+}
+
 int WindowHeight(HWND hwnd) {
     RECT r{};
     GetWindowRect(hwnd, &r);
@@ -208,11 +218,7 @@ void RollupPanel::Scroll(int newPos) {
 }
 
 LRESULT CALLBACK RollupPanel::PanelProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_NCCREATE) {
-        auto* cs = reinterpret_cast<CREATESTRUCTW*>(lParam);
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
-    }
-    auto* self = reinterpret_cast<RollupPanel*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    RollupPanel* self = PanelOf(hwnd, msg, lParam);
     if (!self) {
         return DefWindowProcW(hwnd, msg, wParam, lParam);
     }
@@ -265,11 +271,7 @@ LRESULT CALLBACK RollupPanel::PanelProc(HWND hwnd, UINT msg, WPARAM wParam, LPAR
 }
 
 LRESULT CALLBACK RollupPanel::TitleProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_NCCREATE) {
-        auto* cs = reinterpret_cast<CREATESTRUCTW*>(lParam);
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
-    }
-    auto* self = reinterpret_cast<RollupPanel*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    RollupPanel* self = PanelOf(hwnd, msg, lParam);
     Page* page = nullptr;
     if (self) {
         for (Page& p : self->pages) {

@@ -13,7 +13,7 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <string_view>
+#include <tuple>
 
 #if defined(_WIN32)
 #include "maps/VRayBitmapMap.h"
@@ -120,96 +120,69 @@ Texmap* CreatePluginMap(int classIndex) {
     return cd ? static_cast<Texmap*>(cd->Create(FALSE)) : nullptr;
 }
 
-TEST(Exports, AnswerAsTheHostExpectsAndDescribeTheTwoMapClasses) {
+const Class_ID kMapId(0x3A131461, 0x7AD0204C), kProxyId(0x4D4E3AA1, 0x19FFB205);
+// The parameters scripts know, in the block's index order, and their ids.
+const wchar_t* const kParamNames[] = {
+    L"slotCount",     L"slotExposure",    L"slotContrast",    L"slotSaturation",
+    L"slotBrightPix", L"slotSunExposure", L"slotSunSpotSize", L"slotSunSpotHeight",
+    L"slotTint",      L"slotSunTint",     L"slotHue"};
+const ParamID kParamIds[] = {0, 1, 2, 3, 4, 5, 9, 10, 6, 7, 8};
+
+TEST(Exports, AnswerAsTheHostExpectsAndDescribeTheTwoMapClassesAndTheBlock) {
     PluginLibrary& lib = LoadedPlugin();
     ASSERT_NE(lib.LibDescription, nullptr);
     EXPECT_EQ(MSTR(lib.LibDescription()), L"Zenithra");
-    EXPECT_EQ(lib.LibNumberClasses(), 2);
+    EXPECT_EQ(std::vector<int>({lib.LibNumberClasses(), lib.LibInitialize(), lib.LibShutdown(),
+                                int(lib.CanAutoDefer())}),
+              std::vector<int>({2, TRUE, TRUE, TRUE}));
     EXPECT_EQ(lib.LibVersion(), 0x69784200u);
-    EXPECT_EQ(lib.LibInitialize(), TRUE);
-    EXPECT_EQ(lib.LibShutdown(), TRUE);
-    EXPECT_EQ(lib.CanAutoDefer(), ULONG(TRUE));
     EXPECT_EQ(lib.LibClassDesc(2), nullptr);
     EXPECT_EQ(lib.LibClassDesc(-1), nullptr);
-
-    // The two class descriptors.
-    const struct {
-        const wchar_t* name;
-        Class_ID id;
-        int isPublic;
-    } expected[] = {
-        {L"Zenithra", Class_ID(0x3A131461, 0x7AD0204C), TRUE},
-        {L"ZenithraProxy", Class_ID(0x4D4E3AA1, 0x19FFB205), FALSE},
-    };
+    // The two class descriptors, and the names the string table holds.
+    const std::tuple<const wchar_t*, Class_ID, int> expected[] = {
+        {L"Zenithra", kMapId, TRUE}, {L"ZenithraProxy", kProxyId, FALSE}};
     for (int i = 0; i < 2; ++i) {
+        const auto& [name, id, isPublic] = expected[i];
         ClassDesc2* cd = lib.LibClassDesc(i);
         ASSERT_NE(cd, nullptr);
-        EXPECT_EQ(MSTR(cd->ClassName()), expected[i].name);
-        EXPECT_EQ(MSTR(cd->NonLocalizedClassName()), expected[i].name);
-        EXPECT_EQ(MSTR(cd->InternalName()), expected[i].name);
-        EXPECT_EQ(cd->SuperClassID(), TEXMAP_CLASS_ID);
-        EXPECT_EQ(cd->ClassID(), expected[i].id);
-        EXPECT_EQ(cd->IsPublic(), expected[i].isPublic);
+        for (const MCHAR* shown :
+             {cd->ClassName(), cd->NonLocalizedClassName(), cd->InternalName()}) {
+            EXPECT_EQ(MSTR(shown), name);
+        }
+        EXPECT_EQ(std::tuple(cd->SuperClassID(), cd->ClassID(), cd->IsPublic(), cd->HInstance()),
+                  std::tuple(SClass_ID(TEXMAP_CLASS_ID), id, isPublic, lib.module));
         EXPECT_EQ(MSTR(cd->Category()), MSTR(TEXMAP_CAT_ENV));
-        EXPECT_EQ(cd->HInstance(), lib.module);
-    }
 #if defined(_WIN32)
-    // The string table holds the class names.
-    wchar_t text[64] = {};
-    ASSERT_GT(LoadStringW(reinterpret_cast<HMODULE>(lib.module), 100, text, 64), 0);
-    EXPECT_STREQ(text, L"Zenithra");
-    ASSERT_GT(LoadStringW(reinterpret_cast<HMODULE>(lib.module), 101, text, 64), 0);
-    EXPECT_STREQ(text, L"ZenithraProxy");
+        wchar_t text[64] = {};
+        ASSERT_GT(LoadStringW(reinterpret_cast<HMODULE>(lib.module), 100 + i, text, 64), 0);
+        EXPECT_STREQ(text, name);
 #endif
-}
+    }
 
-TEST(Exports, MapsHaveTheirBlockAtOnceAndProxiesComeUnlinked) {
+    // A map has its block at once; a proxy comes unlinked.
     standalone::SceneRoot scene;
     Texmap* map = CreatePluginMap(0);
     ASSERT_NE(map, nullptr);
     scene.Add(map);
-    EXPECT_EQ(map->ClassID(), Class_ID(0x3A131461, 0x7AD0204C));
     IParamBlock2* block = map->GetParamBlock(0);
     ASSERT_NE(block, nullptr);
     EXPECT_STREQ(block->GetDesc()->int_name, L"zenithraParams");
-    EXPECT_EQ(block->ID(), 0);
-    EXPECT_EQ(map->GetParamBlockByID(0), block);
-    EXPECT_EQ(map->NumRefs(), 18);
-    EXPECT_EQ(map->GetReference(0), block);
-    EXPECT_EQ(map->NumSubTexmaps(), 2);
-
-    // The parameters scripts know, in the block's index order.
-    const wchar_t* names[] = {
-        L"slotCount",     L"slotExposure",    L"slotContrast",    L"slotSaturation",
-        L"slotBrightPix", L"slotSunExposure", L"slotSunSpotSize", L"slotSunSpotHeight",
-        L"slotTint",      L"slotSunTint",     L"slotHue"};
-    const ParamID ids[] = {0, 1, 2, 3, 4, 5, 9, 10, 6, 7, 8};
+    EXPECT_EQ(std::tuple(block->ID(), map->GetParamBlockByID(0), map->GetReference(0)),
+              std::tuple(BlockID(0), block, static_cast<ReferenceTarget*>(block)));
+    EXPECT_EQ(std::pair(map->NumRefs(), map->NumSubTexmaps()), std::pair(18, 2));
     ASSERT_EQ(block->NumParams(), 11);
     for (int i = 0; i < 11; ++i) {
-        EXPECT_EQ(block->IndextoID(i), ids[i]);
-        EXPECT_STREQ(block->GetParamDef(ids[i]).int_name, names[i]);
+        EXPECT_EQ(block->IndextoID(i), kParamIds[i]);
+        EXPECT_STREQ(block->GetParamDef(kParamIds[i]).int_name, kParamNames[i]);
     }
-
-    // A proxy comes unlinked.
     Texmap* proxy = CreatePluginMap(1);
     ASSERT_NE(proxy, nullptr);
     scene.Add(proxy);
-    EXPECT_EQ(proxy->ClassID(), Class_ID(0x4D4E3AA1, 0x19FFB205));
+    EXPECT_EQ(proxy->ClassID(), kProxyId);
     EXPECT_TRUE(proxy->Validity(0).Empty());
 }
 
 constexpr TimeValue kLater = 4800;  // one second
-
-ParamID IdOf(IParamBlock2& block, const wchar_t* name) {
-    for (int i = 0; i < block.NumParams(); ++i) {
-        ParamID id = block.IndextoID(i);
-        if (std::wstring_view(block.GetParamDef(id).int_name) == name) {
-            return id;
-        }
-    }
-    ADD_FAILURE() << "no parameter of that name";
-    return -1;
-}
 
 // Three slots set through the block as a script would, slot 1's contrast and slot 2's tint
 // animated.
@@ -221,19 +194,20 @@ Texmap* BuildMap(standalone::SceneRoot& scene) {
     sky->GetParamBlock(0)->SetValue(standalone::kSkySunElevation, 0, 20.0f);
     map->SetSubTexmap(0, sky);
     IParamBlock2& block = *map->GetParamBlock(0);
-    block.SetValue(IdOf(block, L"slotCount"), 0, 3);
-    for (const wchar_t* table :
-         {L"slotExposure", L"slotContrast", L"slotSaturation", L"slotBrightPix", L"slotSunExposure",
-          L"slotSunSpotSize", L"slotSunSpotHeight", L"slotTint", L"slotSunTint", L"slotHue"}) {
-        block.SetCount(IdOf(block, table), 3);
+    block.SetValue(0, 0, 3);
+    for (ParamID table : kParamIds) {
+        if (table) {
+            block.SetCount(table, 3);
+        }
     }
-    block.SetValue(IdOf(block, L"slotExposure"), 0, 1.5f, 1);
-    block.SetValue(IdOf(block, L"slotHue"), 0, 0.25f, 2);
-    block.SetValue(IdOf(block, L"slotSunSpotSize"), 0, 8.0f, 2);
-    block.SetValue(IdOf(block, L"slotSunExposure"), 0, 2.0f, 2);
+    const std::tuple<ParamID, float, int> values[] = {
+        {1, 1.5f, 1}, {8, .25f, 2}, {9, 8, 2}, {5, 2, 2}};
+    for (const auto& [id, value, slot] : values) {
+        block.SetValue(id, 0, value, slot);
+    }
     AnimateOn();
-    block.SetValue(IdOf(block, L"slotContrast"), kLater, 150.0f, 1);
-    block.SetValue(IdOf(block, L"slotTint"), kLater, Point4(1.0f, 0.5f, 0.25f, 1.0f), 2);
+    block.SetValue(2, kLater, 150.0f, 1);
+    block.SetValue(6, kLater, Point4(1.0f, 0.5f, 0.25f, 1.0f), 2);
     AnimateOff();
     for (int slot = 1; slot <= 3; ++slot) {
         scene.Add(map->GetSubTexmap(slot));  // as a light or a material would use it
@@ -270,12 +244,10 @@ TEST(SceneRoundTrip, SavedAndLoadedSceneRendersTheSameOnManyThreadsAsOnOne) {
     std::wstring file = drive.ScratchFolder() + L"\\studio.zscene";
     std::string error;
     ASSERT_TRUE(standalone::SaveScene(file, scene, &error)) << error;
-
     standalone::SceneRoot loaded;
     ASSERT_TRUE(standalone::LoadScene(file, loaded, &error)) << error;
     ASSERT_EQ(loaded.Count(), 4);
     auto* loadedMap = static_cast<Texmap*>(loaded.Get(0));
-    EXPECT_EQ(loadedMap->GetName(), L"Studio");
     EXPECT_EQ(loadedMap->GetSubTexmapSlotName(3, true), L"Studio:Slot 3");
     EXPECT_NE(loadedMap->GetSubTexmap(0), nullptr);
     for (int i = 1; i <= 3; ++i) {

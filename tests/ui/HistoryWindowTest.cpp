@@ -1,26 +1,18 @@
-// The History window as a user drives it: real windows and messages, menus and boxes answered
-// from a thread timer inside their modal loops, and its geometry read back from its pixels.
+// The History window and the previews it shows as a user drives them: real windows, GDI+ and
+// messages, menus and boxes answered from a thread timer inside their modal loops, and geometry
+// read back from the pixels.
 
-#include "core/ZenithraClassDesc.h"
 #include "history/PreviewImages.h"
 #include "history/Settings.h"
-#include <custcont.h>
 #include "source/MapRotation.h"
-#include "source/SourceFile.h"
 #include "support/BoxAnswers.h"
-#include "support/MapTestSupport.h"
-#include "support/TestDrive.h"
-#include "support/TestImages.h"
-#include "support/WindowDrive.h"
 #include "ui/HistoryPreviewPopup.h"
-#include "ui/HistoryWindow.h"
+#include "StudioFixture.h"
 
 #include "maps/BitmapMap.h"
-#include "HostWindows.h"
 
 #include "../../res/resource.h"
 
-#include <gtest/gtest.h>
 #include <stb/stb_image_write.h>
 
 #include <tuple>
@@ -52,22 +44,8 @@ HistoryEntry Look(const MSTR& id, const MSTR& variant, const MSTR& path, const M
     return e;
 }
 
-class HistoryWindowTest : public testsupport::MapFixture {
+class HistoryWindowTest : public StudioTest {
 protected:
-    void SetUp() override {
-        SetModuleInstance(GetModuleHandleW(nullptr));
-        win::OpenMainWindow();
-        platform::CreateDirectories(drive.ScratchFolder());
-        // Settings of the test's own, so that no run sees the placement an earlier one left.
-        SetEnvironmentVariableW(L"LOCALAPPDATA", L"C:\\ZenithraTestScratch");
-        SetAlt(false);
-    }
-    void TearDown() override {
-        SetEnvironmentVariableW(L"LOCALAPPDATA", nullptr);
-        SetAlt(false);
-        DestroyWindow(FindHistoryWindow(map));
-        standalone::RemoveAllNodes();
-    }
     HWND Open() {
         HWND window = OpenHistoryWindow(map);
         Pump();  // the fit the window posts itself
@@ -97,13 +75,6 @@ protected:
         Send(window, WM_MOUSEMOVE, client);
         return screen;
     }
-    std::wstring Hdr(const std::wstring& name, const testsupport::TestImage& image) {
-        std::wstring path = drive.ScratchFolder() + L"\\" + name;
-        EXPECT_TRUE(testsupport::WriteHdrFile(path, image));
-        return path;
-    }
-
-    testsupport::ScopedTestDrive drive;
 };
 
 TEST_F(HistoryWindowTest, RowsByHdrColumnsByVariantCaptionsGeometryAndColours) {
@@ -304,110 +275,160 @@ TEST_F(HistoryWindowTest, AltHoverShowsTheEnlargedPreviewUntilAltOrTheCellIsLeft
     }
 }
 
-// The workflow as a user goes through it: a Bitmap dragged onto the source-map button, the first
-// HDR file browsed to, a second slot added, values typed into the slot rollup, three looks saved
-// on each of three files stepped through with Next (each keeping the second slot's rollup value
-// and a picture of the frame buffer), History opened from Load, the first look applied, the
-// window closed where it was moved to and reopened there, the scene saved and loaded again.
-TEST_F(HistoryWindowTest, RealLooksThroughTheStudioWindowsAndTheSceneFile) {
+// A borderless window on top of all others whose client area is width x height, filled with
+// `colour` unless `proc` paints it.
+HWND TopWindow(const wchar_t* title, int width, int height, COLORREF colour,
+               WNDPROC proc = DefWindowProcW) {
+    const std::wstring name = L"LookTestWindow" + std::to_wstring(colour);
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = proc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = name.c_str();
+    wc.hbrBackground = CreateSolidBrush(colour);
+    RegisterClassW(&wc);
+    HWND window = CreateWindowExW(WS_EX_TOPMOST, wc.lpszClassName, title, WS_POPUP | WS_VISIBLE, 0,
+                                  0, width, height, nullptr, nullptr, wc.hInstance, nullptr);
+    UpdateWindow(window);
+    return window;
+}
+
+// Previews on real GDI+ and real windows: a grab at the settings' size (a third of the work area
+// without settings), frame buffers below 9 x 9 passed over for the host's main window, the grab
+// stretched without letterbox; bytes drawn stretched, "no preview" for none, nothing for bytes
+// that do not decode.
+TEST_F(HistoryWindowTest, PreviewsGrabAtTheSettingsSizeSkipTinyFrameBuffersAndDrawStretched) {
+    if (!OnReferenceScreen()) {
+        GTEST_SKIP() << kNeedsReferenceScreen;
+    }
+    auto capture = [] {
+        std::vector<uint8_t> jpeg;
+        EXPECT_TRUE(CaptureFrameBufferPreview(jpeg));
+        return jpeg;
+    };
+    WritePrivateProfileSectionW(L"History", L"PreviewWidth=50\0PreviewHeight=10\0",
+                                GetSettingsFilePath().data());
+    const PreviewImageSize least = GetPreviewImageSize(capture());
+    EXPECT_EQ(std::pair(least.width, least.height), std::pair(80u, 60u));
+    WritePrivateProfileSectionW(L"History", nullptr, GetSettingsFilePath().data());
+    const std::vector<uint8_t> mainWindow = capture();
+    for (const auto& [width, height, taken] :
+         {std::tuple{4, 4, false}, {8, 9, false}, {9, 8, false}, {9, 9, true}}) {
+        HWND small = TopWindow(L"V-Ray Frame Buffer", width, height, RGB(255, 0, 0));
+        EXPECT_EQ(capture() != mainWindow, taken) << width << "x" << height;
+        DestroyWindow(small);
+    }
+    HWND wide = TopWindow(L"vfb", 1600, 400, RGB(255, 0, 0));
+    const std::vector<uint8_t> jpeg = capture();
+    DestroyWindow(wide);
+    // Bytes, decoded size, anything drawn. The wide grab fills the preview, and the preview the
+    // rectangle it is drawn into, red to every edge: no letterbox in either.
+    const std::tuple<std::vector<uint8_t>, PreviewImageSize, bool> rows[] = {
+        {{}, {}, true},  // "no preview"
+        {{0x12, 0xFF, 0xD8, 0x00, 0x77, 0x31}, {}, false},
+        {jpeg, {640, 346}, true},
+    };
+    for (const auto& [bytes, size, drawn] : rows) {
+        const Shot picture = Paint(200, 100, [&](HDC dc) {
+            const RECT rect{0, 0, 200, 100};
+            FillRect(dc, &rect, HBRUSH(GetStockObject(WHITE_BRUSH)));
+            DrawPreviewImage(dc, rect, bytes);
+        });
+        const PreviewImageSize decoded = GetPreviewImageSize(bytes);
+        EXPECT_EQ(std::pair(decoded.width, decoded.height), std::pair(size.width, size.height));
+        // What is not white, centred on both axes.
+        int left = 200, right = -1, top = 100, bottom = -1;
+        for (int i = 0; i < 200 * 100; ++i) {
+            if ((picture.pixels[size_t(i)] & 0xFFFFFF) != 0xFFFFFF) {
+                left = std::min(left, i % 200), right = std::max(right, i % 200);
+                top = std::min(top, i / 200), bottom = std::max(bottom, i / 200);
+            }
+        }
+        EXPECT_EQ(right >= 0, drawn);
+        EXPECT_TRUE(!drawn ||
+                    (std::abs(left + right - 200) <= 6 && std::abs(top + bottom - 100) <= 6))
+            << left << " " << top << " " << right << " " << bottom;
+        for (auto [x, y] : {std::pair{100, 50}, {2, 2}, {197, 97}}) {
+            EXPECT_TRUE(!size.width || Near(picture.At(x, y), RGB(255, 0, 0))) << x << "," << y;
+        }
+    }
+    // A popup without a picture: the History window never opens one, but it paints its own grey.
+    HWND popup = TopWindow(L"", 120, 80, RGB(0, 0, 1), PreviewPopupWndProc);
+    EXPECT_EQ(Capture(popup).At(60, 40), RGB(46, 46, 46));
+    DestroyWindow(popup);
+}
+
+// The workflow as a user goes through it: the first HDR file browsed to, values typed into the
+// slot rollup, two looks saved on each of two files stepped through with Next (each keeping the
+// second slot's rollup value), History opened from Load, the first look applied, Save in the
+// window over the latest look of its HDR and camera, the window closed where it was moved to and
+// opened there again.
+TEST_F(HistoryWindowTest, RealLooksThroughTheStudioWindows) {
     const std::wstring files[] = {
         Hdr(L"a_grid.hdr", testsupport::GridImage()),
-        Hdr(L"b_warm.hdr", testsupport::UniformImage(64, 32, 1.2f, .6f, .3f)),
-        Hdr(L"c_cool.hdr", testsupport::UniformImage(64, 32, .25f, .5f, 1.2f))};
+        Hdr(L"b_warm.hdr", testsupport::UniformImage(64, 32, 1, .6f, .3f))};
     win::OpenMaterialEditor();
-    Texmap* bitmap = standalone::CreateBitmapMap();
-    GetCOREInterface()->PutMtlToMtlEditor(bitmap, 5);
-    GetCOREInterface()->PutMtlToMtlEditor(map, 0);
-    HWND rollup = win::RollupPages().at(0);
-    Drag(win::SampleSlotWindow(5), GetDlgItem(rollup, IDC_SOURCE_MAP));
-    ASSERT_EQ(map->sourceMap, bitmap);
-    ASSERT_TRUE(AnsweringOpenFile([&] { Click(rollup, IDC_BROWSE_HDR); }, L"Choose HDR / EXR",
-                                  std::wstring(files[0].begin(), files[0].end())));
+    Texmap* bitmap = Source(standalone::CreateBitmapMap(), files[1]);
+    map->SetSlotCount(2);
+    Show(map);
+    HWND rollup = Page(0), slot = Page(1);
+    ASSERT_TRUE(
+        AnsweringOpenFile([&] { Click(rollup, IDC_BROWSE_HDR); }, L"Choose HDR / EXR", files[0]));
     ASSERT_TRUE(IsSamePath(GetTexmapFilePath(bitmap), files[0].c_str()));
-    Click(rollup, IDC_ADD_SLOT);
-    ASSERT_EQ(map->GetSlotCount(), 2);
     win::SetEnvironmentMap(map->GetSubTexmap(1));
     win::OpenFrameBuffer(512, 256);
     testsupport::ScopedBoxAnswer boxes(IDNO);  // every Save after the first: one more variant
     INode* cameras[] = {standalone::CreateNode(L"CamFront", Matrix3()),
                         standalone::CreateNode(L"CamBack", Matrix3())};
     ViewExp& view = GetCOREInterface()->GetActiveViewExp();
-    HWND slot = win::RollupPages().at(1);
-    Type(slot, IDC_SPOT_SIZE_EDIT, L"8");
-    for (int hdr = 0; hdr < 3; ++hdr) {
-        view.SetViewCamera(cameras[hdr ? 1 : 0]);
+    for (int hdr = 0; hdr < 2; ++hdr) {
+        view.SetViewCamera(cameras[hdr]);
         Type(slot, IDC_MAP_ROTATION_EDIT, std::to_wstring(30 + 60 * hdr).c_str());
         // The second slot's rollup shows 1.5 EV that the block does not hold.
-        ISpinnerControl* spinner =
-            GetISpinner(GetDlgItem(win::RollupPages().at(2), IDC_EXPOSURE_SPIN));
-        spinner->SetValue(1.5f, FALSE);
-        ReleaseISpinner(spinner);
-        for (int variant = 0; variant < 3; ++variant) {
-            Type(slot, IDC_EXPOSURE_EDIT, std::to_wstring(variant - 1).c_str());
-            Type(slot, IDC_SUN_EXPOSURE_EDIT, std::to_wstring(variant * 3).c_str());
+        SetShown(Item(2, IDC_EXPOSURE_SPIN), 1.5f);
+        for (int variant = 0; variant < 2; ++variant) {
+            Type(slot, IDC_EXPOSURE_EDIT, std::to_wstring(variant * 2 - 1).c_str());
             ASSERT_TRUE(win::WaitForFrameBuffer(20000));
             Click(rollup, IDC_SAVE_LOOK);
         }
         Click(rollup, IDC_NEXT_HDR);
     }
-    ASSERT_EQ(map->history.size(), 9u);
+    ASSERT_EQ(map->history.size(), 4u);
     EXPECT_EQ(map->GetSlotExposures(2)[1], 0.0f);
-    // The warm file's looks at -1 and +1 EV: pictures of the frame buffer at a third of the work
-    // area, the second brighter in blue (the channel the file's own colour leaves unclipped).
-    RECT area{};
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
-    double blue[2] = {};
-    for (int k : {0, 1}) {
-        const HistoryEntry& look = map->history[3 + 2 * k];
-        EXPECT_EQ(look.slotExposures, (std::vector<float>{2.0f * k - 1, 1.5f}));
-        const PreviewImageSize size = GetPreviewImageSize(look.previewJpeg);
-        EXPECT_EQ(std::pair(LONG(size.width), LONG(size.height)),
-                  std::pair((area.right - area.left) / 3, (area.bottom - area.top) / 3));
-        const RECT rect{0, 0, LONG(size.width), LONG(size.height)};
-        Shot picture = Paint(rect.right, rect.bottom,
-                             [&](HDC dc) { DrawPreviewImage(dc, rect, look.previewJpeg); });
-        for (uint32_t p : picture.pixels) {
-            blue[k] += (p & 255) / double(picture.pixels.size());
-        }
-    }
-    EXPECT_GT(blue[1], blue[0] + 20);
+    EXPECT_EQ(map->history[3].slotExposures, (std::vector<float>{1.0f, 1.5f}));
     Click(rollup, IDC_LOAD_LOOK);
     HWND window = FindHistoryWindow(map);
     ASSERT_NE(window, nullptr);
     Pump();
     HistoryWindowState& s = State(window);
-    ASSERT_EQ(std::pair(int(s.rows.size()), s.maxColumns), std::pair(3, 3));
+    ASSERT_EQ(std::pair(int(s.rows.size()), s.maxColumns), std::pair(2, 2));
     EXPECT_EQ(OpenHistoryWindow(map), window);  // one window per map
     Zenithra* other = testsupport::NewMapIn(scene);
     other->history = map->history;
     HWND otherWindow = OpenHistoryWindow(other);
     DeleteHdrLooks(other, files[0].c_str());  // reaches only that map's own window
     EXPECT_EQ(std::pair(s.rows.size(), State(otherWindow).rows.size()),
-              std::pair(size_t(3), size_t(2)));
+              std::pair(size_t(2), size_t(1)));
     scene.Remove(scene.Count() - 1);  // the other map, added last, goes: its window with it
     EXPECT_FALSE(IsWindow(otherWindow));
     Send(window, WM_LBUTTONDBLCLK, CellCentre(s, 0, 0));
-    auto expectFirstLook = [&](Zenithra* m) {
-        float degrees = 0;
-        EXPECT_TRUE(IsSamePath(GetTexmapFilePath(m->sourceMap), files[0].c_str()));
-        EXPECT_EQ(m->GetSlotExposures(2)[0], -1.0f);
-        EXPECT_TRUE(FindMapRotation(m->sourceMap, m->history.front().frame, degrees));
-        EXPECT_FLOAT_EQ(degrees, 30.0f);
-    };
-    expectFirstLook(map);
+    float degrees = 0;
+    EXPECT_TRUE(IsSamePath(GetTexmapFilePath(map->sourceMap), files[0].c_str()));
+    EXPECT_EQ(map->GetSlotExposures(2)[0], -1.0f);
+    EXPECT_TRUE(FindMapRotation(map->sourceMap, map->history.front().frame, degrees));
+    EXPECT_FLOAT_EQ(degrees, 30.0f);
     EXPECT_EQ(view.GetViewCamera(), cameras[0]);
     EXPECT_EQ(std::pair(s.selectedRow, s.currentKey), std::pair(0, MakePathKey(files[0].c_str())));
     // Save in the window over the latest look of this HDR and camera: asked, then reselected.
-    Send(window, WM_LBUTTONDOWN, CellCentre(s, 2, 0));
+    Send(window, WM_LBUTTONDOWN, CellCentre(s, 1, 0));
     ASSERT_TRUE(win::WaitForFrameBuffer(20000));  // the applied look shown, as a user would see it
     boxes.button = IDYES;
     size_t asked = boxes.texts.size();
     Send(window, WM_LBUTTONDOWN, Middle(s.saveRect));
     ASSERT_EQ(boxes.texts.size(), asked + 1);
     EXPECT_NE(boxes.texts.back().find(L"saved variants already exist"), std::wstring::npos);
-    EXPECT_EQ(std::pair(s.selectedRow, s.selectedColumn), std::pair(0, 2));
+    EXPECT_EQ(std::pair(s.selectedRow, s.selectedColumn), std::pair(0, 1));
     EXPECT_EQ(std::pair(map->history.size(), s.rows[0].columns.size()),
-              std::pair(size_t(9), size_t(3)));
+              std::pair(size_t(4), size_t(2)));
 
     CreateDirectoryW(L"..\\artifacts", nullptr);
     EXPECT_TRUE(win::SaveWindowPng(nullptr, L"..\\artifacts\\history-window.png"));
@@ -425,22 +446,6 @@ TEST_F(HistoryWindowTest, RealLooksThroughTheStudioWindowsAndTheSceneFile) {
     RECT r{};
     GetWindowRect(Open(), &r);
     EXPECT_EQ(std::pair(int(r.left), int(r.top)), std::pair(100, 120));
-
-    // Saved to a file, and loaded into a fresh session: no editor, no frame buffer, no nodes.
-    const std::wstring sceneFile = drive.ScratchFolder() + L"\\lighting.zscene";
-    std::string error;
-    ASSERT_TRUE(standalone::SaveScene(sceneFile, scene, &error)) << error;
-    win::CloseFrameBuffer();
-    win::CloseMaterialEditor();
-    standalone::RemoveAllNodes();
-    standalone::RegisterClassDesc(GetZenithraDesc());
-    standalone::SceneRoot loaded;
-    ASSERT_TRUE(standalone::LoadScene(sceneFile, loaded, &error)) << error;
-    auto* back = static_cast<Zenithra*>(static_cast<Texmap*>(loaded.Get(0)));
-    EXPECT_TRUE(back->history == map->history);
-    expectFirstLook(back);
-    ASSERT_NE(view.GetViewCamera(), nullptr);
-    EXPECT_EQ(std::wstring(view.GetViewCamera()->GetName()), L"CamFront");
 }
 
 }  // namespace
