@@ -178,6 +178,10 @@ TEST(MapTeardownTest, RenderThreadsSurviveEditingAndDeletionOfTheMap) {
                   std::tuple(0, 0, 0))
             << "renderer " << (&t - tallies.data());
     }
+    // Natively a proxy left linked to the freed map may still answer black; its master may not.
+    for (ZenithraProxy* proxy : proxies) {
+        EXPECT_EQ(proxy->master.load(), nullptr);
+    }
 }
 
 TEST(MapTeardownTest, DeleteThisWaitsForARunningSampleAndRefusesNewOnes) {
