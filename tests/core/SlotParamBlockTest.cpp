@@ -1,9 +1,5 @@
-#include "shading/Zenithra.h"
 
-#include "core/ZenithraClassDesc.h"
 #include "support/MapTestSupport.h"
-
-#include <utility>
 
 namespace {
 

@@ -4,7 +4,6 @@
 #include "core/ZenithraClassDesc.h"
 #include "history/HistoryChunks.h"
 #include "history/HistoryStore.h"
-#include "platform/Platform.h"
 #include "source/SourceFile.h"
 
 #include "scene/ChunkIO.h"

@@ -7,12 +7,9 @@
 #include "source/MapRotation.h"
 #include "source/SourceFile.h"
 
-#include "scene/StandaloneHost.h"
 #include "maps/VRayBitmapMap.h"
 #include "support/BoxAnswers.h"
 #include "support/MapTestSupport.h"
-
-#include <gtest/gtest.h>
 
 #include <regex>
 #include <sstream>

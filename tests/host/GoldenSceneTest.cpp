@@ -3,20 +3,14 @@
 // Names outside the Basic Multilingual Plane travel as surrogate pairs in the file.
 
 #include "maps/BitmapMap.h"
-#include "scene/StandaloneHost.h"
 
 #include "core/ZenithraClassDesc.h"
 #include "core/ZenithraIds.h"
-#include "shading/Zenithra.h"
 #include "support/MapTestSupport.h"
 #include "support/TestDrive.h"
 
-#include <gtest/gtest.h>
-
 #include <filesystem>
 #include <fstream>
-#include <string>
-#include <vector>
 
 namespace {
 

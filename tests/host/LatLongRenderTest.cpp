@@ -5,8 +5,6 @@
 
 #include "support/MapTestSupport.h"
 
-#include <gtest/gtest.h>
-
 #include <thread>
 
 namespace {

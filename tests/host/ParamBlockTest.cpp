@@ -3,16 +3,11 @@
 
 #include "scene/HostParamBlock.h"
 
-#include <iparamb2.h>
 #include "support/MapTestSupport.h"
 
-#include <gtest/gtest.h>
-
-#include <atomic>
 #include <cmath>
 #include <memory>
 #include <thread>
-#include <vector>
 
 namespace {
 

@@ -4,22 +4,13 @@
 
 #include "scene/ChunkIO.h"
 #include "maps/ProceduralSky.h"
-#include "scene/StandaloneHost.h"
 
 #include "core/ZenithraClassDesc.h"
-#include <ioapi.h>
-#include <GetCOREInterface.h>
-#include <maxapi.h>
-#include "platform/Platform.h"
 #include "support/FileSizeLimit.h"
 #include "support/MapTestSupport.h"
 #include "support/TestDrive.h"
 
-#include <gtest/gtest.h>
-
 #include <filesystem>
-#include <string>
-#include <vector>
 
 namespace {
 

@@ -4,31 +4,22 @@
 // back as they were saved.
 
 #include "maps/BitmapMap.h"
-#include "render/EnvironmentSample.h"
 #include "maps/HdrSourceMap.h"
 #include "scene/HostLog.h"
 #include "scene/Retirement.h"
-#include "scene/StandaloneHost.h"
 #include "maps/VRayBitmapMap.h"
 
-#include "platform/Platform.h"
 #include "support/MapTestSupport.h"
 #include "support/NamedParamMap.h"
 #include "support/TestDrive.h"
 #include "support/TestImages.h"
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
-#include <atomic>
-#include <chrono>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <memory>
-#include <string>
 #include <thread>
-#include <vector>
 
 namespace {
 
@@ -65,13 +56,10 @@ template <typename T>
 void Set(Texmap& map, ParamID id, T value) {
     EXPECT_TRUE(map.GetParamBlock(0)->SetValue(id, 0, value)) << id;
 }
-void Set(Texmap& map, ParamID id, const std::wstring& value) {
-    EXPECT_TRUE(map.GetParamBlock(0)->SetValue(id, 0, value.c_str())) << id;
-}
 
 MapPtr MapShowing(const MapKind& kind, const std::wstring& path) {
     MapPtr map(kind.create());
-    Set(*map, kind.fileParam, path);
+    Set(*map, kind.fileParam, path.c_str());
     return map;
 }
 
@@ -107,8 +95,6 @@ void ExpectGrid(Texmap& map, const std::string& where, float rotationDegrees = 0
         }
     }
 }
-
-const AColor kOpaqueBlack(0, 0, 0, 1);
 
 class SourceMapTest : public ::testing::Test {
 protected:
@@ -226,9 +212,9 @@ TEST_F(SourceMapTest, AChangedFileNameOrARewrittenOrRemovedFileIsReadAgain) {
     for (const MapKind& kind : kBothKinds) {
         MapPtr map = MapShowing(kind, uniform);
         EXPECT_TRUE(Near(Eval(*map, d), AColor(0.5f, 1, 3, 1))) << kind.name;
-        Set(*map, kind.fileParam, std::wstring());
+        Set(*map, kind.fileParam, L"");
         EXPECT_TRUE(Eval(*map, d) == kOpaqueBlack) << kind.name << " without a file";
-        Set(*map, kind.fileParam, path);
+        Set(*map, kind.fileParam, path.c_str());
         EXPECT_TRUE(Near(Eval(*map, d), Grid(3, 2))) << kind.name << " after the change";
     }
     EXPECT_TRUE(standalone::HostLogLines().empty()) << "no file is not a failure";
@@ -286,7 +272,7 @@ TEST_F(SourceMapTest, FilesSteppedAndReloadedUnderRenderThreadsShowWholeImagesAn
             std::this_thread::yield();
         }
         for (size_t i = 1; i < files.size(); ++i) {
-            Set(*map, kind.fileParam, files[i]);
+            Set(*map, kind.fileParam, files[i].c_str());
             if (i % 2 == 0) {
                 AsSourceMap(*map).Reload();
             }

@@ -5,7 +5,6 @@
 
 #include <thread>
 #include <tuple>
-#include <utility>
 
 namespace {
 

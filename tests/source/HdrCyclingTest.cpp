@@ -2,7 +2,6 @@
 
 #include "source/HdrCycling.h"
 
-#include "platform/Platform.h"
 #include "source/SourceFile.h"
 
 #include "render/InteractiveRender.h"

@@ -4,9 +4,6 @@
 
 #include "support/NamedParamMap.h"
 
-#include <GetCOREInterface.h>
-#include <maxapi.h>
-
 #include <gtest/gtest.h>
 
 #include <cmath>

@@ -67,38 +67,23 @@ void operator delete[](void* p, const std::nothrow_t&) noexcept {
 
 namespace testsupport {
 
-FailingAllocations::FailingAllocations(long failAt) {
-    refused = false;
-    countdown = failAt;
-}
-
-FailingAllocations::~FailingAllocations() {
-    countdown = -1;
-}
-
-bool FailingAllocations::Failed() const {
-    return refused;
-}
-
 int RefuseEachAllocation(const std::function<void()>& prepare, const std::function<void()>& entry,
                          const std::function<void()>& check, long limit) {
     int runs = 0;
     for (long failAt = 0; failAt < limit; ++failAt) {
         SCOPED_TRACE("allocation " + std::to_string(failAt) + " refused");
         prepare();
-        bool failed = false;
         bool escaped = false;
-        {
-            FailingAllocations failing(failAt);
-            try {
-                entry();
-            } catch (...) {
-                escaped = true;
-            }
-            failed = failing.Failed();
+        refused = false;
+        countdown = failAt;  // allocations left before the refused one
+        try {
+            entry();
+        } catch (...) {
+            escaped = true;
         }
+        countdown = -1;
         EXPECT_FALSE(escaped) << "an exception left the entry";
-        if (!failed) {
+        if (!refused) {
             break;
         }
         ++runs;

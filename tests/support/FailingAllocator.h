@@ -1,21 +1,11 @@
 #pragma once
-// Allocation failure on demand: the test programs replace the global operator new, and while a
-// FailingAllocations lives, the allocation numbered `failAt` (0 = the next one) throws
-// std::bad_alloc, as an exhausted heap would. Only this thread's allocations are counted.
+// Allocation failure on demand: the test programs replace the global operator new, so that one
+// chosen allocation throws std::bad_alloc, as an exhausted heap would. Only the calling thread's
+// allocations are counted.
 
 #include <functional>
 
 namespace testsupport {
-
-class FailingAllocations {
-public:
-    explicit FailingAllocations(long failAt);
-    ~FailingAllocations();
-    FailingAllocations(const FailingAllocations&) = delete;
-    FailingAllocations& operator=(const FailingAllocations&) = delete;
-    /// The allocation numbered failAt was reached (and refused).
-    bool Failed() const;
-};
 
 /// Runs `entry` with its first allocation refused, then with its second, and so on, until a run
 /// needs fewer allocations than the one refused (at most `limit` runs). `prepare` comes before
