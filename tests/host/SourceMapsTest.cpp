@@ -9,6 +9,7 @@
 #include "scene/Retirement.h"
 #include "maps/VRayBitmapMap.h"
 
+#include "platform/Platform.h"
 #include "support/MapTestSupport.h"
 #include "support/NamedParamMap.h"
 #include "support/TestDrive.h"
@@ -128,7 +129,7 @@ TEST_F(SourceMapTest, EveryPixelCentreShowsItsColourForHdrAndEveryKindOfExrTurne
     }
     for (const MapKind& kind : kBothKinds) {
         for (const std::wstring& file : files) {
-            const std::string where = std::string(kind.name) + " " + Narrow(file);
+            const std::string where = std::string(kind.name) + " " + platform::WideToUtf8(file);
             standalone::ClearHostLog();
             MapPtr map = MapShowing(kind, file);
             Set(*map, kind.rotationParam, kind.quarterTurn);
@@ -189,7 +190,7 @@ TEST_F(SourceMapTest, BrokenFilesEvaluateBlackAndLogOneLinePerLoadAttempt) {
     for (const std::wstring& path :
          {Scratch(L"missing.hdr"), truncated, pixels, header, text, empty}) {
         for (const MapKind& kind : kBothKinds) {
-            const std::string where = std::string(kind.name) + ", " + Narrow(path);
+            const std::string where = std::string(kind.name) + ", " + platform::WideToUtf8(path);
             standalone::ClearHostLog();
             MapPtr map = MapShowing(kind, path);
             EXPECT_FALSE(AsSourceMap(*map).HasImage()) << where;
@@ -199,7 +200,7 @@ TEST_F(SourceMapTest, BrokenFilesEvaluateBlackAndLogOneLinePerLoadAttempt) {
             std::vector<std::string> lines = standalone::HostLogLines();
             ASSERT_EQ(lines.size(), 1u) << where;
             EXPECT_NE(lines[0].find(kind.name), std::string::npos) << lines[0];
-            EXPECT_NE(lines[0].find(Narrow(path)), std::string::npos) << lines[0];
+            EXPECT_NE(lines[0].find(platform::WideToUtf8(path)), std::string::npos) << lines[0];
             EXPECT_EQ(lines[0].find('\n'), std::string::npos) << "one line: " << lines[0];
         }
     }

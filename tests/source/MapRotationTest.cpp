@@ -2,6 +2,7 @@
 
 #include "source/MapRotation.h"
 
+#include "platform/Platform.h"
 #include "support/NamedParamMap.h"
 
 #include <gtest/gtest.h>
@@ -95,7 +96,7 @@ TEST(MapRotation, ClassNamesDecideTheKindAndTheVRayMappingTypeChoosesTheRotation
         NamedParamMap named(name, {});
         EXPECT_TRUE(ClassifySourceMap(&named, vray, bitmap));
         EXPECT_EQ(std::pair(vray, bitmap), std::pair(isVRay, isBitmap))
-            << testsupport::Narrow(name);
+            << platform::WideToUtf8(name);
     }
 }
 

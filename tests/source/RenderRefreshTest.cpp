@@ -7,6 +7,7 @@
 
 #include "render/InteractiveRender.h"
 #include "support/MapTestSupport.h"
+#include "platform/Platform.h"
 #include "support/NamedParamMap.h"
 
 #include <algorithm>
@@ -138,10 +139,10 @@ TEST_F(RenderRefresh, RenderersAnsweringByMethodOrWithTwoCountAsRunning) {
 TEST(FrameBufferWindow, TitlesAreRecognisedByTheirWords) {
     for (const wchar_t* yes : {L"V-Ray Frame Buffer - [100% of 1920 x 1080]", L"VFB history",
                                L"vray frame buffer", L"My VFB"}) {
-        EXPECT_TRUE(IsFrameBufferTitle(yes)) << testsupport::Narrow(yes);
+        EXPECT_TRUE(IsFrameBufferTitle(yes)) << platform::WideToUtf8(yes);
     }
     for (const wchar_t* no : {L"V Ray frame buffer", L"Frame Buffer", L"", L"v f b"}) {
-        EXPECT_FALSE(IsFrameBufferTitle(no)) << testsupport::Narrow(no);
+        EXPECT_FALSE(IsFrameBufferTitle(no)) << platform::WideToUtf8(no);
     }
     // Only the first 511 characters of a title are read.
     EXPECT_TRUE(IsFrameBufferTitle(MakeMstr(std::wstring(508, L'x') + L"vfb")));

@@ -2,6 +2,7 @@
 
 #include "source/SourceFile.h"
 
+#include "platform/Platform.h"
 #include "support/NamedParamMap.h"
 #include "support/TestDrive.h"
 
@@ -28,11 +29,11 @@ MSTR Get(NamedParamMap& map, int block, const wchar_t* name) {
 TEST(SourceFile, HdrAndExrExtensionsAreRecognisedWhateverTheirCase) {
     for (const wchar_t* yes : {L"C:\\HDRI\\Sky.HDR", L"d:/x/y.Exr", L"sky.exr:meta", L"a.b.hdr",
                                L"\\\\server\\share\\x.exr"}) {
-        EXPECT_TRUE(IsHdrOrExrPath(yes)) << testsupport::Narrow(yes);
+        EXPECT_TRUE(IsHdrOrExrPath(yes)) << platform::WideToUtf8(yes);
     }
     for (const wchar_t* no : {L"sky.hdr.bak", L".hdr", L"sky.hdrx", L"sky", L"C:\\dir.hdr\\", L"",
                               L"C:.hdr", L"sky.", L"C:\\x.hdr\\..", L"sky.png"}) {
-        EXPECT_FALSE(IsHdrOrExrPath(no)) << testsupport::Narrow(no);
+        EXPECT_FALSE(IsHdrOrExrPath(no)) << platform::WideToUtf8(no);
     }
 }
 

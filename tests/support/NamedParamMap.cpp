@@ -104,8 +104,4 @@ ParamID NamedParamMap::IdOf(int blockIndex, const wchar_t* name) {
     return -1;
 }
 
-std::string Narrow(const std::wstring& text) {
-    return platform::WideToUtf8(text);
-}
-
 }  // namespace testsupport

@@ -69,7 +69,4 @@ private:
     std::vector<IParamBlock2*> blocks;
 };
 
-/// UTF-16 as UTF-8, for test messages.
-std::string Narrow(const std::wstring& text);
-
 }  // namespace testsupport

@@ -9,7 +9,7 @@
 #include "source/RenderRefresh.h"
 #include "support/BoxAnswers.h"
 #include "support/FailingAllocator.h"
-#include "support/NamedParamMap.h"  // Narrow
+#include "platform/Platform.h"
 #include "ui/HistoryPreviewPopup.h"
 #include "ui/HistoryWindowState.h"
 #include "ui/MainRollup.h"
@@ -337,10 +337,10 @@ TEST_F(RollupTest, FrameBufferSaysWhyAnImageCannotBeReadAndShowsTheSlotsSpheres)
         RefreshAfterSourceChange(map, source, map->mainRollupWnd);
         ASSERT_TRUE(win::WaitForFrameBuffer(20000));
         const std::wstring line = win::FrameBufferMessage();
-        EXPECT_EQ(line.empty(), !*reason) << Narrow(file);
+        EXPECT_EQ(line.empty(), !*reason) << platform::WideToUtf8(file);
         EXPECT_TRUE(line.empty() || (line.find(file) < line.find(reason) &&
                                      line.find(reason) != std::wstring::npos))
-            << Narrow(line);
+            << platform::WideToUtf8(line);
         EXPECT_EQ(Text(Item(0, IDC_HDR_STATUS)), file);
         EXPECT_EQ(map->GetSlotCount(), 2);
         const COLORREF shown = *reason ? RGB(80, 80, 80) : RGB(255, 255, 255);
@@ -348,7 +348,7 @@ TEST_F(RollupTest, FrameBufferSaysWhyAnImageCannotBeReadAndShowsTheSlotsSpheres)
         std::vector<uint8_t> jpeg;
         ASSERT_TRUE(CaptureFrameBufferPreview(jpeg));
         const Shot preview = Paint(8, 8, [&](HDC dc) { DrawPreviewImage(dc, {0, 0, 8, 8}, jpeg); });
-        EXPECT_TRUE(Near(preview.At(2, 2), shown)) << Narrow(file);
+        EXPECT_TRUE(Near(preview.At(2, 2), shown)) << platform::WideToUtf8(file);
     }
 
     SetTexmapFilePath(source, Hdr(L"sky.hdr", GridImage()).c_str());
