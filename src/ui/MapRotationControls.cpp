@@ -12,8 +12,6 @@
 
 #include <cmath>
 
-namespace {}  // namespace
-
 void RefreshMapRotationControls(HWND slotRollup, Zenithra* map) {
     TimeValue t = CurrentTime();
     float degrees = 0.0f;
