@@ -106,10 +106,11 @@ RenderJobResult RunSteps(const RenderJobOptions& options, const RenderJobProgres
         return ok;
     };
     // Without previews (or spheres) no slot needs its whole image: the source is looked up once
-    // for all slots, in the memory that one slot's image would take.
+    // for all slots, in the memory that one slot's image would take, or band by band for one.
     std::unique_ptr<SharedSourceSlots> shared;
     if (!options.previews && !options.spheres && !options.perSample) {
-        shared = std::make_unique<SharedSourceSlots>(*scene.Map(), width, height, 0, threads);
+        shared =
+            std::make_unique<SharedSourceSlots>(*scene.Map(), width, height, 0, threads, slots);
         if (!shared->Ready()) {
             shared.reset();
         }
