@@ -40,6 +40,8 @@ Imf::Compression ExrCompressionOf(ExrCompression compression) {
             return Imf::DWAA_COMPRESSION;
         case ExrCompression::None:
             return Imf::NO_COMPRESSION;
+        case ExrCompression::Rle:
+            return Imf::RLE_COMPRESSION;
         case ExrCompression::Piz:
             break;
     }
