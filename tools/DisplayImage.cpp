@@ -57,12 +57,16 @@ uint8_t ToneMapToDisplay(float linear) {
     return display.Byte(c);
 }
 
+void ToneMapValues(const float* values, size_t count, uint8_t* bytes) {
+    for (size_t i = 0; i < count; ++i) {
+        bytes[i] = ToneMapToDisplay(values[i]);
+    }
+}
+
 const uint8_t* ToneMapInPlace(standalone::LatLongImage& image) {
     // Byte i is written after float i is read, and no later float shares its storage.
     auto* bytes = reinterpret_cast<uint8_t*>(image.rgb.data());
-    for (size_t i = 0; i < image.rgb.size(); ++i) {
-        bytes[i] = ToneMapToDisplay(image.rgb[i]);
-    }
+    ToneMapValues(image.rgb.data(), image.rgb.size(), bytes);
     return bytes;
 }
 
