@@ -131,6 +131,7 @@ bool SharedSourceSlots::WriteSlot(int slot, ExrRowWriter& exr, int bandRows,
     const Zenithra::SlotShading shading = rows.zenithra->ReadSlotShading(slot, rows.time);
     const int width = rows.columns, height = rows.lines;
     const size_t rowValues = size_t(width) * 3;
+    const bool sun = DrawsSunDisc(shading.params.sunSpotSize);
     for (int first = 0; first < height; first += bandRows) {
         const int end = std::min(height, first + bandRows);
         // The band's rows on the job's threads; the image library's threads, which compress
@@ -139,6 +140,14 @@ bool SharedSourceSlots::WriteSlot(int slot, ExrRowWriter& exr, int bandRows,
             width, end - first, shared->threads,
             [&](int row, float* pixels) {
                 const int y = first + row;
+                if (!colours.rgb.empty() && !sun) {
+                    // Without a sun disc the adjustment needs no directions: the row is one
+                    // piece.
+                    std::memcpy(pixels, &colours.rgb[size_t(y) * rowValues],
+                                rowValues * sizeof(float));
+                    ApplyAdjustmentRow(shading.params, pixels, width, nullptr, nullptr);
+                    return;
+                }
                 rows.ForEachPiece(y, [&](int column, int count, const Point3* pieceDirections) {
                     float* piece = pixels + 3 * column;
                     if (colours.rgb.empty()) {
