@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
+#include <cstdint>
 #include <cmath>
 
 namespace {
@@ -9,34 +11,62 @@ namespace {
 // Where each display byte begins on the tone curve's output: byte b + 1 from thresholds[b] on,
 // the sRGB encoding of (b + 0.5) / 255 undone. A search of 255 values costs less than the
 // power function per channel that encoding every pixel would.
-const std::array<float, 255>& DisplayThresholds() {
-    static const std::array<float, 255> thresholds = [] {
-        std::array<float, 255> t{};
-        for (size_t b = 0; b < t.size(); ++b) {
+struct DisplayThresholds {
+    std::array<float, 255> thresholds{};
+    // By the top 16 bits of a positive float below 1 (its exponent and 7 bits of mantissa): the
+    // bytes whose thresholds lie at or below the smallest float with those bits. A value's search
+    // starts there and takes one step at most: no two thresholds are that close.
+    std::array<uint8_t, (std::bit_cast<uint32_t>(1.0f) >> 16)> start{};
+
+    DisplayThresholds() {
+        for (size_t b = 0; b < thresholds.size(); ++b) {
             double code = (double(b) + 0.5) / 255.0;
-            t[b] = float(code <= 0.04045 ? code / 12.92 : std::pow((code + 0.055) / 1.055, 2.4));
+            thresholds[b] =
+                float(code <= 0.04045 ? code / 12.92 : std::pow((code + 0.055) / 1.055, 2.4));
         }
-        return t;
-    }();
-    return thresholds;
-}
+        for (size_t top = 0; top < start.size(); ++top) {
+            const float smallest = std::bit_cast<float>(uint32_t(top) << 16);
+            start[top] = uint8_t(std::upper_bound(thresholds.begin(), thresholds.end(), smallest) -
+                                 thresholds.begin());
+        }
+    }
+
+    // The number of thresholds at or below c, the display byte of c.
+    uint8_t Byte(float c) const {
+        if (!(c < thresholds.back())) {
+            return 255;  // NaN too, which no threshold is above
+        }
+        if (!(c > 0.0f)) {
+            return 0;
+        }
+        int b = start[std::bit_cast<uint32_t>(c) >> 16];
+        while (thresholds[size_t(b)] <= c) {
+            ++b;
+        }
+        return uint8_t(b);
+    }
+};
 
 }  // namespace
 
 uint8_t ToneMapToDisplay(float linear) {
+    static const DisplayThresholds display;
     constexpr float kWhiteSquared = 16.0f * 16.0f;
     float c = std::fmax(0.0f, linear);  // NaN becomes 0 too
     c = c * (1.0f + c / kWhiteSquared) / (1.0f + c);
-    const std::array<float, 255>& thresholds = DisplayThresholds();
-    return uint8_t(std::upper_bound(thresholds.begin(), thresholds.end(), c) - thresholds.begin());
+    return display.Byte(c);
+}
+
+void ToneMapValues(const float* values, size_t count, uint8_t* bytes) {
+    for (size_t i = 0; i < count; ++i) {
+        bytes[i] = ToneMapToDisplay(values[i]);
+    }
 }
 
 const uint8_t* ToneMapInPlace(standalone::LatLongImage& image) {
     // Byte i is written after float i is read, and no later float shares its storage.
     auto* bytes = reinterpret_cast<uint8_t*>(image.rgb.data());
-    for (size_t i = 0; i < image.rgb.size(); ++i) {
-        bytes[i] = ToneMapToDisplay(image.rgb[i]);
-    }
+    ToneMapValues(image.rgb.data(), image.rgb.size(), bytes);
     return bytes;
 }
 

@@ -23,6 +23,10 @@ struct DisplayImage {
 /// are gone.
 const uint8_t* ToneMapInPlace(standalone::LatLongImage& image);
 
+/// Tone-maps `count` values by ToneMapToDisplay into `bytes`, which may be the values' own
+/// storage (each byte is written after its value is read).
+void ToneMapValues(const float* values, size_t count, uint8_t* bytes);
+
 /// The image reduced to `width` columns (box-filtered, the aspect kept, at least one row) and
 /// tone-mapped. An image no wider than `width` keeps its size.
 DisplayImage MakeThumbnail(const standalone::LatLongImage& image, int width);

@@ -40,6 +40,8 @@ Imf::Compression ExrCompressionOf(ExrCompression compression) {
             return Imf::DWAA_COMPRESSION;
         case ExrCompression::None:
             return Imf::NO_COMPRESSION;
+        case ExrCompression::Rle:
+            return Imf::RLE_COMPRESSION;
         case ExrCompression::Piz:
             break;
     }
@@ -242,7 +244,11 @@ bool ExrRowWriter::Open(const std::filesystem::path& file, int w, int h, const E
         header.channels().insert(name, Imf::Channel(format.half ? Imf::HALF : Imf::FLOAT));
     }
     try {
-        opened->file = std::make_unique<Imf::OutputFile>(opened->stream, header);
+        // The library keeps two blocks of rows in flight for each thread it is given; the
+        // tool hands it a band of one block a thread at a time, which half the threads' buffers
+        // hold whole.
+        const int bufferThreads = std::max(1, (Imf::globalThreadCount() + 1) / 2);
+        opened->file = std::make_unique<Imf::OutputFile>(opened->stream, header, bufferThreads);
     } catch (const std::exception& e) {
         *error = CannotWrite(e.what());
         return false;

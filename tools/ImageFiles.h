@@ -32,8 +32,9 @@ bool WriteDisplayImageFile(const std::filesystem::path& file, ImageFormat format
                            int height, const uint8_t* rgb, std::string* error);
 
 /// How a slot's EXR file is stored. The default, 32-bit float and PIZ, keeps every value; half
-/// floats (16-bit) are what lighting artists commonly hand around, at half the size.
-enum class ExrCompression { Piz, Zip, Dwaa, None };
+/// floats (16-bit) are what lighting artists commonly hand around, at half the size. RLE, which
+/// the command line does not offer, is for small images with large even areas.
+enum class ExrCompression { Piz, Zip, Dwaa, None, Rle };
 struct ExrFormat {
     ExrCompression compression = ExrCompression::Piz;
     bool half = false;  ///< 16-bit half floats instead of 32-bit floats

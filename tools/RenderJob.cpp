@@ -106,10 +106,11 @@ RenderJobResult RunSteps(const RenderJobOptions& options, const RenderJobProgres
         return ok;
     };
     // Without previews (or spheres) no slot needs its whole image: the source is looked up once
-    // for all slots, in the memory that one slot's image would take.
+    // for all slots, in the memory that one slot's image would take, or band by band for one.
     std::unique_ptr<SharedSourceSlots> shared;
     if (!options.previews && !options.spheres && !options.perSample) {
-        shared = std::make_unique<SharedSourceSlots>(*scene.Map(), width, height, 0, threads);
+        shared =
+            std::make_unique<SharedSourceSlots>(*scene.Map(), width, height, 0, threads, slots);
         if (!shared->Ready()) {
             shared.reset();
         }
@@ -186,19 +187,33 @@ RenderJobResult RunSteps(const RenderJobOptions& options, const RenderJobProgres
                                             file = outputs.Stage(name),
                                             format = options.previewFormat, spheres] {
                 tile->image = MakeThumbnail(preview->image, kThumbnailWidth);
+                const standalone::LatLongImage& image = preview->image;
+                if (!spheres) {
+                    // In place: the job holds at most two rendered images, this one and the
+                    // next slot's.
+                    const uint8_t* display = ToneMapInPlace(preview->image);
+                    return WriteDisplayImageFile(file, format, image.width, image.height, display,
+                                                 &preview->error);
+                }
+                // The spheres are drawn from the image on a thread of their own while the
+                // preview is tone-mapped beside them, into bytes of its own, and written.
                 DisplayImage balls;
-                if (spheres && !WriteSlotSpheres(preview->image, *spheres, &balls, &preview->file,
-                                                 &preview->error)) {
+                std::filesystem::path spheresFailed;
+                std::string spheresError;
+                std::vector<uint8_t> display(image.rgb.size());
+                std::future<bool> drawn = std::async(std::launch::async, [&] {
+                    return WriteSlotSpheres(image, *spheres, &balls, &spheresFailed, &spheresError);
+                });
+                ToneMapValues(image.rgb.data(), image.rgb.size(), display.data());
+                const bool written = WriteDisplayImageFile(file, format, image.width, image.height,
+                                                           display.data(), &preview->error);
+                if (!drawn.get()) {
+                    preview->file = spheresFailed;
+                    preview->error = spheresError;
                     return false;
                 }
-                if (spheres) {
-                    tile->image = BesideThumbnail(tile->image, balls);
-                }
-                // In place: the job holds at most two rendered images, this one and the next
-                // slot's.
-                const uint8_t* display = ToneMapInPlace(preview->image);
-                return WriteDisplayImageFile(file, format, preview->image.width,
-                                             preview->image.height, display, &preview->error);
+                tile->image = BesideThumbnail(tile->image, balls);
+                return written;
             });
     }
     if (progress && options.previews) {

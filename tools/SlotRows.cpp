@@ -22,6 +22,7 @@ struct SourceRows {
         : zenithra(dynamic_cast<Zenithra*>(&map)),
           time(t),
           columns(std::max(width, 1)),
+          lines(std::max(height, 1)),
           directions(width, height) {
         Texmap* sourceMap = zenithra ? zenithra->GetSubTexmap(0) : nullptr;
         source = sourceMap ? standalone::MakeEnvironmentRowSource(*sourceMap, t) : nullptr;
@@ -64,6 +65,7 @@ struct SourceRows {
     Zenithra* zenithra;
     TimeValue time;
     int columns;
+    int lines;
     standalone::LatLongDirections directions;
     std::unique_ptr<standalone::EnvironmentRowSource> source;
 };
@@ -95,20 +97,27 @@ standalone::LatLongImage RenderSlotImage(Texmap& map, int slot, Texmap& output, 
 
 struct SharedSourceSlots::Shared {
     SourceRows rows;
-    standalone::LatLongImage sourceColours;
+    int threads;
+    standalone::LatLongImage sourceColours;  // empty: looked up band by band
+    standalone::LatLongImage band;           // the rows being written, for every slot
 };
 
-SharedSourceSlots::SharedSourceSlots(Texmap& map, int width, int height, TimeValue t, int threads) {
-    auto made = std::make_unique<Shared>(Shared{SourceRows(map, width, height, t), {}});
+SharedSourceSlots::SharedSourceSlots(Texmap& map, int width, int height, TimeValue t, int threads,
+                                     int slots) {
+    auto made =
+        std::make_unique<Shared>(Shared{SourceRows(map, width, height, t), threads, {}, {}});
     if (!made->rows.source) {
         return;
     }
     const SourceRows& rows = made->rows;
-    made->sourceColours = standalone::RenderRows(width, height, threads, [&](int y, float* pixels) {
-        rows.ForEachPiece(y, [&](int first, int count, const Point3* pieceDirections) {
-            rows.source->ColorsOfRow(pieceDirections, count, pixels + 3 * first);
-        });
-    });
+    if (slots > 1) {
+        made->sourceColours =
+            standalone::RenderRows(width, height, threads, [&](int y, float* pixels) {
+                rows.ForEachPiece(y, [&](int first, int count, const Point3* pieceDirections) {
+                    rows.source->ColorsOfRow(pieceDirections, count, pixels + 3 * first);
+                });
+            });
+    }
     shared = std::move(made);
 }
 
@@ -117,22 +126,41 @@ SharedSourceSlots::~SharedSourceSlots() = default;
 bool SharedSourceSlots::WriteSlot(int slot, ExrRowWriter& exr, int bandRows,
                                   const std::function<void(int rows)>& bandDone,
                                   std::string* error) {
+    const SourceRows& rows = shared->rows;
     const standalone::LatLongImage& colours = shared->sourceColours;
-    const Zenithra::SlotShading shading =
-        shared->rows.zenithra->ReadSlotShading(slot, shared->rows.time);
-    const size_t rowValues = size_t(colours.width) * 3;
-    std::vector<float> band(size_t(bandRows) * rowValues);
-    for (int first = 0; first < colours.height; first += bandRows) {
-        const int end = std::min(colours.height, first + bandRows);
-        std::memcpy(band.data(), &colours.rgb[size_t(first) * rowValues],
-                    size_t(end - first) * rowValues * sizeof(float));
-        for (int y = first; y < end; ++y) {
-            float* pixels = &band[size_t(y - first) * rowValues];
-            shared->rows.ForEachPiece(y, [&](int column, int count, const Point3* pieceDirections) {
-                shared->rows.Adjust(shading, pieceDirections, count, pixels + 3 * column);
-            });
-        }
-        if (!exr.WriteBand(band.data(), end, error)) {
+    const Zenithra::SlotShading shading = rows.zenithra->ReadSlotShading(slot, rows.time);
+    const int width = rows.columns, height = rows.lines;
+    const size_t rowValues = size_t(width) * 3;
+    const bool sun = DrawsSunDisc(shading.params.sunSpotSize);
+    for (int first = 0; first < height; first += bandRows) {
+        const int end = std::min(height, first + bandRows);
+        // The band's rows on the job's threads; the image library's threads, which compress
+        // the bands, wait meanwhile.
+        shared->band = standalone::RenderRows(
+            width, end - first, shared->threads,
+            [&](int row, float* pixels) {
+                const int y = first + row;
+                if (!colours.rgb.empty() && !sun) {
+                    // Without a sun disc the adjustment needs no directions: the row is one
+                    // piece.
+                    std::memcpy(pixels, &colours.rgb[size_t(y) * rowValues],
+                                rowValues * sizeof(float));
+                    ApplyAdjustmentRow(shading.params, pixels, width, nullptr, nullptr);
+                    return;
+                }
+                rows.ForEachPiece(y, [&](int column, int count, const Point3* pieceDirections) {
+                    float* piece = pixels + 3 * column;
+                    if (colours.rgb.empty()) {
+                        rows.source->ColorsOfRow(pieceDirections, count, piece);
+                    } else {
+                        std::memcpy(piece, &colours.rgb[size_t(y) * rowValues + 3 * size_t(column)],
+                                    size_t(count) * 3 * sizeof(float));
+                    }
+                    rows.Adjust(shading, pieceDirections, count, piece);
+                });
+            },
+            {}, std::move(shared->band));
+        if (!exr.WriteBand(shared->band.rgb.data(), end, error)) {
             return false;
         }
         if (bandDone) {

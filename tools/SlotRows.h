@@ -21,16 +21,18 @@ standalone::LatLongImage RenderSlotImage(Texmap& map, int slot, Texmap& output, 
 
 /// Every slot of a Zenithra map over one lookup of its source, made once for a whole job of
 /// width x height images at time t and kept in place of a slot image: each slot is then only
-/// adjusted and written, a band of rows at a time, with the pixels RenderSlotImage gives.
+/// adjusted and written, a band of rows at a time, with the pixels RenderSlotImage gives. A job
+/// of one slot keeps nothing: each band's source colours are looked up as the band is written.
 class SharedSourceSlots {
 public:
-    /// Looks the source up at every pixel on `threads` threads; Ready() is false when the map or
-    /// its source cannot be read by rows.
-    SharedSourceSlots(Texmap& map, int width, int height, TimeValue t, int threads);
+    /// Looks the source up at every pixel on `threads` threads when `slots` is above 1; Ready()
+    /// is false when the map or its source cannot be read by rows.
+    SharedSourceSlots(Texmap& map, int width, int height, TimeValue t, int threads, int slots);
     ~SharedSourceSlots();
     bool Ready() const { return shared != nullptr; }
-    /// Writes slot `slot` into `exr` (opened for this size), bandRows rows at a time, calling
-    /// bandDone with the rows written so far after each band. False with a one-line reason.
+    /// Writes slot `slot` into `exr` (opened for this size), bandRows rows at a time, each band
+    /// made on the job's threads, calling bandDone with the rows written so far after each band.
+    /// False with a one-line reason.
     bool WriteSlot(int slot, ExrRowWriter& exr, int bandRows,
                    const std::function<void(int rows)>& bandDone, std::string* error);
 

@@ -2,11 +2,6 @@
 
 #include "render/LitSpheres.h"
 
-#include <OpenEXR/ImfChannelList.h>
-#include <OpenEXR/ImfFrameBuffer.h>
-#include <OpenEXR/ImfHeader.h>
-#include <OpenEXR/ImfOutputFile.h>
-
 #include <algorithm>
 
 namespace {
@@ -15,26 +10,9 @@ namespace {
 // cost in an image this small (PIZ's Huffman tables alone cost more than its pixels).
 bool WriteSpheresExr(const std::filesystem::path& file, const standalone::LatLongImage& image,
                      std::string* error) {
-    try {
-        Imf::Header header(image.width, image.height);
-        header.compression() = Imf::RLE_COMPRESSION;
-        Imf::FrameBuffer frame;
-        const char* names[] = {"R", "G", "B"};
-        for (size_t c = 0; c < 3; ++c) {
-            header.channels().insert(names[c], Imf::Channel(Imf::FLOAT));
-            frame.insert(names[c],
-                         Imf::Slice(Imf::FLOAT, (char*)(image.rgb.data() + c), 3 * sizeof(float),
-                                    3 * sizeof(float) * size_t(image.width)));
-        }
-        Imf::OutputFile out(file.c_str(), header);
-        out.setFrameBuffer(frame);
-        out.writePixels(image.height);
-        return true;
-    } catch (const std::exception& e) {
-        *error = std::string("cannot write: ") + e.what();
-        std::replace(error->begin(), error->end(), '\n', ' ');
-        return false;
-    }
+    ExrRowWriter exr;
+    return exr.Open(file, image.width, image.height, {ExrCompression::Rle, false}, error) &&
+           exr.WriteRows(image, image.height, error) && exr.Close(error);
 }
 
 }  // namespace

@@ -130,7 +130,7 @@ void BM_LooksAgainstOiiotool(benchmark::State& state) {
             oiiotoolTotal += peer.seconds;
             oiiotoolCpu += peer.cpuSeconds;
         }
-        RunResult ours = Run(zenithra);
+        RunResult ours = Run(zenithra, true);
         if (ours.seconds < 0) {
             state.SkipWithError("zenithra failed");
             return;
@@ -251,7 +251,7 @@ void BM_SlotThroughput(benchmark::State& state) {
     std::string command = ZenithraCommand(s, slots, "");
     double total = 0, peak = 0;
     for (auto _ : state) {
-        RunResult run = Run(command);
+        RunResult run = Run(command, true);
         if (run.seconds < 0) {
             state.SkipWithError("zenithra failed");
             return;

@@ -127,7 +127,11 @@ HdrFileStamp StampHdrFile(const std::wstring& windowsPath) {
     return stamp;
 }
 
-AColor SampleLatLong(const float* rgb, int width, int height, float u, float v) {
+namespace {
+
+// The lookup of SampleLatLong, inlined into the loop of SampleLatLongRow.
+inline __attribute__((always_inline)) AColor Sample(const float* rgb, int width, int height,
+                                                    float u, float v) {
     if (width <= 0 || height <= 0) {
         return AColor(0, 0, 0, 1);
     }
@@ -170,6 +174,22 @@ AColor SampleLatLong(const float* rgb, int width, int height, float u, float v) 
         return top + (bottom - top) * fy;
     };
     return AColor(blend(0), blend(1), blend(2), 1.0f);
+}
+
+}  // namespace
+
+AColor SampleLatLong(const float* rgb, int width, int height, float u, float v) {
+    return Sample(rgb, width, height, u, v);
+}
+
+void SampleLatLongRow(const HdrImage& image, const float* u, const float* v, int count,
+                      float* rgb) {
+    for (int i = 0; i < count; ++i, rgb += 3) {
+        const AColor c = Sample(image.rgb.data(), image.width, image.height, u[i], v[i]);
+        rgb[0] = c.r;
+        rgb[1] = c.g;
+        rgb[2] = c.b;
+    }
 }
 
 }  // namespace standalone

@@ -45,4 +45,9 @@ inline AColor SampleLatLong(const HdrImage& image, float u, float v) {
     return SampleLatLong(image.rgb.data(), image.width, image.height, u, v);
 }
 
+/// SampleLatLong at `count` positions, bit for bit: rgb[3 i .. 3 i + 2] = the colour at (u[i],
+/// v[i]). Rows of samples go through it without a call per sample.
+ZENHOST_API void SampleLatLongRow(const HdrImage& image, const float* u, const float* v, int count,
+                                  float* rgb);
+
 }  // namespace standalone

@@ -11,6 +11,7 @@
 #include "shading/LatLong.h"
 #include "platform/Platform.h"
 
+#include <algorithm>
 #include <cmath>
 #include <exception>
 #include <unordered_set>
@@ -73,6 +74,10 @@ void ImagePosition(Context& sc, const ImagePlacement& p, float& u, float& v) {
     }
 }
 
+float Gamma(float component, float exponent) {
+    return std::pow(std::fmax(component, 0.0f), exponent);
+}
+
 // The image's colour where the sample looks, as EvalColor gives it. A template so that rows of
 // the host's own samples call their functions directly.
 template <class Context>
@@ -81,9 +86,9 @@ AColor ImageColor(const HdrImage& image, const ImagePlacement& p, Context& sc) {
     ImagePosition(sc, p, u, v);
     AColor c = SampleLatLong(image, u, v);
     if (p.applyGamma) {
-        c.r = std::pow(std::fmax(c.r, 0.0f), p.gammaExponent);
-        c.g = std::pow(std::fmax(c.g, 0.0f), p.gammaExponent);
-        c.b = std::pow(std::fmax(c.b, 0.0f), p.gammaExponent);
+        c.r = Gamma(c.r, p.gammaExponent);
+        c.g = Gamma(c.g, p.gammaExponent);
+        c.b = Gamma(c.b, p.gammaExponent);
     }
     return AColor(c.r * p.multiplier, c.g * p.multiplier, c.b * p.multiplier, 1.0f);
 }
@@ -97,15 +102,30 @@ public:
         // A copy the colours written below cannot alias: what derives from it alone is worked
         // out once for the row.
         const ImagePlacement p = placement;
-        for (int i = 0; i < count; ++i, rgb += 3) {
-            AColor c(0, 0, 0, 1);
-            if (image) {
-                EnvironmentSample sample(directions[i], time);
-                c = ImageColor(*image, p, sample);
+        if (!image) {
+            for (int i = 0; i < 3 * count; ++i) {
+                rgb[i] = 0.0f;
             }
-            rgb[0] = c.r;
-            rgb[1] = c.g;
-            rgb[2] = c.b;
+            return;
+        }
+        // In pieces: every sample's image position first, then the image's colours at them,
+        // so that neither waits on the other sample by sample.
+        constexpr int kPiece = 64;
+        float u[kPiece], v[kPiece];
+        for (int first = 0; first < count; first += kPiece) {
+            const int n = std::min(kPiece, count - first);
+            for (int i = 0; i < n; ++i) {
+                EnvironmentSample sample(directions[first + i], time);
+                ImagePosition(sample, p, u[i], v[i]);
+            }
+            float* out = rgb + 3 * first;
+            SampleLatLongRow(*image, u, v, n, out);
+            for (int i = 0; p.applyGamma && i < 3 * n; ++i) {
+                out[i] = Gamma(out[i], p.gammaExponent);
+            }
+            for (int i = 0; i < 3 * n; ++i) {
+                out[i] = out[i] * p.multiplier;
+            }
         }
     }
 

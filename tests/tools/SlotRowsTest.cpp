@@ -100,10 +100,12 @@ TEST(SlotRows, GiveTheBitsOfOneSamplePerPixel) {
                 source->SetValue(standalone::kVRayMappingType, 0, round == 1 ? 0 : 1);
                 source->SetValue(standalone::kVRayHorizontalFlip, 0, round == 2 ? 1 : 0);
             }
-            // The rows of one slot image, and the slots over one shared lookup of the source,
-            // written and read back, against a sample per pixel.
-            SharedSourceSlots shared(*scene.Map(), c.width, c.height, 0, 2);
-            ASSERT_TRUE(shared.Ready());
+            // The rows of one slot image, and the slots over one shared lookup of the source
+            // (kept for a job of three slots, looked up band by band for a job of one), written
+            // and read back, against a sample per pixel.
+            SharedSourceSlots kept(*scene.Map(), c.width, c.height, 0, 2, 3);
+            SharedSourceSlots banded(*scene.Map(), c.width, c.height, 0, 2, 1);
+            ASSERT_TRUE(kept.Ready() && banded.Ready());
             for (int slot = 0; slot < 3; ++slot) {
                 auto render = [&](bool perSample) {
                     const standalone::PixelBuffer rgb =
@@ -112,12 +114,16 @@ TEST(SlotRows, GiveTheBitsOfOneSamplePerPixel) {
                             .rgb;
                     return std::vector<float>(rgb.begin(), rgb.end());
                 };
-                const std::vector<float> perSample = render(true), rows = render(false);
-                ExrRowWriter exr;
-                ASSERT_TRUE(exr.Open(file, c.width, c.height, {}, &error) &&
-                            shared.WriteSlot(slot, exr, 64, {}, &error) && exr.Close(&error))
-                    << error;
-                for (const std::vector<float>& got : {rows, Read(file).pixels}) {
+                const std::vector<float> perSample = render(true);
+                std::vector<std::vector<float>> results = {render(false)};
+                for (SharedSourceSlots* shared : {&kept, &banded}) {
+                    ExrRowWriter exr;
+                    ASSERT_TRUE(exr.Open(file, c.width, c.height, {}, &error) &&
+                                shared->WriteSlot(slot, exr, 64, {}, &error) && exr.Close(&error))
+                        << error;
+                    results.push_back(Read(file).pixels);
+                }
+                for (const std::vector<float>& got : results) {
                     ASSERT_EQ(got.size(), perSample.size());
                     size_t same = 0;
                     while (same < got.size() && std::bit_cast<uint32_t>(got[same]) ==
