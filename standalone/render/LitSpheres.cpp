@@ -22,12 +22,12 @@ constexpr int kLightCellsAround = 512;
 // At most this many lights: each costs a product for every pixel of the diffuse ball.
 constexpr size_t kMaxLights = 256;
 // The rest of the sky in cells of 7.5 degrees, as points at their centroids, and its irradiance
-// for normals 5.6 degrees apart (the poles included), interpolated between them by cubics: it
+// for normals 11.25 degrees apart (the poles included), interpolated between them by cubics: it
 // changes slowly enough with the normal to stay well within a percent of the sum over pixels.
 constexpr int kSkyCellsAround = 48;
 constexpr int kSkyCellsDown = 24;
-constexpr int kNormalsAround = 64;
-constexpr int kNormalsDown = 33;
+constexpr int kNormalsAround = 32;
+constexpr int kNormalsDown = 17;
 
 double Luminance(const float* p) {
     return 0.2126 * p[0] + 0.7152 * p[1] + 0.0722 * p[2];
