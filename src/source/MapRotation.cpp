@@ -42,6 +42,29 @@ bool HasAny(std::wstring_view name, Words... words) {
     return (Has(name, words) || ...);
 }
 
+/// The u axis: a name that is the letter u alone, or holds a u joined to a word beside it: an
+/// underscore or a space after it, an underscore or a hyphen before it, or angle or rot on either
+/// side.
+bool NamesUAxis(std::wstring_view name) {
+    constexpr MCHAR kU = _M('u');
+    if (name.size() == 1 && name[0] == kU) {
+        return true;
+    }
+    for (size_t at = name.find(kU); at != std::wstring_view::npos; at = name.find(kU, at + 1)) {
+        const std::wstring_view before = name.substr(0, at), after = name.substr(at + 1);
+        if (after.starts_with(_M('_')) || after.starts_with(_M(' ')) || before.ends_with(_M('_')) ||
+            before.ends_with(_M('-'))) {
+            return true;
+        }
+        for (std::wstring_view word : {_M("angle"), _M("rot")}) {
+            if (after.starts_with(word) || before.ends_with(word)) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
 /// An integer parameter that names the mapping type: mapping/projection and type/mode/source,
 /// but nothing about channels, tiling, offsets, rotation or files.
 bool IsMappingTypeParam(const ParamDef& def) {
@@ -130,8 +153,7 @@ int ScoreRotationParamName(std::wstring_view name, bool isVRayBitmap, bool isBit
     const bool an = Has(name, _M("angle"));
     const bool ro = HasAny(name, _M("rotat"), _M("rotate"));
     const bool hz = HasAny(name, _M("horiz"), _M("horizontal"), _M("hrot"));
-    const bool ua = name == _M("u") || HasAny(name, _M("u_"), _M("u "), _M("_u"), _M("-u"),
-                                              _M("angleu"), _M("uangle"), _M("rotu"), _M("urot"));
+    const bool ua = NamesUAxis(name);
     const bool co = HasAny(name, _M("coord"), _M("uvw"), _M("uvgen"));
     const bool mp = HasAny(name, _M("mapping"), _M("projection"));
     const bool hr = hz && (ro || an);

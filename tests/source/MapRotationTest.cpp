@@ -146,3 +146,16 @@ TEST(MapRotation, PlannedLookupsMatchTheFullWalk) {
 }
 
 }  // namespace
+
+// An angle of a VRayBitmap without a mapping type rates as a u-axis rotation only where a u stands
+// joined to a word of the name.
+TEST(MapRotation, AUJoinedToAWordMarksTheUAxis) {
+    const std::tuple<const wchar_t*, int> names[] = {
+        {L"angle_u", 350},    {L"angle-u", 350}, {L"u_angle", 350},    {L"u angle", 350},
+        {L"angleu", 350},     {L"uangle", 350},  {L"angle rotu", 350}, {L"urot angle", 350},
+        {L"blue_angle", 100}, {L"angle", 100},   {L"angle u2", 100}};
+    for (const auto& [name, score] : names) {
+        EXPECT_EQ(ScoreRotationParamName(name, true, false, false, false), score)
+            << platform::WideToUtf8(name);
+    }
+}
