@@ -4,6 +4,7 @@
 // thrown away.
 
 #include <chrono>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -16,6 +17,17 @@
 #include <unistd.h>
 
 namespace benchprocess {
+
+/// A new folder under the temporary folder, named from `stem`; empty when none can be made.
+inline std::filesystem::path NewTemporaryFolder(const std::string& stem) {
+    std::string pattern = (std::filesystem::temp_directory_path() / (stem + "-XXXXXX")).string();
+    return ::mkdtemp(pattern.data()) ? std::filesystem::path(pattern) : std::filesystem::path();
+}
+
+/// The zenithra program built beside the running benchmark.
+inline std::string ZenithraBesideBenchmark() {
+    return (std::filesystem::read_symlink("/proc/self/exe").parent_path() / "zenithra").string();
+}
 
 struct RunResult {
     double seconds = -1.0;       ///< negative when the command failed

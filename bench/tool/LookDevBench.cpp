@@ -36,15 +36,14 @@ struct LookDevSetup {
     std::string error;
 
     LookDevSetup() {
-        std::string pattern = (fs::temp_directory_path() / "zenithra-lookdev-XXXXXX").string();
-        if (!::mkdtemp(pattern.data())) {
+        folder = benchprocess::NewTemporaryFolder("zenithra-lookdev");
+        if (folder.empty()) {
             error = "no temporary folder";
             return;
         }
-        folder = pattern;
         library = folder / "library";
         fs::create_directories(library);
-        zenithra = (fs::read_symlink("/proc/self/exe").parent_path() / "zenithra").string();
+        zenithra = benchprocess::ZenithraBesideBenchmark();
         std::error_code ec;
         for (const auto& entry : fs::directory_iterator(ZENITHRA_ENVIRONMENTS, ec)) {
             if (entry.path().extension() == ".exr") {

@@ -62,14 +62,13 @@ struct Setup {
     std::string error;
 
     Setup() {
-        std::string pattern = (fs::temp_directory_path() / "zenithra-tool-bench-XXXXXX").string();
-        if (!::mkdtemp(pattern.data())) {
+        folder = benchprocess::NewTemporaryFolder("zenithra-tool-bench");
+        if (folder.empty()) {
             error = "no temporary folder";
             return;
         }
-        folder = pattern;
         source = folder / "environment.exr";
-        zenithra = (fs::read_symlink("/proc/self/exe").parent_path() / "zenithra").string();
+        zenithra = benchprocess::ZenithraBesideBenchmark();
         if (!fs::exists(zenithra)) {
             error = "no zenithra beside the benchmark";
         } else if (std::system("command -v oiiotool > /dev/null") != 0) {
