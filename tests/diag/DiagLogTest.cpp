@@ -126,18 +126,4 @@ TEST(DiagLog, ConcurrentWritersProduceOnlyWholeLines) {
     }
 }
 
-TEST(DiagLog, PrefixFormatsTheGivenTimeAndThreadAndUtf8ToWideConverts) {
-    using platform::LocalTime;
-    // Milliseconds without leading zeros, as the host's own log writes them.
-    EXPECT_EQ(diag::FormatLogPrefix("src/ZenithraProxy", 74, "ZenithraProxy::Clone",
-                                    LocalTime{2027, 3, 2, 9, 5, 3, 7}, 5312),
-              L"[2027-03-02 09:05:03.7] [T5312] ZenithraProxy::Clone (src/ZenithraProxy:74)");
-    EXPECT_EQ(diag::FormatLogPrefix("f.cpp", -1, "F", LocalTime{2026, 12, 31, 23, 59, 59, 999},
-                                    4294967295u),
-              L"[2026-12-31 23:59:59.999] [T4294967295] F (f.cpp:-1)");
-    EXPECT_EQ(diag::FormatLogPrefix(nullptr, 0, nullptr, LocalTime{987, 10, 10, 10, 10, 10, 40}, 0),
-              L"[987-10-10 10:10:10.40] [T0]  (:0)");
-    EXPECT_EQ(diag::Utf8ToWide("caf\xE9 Привет 😀"), L"caf\uFFFD Привет \U0001F600");
-}
-
 }  // namespace

@@ -401,26 +401,4 @@ TEST_F(HistoryStoreTest, TruncatedAndOversizedEntriesNeverHurtTheirNeighbours) {
     EXPECT_EQ(map->history[1], after);
 }
 
-#ifdef ZENITHRA_FUZZ_REGRESSIONS
-TEST_F(HistoryStoreTest, InputsThatOnceFailedTheFuzzerLoadQuietly) {
-    standalone::RegisterClassDesc(GetZenithraDesc());
-    int replayed = 0;
-    for (const auto& file : std::filesystem::directory_iterator(ZENITHRA_FUZZ_REGRESSIONS)) {
-        if (file.path().extension() != ".bin") {
-            continue;
-        }
-        std::ifstream in(file.path(), std::ios::binary);
-        std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)), {});
-        standalone::SceneRoot loaded;
-        std::string error;
-        standalone::LoadSceneFromBytes(bytes, loaded, &error);
-        Zenithra* fresh = NewMapIn(loaded);
-        LoadMapChunks(*fresh, bytes);
-        SaveMapChunks(*fresh);
-        ++replayed;
-    }
-    EXPECT_GT(replayed, 0);
-}
-#endif
-
 }  // namespace

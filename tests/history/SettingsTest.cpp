@@ -149,19 +149,4 @@ TEST_F(SettingsTest, HistoryWindowPlacementDefaultsAndWritesThatKeepOtherContent
     EXPECT_EQ(read(area)[0], -1700);
 }
 
-TEST_F(SettingsTest, WithoutAGivenWorkAreaTheScreensIsUsed) {
-#if defined(_WIN32)
-    const platform::ScreenRect area = platform::WorkAreaNearWindow(nullptr);
-    EXPECT_GT(area.right - area.left, 0);
-    EXPECT_GT(area.bottom - area.top, 0);
-#else
-    platform::SetScreenWorkArea(platform::ScreenRect{-2560, 0, 0, 1400});
-    const WindowPlacement p = ReadHistoryWindowPlacement();
-    const PreviewSize size = ReadPreviewSize();
-    platform::SetScreenWorkArea(platform::ScreenRect{0, 0, 1920, 1040});
-    EXPECT_EQ(std::tuple(p.x, p.width, p.height), std::tuple(-1280, 1280, 1400));
-    EXPECT_EQ(std::pair(size.width, size.height), std::pair(853, 466));
-#endif
-}
-
 }  // namespace

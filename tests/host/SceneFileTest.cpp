@@ -17,52 +17,7 @@ namespace {
 using standalone::ChunkReader;
 using Bytes = std::vector<uint8_t>;
 
-std::string ReadAll(ChunkReader& in) {
-    std::string text(size_t(in.CurChunkLength()), '\0');
-    ULONG got = 0;
-    EXPECT_EQ(in.ReadVoid(text.data(), ULONG(text.size()), &got), IO_OK);
-    return text;
-}
-
 // --- Chunk reader --------------------------------------------------------------------------
-
-TEST(ChunkIOTest, ALengthThatDoesNotFitItsParentEndsTheLevelAndNothingElse) {
-    // A parent of 6 + 10 bytes whose only child claims `length`, then a sibling of the parent.
-    // 10 fits exactly; 11 is one more than the parent has left (the sibling would fit it); 0 and
-    // 5 are shorter than a chunk header.
-    for (uint32_t length : {10u, 11u, 0xFFFFFFFFu, 0u, 5u}) {
-        SCOPED_TRACE(length);
-        Bytes bytes = {0x10, 0x00, 16, 0, 0, 0, 0x11, 0x00};
-        for (int shift : {0, 8, 16, 24}) {
-            bytes.push_back(uint8_t(length >> shift));
-        }
-        bytes.insert(bytes.end(), {'w', 'x', 'y', 'z', 0x30, 0x00, 6, 0, 0, 0});
-        ChunkReader in(bytes.data(), bytes.size());
-        ASSERT_EQ(in.OpenChunk(), IO_OK);
-        if (length == 10) {
-            ASSERT_EQ(in.OpenChunk(), IO_OK);
-            EXPECT_EQ(in.CurChunkID(), 0x11);
-            EXPECT_EQ(ReadAll(in), "wxyz");
-            continue;
-        }
-        EXPECT_EQ(in.OpenChunk(), IO_END);
-        EXPECT_EQ(in.CurChunkID(), 0x10);  // still in the parent
-        char c = '#';
-        ULONG got = 99;
-        EXPECT_EQ(in.ReadVoid(&c, 1, &got), IO_ERROR);  // the damaged level is used up
-        EXPECT_EQ(got, 0u);
-        EXPECT_EQ(in.OpenChunk(), IO_END);
-        ASSERT_EQ(in.CloseChunk(), IO_OK);
-        ASSERT_EQ(in.OpenChunk(), IO_OK);  // the parent's sibling is intact
-        EXPECT_EQ(in.CurChunkID(), 0x30);
-    }
-    // At the top: a chunk longer than the data, a short header, no data.
-    for (const Bytes& top :
-         {Bytes{0x10, 0x00, 9, 0, 0, 0, 'a', 'b'}, Bytes{0x10, 0x00, 6, 0, 0}, Bytes{}}) {
-        ChunkReader in(top.data(), top.size());
-        EXPECT_EQ(in.OpenChunk(), IO_END) << top.size();
-    }
-}
 
 // Host strings in files are UTF-16 with a terminator in both builds: a character outside the
 // Basic Multilingual Plane is a surrogate pair, and a chunk that ends before the terminator

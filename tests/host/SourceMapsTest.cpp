@@ -6,7 +6,6 @@
 #include "maps/BitmapMap.h"
 #include "maps/HdrSourceMap.h"
 #include "scene/HostLog.h"
-#include "scene/Retirement.h"
 #include "maps/VRayBitmapMap.h"
 
 #include "platform/Platform.h"
@@ -295,100 +294,12 @@ TEST_F(SourceMapTest, FilesSteppedAndReloadedUnderRenderThreadsShowWholeImagesAn
     }
 }
 
-TEST_F(SourceMapTest, OffsetsAndAnglesMoveTheLookupAsTheHostsSphericalMappingDoes) {
-    // Red is the column and green the row, so a bilinear lookup away from the edges reads back
-    // x = u * width - 0.5 and y = v * height - 0.5.
-    constexpr int kWidth = 64, kHeight = 32;
-    const std::wstring file = Write(L"position.exr", ImageOf(kWidth, kHeight, [](int x, int y) {
-                                        return Rgb{float(x), float(y), 1};
-                                    }));
-    using namespace standalone;
-    constexpr float kEighth = kHalfPiRadians / 2;
-    struct Row {
-        const char* what;
-        const MapKind& kind;
-        std::vector<std::pair<ParamID, float>> params;
-        Point3 direction;
-        float u, v;  // worked out by hand
-    };
-    const Point3 front(0, -1, 0), zenith(0, 0, 1), east(1, 0, 0);
-    const Row rows[] = {
-        {"unturned: 0 is a quarter turn back", kBitmap, {}, front, 0.25f, 0.5f},
-        {"u_angle about Z, u grows", kBitmap, {{kBitmapUAngle, kHalfPiRadians}}, front, 0.5f, 0.5f},
-        {"u_offset 0.25 as u_angle 90", kBitmap, {{kBitmapUOffset, 0.25f}}, front, 0.5f, 0.5f},
-        {"u wraps around", kBitmap, {{kBitmapUOffset, -0.5f}}, front, 0.75f, 0.5f},
-        {"v_offset towards the nadir", kBitmap, {{kBitmapVOffset, 0.125f}}, front, 0.25f, 0.625f},
-        {"v_angle about X", kBitmap, {{kBitmapVAngle, kEighth}}, front, 0.25f, 0.75f},
-        {"w_angle about Y", kBitmap, {{kBitmapWAngle, kEighth}}, east, 0.5f, 0.75f},
-        {"V before W",
-         kBitmap,
-         {{kBitmapVAngle, kHalfPiRadians}, {kBitmapWAngle, kHalfPiRadians}},
-         zenith,
-         0.25f,
-         0.5f},
-        {"vertical_rotation as v_angle",
-         kVRayBitmap,
-         {{kVRayHorizontalRotation, 90.0f}, {kVRayVerticalRotation, 45.0f}},
-         front,
-         0.5f,
-         0.75f},
-    };
-    for (const Row& row : rows) {
-        MapPtr map = MapShowing(row.kind, file);
-        for (auto [id, value] : row.params) {
-            Set(*map, id, value);
-        }
-        const AColor c = Eval(*map, row.direction);
-        EXPECT_NEAR((c.r + 0.5f) / kWidth, row.u, 1e-4f) << row.what;
-        EXPECT_NEAR((c.g + 0.5f) / kHeight, row.v, 1e-4f) << row.what;
-    }
-    // A keyed angle is read at each sample's time: halfway between 0 and a quarter turn.
-    MapPtr map = MapShowing(kBitmap, file);
-    {
-        ScopedAnimateMode animate(true);
-        map->GetParamBlock(0)->SetValue(kBitmapUAngle, 160, kHalfPiRadians);
-    }
-    EXPECT_NEAR((Eval(*map, front, 80).r + 0.5f) / kWidth, 0.375f, 1e-4f);
-}
-
 // A counted object, to see when a retired one is freed.
 struct Counted {
     static inline std::atomic<int> alive{0};
     Counted() { alive.fetch_add(1); }
     ~Counted() { alive.fetch_sub(1); }
 };
-
-TEST(RetirementTest, ARetiredObjectLivesUntilTheSectionsThatCouldSeeItClose) {
-    standalone::RetiredList retired;
-    std::atomic<int> step{0};
-    auto waitFor = [&step](int value) {
-        while (step.load() != value) {
-            std::this_thread::yield();
-        }
-    };
-    // A reader inside a section opened before the retirement, then nested sections.
-    std::thread reader([&] {
-        standalone::ReadSection outer;
-        step.store(1);
-        waitFor(2);
-        { standalone::ReadSection nested; }
-        step.store(3);
-        waitFor(4);
-    });
-    waitFor(1);
-    retired.Retire(new Counted);
-    EXPECT_EQ(Counted::alive.load(), 1) << "a section open since before holds it";
-    {
-        standalone::ReadSection later;
-        step.store(2);
-        waitFor(3);
-        EXPECT_EQ(retired.Reclaim(), 1u) << "a nested section closing is not the outer one";
-        step.store(4);
-        reader.join();
-        EXPECT_EQ(retired.Reclaim(), 0u) << "a section opened after the retirement";
-    }
-    EXPECT_EQ(Counted::alive.load(), 0);
-}
 
 TEST_F(SourceMapTest, LoadedScenesAndClonesHaveTheImageAtOnceWithTheirParameters) {
     standalone::SceneRoot root;

@@ -121,31 +121,4 @@ TEST(SlotValues, RefusedWithTheReasonAndNothingWritten) {
     }
 }
 
-TEST(SlotValues, NumbersAndColoursReachTheirSlots) {
-    SceneSetup setup;
-    setup.slotCount = 3;
-    setup.assignments = {{2, "slotTint", "#FF8000"},
-                         {1, "slotSunTint", "0.5, 2, +1"},
-                         {1, "slotSaturation", "+25"},
-                         {2, "slotHue", "-1"},
-                         {2, "slotHue", "0.5"}};  // the last one counts
-    ToolScene scene;
-    std::string error;
-    ASSERT_TRUE(scene.Build(setup, &error)) << error;
-    EXPECT_EQ(scene.SlotCount(), 3);
-    EXPECT_EQ(scene.SlotName(2), "Zenithra:Slot 3");
-
-    IParamBlock2& block = *scene.Map()->GetParamBlock(0);
-    auto value = [&](const wchar_t* name, int slot, auto read) {
-        Interval valid = FOREVER;
-        EXPECT_TRUE(block.GetValue(FindBlockParam(block, name)->ID, 0, read, valid, slot));
-        return read;
-    };
-    EXPECT_EQ(value(L"slotTint", 2, Point4()), Point4(1.0f, 128.0f / 255.0f, 0.0f, 1.0f));
-    EXPECT_EQ(value(L"slotSunTint", 1, Point4()), Point4(0.5f, 2.0f, 1.0f, 1.0f));
-    EXPECT_EQ(value(L"slotSaturation", 1, 0.0f), 25.0f);
-    EXPECT_EQ(value(L"slotSaturation", 0, 0.0f), 100.0f);
-    EXPECT_EQ(value(L"slotHue", 2, 0.0f), 0.5f);
-}
-
 }  // namespace

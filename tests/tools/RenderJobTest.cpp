@@ -64,38 +64,6 @@ protected:
     const fs::path folder = testsupport::NativePath(drive.ScratchFolder());
 };
 
-TEST_F(RenderJobTest, NeutralSlotReproducesTheSourceAndOneEvDoublesIt) {
-    const testsupport::TestImage source = SourceImage(48, 24);
-    for (const char* name : {"source.exr", "source.hdr"}) {
-        for (SourceKind kind : {SourceKind::Bitmap, SourceKind::VRayBitmap}) {
-            SCOPED_TRACE(std::string(name) + (kind == SourceKind::Bitmap ? " Bitmap" : " VRay"));
-            fs::path file = WriteSource(name, source);
-            ReadImage stored = Read(file);  // .hdr keeps 8-bit mantissas: compare with the file
-            RenderJobOptions options = Options(file, "out");
-            options.setup.sourceKind = kind;
-            options.setup.slotCount = 2;
-            options.setup.assignments = {{1, "slotExposure", "1"}};
-            RenderJobResult result = RunRenderJob(options);
-            ASSERT_TRUE(result.ok) << result.error;
-
-            ReadImage neutral = Read(options.outputFolder / "slot01.exr");
-            ReadImage brighter = Read(options.outputFolder / "slot02.exr");
-            // The source's own size by default.
-            ASSERT_EQ(std::pair(neutral.width, neutral.height),
-                      std::pair(source.width, source.height));
-            EXPECT_EQ(neutral.format, OIIO::TypeDesc::FLOAT);
-            ASSERT_EQ(neutral.pixels.size(), stored.pixels.size());
-            for (size_t i = 0; i < neutral.pixels.size(); ++i) {
-                float expected = stored.pixels[i];
-                // Float directions land on pixel centres within about 1e-5 of a pixel.
-                ASSERT_NEAR(neutral.pixels[i], expected, 5e-5f * std::fmax(1.0f, expected))
-                    << "pixel " << i / 3;
-                ASSERT_EQ(brighter.pixels[i], 2.0f * neutral.pixels[i]) << "pixel " << i / 3;
-            }
-        }
-    }
-}
-
 TEST_F(RenderJobTest, ExrFilesInTheChosenPixelTypeAndCompression) {
     const fs::path file = WriteSource("source.exr", SourceImage(40, 20));
     std::vector<float> exact;  // the default's, 32-bit float PIZ, first
@@ -121,30 +89,6 @@ TEST_F(RenderJobTest, ExrFilesInTheChosenPixelTypeAndCompression) {
             ASSERT_EQ(got.pixels[i], half ? float(Imath::half(exact[i])) : exact[i]) << i;
         }
     }
-}
-
-TEST_F(RenderJobTest, WritesEverySlotAndTheContactSheetTogether) {
-    RenderJobOptions options = Options({}, "sky");  // the built-in sky
-    options.width = 64;
-    options.height = 32;
-    options.setup.slotCount = 5;
-    options.previewFormat = ImageFormat::Png;
-    RenderJobResult result = RunRenderJob(options);
-    ASSERT_TRUE(result.ok) << result.error;
-    std::set<std::string> expected = {"contact-sheet.png"};
-    for (int s = 1; s <= 5; ++s) {
-        std::string stem = "slot0" + std::to_string(s);
-        expected.insert({stem + ".exr", stem + ".png"});
-    }
-    EXPECT_EQ(FilesIn(options.outputFolder), expected);  // and no temporary file left
-    EXPECT_EQ(result.written.size(), expected.size());
-    ReadImage preview = Read(options.outputFolder / "slot03.png");
-    EXPECT_EQ(preview.format, OIIO::TypeDesc::UINT8);
-    // Five tiles of 64 x 32: four a row, two rows.
-    ReadImage sheet = Read(options.outputFolder / "contact-sheet.png");
-    EXPECT_GT(sheet.width, 4 * 64);
-    EXPECT_LT(sheet.width, 5 * 64);
-    EXPECT_GT(sheet.height, 2 * 32);
 }
 
 TEST_F(RenderJobTest, SavedSceneRendersBitIdenticallyAfterLoading) {
