@@ -136,6 +136,19 @@ TEST_F(RenderRefresh, RenderersAnsweringByMethodOrWithTwoCountAsRunning) {
     EXPECT_EQ(standalone::GetInteractiveRenderState().starts, 1);
 }
 
+TEST(FrameBufferWindow, TitlesAreRecognisedByTheirWords) {
+    for (const wchar_t* yes : {L"V-Ray Frame Buffer - [100% of 1920 x 1080]", L"VFB history",
+                               L"vray frame buffer", L"My VFB"}) {
+        EXPECT_TRUE(IsFrameBufferTitle(yes)) << platform::WideToUtf8(yes);
+    }
+    for (const wchar_t* no : {L"V Ray frame buffer", L"Frame Buffer", L"", L"v f b"}) {
+        EXPECT_FALSE(IsFrameBufferTitle(no)) << platform::WideToUtf8(no);
+    }
+    // Only the first 511 characters of a title are read.
+    EXPECT_TRUE(IsFrameBufferTitle(MakeMstr(std::wstring(508, L'x') + L"vfb")));
+    EXPECT_FALSE(IsFrameBufferTitle(MakeMstr(std::wstring(509, L'x') + L"vfb")));
+}
+
 #if defined(_WIN32)
 HWND FindFrameBuffer() {
     HWND found = nullptr;
@@ -143,6 +156,21 @@ HWND FindFrameBuffer() {
     return found;
 }
 
+TEST(FrameBufferWindow, EnumerationFindsTheVisibleFrameBufferAmongRealWindows) {
+    auto open = [](const wchar_t* title) {
+        return CreateWindowExW(0, L"STATIC", title, WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr,
+                               nullptr, nullptr, nullptr);
+    };
+    // Hidden frame buffers are passed over.
+    HWND hidden = open(L"V-Ray Frame Buffer - hidden");
+    ASSERT_NE(hidden, nullptr) << "no display for real windows";
+    EXPECT_EQ(FindFrameBuffer(), nullptr);
+    HWND frameBuffer = open(L"VFB history");
+    ShowWindow(frameBuffer, SW_SHOWNOACTIVATE);
+    EXPECT_EQ(FindFrameBuffer(), frameBuffer);
+    DestroyWindow(frameBuffer);
+    DestroyWindow(hidden);
+}
 #endif
 
 }  // namespace
