@@ -101,15 +101,6 @@ void Drag(HWND from, HWND to) {
     SendMessageW(from, WM_LBUTTONUP, 0, MAKELPARAM(end.x, end.y));
 }
 
-std::wstring ClipboardText() {
-    OpenClipboard(nullptr);
-    HANDLE data = GetClipboardData(CF_UNICODETEXT);
-    std::wstring text = data ? static_cast<const wchar_t*>(GlobalLock(data)) : L"";
-    GlobalUnlock(data);
-    CloseClipboard();
-    return text;
-}
-
 void SetAlt(bool down) {
     BYTE keys[256] = {};
     GetKeyboardState(keys);
@@ -146,8 +137,6 @@ MenuSeen AnsweringMenu(const std::function<void()>& action, int choice) {
         if (!menuWindow || !IsWindowVisible(menuWindow)) {
             return false;
         }
-        seen.shown = true;
-        GetWindowRect(menuWindow, &seen.rect);
         auto menu = reinterpret_cast<HMENU>(SendMessageW(menuWindow, 0x01E1, 0, 0));  // MN_GETHMENU
         for (int i = 0; i < GetMenuItemCount(menu); ++i) {
             wchar_t text[128] = {};

@@ -44,18 +44,15 @@ void Type(HWND dialog, int editId, const wchar_t* text);
 void RightClick(HWND control);
 /// Presses on `from`, moves, and releases over `to`.
 void Drag(HWND from, HWND to);
-std::wstring ClipboardText();
 /// The Alt key as GetKeyState and GetAsyncKeyState report it.
 void SetAlt(bool down);
 
 /// Runs `action` while a thread timer calls `answer` until it returns true.
 void Answering(const std::function<void()>& action, const std::function<bool()>& answer);
 
-/// What a popup menu showed: its entries (separators empty) and place.
+/// What a popup menu showed: its entries (separators empty).
 struct MenuSeen {
-    bool shown = false;
     std::vector<std::wstring> items;
-    RECT rect{};
 };
 /// Runs `action`, choosing entry `choice` (1-based, separators not counted; 0 dismisses) of the
 /// popup menu it opens.
