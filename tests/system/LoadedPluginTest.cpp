@@ -1,6 +1,8 @@
 // The library as the host loads it: its seven exports, its two class descriptors and the block
 // scripts see, and its windows across a free and a second load.
 
+#include <imtl.h>
+
 #include "loader/PluginLibrary.h"
 #include "scene/StandaloneHost.h"
 #include "support/TestDrive.h"
