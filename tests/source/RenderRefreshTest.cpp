@@ -8,7 +8,6 @@
 #include "render/InteractiveRender.h"
 #include "support/MapTestSupport.h"
 #include "platform/Platform.h"
-#include "support/NamedParamMap.h"
 
 #include <algorithm>
 #include <tuple>
@@ -82,15 +81,6 @@ TEST_F(RenderRefresh, ReloadAndNotificationsComeFirstAndOnlyARunningRenderIsRest
               std::tuple(false, 0, size_t{0}));
     EXPECT_EQ(log.back().message, kScriptRan);
 
-    // Without a source map the map and its proxies are still told and the script still runs.
-    log.clear();
-    RefreshAfterSourceChange(map, nullptr, nullptr);
-    EXPECT_EQ(std::count_if(log.begin(), log.end(),
-                            [](const Notice& n) { return n.message == kReloaded; }),
-              0);
-    ExpectEndsWithChangeThenChanged(MessagesTo(log, *proxyWatcher));
-    EXPECT_EQ(standalone::ExecutedScripts().size(), 2u);
-
     log.clear();
     standalone::SetInteractiveRenderRunning(true);
     Interface* core = GetCOREInterface();
@@ -111,7 +101,7 @@ TEST_F(RenderRefresh, ReloadAndNotificationsComeFirstAndOnlyARunningRenderIsRest
     EXPECT_LT(LastIndexOf(mapWatcher.get()), LastIndexOf(proxyWatcher.get()));
 
     std::vector<std::wstring> scripts = standalone::ExecutedScripts();
-    ASSERT_EQ(scripts.size(), 3u);
+    ASSERT_EQ(scripts.size(), 2u);
     EXPECT_EQ(scripts.back(), IprRestartScript);
     state = standalone::GetInteractiveRenderState();
     EXPECT_EQ(std::tuple(state.running, state.stops, state.starts), std::tuple(true, 1, 1));
