@@ -81,6 +81,11 @@ TEST_F(RenderRefresh, ReloadAndNotificationsComeFirstAndOnlyARunningRenderIsRest
               std::tuple(false, 0, size_t{0}));
     EXPECT_EQ(log.back().message, kScriptRan);
 
+    // Without a source map the map and its proxies are still told and the script still runs.
+    log.clear();
+    RefreshAfterSourceChange(map, nullptr, nullptr);
+    ExpectEndsWithChangeThenChanged(MessagesTo(log, *proxyWatcher));
+
     log.clear();
     standalone::SetInteractiveRenderRunning(true);
     Interface* core = GetCOREInterface();
@@ -101,7 +106,7 @@ TEST_F(RenderRefresh, ReloadAndNotificationsComeFirstAndOnlyARunningRenderIsRest
     EXPECT_LT(LastIndexOf(mapWatcher.get()), LastIndexOf(proxyWatcher.get()));
 
     std::vector<std::wstring> scripts = standalone::ExecutedScripts();
-    ASSERT_EQ(scripts.size(), 2u);
+    ASSERT_EQ(scripts.size(), 3u);
     EXPECT_EQ(scripts.back(), IprRestartScript);
     state = standalone::GetInteractiveRenderState();
     EXPECT_EQ(std::tuple(state.running, state.stops, state.starts), std::tuple(true, 1, 1));
