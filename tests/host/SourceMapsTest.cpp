@@ -159,7 +159,7 @@ TEST_F(SourceMapTest, RealEnvironmentsReadAsAnotherReaderReadsThem) {
     }
 }
 
-TEST_F(SourceMapTest, BrokenFilesEvaluateBlackAndLogOneLinePerLoadAttempt) {
+TEST_F(SourceMapTest, BrokenFilesEvaluateBlackLogOneLinePerLoadAttemptAndLoadOnceRepaired) {
     auto overwrite = [&](const std::wstring& path, std::streamoff offset, std::ios::seekdir dir,
                          int count) {
         std::fstream f(NativePath(path), std::ios::in | std::ios::out | std::ios::binary);
@@ -196,6 +196,12 @@ TEST_F(SourceMapTest, BrokenFilesEvaluateBlackAndLogOneLinePerLoadAttempt) {
             EXPECT_EQ(lines[0].find('\n'), std::string::npos) << "one line: " << lines[0];
         }
     }
+    // Written whole again, the file shows once LoadMapFiles reads it (the refresh after a source
+    // change relies on that).
+    MapPtr map = MapShowing(kBitmap, truncated);
+    Write(L"truncated.hdr", GridImage());
+    map->LoadMapFiles(0);
+    EXPECT_TRUE(Near(Eval(*map, PixelCentreDirection(2, 1, 0)), Grid(2, 1)));
 }
 
 }  // namespace
