@@ -1,10 +1,9 @@
-// The lighting history: grouping, removal, the current look, and the map's scene chunks,
+// The lighting history: look ids, camera identity, removal, and the map's scene chunks,
 // including damaged scene data.
 
 #include "core/ZenithraClassDesc.h"
 #include "history/HistoryChunks.h"
 #include "history/HistoryStore.h"
-#include "source/SourceFile.h"
 
 #include "scene/ChunkIO.h"
 #include "support/FailingAllocator.h"
