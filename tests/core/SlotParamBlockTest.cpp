@@ -22,19 +22,12 @@ protected:
 
 }  // namespace
 
-TEST_F(SlotBlockTest, SlotCountIsClampedToOneThroughSixteenAndAMapWithoutBlockHasOne) {
+TEST_F(SlotBlockTest, SlotCountIsClampedToOneThroughSixteen) {
     const std::pair<int, int> cases[] = {{0, 1}, {-3, 1}, {7, 7}, {16, 16}, {40, 16}};
     for (const auto& [stored, expected] : cases) {
         map->block->SetValue(pb_slotCount, 0, stored);
         EXPECT_EQ(map->GetSlotCount(), expected) << "stored " << stored;
     }
-    map->ReplaceReference(0, nullptr);
-    EXPECT_EQ(map->GetSlotCount(), 1);
-    map->SyncExposureCache(3);
-    EXPECT_EQ(Cache(), (Floats{0, 0, 0}));
-    map->FlushExposureCache(3);  // nothing to write into
-    map->SetSlotExposure(0, 2.0f);
-    EXPECT_EQ(map->GetSlotExposures(1), (Floats{2.0f}));
 }
 
 // The cache follows the block's table until a new block arrives (a load, an undo); then the

@@ -1,10 +1,9 @@
-// The lighting history: grouping, removal, the current look, and the map's scene chunks,
+// The lighting history: look ids, camera identity, removal, and the map's scene chunks,
 // including damaged scene data.
 
 #include "core/ZenithraClassDesc.h"
 #include "history/HistoryChunks.h"
 #include "history/HistoryStore.h"
-#include "source/SourceFile.h"
 
 #include "scene/ChunkIO.h"
 #include "support/FailingAllocator.h"
@@ -101,15 +100,6 @@ void AppendChunk(std::vector<uint8_t>& out, USHORT id, const std::vector<uint8_t
     out.insert(out.end(), payload.begin(), payload.end());
 }
 
-std::vector<uint8_t> Hex(std::string text) {
-    std::erase(text, ' ');
-    std::vector<uint8_t> bytes;
-    for (size_t i = 0; i + 1 < text.size(); i += 2) {
-        bytes.push_back(uint8_t(std::stoul(text.substr(i, 2), nullptr, 16)));
-    }
-    return bytes;
-}
-
 /// A map held by a scene of the test's own.
 class HistoryStoreTest : public testsupport::MapFixture {};
 
@@ -172,58 +162,6 @@ TEST_F(HistoryStoreTest, RemovalKeepsOrderAndNotifies) {
 
     ClearAllLooks(map);
     EXPECT_TRUE(map->history.empty());
-}
-
-TEST_F(HistoryStoreTest, CurrentLookRegistryFollowsRefreshAndTheMapsLife) {
-    RefreshHistoryWindows(map, L"", L"v");  // an empty path remembers nothing
-    EXPECT_TRUE(CurrentLookRegistry::Get(map).path.isNull());
-    RefreshHistoryWindows(map, L"C:\\HDR\\Noon.HDR", L"v1");
-    CurrentLook look = CurrentLookRegistry::Get(map);
-    EXPECT_EQ(look.path, L"C:\\HDR\\Noon.HDR");
-    EXPECT_EQ(look.pathKey, MakePathKey(L"C:\\HDR\\Noon.HDR"));
-    EXPECT_EQ(look.variantId, L"v1");
-    scene.Remove(0);  // the map goes, and its current look with it
-    EXPECT_TRUE(CurrentLookRegistry::Get(map).path.isNull());
-}
-
-// One fixed look's chunk bytes, written out by hand: the same list holds for both builds.
-TEST_F(HistoryStoreTest, EntryChunkBytesAreFixed) {
-    HistoryEntry e = Look(L"A1", L"", L"C:\\h.hdr", L"Cam", 7);
-    e.frame = 160;
-    e.cameraTM.SetRow(3, Point3(1, 2, 3));
-    e.mapRotation = 90.0f;
-    e.hasMapRotation = true;
-    SourceParamSnapshot p = FloatParam(3, 45.0f);
-    p.isAngle = true;
-    p.stringValue = L"x";
-    e.sourceParams = {p};
-    e.adjust.exposure = 1.0f;
-    e.slotExposures = {1.0f, -0.5f};
-    e.savedAt = L"2026";
-    e.previewJpeg = {0xFF, 0xD8};
-    std::vector<uint8_t> expected =
-        Hex("02000000 41003100"                                      // entry id
-            "02000000 41003100"                                      // variant key = entry id
-            "08000000 43003A005C0068002E006800640072 00"             // hdr path
-            "A0000000 07000000"                                      // frame, camera handle
-            "03000000 430061006D00"                                  // camera name
-            "0000803F 00000000 00000000 00000000 0000803F 00000000"  // rows 0, 1
-            "00000000 00000000 0000803F 0000803F 00000040 00004040"  // rows 2, 3
-            "00000000 01 00000000 0000B442 01"  // flags, has camera, slot, rotation
-            "01000000 00000000 0300 01000000 01 00003442 00000000"  // one parameter...
-            "00000000 00000000 00000000 00000000 00000000 00000000 00000000 01000000 7800"
-            "0000803F 0000C842 0000C842 00000000 0000803F 00000000 00000000 00003442"  // adjust
-            "0000803F 0000803F 0000803F 0000803F 0000803F 0000803F 0000803F 0000803F"  // tints
-            "02000000 0000803F 000000BF"  // slot exposures
-            "04000000 3200300032003600"   // saved at
-            "02000000 FFD8");             // preview
-    EXPECT_EQ(EntryPayload(e), expected);
-
-    // The map writes its exposures first (one slot at 0 EV), then one chunk per look.
-    map->history = {e};
-    std::vector<uint8_t> chunks = Hex("1070 0E000000 01000000 00000000");
-    AppendChunk(chunks, 0x7006, expected);
-    EXPECT_EQ(SaveMapChunks(*map), chunks);
 }
 
 TEST_F(HistoryStoreTest, SceneRoundTripKeepsEveryFieldOrderAndExposures) {
@@ -332,7 +270,7 @@ TEST_F(HistoryStoreTest, LoadValidatesEntriesAndExposureCounts) {
         std::vector<uint8_t> bytes;
         AppendChunk(bytes, kSlotExposuresChunk, c.exposureChunk);
         AppendChunk(bytes, kHistoryEntryChunk, EntryPayload(noParams));
-        AppendChunk(bytes, 0x1234, Hex("DEADBEEF"));
+        AppendChunk(bytes, 0x1234, {0xDE, 0xAD, 0xBE, 0xEF});
         AppendChunk(bytes, kHistoryEntryChunk, tooManyBytes);
         AppendChunk(bytes, kHistoryEntryChunk, EntryPayload(badKind));
         AppendChunk(bytes, 0x7005, {});

