@@ -145,10 +145,6 @@ TEST(MapTeardownTest, RenderThreadsSurviveDeletionOfTheMap) {
         EXPECT_EQ(std::pair(t.wrongBeforeDeletion, t.notBlackAfterDelete), std::pair(0, 0))
             << "renderer " << (&t - tallies.data());
     }
-    // Natively a proxy left linked to the freed map may still answer black; its master may not.
-    for (ZenithraProxy* proxy : proxies) {
-        EXPECT_EQ(proxy->master.load(), nullptr);
-    }
 }
 
 TEST(MapTeardownTest, DeleteThisWaitsForARunningSampleAndRefusesNewOnes) {

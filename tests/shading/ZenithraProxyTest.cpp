@@ -155,9 +155,6 @@ TEST_F(ProxyTest, UnlinkedOrOrphanedProxyEvaluatesBlackAndLogsEverySample) {
     lone->slotIndex.store(3);
     standalone::EnvironmentSample sample = SampleAt(0.3f, 0.6f);
     EXPECT_EQ(lone->EvalColor(sample), kOpaqueBlack);
-    Interval valid = FOREVER;
-    lone->Update(0, valid);
-    EXPECT_EQ(valid, NEVER);
     EXPECT_EQ(lone->LoadMapFiles(0), 1);
 
     MakeThreeDistinctSlots();

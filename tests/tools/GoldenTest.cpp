@@ -5,12 +5,14 @@
 #include "DisplayImage.h"
 #include "ReadBack.h"
 #include "ToolScene.h"
+#include "render/LitSpheres.h"
 
 #include "support/TestDrive.h"
 #include "support/TestImages.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -64,6 +66,7 @@ TEST_F(ToolTest, SlotImagesMatchTheirReferences) {
         const char* name;
         const char* args;
         int slots;
+        bool spheres = false;  // each slot's balls are those of its own image
     };
     const Case cases[] = {
         {"sample-looks", "--size 32x16", 4},
@@ -76,7 +79,7 @@ TEST_F(ToolTest, SlotImagesMatchTheirReferences) {
          "--set 2.slotSaturation=40 --set 2.slotTint=#FFD8B0 --scene DIR/looks.zscene",
          2},
         // The scene the case above saved renders the same images again.
-        {"grid-vraybitmap-hdr", "--scene DIR/looks.zscene --size 16x8", 2},
+        {"grid-vraybitmap-hdr", "--scene DIR/looks.zscene --size 16x8 --spheres", 2, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.args);
@@ -100,6 +103,13 @@ TEST_F(ToolTest, SlotImagesMatchTheirReferences) {
                 ASSERT_NEAR(value, wanted, 1e-4f * std::fmax(1.0f, std::fabs(wanted)))
                     << name << " value " << i;
                 ASSERT_EQ(std::lround(preview[i] * 255.0f), ToneMapToDisplay(value));
+            }
+            if (c.spheres) {
+                const ReadImage balls = Read(folder / "out" / (name + "-spheres.exr"));
+                standalone::LatLongImage panorama{got.width, got.height, {}};
+                panorama.rgb.assign(got.pixels.begin(), got.pixels.end());
+                EXPECT_TRUE(std::ranges::equal(
+                    balls.pixels, standalone::RenderLitSpheres(panorama, balls.height).rgb));
             }
         }
         fs::remove_all(folder / "out");
