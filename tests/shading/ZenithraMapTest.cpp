@@ -131,6 +131,7 @@ TEST_F(MapTest, SlotSubTexmapsFollowTheSlotCountAreMadeOnDemandAndTakeOnlyProxie
     EXPECT_EQ(spare->master.load(), nullptr);
     EXPECT_TRUE(map->registeredProxies.empty());
     EXPECT_EQ(map->GetSubTexmap(2), nullptr);
+    EXPECT_EQ(map->GetSubTexmap(-1), nullptr);
 
     ASSERT_EQ(map->NumSubs(), 3);
     EXPECT_EQ(map->SubAnim(2), nullptr);  // no proxy yet
