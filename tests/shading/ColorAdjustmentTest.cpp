@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstring>
 #include <limits>
 #include <tuple>
 
@@ -98,11 +97,6 @@ TEST(ApplyAdjustmentTest, SunDiscIsAddedByWeightAndEnergy) {
     const AdjustmentParams small{
         .sunExposure = 1.0f, .sunSpotSize = 5.0f, .sunTint = AColor(-1, 0.5f, -1, 1)};
     ExpectRgb(ApplyAdjustment(AColor(0, 0, 0), small, 0.5f, 0.25f), 0.0f, 3.9980964f, 0.0f, 1e-3f);
-    // The sun's red overflows (1e30 * 2^100) and becomes 0; green and blue stay 2^100.
-    const AdjustmentParams bright{
-        .sunExposure = 100.0f, .sunSpotSize = 10.0f, .sunTint = AColor(1e30f, 1, 1, 1)};
-    ExpectRgb(ApplyAdjustment(AColor(0, 0, 0), bright, 0.5f, 0.25f), 0.0f, 0x1p100f, 0x1p100f,
-              1e-4f);
 }
 
 TEST(SunSpotWeightTest, FullInsideFallsOffToRimWrapsUAndAtZenithDependsOnlyOnV) {
@@ -116,9 +110,6 @@ TEST(SunSpotWeightTest, FullInsideFallsOffToRimWrapsUAndAtZenithDependsOnlyOnV) 
     EXPECT_EQ(SunSpotWeight(1.5f, 0.5f, p), 1.0f);               // u wraps
     EXPECT_NEAR(SunSpotWeight(-0.49f, 0.5f, p), 0.896f, 1e-4f);  // as 0.51: 3.6 degrees off
     EXPECT_EQ(SunSpotWeight(0.5f, 0.5f, HorizonSun(0.0f)), 0.0f);
-    // Size 120 acts as 90: radius 45, inner 29.25; 40 degrees off gives t = 0.68254.
-    EXPECT_NEAR(SunSpotWeight(UAtDegreesFromSun(40.0f), 0.5f, HorizonSun(120.0f)), 0.2383552f,
-                1e-4f);
 
     // Height 90 (135 clamps to it), size 20: 8 degrees from the zenith, t = 1.5 / 3.5; v -0.5
     // clamps to the zenith itself.
@@ -130,7 +121,7 @@ TEST(SunSpotWeightTest, FullInsideFallsOffToRimWrapsUAndAtZenithDependsOnlyOnV) 
     }
 }
 
-TEST(SunEnergyFactorTest, InverseSolidAngleBetweenOneAnd256AndLuminanceWeights) {
+TEST(SunEnergyFactorTest, InverseSolidAngleBetweenOneAnd256) {
     EXPECT_EQ(SunEnergyFactor(0.5f), 256.0f);
     // (1 - cos 5) / (1 - cos 0.5) = sin^2 2.5 / sin^2 0.25 = 99.937.
     EXPECT_NEAR(SunEnergyFactor(1.0f), 99.937f, 0.3f);
@@ -138,29 +129,4 @@ TEST(SunEnergyFactorTest, InverseSolidAngleBetweenOneAnd256AndLuminanceWeights) 
     for (float size : {10.0f, 90.0f, -3.0f}) {
         EXPECT_NEAR(SunEnergyFactor(size), 1.0f, 1e-5f) << size;
     }
-
-    EXPECT_NEAR(MonoLuminance(AColor(1, 1, 1, 0)), 1.0f, 1e-6f);
-    // 0.2126 * 0.5 + 0.7152 * 2 + 0.0722 * 4
-    EXPECT_NEAR(MonoLuminance(AColor(0.5f, 2.0f, 4.0f, 7.0f)), 1.8255f, 1e-6f);
-}
-
-// An exposure of e EV is the source times exp2(e), bit for bit, whether e is exactly neutral
-// (0, -0), next to it, or not a number; a tint just off white multiplies the neutral result.
-TEST(ApplyAdjustmentTest, NeutralAndNearNeutralExposureAndTintBitForBit) {
-    const float nan = std::numeric_limits<float>::quiet_NaN();
-    const AColor sources[] = {AColor(0.5f, -0.0f, 3e-39f), AColor(1e30f, nan, -2.0f),
-                              AColor(0.3f, 0.7f, 0.1f)};
-    auto same = [](const AColor& a, const AColor& b) { return std::memcmp(&a, &b, 16) == 0; };
-    for (const AColor& c : sources) {
-        for (float e : {0.0f, -0.0f, 1e-30f, 1e-6f, -1e-6f, 1.0f, nan}) {
-            const float g = std::exp2(e);
-            EXPECT_TRUE(same(ApplyAdjustment(c, {.exposure = e}, 0, 0),
-                             ApplyAdjustment(AColor(c.r * g, c.g * g, c.b * g), {}, 0, 0)))
-                << e;
-        }
-    }
-    const float nearOne = std::nextafter(1.0f, 2.0f);
-    const AColor neutral = ApplyAdjustment(sources[2], {}, 0, 0);
-    const AColor tinted = ApplyAdjustment(sources[2], {.tint = AColor(nearOne, 1, 1, 1)}, 0, 0);
-    EXPECT_TRUE(same(tinted, AColor(neutral.r * nearOne, neutral.g, neutral.b, 1)));
 }

@@ -5,12 +5,14 @@
 #include "DisplayImage.h"
 #include "ReadBack.h"
 #include "ToolScene.h"
+#include "render/LitSpheres.h"
 
 #include "support/TestDrive.h"
 #include "support/TestImages.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -64,6 +66,7 @@ TEST_F(ToolTest, SlotImagesMatchTheirReferences) {
         const char* name;
         const char* args;
         int slots;
+        bool spheres = false;  // each slot's balls are those of its own image
     };
     const Case cases[] = {
         {"sample-looks", "--size 32x16", 4},
@@ -73,11 +76,13 @@ TEST_F(ToolTest, SlotImagesMatchTheirReferences) {
          1},
         {"grid-vraybitmap-hdr",
          "DIR/grid.hdr --source vraybitmap --slots 2 --size 16x8 "
-         "--set 2.slotSaturation=40 --set 2.slotTint=#FFD8B0",
+         "--set 2.slotSaturation=40 --set 2.slotTint=#FFD8B0 --scene DIR/looks.zscene",
          2},
+        // The scene the case above saved renders the same images again.
+        {"grid-vraybitmap-hdr", "--scene DIR/looks.zscene --size 16x8 --spheres", 2, true},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+        SCOPED_TRACE(c.args);
         ToolRun run = Run(std::string("render ") + c.args + " -q --preview png --out DIR/out");
         ASSERT_EQ(run.status, 0) << (run.errorLines.empty() ? "" : run.errorLines[0]);
         for (int slot = 1; slot <= c.slots; ++slot) {
@@ -98,6 +103,13 @@ TEST_F(ToolTest, SlotImagesMatchTheirReferences) {
                 ASSERT_NEAR(value, wanted, 1e-4f * std::fmax(1.0f, std::fabs(wanted)))
                     << name << " value " << i;
                 ASSERT_EQ(std::lround(preview[i] * 255.0f), ToneMapToDisplay(value));
+            }
+            if (c.spheres) {
+                const ReadImage balls = Read(folder / "out" / (name + "-spheres.exr"));
+                standalone::LatLongImage panorama{got.width, got.height, {}};
+                panorama.rgb.assign(got.pixels.begin(), got.pixels.end());
+                EXPECT_TRUE(std::ranges::equal(
+                    balls.pixels, standalone::RenderLitSpheres(panorama, balls.height).rgb));
             }
         }
         fs::remove_all(folder / "out");
@@ -132,8 +144,12 @@ TEST_F(ToolTest, ExitStatusesAndOneLineErrors) {
         {"--slots 17", 2, "--slots '17'"},
         {"--set 1.slotBogus=1 --out DIR/x", 2, "unknown slot parameter 'slotBogus'"},
         {"--set 3.slotExposure=1 --slots 2 --out DIR/x", 2, "slot 3 is out of range"},
+        {"--set 1.slotCount=2 --out DIR/x", 2, "unknown slot parameter 'slotCount'"},
         {"--set 1.slotHue=3 --out DIR/x", 2, "outside -1 to 1"},
-        {"--set 1.slotTint=red --out DIR/x", 2, "is not a colour"},
+        {"--set 1.slotExposure=1.5ev --out DIR/x", 2, "'1.5ev' is not a number"},
+        {"--set 1.slotExposure=inf --out DIR/x", 2, "'inf' is not a number"},
+        {"--set 1.slotTint=#FFF --out DIR/x", 2, "is not a colour"},
+        {"--set 1.slotTint=1,0.5 --out DIR/x", 2, "is not a colour"},
         {"render DIR/missing.exr --out DIR/x", 1, "missing.exr: no such file"},
         {"render DIR/grid.exr --out DIR/grid.exr", 1, "grid.exr"},
         {"--scene DIR/grid.hdr --out DIR/x", 1, "grid.hdr"},

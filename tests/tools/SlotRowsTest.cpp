@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
 #include <cstdint>
 #include <random>
@@ -123,16 +124,11 @@ TEST(SlotRows, GiveTheBitsOfOneSamplePerPixel) {
                         << error;
                     results.push_back(Read(file).pixels);
                 }
+                auto bits = [](float value) { return std::bit_cast<uint32_t>(value); };
                 for (const std::vector<float>& got : results) {
-                    ASSERT_EQ(got.size(), perSample.size());
-                    size_t same = 0;
-                    while (same < got.size() && std::bit_cast<uint32_t>(got[same]) ==
-                                                    std::bit_cast<uint32_t>(perSample[same])) {
-                        ++same;
-                    }
-                    EXPECT_EQ(same, got.size())
-                        << "slot " << slot + 1 << ": " << got[same] << " against "
-                        << perSample[same] << " at value " << same;
+                    auto [at, wanted] = std::ranges::mismatch(got, perSample, {}, bits, bits);
+                    EXPECT_TRUE(at == got.end() && wanted == perSample.end())
+                        << "slot " << slot + 1 << " differs at value " << (at - got.begin());
                 }
             }
         }
