@@ -1,5 +1,5 @@
-// The standalone host's chunked scene data and its scene file: wide strings in chunks, whole and
-// cut, scenes that load back as they were saved with their nodes and the viewport's camera, and a
+// The standalone host's chunked scene data and its scene file: damaged chunk lengths and data,
+// scenes that load back as they were saved with their nodes and the viewport's camera, and a
 // save that fails part-way, which leaves the last good file whole.
 
 #include "scene/ChunkIO.h"
@@ -71,10 +71,12 @@ void ExpectEditedSky(ReferenceTarget* target) {
     EXPECT_EQ(intensity, 2900.0f);  // halfway between the keys 5000 at 0 and 800 at 3200
 }
 
-// The map holds the sky the root holds too, and a proxy nothing else holds: loaded, the sky is one
-// object with both dependents. The scene's nodes, a camera's keys and the viewport's camera come
-// back with it, in place of the nodes there were.
-TEST(SceneFileTest, SharedTargetsNodesAndTheViewportCameraLoadAsSaved) {
+// The map holds the sky the root holds too, and a proxy nothing else holds. Loaded with every
+// class known, the sky is one object with both dependents; with the map's class unknown, the map
+// is dropped with the proxy only it held (the leak checker of the sanitised builds would report
+// it otherwise), and the sky loads as saved. The scene's nodes, a camera's keys and the viewport's
+// camera come back with it, in place of the nodes there were.
+TEST(SceneFileTest, SharedTargetsNodesAndTheViewportCameraLoadAsSavedAndUnknownClassesAreDropped) {
     standalone::RegisterClassDesc(GetZenithraDesc());
     standalone::RegisterClassDesc(GetZenithraProxyDesc());
     standalone::SceneRoot root;
@@ -119,7 +121,40 @@ TEST(SceneFileTest, SharedTargetsNodesAndTheViewportCameraLoadAsSaved) {
     EXPECT_EQ(core.GetINodeByName(L"Unsaved"), nullptr);
     // New nodes never take a loaded node's handle.
     EXPECT_GT(standalone::CreateNode(L"New", Matrix3())->GetHandle(), handle);
+
+    standalone::UnregisterClassDesc(GetZenithraDesc());
+    standalone::SceneRoot unknown;
+    const bool loaded = standalone::LoadSceneFromBytes(bytes, unknown, &error);
+    standalone::RegisterClassDesc(GetZenithraDesc());
+    ASSERT_TRUE(loaded) << error;
+    ASSERT_EQ(unknown.Count(), 1);
+    ExpectEditedSky(unknown.Get(0));
     standalone::RemoveAllNodes();
+}
+
+TEST(SceneFileDamageTest, EveryTruncationAndEveryDamagedByteLoadsWithoutCrashing) {
+    standalone::SceneRoot saved;
+    saved.Add(NewEditedSky());
+    const std::vector<unsigned char> bytes = standalone::SaveSceneToBytes(saved);
+    ASSERT_GT(bytes.size(), 100u);
+    for (size_t at = 0; at < bytes.size(); ++at) {
+        standalone::SceneRoot root;
+        std::vector<unsigned char> prefix(bytes.begin(), bytes.begin() + std::ptrdiff_t(at));
+        std::string error;
+        const bool ok = standalone::LoadSceneFromBytes(prefix, root, &error);
+        EXPECT_TRUE(!ok || at >= 10) << at;  // the 10-byte header chunk is the least scene file
+        EXPECT_LE(root.Count(), 1) << at;
+        for (unsigned char value : {0x00, 0xFF}) {
+            std::vector<unsigned char> damaged = bytes;
+            damaged[at] = value;
+            standalone::SceneRoot damagedRoot;
+            standalone::LoadSceneFromBytes(damaged, damagedRoot, nullptr);
+            EXPECT_LE(damagedRoot.Count(), 1) << at;
+        }
+    }
+    standalone::SceneRoot whole;
+    ASSERT_TRUE(standalone::LoadSceneFromBytes(bytes, whole, nullptr));
+    EXPECT_EQ(whole.Count(), 1);
 }
 
 #if !defined(_WIN32)

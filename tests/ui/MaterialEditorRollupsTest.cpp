@@ -224,6 +224,10 @@ TEST_F(RollupTest, ButtonsTakeDroppedSourceMapsSaveShownValuesAndShowProxies) {
     Source(standalone::CreateBitmapMap(), Hdr(L"grey.hdr"));
     map->SetSlotCount(3);
     Show(map);
+    // A map dropped onto its own Output button would hold itself through its proxy.
+    Texmap* proxy = map->GetSubTexmap(1);
+    Drag(Item(0, IDC_SOURCE_MAP), Item(1, IDC_OUTPUT_BUTTON));
+    EXPECT_EQ(map->GetSubTexmap(1), proxy);  // refused
     std::wstring other = Hdr(L"other.hdr");
     Texmap* dropped = standalone::CreateVRayBitmapMap();
     SetTexmapFilePath(dropped, other.c_str());
