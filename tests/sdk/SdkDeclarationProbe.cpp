@@ -259,6 +259,8 @@ static_assert(
     "ParamBlockDesc2(BlockID, const MCHAR*, StringResID, ClassDesc2*, USHORT, "
     "...)");
 static_assert(p_end != p_default && p_end != p_range, "p_ tags are distinct");
+SDK_MEMBER(ParamBlockDesc2, Count, USHORT());
+SDK_SAME(decltype(ParamBlockDesc2::paramdefs), ParamDef*);
 SDK_MEMBER(IParamBlock2, NumParams, int());
 SDK_MEMBER(IParamBlock2, GetParamDef, ParamDef&(ParamID));
 SDK_MEMBER(IParamBlock2, ID, BlockID());
