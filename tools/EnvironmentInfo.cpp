@@ -13,11 +13,12 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <numbers>
 #include <vector>
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
+constexpr double kPi = std::numbers::pi;
 constexpr double kRadToDeg = 180.0 / kPi;
 // A light stands out from the sky: its pixels are at least this many times the median...
 constexpr double kLightOverMedian = 10.0;

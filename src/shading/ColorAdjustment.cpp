@@ -2,11 +2,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 namespace {
 
-constexpr float kPi = 3.1415927f;
-constexpr float kTwoPi = 6.2831855f;
+constexpr float kPi = std::numbers::pi_v<float>;
+constexpr float kTwoPi = 2 * kPi;
 constexpr float kDegreesToRadians = 0.017453292f;
 // Half the angular diameter, in radians, of the disc whose energy factor is 1 (10 degrees).
 constexpr float kReferenceSunHalfAngle = 0.08726646f;

@@ -5,6 +5,7 @@
 #include <imtl.h>
 
 #include <cmath>
+#include <numbers>
 
 namespace standalone {
 
@@ -18,7 +19,7 @@ inline Point3 SphericalUVW(const Point3& worldDir) {
 
 /// The inverse of SphericalUVW.
 inline Point3 DirectionFromUV(float u, float v) {
-    constexpr float kPi = 3.14159265f;
+    constexpr float kPi = std::numbers::pi_v<float>;
     float phi = (u - 0.5f) * 2 * kPi;
     float theta = v * kPi;
     return {std::sin(theta) * std::sin(phi), -std::sin(theta) * std::cos(phi), std::cos(theta)};

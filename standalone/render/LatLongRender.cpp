@@ -7,13 +7,14 @@
 #include <cmath>
 #include <condition_variable>
 #include <mutex>
+#include <numbers>
 #include <thread>
 
 namespace standalone {
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
+constexpr double kPi = std::numbers::pi;
 
 // The angles are taken in double precision, so that the float direction is the pixel centre's
 // direction rounded once and the source maps' float lookup lands on the centre within a

@@ -6,13 +6,14 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <numbers>
 #include <unordered_map>
 
 namespace standalone {
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
+constexpr double kPi = std::numbers::pi;
 // A pixel this many times brighter than the sky's mean is a light of its own: summed into a
 // grid of normals, its sharp edge where it sets below a surface's horizon would blur.
 constexpr double kBrightOverMean = 8.0;
