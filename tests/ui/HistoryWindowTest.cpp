@@ -1,6 +1,6 @@
 // The History window and the previews it shows as a user drives them: real windows, GDI+ and
-// messages, menus and boxes answered from a thread timer inside their modal loops, and geometry
-// read back from the pixels.
+// messages, menus and boxes answered from a thread timer inside their modal loops; the window's
+// geometry read from its state, the pictures it shows from their pixels.
 
 #include "history/PreviewImages.h"
 #include "history/Settings.h"
@@ -286,8 +286,7 @@ TEST_F(HistoryWindowTest, PreviewsGrabAtTheSettingsSizeAndDrawStretched) {
 // The workflow as a user goes through it: the first HDR file browsed to, values typed into the
 // slot rollup, two looks saved on each of two files stepped through with Next (each keeping the
 // second slot's rollup value), History opened from Load, the first look applied, Save in the
-// window over the latest look of its HDR and camera, the window closed where it was moved to and
-// opened there again.
+// window over the latest look of its HDR and camera, then the screenshots and the Alt preview.
 TEST_F(HistoryWindowTest, RealLooksThroughTheStudioWindows) {
     const std::wstring files[] = {
         Hdr(L"a_grid.hdr", testsupport::GridImage()),
