@@ -32,7 +32,7 @@ for kind in native asan tsan; do
   fi
 done
 
-echo "== fuzzing the scene chunks (ASan+UBSan, 60 s)"
+echo "== fuzzing the scene chunks and EXR sources (ASan+UBSan, 60 s)"
 bash scripts/fuzz.sh 60 > build/fuzz.log 2>&1 || { tail -40 build/fuzz.log; exit 1; }
 grep -E "^stat::(number_of_executed_units|average_exec_per_sec)" build/fuzz.log
 

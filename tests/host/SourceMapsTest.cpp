@@ -12,6 +12,13 @@
 #include "support/TestDrive.h"
 #include "support/TestImages.h"
 
+#include <OpenEXR/ImfChannelList.h>
+#include <OpenEXR/ImfFrameBuffer.h>
+#include <OpenEXR/ImfHeader.h>
+#include <OpenEXR/ImfInputFile.h>
+#include <OpenEXR/ImfOutputFile.h>
+#include <OpenEXR/ImfTiledOutputFile.h>
+
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
@@ -156,6 +163,64 @@ TEST_F(SourceMapTest, RealEnvironmentsReadAsAnotherReaderReadsThem) {
             off += std::abs(sum / 1024 - means.rgb[i]) > 1e-4 * std::max(1.0f, means.rgb[i]);
         }
         EXPECT_EQ(off, 0) << name;
+    }
+}
+
+// Every compression, half and float channels, scan lines and tiles, with partial last chunks
+// and tiles and a data window away from the origin (luminance alone spread as grey): the same
+// floats as the image library's frame-buffer reader gives.
+TEST_F(SourceMapTest, EveryExrLayoutReadsAsTheFrameBufferReaderReadsIt) {
+    const Imath::Box2i window({5, -3}, {41, 49});  // 37 x 53
+    std::vector<float> written(37 * 53 * 3), expected(written.size());
+    for (size_t i = 0; i < written.size(); ++i) {
+        written[i] = std::ldexp(float(i % 977) + 0.3f, int(i % 11) - 5);
+    }
+    std::vector<half> halves(written.begin(), written.end());
+    const std::string file = NativePath(Scratch(L"layout.exr")).string();
+    for (int compression = 0; compression < Imf::NUM_COMPRESSION_METHODS; ++compression) {
+        for (const auto& [type, tiled, channels] : {std::tuple(Imf::HALF, false, "RGB"),
+                                                    {Imf::FLOAT, false, "RGB"},
+                                                    {Imf::FLOAT, true, "RGB"},
+                                                    {Imf::HALF, true, "Y"}}) {
+            SCOPED_TRACE(testing::Message() << compression << channels << tiled << type);
+            Imf::Header header(window, window);
+            header.compression() = Imf::Compression(compression);
+            // Written in the channels' own type, read back as floats.
+            auto frameOf = [&](void* rgb, Imf::PixelType as) {
+                Imf::FrameBuffer frame;
+                const size_t size = as == Imf::HALF ? sizeof(half) : sizeof(float);
+                for (const char* c = channels; *c; ++c) {
+                    const char name[2] = {*c, 0};
+                    header.channels().insert(name, Imf::Channel(type));
+                    frame.insert(
+                        name, Imf::Slice::Make(as, static_cast<char*>(rgb) + (c - channels) * size,
+                                               window, 3 * size, 3 * size * 37));
+                }
+                return frame;
+            };
+            const Imf::FrameBuffer frame =
+                type == Imf::HALF ? frameOf(halves.data(), type) : frameOf(written.data(), type);
+            if (tiled) {
+                header.setTileDescription(Imf::TileDescription(16, 16));
+                Imf::TiledOutputFile out(file.c_str(), header);
+                out.setFrameBuffer(frame);
+                out.writeTiles(0, out.numXTiles() - 1, 0, out.numYTiles() - 1);
+            } else {
+                Imf::OutputFile out(file.c_str(), header);
+                out.setFrameBuffer(frame);
+                out.writePixels(53);
+            }
+            Imf::InputFile in(file.c_str());
+            in.setFrameBuffer(frameOf(expected.data(), Imf::FLOAT));
+            in.readPixels(window.min.y, window.max.y);
+            for (size_t i = 0; *channels == 'Y' && i < expected.size(); i += 3) {
+                expected[i + 1] = expected[i + 2] = expected[i];
+            }
+            standalone::HdrImage image;
+            ASSERT_TRUE(standalone::LoadHdrImage(Scratch(L"layout.exr"), image, nullptr));
+            ASSERT_EQ(std::pair(image.width, image.height), std::pair(37, 53));
+            EXPECT_TRUE(std::equal(expected.begin(), expected.end(), image.rgb.begin()));
+        }
     }
 }
 
