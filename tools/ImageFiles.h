@@ -40,6 +40,10 @@ struct ExrFormat {
     bool half = false;  ///< 16-bit half floats instead of 32-bit floats
 };
 
+/// The one-line reason of a failed write: "cannot write: " and `reason` (which does not name the
+/// file).
+std::string CannotWrite(const std::string& reason);
+
 /// Reads "piz", "zip", "dwaa" or "none"; false for any other text.
 bool ParseExrCompression(const std::string& text, ExrCompression& out);
 
@@ -60,7 +64,8 @@ public:
     /// Writes rows [RowsWritten(), end) of `image`, which has the size given to Open.
     bool WriteRows(const standalone::LatLongImage& image, int end, std::string* error);
     /// Writes rows [RowsWritten(), end) from `rows`, which holds just them (width * 3 floats a
-    /// row).
+    /// row). The rows of a block of the file that `end` cuts are copied, and go out with the
+    /// write that finishes the block.
     bool WriteBand(const float* rows, int end, std::string* error);
     /// Finishes the file; false unless every row was written.
     bool Close(std::string* error);
