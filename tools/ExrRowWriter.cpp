@@ -121,6 +121,7 @@ private:
 struct FrameBufferOutput {
     ExrFileStream stream;
     std::unique_ptr<Imf::OutputFile> file;
+    bool halfFloats = false;
     std::vector<Imath::half> halfRows;  // the rows of one write, rounded to half floats
     explicit FrameBufferOutput(const std::filesystem::path& path) : stream(path) {}
 };
@@ -270,16 +271,9 @@ struct ChunkOutput {
 
 }  // namespace
 
-std::string CannotWrite(const std::string& reason) {
-    std::string line = reason.empty() ? std::string("unknown error") : reason;
-    std::replace(line.begin(), line.end(), '\n', ' ');
-    return "cannot write: " + line;
-}
-
 struct ExrRowWriter::Output {
     std::unique_ptr<ChunkOutput> chunks;
     std::unique_ptr<FrameBufferOutput> frames;
-    bool halfFloats = false;
     std::vector<float> carried;  // rows of a chunk not yet whole, for the next band to finish
 };
 
@@ -339,7 +333,6 @@ bool ExrRowWriter::Open(const std::filesystem::path& file, int w, int h, const E
                         std::string* error) {
     errno = 0;
     auto opened = std::make_unique<Output>();
-    opened->halfFloats = format.half;
     if (format.compression != ExrCompression::Dwaa) {
         opened->chunks = OpenChunkOutput(file, w, h, format, error);
         if (!opened->chunks) {
@@ -347,6 +340,7 @@ bool ExrRowWriter::Open(const std::filesystem::path& file, int w, int h, const E
         }
     } else {
         opened->frames = std::make_unique<FrameBufferOutput>(file);
+        opened->frames->halfFloats = format.half;
         if (!opened->frames->stream.Error().empty()) {
             *error = CannotWrite(opened->frames->stream.Error());
             return false;
@@ -432,7 +426,7 @@ bool ExrRowWriter::WriteBand(const float* rows, int end, std::string* error) {
         char* base = reinterpret_cast<char*>(const_cast<float*>(rows)) -
                      size_t(rowsWritten) * rowValues * sizeof(float);
         size_t valueBytes = sizeof(float);
-        if (output->halfFloats) {
+        if (output->frames->halfFloats) {
             // The library writes half channels only from halves: the new rows are rounded here,
             // and addressed as if the buffer began at row 0.
             output->frames->halfRows.assign(rows, rows + values);
@@ -440,7 +434,7 @@ bool ExrRowWriter::WriteBand(const float* rows, int end, std::string* error) {
             base = reinterpret_cast<char*>(output->frames->halfRows.data()) -
                    size_t(rowsWritten) * rowValues * valueBytes;
         }
-        const Imf::PixelType type = output->halfFloats ? Imf::HALF : Imf::FLOAT;
+        const Imf::PixelType type = output->frames->halfFloats ? Imf::HALF : Imf::FLOAT;
         const size_t xStride = 3 * valueBytes, yStride = xStride * size_t(width);
         frame.insert("R", Imf::Slice(type, base, xStride, yStride));
         frame.insert("G", Imf::Slice(type, base + valueBytes, xStride, yStride));

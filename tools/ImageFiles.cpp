@@ -41,6 +41,10 @@ std::string OneLine(std::string text) {
 
 }  // namespace
 
+std::string CannotWrite(const std::string& reason) {
+    return "cannot write: " + OneLine(reason);
+}
+
 bool ProbeSourceImage(const std::filesystem::path& file, SourceImageInfo& info,
                       std::string* error) {
     std::error_code ec;

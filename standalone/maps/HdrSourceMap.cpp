@@ -157,7 +157,7 @@ std::wstring HdrSourceMap::CurrentFileName() {
     return name ? std::wstring(name) : std::wstring();
 }
 
-void HdrSourceMap::Load(const std::wstring& fileName) {
+void HdrSourceMap::LoadFile(const std::wstring& fileName) {
     attempted = true;
     attemptedName = fileName;
     // Stamped before reading: a file rewritten during the read is read again next time.
@@ -256,7 +256,7 @@ void HdrSourceMap::LoadIfStale() {
     std::wstring name = CurrentFileName();
     std::lock_guard<std::mutex> lock(loadMutex);
     if (!attempted || name != attemptedName || StampHdrFile(name) != attemptedStamp) {
-        Load(name);
+        LoadFile(name);
     }
     // Images replaced while samples were reading them go once no sample can read them.
     retired.Reclaim();
@@ -265,7 +265,7 @@ void HdrSourceMap::LoadIfStale() {
 bool HdrSourceMap::Reload() {
     std::wstring name = CurrentFileName();
     std::lock_guard<std::mutex> lock(loadMutex);
-    Load(name);
+    LoadFile(name);
     return HasImage();
 }
 
@@ -294,7 +294,7 @@ RefResult HdrSourceMap::NotifyRefChanged(const Interval&, RefTargetHandle hTarge
         std::lock_guard<std::mutex> lock(loadMutex);
         RefreshPlacement();
         if (!attempted || name != attemptedName) {
-            Load(name);
+            LoadFile(name);
         }
     }
     return REF_SUCCEED;

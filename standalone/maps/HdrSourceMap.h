@@ -122,7 +122,7 @@ private:
     /// Loads when the name or the file's stamp differ from the last attempt.
     void LoadIfStale();
     /// Reads `fileName` and publishes the result; loadMutex held.
-    void Load(const std::wstring& fileName);
+    void LoadFile(const std::wstring& fileName);
     void Publish(const HeldImage* next);
     /// The whole placement at time t.
     void ReadPlacement(IParamBlock2& pb, TimeValue t, ImagePlacement& p, Interval& valid);

@@ -61,7 +61,7 @@ struct ChunkDecoding {
     std::atomic<bool> failed{false};
 
     void DecodeChunks() {
-        exr_decode_pipeline_t decoder = EXR_DECODE_PIPELINE_INITIALIZER;
+        exr_decode_pipeline_t decoder{};
         bool started = false;
         for (int chunk = next++; chunk < chunks && !failed; chunk = next++) {
             if (!Decode(chunk, decoder, started)) {

@@ -5,6 +5,7 @@
 #include "platform/Platform.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <fstream>
 #include <string>
 
@@ -12,7 +13,11 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // The reader opens files by name: each input becomes this process's own file.
-    static const std::string file = "/tmp/zenithra-fuzz-" + std::to_string(getpid()) + ".exr";
+    static const struct File {
+        std::string name = "/tmp/zenithra-fuzz-" + std::to_string(getpid()) + ".exr";
+        ~File() { std::remove(name.c_str()); }
+    } scratch;
+    const std::string& file = scratch.name;
     std::ofstream(file, std::ios::binary)
         .write(reinterpret_cast<const char*>(data), std::streamsize(size));
     standalone::HdrImage image;

@@ -72,11 +72,14 @@ std::wstring Text(HWND window) {
     return text;
 }
 
+namespace {
+// In screen coordinates.
 POINT Centre(HWND window) {
     RECT r{};
     GetWindowRect(window, &r);
     return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
 }
+}  // namespace
 
 void Click(HWND dialog, int id) {
     SendMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
@@ -118,8 +121,8 @@ void CALLBACK AnswerTimer(HWND, UINT, UINT_PTR, DWORD) {
         answered = (*pendingAnswer)();
     }
 }
-}  // namespace
 
+// Runs `action` while a thread timer calls `answer` until it returns true.
 void Answering(const std::function<void()>& action, const std::function<bool()>& answer) {
     const std::function<bool()>* outer = pendingAnswer;
     pendingAnswer = &answer;
@@ -129,6 +132,7 @@ void Answering(const std::function<void()>& action, const std::function<bool()>&
     KillTimer(nullptr, timer);
     pendingAnswer = outer;
 }
+}  // namespace
 
 MenuSeen AnsweringMenu(const std::function<void()>& action, int choice) {
     MenuSeen seen;

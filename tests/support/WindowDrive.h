@@ -37,7 +37,6 @@ Shot Capture(HWND window);
 bool Near(COLORREF a, COLORREF b);
 
 std::wstring Text(HWND window);
-POINT Centre(HWND window);  // in screen coordinates
 void Click(HWND dialog, int id);
 /// Types `text` into an edit field and presses Enter.
 void Type(HWND dialog, int editId, const wchar_t* text);
@@ -46,9 +45,6 @@ void RightClick(HWND control);
 void Drag(HWND from, HWND to);
 /// The Alt key as GetKeyState and GetAsyncKeyState report it.
 void SetAlt(bool down);
-
-/// Runs `action` while a thread timer calls `answer` until it returns true.
-void Answering(const std::function<void()>& action, const std::function<bool()>& answer);
 
 /// What a popup menu showed: its entries (separators empty).
 struct MenuSeen {
