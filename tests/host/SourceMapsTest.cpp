@@ -1,6 +1,7 @@
 // The standalone host's image source maps (Bitmap, VRayBitmap) reading real .hdr and .exr files:
-// where each direction looks in the image under rotations, offsets and angles, the real
-// environments as another reader reads them, and broken files.
+// where each direction looks in the image under rotations, offsets and angles, every EXR layout
+// and the real environments as other readers read them, broken files, and files stepped under
+// render threads.
 
 #include "maps/BitmapMap.h"
 #include "maps/HdrSourceMap.h"
@@ -24,6 +25,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <thread>
 
 namespace {
 
@@ -267,6 +269,54 @@ TEST_F(SourceMapTest, BrokenFilesEvaluateBlackLogOneLinePerLoadAttemptAndLoadOnc
     Write(L"truncated.hdr", GridImage());
     map->LoadMapFiles(0);
     EXPECT_TRUE(Near(Eval(*map, PixelCentreDirection(2, 1, 0)), Grid(2, 1)));
+}
+
+// Render threads sample while the file name steps through twenty images, every other one read
+// again as well: each sample sees one whole image, and once every thread has begun another
+// sample only the image shown is held.
+TEST_F(SourceMapTest, FilesSteppedAndReloadedUnderRenderThreadsShowWholeImagesAndKeepOne) {
+    std::vector<std::wstring> files;
+    for (int i = 1; i <= 20; ++i) {
+        files.push_back(Write(L"step" + platform::Utf8ToWide(std::to_string(i)) + L".hdr",
+                              UniformImage(16, 8, float(i), 1, 1)));
+    }
+    const int before = HdrSourceMap::HeldImageCount();
+    const Point3 d(0.3f, -1, 0.2f);
+    for (const MapKind& kind : kBothKinds) {
+        MapPtr map = MapShowing(kind, files[0]);
+        std::atomic<bool> stop{false};
+        std::atomic<int> samples{0}, torn{0};
+        std::vector<std::jthread> renderers;
+        for (int r = 0; r < 3; ++r) {
+            renderers.emplace_back([&] {
+                for (; !stop.load(); samples.fetch_add(1)) {
+                    const AColor c = Eval(*map, d);
+                    torn.fetch_add(c.r < 1 || c.r != std::floor(c.r) || c.g != 1 || c.b != 1);
+                }
+            });
+        }
+        while (samples.load() < 100) {  // the file changes while the render threads sample
+            std::this_thread::yield();
+        }
+        for (size_t i = 1; i < files.size(); ++i) {
+            Set(*map, kind.fileParam, files[i].c_str());
+            if (i % 2 == 0) {
+                dynamic_cast<HdrSourceMap&>(*map).Reload();
+            }
+        }
+        Interval valid = FOREVER;
+        for (int wait = 0; wait < 5000 && HdrSourceMap::HeldImageCount() > before + 1; ++wait) {
+            map->Update(0, valid);
+            platform::SleepMilliseconds(1);
+        }
+        EXPECT_EQ(HdrSourceMap::HeldImageCount(), before + 1) << kind.name;
+        stop.store(true);
+        renderers.clear();
+        EXPECT_EQ(torn.load(), 0) << kind.name;
+        EXPECT_TRUE(Near(Eval(*map, d), AColor(20, 1, 1, 1))) << kind.name << ", the last file";
+        map.reset();
+        EXPECT_EQ(HdrSourceMap::HeldImageCount(), before) << kind.name;
+    }
 }
 
 }  // namespace
