@@ -327,6 +327,14 @@ TEST_F(HistoryWindowTest, RealLooksThroughTheStudioWindows) {
     HistoryWindowState& s = State(window);
     ASSERT_EQ(std::pair(int(s.rows.size()), s.maxColumns), std::pair(2, 2));
     EXPECT_EQ(OpenHistoryWindow(map), window);  // one window per map
+    Zenithra* other = testsupport::NewMapIn(scene);
+    other->history = map->history;
+    HWND otherWindow = OpenHistoryWindow(other);
+    DeleteHdrLooks(other, files[0].c_str());  // reaches only that map's own window
+    EXPECT_EQ(std::pair(s.rows.size(), State(otherWindow).rows.size()),
+              std::pair(size_t(2), size_t(1)));
+    scene.Remove(scene.Count() - 1);  // the other map, added last, goes: its window with it
+    EXPECT_FALSE(IsWindow(otherWindow));
     Send(window, WM_LBUTTONDBLCLK, CellCentre(s, 0, 0));
     float degrees = 0;
     EXPECT_TRUE(IsSamePath(GetTexmapFilePath(map->sourceMap), files[0].c_str()));
@@ -355,6 +363,15 @@ TEST_F(HistoryWindowTest, RealLooksThroughTheStudioWindows) {
     EXPECT_NE(s.popup, nullptr);
     EXPECT_TRUE(win::SaveWindowPng(nullptr, L"..\\artifacts\\history-preview-popup.png"));
     SetAlt(false);
+    // Closed, the window's place is kept, and it opens there again.
+    MoveWindow(window, 100, 120, 700, 500, TRUE);
+    DestroyWindow(window);
+    const WindowPlacement placed = ReadHistoryWindowPlacement();
+    EXPECT_EQ((std::vector<int>{placed.x, placed.y, placed.width, placed.height}),
+              (std::vector<int>{100, 120, 700, 500}));
+    RECT r{};
+    GetWindowRect(Open(), &r);
+    EXPECT_EQ(std::pair(int(r.left), int(r.top)), std::pair(100, 120));
 }
 
 }  // namespace
