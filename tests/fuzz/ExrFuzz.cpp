@@ -13,11 +13,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // The reader opens files by name: each input becomes this process's own file.
-    static const struct File {
-        std::string name = "/tmp/zenithra-fuzz-" + std::to_string(getpid()) + ".exr";
-        ~File() { std::remove(name.c_str()); }
-    } scratch;
-    const std::string& file = scratch.name;
+    static const std::string file = "/tmp/zenithra-fuzz-" + std::to_string(getpid()) + ".exr";
     std::ofstream(file, std::ios::binary)
         .write(reinterpret_cast<const char*>(data), std::streamsize(size));
     standalone::HdrImage image;
@@ -25,5 +21,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!standalone::LoadHdrImage(platform::WindowsPathOf(file), image, &error) && error.empty()) {
         __builtin_trap();  // a refusal always says why
     }
+    std::remove(file.c_str());
     return 0;
 }

@@ -162,7 +162,7 @@ TEST_F(RollupTest, ClicksEditSlotsAndSpinnersWriteAtTheTimeTheirValueLivesAt) {
     EXPECT_EQ(Shown(Item(1, IDC_MAP_ROTATION_SPIN)), 0.0f);  // greyed, it shows 0
 }
 
-TEST_F(RollupTest, MenusResetValuesPickColoursAndClearLooks) {
+TEST_F(RollupTest, MenusResetAndUnanimateValuesPickColoursAndClearLooks) {
     Show(map);
     HWND slot = Page(1);
     // Spinner, parameter, value before "Сбросить", its default.
@@ -179,6 +179,13 @@ TEST_F(RollupTest, MenusResetValuesPickColoursAndClearLooks) {
         EXPECT_EQ(seen.items, (std::vector<std::wstring>{L"Сбросить", L"Удалить анимацию"}));
         EXPECT_EQ(id == pb_slotExposure ? map->GetSlotExposures(1)[0] : Float(id, 0), reset) << id;
     }
+    {
+        ScopedAnimateMode animate(true);
+        GetCOREInterface()->SetTime(4800);
+        Type(slot, IDC_CONTRAST_EDIT, L"130");  // keyed at 0 and 4800
+    }
+    AnsweringMenu([&] { RightClick(GetDlgItem(slot, IDC_CONTRAST_EDIT)); }, 2);
+    EXPECT_EQ(Float(pb_slotContrast, 0), 130.0f);  // no key left: the value of 4800 everywhere
     // A colour picked in either swatch goes into that swatch's table alone.
     const Point4 white(1, 1, 1, 1), red(1, 0, 0, 1);
     for (auto [swatchId, picked, other] : {std::tuple{IDC_TINT_SWATCH, pb_slotTint, pb_slotSunTint},
