@@ -19,6 +19,7 @@
 #include <cstring>
 #include <exception>
 #include <mutex>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -250,8 +251,12 @@ bool ReadOpenExr(const char* name, HdrImage& out, std::string* error) {
         const int threads = std::min(decoding.chunks, std::max(1, Imf::globalThreadCount()));
         {
             std::vector<std::jthread> helpers;
-            for (int t = 1; t < threads; ++t) {
-                helpers.emplace_back([&decoding] { decoding.DecodeChunks(); });
+            try {
+                for (int t = 1; t < threads; ++t) {
+                    helpers.emplace_back([&decoding] { decoding.DecodeChunks(); });
+                }
+            } catch (const std::system_error&) {
+                // Without another thread the caller's takes the remaining chunks alone.
             }
             decoding.DecodeChunks();
         }
